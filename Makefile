@@ -1,0 +1,33 @@
+# Set-up commands. `make test` and `make run` work from a fresh clone on Debian 12:
+# they install what is missing, configure, build and then test or start Cyclune.
+PRESET ?= release
+BUILD  := build/$(PRESET)
+
+.PHONY: all deps configure build test run asan bench clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+configure: deps
+	cmake --preset $(PRESET)
+
+build: configure
+	cmake --build --preset $(PRESET) -j2
+
+test: build
+	ctest --preset $(PRESET)
+
+run: build
+	@if [ -x $(BUILD)/cyclune ]; then $(BUILD)/cyclune; \
+	 else echo "cyclune: the application shell is not built yet; run 'make test' for the tests"; fi
+
+asan:
+	$(MAKE) test PRESET=asan
+
+bench: build
+	scripts/run-benchmarks $(BUILD)
+
+clean:
+	rm -rf build
