@@ -1,0 +1,59 @@
+// Drawing: the paint cycle of a window, off-screen drawing targets with their surfaces,
+// solid brushes, single-line text centred in a rectangle on an opaque box, and the block
+// copy that puts a finished picture on the window in one step. Coordinates are client
+// pixels; a rectangle covers left <= x < right and top <= y < bottom; everything drawn is
+// clipped to the target's surface.
+#pragma once
+
+#include "platform/win_types.h"
+#include "platform/window.h"
+
+struct DeviceContext;
+using HDC = DeviceContext*;
+using HBITMAP = GdiObject*;
+
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+};
+
+constexpr UINT DT_CENTER = 0x0001;
+constexpr UINT DT_VCENTER = 0x0004;
+constexpr UINT DT_SINGLELINE = 0x0020;
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+// Opens the window's paint cycle; the returned target draws onto the window's pixels.
+// The pending paint request is consumed.
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+
+// An off-screen target of the same kind as `target` (any, or nullptr for the screen's);
+// it draws nowhere until a surface is selected into it.
+HDC CreateCompatibleDC(HDC target);
+// A surface of width x height pixels in the format of `target`, initially black.
+HBITMAP CreateCompatibleBitmap(HDC target, int width, int height);
+// Makes `object` (a surface or brush) the target's current one; returns the previous one.
+HGDIOBJ SelectObject(HDC target, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);  // objects still selected are released with their target
+BOOL DeleteDC(HDC target);
+
+// Return the previous colour.
+COLORREF SetBkColor(HDC target, COLORREF colour);
+COLORREF SetTextColor(HDC target, COLORREF colour);
+
+HBRUSH CreateSolidBrush(COLORREF colour);
+int FillRect(HDC target, const RECT* rect, HBRUSH brush);
+
+// Draws `count` UTF-16 units of text (-1: up to the terminator) in rect. With
+// DT_SINGLELINE | DT_CENTER | DT_VCENTER the text is one line centred both ways, on an
+// opaque box of the background colour, clipped to rect. Returns the text height, 0 on failure.
+int DrawTextW(HDC target, const char16_t* text, int count, RECT* rect, UINT format);
+
+// Copies width x height pixels from (sx, sy) of source to (x, y) of target.
+BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
+            DWORD operation);
