@@ -1,0 +1,185 @@
+#include "report/day_report.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "model/cycle.h"
+#include "platform/dateformat.h"
+#include "platform/datetime.h"
+
+namespace {
+
+struct SignRange {
+  const char16_t* sign;
+  WORD from_month;
+  WORD from_day;
+  WORD to_month;
+  WORD to_day;
+};
+
+// Scanned in this order; the first range that holds the day names it.
+constexpr SignRange kWesternSigns[] = {
+    {u"Capricorn", 12, 22, 1, 19},   {u"Sagittarius", 11, 22, 12, 21},
+    {u"Scorpio", 10, 24, 11, 21},    {u"Libra", 9, 23, 10, 23},
+    {u"Virgo", 8, 23, 9, 22},        {u"Leo", 7, 23, 8, 22},
+    {u"Cancer", 6, 22, 7, 22},       {u"Gemini", 5, 21, 6, 21},
+    {u"Taurus", 4, 20, 5, 20},       {u"Aries", 3, 21, 4, 19},
+    {u"Pisces", 2, 19, 3, 20},
+};
+
+// Indexed by year mod 12.
+constexpr const char16_t* kAnimals[12] = {
+    u"Monkey", u"Chicken", u"Dog",   u"Pig",    u"Rat",   u"Ox",
+    u"Tiger",  u"Rabbit",  u"Dragon", u"Snake", u"Horse", u"Ram",
+};
+
+// Whole days that a FILETIME difference can hold without overflowing 63 bits.
+constexpr std::int64_t kMaxTickDays = std::numeric_limits<std::int64_t>::max() / TicksPerDay;
+
+std::uint64_t TickCount(const FILETIME& ticks) {
+  return (static_cast<std::uint64_t>(ticks.dwHighDateTime) << 32) | ticks.dwLowDateTime;
+}
+
+FILETIME FromTickCount(std::uint64_t count) {
+  return FILETIME{static_cast<DWORD>(count & 0xFFFFFFFFu), static_cast<DWORD>(count >> 32)};
+}
+
+bool SameInstant(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+         a.wMinute == b.wMinute && a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
+}
+
+// The platform's tick counts name the 2^64 ticks from 1 January of year 0 (into year 58455)
+// and wrap beyond, so the tick sum is trusted only when the selected instant converts back to
+// itself and the due instant stays inside that span; true and *due filled in that case.
+bool DueDateByTicks(const SYSTEMTIME& selected, std::int64_t offset, SYSTEMTIME* due) {
+  if (offset > kMaxTickDays || offset < -kMaxTickDays) return false;
+  const SYSTEMTIME year_zero{0, 1, 0, 1, 0, 0, 0, 0};
+  FILETIME start{};
+  FILETIME origin{};
+  if (!SystemTimeToFileTime(&selected, &start) || !SystemTimeToFileTime(&year_zero, &origin))
+    return false;
+  SYSTEMTIME back{};
+  FileTimeToSystemTime(&start, &back);
+  if (!SameInstant(back, selected)) return false;
+
+  const std::uint64_t elapsed = TickCount(start) - TickCount(origin);  // since year 0, exact
+  const std::int64_t delta = offset * TicksPerDay;                     // |offset| bounded above
+  const std::uint64_t magnitude =
+      delta < 0 ? 0 - static_cast<std::uint64_t>(delta) : static_cast<std::uint64_t>(delta);
+  if (delta < 0 ? magnitude > elapsed : magnitude > ~elapsed) return false;
+
+  const FILETIME sum = FromTickCount(TickCount(start) + static_cast<std::uint64_t>(delta));
+  FileTimeToSystemTime(&sum, due);
+  return true;
+}
+
+struct StatusLines {
+  const char16_t* status;
+  const char16_t* hint;
+};
+
+// The first rule that holds decides, so a menstrual day is critical even inside a fertile window.
+StatusLines DayStatus(std::int32_t day) {
+  if (CriticalLevel(day) != 0) return {u"Critical day", u"Recommended to abstain"};
+  const std::int32_t fertility = FertilityLevel(day);
+  if (fertility == 2) return {u"Most fertile day", u"Good chance to conceive a boy"};
+  if (fertility == 1) {
+    return {u"Fertile day", IsBoyWindow(day) ? u"Good chance to conceive a boy"
+                                             : u"Good chance to conceive a girl"};
+  }
+  return {u"Non-fertile day", u"Not likely to conceive"};
+}
+
+void AppendLine(std::u16string& text, const char16_t* label, const std::u16string& value) {
+  text += label;
+  text += value;
+  text += u"\r\n";
+}
+
+}  // namespace
+
+const char16_t* WesternZodiacSign(WORD month, WORD day) {
+  for (const SignRange& range : kWesternSigns) {
+    if ((month == range.from_month && day >= range.from_day) ||
+        (month == range.to_month && day <= range.to_day)) {
+      return range.sign;
+    }
+  }
+  return u"Aquarius";
+}
+
+std::u16string ChineseZodiacAnimal(WORD year, WORD month, WORD day) {
+  int row = year % 12;  // [0, 11]
+  if (month == 1 && day <= 9) return kAnimals[row == 0 ? 11 : row - 1];
+  if ((month == 1 && day >= 10) || (month == 2 && day <= 19)) {
+    std::u16string both = kAnimals[row == 0 ? 11 : row - 1];
+    both += u"/";
+    both += kAnimals[row];
+    return both;
+  }
+  return kAnimals[row];
+}
+
+std::int64_t DueDateOffset(std::int64_t days_since_last_period, std::int32_t cycle_length) {
+  const std::int64_t v = days_since_last_period;
+  if (cycle_length == 0) {
+    // The whole interval is the place in the cycle. Due dates repeat every 65536 years, so
+    // reducing by that many days changes no date and keeps 280 - r in range for any count.
+    return 280 - v % DaysInYearCycle;
+  }
+  const std::int64_t length = cycle_length;
+  // A length of -1 divides every count evenly; skipping it avoids INT64_MIN / -1.
+  const std::int64_t r = length == -1 ? 0 : v - length * (v / length);  // |r| < 2^31
+  return 280 - r;
+}
+
+SYSTEMTIME DueDate(const SYSTEMTIME& selected, std::int64_t offset) {
+  SYSTEMTIME due{};
+  if (DueDateByTicks(selected, offset, &due)) return due;
+  // Beyond the tick span, calendar arithmetic gives the same date the ticks would have
+  // given wherever they exist, and a real date everywhere else.
+  due = ShiftDays(selected, offset);
+  due.wDayOfWeek = static_cast<WORD>(DayOfWeek(due.wDay, due.wMonth, due.wYear));
+  return due;
+}
+
+std::u16string ReportDateText(const SYSTEMTIME& date) {
+  // A caption or due date must never come out empty merely because a locale's long date
+  // (or a five-digit year) is too wide for the 29 units that a date may take.
+  for (const DWORD style : {DATE_LONGDATE, DATE_MEDIUMDATE, DATE_SHORTDATE}) {
+    char16_t buffer[kDateTextCapacity] = {};
+    const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, style, &date, nullptr, buffer,
+                                       kDateTextCapacity);
+    if (written > 0 && written <= kDateTextCapacity) {
+      return std::u16string(buffer, static_cast<std::size_t>(written - 1));
+    }
+  }
+  return {};
+}
+
+DayReport ComposeDayReport() {
+  DayReport report;
+  const SYSTEMTIME selected = AppState.SelectedDate;
+  report.caption = ReportDateText(selected);
+  if (AppState.LastPeriodKnown == 0) {
+    report.text = u"Please set last period";
+    return report;
+  }
+
+  const StatusLines status = DayStatus(selected.wDay);
+  report.text += status.status;
+  report.text += u"\r\n";
+  report.text += status.hint;
+  report.text += u"\r\n";
+
+  const std::int64_t days = DaysBetween(AppState.LastPeriod, selected);
+  const SYSTEMTIME due = DueDate(selected, DueDateOffset(days, AppState.CycleLength));
+  AppendLine(report.text, u"Possible Due Date: ", ReportDateText(due));
+  AppendLine(report.text, u"Western Zodiac: ", WesternZodiacSign(due.wMonth, due.wDay));
+  AppendLine(report.text, u"Chinese Zodiac: ",
+             ChineseZodiacAnimal(due.wYear, due.wMonth, due.wDay));
+  return report;
+}
