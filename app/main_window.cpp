@@ -1,0 +1,93 @@
+#include "app/main_window.h"
+
+#include <string>
+
+#include "model/app_state.h"
+#include "model/record_period.h"
+#include "model/settings.h"
+#include "platform/datetime.h"
+#include "resources/resources.h"
+#include "view/month_view.h"
+#include "view/navigation.h"
+
+namespace {
+
+constexpr DWORD kMenuBarInfoSize = 36;  // the platform's size of SHMENUBARINFO
+constexpr int kHelpCapacity = 1000;     // help text and caption, terminator included
+constexpr int kTitleCapacity = 100;
+
+// Soft-key bar, today's date, then the stored settings: the first paint needs all three.
+LRESULT OnCreate(HWND window) {
+  SHMENUBARINFO bar{};
+  bar.cbSize = kMenuBarInfoSize;
+  bar.hwndParent = window;
+  bar.nToolBarId = IDR_MENU;
+  bar.hInstRes = AppState.Instance;
+  AppState.MenuBar = SHCreateMenuBar(&bar) ? bar.hwndMB : nullptr;
+  GetLocalTime(&AppState.SelectedDate);
+  LoadSettings();
+  return 0;
+}
+
+LRESULT OnDestroy() {
+  DestroyWindow(AppState.MenuBar);
+  AppState.MenuBar = nullptr;  // gone with the window; no handle is kept past it
+  PostQuitMessage(0);
+  return 0;
+}
+
+void ShowHelp(HWND window) {
+  char16_t text[kHelpCapacity] = {};
+  char16_t caption[kHelpCapacity] = {};
+  LoadStringW(AppState.Instance, IDS_HELP_TEXT, text, kHelpCapacity);
+  LoadStringW(AppState.Instance, IDS_HELP, caption, kHelpCapacity);
+  MessageBoxW(window, text, caption, MB_OK);
+}
+
+// The recorded values stay in AppState either way; a save that failed is said, since the
+// next start would otherwise silently show the old settings again.
+void SetLastPeriod(HWND window) {
+  const SettingsSaveResult saved = RecordPeriod();
+  if (saved.ok) return;
+  char16_t title[kTitleCapacity] = {};
+  LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);
+  const std::u16string sentence = SaveFailureSentence(saved);
+  MessageBoxW(window, sentence.c_str(), title, MB_OK);
+}
+
+LRESULT OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (LOWORD(wparam)) {
+    case IDM_EXIT:
+      DestroyWindow(window);
+      return 0;
+    case IDM_SET_LAST_PERIOD:
+      SetLastPeriod(window);
+      return 0;
+    case IDM_HELP:
+      ShowHelp(window);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+}  // namespace
+
+LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_DESTROY:
+      return OnDestroy();
+    case WM_PAINT:
+      return PaintMonth(window);
+    case WM_KEYDOWN:
+      return HandleKey(window, wparam);
+    case WM_COMMAND:
+      return OnCommand(window, message, wparam, lparam);
+    case WM_LBUTTONDOWN:
+      return HandleTap(window, lparam);
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}

@@ -1,0 +1,12 @@
+// The main window's procedure: creates the soft-key bar and the start-up state when the
+// window is created, routes paints, key presses and taps to the month view, carries out the
+// menu commands ("Exit", "Set last period", "Help") and ends the program when the window is
+// destroyed. Every other message goes to the platform's default procedure.
+#pragma once
+
+#include "platform/win_types.h"
+#include "platform/window.h"
+
+// The window procedure of the main window class. Returns 0 for every message it handles,
+// otherwise DefWindowProcW's result.
+LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

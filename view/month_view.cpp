@@ -1,0 +1,197 @@
+#include "view/month_view.h"
+
+#include <array>
+#include <cstdint>
+
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "model/cycle.h"
+#include "platform/dateformat.h"
+#include "platform/gdi.h"
+#include "view/month_layout.h"
+
+namespace {
+
+constexpr UINT kCentredLine = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 37
+constexpr int kDateTextCapacity = 20;  // title and weekday names: 19 units and the terminator
+constexpr const char16_t* kTitlePicture = u"MMMM yyyy";
+constexpr const char16_t* kWeekdayPicture = u"ddd";
+// 1 January 1995 was a Sunday: day i + 1 of that month falls on weekday i.
+constexpr WORD kWeekdayNameYear = 1995;
+constexpr WORD kWeekdayNameMonth = 1;
+
+// The seven per-paint brushes; all are released together once the picture is on the window.
+struct PaintBrushes {
+  HBRUSH white = nullptr;
+  HBRUSH blue = nullptr;
+  HBRUSH dark_blue = nullptr;
+  HBRUSH red = nullptr;
+  HBRUSH dark_red = nullptr;
+  HBRUSH green = nullptr;
+  HBRUSH dark_green = nullptr;
+};
+
+struct Grid {
+  std::int32_t cell_width;
+  std::int32_t cell_height;
+};
+
+// Decimal digits of a day number; wide enough for any 32-bit value so no day can overflow it.
+struct DayNumberText {
+  std::array<char16_t, 12> units{};
+  int length = 0;
+};
+
+DayNumberText FormatDayNumber(std::int32_t day) {
+  DayNumberText text;
+  std::array<char16_t, 12> reversed{};
+  std::int64_t rest = day < 0 ? -static_cast<std::int64_t>(day) : day;
+  int count = 0;
+  do {
+    reversed[static_cast<std::size_t>(count++)] = static_cast<char16_t>(u'0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (day < 0) text.units[static_cast<std::size_t>(text.length++)] = u'-';
+  while (count > 0) text.units[static_cast<std::size_t>(text.length++)] = reversed[static_cast<std::size_t>(--count)];
+  return text;
+}
+
+void DrawCentred(HDC canvas, const char16_t* text, int count, RECT rect) {
+  DrawTextW(canvas, text, count, &rect, kCentredLine);
+}
+
+// Row 0: "<", the title across columns 1 to 5, ">". A title that could not be formatted
+// (n == 0) leaves the space between the arrows empty.
+void DrawTitleRow(HDC canvas, const char16_t* title, int n, Grid grid) {
+  if (n > 0) {
+    DrawCentred(canvas, title, n - 1,
+                CellSpan(kTitleFirstColumn, kNextMonthColumn - 1, kTitleRow, grid.cell_width,
+                         grid.cell_height));
+  }
+  DrawCentred(canvas, u"<", 1,
+              CellRect(kPreviousMonthColumn, kTitleRow, grid.cell_width, grid.cell_height));
+  DrawCentred(canvas, u">", 1,
+              CellRect(kNextMonthColumn, kTitleRow, grid.cell_width, grid.cell_height));
+}
+
+// Row 1: blue cells one pixel short of the row, so a white line parts them from the days.
+void DrawWeekdayRow(HDC canvas, PaintBrushes& brushes, Grid grid) {
+  SetBkColor(canvas, kBlue);
+  SetTextColor(canvas, kWhite);
+  SYSTEMTIME weekday = AppState.SelectedDate;
+  weekday.wYear = kWeekdayNameYear;
+  weekday.wMonth = kWeekdayNameMonth;
+  brushes.blue = CreateSolidBrush(kBlue);
+  for (std::int32_t i = 0; i <= kLastWeekday; ++i) {
+    weekday.wDayOfWeek = static_cast<WORD>(i);
+    weekday.wDay = static_cast<WORD>(i + 1);
+    char16_t name[kDateTextCapacity] = {};
+    const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, kWeekdayPicture,
+                                       name, kDateTextCapacity);
+    RECT band = CellRect(i, kWeekdayRow, grid.cell_width, grid.cell_height);
+    band.bottom -= 1;
+    FillRect(canvas, &band, brushes.blue);
+    if (written > 1) DrawCentred(canvas, name, 1, band);  // the initial only
+  }
+}
+
+void PaintCell(HDC canvas, const RECT& cell, const DayNumberText& number, HBRUSH fill,
+               COLORREF fill_colour, COLORREF text_colour) {
+  SetBkColor(canvas, fill_colour);
+  SetTextColor(canvas, text_colour);
+  FillRect(canvas, &cell, fill);
+  DrawCentred(canvas, number.units.data(), number.length, cell);
+}
+
+// One day cell by the day rules: selected; else critical over fertile colours; else plain.
+void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, const RECT& cell) {
+  const DayNumberText number = FormatDayNumber(day);
+  bool painted = false;
+  if (day == AppState.SelectedDate.wDay) {
+    PaintCell(canvas, cell, number, brushes.dark_blue, kDarkBlue, kWhite);
+    return;
+  }
+  if (AppState.LastPeriodKnown) {
+    const std::int32_t fertility = FertilityLevel(day);
+    if (fertility == 2) PaintCell(canvas, cell, number, brushes.green, kGreen, kYellow);
+    if (fertility == 1) PaintCell(canvas, cell, number, brushes.dark_green, kDarkGreen, kYellow);
+    const std::int32_t critical = CriticalLevel(day);
+    if (critical == 2) PaintCell(canvas, cell, number, brushes.red, kRed, kYellow);
+    if (critical == 1) PaintCell(canvas, cell, number, brushes.dark_red, kDarkRed, kYellow);
+    painted = fertility != 0 || critical != 0;
+  }
+  if (!painted) {
+    SetBkColor(canvas, kWhite);
+    SetTextColor(canvas, kBlack);
+    DrawCentred(canvas, number.units.data(), number.length, cell);
+  }
+}
+
+// Rows 2 to 7: the 1st in the column of its weekday, each further day one column on.
+void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid) {
+  SetBkColor(canvas, kWhite);
+  SetTextColor(canvas, kBlack);
+  const SYSTEMTIME& selected = AppState.SelectedDate;
+  std::int32_t column = DayOfWeek(1, selected.wMonth, selected.wYear);
+  std::int32_t row = kFirstDayRow;
+  brushes.dark_blue = CreateSolidBrush(kDarkBlue);
+  brushes.red = CreateSolidBrush(kRed);
+  brushes.dark_red = CreateSolidBrush(kDarkRed);
+  brushes.green = CreateSolidBrush(kGreen);
+  brushes.dark_green = CreateSolidBrush(kDarkGreen);
+  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
+  for (std::int32_t day = 1; day <= count; ++day) {
+    DrawDay(canvas, brushes, day, CellRect(column, row, grid.cell_width, grid.cell_height));
+    if (++column > kLastWeekday) {
+      column = 0;
+      ++row;
+    }
+  }
+}
+
+void ReleaseBrushes(const PaintBrushes& brushes) {
+  for (HBRUSH brush : {brushes.white, brushes.blue, brushes.dark_blue, brushes.red,
+                       brushes.dark_red, brushes.green, brushes.dark_green}) {
+    if (brush != nullptr) DeleteObject(brush);
+  }
+}
+
+}  // namespace
+
+LRESULT PaintMonth(HWND window) {
+  PAINTSTRUCT paint{};
+  HDC screen = BeginPaint(window, &paint);
+  GetClientRect(window, &AppState.ClientRect);
+  AppState.CellWidth = CellWidthFor(AppState.ClientRect);
+  AppState.CellHeight = CellHeightFor(AppState.ClientRect);
+  const Grid grid{AppState.CellWidth, AppState.CellHeight};
+
+  HDC canvas = CreateCompatibleDC(screen);
+  HBITMAP surface = CreateCompatibleBitmap(screen, kGridColumns * grid.cell_width,
+                                           kGridRows * grid.cell_height);
+  HGDIOBJ previous_surface = SelectObject(canvas, surface);
+
+  char16_t title[kDateTextCapacity] = {};
+  const int n = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &AppState.SelectedDate, kTitlePicture,
+                               title, kDateTextCapacity);
+  PaintBrushes brushes;
+  SetBkColor(canvas, kWhite);
+  SetTextColor(canvas, kBlack);
+  brushes.white = CreateSolidBrush(kWhite);
+  FillRect(canvas, &AppState.ClientRect, brushes.white);
+  DrawTitleRow(canvas, title, n, grid);
+  DrawWeekdayRow(canvas, brushes, grid);
+  DrawDays(canvas, brushes, grid);
+
+  // The copy spans the whole client area; the strip beyond the grid, which the surface does
+  // not cover, comes out white, the window's background.
+  const RECT& client = AppState.ClientRect;
+  BitBlt(screen, client.left, client.top, client.right, client.bottom, canvas, 0, 0, SRCCOPY);
+
+  SelectObject(canvas, previous_surface);
+  if (surface != nullptr) DeleteObject(surface);
+  DeleteDC(canvas);
+  ReleaseBrushes(brushes);
+  EndPaint(window, &paint);
+  return 0;
+}

@@ -1,0 +1,26 @@
+// The month view: paints the month of AppState.SelectedDate as a grid of seven columns and
+// eight rows (view/month_layout.h). Row 0 shows "<", the month title and ">"; row 1 the
+// weekday initials on blue; rows 2 to 7 the days, the selected day dark blue, and, once a
+// last period is known, the menstrual days red and the fertile days green (the most
+// fertile and the first menstrual day in the brighter shade) with yellow numbers.
+// The picture is composed off-screen and reaches the window in one block copy.
+#pragma once
+
+#include "platform/win_types.h"
+#include "platform/window.h"
+
+// The month view's colours, 0x00BBGGRR.
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kDarkRed = RGB(128, 0, 0);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+
+// Paints the whole client area of `window` for WM_PAINT: stores ClientRect, CellWidth and
+// CellHeight in AppState first, then draws from SelectedDate and the cycle fields. Any
+// client size, 0 x 0 included, is painted without fault. Returns 0.
+LRESULT PaintMonth(HWND window);

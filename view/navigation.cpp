@@ -1,0 +1,130 @@
+#include "view/navigation.h"
+
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "report/day_report.h"
+#include "view/month_layout.h"
+
+namespace {
+
+constexpr WORD kDecember = 12;
+constexpr std::int64_t kWeekdays = kGridColumns;
+
+WORD WeekdayOf(const SYSTEMTIME& date) {
+  return static_cast<WORD>(DayOfWeek(date.wDay, date.wMonth, date.wYear));
+}
+
+SYSTEMTIME WithWeekday(SYSTEMTIME date) {
+  date.wDayOfWeek = WeekdayOf(date);
+  return date;
+}
+
+// Keeps the day within the new month and names its weekday.
+SYSTEMTIME SettleMonthStep(SYSTEMTIME date) {
+  const auto length = static_cast<WORD>(DaysInMonth(date.wYear, date.wMonth));
+  if (date.wDay > length) date.wDay = length;
+  return WithWeekday(date);
+}
+
+void RequestRepaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+void Select(HWND window, const SYSTEMTIME& date) {
+  AppState.SelectedDate = date;
+  RequestRepaint(window);
+}
+
+}  // namespace
+
+SYSTEMTIME PreviousMonth(SYSTEMTIME date) {
+  if (date.wMonth == 1) {
+    date.wMonth = kDecember;
+    --date.wYear;
+  } else {
+    --date.wMonth;
+  }
+  return SettleMonthStep(date);
+}
+
+SYSTEMTIME NextMonth(SYSTEMTIME date) {
+  if (date.wMonth == kDecember) {
+    date.wMonth = 1;
+    ++date.wYear;
+  } else {
+    ++date.wMonth;
+  }
+  return SettleMonthStep(date);
+}
+
+LRESULT HandleKey(HWND window, WPARAM key_code) {
+  const SYSTEMTIME& selected = AppState.SelectedDate;
+  switch (key_code) {
+    case VK_RETURN:
+      ShowDayReport();
+      break;
+    case VK_LEFT:
+      Select(window, PreviousMonth(selected));
+      break;
+    case VK_RIGHT:
+      Select(window, NextMonth(selected));
+      break;
+    case VK_UP:
+      Select(window, WithWeekday(PreviousDay(selected)));
+      break;
+    case VK_DOWN:
+      Select(window, WithWeekday(NextDay(selected)));
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+std::int32_t DayAtPoint(std::int32_t x, std::int32_t y) {
+  const std::int64_t width = AppState.CellWidth;
+  const std::int64_t height = AppState.CellHeight;
+  if (width <= 0 || height <= 0) return 0;
+  const SYSTEMTIME& selected = AppState.SelectedDate;
+  // Stepping back wDay - 1 weekdays from the selected day's lands on the 1st's column.
+  const std::int64_t back = (static_cast<std::int64_t>(selected.wDay) - 1) % kWeekdays;
+  std::int64_t column = (selected.wDayOfWeek % kWeekdays - back + kWeekdays) % kWeekdays;
+  std::int64_t top = kFirstDayRow * height;
+  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
+  for (std::int32_t day = 1; day <= count; ++day) {
+    const bool in_column = column * width <= x && x <= (column + 1) * width;
+    if (in_column && top <= y && y <= top + height) return day;
+    if (++column >= kWeekdays) {
+      column = 0;
+      top += height;
+    }
+  }
+  return 0;
+}
+
+LRESULT HandleTap(HWND window, LPARAM position) {
+  const std::int64_t width = AppState.CellWidth;
+  const std::int64_t height = AppState.CellHeight;
+  // With no cell size every hit region collapses onto the origin: nothing can be hit.
+  if (width <= 0 || height <= 0) return 0;
+  const std::int32_t x = LOWORD(static_cast<std::uintptr_t>(position));
+  const std::int32_t y = HIWORD(static_cast<std::uintptr_t>(position));
+  const SYSTEMTIME& selected = AppState.SelectedDate;
+  if (x <= (kPreviousMonthColumn + 1) * width && y <= height) {
+    Select(window, PreviousMonth(selected));
+    return 0;
+  }
+  if (x >= kNextMonthColumn * width && y <= height) {
+    Select(window, NextMonth(selected));
+    return 0;
+  }
+  if (y < kFirstDayRow * height || y > kGridRows * height) return 0;
+  const std::int32_t day = DayAtPoint(x, y);
+  if (day == 0) return 0;
+  if (day == selected.wDay) {
+    ShowDayReport();
+    return 0;
+  }
+  SYSTEMTIME chosen = selected;
+  chosen.wDay = static_cast<WORD>(day);
+  Select(window, WithWeekday(chosen));
+  return 0;
+}
