@@ -46,34 +46,9 @@ FILETIME FromTickCount(std::uint64_t count) {
   return FILETIME{static_cast<DWORD>(count & 0xFFFFFFFFu), static_cast<DWORD>(count >> 32)};
 }
 
-bool SameInstant(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
-         a.wMinute == b.wMinute && a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
-}
-
-// The platform's tick counts name the 2^64 ticks from 1 January of year 0 (into year 58455)
-// and wrap beyond, so the tick sum is trusted only when the selected instant converts back to
-// itself and the due instant stays inside that span; true and *due filled in that case.
-bool DueDateByTicks(const SYSTEMTIME& selected, std::int64_t offset, SYSTEMTIME* due) {
-  if (offset > kMaxTickDays || offset < -kMaxTickDays) return false;
-  const SYSTEMTIME year_zero{0, 1, 0, 1, 0, 0, 0, 0};
-  FILETIME start{};
-  FILETIME origin{};
-  if (!SystemTimeToFileTime(&selected, &start) || !SystemTimeToFileTime(&year_zero, &origin))
-    return false;
-  SYSTEMTIME back{};
-  FileTimeToSystemTime(&start, &back);
-  if (!SameInstant(back, selected)) return false;
-
-  const std::uint64_t elapsed = TickCount(start) - TickCount(origin);  // since year 0, exact
-  const std::int64_t delta = offset * TicksPerDay;                     // |offset| bounded above
-  const std::uint64_t magnitude =
-      delta < 0 ? 0 - static_cast<std::uint64_t>(delta) : static_cast<std::uint64_t>(delta);
-  if (delta < 0 ? magnitude > elapsed : magnitude > ~elapsed) return false;
-
-  const FILETIME sum = FromTickCount(TickCount(start) + static_cast<std::uint64_t>(delta));
-  FileTimeToSystemTime(&sum, due);
-  return true;
+bool SameTimeOfDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wHour == b.wHour && a.wMinute == b.wMinute && a.wSecond == b.wSecond &&
+         a.wMilliseconds == b.wMilliseconds;
 }
 
 struct StatusLines {
@@ -137,11 +112,19 @@ std::int64_t DueDateOffset(std::int64_t days_since_last_period, std::int32_t cyc
 }
 
 SYSTEMTIME DueDate(const SYSTEMTIME& selected, std::int64_t offset) {
-  SYSTEMTIME due{};
-  if (DueDateByTicks(selected, offset, &due)) return due;
-  // Beyond the tick span, calendar arithmetic gives the same date the ticks would have
-  // given wherever they exist, and a real date everywhere else.
-  due = ShiftDays(selected, offset);
+  // The tick sum names the due date wherever the platform's tick count holds both instants
+  // (from year 0 into year 58455). Beyond that the count wraps into another date, which the
+  // day numbers give away; calendar arithmetic then gives the date the ticks could not.
+  FILETIME start{};
+  if (offset >= -kMaxTickDays && offset <= kMaxTickDays &&
+      SystemTimeToFileTime(&selected, &start)) {
+    const FILETIME sum =
+        FromTickCount(TickCount(start) + static_cast<std::uint64_t>(offset * TicksPerDay));
+    SYSTEMTIME due{};
+    FileTimeToSystemTime(&sum, &due);
+    if (DayNumber(due) == DayNumber(selected) + offset && SameTimeOfDay(due, selected)) return due;
+  }
+  SYSTEMTIME due = ShiftDays(selected, offset);
   due.wDayOfWeek = static_cast<WORD>(DayOfWeek(due.wDay, due.wMonth, due.wYear));
   return due;
 }
