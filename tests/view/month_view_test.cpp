@@ -1,0 +1,195 @@
+// The painted month view, in-process: PaintMonth on a plain window, its client pixels read
+// back. Cells are sampled at their top-left inner pixel, away from the centred text; text is
+// checked by counting pixels of its colour inside the cell.
+#include "view/month_view.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/app_state.h"
+#include "platform/canvas.h"
+#include "platform/dateformat.h"
+#include "platform/datetime.h"
+#include "platform/gdi.h"
+#include "platform/window_backend.h"
+#include "platform/window_internal.h"
+
+namespace {
+
+LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+SYSTEMTIME Day(WORD year, WORD month, WORD day) {
+  SYSTEMTIME t{year, month, 0, day, 9, 0, 0, 0};
+  FILETIME ticks{};
+  SystemTimeToFileTime(&t, &ticks);
+  FileTimeToSystemTime(&ticks, &t);
+  return t;
+}
+
+std::string Hex(COLORREF c) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%06X", c);
+  return text;
+}
+
+class MonthView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    ResetDateFormatLocale();
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = PlainProcedure;
+    window_class.lpszClassName = u"MonthViewTest";
+    RegisterClassW(&window_class);
+    window_ = CreateWindowExW(0, u"MonthViewTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
+                              nullptr, nullptr);
+    ASSERT_NE(window_, nullptr);
+    AppState = AppStateRecord{};
+    AppState.SelectedDate = Day(2024, 5, 20);
+  }
+  void TearDown() override { DestroyWindow(window_); }
+
+  // Blackens the client area of the given size, then paints the month over it.
+  void Paint(int width, int height) {
+    ASSERT_TRUE(ResizeClientArea(window_, width, height));
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(window_, &paint);
+    HBRUSH black = CreateSolidBrush(kBlack);
+    const RECT all{0, 0, width, height};
+    FillRect(screen, &all, black);
+    DeleteObject(black);
+    EndPaint(window_, &paint);
+    EXPECT_EQ(PaintMonth(window_), 0);
+  }
+  COLORREF Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y); }
+  COLORREF CellFill(int column, int row) const {
+    return Pixel(column * AppState.CellWidth + 1, row * AppState.CellHeight + 1);
+  }
+  int CountInCell(int column, int row, COLORREF colour) const {
+    int count = 0;
+    for (int y = row * AppState.CellHeight; y < (row + 1) * AppState.CellHeight; ++y) {
+      for (int x = column * AppState.CellWidth; x < (column + 1) * AppState.CellWidth; ++x) {
+        count += Pixel(x, y) == colour ? 1 : 0;
+      }
+    }
+    return count;
+  }
+
+  HWND window_ = nullptr;
+};
+
+// The column and row of a day of May 2024, whose 1st is a Wednesday.
+std::pair<int, int> MayCell(int day) { return {(3 + day - 1) % 7, 2 + (3 + day - 1) / 7}; }
+
+TEST_F(MonthView, LaysOutTheGridFromTheClientSize) {
+  Paint(240, 266);
+  EXPECT_EQ(AppState.CellWidth, 34);
+  EXPECT_EQ(AppState.CellHeight, 33);
+  EXPECT_EQ(AppState.ClientRect.right, 240);
+  EXPECT_EQ(AppState.ClientRect.bottom, 266);
+  for (int column = 0; column < 7; ++column) {
+    const int x = column * 34 + 1;
+    EXPECT_EQ(Hex(Pixel(x, 32)), Hex(kWhite)) << column;  // title row
+    EXPECT_EQ(Hex(Pixel(x, 33)), Hex(kBlue)) << column;
+    EXPECT_EQ(Hex(Pixel(x, 64)), Hex(kBlue)) << column;
+    EXPECT_EQ(Hex(Pixel(x, 65)), Hex(kWhite)) << column;  // the line under the weekdays
+    EXPECT_GT(CountInCell(column, 1, kWhite), 0) << "initial of weekday " << column;
+  }
+  for (int y : {0, 100, 265}) {
+    EXPECT_EQ(Hex(Pixel(238, y)), Hex(kWhite)) << y;  // strip right of the grid
+    EXPECT_EQ(Hex(Pixel(239, y)), Hex(kWhite)) << y;
+  }
+  for (int x : {0, 120, 237}) {
+    EXPECT_EQ(Hex(Pixel(x, 264)), Hex(kWhite)) << x;  // strip below it
+    EXPECT_EQ(Hex(Pixel(x, 265)), Hex(kWhite)) << x;
+  }
+  EXPECT_GT(CountInCell(0, 0, kBlack), 0) << "<";
+  EXPECT_GT(CountInCell(6, 0, kBlack), 0) << ">";
+  EXPECT_GT(CountInCell(3, 0, kBlack), 0) << "title";
+}
+
+TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
+  struct Case {
+    const char* name;
+    bool known;
+    std::int32_t menstrual_days;
+    WORD selected_day;
+    int day;
+    COLORREF fill;
+    COLORREF text;
+  } cases[] = {
+      {"selected", true, 5, 20, 20, kDarkBlue, kWhite},
+      {"selected first period day", true, 5, 1, 1, kDarkBlue, kWhite},
+      {"first period day", true, 5, 20, 1, kRed, kYellow},
+      {"period day", true, 5, 20, 2, kDarkRed, kYellow},
+      {"next period begins", true, 5, 20, 29, kRed, kYellow},
+      {"ovulation day", true, 5, 20, 15, kGreen, kYellow},
+      {"fertile day", true, 5, 20, 12, kDarkGreen, kYellow},
+      {"fertile day after ovulation", true, 5, 20, 16, kDarkGreen, kYellow},
+      {"plain day", true, 5, 20, 8, kWhite, kBlack},
+      {"ovulation within the period", true, 20, 20, 15, kDarkRed, kYellow},
+      {"no last period", false, 5, 20, 1, kWhite, kBlack},
+      {"no last period, fertile", false, 5, 20, 15, kWhite, kBlack},
+  };
+  for (const Case& c : cases) {
+    AppState.LastPeriodKnown = c.known ? 1 : 0;
+    AppState.LastPeriod = Day(2024, 5, 1);
+    AppState.MenstrualDays = c.menstrual_days;
+    AppState.SelectedDate = Day(2024, 5, c.selected_day);
+    Paint(240, 266);
+    const auto [column, row] = MayCell(c.day);
+    EXPECT_EQ(Hex(CellFill(column, row)), Hex(c.fill)) << c.name;
+    EXPECT_GT(CountInCell(column, row, c.text), 0) << c.name << ": text colour";
+  }
+}
+
+TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
+  struct Case {
+    SYSTEMTIME selected;
+    int column, row;
+  } cases[] = {
+      {Day(2025, 3, 1), 6, 2},  // a 31-day month beginning on a Saturday
+      {Day(2025, 3, 2), 0, 3},
+      {Day(2025, 3, 30), 0, 7},
+      {Day(2025, 3, 31), 1, 7},
+      {Day(2026, 2, 1), 0, 2},  // a 28-day month beginning on a Sunday
+      {Day(2026, 2, 28), 6, 5},
+  };
+  for (const Case& c : cases) {
+    AppState.SelectedDate = c.selected;
+    Paint(240, 266);
+    EXPECT_EQ(Hex(CellFill(c.column, c.row)), Hex(kDarkBlue))
+        << c.selected.wDay << "." << c.selected.wMonth;
+  }
+  AppState.SelectedDate = Day(2026, 2, 10);  // rows 6 and 7 stay empty
+  Paint(240, 266);
+  for (int column = 0; column < 7; ++column) {
+    EXPECT_EQ(CountInCell(column, 6, kWhite) + CountInCell(column, 7, kWhite), 2 * 34 * 33);
+    EXPECT_GT(CountInCell(column, 5, kBlack), 0);
+  }
+}
+
+// Every per-paint drawing object is released, at any size, a client area too small for a
+// cell included.
+TEST_F(MonthView, PaintsAnySizeAndReleasesWhatItMade) {
+  struct Case {
+    int width, height, cell_width, cell_height;
+  } cases[] = {{0, 0, 0, 0},   {6, 7, 0, 0},       {7, 7, 1, 0},  {6, 8, 0, 1},
+               {7, 8, 1, 1},   {240, 266, 34, 33}, {1920, 1080, 274, 135}};
+  AppState.LastPeriodKnown = 1;
+  AppState.LastPeriod = Day(2024, 5, 1);
+  for (const Case& c : cases) {
+    const std::size_t objects = LiveGdiObjectCount();
+    const std::size_t targets = LiveDeviceContextCount();
+    Paint(c.width, c.height);
+    EXPECT_EQ(AppState.CellWidth, c.cell_width) << c.width << "x" << c.height;
+    EXPECT_EQ(AppState.CellHeight, c.cell_height) << c.width << "x" << c.height;
+    EXPECT_EQ(LiveGdiObjectCount(), objects) << c.width << "x" << c.height;
+    EXPECT_EQ(LiveDeviceContextCount(), targets) << c.width << "x" << c.height;
+  }
+}
+
+}  // namespace
