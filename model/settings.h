@@ -1,0 +1,37 @@
+// The stored cycle settings: the three cycle values and the date of the last period, kept as
+// five 32-bit values in the registry key HKEY_LOCAL_MACHINE "Software\Tamberlock\Cyclune":
+// "CycleLength", "LutealPhase", "MenstrualDays", and the last period's tick count split into
+// "LastPeriodHigh" and "LastPeriodLow". A missing value leaves its field as it is; a value that
+// is not a four-byte REG_DWORD is not taken for one.
+//
+// Example:
+//   LoadSettings();                          // at start, after SelectedDate is set
+//   ...
+//   SettingsSaveResult saved = SaveSettings();  // after a period is recorded
+//   if (!saved.ok) show SaveFailureSentence(saved) in a box captioned "Cyclune"
+#pragma once
+
+#include <string>
+
+// How a save went. When it failed, `file` is the file or folder that could not be written and
+// `reason` the system's words for why ("No space left on device"); the settings in AppState
+// are kept either way.
+struct SettingsSaveResult {
+  bool ok = false;
+  std::u16string file;
+  std::u16string reason;
+};
+
+// Fills CycleLength, LutealPhase and MenstrualDays from their stored values, and LastPeriod
+// with LastPeriodKnown = 1 when the stored halves, added as 32-bit words, are not 0. Fields
+// whose value is missing or not a four-byte REG_DWORD keep their values; nothing is reported.
+void LoadSettings();
+
+// Stores all five values from AppState (both halves 0 without a known last period), creating
+// the key when needed, and says whether they reached the disk.
+SettingsSaveResult SaveSettings();
+
+// The message for a failed save, naming the file and the reason, e.g. "Cyclune could not save
+// your settings to /home/ann/.config/cyclune/registry.reg: No space left on device. The new
+// settings are kept only until Cyclune is closed." Empty for a save that succeeded.
+std::u16string SaveFailureSentence(const SettingsSaveResult& result);

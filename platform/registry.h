@@ -1,0 +1,108 @@
+// The registry: keys holding named, typed values, kept in one text file per user,
+//   ${XDG_CONFIG_HOME:-$HOME/.config}/cyclune/registry.reg
+// in the registry export format ("Windows Registry Editor Version 5.00"), so it can be read,
+// edited by hand and imported by the platform's own registry editor.
+//
+// Calls, names, numbers and error codes are the platform's. Key and value names compare
+// without regard to case. A key handle reads the file once, when it is opened; values set
+// through it are visible to its own queries at once and reach the file together, in one
+// atomic and durable replacement, when the key is closed. That replacement holds a lock
+// across reading the file again, applying this handle's changes and writing, so values that
+// other handles or processes stored meanwhile are kept. Everything else in the file (other
+// keys, values of any type, comments, order) is written back as it was. A file that could not
+// be read cleanly is first copied aside as registry.reg.unreadable-YYYYmmdd-HHMMSS.
+//
+// Example:
+//   HKEY key;
+//   DWORD disposition;
+//   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Tamberlock\\Cyclune", 0, nullptr, 0, 0,
+//                       nullptr, &key, &disposition) == ERROR_SUCCESS) {
+//     DWORD days = 28;
+//     RegSetValueExW(key, u"CycleLength", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&days), 4);
+//     if (RegCloseKey(key) != ERROR_SUCCESS) {
+//       RegistryFailure why = GetRegistryFailure();  // why.file, why.reason
+//     }
+//   }
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win_types.h"
+
+struct RegistryKey;
+using HKEY = RegistryKey*;
+
+// The predefined roots. Only their names matter: they head the key paths in the file.
+inline HKEY const HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(std::uintptr_t{0x80000000});
+inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80000001});
+inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
+inline HKEY const HKEY_USERS = reinterpret_cast<HKEY>(std::uintptr_t{0x80000003});
+inline HKEY const HKEY_CURRENT_CONFIG = reinterpret_cast<HKEY>(std::uintptr_t{0x80000005});
+
+// Value types.
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;  // four bytes, little-endian
+constexpr DWORD REG_DWORD_BIG_ENDIAN = 5;
+constexpr DWORD REG_LINK = 6;
+constexpr DWORD REG_MULTI_SZ = 7;
+constexpr DWORD REG_QWORD = 11;  // eight bytes, little-endian
+
+// Dispositions reported by RegCreateKeyExW.
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+// Error codes (LONG results).
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;     // no such value
+constexpr LONG ERROR_ACCESS_DENIED = 5;      // the file or its folder may not be read or written
+constexpr LONG ERROR_INVALID_HANDLE = 6;     // not an open key
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_DISK_FULL = 112;        // no space (or quota) left for the file
+constexpr LONG ERROR_BAD_PATHNAME = 161;     // malformed key path
+constexpr LONG ERROR_MORE_DATA = 234;        // the caller's buffer is too small
+constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;  // any other failure to read or write the file
+
+// Opens the key subKey below hKey (a predefined root or an open key), creating it when absent;
+// the creation reaches the file when the key is closed. reserved must be 0; cls, options,
+// samDesired and security are accepted and ignored. On success *result holds the new handle
+// and *disposition (if given) says whether the key was created or existed; on failure *result
+// is untouched and GetRegistryFailure() says why.
+LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* cls,
+                     DWORD options, DWORD samDesired, void* security, HKEY* result,
+                     DWORD* disposition);
+
+// Reads the value `name` (nullptr or u"" for the key's default value). With data == nullptr,
+// reports the type and size only. ERROR_FILE_NOT_FOUND when there is no such value (nothing
+// written); ERROR_MORE_DATA when it does not fit *size bytes: data is untouched, *size
+// receives the size needed and *type the type. reserved must be nullptr.
+LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,
+                      DWORD* size);
+
+// Sets the value `name` (nullptr or u"" for the default value) to `size` bytes of `type`,
+// kept generic except that REG_DWORD and REG_DWORD_BIG_ENDIAN take exactly 4 bytes and
+// REG_QWORD exactly 8. The file changes when the key is closed. Names with control
+// characters (other than tab) or unpaired surrogates cannot be stored: ERROR_INVALID_PARAMETER.
+LONG RegSetValueExW(HKEY hKey, const char16_t* name, DWORD reserved, DWORD type,
+                    const BYTE* data, DWORD size);
+
+// Closes the key. When it was created or values were set through it, writes them to the
+// file first: ERROR_SUCCESS once they are durably on disk; otherwise an error code (the file
+// keeps its previous contents) and GetRegistryFailure() says why. The handle is gone either way.
+LONG RegCloseKey(HKEY hKey);
+
+// Why a registry call of this thread last failed: the code it returned, the file or folder
+// concerned and the system's reason ("No space left on device"). Empty before any failure.
+struct RegistryFailure {
+  LONG code = ERROR_SUCCESS;
+  std::u16string file;
+  std::u16string reason;
+};
+RegistryFailure GetRegistryFailure();
+
+// The file the registry lives in for the current environment (XDG_CONFIG_HOME, HOME);
+// empty when neither names a home folder.
+std::u16string RegistryFilePath();

@@ -1,0 +1,189 @@
+// Loading and saving the cycle settings: what each stored form loads as, round trips to the
+// millisecond, the file a save leaves, and the message for a failed save.
+#include "model/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/app_state.h"
+#include "platform/datetime.h"
+#include "tests/platform/registry_test_folder.h"
+
+namespace {
+
+constexpr char kHead[] = "Windows Registry Editor Version 5.00\n\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
+
+SYSTEMTIME Date(WORD y, WORD mo, WORD dow, WORD d, WORD h, WORD mi, WORD s, WORD ms) {
+  return SYSTEMTIME{y, mo, dow, d, h, mi, s, ms};
+}
+
+bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek &&
+         a.wDay == b.wDay && a.wHour == b.wHour && a.wMinute == b.wMinute &&
+         a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
+}
+
+SYSTEMTIME FromTicks(DWORD high, DWORD low) {
+  FILETIME ticks{low, high};
+  SYSTEMTIME date{};
+  FileTimeToSystemTime(&ticks, &date);
+  return date;
+}
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override { AppState = AppStateRecord{}; }
+  void TearDown() override { AppState = AppStateRecord{}; }
+  RegistryTestFolder folder_;
+};
+
+struct LoadCase {
+  const char* what;
+  std::string lines;  // below the key's header line; nullptr-like "-" means no file at all
+  std::int32_t cycle, luteal, menstrual;
+  bool known;
+  DWORD high, low;  // of the expected LastPeriod when known
+};
+
+// Fields start at 40/20/7 so that "keeps its value" is told apart from "reset to initial".
+TEST_F(Settings, LoadTakesOnlyFourByteDwords) {
+  const LoadCase cases[] = {
+      {"no file", "-", 40, 20, 7, false, 0, 0},
+      {"empty key", "", 40, 20, 7, false, 0, 0},
+      {"only CycleLength", "\"CycleLength\"=dword:0000001e\n", 30, 20, 7, false, 0, 0},
+      {"all five",
+       "\"CycleLength\"=dword:0000001d\n\"LutealPhase\"=dword:0000000d\n\"MenstrualDays\"=dword:00000004\n"
+       "\"LastPeriodHigh\"=dword:01da6b2e\n\"LastPeriodLow\"=dword:9c4c7000\n",
+       29, 13, 4, true, 0x01da6b2e, 0x9c4c7000},
+      {"negative and zero taken as they are",
+       "\"CycleLength\"=dword:ffffffff\n\"LutealPhase\"=dword:00000000\n", -1, 0, 7, false, 0, 0},
+      {"halves summing to zero", "\"LastPeriodHigh\"=dword:00000001\n\"LastPeriodLow\"=dword:ffffffff\n",
+       40, 20, 7, false, 0, 0},
+      {"low half alone", "\"LastPeriodLow\"=dword:00000001\n", 40, 20, 7, true, 0, 1},
+      {"high half alone", "\"LastPeriodHigh\"=dword:00000001\n", 40, 20, 7, true, 1, 0},
+      {"strings are not numbers",
+       "\"CycleLength\"=\"28\"\n\"LutealPhase\"=\"x\"\n\"LastPeriodHigh\"=\"y\"\n", 40, 20, 7, false, 0, 0},
+      {"binary is not a dword", "\"CycleLength\"=hex:1c,00,00,00\n\"MenstrualDays\"=hex(b):01,00,00,00,00,00,00,00\n",
+       40, 20, 7, false, 0, 0},
+      {"a dword must have four bytes", "\"CycleLength\"=hex(4):1c,00,00\n\"LutealPhase\"=hex(4):0e,00,00,00\n",
+       40, 14, 7, false, 0, 0},
+      {"a cut dword line is not read", "\"CycleLength\"=dword:0000001", 40, 20, 7, false, 0, 0},
+      {"names and key ignore case",
+       "\"cyclelength\"=dword:0000001f\n[hkey_local_machine\\software\\TAMBERLOCK\\cyclune]\n"
+       "\"MENSTRUALDAYS\"=dword:00000003\n",
+       31, 20, 3, false, 0, 0},
+      {"the last of two lines wins", "\"CycleLength\"=dword:00000001\n\"CycleLength\"=dword:00000020\n",
+       32, 20, 7, false, 0, 0},
+  };
+  for (const LoadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(folder_.folder());
+    if (std::string(c.lines) != "-") WriteWholeFile(folder_.file(), kHead + c.lines);
+    AppState = AppStateRecord{};
+    AppState.CycleLength = 40;
+    AppState.LutealPhase = 20;
+    AppState.MenstrualDays = 7;
+    LoadSettings();
+    EXPECT_EQ(AppState.CycleLength, c.cycle);
+    EXPECT_EQ(AppState.LutealPhase, c.luteal);
+    EXPECT_EQ(AppState.MenstrualDays, c.menstrual);
+    EXPECT_EQ(AppState.LastPeriodKnown, c.known ? 1 : 0);
+    EXPECT_TRUE(SameTime(AppState.LastPeriod, c.known ? FromTicks(c.high, c.low) : SYSTEMTIME{}));
+  }
+}
+
+TEST_F(Settings, FirstStartCreatesTheEmptyKey) {
+  LoadSettings();
+  EXPECT_EQ(AppState.CycleLength, 28);
+  EXPECT_EQ(AppState.LutealPhase, 14);
+  EXPECT_EQ(AppState.MenstrualDays, 5);
+  EXPECT_EQ(AppState.LastPeriodKnown, 0);
+  EXPECT_EQ(ReadWholeFile(folder_.file()), std::string(kHead) + "\n");
+}
+
+TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
+  struct {
+    std::int32_t cycle, luteal, menstrual;
+    SYSTEMTIME last;
+  } const cases[] = {
+      {28, 14, 5, Date(2024, 2, 4, 29, 23, 59, 59, 999)},
+      {35, 16, 6, Date(2000, 1, 6, 1, 12, 0, 0, 0)},
+      {-7, 0, 2147483647, Date(1601, 1, 1, 1, 0, 0, 0, 1)},
+      {21, 12, 3, Date(9999, 12, 5, 31, 23, 59, 59, 998)},
+  };
+  for (const auto& c : cases) {
+    AppState = AppStateRecord{};
+    AppState.CycleLength = c.cycle;
+    AppState.LutealPhase = c.luteal;
+    AppState.MenstrualDays = c.menstrual;
+    AppState.LastPeriod = c.last;
+    AppState.LastPeriodKnown = 1;
+    SettingsSaveResult saved = SaveSettings();
+    ASSERT_TRUE(saved.ok) << std::string(saved.reason.begin(), saved.reason.end());
+    AppState = AppStateRecord{};
+    LoadSettings();
+    EXPECT_EQ(AppState.CycleLength, c.cycle);
+    EXPECT_EQ(AppState.LutealPhase, c.luteal);
+    EXPECT_EQ(AppState.MenstrualDays, c.menstrual);
+    EXPECT_EQ(AppState.LastPeriodKnown, 1);
+    EXPECT_TRUE(SameTime(AppState.LastPeriod, c.last)) << c.last.wYear;
+  }
+  EXPECT_EQ(ModeOf(folder_.folder()), 0700u);
+  EXPECT_EQ(ModeOf(folder_.file()), 0600u);
+}
+
+TEST_F(Settings, SaveWritesFiveDwordsAndKeepsEverythingElse) {
+  const std::string foreign =
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Other]\n\"Blob\"=hex:01,02,\\\n  03\n\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
+      "; kept\n@=\"default\"\n\"LutealPhase\"=dword:00000001\n\"Extra\"=hex(7):61,00,00,00,00,00\n\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n";
+  WriteWholeFile(folder_.file(), foreign);
+  AppState.LastPeriod = Date(2024, 3, 5, 1, 8, 30, 0, 0);
+  AppState.LastPeriodKnown = 1;
+  ASSERT_TRUE(SaveSettings().ok);
+  EXPECT_EQ(ReadWholeFile(folder_.file()),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Other]\n\"Blob\"=hex:01,02,\\\n  03\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
+            "; kept\n@=\"default\"\n\"LutealPhase\"=dword:0000000e\n\"Extra\"=hex(7):61,00,00,00,00,00\n"
+            "\"CycleLength\"=dword:0000001c\n\"MenstrualDays\"=dword:00000005\n"
+            "\"LastPeriodHigh\"=dword:01da6bb2\n\"LastPeriodLow\"=dword:a6583400\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n");
+}
+
+TEST_F(Settings, WithoutALastPeriodBothHalvesAreZero) {
+  WriteWholeFile(folder_.file(), std::string(kHead) + "\"LastPeriodLow\"=dword:00000005\n");
+  ASSERT_TRUE(SaveSettings().ok);
+  const std::string text = ReadWholeFile(folder_.file());
+  EXPECT_NE(text.find("\"LastPeriodHigh\"=dword:00000000\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"LastPeriodLow\"=dword:00000000\n"), std::string::npos) << text;
+  LoadSettings();
+  EXPECT_EQ(AppState.LastPeriodKnown, 0);
+}
+
+TEST_F(Settings, AnInvalidLastPeriodIsNotStoredAsSomeOtherDay) {
+  WriteWholeFile(folder_.file(), std::string(kHead) + "\"CycleLength\"=dword:0000001c\n");
+  AppState.LastPeriod = Date(2024, 2, 0, 30, 0, 0, 0, 0);
+  AppState.LastPeriodKnown = 1;
+  SettingsSaveResult saved = SaveSettings();
+  EXPECT_FALSE(saved.ok);
+  EXPECT_EQ(saved.reason, u"the date of the last period is not a valid date");
+  EXPECT_EQ(ReadWholeFile(folder_.file()), std::string(kHead) + "\"CycleLength\"=dword:0000001c\n");
+}
+
+TEST(SettingsMessage, NamesTheFileAndTheReason) {
+  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/home/ann/.config/cyclune/registry.reg",
+                                                   u"No space left on device"}),
+            u"Cyclune could not save your settings to /home/ann/.config/cyclune/registry.reg: No space "
+            u"left on device. The new settings are kept only until Cyclune is closed.");
+  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/f", u"the date is not valid."}),
+            u"Cyclune could not save your settings to /f: the date is not valid. The new settings are "
+            u"kept only until Cyclune is closed.");
+  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{true, u"/f", u""}), u"");
+}
+
+}  // namespace

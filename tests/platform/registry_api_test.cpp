@@ -1,0 +1,243 @@
+// The registry calls over the file: query and set semantics, when changes reach the file, file
+// and folder modes, concurrent writers, and files that must not be trusted or followed.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "platform/registry_text.h"
+#include "tests/platform/registry_test_folder.h"
+
+namespace {
+
+constexpr char16_t kSubKey[] = u"Software\\Tamberlock\\Cyclune";
+constexpr char kHead[] = "Windows Registry Editor Version 5.00\n\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
+
+HKEY Open(DWORD* disposition = nullptr) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSubKey, 0, nullptr, 0, 0, nullptr, &key, disposition),
+            ERROR_SUCCESS);
+  return key;
+}
+
+LONG SetDword(HKEY key, const char16_t* name, DWORD value) {
+  return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+}
+
+// Saves one value in a key of its own and reports the close's result.
+LONG SaveOne(const char16_t* name, DWORD value) {
+  HKEY key = Open();
+  if (key == nullptr) return -1;
+  SetDword(key, name, value);
+  return RegCloseKey(key);
+}
+
+TEST(RegistryApi, QueryLeavesTheBufferAloneWhenItCannotAnswer) {
+  RegistryTestFolder folder;
+  WriteWholeFile(folder.file(), std::string(kHead) + "\"Text\"=\"abc\"\n");
+  HKEY key = Open();
+  struct {
+    const char16_t* name;
+    bool withData;
+    DWORD size;
+    LONG result;
+    DWORD sizeAfter;
+    bool written;
+  } const cases[] = {
+      {u"Missing", true, 16, ERROR_FILE_NOT_FOUND, 16, false},
+      {u"Text", true, 7, ERROR_MORE_DATA, 8, false},
+      {u"TEXT", true, 8, ERROR_SUCCESS, 8, true},
+      {u"text", false, 0, ERROR_SUCCESS, 8, false},
+  };
+  for (const auto& c : cases) {
+    BYTE buffer[16];
+    std::memset(buffer, 0xAA, sizeof buffer);
+    DWORD type = 99, size = c.size;
+    EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.withData ? buffer : nullptr, &size), c.result);
+    EXPECT_EQ(size, c.sizeAfter);
+    EXPECT_EQ(type, c.result == ERROR_FILE_NOT_FOUND ? 99u : REG_SZ);
+    EXPECT_EQ(buffer[0], c.written ? 'a' : 0xAA);
+    EXPECT_EQ(buffer[8], 0xAA);
+  }
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
+TEST(RegistryApi, RefusesWhatItCannotStore) {
+  RegistryTestFolder folder;
+  HKEY key = Open();
+  const BYTE three[3] = {1, 2, 3};
+  EXPECT_EQ(RegSetValueExW(key, u"A", 0, REG_DWORD, three, 3), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExW(key, u"A", 0, REG_QWORD, three, 3), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExW(key, u"A", 1, REG_BINARY, three, 3), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExW(key, u"A", 0, REG_BINARY, nullptr, 3), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExW(key, u"Line\nBreak", 0, REG_BINARY, three, 3), ERROR_INVALID_PARAMETER);
+  const char16_t lone[] = {u'a', 0xD800, 0};
+  EXPECT_EQ(RegSetValueExW(key, lone, 0, REG_BINARY, three, 3), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(GetRegistryFailure().code, ERROR_INVALID_PARAMETER);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"A", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+
+  HKEY other = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Software", 0, nullptr, 0, 0, nullptr, &other, nullptr),
+            ERROR_BAD_PATHNAME);
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\\\X", 0, nullptr, 0, 0, nullptr, &other, nullptr),
+            ERROR_BAD_PATHNAME);
+  EXPECT_EQ(other, nullptr);
+}
+
+TEST(RegistryApi, ChangesReachTheFileTogetherAtClose) {
+  RegistryTestFolder folder;
+  DWORD disposition = 0;
+  HKEY key = Open(&disposition);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+  EXPECT_EQ(SetDword(key, u"CycleLength", 28), ERROR_SUCCESS);
+  EXPECT_EQ(SetDword(key, u"LutealPhase", 14), ERROR_SUCCESS);
+  DWORD value = 0, size = 4;
+  EXPECT_EQ(RegQueryValueExW(key, u"cyclelength", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 28u);
+  EXPECT_EQ(ReadWholeFile(folder.file()), "");
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_EQ(ReadWholeFile(folder.file()),
+            std::string(kHead) + "\"CycleLength\"=dword:0000001c\n\"LutealPhase\"=dword:0000000e\n\n");
+
+  key = Open(&disposition);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
+TEST(RegistryApi, FolderAndFileArePrivateWhateverTheUmask) {
+  RegistryTestFolder folder;
+  ::setenv("XDG_CONFIG_HOME", (folder.root() + "/a/b").c_str(), 1);
+  mode_t old = ::umask(0);
+  LONG closed = SaveOne(u"CycleLength", 28);
+  ::umask(old);
+  ASSERT_EQ(closed, ERROR_SUCCESS);
+  EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);
+  EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune"), 0700u);
+  EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg"), 0600u);
+  EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg.lock"), 0600u);
+}
+
+TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
+  RegistryTestFolder folder;
+  std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  struct {
+    const char* config;
+    const char* home;
+    const char16_t* path;
+  } const cases[] = {
+      {"/x/conf", "/h", u"/x/conf/cyclune/registry.reg"},
+      {"/x/conf/", "/h", u"/x/conf/cyclune/registry.reg"},
+      {"relative", "/h", u"/h/.config/cyclune/registry.reg"},
+      {"", "/h/", u"/h/.config/cyclune/registry.reg"},
+  };
+  for (const auto& c : cases) {
+    ::setenv("XDG_CONFIG_HOME", c.config, 1);
+    ::setenv("HOME", c.home, 1);
+    EXPECT_EQ(RegistryFilePath(), c.path) << c.config;
+  }
+  ::setenv("HOME", home.c_str(), 1);
+}
+
+// Writers in several processes each add their own value many times; the lock held across
+// read-modify-write means none of them drops another's value.
+TEST(RegistryApi, ConcurrentWritersKeepEachOthersValues) {
+  RegistryTestFolder folder;
+  WriteWholeFile(folder.file(), std::string(kHead) + "\"Foreign\"=\"kept\"\n");
+  constexpr int kWriters = 4, kRounds = 25;
+  std::vector<pid_t> children;
+  for (int i = 0; i < kWriters; ++i) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      const char16_t name[] = {u'W', static_cast<char16_t>(u'0' + i), 0};
+      int failures = 0;
+      for (DWORD round = 1; round <= kRounds; ++round) failures += SaveOne(name, round) != ERROR_SUCCESS;
+      ::_exit(failures);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  RegTextParse parse = ParseRegText(ReadWholeFile(folder.file()));
+  EXPECT_TRUE(parse.clean) << parse.problem;
+  std::vector<RegKeyValue> values =
+      ResolveRegKey(parse.document, u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune");
+  ASSERT_EQ(values.size(), 1u + kWriters);
+  for (int i = 0; i < kWriters; ++i) {
+    EXPECT_EQ(values[1 + i].data, (std::vector<BYTE>{kRounds, 0, 0, 0}));
+  }
+}
+
+TEST(RegistryApi, UncleanFileIsKeptAsideBeforeItIsReplaced) {
+  RegistryTestFolder folder;
+  const std::string damaged = std::string(kHead) + "\"Foreign\"=\"kept\"\nthis line is damage\n" +
+                              std::string("\0\x01\x02", 3) + "\n\"CycleLength\"=dword:0000001";
+  WriteWholeFile(folder.file(), damaged);
+  ASSERT_EQ(SaveOne(u"CycleLength", 30), ERROR_SUCCESS);
+  std::vector<std::string> asides;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.folder())) {
+    std::string name = entry.path().filename();
+    if (name.rfind("registry.reg.unreadable-", 0) == 0) asides.push_back(entry.path());
+  }
+  ASSERT_EQ(asides.size(), 1u);
+  EXPECT_EQ(ReadWholeFile(asides[0]), damaged);
+  EXPECT_EQ(ModeOf(asides[0]), 0600u);
+  EXPECT_EQ(ReadWholeFile(folder.file()),
+            std::string(kHead) + "\"Foreign\"=\"kept\"\n\"CycleLength\"=dword:0000001e\n");
+  ASSERT_EQ(SaveOne(u"CycleLength", 31), ERROR_SUCCESS);  // now clean: nothing more kept aside
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()), {}), 3);
+}
+
+TEST(RegistryApi, LeftoverOfAKilledWriterIsReplaced) {
+  RegistryTestFolder folder;
+  WriteWholeFile(folder.folder() + "/registry.reg.tmp", "half a fi");
+  EXPECT_EQ(SaveOne(u"CycleLength", 28), ERROR_SUCCESS);
+  EXPECT_FALSE(std::filesystem::exists(folder.folder() + "/registry.reg.tmp"));
+  EXPECT_NE(ReadWholeFile(folder.file()).find("dword:0000001c"), std::string::npos);
+}
+
+// Whatever is not a plain file at the temporary name is left alone and never written through;
+// the save fails and says where and why.
+TEST(RegistryApi, NeverWritesThroughTheTemporaryName) {
+  RegistryTestFolder folder;
+  ASSERT_EQ(SaveOne(u"CycleLength", 28), ERROR_SUCCESS);
+  const std::string old = ReadWholeFile(folder.file());
+  const std::string temp = folder.folder() + "/registry.reg.tmp";
+  const std::string victim = folder.root() + "/victim";
+  WriteWholeFile(victim, "precious");
+  for (const std::string& target : {victim, folder.root() + "/nowhere"}) {
+    SCOPED_TRACE(target);
+    std::filesystem::create_symlink(target, temp);
+    EXPECT_EQ(SaveOne(u"CycleLength", 29), ERROR_REGISTRY_IO_FAILED);
+    RegistryFailure failure = GetRegistryFailure();
+    EXPECT_EQ(std::string(failure.file.begin(), failure.file.end()), temp);
+    EXPECT_EQ(failure.reason, u"File exists");
+    EXPECT_TRUE(std::filesystem::is_symlink(temp));
+    EXPECT_EQ(ReadWholeFile(victim), "precious");
+    EXPECT_FALSE(std::filesystem::exists(folder.root() + "/nowhere"));
+    EXPECT_EQ(ReadWholeFile(folder.file()), old);
+    std::filesystem::remove(temp);
+  }
+}
+
+TEST(RegistryApi, SomethingOtherThanAFileIsNotRead) {
+  RegistryTestFolder folder;
+  std::filesystem::create_directories(folder.folder());
+  ASSERT_EQ(::mkfifo(folder.file().c_str(), 0600), 0);  // would block a plain open for ever
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSubKey, 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_REGISTRY_IO_FAILED);
+  EXPECT_EQ(GetRegistryFailure().reason, u"it is not a regular file");
+}
+
+}  // namespace
