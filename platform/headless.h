@@ -56,5 +56,6 @@ int FinishHeadless(int winmain_result);
 bool ParseClientSize(std::string_view text, int* width, int* height);
 
 // Parses "YYYY-MM-DDTHH:MM:SS", as given to --now, into *time (milliseconds 0, wDayOfWeek
-// computed). False when the text has another form or names no real date and time.
+// computed, years 0001 to 9999). False when the text has another form or names no real date
+// and time.
 bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time);

@@ -46,6 +46,7 @@ constexpr UINT CS_VREDRAW = 0x0001;
 constexpr UINT CS_HREDRAW = 0x0002;
 constexpr DWORD WS_VISIBLE = 0x10000000;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
+constexpr int SW_HIDE = 0;
 constexpr int SW_SHOW = 5;
 constexpr int SW_SHOWNORMAL = 1;
 
@@ -76,6 +77,23 @@ struct MSG {
   LPARAM lParam;
   DWORD time;
   POINT pt;
+};
+
+// What WM_CREATE carries in its lParam: the arguments of CreateWindowExW (cx, cy: the
+// client size the window was given).
+struct CREATESTRUCTW {
+  void* lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  const char16_t* lpszName;
+  const char16_t* lpszClass;
+  DWORD dwExStyle;
 };
 
 // The soft-key bar request: cbSize 36 as on the platform; nToolBarId names the MenuBarResource.
@@ -145,7 +163,7 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 // terminator); returns the number of units copied without the terminator, 0 if absent.
 int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity);
 HICON LoadIconW(HINSTANCE instance, const char16_t* name);
-constexpr const char16_t* MAKEINTRESOURCEW(UINT id) {
+inline const char16_t* MAKEINTRESOURCEW(UINT id) {
   return reinterpret_cast<const char16_t*>(static_cast<std::uintptr_t>(id));
 }
 HGDIOBJ GetStockObject(int object);

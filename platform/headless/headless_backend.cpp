@@ -1,0 +1,229 @@
+// The headless backend: an off-screen client area, input from a script checked before the
+// run, message boxes written to messages.jsonl and answered OK, shots written as PNG files.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/headless.h"
+#include "platform/headless/headless_script.h"
+#include "platform/single_instance.h"
+#include "platform/window_backend.h"
+
+namespace {
+
+constexpr std::size_t kMaxScriptBytes = std::size_t{16} << 20;
+constexpr WPARAM kLeftButton = 0x0001;           // MK_LBUTTON
+constexpr LPARAM kKeyDownFlags = 1;              // repeat count 1
+constexpr LPARAM kKeyUpFlags = 0xC0000001;       // repeat 1, previous state down, released
+
+// An output file written line by line; each line reaches the file before the next input.
+class LineFile {
+ public:
+  LineFile() = default;
+  ~LineFile() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  LineFile(const LineFile&) = delete;
+  LineFile& operator=(const LineFile&) = delete;
+
+  bool Open(const std::string& path, std::string* error) {
+    path_ = path;
+    file_ = std::fopen(path.c_str(), "w");
+    if (file_ == nullptr) *error = "cannot write '" + path + "': " + std::strerror(errno);
+    return file_ != nullptr;
+  }
+  bool IsOpen() const { return file_ != nullptr; }
+  // False (with *error set) when the line could not be written.
+  bool Append(const std::string& line, std::string* error) {
+    if (std::fputs(line.c_str(), file_) < 0 || std::fputc('\n', file_) == EOF ||
+        std::fflush(file_) != 0) {
+      *error = "cannot write '" + path_ + "': " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string path_;
+};
+
+class HeadlessBackend final : public WindowBackend {
+ public:
+  HeadlessBackend(const HeadlessOptions& options, std::vector<ScriptCommand> commands,
+                  std::string out_dir)
+      : width_(options.width),
+        height_(options.height),
+        commands_(std::move(commands)),
+        out_dir_(std::move(out_dir)) {}
+
+  bool OpenOutput(bool single_instance, std::string* error) {
+    return messages_.Open(out_dir_ + "/messages.jsonl", error) &&
+           (!single_instance || events_.Open(out_dir_ + "/events.jsonl", error));
+  }
+  bool Failed() const { return failed_; }
+
+  void DefaultClientSize(int* width, int* height) override {
+    *width = width_;
+    *height = height_;
+  }
+
+  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
+                     UINT) override {
+    Write(messages_, MessageBoxJson(caption, text));
+    return IDOK;
+  }
+
+  void BringToForeground(HWND) override {
+    if (events_.IsOpen()) Write(events_, "{\"event\": \"foreground\"}");
+  }
+
+  bool WaitForInput() override {
+    if (next_ >= commands_.size()) return false;
+    Run(commands_[next_++]);
+    return true;
+  }
+
+ private:
+  void Write(LineFile& file, const std::string& line) {
+    std::string error;
+    if (!file.Append(line, &error)) Fail(error);
+  }
+  void Fail(const std::string& error) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    failed_ = true;
+  }
+  void Run(const ScriptCommand& command);
+  void Shoot(HWND window, const ScriptCommand& command);
+
+  int width_;
+  int height_;
+  std::vector<ScriptCommand> commands_;
+  std::size_t next_ = 0;
+  std::string out_dir_;
+  LineFile messages_;
+  LineFile events_;
+  bool failed_ = false;
+};
+
+void HeadlessBackend::Run(const ScriptCommand& command) {
+  HWND window = InputWindow();
+  switch (command.kind) {
+    case ScriptCommand::Kind::kKey:
+      PostMessageW(window, WM_KEYDOWN, command.first, kKeyDownFlags);
+      PostMessageW(window, WM_KEYUP, command.first, kKeyUpFlags);
+      break;
+    case ScriptCommand::Kind::kTap: {
+      const LPARAM position = MAKELPARAM(static_cast<WORD>(command.first),
+                                         static_cast<WORD>(command.second));
+      PostMessageW(window, WM_LBUTTONDOWN, kLeftButton, position);
+      PostMessageW(window, WM_LBUTTONUP, 0, position);
+      break;
+    }
+    case ScriptCommand::Kind::kCommand:
+      PostMessageW(window, WM_COMMAND, command.first, 0);
+      break;
+    case ScriptCommand::Kind::kResize:
+      if (window != nullptr && !ResizeClientArea(window, static_cast<int>(command.first),
+                                                 static_cast<int>(command.second))) {
+        Fail("script line " + std::to_string(command.line) + ": the resize failed");
+      }
+      break;
+    case ScriptCommand::Kind::kShot:
+      Shoot(window, command);
+      break;
+  }
+}
+
+void HeadlessBackend::Shoot(HWND window, const ScriptCommand& command) {
+  const std::string path = out_dir_ + "/" + command.name + ".png";
+  const Canvas* canvas = ClientCanvas(window);
+  std::string error = "there is no window";
+  if (canvas != nullptr && canvas->Width() > 0 && canvas->Height() > 0 &&
+      SavePixelCanvasPng(*canvas, path.c_str(), &error)) {
+    return;
+  }
+  if (canvas != nullptr && (canvas->Width() == 0 || canvas->Height() == 0)) {
+    error = "the client area is empty";
+  }
+  Fail("script line " + std::to_string(command.line) + ": cannot write '" + path + "': " +
+       error);
+}
+
+HeadlessBackend* g_headless = nullptr;
+
+bool ReadScript(const std::string& source, std::string* text, std::string* error) {
+  const bool from_stdin = source.empty() || source == "-";
+  std::ifstream file;
+  if (!from_stdin) {
+    file.open(source, std::ios::binary);
+    if (!file) {
+      *error = "cannot read script '" + source + "': " + std::strerror(errno);
+      return false;
+    }
+  }
+  std::istream& in = from_stdin ? std::cin : file;
+  text->clear();
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text->append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (text->size() > kMaxScriptBytes) {
+      *error = "script longer than 16 MiB";
+      return false;
+    }
+  }
+  if (in.bad()) {
+    *error = "cannot read script '" + (from_stdin ? std::string("-") : source) + "'";
+    return false;
+  }
+  return true;
+}
+
+bool ValidSize(int width, int height) {
+  return width >= 0 && height >= 0 && width <= static_cast<int>(kMaxClientSide) &&
+         height <= static_cast<int>(kMaxClientSide);
+}
+
+}  // namespace
+
+bool StartHeadless(const HeadlessOptions& options, std::string* error) {
+  if (!ValidSize(options.width, options.height)) {
+    *error = "client size out of range (0 to 8192 pixels each way)";
+    return false;
+  }
+  std::string text;
+  std::vector<ScriptCommand> commands;
+  if (!ReadScript(options.script, &text, error) || !ParseScript(text, &commands, error)) {
+    return false;
+  }
+  const std::string out_dir = options.out_dir.empty() ? "." : options.out_dir;
+  std::error_code code;
+  std::filesystem::create_directories(out_dir, code);
+  if (code || !std::filesystem::is_directory(out_dir)) {
+    *error = "cannot create output directory '" + out_dir + "'" +
+             (code ? ": " + code.message() : std::string());
+    return false;
+  }
+  auto backend = std::make_unique<HeadlessBackend>(options, std::move(commands), out_dir);
+  if (!backend->OpenOutput(options.single_instance, error)) return false;
+  g_headless = backend.get();
+  InstallWindowBackend(std::move(backend));
+  EnableSingleInstance(options.single_instance);
+  return true;
+}
+
+int FinishHeadless(int winmain_result) {
+  const bool failed = g_headless != nullptr && g_headless->Failed();
+  if (g_headless != nullptr && CurrentWindowBackend() == g_headless) {
+    InstallWindowBackend(nullptr);
+  }
+  g_headless = nullptr;
+  ReleaseSingleInstance();
+  EnableSingleInstance(false);
+  return winmain_result == 0 && failed ? 1 : winmain_result;
+}

@@ -1,0 +1,32 @@
+// The headless runner's script and output formats: parsing and checking a whole script
+// before it runs, and the JSON line written for a message box. Platform-internal.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ScriptCommand {
+  enum class Kind { kKey, kTap, kCommand, kResize, kShot };
+  Kind kind = Kind::kKey;
+  std::uint32_t first = 0;   // key code, x, command id, width
+  std::uint32_t second = 0;  // y, height
+  std::string name;          // shot file name, without ".png"
+  int line = 0;
+};
+
+// The largest client side a script may ask for.
+constexpr std::uint32_t kMaxClientSide = 8192;
+
+// Parses a whole script. On the first bad line returns false with *error set to
+// "script line N: REASON" and leaves *commands unspecified.
+bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands,
+                 std::string* error);
+
+// One line of messages.jsonl: {"caption": "...", "text": "..."} without the line feed.
+std::string MessageBoxJson(std::u16string_view caption, std::u16string_view text);
+
+// A JSON string literal (quotes included) of UTF-16 text: UTF-8 for valid text, \u escapes
+// for control characters and for unpaired surrogates.
+std::string JsonString(std::u16string_view text);

@@ -1,0 +1,202 @@
+// The message loop: creation order, queue order, paint coalescing, quit and destruction.
+#include <gtest/gtest.h>
+
+#include "tests/platform/window_test_support.h"
+
+namespace {
+
+class WindowMessages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    auto recording = std::make_unique<RecordingBackend>();
+    backend = recording.get();
+    InstallWindowBackend(std::move(recording));
+    RegisterLoggingClass(u"LOGGING");
+  }
+  void TearDown() override { ResetWindowSystem(); }
+
+  HWND Create(DWORD style = WS_VISIBLE) {
+    return CreateWindowExW(0, u"LOGGING", u"Title", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+  }
+
+  RecordingBackend* backend = nullptr;
+};
+
+int g_shown_at_create = -1;
+
+LRESULT RecordShowsAtCreate(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CREATE) {
+    g_shown_at_create = static_cast<RecordingBackend*>(CurrentWindowBackend())->shown;
+    RECT client;
+    GetClientRect(window, &client);
+    // The creation arguments arrive with the message.
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    EXPECT_EQ(create->cx, client.right);
+    EXPECT_EQ(std::u16string(create->lpszName), u"Shown later");
+  }
+  return LoggingProc(window, message, wparam, lparam);
+}
+
+TEST_F(WindowMessages, CreateRunsBeforeTheWindowIsShownAndPaintsOnUpdate) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = RecordShowsAtCreate;
+  window_class.lpszClassName = u"SHOWN_LATER";
+  RegisterClassW(&window_class);
+  HWND window = CreateWindowExW(0, u"shown_later", u"Shown later", WS_VISIBLE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(g_shown_at_create, 0);
+  EXPECT_EQ(backend->shown, 1);
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_CREATE, WM_SIZE}));
+  EXPECT_TRUE(UpdateWindow(window));
+  EXPECT_TRUE(UpdateWindow(window));  // nothing pending any more: no second paint
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_CREATE, WM_SIZE, WM_PAINT}));
+  RECT client;
+  ASSERT_TRUE(GetClientRect(window, &client));
+  EXPECT_EQ(client.right, 240);
+  EXPECT_EQ(client.bottom, 266);
+}
+
+TEST_F(WindowMessages, PaintRequestsCoalesceAfterQueuedInput) {
+  HWND window = Create();
+  UpdateWindow(window);
+  MessageLog().clear();
+  InvalidateRect(window, nullptr, FALSE);
+  PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1);
+  InvalidateRect(window, nullptr, TRUE);
+  PostMessageW(window, WM_LBUTTONDOWN, 1, MAKELPARAM(10, 20));
+  InvalidateRect(window, nullptr, FALSE);
+  EXPECT_EQ(RunMessageLoop(), 0u);  // the input ended
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_KEYDOWN, WM_LBUTTONDOWN, WM_PAINT}));
+}
+
+TEST_F(WindowMessages, InputIsAskedForOnlyWhenNothingIsQueuedOrPending) {
+  HWND window = Create();
+  std::vector<UINT> seen_when_asked;
+  auto ask = [&] {
+    seen_when_asked.push_back(static_cast<UINT>(MessageLog().size()));
+    PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+    InvalidateRect(window, nullptr, FALSE);
+  };
+  backend->inputs = {ask, ask};
+  EXPECT_EQ(RunMessageLoop(), 0u);
+  // First paint; then each input's key, the character it makes, and one repaint.
+  EXPECT_EQ(LoggedNumbers({WM_CREATE, WM_SIZE}),
+            (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_CHAR, WM_PAINT, WM_KEYDOWN, WM_CHAR,
+                               WM_PAINT}));
+  EXPECT_EQ(seen_when_asked, (std::vector<UINT>{3, 6}));
+}
+
+TEST_F(WindowMessages, QuitEndsTheLoopAfterTheMessagesBeforeItWithItsCode) {
+  HWND window = Create();
+  UpdateWindow(window);
+  MessageLog().clear();
+  PostMessageW(window, WM_COMMAND, 40004, 0);
+  PostQuitMessage(9);
+  InvalidateRect(window, nullptr, FALSE);  // a paint waits behind the quit
+  MSG msg;
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), TRUE);
+  EXPECT_EQ(msg.message, WM_COMMAND);
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
+  EXPECT_EQ(msg.message, WM_QUIT);
+  EXPECT_EQ(msg.wParam, 9u);
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), TRUE);
+  EXPECT_EQ(msg.message, WM_PAINT);
+}
+
+TEST_F(WindowMessages, DestroyingSendsDestroyAndTheHandleDies) {
+  HWND window = Create();
+  UpdateWindow(window);
+  MessageLog().clear();
+  PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1);  // dropped with the window
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_DESTROY}));
+  EXPECT_FALSE(DestroyWindow(window));
+  EXPECT_FALSE(DestroyWindow(nullptr));
+  EXPECT_FALSE(PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1));
+  EXPECT_FALSE(InvalidateRect(window, nullptr, FALSE));
+  EXPECT_EQ(RunMessageLoop(), 3u);
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_DESTROY}));
+}
+
+TEST_F(WindowMessages, CloseGoesThroughTheDefaultProcedureToDestroy) {
+  HWND window = Create();
+  MessageLog().clear();
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+  EXPECT_TRUE(LiveWindows().empty());
+}
+
+LRESULT RefuseCreation(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CREATE) return -1;
+  return LoggingProc(window, message, wparam, lparam);
+}
+
+TEST_F(WindowMessages, CreationFailsForUnknownClassesAndRefusals) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = RefuseCreation;
+  window_class.lpszClassName = u"REFUSING";
+  RegisterClassW(&window_class);
+  EXPECT_EQ(RegisterClassW(&window_class), 0);  // the name is taken
+  EXPECT_EQ(CreateWindowExW(0, u"REFUSING", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                            nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(CreateWindowExW(0, u"NO_SUCH_CLASS", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                            nullptr, nullptr, nullptr),
+            nullptr);
+  EXPECT_TRUE(LiveWindows().empty());
+  EXPECT_EQ(backend->shown, 0);
+}
+
+TEST_F(WindowMessages, HiddenWindowsGetNoPaintUntilShown) {
+  HWND window = Create(0);
+  MessageLog().clear();
+  InvalidateRect(window, nullptr, FALSE);
+  EXPECT_EQ(RunMessageLoop(), 0u);
+  EXPECT_TRUE(MessageLog().empty());
+  ShowWindow(window, SW_SHOWNORMAL);
+  EXPECT_EQ(RunMessageLoop(), 0u);
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_PAINT}));
+}
+
+TEST_F(WindowMessages, FindWindowMatchesClassWithoutCaseAndTitleExactly) {
+  HWND window = Create();
+  EXPECT_EQ(FindWindowW(u"logging", u"Title"), window);
+  EXPECT_EQ(FindWindowW(u"LOGGING", nullptr), window);
+  EXPECT_EQ(FindWindowW(u"LOGGING", u"title"), nullptr);
+  EXPECT_EQ(FindWindowW(u"OTHER", u"Title"), nullptr);
+  EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(
+      reinterpret_cast<std::uintptr_t>(window) | 1)));
+  EXPECT_EQ(backend->foreground_requests, 1);
+}
+
+TEST_F(WindowMessages, MessageBoxGoesToTheBackendAndRepaintsItsOwner) {
+  HWND window = Create();
+  UpdateWindow(window);
+  MessageLog().clear();
+  EXPECT_EQ(MessageBoxW(window, u"Text\r\nmore", u"Caption", MB_OK), IDOK);
+  ASSERT_EQ(backend->boxes.size(), 1u);
+  EXPECT_EQ(backend->boxes[0].caption, u"Caption");
+  EXPECT_EQ(backend->boxes[0].text, u"Text\r\nmore");
+  EXPECT_EQ(RunMessageLoop(), 0u);
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_PAINT}));
+}
+
+TEST_F(WindowMessages, ResizingSendsSizeThenRepaints) {
+  HWND window = Create();
+  UpdateWindow(window);
+  MessageLog().clear();
+  ASSERT_TRUE(ResizeClientArea(window, 100, 50));
+  EXPECT_EQ(RunMessageLoop(), 0u);
+  ASSERT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_SIZE, WM_PAINT}));
+  EXPECT_EQ(MessageLog()[0].lparam, MAKELPARAM(100, 50));
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 100);
+  EXPECT_EQ(client.bottom, 50);
+}
+
+}  // namespace

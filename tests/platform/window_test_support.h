@@ -1,0 +1,112 @@
+// Shared by the window system's and drawing tests: a backend that records what it is asked
+// and feeds scripted input, a window procedure that logs its messages, and a clean slate
+// between tests.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/gdi.h"
+#include "platform/window.h"
+#include "platform/window_backend.h"
+#include "platform/window_internal.h"
+
+struct RecordedBox {
+  std::u16string caption;
+  std::u16string text;
+};
+
+class RecordingBackend final : public WindowBackend {
+ public:
+  std::vector<std::function<void()>> inputs;  // one is run for each wait
+  std::size_t next_input = 0;
+  std::vector<RecordedBox> boxes;
+  int shown = 0;
+  int foreground_requests = 0;
+
+  void WindowShown(HWND) override { ++shown; }
+  void BringToForeground(HWND) override { ++foreground_requests; }
+  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
+                     UINT) override {
+    boxes.push_back({std::u16string(caption), std::u16string(text)});
+    return IDOK;
+  }
+  bool WaitForInput() override {
+    if (next_input >= inputs.size()) return false;
+    inputs[next_input++]();
+    return true;
+  }
+};
+
+struct LoggedMessage {
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam;
+};
+
+// Every message that LoggingProc received, in order.
+inline std::vector<LoggedMessage>& MessageLog() {
+  static std::vector<LoggedMessage> log;
+  return log;
+}
+
+// Logs each message; paints validate; WM_DESTROY posts quit code 3.
+inline LRESULT LoggingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  MessageLog().push_back({message, wparam, lparam});
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(3);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+// Destroys every window, drops what is queued and removes the backend.
+inline void ResetWindowSystem() {
+  while (!LiveWindows().empty()) DestroyWindow(LiveWindows().front().get());
+  InstallWindowBackend(nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) != 0) {
+  }
+  MessageLog().clear();
+}
+
+// Registers (once) a class of LoggingProc under `name`.
+inline void RegisterLoggingClass(const char16_t* name) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = LoggingProc;
+  window_class.lpszClassName = name;
+  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  RegisterClassW(&window_class);  // 0 when an earlier test registered it: that is fine
+}
+
+// Runs the message loop to its end; returns the quit code.
+inline WPARAM RunMessageLoop() {
+  MSG msg;
+  BOOL result;
+  while ((result = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+    if (result == -1) return static_cast<WPARAM>(-1);
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return msg.wParam;
+}
+
+// The messages of the log, numbers only, leaving out those in `ignored`.
+inline std::vector<UINT> LoggedNumbers(std::initializer_list<UINT> ignored = {}) {
+  std::vector<UINT> numbers;
+  for (const LoggedMessage& logged : MessageLog()) {
+    if (std::find(ignored.begin(), ignored.end(), logged.message) == ignored.end()) {
+      numbers.push_back(logged.message);
+    }
+  }
+  return numbers;
+}
