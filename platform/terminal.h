@@ -1,0 +1,26 @@
+// The terminal front end: Cyclune in a text terminal (a console, an ssh session, a machine
+// without a display) through ncurses. One character cell is one pixel of the client area,
+// which is the whole terminal less its last row; that row holds the soft-key bar ("Options"
+// at the left, "Exit" at the right, F1 and F2 press them). Arrow keys, Enter and mouse clicks
+// reach the window as on any other backend; the Options popup and message boxes are drawn as
+// boxes. Ctrl+C, SIGTERM, SIGHUP and a closed terminal end the program as "Exit" does, and
+// the terminal is always given back in the state it was found, a crash included.
+//
+// Typical use by the entry point:
+//   std::string error;
+//   if (!StartTerminal(&error)) { std::fprintf(stderr, "cyclune: %s\n", error.c_str()); return 2; }
+//   return FinishTerminal(WinMain(...));
+#pragma once
+
+#include <string>
+
+// Makes the terminal the window system's backend and switches the one-instance rule on.
+// When another instance already runs, the screen is left alone (WinMain then asks that
+// instance to come forward and ends). False, with *error set to one line (e.g. "standard
+// output is not a terminal"), when the terminal cannot be used; nothing is changed then.
+bool StartTerminal(std::string* error);
+
+// Ends the terminal run: gives the terminal back, removes the backend and releases the
+// instance lock. When the start found Cyclune already running, says so on standard error.
+// Returns the process exit status, `winmain_result`.
+int FinishTerminal(int winmain_result);
