@@ -1,0 +1,110 @@
+#include "model/cycle.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "model/app_state.h"
+#include "model/calendar.h"
+
+// A prediction is a candidate date AddDays(anchor, count) with count = k x CycleLength + j,
+// visited k by k and, within each k, j by j. Rather than building a date per candidate, the
+// day being classified is turned into the residue `delta` of its distance from the anchor: a
+// positive count lands on it exactly when count == delta (mod DaysInYearCycle), since stepping
+// wraps around that cycle. Counts of 0 or less stand for the anchor record itself, whose raw
+// fields are compared, as AddDays returns it unchanged.
+
+namespace {
+
+struct ScanTarget {
+  bool anchor_matches;  // the anchor's own fields name the day being classified
+  bool target_valid;    // the day exists, so a stepped (always valid) candidate can land on it
+  std::int64_t delta;   // [0, DaysInYearCycle); positive counts == delta mod the cycle match
+};
+
+ScanTarget MakeTarget(const SYSTEMTIME& anchor, std::int32_t day) {
+  const SYSTEMTIME& selected = AppState.SelectedDate;
+  ScanTarget target{};
+  target.anchor_matches = anchor.wYear == selected.wYear && anchor.wMonth == selected.wMonth &&
+                          anchor.wDay == day;
+  target.target_valid = selected.wMonth >= 1 && selected.wMonth <= 12 && day >= 1 &&
+                        day <= DaysInMonth(selected.wYear, selected.wMonth);
+  if (target.target_valid) {
+    const SYSTEMTIME date{selected.wYear, selected.wMonth, 0, static_cast<WORD>(day), 0, 0, 0, 0};
+    const std::int64_t distance = DayNumber(date) - DayNumber(anchor);
+    target.delta = (distance % DaysInYearCycle + DaysInYearCycle) % DaysInYearCycle;
+  }
+  return target;
+}
+
+// The smallest count in [first, last], first >= 1, that lands on the target, if any.
+std::optional<std::int64_t> FirstLanding(const ScanTarget& target, std::int64_t first,
+                                         std::int64_t last) {
+  if (last < DaysInYearCycle) {
+    // Every count of the range is below one cycle: only delta itself can land.
+    if (target.delta >= first && target.delta <= last) return target.delta;
+    return std::nullopt;
+  }
+  const std::int64_t gap =
+      ((target.delta - first) % DaysInYearCycle + DaysInYearCycle) % DaysInYearCycle;
+  if (gap <= last - first) return first + gap;
+  return std::nullopt;
+}
+
+// Scans k = k_first..k_last and, within each k, j = j_low..j_high (counts k x length + j, all
+// within 64 bits); returns the j of the first candidate that matches, if any.
+std::optional<std::int64_t> FirstMatch(const ScanTarget& target, std::int64_t length,
+                                       std::int64_t k_first, std::int64_t k_last,
+                                       std::int64_t j_low, std::int64_t j_high) {
+  if (!target.anchor_matches && !target.target_valid) return std::nullopt;
+  for (std::int64_t k = k_first; k <= k_last; ++k) {
+    const std::int64_t base = k * length;  // |k| <= 366, |length| <= 2^31
+    const std::int64_t low = base + j_low;
+    const std::int64_t high = base + j_high;
+    if (low <= 0 && target.anchor_matches) return j_low;
+    if (!target.target_valid || high <= 0) continue;
+    if (const auto count = FirstLanding(target, std::max<std::int64_t>(low, 1), high)) {
+      return *count - base;
+    }
+  }
+  return std::nullopt;
+}
+
+// The cycle count 365 / CycleLength, or nullopt when no cycle is predicted: a negative count,
+// or a CycleLength of 0, for which no count can be formed.
+std::optional<std::int32_t> CycleCount() {
+  if (AppState.CycleLength == 0) return std::nullopt;
+  const std::int32_t count = 365 / AppState.CycleLength;  // no overflow: the dividend is 365
+  if (count < 0) return std::nullopt;
+  return count;
+}
+
+// The first match among the ovulation windows k = 1..N+1, offsets j_low..j_high.
+std::optional<std::int64_t> FirstOvulationMatch(std::int32_t day, std::int64_t j_low,
+                                                std::int64_t j_high) {
+  const auto cycles = CycleCount();
+  if (!cycles) return std::nullopt;
+  const SYSTEMTIME anchor = SubtractDays(AppState.LastPeriod, AppState.LutealPhase);
+  return FirstMatch(MakeTarget(anchor, day), AppState.CycleLength, 1,
+                    static_cast<std::int64_t>(*cycles) + 1, j_low, j_high);
+}
+
+}  // namespace
+
+std::int32_t FertilityLevel(std::int32_t day) {
+  const auto j = FirstOvulationMatch(day, -3, 1);
+  if (!j) return 0;
+  return *j == 0 ? 2 : 1;
+}
+
+// A match at j = -3 or -2 does not decide, so the result is whether any candidate with j from
+// -1 to +1 matches: a scan over those offsets alone.
+bool IsBoyWindow(std::int32_t day) { return FirstOvulationMatch(day, -1, 1).has_value(); }
+
+std::int32_t CriticalLevel(std::int32_t day) {
+  const auto cycles = CycleCount();
+  if (!cycles || AppState.MenstrualDays <= 0) return 0;
+  const auto j = FirstMatch(MakeTarget(AppState.LastPeriod, day), AppState.CycleLength, 0, *cycles,
+                            0, static_cast<std::int64_t>(AppState.MenstrualDays) - 1);
+  if (!j) return 0;
+  return *j == 0 ? 2 : 1;
+}

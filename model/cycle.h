@@ -1,0 +1,29 @@
+// Day classification: where a day of the month on display lies in the predicted cycles.
+// Predicted cycles begin at AppState.LastPeriod and repeat every CycleLength days; ovulation
+// falls LutealPhase days before the next cycle begins. As many cycles are predicted as fit into
+// 365 days (365 / CycleLength, truncating), plus one; no cycle before LastPeriod is predicted.
+//
+// Each function classifies the day numbered `day` of the year and month of
+// AppState.SelectedDate against the settings as they are at the call; nothing is cached or
+// written. Within the scan of cycles and offsets the first matching prediction decides. Any
+// settings are accepted: a CycleLength of -365 to -1 or 0 predicts nothing, counts that leave
+// 32 bits are computed in 64 bits, and stepping wraps around the 65536-year cycle of the date
+// record. Call only while AppState.LastPeriodKnown is set.
+//
+// Example (initial settings 28/14/5, LastPeriod 1 March 2024, SelectedDate in March 2024):
+//   CriticalLevel(1) == 2;  CriticalLevel(2) == 1;  FertilityLevel(15) == 2;
+//   FertilityLevel(12) == 1;  IsBoyWindow(12) == false;  IsBoyWindow(14) == true
+#pragma once
+
+#include <cstdint>
+
+// 2 for a predicted ovulation day, 1 for another day of a fertile window (three days before to
+// one day after an ovulation day), 0 otherwise.
+std::int32_t FertilityLevel(std::int32_t day);
+
+// True when the day is a predicted ovulation day or the day before or after one.
+bool IsBoyWindow(std::int32_t day);
+
+// 2 for the first day of a predicted period, 1 for another of its MenstrualDays days, 0
+// otherwise.
+std::int32_t CriticalLevel(std::int32_t day);
