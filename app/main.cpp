@@ -1,0 +1,118 @@
+// The cyclune executable: reads the command line, picks the front end and runs WinMain on it.
+//
+//   cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS] [--script FILE] [--out DIR]
+//           [--single-instance]
+//
+// Bad options print one line on standard error and exit with status 2. The desktop and
+// terminal front ends are not built yet: without --headless the program says so and exits 1.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/win_main.h"
+#include "platform/datetime.h"
+#include "platform/headless.h"
+#include "platform/window.h"
+#include "resources/resources.h"
+
+namespace {
+
+constexpr int kExitNoFrontEnd = 1;
+constexpr int kExitUsage = 2;
+
+enum class FrontEnd { kInteractive, kHeadless };
+
+struct CommandLine {
+  FrontEnd front_end = FrontEnd::kInteractive;
+  HeadlessOptions headless;
+  bool fixed_now = false;
+  SYSTEMTIME now{};
+};
+
+// Reads the value of an option that takes one; false when it is missing.
+bool TakeValue(int argc, char** argv, int* index, std::string_view* value) {
+  if (*index + 1 >= argc) return false;
+  *value = argv[++*index];
+  return true;
+}
+
+// Parses one option at argv[*index]; on failure returns false with *error set.
+bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::string* error) {
+  const std::string_view option = argv[*index];
+  std::string_view value;
+  if (option == "--headless") {
+    line->front_end = FrontEnd::kHeadless;
+    return true;
+  }
+  if (option == "--single-instance") {
+    line->headless.single_instance = true;
+    return true;
+  }
+  const bool takes_value =
+      option == "--size" || option == "--now" || option == "--script" || option == "--out";
+  if (!takes_value) {
+    *error = "unknown option '" + std::string(option) + "'";
+    return false;
+  }
+  if (!TakeValue(argc, argv, index, &value)) {
+    *error = "option " + std::string(option) + " needs a value";
+    return false;
+  }
+  if (option == "--size") {
+    if (ParseClientSize(value, &line->headless.width, &line->headless.height)) return true;
+    *error = "--size wants WxH with each side 0 to 8192, not '" + std::string(value) + "'";
+    return false;
+  }
+  if (option == "--now") {
+    line->fixed_now = ParseLocalTimeArgument(value, &line->now);
+    if (line->fixed_now) return true;
+    *error = "--now wants a real date and time YYYY-MM-DDTHH:MM:SS, not '" +
+             std::string(value) + "'";
+    return false;
+  }
+  (option == "--script" ? line->headless.script : line->headless.out_dir) = value;
+  return true;
+}
+
+bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    if (!ParseOption(argc, argv, &i, line, error)) return false;
+  }
+  return true;
+}
+
+int RunHeadless(const CommandLine& line) {
+  std::string error;
+  if (!StartHeadless(line.headless, &error)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+}
+
+// The desktop window and terminal front ends plug in here.
+int RunInteractive(const CommandLine&) {
+  std::fprintf(stderr,
+               "cyclune: no interactive front end is built yet; run it headless, e.g. "
+               "'cyclune --headless --script FILE --out DIR'\n");
+  return kExitNoFrontEnd;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CommandLine line;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, &line, &error)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  switch (line.front_end) {
+    case FrontEnd::kHeadless:
+      return RunHeadless(line);
+    case FrontEnd::kInteractive:
+      break;
+  }
+  return RunInteractive(line);
+}

@@ -1,0 +1,223 @@
+// The whole program, headless: the real cyclune binary with a fixed clock, a script of input
+// events and its own settings folder; what it painted, showed and stored is read back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/datetime.h"
+#include "tests/app/headless_run.h"
+
+namespace {
+
+using cyclune_test::HeadlessRun;
+using cyclune_test::LoadShot;
+using cyclune_test::ReadMessageBoxes;
+using cyclune_test::ReadSettings;
+using cyclune_test::RunCyclune;
+using cyclune_test::WriteSettings;
+
+constexpr int kCellWidth = 34;  // a 240 x 266 client area
+constexpr int kCellHeight = 33;
+constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kDarkRed = RGB(128, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// The column and row of a day of May 2024, whose 1st is a Wednesday.
+std::pair<int, int> MayCell(int day) { return {(3 + day - 1) % 7, 2 + (3 + day - 1) / 7}; }
+
+COLORREF MayFill(const cyclune_test::Picture& shot, int day) {
+  const auto [column, row] = MayCell(day);
+  return shot.At(column * kCellWidth + 1, row * kCellHeight + 1);
+}
+
+FILETIME Ticks(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+  const SYSTEMTIME t{year, month, 0, day, hour, minute, 0, 0};
+  FILETIME ticks{};
+  SystemTimeToFileTime(&t, &ticks);
+  return ticks;
+}
+
+void StoreLastPeriod(HeadlessRun& run, const FILETIME& last, std::uint32_t cycle = 28) {
+  WriteSettings(run.config, {{"CycleLength", cycle},
+                             {"LutealPhase", 14},
+                             {"MenstrualDays", 5},
+                             {"LastPeriodHigh", last.dwHighDateTime},
+                             {"LastPeriodLow", last.dwLowDateTime}});
+}
+
+const std::u16string kHelpText =
+    u"Legend:\nRed - Menstrual days\nGreen - Recommend intercourse\n"
+    u"Yellow - Recommend to abstain\nBrighter colors indicate peak times\n\n"
+    u"Select a date:\nUp - Previous month\nDown - Next month\nLeft - Previous day\n"
+    u"Right - Next day\n\nSet last period:\n1. Select date\n2. Go to Options\n"
+    u"3. Select Set last period\n\nView day details:\n1. Select date\n2. Press Enter/OK\n";
+
+// Creation selects the fixed "now" and loads the stored last period before the first paint.
+TEST(Shell, FirstPaintShowsTodayWithTheStoredCycle) {
+  HeadlessRun run;
+  StoreLastPeriod(run, Ticks(2024, 5, 1, 9, 30));
+  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "shot first\n").exit_code, 0)
+      << run.result.error_output;
+  const auto shot = LoadShot(run.out / "first.png");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(MayFill(*shot, 20), kDarkBlue);
+  EXPECT_EQ(MayFill(*shot, 1), kRed);
+  EXPECT_EQ(MayFill(*shot, 2), kDarkRed);
+  EXPECT_TRUE(ReadMessageBoxes(run.out).empty());
+}
+
+TEST(Shell, CommandsAreRoutedByTheirTable) {
+  struct Case {
+    const char* script;
+    int exit_code;
+    bool shot_after;
+    std::vector<std::u16string> captions;
+  } cases[] = {
+      {"shot before\ncommand 40001\nshot after\n", 0, true, {}},
+      {"shot before\ncommand 40099\nshot after\n", 0, true, {}},
+      {"shot before\ncommand 40002\nshot after\n", 0, false, {}},
+      {"shot before\ncommand 40004\nshot after\n", 0, true, {u"Help"}},
+  };
+  for (const Case& c : cases) {
+    HeadlessRun run;
+    EXPECT_EQ(run.Run("2024-05-20T09:30:00", c.script).exit_code, c.exit_code) << c.script;
+    const auto before = LoadShot(run.out / "before.png");
+    const auto after = LoadShot(run.out / "after.png");
+    ASSERT_TRUE(before) << c.script;
+    EXPECT_EQ(after.has_value(), c.shot_after) << c.script;
+    if (after) {
+      EXPECT_EQ(before->pixels, after->pixels) << c.script;
+    }
+    std::vector<std::u16string> captions;
+    for (const auto& box : ReadMessageBoxes(run.out)) captions.push_back(box.caption);
+    EXPECT_EQ(captions, c.captions) << c.script;
+    EXPECT_TRUE(ReadSettings(run.config).empty()) << c.script;
+  }
+}
+
+TEST(Shell, HelpShowsTheHelpText) {
+  HeadlessRun run;
+  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "command 40004\n").exit_code, 0);
+  const auto boxes = ReadMessageBoxes(run.out);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, u"Help");
+  EXPECT_EQ(boxes[0].text, kHelpText);
+}
+
+TEST(Shell, EnterAndASecondTapShowTheDayReport) {
+  HeadlessRun run;
+  StoreLastPeriod(run, Ticks(2024, 5, 1, 9, 30));
+  // Enter; a digit (nothing); a tap on day 1 (select), again (report).
+  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "key 0x0D\nkey 0x35\ntap 120 80\ntap 120 80\n")
+                .exit_code,
+            0);
+  const auto boxes = ReadMessageBoxes(run.out);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].caption, u"Monday, May 20, 2024");
+  EXPECT_EQ(boxes[0].text.substr(0, 39), u"Non-fertile day\r\nNot likely to conceive");
+  EXPECT_EQ(boxes[1].caption, u"Wednesday, May 1, 2024");
+  EXPECT_EQ(boxes[1].text.substr(0, 38), u"Critical day\r\nRecommended to abstain\r\n");
+}
+
+// "Set last period" after moving the selection; the stored file is read back.
+TEST(Shell, SetLastPeriodStoresTheFoldedSettings) {
+  struct Case {
+    const char* name;
+    bool stored;
+    FILETIME last_period;
+    std::uint32_t cycle;
+    const char* keys;  // moves from 20 May 2024 09:30
+    FILETIME expected_last;
+    std::int32_t expected_cycle, expected_menstrual, expected_luteal;
+  } cases[] = {
+      {"none stored", false, {}, 28, "", Ticks(2024, 5, 20, 9, 30), 28, 4, 14},
+      {"30 days", true, Ticks(2024, 4, 20, 9, 30), 28, "", Ticks(2024, 5, 20, 9, 30), 29, 4,
+       14},
+      {"same day", true, Ticks(2024, 5, 21, 9, 30), 28, "key 0x28\n",
+       Ticks(2024, 5, 21, 9, 30), 14, 2, 7},
+      {"10 days before", true, Ticks(2024, 5, 30, 9, 30), 28, "", Ticks(2024, 5, 20, 9, 30), 9,
+       1, 4},
+      {"30 days before, a month back", true, Ticks(2024, 5, 20, 9, 30), 28, "key 0x25\n",
+       Ticks(2024, 4, 20, 9, 30), -1, 0, 0},
+      {"an hour short of 31 days", true, Ticks(2024, 4, 19, 10, 30), 27, "",
+       Ticks(2024, 5, 20, 9, 30), 28, 4, 14},
+  };
+  for (const Case& c : cases) {
+    HeadlessRun run;
+    if (c.stored) StoreLastPeriod(run, c.last_period, c.cycle);
+    const std::string script = std::string(c.keys) + "command 40003\n";
+    ASSERT_EQ(run.Run("2024-05-20T09:30:00", script).exit_code, 0) << c.name;
+    const auto stored = ReadSettings(run.config);
+    ASSERT_EQ(stored.size(), 5u) << c.name;
+    EXPECT_EQ(static_cast<std::int32_t>(stored.at("CycleLength")), c.expected_cycle) << c.name;
+    EXPECT_EQ(static_cast<std::int32_t>(stored.at("MenstrualDays")), c.expected_menstrual)
+        << c.name;
+    EXPECT_EQ(static_cast<std::int32_t>(stored.at("LutealPhase")), c.expected_luteal) << c.name;
+    EXPECT_EQ(stored.at("LastPeriodHigh"), c.expected_last.dwHighDateTime) << c.name;
+    EXPECT_EQ(stored.at("LastPeriodLow"), c.expected_last.dwLowDateTime) << c.name;
+    EXPECT_TRUE(ReadMessageBoxes(run.out).empty()) << c.name;
+  }
+}
+
+// The settings folder is a plain file: the save fails, a box says so, and the new period
+// is still shown.
+TEST(Shell, AFailedSaveIsShownAndTheNewPeriodKept) {
+  HeadlessRun run;
+  std::filesystem::create_directories(run.scratch.path());
+  cyclune_test::WriteFile(run.scratch.path() / "not-a-folder", "x");
+  run.config = run.scratch.path() / "not-a-folder";
+  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "command 40003\nshot after\n").exit_code, 0);
+  const auto boxes = ReadMessageBoxes(run.out);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, u"Cyclune");
+  EXPECT_NE(boxes[0].text.find(u"not-a-folder"), std::u16string::npos);
+  const auto shot = LoadShot(run.out / "after.png");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(MayFill(*shot, 21), kDarkRed);  // the period recorded on the 20th goes on
+}
+
+// Below 7 x 8 pixels there is no cell: taps must not move the month shown afterwards.
+TEST(Shell, TinyClientAreasPaintAndIgnoreTaps) {
+  for (const char* size : {"0x0", "6x7", "240x7", "6x266"}) {
+    HeadlessRun run;
+    const char* script =
+        "tap 0 0\ntap 3 3\ntap 239 0\ntap 5 100\nresize 240 266\nshot full\n";
+    ASSERT_EQ(run.Run("2024-05-20T09:30:00", script, size).exit_code, 0) << size;
+    const auto shot = LoadShot(run.out / "full.png");
+    ASSERT_TRUE(shot) << size;
+    EXPECT_EQ(MayFill(*shot, 20), kDarkBlue) << size;
+    EXPECT_EQ(MayFill(*shot, 19), kWhite) << size;
+    EXPECT_TRUE(ReadMessageBoxes(run.out).empty()) << size;
+  }
+}
+
+TEST(Shell, BadOptionsEndWithOneLineAndStatusTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--headless", "--size", "10x"},
+      {"--headless", "--size", "9000x10"},
+      {"--headless", "--now", "2024-02-30T00:00:00"},
+      {"--headless", "--now", "yesterday"},
+      {"--headless", "--now"},
+      {"--headless", "--colour"},
+      {"--headless", "--script", "/nonexistent/script.txt"},
+  };
+  for (const auto& arguments : cases) {
+    cyclune_test::ScratchDir scratch;
+    const auto result = RunCyclune(arguments, scratch.path() / "config");
+    EXPECT_EQ(result.exit_code, 2) << arguments.back();
+    EXPECT_EQ(std::count(result.error_output.begin(), result.error_output.end(), '\n'), 1)
+        << result.error_output;
+  }
+}
+
+TEST(Shell, WithoutHeadlessItSaysNoFrontEndIsBuilt) {
+  cyclune_test::ScratchDir scratch;
+  const auto result = RunCyclune({}, scratch.path() / "config");
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.error_output.find("--headless"), std::string::npos);
+}
+
+}  // namespace
