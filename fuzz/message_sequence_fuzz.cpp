@@ -1,0 +1,206 @@
+// Random message sequences through the main window's procedure, in-process on the headless
+// backend: key presses with any code, taps anywhere, menu commands ("Set last period"
+// included), resizes down to 0 x 0, paints and arbitrary other messages, starting from a
+// random "now" and random stored settings. After every message the selection must still
+// be a real date: month 1 to 12, day within its month, wDayOfWeek its weekday, the time of
+// day that of the start.
+//
+// Input: 8 bytes of start (year, month, day, hour, settings flag and size), 20 bytes of
+// stored settings when the flag asks for them, then one operation per 5 bytes.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/win_main.h"
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "platform/datetime.h"
+#include "platform/headless.h"
+#include "platform/window.h"
+#include "platform/window_backend.h"
+#include "platform/window_internal.h"
+#include "resources/resources.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMaxOperations = 64;
+constexpr int kMaxSaves = 3;  // each save is synced to disk: keep inputs fast
+constexpr int kMaxSide = 1024;
+
+struct Bytes {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t at = 0;
+  bool Empty() const { return at >= size; }
+  std::uint8_t U8() { return at < size ? data[at++] : 0; }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
+  std::uint32_t U32() { return static_cast<std::uint32_t>(U16()) | (std::uint32_t{U16()} << 16); }
+};
+
+struct Workspace {
+  fs::path root;
+  fs::path script;
+  fs::path out;
+  fs::path settings;
+};
+
+// One scratch folder for the whole run: settings (XDG_CONFIG_HOME), an empty script, output.
+const Workspace& TheWorkspace() {
+  static const Workspace workspace = [] {
+    std::string pattern = (fs::temp_directory_path() / "cyclune-fuzz-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    Workspace w{pattern, fs::path(pattern) / "script.txt", fs::path(pattern) / "out",
+                fs::path(pattern) / "config" / "cyclune" / "registry.reg"};
+    std::ofstream(w.script).flush();
+    setenv("XDG_CONFIG_HOME", (w.root / "config").c_str(), 1);
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    RegisterMainClass(&CycluneModule, u"CYCLUNE");
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(TheWorkspace().root, ignored);
+    });
+    return w;
+  }();
+  return workspace;
+}
+
+void WriteStoredSettings(Bytes& in, const fs::path& file) {
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file);
+  out << "Windows Registry Editor Version 5.00\n\n"
+         "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
+  for (const char* name :
+       {"CycleLength", "LutealPhase", "MenstrualDays", "LastPeriodHigh", "LastPeriodLow"}) {
+    char line[64];
+    std::snprintf(line, sizeof line, "\"%s\"=dword:%08x\n", name, in.U32());
+    out << line;
+  }
+}
+
+SYSTEMTIME StartTime(Bytes& in) {
+  SYSTEMTIME now{};
+  now.wYear = static_cast<WORD>(1 + in.U16() % 9999);
+  now.wMonth = static_cast<WORD>(1 + in.U8() % 12);
+  now.wDay = static_cast<WORD>(1 + in.U8() % DaysInMonth(now.wYear, now.wMonth));
+  now.wHour = static_cast<WORD>(in.U8() % 24);
+  return now;
+}
+
+void CheckSelection(const SYSTEMTIME& start) {
+  const SYSTEMTIME& s = AppState.SelectedDate;
+  const bool valid = s.wMonth >= 1 && s.wMonth <= 12 && s.wDay >= 1 &&
+                     s.wDay <= DaysInMonth(s.wYear, s.wMonth) &&
+                     s.wDayOfWeek == DayOfWeek(s.wDay, s.wMonth, s.wYear) &&
+                     s.wHour == start.wHour && s.wMinute == start.wMinute &&
+                     s.wSecond == start.wSecond && s.wMilliseconds == start.wMilliseconds;
+  if (!valid) {
+    std::fprintf(stderr, "invalid selection %u-%u-%u (%u) %u:%u:%u.%u\n", s.wYear, s.wMonth,
+                 s.wDay, s.wDayOfWeek, s.wHour, s.wMinute, s.wSecond, s.wMilliseconds);
+    std::abort();
+  }
+}
+
+WPARAM KeyCode(Bytes& in) {
+  static constexpr UINT kKeys[] = {VK_RETURN, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+  const std::uint8_t pick = in.U8();
+  const std::uint32_t raw = in.U32();
+  return pick < 200 ? kKeys[pick % 5] : raw;
+}
+
+WPARAM CommandId(Bytes& in, int* saves) {
+  static constexpr UINT kCommands[] = {IDM_OPTIONS, IDM_SET_LAST_PERIOD, IDM_HELP};
+  const std::uint8_t pick = in.U8();
+  const std::uint16_t raw = in.U16();
+  WPARAM id = pick < 200 ? kCommands[pick % 3] : raw;
+  if (LOWORD(id) == IDM_SET_LAST_PERIOD && ++*saves > kMaxSaves) id = IDM_OPTIONS;
+  if (LOWORD(id) == IDM_EXIT) id = IDM_OPTIONS;  // the end of the input destroys the window
+  return id;
+}
+
+// One operation; false once the window is gone.
+bool Operate(HWND window, Bytes& in, int* saves) {
+  switch (in.U8() % 6) {
+    case 0:
+      SendMessageW(window, WM_KEYDOWN, KeyCode(in), 1);
+      break;
+    case 1: {
+      const std::uint16_t x = in.U16();
+      SendMessageW(window, WM_LBUTTONDOWN, 1, MAKELPARAM(x, in.U16()));
+      break;
+    }
+    case 2:
+      SendMessageW(window, WM_COMMAND, CommandId(in, saves), 0);
+      break;
+    case 3: {
+      const int width = in.U16() % (kMaxSide + 1);
+      ResizeClientArea(window, width % 3 == 0 ? width % 8 : width, in.U16() % (kMaxSide + 1));
+      break;
+    }
+    case 4:
+      SendMessageW(window, WM_PAINT, 0, 0);
+      break;
+    default: {
+      const std::uint16_t message = in.U16();
+      // Creation, destruction and closing belong to the window's life, not to a sequence.
+      if (message != WM_CREATE && message != WM_DESTROY && message != WM_CLOSE &&
+          message != WM_QUIT) {
+        SendMessageW(window, message, in.U8(), static_cast<LPARAM>(in.U8()));
+      }
+      break;
+    }
+  }
+  UpdateWindow(window);
+  return IsLiveWindow(window);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Workspace& workspace = TheWorkspace();
+  Bytes in{data, size};
+  const SYSTEMTIME start = StartTime(in);
+  const std::uint8_t flags = in.U8();
+  std::error_code ignored;
+  fs::remove(workspace.settings, ignored);
+  if (flags & 1) WriteStoredSettings(in, workspace.settings);
+
+  HeadlessOptions options;
+  options.width = (flags >> 1) % 2 == 0 ? 240 : (flags >> 2) % 8;
+  options.height = (flags >> 1) % 2 == 0 ? 266 : (flags >> 5) % 9;
+  options.script = workspace.script.string();
+  options.out_dir = workspace.out.string();
+  std::string error;
+  if (!StartHeadless(options, &error)) std::abort();
+  SetFixedLocalTime(&start);
+  AppState = AppStateRecord{};
+  AppState.Instance = &CycluneModule;
+
+  HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                &CycluneModule, nullptr);
+  if (window == nullptr) std::abort();
+  UpdateWindow(window);
+  AppState.MainWindow = window;
+  CheckSelection(start);
+  int saves = 0;
+  for (int step = 0; step < kMaxOperations && !in.Empty(); ++step) {
+    if (!Operate(window, in, &saves)) break;
+    CheckSelection(start);
+  }
+  if (IsLiveWindow(window)) DestroyWindow(window);
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) != 0) DispatchMessageW(&message);
+  SetFixedLocalTime(nullptr);
+  FinishHeadless(0);
+  return 0;
+}
