@@ -51,6 +51,10 @@ COLORREF PixelAt(const Canvas& canvas, int x, int y);
 // Writes a pixel canvas as a PNG file; false (with *error set) when it cannot.
 bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* error);
 
+// Reads a PNG file into a pixel canvas (tests that look at shots); nullptr, with *error set,
+// when it cannot.
+std::unique_ptr<Canvas> LoadPixelCanvasPng(const char* path, std::string* error);
+
 // Releases the fonts and renderings that text drawing keeps between paints. Called at exit;
 // drawing text again afterwards opens them anew.
 void ReleaseTextResources();

@@ -49,8 +49,9 @@ GdiRegistry& Gdi() {
 }
 
 bool IsLiveObject(GdiObject* object) {
-  return object != nullptr &&
-         (object->stock || Gdi().objects.find(object) != Gdi().objects.end());
+  // Compared by address only: a stale handle must not be read.
+  return object == &g_no_surface || object == &g_white_brush ||
+         Gdi().objects.find(object) != Gdi().objects.end();
 }
 
 bool IsLiveTarget(DeviceContext* target) {

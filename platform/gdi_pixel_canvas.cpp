@@ -136,11 +136,7 @@ std::unique_ptr<Canvas> MakePixelCanvas(int width, int height) {
   if (width < 0 || height < 0) return nullptr;
   SDL_Surface* surface =
       SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
-  if (surface == nullptr) return nullptr;
-  if (surface->pixels != nullptr) {
-    std::memset(surface->pixels, 0, static_cast<std::size_t>(surface->pitch) *
-                                        static_cast<std::size_t>(surface->h));
-  }
+  if (surface == nullptr) return nullptr;  // SDL hands out new surfaces zeroed: black
   return std::make_unique<PixelCanvas>(surface);
 }
 
@@ -169,4 +165,19 @@ bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* err
     return false;
   }
   return true;
+}
+
+std::unique_ptr<Canvas> LoadPixelCanvasPng(const char* path, std::string* error) {
+  SDL_Surface* loaded = IMG_Load(path);
+  if (loaded == nullptr) {
+    *error = SDL_GetError();
+    return nullptr;
+  }
+  SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0);
+  SDL_FreeSurface(loaded);
+  if (converted == nullptr) {
+    *error = SDL_GetError();
+    return nullptr;
+  }
+  return std::make_unique<PixelCanvas>(converted);
 }

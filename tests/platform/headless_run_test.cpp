@@ -1,0 +1,285 @@
+// Whole runs of the headless runner: script input in order, message boxes, shots, the end of
+// the run, and the one-instance rule between two processes.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/headless.h"
+#include "platform/single_instance.h"
+#include "tests/platform/window_test_support.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+struct RunRecord {
+  RECT painted{};                     // the client size at the latest paint
+  std::vector<RECT> painted_at_taps;  // what each tap met
+};
+RunRecord g_run;
+
+// A month-view-like paint: a red 7 x 8 grid of whole cells, copied over the client area.
+void PaintGrid(HWND window) {
+  PAINTSTRUCT paint;
+  HDC screen = BeginPaint(window, &paint);
+  GetClientRect(window, &g_run.painted);
+  const int width = g_run.painted.right / 7 * 7;
+  const int height = g_run.painted.bottom / 8 * 8;
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP surface = CreateCompatibleBitmap(screen, width, height);
+  SelectObject(memory, surface);
+  HBRUSH red = CreateSolidBrush(kRed);
+  FillRect(memory, &g_run.painted, red);
+  BitBlt(screen, 0, 0, g_run.painted.right, g_run.painted.bottom, memory, 0, 0, SRCCOPY);
+  DeleteObject(red);
+  DeleteObject(surface);
+  DeleteDC(memory);
+  EndPaint(window, &paint);
+}
+
+LRESULT RunProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  MessageLog().push_back({message, wparam, lparam});
+  switch (message) {
+    case WM_PAINT:
+      PaintGrid(window);
+      return 0;
+    case WM_LBUTTONDOWN:
+      g_run.painted_at_taps.push_back(g_run.painted);
+      return 0;
+    case WM_COMMAND:
+      if (wparam == 40004) MessageBoxW(window, u"Line 1\r\n\"two\" \u00e9t\u00e9", u"Help", MB_OK);
+      if (wparam == 40002) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class HeadlessRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    g_run = RunRecord{};
+    char pattern[] = "/tmp/cyclune-headless-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = RunProc;
+    window_class.lpszClassName = u"HEADLESS_RUN";
+    RegisterClassW(&window_class);
+  }
+  void TearDown() override {
+    FinishHeadless(0);
+    ResetWindowSystem();
+    fs::remove_all(dir);
+  }
+
+  // Starts the runner on `script`, shows the window and runs the loop; returns its code.
+  WPARAM Run(const std::string& script, HeadlessOptions options = {}) {
+    std::ofstream(dir / "script.txt") << script;
+    options.script = (dir / "script.txt").string();
+    options.out_dir = (dir / "out").string();
+    std::string error;
+    EXPECT_TRUE(StartHeadless(options, &error)) << error;
+    window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                             nullptr, nullptr);
+    UpdateWindow(window);
+    return RunMessageLoop();
+  }
+
+  fs::path dir;
+  HWND window = nullptr;
+};
+
+TEST_F(HeadlessRun, FeedsEachLineAfterEverythingBeforeItIsHandled) {
+  const WPARAM code = Run(
+      "# keys, taps and commands\n"
+      "key 0x28\ntap 10 20\ncommand 40004\nresize 100 80\ntap 5 6\nshot small\n");
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(LoggedNumbers({WM_CREATE, WM_SIZE}),
+            (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_KEYUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                               WM_COMMAND, WM_PAINT, WM_PAINT, WM_LBUTTONDOWN,
+                               WM_LBUTTONUP}));
+  ASSERT_EQ(g_run.painted_at_taps.size(), 2u);
+  EXPECT_EQ(g_run.painted_at_taps[0].right, 240);
+  EXPECT_EQ(g_run.painted_at_taps[0].bottom, 266);
+  EXPECT_EQ(g_run.painted_at_taps[1].right, 100);  // the resize was painted before the tap
+  EXPECT_EQ(g_run.painted_at_taps[1].bottom, 80);
+  const auto& log = MessageLog();
+  const auto tap = std::find_if(log.begin(), log.end(),
+                                [](auto& m) { return m.message == WM_LBUTTONDOWN; });
+  EXPECT_EQ(tap->lparam, MAKELPARAM(10, 20));
+  EXPECT_EQ(ReadFile(dir / "out" / "messages.jsonl"),
+            "{\"caption\": \"Help\", \"text\": \"Line 1\\r\\n\\\"two\\\" \xc3\xa9t\xc3\xa9\"}\n");
+  EXPECT_FALSE(fs::exists(dir / "out" / "events.jsonl"));
+  EXPECT_EQ(FinishHeadless(static_cast<int>(code)), 0);
+}
+
+TEST_F(HeadlessRun, ShotsAreThePaintedClientAreaAsPng) {
+  Run("shot full\nresize 45 20\nshot small\n");
+  struct Case {
+    const char* file;
+    int width;
+    int height;
+    POINT red;
+    POINT white;  // in the strip beyond the 7 x 8 grid
+  };
+  const Case cases[] = {
+      {"full.png", 240, 266, {237, 263}, {238, 264}},
+      {"small.png", 45, 20, {41, 15}, {42, 16}},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    std::unique_ptr<Canvas> shot =
+        LoadPixelCanvasPng((dir / "out" / c.file).string().c_str(), &error);
+    ASSERT_NE(shot, nullptr) << c.file << ": " << error;
+    EXPECT_EQ(shot->Width(), c.width) << c.file;
+    EXPECT_EQ(shot->Height(), c.height) << c.file;
+    EXPECT_EQ(PixelAt(*shot, 0, 0), kRed) << c.file;
+    EXPECT_EQ(PixelAt(*shot, c.red.x, c.red.y), kRed) << c.file;
+    EXPECT_EQ(PixelAt(*shot, c.white.x, c.red.y), kWhite) << c.file;
+    EXPECT_EQ(PixelAt(*shot, c.red.x, c.white.y), kWhite) << c.file;
+  }
+  EXPECT_EQ(FinishHeadless(0), 0);
+}
+
+TEST_F(HeadlessRun, TheWindowsOwnQuitEndsTheRunEarly) {
+  HeadlessOptions options;
+  options.width = 70;
+  options.height = 16;
+  EXPECT_EQ(Run("command 40002\nshot never\n", options), 0u);
+  EXPECT_TRUE(LiveWindows().empty());
+  EXPECT_FALSE(fs::exists(dir / "out" / "never.png"));
+  EXPECT_EQ(ReadFile(dir / "out" / "messages.jsonl"), "");
+}
+
+TEST_F(HeadlessRun, AnEmptyClientAreaPaintsButCannotBeShot) {
+  HeadlessOptions options;
+  options.width = 0;
+  options.height = 0;
+  EXPECT_EQ(Run("tap 0 0\nshot empty\nresize 6 7\nshot tiny\n", options), 0u);
+  EXPECT_FALSE(fs::exists(dir / "out" / "empty.png"));
+  EXPECT_TRUE(fs::exists(dir / "out" / "tiny.png"));
+  EXPECT_EQ(FinishHeadless(0), 1);  // the failed shot makes the run fail
+}
+
+TEST_F(HeadlessRun, BadScriptsAndSizesInstallNothing) {
+  struct Case {
+    std::string script;
+    int width;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"key 13\nshot ok\ntap 1\n", 240, "script line 3: expected tap X Y (0 to 65535)"},
+      {"key 13\n", 8193, "client size out of range (0 to 8192 pixels each way)"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir / "bad.txt") << c.script;
+    HeadlessOptions options;
+    options.script = (dir / "bad.txt").string();
+    options.out_dir = (dir / "never").string();
+    options.width = c.width;
+    std::string error;
+    EXPECT_FALSE(StartHeadless(options, &error));
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(CurrentWindowBackend(), nullptr);
+    EXPECT_FALSE(fs::exists(dir / "never"));
+  }
+  HeadlessOptions missing;
+  missing.script = (dir / "no-such-script").string();
+  std::string error;
+  EXPECT_FALSE(StartHeadless(missing, &error));
+  EXPECT_NE(error.find("cannot read script"), std::string::npos) << error;
+}
+
+// The second process of the one-instance test: run only when the first starts it.
+TEST(HeadlessSingleInstance, SecondStart) {
+  const char* expect = std::getenv("CYCLUNE_TEST_SECOND_START");
+  if (expect == nullptr) GTEST_SKIP() << "started by OneInstancePerUser only";
+  EnableSingleInstance(true);
+  HWND running = FindWindowW(u"HEADLESS_RUN", u"Run");
+  if (std::string(expect) == "running") {
+    ASSERT_NE(running, nullptr);
+    const auto low_bit_set = reinterpret_cast<std::uintptr_t>(running) | 1;
+    EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(low_bit_set)));
+  } else {
+    EXPECT_EQ(running, nullptr);
+    EXPECT_NE(ForegroundRequestSocket(), -1);  // this one is first now
+  }
+  ReleaseSingleInstance();
+}
+
+// Starts this test binary again as the second process; returns its exit status.
+int StartSecondProcess(const char* expect) {
+  const std::string filter = "--gtest_filter=HeadlessSingleInstance.SecondStart";
+  char* argv[] = {const_cast<char*>("second"), const_cast<char*>(filter.c_str()), nullptr};
+  setenv("CYCLUNE_TEST_SECOND_START", expect, 1);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t child = -1;
+  const int spawned = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  unsetenv("CYCLUNE_TEST_SECOND_START");
+  if (spawned != 0) return -1;
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(HeadlessRun, OneInstancePerUser) {
+  char runtime[] = "/tmp/cyclune-runtime-XXXXXX";
+  ASSERT_NE(mkdtemp(runtime), nullptr);
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved_runtime = saved != nullptr ? saved : "";
+  setenv("XDG_RUNTIME_DIR", runtime, 1);
+
+  std::ofstream(dir / "script.txt") << "shot first\n";
+  HeadlessOptions options;
+  options.script = (dir / "script.txt").string();
+  options.out_dir = (dir / "out").string();
+  options.single_instance = true;
+  std::string error;
+  ASSERT_TRUE(StartHeadless(options, &error)) << error;
+  EXPECT_EQ(FindWindowW(u"HEADLESS_RUN", u"Run"), nullptr);  // first: takes the lock
+  window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                           nullptr, nullptr);
+  EXPECT_EQ(StartSecondProcess("running"), 0);
+  EXPECT_EQ(RunMessageLoop(), 0u);
+  EXPECT_EQ(ReadFile(dir / "out" / "events.jsonl"), "{\"event\": \"foreground\"}\n");
+  EXPECT_EQ(FinishHeadless(0), 0);
+  EXPECT_EQ(StartSecondProcess("none"), 0);  // the lock went with the run
+
+  if (saved != nullptr) {
+    setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
+  } else {
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+  fs::remove_all(runtime);
+}
+
+}  // namespace
