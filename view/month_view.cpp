@@ -36,23 +36,18 @@ struct Grid {
   std::int32_t cell_height;
 };
 
-// Decimal digits of a day number; wide enough for any 32-bit value so no day can overflow it.
+// A day of the month (1 to 31) in decimal: one or two digits, no leading zero or space.
 struct DayNumberText {
-  std::array<char16_t, 12> units{};
+  std::array<char16_t, 2> units{};
   int length = 0;
 };
 
+char16_t LastDigit(std::int32_t value) { return static_cast<char16_t>(u'0' + value % 10); }
+
 DayNumberText FormatDayNumber(std::int32_t day) {
   DayNumberText text;
-  std::array<char16_t, 12> reversed{};
-  std::int64_t rest = day < 0 ? -static_cast<std::int64_t>(day) : day;
-  int count = 0;
-  do {
-    reversed[static_cast<std::size_t>(count++)] = static_cast<char16_t>(u'0' + rest % 10);
-    rest /= 10;
-  } while (rest != 0);
-  if (day < 0) text.units[static_cast<std::size_t>(text.length++)] = u'-';
-  while (count > 0) text.units[static_cast<std::size_t>(text.length++)] = reversed[static_cast<std::size_t>(--count)];
+  if (day >= 10) text.units[static_cast<std::size_t>(text.length++)] = LastDigit(day / 10);
+  text.units[static_cast<std::size_t>(text.length++)] = LastDigit(day);
   return text;
 }
 
