@@ -2,16 +2,20 @@
 //
 //   cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS] [--script FILE] [--out DIR]
 //           [--single-instance]
+//   cyclune --terminal [--now YYYY-MM-DDTHH:MM:SS]
 //
-// Bad options print one line on standard error and exit with status 2. The desktop and
-// terminal front ends are not built yet: without --headless the program says so and exits 1.
+// Bad options print one line on standard error and exit with status 2. Without a display
+// (DISPLAY and WAYLAND_DISPLAY unset) the terminal is the default. The desktop front end is
+// not built yet: with a display and no --terminal the program says so and exits 1.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "app/win_main.h"
 #include "platform/datetime.h"
 #include "platform/headless.h"
+#include "platform/terminal.h"
 #include "platform/window.h"
 #include "resources/resources.h"
 
@@ -20,7 +24,7 @@ namespace {
 constexpr int kExitNoFrontEnd = 1;
 constexpr int kExitUsage = 2;
 
-enum class FrontEnd { kInteractive, kHeadless };
+enum class FrontEnd { kInteractive, kHeadless, kTerminal };
 
 struct CommandLine {
   FrontEnd front_end = FrontEnd::kInteractive;
@@ -42,6 +46,10 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
   std::string_view value;
   if (option == "--headless") {
     line->front_end = FrontEnd::kHeadless;
+    return true;
+  }
+  if (option == "--terminal") {
+    line->front_end = FrontEnd::kTerminal;
     return true;
   }
   if (option == "--single-instance") {
@@ -91,8 +99,24 @@ int RunHeadless(const CommandLine& line) {
   return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
-// The desktop window and terminal front ends plug in here.
-int RunInteractive(const CommandLine&) {
+int RunTerminal(const CommandLine& line) {
+  std::string error;
+  if (!StartTerminal(&error)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return kExitNoFrontEnd;
+  }
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+}
+
+bool NamesDisplay(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && value[0] != '\0';
+}
+
+// The desktop window front end plugs in here.
+int RunInteractive(const CommandLine& line) {
+  if (!NamesDisplay("DISPLAY") && !NamesDisplay("WAYLAND_DISPLAY")) return RunTerminal(line);
   std::fprintf(stderr,
                "cyclune: no interactive front end is built yet; run it headless, e.g. "
                "'cyclune --headless --script FILE --out DIR'\n");
@@ -111,6 +135,8 @@ int main(int argc, char** argv) {
   switch (line.front_end) {
     case FrontEnd::kHeadless:
       return RunHeadless(line);
+    case FrontEnd::kTerminal:
+      return RunTerminal(line);
     case FrontEnd::kInteractive:
       break;
   }

@@ -1,0 +1,131 @@
+#include "platform/terminal/cell_canvas.h"
+
+#include <algorithm>
+
+#include "platform/terminal/cell_text.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// A rectangle clipped to a canvas; empty when right <= left or bottom <= top.
+struct Span {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+
+Span Clip(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+          const Span& limit) {
+  return Span{static_cast<int>(std::clamp<std::int64_t>(left, limit.left, limit.right)),
+              static_cast<int>(std::clamp<std::int64_t>(top, limit.top, limit.bottom)),
+              static_cast<int>(std::clamp<std::int64_t>(right, limit.left, limit.right)),
+              static_cast<int>(std::clamp<std::int64_t>(bottom, limit.top, limit.bottom))};
+}
+
+Cell Blank(COLORREF background) {
+  Cell cell;
+  cell.foreground = kBlack;
+  cell.background = background;
+  return cell;
+}
+
+}  // namespace
+
+CellCanvas::CellCanvas(int width, int height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      cells_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
+             Blank(kBlack)) {}
+
+CanvasMaker CellCanvas::Maker() const { return MakeCellCanvas; }
+
+void CellCanvas::Unsplit(int y, int left, int right) {
+  Cell* row = Row(y);
+  if (left > 0 && left < width_ && row[left].part == Cell::Part::kWideTail) {
+    row[left - 1] = Blank(row[left - 1].background);
+  }
+  if (right > 0 && right < width_ && row[right].part == Cell::Part::kWideTail) {
+    row[right] = Blank(row[right].background);
+  }
+}
+
+void CellCanvas::Fill(const RECT& rect, COLORREF colour) {
+  const Span box = Clip(rect.left, rect.top, rect.right, rect.bottom,
+                        Span{0, 0, width_, height_});
+  if (box.Empty()) return;
+  for (int y = box.top; y < box.bottom; ++y) {
+    Unsplit(y, box.left, box.right);
+    std::fill(Row(y) + box.left, Row(y) + box.right, Blank(colour & 0x00FFFFFF));
+  }
+}
+
+int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
+                                COLORREF foreground, COLORREF background) {
+  const GlyphLine glyphs = GlyphsOf(text);
+  const std::int64_t text_width = CellWidthOf(glyphs);
+  const std::int64_t left = rect.left + (std::int64_t{rect.right} - rect.left - text_width) / 2;
+  const std::int64_t row = rect.top + (std::int64_t{rect.bottom} - rect.top - 1) / 2;
+  const Span clip = Clip(rect.left, rect.top, rect.right, rect.bottom,
+                         Span{0, 0, width_, height_});
+  const Span box = Clip(left, row, left + text_width, row + 1, clip);
+  if (box.Empty()) return 1;
+  Unsplit(box.top, box.left, box.right);
+  Cell* cells = Row(box.top);
+  Cell blank = Blank(background & 0x00FFFFFF);
+  blank.foreground = foreground & 0x00FFFFFF;
+  std::fill(cells + box.left, cells + box.right, blank);
+  std::int64_t x = left;
+  for (const CellGlyph& glyph : glyphs) {
+    // A glyph that does not fit whole inside the clip leaves its cells blank.
+    if (x >= box.left && x + glyph.width <= box.right) {
+      Cell& cell = cells[x];
+      cell.text = glyph.text;
+      if (glyph.width == 2) {
+        cell.part = Cell::Part::kWideLead;
+        cells[x + 1].part = Cell::Part::kWideTail;
+        cells[x + 1].text = {0, 0, 0};
+      }
+    }
+    x += glyph.width;
+  }
+  return 1;
+}
+
+void CellCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx,
+                      int sy) {
+  const Span area = Clip(x, y, std::int64_t{x} + std::max(width, 0),
+                         std::int64_t{y} + std::max(height, 0), Span{0, 0, width_, height_});
+  if (area.Empty()) return;
+  const auto* cells = dynamic_cast<const CellCanvas*>(&source);
+  const std::int64_t dx = std::int64_t{x} - sx;
+  const std::int64_t dy = std::int64_t{y} - sy;
+  // The part of the area whose source cells exist; the rest has no picture and turns white.
+  const Span copied = cells == nullptr
+                          ? Span{}
+                          : Clip(dx, dy, dx + cells->width_, dy + cells->height_, area);
+  std::vector<Cell> line;
+  for (int row = area.top; row < area.bottom; ++row) {
+    line.assign(static_cast<std::size_t>(area.right - area.left), Blank(kWhite));
+    if (!copied.Empty() && row >= copied.top && row < copied.bottom) {
+      const Cell* from = cells->cells_.data() +
+                         (row - dy) * cells->width_ + (copied.left - dx);
+      Cell* to = line.data() + (copied.left - area.left);
+      std::copy(from, from + (copied.right - copied.left), to);
+      // Halves of wide glyphs whose other half stayed behind become blanks.
+      if (to[0].part == Cell::Part::kWideTail) to[0] = Blank(to[0].background);
+      Cell& last = to[copied.right - copied.left - 1];
+      if (last.part == Cell::Part::kWideLead) last = Blank(last.background);
+    }
+    Unsplit(row, area.left, area.right);
+    std::copy(line.begin(), line.end(), Row(row) + area.left);
+  }
+}
+
+std::unique_ptr<Canvas> MakeCellCanvas(int width, int height) {
+  if (width < 0 || height < 0) return nullptr;
+  return std::make_unique<CellCanvas>(width, height);
+}

@@ -1,0 +1,93 @@
+// The terminal window backend: the client area is the terminal less its last row, drawn
+// from cell canvases; the last row is the soft-key bar. Native input becomes the platform's
+// messages in one switch; the Options popup and message boxes are drawn over the month
+// view and take the keys while they are open. Platform-internal; the front end is
+// platform/terminal.h.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/terminal/cell_canvas.h"
+#include "platform/terminal/terminal_layout.h"
+#include "platform/terminal/terminal_screen.h"
+#include "platform/terminal/terminal_signals.h"
+#include "platform/window_backend.h"
+
+class TerminalBackend final : public WindowBackend {
+ public:
+  explicit TerminalBackend(std::unique_ptr<TerminalScreen> screen);
+
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    return MakeCellCanvas(width, height);
+  }
+  void DefaultClientSize(int* width, int* height) override;
+  void WindowPainted(HWND window) override;
+  void WindowDestroyed(HWND window) override;
+  void MenuBarChanged(HWND window) override;
+  void BringToForeground(HWND window) override;
+  int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view caption,
+                     UINT type) override;
+  bool WaitForInput() override;
+
+  TerminalScreen& Screen() { return *screen_; }
+
+ private:
+  // One thing that happened, from the terminal, a signal or another instance.
+  struct Event {
+    enum class Kind { kInput, kEnd, kHangUp, kResize, kResumed, kForeground };
+    Kind kind = Kind::kInput;
+    TerminalInput input;
+  };
+  struct Popup {
+    HWND owner = nullptr;
+    int key = 1;
+    std::vector<std::u16string> items;
+    int selected = 0;
+  };
+  struct BoxState {
+    std::u16string text;
+    std::u16string caption;
+    int scroll = 0;
+  };
+
+  Event NextEvent();
+  bool HandleWindowInput(HWND window, const TerminalInput& input);
+  bool HandlePopupInput(const TerminalInput& input);
+  bool HandleBoxInput(const TerminalInput& input);
+  void PressKey(HWND window, int key);
+  void ChooseItem(int item);
+  void Tap(HWND window, int x, int y);
+  bool RequestClose();
+  void FollowSize();
+
+  int ClientRows() const;
+  void Present(bool repaint_all = false);
+  void DrawPicture();
+  void DrawBar();
+  void DrawBox(const BoxLayout& box, int selected, int scroll);
+  void FillRow(int left, int y, int width, const CellStyle& style);
+  void DrawLine(int left, int y, const GlyphLine& line, int width, const CellStyle& style);
+  void DrawFrame(const BoxLayout& box, int scroll);
+  BarLayout CurrentBar() const;
+  BoxLayout PopupLayout() const;
+  BoxLayout MessageBoxLayout() const;
+
+  std::unique_ptr<TerminalScreen> screen_;
+  CellCanvas shown_{0, 0};  // the client area as last painted
+  bool painted_ = false;
+  std::optional<Popup> popup_;
+  std::optional<BoxState> box_;
+  SignalEvents signals_;      // signals taken from the pipe but not yet acted on
+  bool end_pending_ = false;  // an ending signal came while a message box was open
+  bool hung_up_ = false;
+  bool close_posted_ = false;
+};
+
+// Opens the terminal on in_fd/out_fd and installs the backend (no signals, no instance
+// rule: what StartTerminal adds). For benchmarks and tests on a pseudo-terminal; nullptr
+// with *error set when the terminal cannot be used.
+TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error);
+// Removes the backend installed by InstallTerminalBackend and gives the terminal back.
+void RemoveTerminalBackend();

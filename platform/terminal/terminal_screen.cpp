@@ -1,0 +1,315 @@
+#include "platform/terminal/terminal_screen.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <unordered_map>
+
+#ifndef NCURSES_WIDECHAR
+#define NCURSES_WIDECHAR 1
+#endif
+#include <curses.h>
+#include <term.h>
+
+namespace {
+
+constexpr int kDirectColours = 0x1000000;
+constexpr int kEscapeDelayMs = 25;  // a lone Escape is told from a key's sequence this fast
+// xterm's mouse reporting modes, switched off on a rescue whatever ncurses switched on.
+constexpr const char* kMouseOff = "\033[?1006l\033[?1002l\033[?1000l";
+
+// A terminfo string capability without its padding ("$<5>"); empty when absent.
+std::string Capability(const char* name) {
+  const char* value = tigetstr(name);
+  if (value == nullptr || value == reinterpret_cast<char*>(-1)) return {};
+  std::string text;
+  for (const char* p = value; *p != '\0'; ++p) {
+    if (p[0] == '$' && p[1] == '<') {
+      const char* end = std::strchr(p, '>');
+      if (end != nullptr) {
+        p = end;
+        continue;
+      }
+    }
+    text.push_back(*p);
+  }
+  return text;
+}
+
+// Whether terminfo knows `type` as a terminal of direct colour.
+bool TypeHasDirectColour(const std::string& type, int fd) {
+  TERMINAL* previous = cur_term;
+  int status = 0;
+  if (setupterm(type.c_str(), fd, &status) != OK) {
+    set_curterm(previous);
+    return false;
+  }
+  const bool direct = tigetnum("colors") >= kDirectColours;
+  del_curterm(cur_term);
+  set_curterm(previous);
+  return direct;
+}
+
+// $TERM, or its "-direct" kind (xterm-256color -> xterm-direct) when COLORTERM says the
+// terminal takes 24-bit colour that $TERM's entry does not describe.
+std::string ChooseTerminalType(const std::string& term, int fd) {
+  const char* colour_term = std::getenv("COLORTERM");
+  const bool says_direct = colour_term != nullptr && (std::strcmp(colour_term, "truecolor") == 0 ||
+                                                      std::strcmp(colour_term, "24bit") == 0);
+  if (!says_direct || TypeHasDirectColour(term, fd)) return term;
+  const std::string candidate = term.substr(0, term.find('-')) + "-direct";
+  return TypeHasDirectColour(candidate, fd) ? candidate : term;
+}
+
+void ReadMouse(TerminalInput* input) {
+  MEVENT event{};
+  if (getmouse(&event) != OK) return;
+  if ((event.bstate & BUTTON1_PRESSED) != 0) {
+    input->key = TerminalInput::Key::kPress;
+    input->x = event.x;
+    input->y = event.y;
+  } else if ((event.bstate & BUTTON4_PRESSED) != 0) {
+    input->key = TerminalInput::Key::kWheelUp;
+  } else if ((event.bstate & BUTTON5_PRESSED) != 0) {
+    input->key = TerminalInput::Key::kWheelDown;
+  }
+}
+
+}  // namespace
+
+struct TerminalScreen::Session {
+  SCREEN* screen = nullptr;
+  std::FILE* in = nullptr;
+  std::FILE* out = nullptr;
+  std::unordered_map<std::uint64_t, int> pairs;
+  std::array<std::optional<COLORREF>, 256> defined;  // palette entries given exact colours
+};
+
+std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
+                                                     std::string* error) {
+  const char* term = std::getenv("TERM");
+  if (term == nullptr || term[0] == '\0') {
+    *error = "TERM is not set, so the terminal's kind is unknown";
+    return nullptr;
+  }
+  std::unique_ptr<TerminalScreen> screen(new TerminalScreen());
+  screen->session_ = std::make_unique<Session>();
+  Session& session = *screen->session_;
+  screen->in_fd_ = in_fd;
+  screen->out_fd_ = out_fd;
+  const std::string type = ChooseTerminalType(term, out_fd);
+  const int in_copy = dup(in_fd);
+  const int out_copy = dup(out_fd);
+  session.in = in_copy >= 0 ? fdopen(in_copy, "r") : nullptr;
+  session.out = out_copy >= 0 ? fdopen(out_copy, "w") : nullptr;
+  if (session.in != nullptr && session.out != nullptr) {
+    session.screen = newterm(type.c_str(), session.out, session.in);
+  }
+  if (session.screen == nullptr) {
+    if (session.in != nullptr) std::fclose(session.in); else if (in_copy >= 0) close(in_copy);
+    if (session.out != nullptr) std::fclose(session.out); else if (out_copy >= 0) close(out_copy);
+    session.in = session.out = nullptr;
+    *error = "the terminal type '" + std::string(term) + "' is not known to terminfo";
+    return nullptr;
+  }
+  set_term(session.screen);
+  cbreak();
+  noecho();
+  nonl();
+  intrflush(stdscr, FALSE);
+  keypad(stdscr, TRUE);
+  nodelay(stdscr, TRUE);
+  leaveok(stdscr, TRUE);
+  set_escdelay(kEscapeDelayMs);
+  curs_set(0);
+  if (has_colors() && start_color() == OK) {
+    screen->depth_ = DepthForColours(COLORS, COLORS >= kDirectColours);
+    screen->redefine_palette_ =
+        screen->depth_ == ColourDepth::kPalette256 && can_change_color() == TRUE;
+  }
+  screen->mouse_ = mousemask(BUTTON1_PRESSED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr) != 0;
+  mouseinterval(0);  // a press is reported at once, not held back to look for a click
+  return screen;
+}
+
+TerminalScreen::~TerminalScreen() { Close(); }
+
+int TerminalScreen::Rows() const { return getmaxy(stdscr); }
+int TerminalScreen::Columns() const { return getmaxx(stdscr); }
+
+std::string TerminalScreen::RescueSequence() const {
+  std::string sequence = mouse_ ? kMouseOff : "";
+  sequence += Capability("sgr0") + Capability("cnorm") + Capability("rmkx");
+  if (redefine_palette_) sequence += Capability("oc");
+  return sequence + Capability("rmcup");
+}
+
+int TerminalScreen::ColourNumber(int index, COLORREF exact) {
+  if (!redefine_palette_ || index < 16 || index > 255) return index;
+  std::optional<COLORREF>& entry = session_->defined[static_cast<std::size_t>(index)];
+  // An entry holds the first colour that wanted it; a later, different one shares it as is.
+  if (!entry.has_value()) {
+    auto scale = [](BYTE channel) { return channel * 1000 / 255; };  // [0, 1000]
+    init_extended_color(index, scale(GetRValue(exact)), scale(GetGValue(exact)),
+                        scale(GetBValue(exact)));
+    entry = exact;
+    palette_changed_ = true;
+  }
+  return index;
+}
+
+int TerminalScreen::PairFor(int foreground, int background) {
+  const std::uint64_t key = (std::uint64_t{static_cast<std::uint32_t>(foreground)} << 32) |
+                            static_cast<std::uint32_t>(background);
+  auto [entry, added] = session_->pairs.try_emplace(key, 0);
+  if (added) {
+    const int pair = alloc_pair(foreground, background);
+    entry->second = pair > 0 ? pair : 0;
+  }
+  return entry->second;
+}
+
+int TerminalScreen::StyleAttributes(const CellStyle& style, int* pair) {
+  *pair = 0;
+  int attributes = style.bold ? A_BOLD : 0;
+  if (style.terminal_reverse) return attributes | A_REVERSE;
+  const CellColours colours = ColoursFor(style.foreground, style.background, depth_);
+  if (colours.bold) attributes |= A_BOLD;
+  if (colours.reverse) attributes |= A_REVERSE;
+  if (depth_ != ColourDepth::kMonochrome) {
+    *pair = PairFor(ColourNumber(colours.foreground, style.foreground),
+                    ColourNumber(colours.background, style.background));
+  }
+  return attributes;
+}
+
+void TerminalScreen::PutGlyph(int x, int y, const CellGlyph& glyph, const CellStyle& style) {
+  const int width_now = Columns();
+  if (x < 0 || y < 0 || x >= width_now || y >= Rows()) return;
+  std::array<wchar_t, 4> text{L' ', 0, 0, 0};
+  if (x + glyph.width <= width_now) {
+    for (std::size_t i = 0; i < glyph.text.size() && glyph.text[i] != 0; ++i) {
+      text[i] = static_cast<wchar_t>(glyph.text[i]);
+    }
+  }
+  int pair = 0;
+  const auto attributes = static_cast<attr_t>(StyleAttributes(style, &pair));
+  cchar_t cell;
+  setcchar(&cell, text.data(), attributes, 0, &pair);
+  // The last cell of the screen cannot move the cursor on: ncurses says so but draws it.
+  mvwadd_wch(stdscr, y, x, &cell);
+}
+
+void TerminalScreen::PutCell(int x, int y, const Cell& cell) {
+  if (cell.part == Cell::Part::kWideTail) return;
+  CellGlyph glyph;
+  glyph.text = cell.text;
+  glyph.width = cell.part == Cell::Part::kWideLead ? 2 : 1;
+  PutGlyph(x, y, glyph, CellStyle{cell.foreground, cell.background, false, false});
+}
+
+void TerminalScreen::Flush(bool repaint_all) {
+  if (repaint_all) clearok(curscr, TRUE);
+  wnoutrefresh(stdscr);
+  doupdate();
+}
+
+bool TerminalScreen::ReadInput(TerminalInput* input) {
+  wint_t code = 0;
+  const int result = wget_wch(stdscr, &code);
+  if (result == ERR) return false;
+  using Key = TerminalInput::Key;
+  *input = TerminalInput{};
+  if (result != KEY_CODE_YES) {
+    switch (code) {
+      case L'\r':
+      case L'\n':
+        input->key = Key::kEnter;
+        break;
+      case 0x1B:
+        input->key = Key::kEscape;
+        break;
+      case 0x03:
+        input->key = Key::kInterrupt;
+        break;
+      default:
+        if (code >= 0x20 && code != 0x7F) {
+          input->key = Key::kCharacter;
+          input->character = static_cast<char32_t>(code);
+        }
+        break;
+    }
+    return true;
+  }
+  switch (code) {
+    case KEY_UP: input->key = Key::kUp; break;
+    case KEY_DOWN: input->key = Key::kDown; break;
+    case KEY_LEFT: input->key = Key::kLeft; break;
+    case KEY_RIGHT: input->key = Key::kRight; break;
+    case KEY_ENTER: input->key = Key::kEnter; break;
+    case KEY_F(1): input->key = Key::kF1; break;
+    case KEY_F(2): input->key = Key::kF2; break;
+    case KEY_PPAGE: input->key = Key::kPageUp; break;
+    case KEY_NPAGE: input->key = Key::kPageDown; break;
+    case KEY_HOME: input->key = Key::kHome; break;
+    case KEY_END: input->key = Key::kEnd; break;
+    case KEY_RESIZE: input->key = Key::kResize; break;
+    case KEY_MOUSE: ReadMouse(input); break;
+    default: break;
+  }
+  return true;
+}
+
+int TerminalScreen::PendingInputBytes() const {
+  int count = 0;
+  return ioctl(in_fd_, FIONREAD, &count) == 0 ? count : 0;
+}
+
+bool TerminalScreen::FollowSize() {
+  winsize size{};
+  if (ioctl(out_fd_, TIOCGWINSZ, &size) != 0 || (size.ws_row == 0 && size.ws_col == 0)) {
+    return false;
+  }
+  // ncurses keeps at least one row and one column; a smaller terminal shows what fits.
+  const int rows = size.ws_row > 0 ? size.ws_row : 1;
+  const int width_now = size.ws_col > 0 ? size.ws_col : 1;
+  if (rows == Rows() && width_now == Columns()) return false;
+  resize_term(rows, width_now);
+  clearok(curscr, TRUE);
+  return true;
+}
+
+void TerminalScreen::Bell() { beep(); }
+
+void TerminalScreen::RedefineColours() {
+  for (std::size_t index = 0; index < session_->defined.size(); ++index) {
+    if (!session_->defined[index].has_value()) continue;
+    const COLORREF exact = *session_->defined[index];
+    auto scale = [](BYTE channel) { return channel * 1000 / 255; };
+    init_extended_color(static_cast<int>(index), scale(GetRValue(exact)),
+                        scale(GetGValue(exact)), scale(GetBValue(exact)));
+  }
+  clearok(curscr, TRUE);
+}
+
+void TerminalScreen::Close() {
+  if (session_ == nullptr || session_->screen == nullptr) return;
+  endwin();
+  if (palette_changed_) {
+    // Put the terminal's own colours back, as endwin may leave the redefined ones.
+    const std::string reset = Capability("oc");
+    if (!reset.empty()) {
+      [[maybe_unused]] const ssize_t ignored = write(out_fd_, reset.data(), reset.size());
+    }
+  }
+  delscreen(session_->screen);
+  session_->screen = nullptr;
+  std::fclose(session_->in);
+  std::fclose(session_->out);
+  session_->in = session_->out = nullptr;
+}

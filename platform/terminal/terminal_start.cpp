@@ -1,0 +1,85 @@
+// The terminal front end's start and end: the checks that the terminal can be used, the
+// one-instance rule, the locale for wide text, the signal handlers and the backend.
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "platform/single_instance.h"
+#include "platform/terminal.h"
+#include "platform/terminal/terminal_backend.h"
+#include "platform/terminal/terminal_signals.h"
+
+namespace {
+
+struct TerminalRun {
+  bool active = false;           // the backend owns the terminal
+  bool another_running = false;  // the start found Cyclune running elsewhere
+};
+TerminalRun g_run;
+
+// An exit that skips FinishTerminal (exit() from deep inside) still gives the terminal back.
+void RescueAtExit() {
+  if (g_run.active) RescueTerminal();
+}
+
+void UndoStart() {
+  ReleaseSingleInstance();
+  EnableSingleInstance(false);
+}
+
+}  // namespace
+
+bool StartTerminal(std::string* error) {
+  if (isatty(STDIN_FILENO) == 0) {
+    *error = "standard input is not a terminal";
+    return false;
+  }
+  if (isatty(STDOUT_FILENO) == 0) {
+    *error = "standard output is not a terminal";
+    return false;
+  }
+  EnableSingleInstance(true);
+  if (AnotherInstanceRunning()) {
+    // WinMain finds the running instance and asks it forward; the screen stays as it is.
+    g_run.another_running = true;
+    return true;
+  }
+  // The user's character set decides between Unicode and plain ASCII on the screen.
+  std::setlocale(LC_CTYPE, "");
+  SetCellTextUnicode(std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
+  if (!InstallTerminalSignals(STDIN_FILENO)) {
+    *error = std::string("cannot watch for signals: ") + std::strerror(errno);
+    UndoStart();
+    return false;
+  }
+  TerminalBackend* backend = InstallTerminalBackend(STDIN_FILENO, STDOUT_FILENO, error);
+  if (backend == nullptr) {
+    RemoveTerminalSignals();
+    UndoStart();
+    return false;
+  }
+  SetTerminalRescueSequence(backend->Screen().RescueSequence());
+  g_run.active = true;
+  static const bool registered = std::atexit(RescueAtExit) == 0;
+  (void)registered;
+  return true;
+}
+
+int FinishTerminal(int winmain_result) {
+  if (g_run.active) {
+    RemoveTerminalBackend();
+    RemoveTerminalSignals();
+    g_run.active = false;
+  }
+  UndoStart();
+  if (std::exchange(g_run.another_running, false)) {
+    std::fputs("cyclune: Cyclune is already running; it was asked to come forward\n", stderr);
+  }
+  return winmain_result;
+}
