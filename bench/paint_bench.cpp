@@ -1,0 +1,123 @@
+// Speed of the month view and the shell: one PaintMonth into the off-screen surface at the
+// handheld size (240 x 266, target <= 1 ms) and at full HD (target <= 8 ms); a key press up
+// to its finished repaint (target <= 2 ms); and the start of the headless program up to its
+// first painted frame written out (target <= 50 ms).
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/win_main.h"
+#include "model/app_state.h"
+#include "platform/datetime.h"
+#include "platform/window.h"
+#include "platform/window_backend.h"
+#include "resources/resources.h"
+#include "view/month_view.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch folder used as settings home and output folder for the whole run.
+const fs::path& Scratch() {
+  static const fs::path path = [] {
+    std::string pattern = (fs::temp_directory_path() / "cyclune-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    setenv("XDG_CONFIG_HOME", (fs::path(pattern) / "config").c_str(), 1);
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(Scratch(), ignored);
+    });
+    return fs::path(pattern);
+  }();
+  return path;
+}
+
+// A cycle with every colour on screen: the last period on 1 May 2024, May 2024 selected.
+void ShowColouredMonth() {
+  const SYSTEMTIME now{2024, 5, 1, 20, 9, 30, 0, 0};
+  SetFixedLocalTime(&now);
+  AppState = AppStateRecord{};
+  AppState.Instance = &CycluneModule;
+  AppState.SelectedDate = now;
+  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 30, 0, 0};
+  AppState.LastPeriodKnown = 1;
+}
+
+HWND MakeMainWindow(int width, int height) {
+  Scratch();
+  RegisterMainClass(&CycluneModule, u"CYCLUNE");
+  ShowColouredMonth();
+  HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, 0, 0, width, height,
+                                nullptr, nullptr, &CycluneModule, nullptr);
+  AppState.MainWindow = window;
+  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 30, 0, 0};
+  AppState.LastPeriodKnown = 1;
+  UpdateWindow(window);
+  return window;
+}
+
+void BM_PaintMonth(benchmark::State& state) {
+  HWND window = MakeMainWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) {
+    PaintMonth(window);
+    benchmark::ClobberMemory();
+  }
+  DestroyWindow(window);
+}
+BENCHMARK(BM_PaintMonth)->Args({240, 266})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+
+// Down then Up, each dispatched and followed by the repaint it asked for.
+void BM_KeyPressToRepaint(benchmark::State& state) {
+  HWND window = MakeMainWindow(240, 266);
+  WPARAM key = VK_DOWN;
+  for (auto _ : state) {
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    UpdateWindow(window);
+    key = key == VK_DOWN ? VK_UP : VK_DOWN;
+  }
+  DestroyWindow(window);
+}
+BENCHMARK(BM_KeyPressToRepaint)->Unit(benchmark::kMicrosecond);
+
+// The cyclune binary next to the bench folder of the build.
+fs::path CycluneBinary() {
+  std::error_code ignored;
+  return fs::read_symlink("/proc/self/exe", ignored).parent_path().parent_path() / "cyclune";
+}
+
+// fork/exec of `cyclune --headless` whose script writes the first frame, until it exits.
+void BM_StartToFirstFrame(benchmark::State& state) {
+  const fs::path binary = CycluneBinary();
+  if (!fs::exists(binary)) {
+    state.SkipWithError("the cyclune binary is not built");
+    return;
+  }
+  const fs::path script = Scratch() / "first-frame.txt";
+  std::ofstream(script) << "shot first\n";
+  const std::string out = (Scratch() / "out").string();
+  for (auto _ : state) {
+    const pid_t child = fork();
+    if (child == 0) {
+      execl(binary.c_str(), "cyclune", "--headless", "--now", "2024-05-20T09:30:00", "--script",
+            script.c_str(), "--out", out.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError("cyclune --headless failed");
+      break;
+    }
+  }
+}
+BENCHMARK(BM_StartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
