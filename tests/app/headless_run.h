@@ -102,7 +102,8 @@ struct ProcessResult {
   std::string error_output;
 };
 
-// Runs cyclune with `arguments` in an English locale with XDG_CONFIG_HOME = config_home.
+// Runs cyclune with `arguments` in an English locale with XDG_CONFIG_HOME = config_home,
+// standard input and output on /dev/null and no display named.
 inline ProcessResult RunCyclune(const std::vector<std::string>& arguments,
                                 const fs::path& config_home) {
   const fs::path error_file = config_home.parent_path() / "stderr.txt";
@@ -110,6 +111,12 @@ inline ProcessResult RunCyclune(const std::vector<std::string>& arguments,
   if (child == 0) {
     setenv("LC_ALL", "en_US.UTF-8", 1);
     setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
+    // No display and no terminal: a run without --headless must not take over either.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    const int null_fd = open("/dev/null", O_RDWR);
+    if (null_fd >= 0) dup2(null_fd, STDIN_FILENO);
+    if (null_fd >= 0) dup2(null_fd, STDOUT_FILENO);
     const int error_fd = open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (error_fd >= 0) dup2(error_fd, STDERR_FILENO);
     std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};

@@ -213,11 +213,14 @@ TEST(Shell, BadOptionsEndWithOneLineAndStatusTwo) {
   }
 }
 
-TEST(Shell, WithoutHeadlessItSaysNoFrontEndIsBuilt) {
+// With neither a display nor a terminal to run on, the program says so in one line.
+TEST(Shell, WithoutAFrontEndItEndsWithOneLineAndStatusOne) {
   cyclune_test::ScratchDir scratch;
   const auto result = RunCyclune({}, scratch.path() / "config");
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_NE(result.error_output.find("--headless"), std::string::npos);
+  EXPECT_EQ(result.error_output.rfind("cyclune: ", 0), 0u) << result.error_output;
+  EXPECT_EQ(std::count(result.error_output.begin(), result.error_output.end(), '\n'), 1)
+      << result.error_output;
 }
 
 }  // namespace
