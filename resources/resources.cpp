@@ -79,13 +79,13 @@ constexpr Rgb kFertileDay{0, 128, 0};
 constexpr Rgb kOvulationDay{0, 255, 0};
 constexpr Rgb kSelectedDay{0, 0, 64};
 
-constexpr int kPageLeft = 1, kPageTop = 2, kPageRight = 30, kPageBottom = 31;  // inclusive
+constexpr int kPageLeft = 1, kPageTop = 2, kPageRight = 31, kPageBottom = 31;  // inclusive
 constexpr int kHeaderBottom = 9;
 constexpr int kCellSize = 3, kCellPitch = 4;
 constexpr int kGridLeft = 3, kGridTop = 11;
 constexpr int kFirstDayColumn = 3;  // the 1st of the pictured month is a Wednesday
 constexpr int kDaysShown = 31;
-constexpr int kRingColumns[] = {8, 22};
+constexpr int kRingColumns[] = {9, 22};
 constexpr int kRingWidth = 2, kRingBottom = 4;
 
 using IconPixels = std::array<BYTE, kAppIconSize * kAppIconSize * 3>;

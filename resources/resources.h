@@ -1,7 +1,8 @@
 // Cyclune's module resources: the string table (window title, class name, soft-key labels,
 // help text), the soft-key bar with its "Options" menu, and the 32 x 32 application icon.
 // The shell passes &CycluneModule as its instance handle; the window system reads every
-// resource from it by id.
+// resource from it by id. There is no high-resolution marker resource: every front end
+// draws the view at its own scale, so the marker would tell nothing to anyone.
 #pragma once
 
 #include "platform/resource.h"
