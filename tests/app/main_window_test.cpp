@@ -1,0 +1,89 @@
+// Start-up and the main window in-process, without a backend: what InitInstance builds
+// (window, soft-key bar from the resources, icon, the selection, the first paint), the
+// single-instance rule and the end through "Exit".
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/win_main.h"
+#include "model/app_state.h"
+#include "platform/datetime.h"
+#include "platform/window_backend.h"
+#include "platform/window_internal.h"
+#include "resources/resources.h"
+#include "tests/app/headless_run.h"
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", (scratch_.path() / "config").c_str(), 1);
+    const SYSTEMTIME now{2024, 5, 0, 20, 9, 30, 15, 125};
+    SetFixedLocalTime(&now);
+    AppState = AppStateRecord{};
+  }
+  void TearDown() override {
+    for (const auto& window : LiveWindows()) {
+      if (!window->is_menu_bar) DestroyWindow(window.get());
+    }
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) != 0) DispatchMessageW(&message);
+    SetFixedLocalTime(nullptr);
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  cyclune_test::ScratchDir scratch_;
+};
+
+// One story: the window class can be registered once per process.
+TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
+  ASSERT_TRUE(InitInstance(&CycluneModule, SW_SHOWNORMAL));
+  HWND window = AppState.MainWindow;
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(AppState.Instance, &CycluneModule);
+  EXPECT_EQ(WindowTitle(window), u"Cyclune");
+  const IconResource* icon = WindowIcon(window);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->id, IDI_APP);
+  EXPECT_EQ(icon->rgb.size(), 32u * 32u * 3u);
+
+  ASSERT_NE(AppState.MenuBar, nullptr);
+  const std::vector<SoftKey> keys = SoftKeysOf(window);
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].label, u"Options");
+  EXPECT_EQ(keys[0].command, IDM_OPTIONS);
+  EXPECT_EQ(keys[0].menu, (std::vector<std::u16string>{u"Set last period", u"Help"}));
+  EXPECT_EQ(keys[1].label, u"Exit");
+  EXPECT_EQ(keys[1].command, IDM_EXIT);
+  EXPECT_TRUE(keys[1].menu.empty());
+
+  // Today, the time of day included; painted once while being shown.
+  const SYSTEMTIME& s = AppState.SelectedDate;
+  EXPECT_EQ(std::vector<int>({s.wYear, s.wMonth, s.wDay, s.wDayOfWeek, s.wHour, s.wMinute,
+                              s.wSecond, s.wMilliseconds}),
+            std::vector<int>({2024, 5, 20, 1, 9, 30, 15, 125}));
+  EXPECT_EQ(AppState.CellWidth, 34);
+  EXPECT_EQ(AppState.CellHeight, 33);
+
+  // A second start finds the window and creates nothing.
+  const std::size_t windows = LiveWindows().size();
+  EXPECT_FALSE(InitInstance(&CycluneModule, SW_SHOWNORMAL));
+  EXPECT_EQ(LiveWindows().size(), windows);
+  EXPECT_EQ(AppState.MainWindow, window);
+
+  // "Exit" destroys the window and its bar, and the loop ends with code 0.
+  HWND bar = AppState.MenuBar;
+  EXPECT_EQ(SendMessageW(window, WM_COMMAND, IDM_EXIT, 0), 0);
+  EXPECT_FALSE(IsLiveWindow(window));
+  EXPECT_FALSE(IsLiveWindow(bar));
+  MSG message{};
+  message.wParam = 99;
+  while (GetMessageW(&message, nullptr, 0, 0) != 0) DispatchMessageW(&message);
+  EXPECT_EQ(message.message, WM_QUIT);
+  EXPECT_EQ(message.wParam, 0u);
+}
+
+}  // namespace
