@@ -50,11 +50,16 @@ COLORREF SetTextColor(HDC target, COLORREF colour);
 HBRUSH CreateSolidBrush(COLORREF colour);
 int FillRect(HDC target, const RECT* rect, HBRUSH brush);
 
-// Draws `count` UTF-16 units of text (-1: up to the terminator) in rect. With
-// DT_SINGLELINE | DT_CENTER | DT_VCENTER the text is one line centred both ways, on an
-// opaque box of the background colour, clipped to rect. Returns the text height, 0 on failure.
+// Draws `count` UTF-16 units of text (-1: up to the terminator) in rect. The one layout
+// offered is DT_SINGLELINE | DT_CENTER | DT_VCENTER (DT_NOPREFIX may be added; '&' is never
+// special): one line centred both ways, on an opaque box of the background colour the size
+// of the text's extent, clipped to rect. The font is the default sans-serif face, its pixel
+// size following the height of rect. Returns the text height; 0, drawing nothing, for any
+// other layout, bad arguments, or a target without a surface.
 int DrawTextW(HDC target, const char16_t* text, int count, RECT* rect, UINT format);
 
-// Copies width x height pixels from (sx, sy) of source to (x, y) of target.
+// Copies width x height pixels from (sx, sy) of source to (x, y) of target (SRCCOPY only).
+// Where the block reaches beyond the source's surface there are no source pixels: those
+// target pixels become white.
 BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
             DWORD operation);

@@ -1,8 +1,8 @@
 // The window system: window classes and windows, the message queue, paint requests, the
 // quit request, modal message boxes, the string table and the soft-key bar with its menus.
 // It offers what Cyclune's shell relies on, under the platform's names and numbers, and
-// runs on one of several backends (headless, desktop window, terminal) chosen at start by
-// SelectWindowBackend(). Everything runs on one thread.
+// runs on one of several backends (headless, desktop window, terminal) that the front end
+// installs at start (platform/window_backend.h). Everything runs on one thread.
 #pragma once
 
 #include "platform/win_types.h"
@@ -143,8 +143,9 @@ BOOL GetClientRect(HWND window, RECT* rect);
 
 // --- messages ------------------------------------------------------------------------------
 
-// Waits for the next message. Returns 0 for WM_QUIT, non-zero otherwise (-1 on error).
-// A pending paint is delivered as WM_PAINT once the queue holds nothing else.
+// Waits for the next message. Returns 0 for WM_QUIT (also, with code 0, when the backend's
+// input has ended), non-zero otherwise (-1 on error). Posted messages come first, then the
+// quit request, then a pending paint as WM_PAINT; input is awaited only when none is there.
 BOOL GetMessageW(MSG* msg, HWND window, UINT min_filter, UINT max_filter);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
