@@ -27,9 +27,11 @@ class MainWindow : public ::testing::Test {
     AppState = AppStateRecord{};
   }
   void TearDown() override {
+    std::vector<HWND> left;  // destroying changes the list: collect first
     for (const auto& window : LiveWindows()) {
-      if (!window->is_menu_bar) DestroyWindow(window.get());
+      if (!window->is_menu_bar) left.push_back(window.get());
     }
+    for (HWND window : left) DestroyWindow(window);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) != 0) DispatchMessageW(&message);
     SetFixedLocalTime(nullptr);
