@@ -117,8 +117,10 @@ void AppendSection(RegTextDocument& document, std::u16string_view path) {
 }  // namespace
 
 bool Utf8ToUtf16(std::string_view in, std::u16string* out) {
-  out->clear();
-  out->reserve(in.size());
+  if (out != nullptr) {
+    out->clear();
+    out->reserve(in.size());
+  }
   std::size_t i = 0;
   while (i < in.size()) {
     auto lead = static_cast<unsigned char>(in[i]);
@@ -136,13 +138,14 @@ bool Utf8ToUtf16(std::string_view in, std::u16string* out) {
     }
     static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
     if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += extra + 1;
+    if (out == nullptr) continue;
     if (cp >= 0x10000) {
       out->push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
       out->push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
     } else {
       out->push_back(static_cast<char16_t>(cp));
     }
-    i += extra + 1;
   }
   return true;
 }

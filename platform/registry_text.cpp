@@ -46,8 +46,7 @@ bool IsTextLine(std::string_view line) {
   for (char c : line) {
     if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return false;
   }
-  std::u16string ignored;
-  return Utf8ToUtf16(line, &ignored);
+  return Utf8ToUtf16(line, nullptr);
 }
 
 // Reads `"..."` starting at s[*i] (which must be the quote); only \\ and \" are escapes.

@@ -8,13 +8,15 @@
 //   "CycleLength"=dword:0000001c                        exactly eight hex digits
 //   "Name"="text"                                       REG_SZ, escapes \\ and \"
 //   "Blob"=hex:01,02,\                                  REG_BINARY, "\" continues the line
-//     03                                                
+//     03
 //   "Other"=hex(7):41,00,00,00                          any type as hex(N)
 //   @="default"                                         the key's default value
 //   "Gone"=-                                            deletes a value
 //   ; comment
 // Input may be UTF-8 (with or without a byte-order mark) or UTF-16LE with its mark, with LF
-// or CRLF line ends. Output is UTF-8 without a mark, with LF line ends. Every parse and
+// or CRLF line ends. Output is UTF-8 without a mark, with LF line ends throughout: the file
+// lives on Linux, where editors, diff and grep expect LF and a hand edit then never mixes the
+// two, while the registry editor's import reads LF line ends as well as CRLF. Every parse and
 // lookup runs in time linear in the size of the input.
 #pragma once
 
@@ -96,5 +98,6 @@ bool RegNamesEqual(std::u16string_view a, std::u16string_view b);
 bool IsStorableRegName(std::u16string_view name);
 
 // Strict UTF-8 <-> UTF-16 conversions; false (output unspecified) on malformed input.
+// Utf8ToUtf16 with out == nullptr only checks the input.
 bool Utf8ToUtf16(std::string_view in, std::u16string* out);
 bool Utf16ToUtf8(std::u16string_view in, std::string* out);

@@ -127,7 +127,8 @@ TEST(RegistryApi, FolderAndFileArePrivateWhateverTheUmask) {
 
 TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
   RegistryTestFolder folder;
-  std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const char* saved = std::getenv("HOME");
+  const std::optional<std::string> home = saved ? std::optional<std::string>(saved) : std::nullopt;
   struct {
     const char* config;
     const char* home;
@@ -143,7 +144,8 @@ TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
     ::setenv("HOME", c.home, 1);
     EXPECT_EQ(RegistryFilePath(), c.path) << c.config;
   }
-  ::setenv("HOME", home.c_str(), 1);
+  if (home) ::setenv("HOME", home->c_str(), 1);
+  else ::unsetenv("HOME");
 }
 
 // Writers in several processes each add their own value many times; the lock held across
@@ -173,8 +175,8 @@ TEST(RegistryApi, ConcurrentWritersKeepEachOthersValues) {
   std::vector<RegKeyValue> values =
       ResolveRegKey(parse.document, u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune");
   ASSERT_EQ(values.size(), 1u + kWriters);
-  for (int i = 0; i < kWriters; ++i) {
-    EXPECT_EQ(values[1 + i].data, (std::vector<BYTE>{kRounds, 0, 0, 0}));
+  for (std::size_t i = 1; i <= kWriters; ++i) {
+    EXPECT_EQ(values[i].data, (std::vector<BYTE>{kRounds, 0, 0, 0}));
   }
 }
 
