@@ -106,12 +106,11 @@ TTF_Font* TextCache::Font(int size) {
   if (!looked_for_font_) {
     looked_for_font_ = true;
     font_path_ = FindDefaultSansFont();
-    if (TTF_WasInit() == 0) {
-      if (TTF_Init() != 0) return nullptr;
-      started_ttf_ = true;
-    }
+    // Initialisation is counted, so our fonts stay valid whatever other users of the
+    // library do; our TTF_Quit is paired with this call.
+    started_ttf_ = TTF_Init() == 0;
   }
-  if (font_path_.empty() || TTF_WasInit() == 0) return nullptr;
+  if (font_path_.empty() || !started_ttf_) return nullptr;
   if (fonts_.size() >= kMaxOpenFonts) {
     auto oldest = std::min_element(fonts_.begin(), fonts_.end(), [](auto& a, auto& b) {
       return a.second.last_use < b.second.last_use;
@@ -194,11 +193,9 @@ int FontSizeForHeight(std::int64_t rect_height) {
 
 bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,
                     COLORREF background, TextImage* image) {
-  if (g_cache == nullptr) {
-    g_cache = new TextCache();
-    static const bool registered = [] { return std::atexit(ReleaseTextResources) == 0; }();
-    (void)registered;
-  }
+  static bool release_at_exit = false;
+  if (!release_at_exit) release_at_exit = std::atexit(ReleaseTextResources) == 0;
+  if (g_cache == nullptr) g_cache = new TextCache();
   return g_cache->Render(text, font_size, foreground, background, image);
 }
 
