@@ -3,17 +3,18 @@
 //   cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS] [--script FILE] [--out DIR]
 //           [--single-instance]
 //   cyclune --terminal [--now YYYY-MM-DDTHH:MM:SS]
+//   cyclune --window [--now YYYY-MM-DDTHH:MM:SS]
 //
-// Bad options print one line on standard error and exit with status 2. Without a display
-// (DISPLAY and WAYLAND_DISPLAY unset) the terminal is the default. The desktop front end is
-// not built yet: with a display and no --terminal the program says so and exits 1.
+// Bad options print one line on standard error and exit with status 2. Without an option the
+// desktop window opens when a display is named (DISPLAY or WAYLAND_DISPLAY), the terminal is
+// used otherwise or when the window cannot be opened; --window insists on the window.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "app/win_main.h"
 #include "platform/datetime.h"
+#include "platform/desktop.h"
 #include "platform/headless.h"
 #include "platform/terminal.h"
 #include "platform/window.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr int kExitNoFrontEnd = 1;
 constexpr int kExitUsage = 2;
 
-enum class FrontEnd { kInteractive, kHeadless, kTerminal };
+enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
 
 struct CommandLine {
   FrontEnd front_end = FrontEnd::kInteractive;
@@ -50,6 +51,10 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
   }
   if (option == "--terminal") {
     line->front_end = FrontEnd::kTerminal;
+    return true;
+  }
+  if (option == "--window") {
+    line->front_end = FrontEnd::kWindow;
     return true;
   }
   if (option == "--single-instance") {
@@ -109,18 +114,19 @@ int RunTerminal(const CommandLine& line) {
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
-bool NamesDisplay(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && value[0] != '\0';
+// The desktop window; when it cannot be opened, the terminal if `fall_back` is set.
+int RunWindow(const CommandLine& line, bool fall_back) {
+  std::string error;
+  if (!StartDesktopWindow(&error)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
+  }
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
-// The desktop window front end plugs in here.
 int RunInteractive(const CommandLine& line) {
-  if (!NamesDisplay("DISPLAY") && !NamesDisplay("WAYLAND_DISPLAY")) return RunTerminal(line);
-  std::fprintf(stderr,
-               "cyclune: no interactive front end is built yet; run it headless, e.g. "
-               "'cyclune --headless --script FILE --out DIR'\n");
-  return kExitNoFrontEnd;
+  return DesktopDisplayAvailable() ? RunWindow(line, true) : RunTerminal(line);
 }
 
 }  // namespace
@@ -137,6 +143,8 @@ int main(int argc, char** argv) {
       return RunHeadless(line);
     case FrontEnd::kTerminal:
       return RunTerminal(line);
+    case FrontEnd::kWindow:
+      return RunWindow(line, false);
     case FrontEnd::kInteractive:
       break;
   }

@@ -1,0 +1,327 @@
+// The desktop window: its making, its size and scale, and the composition and presentation
+// of each frame. Also the desktop front end's entry (platform/desktop.h).
+#include "platform/sdl/sdl_backend.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/desktop.h"
+#include "platform/gdi_text.h"
+#include "platform/sdl/sdl_canvas.h"
+#include "platform/single_instance.h"
+
+namespace {
+
+constexpr int kScreenWidth = 240;   // the month view's own screen, in units
+constexpr int kScreenHeight = 266;
+constexpr int kMinimumWidth = 140;  // the smallest window that still reads, in units
+constexpr int kMinimumHeight = 160;
+constexpr int kMaxScale = 6;
+constexpr int kDisplayHeightPerScale = 500;  // a display 1000 pixels high shows the view x2
+constexpr float kReferenceDpi = 96.0f;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+DesktopBackend* g_desktop = nullptr;
+
+bool EnvironmentFlag(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+}
+
+// A whole scale for the month view's 240 x 266 screen: by the display's height and by its
+// density, whichever is larger, then as large as still fits the usable area with the bar.
+int ChooseScale() {
+  SDL_Rect bounds{0, 0, 0, 0};
+  if (SDL_GetDisplayBounds(0, &bounds) != 0) return 1;
+  SDL_Rect usable = bounds;
+  SDL_GetDisplayUsableBounds(0, &usable);
+  int scale = std::max(1, bounds.h / kDisplayHeightPerScale);
+  float dpi = 0;
+  if (SDL_GetDisplayDPI(0, &dpi, nullptr, nullptr) == 0 && dpi > 48 && dpi < 1200) {
+    scale = std::max(scale, static_cast<int>(std::lround(dpi / kReferenceDpi)));
+  }
+  scale = std::min(scale, kMaxScale);
+  while (scale > 1 && (kScreenWidth * scale > usable.w ||
+                       kScreenHeight * scale + SoftKeyBarHeight(static_cast<float>(scale)) >
+                           usable.h)) {
+    --scale;
+  }
+  return scale;
+}
+
+SDL_Renderer* MakeRenderer(SDL_Window* window) {
+  // SDL_RENDER_DRIVER, when set, names the driver SDL tries first.
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+  if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  return renderer;
+}
+
+}  // namespace
+
+DesktopBackend::~DesktopBackend() {
+  if (message_log_ != nullptr) std::fclose(message_log_);
+  if (frame_ != nullptr) SDL_FreeSurface(frame_);
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+}
+
+bool DesktopBackend::Open(std::string* error) {
+  scale_ = ChooseScale();
+  const int width = kScreenWidth * scale_;
+  const int height = kScreenHeight * scale_ + SoftKeyBarHeight(static_cast<float>(scale_));
+  // Hidden until its first picture is ready, so it never shows an empty frame.
+  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (window_ == nullptr || (renderer_ = MakeRenderer(window_)) == nullptr) {
+    *error = std::string("cannot open a window: ") + SDL_GetError();
+    return false;
+  }
+  SDL_SetWindowMinimumSize(window_, std::max(kMinimumWidth, kMinimumWidth * scale_ / 2),
+                           std::max(kMinimumHeight, kMinimumHeight * scale_ / 2));
+  SDL_StopTextInput();  // keys only: no input method window
+  int drawable_width = width;
+  int drawable_height = height;
+  SDL_GetRendererOutputSize(renderer_, &drawable_width, &drawable_height);
+  ui_ = static_cast<float>(scale_) * static_cast<float>(drawable_width) / static_cast<float>(width);
+  first_client_width_ = drawable_width;
+  first_client_height_ = ClientHeightFor(drawable_height);
+  trace_frames_ = EnvironmentFlag("CYCLUNE_TRACE_FRAMES");
+  if (const char* log = std::getenv("CYCLUNE_MESSAGE_LOG"); log != nullptr && log[0] != '\0') {
+    message_log_ = std::fopen(log, "a");
+  }
+  return true;
+}
+
+std::unique_ptr<Canvas> DesktopBackend::MakeCanvas(int width, int height) {
+  return MakeDesktopCanvas(width, height);
+}
+
+void DesktopBackend::DefaultClientSize(int* width, int* height) {
+  *width = first_client_width_;
+  *height = first_client_height_;
+}
+
+void DesktopBackend::WindowShown(HWND window) {
+  shown_window_ = window;
+  SetTitleAndIcon(window);
+  if (revealed_) SDL_ShowWindow(window_);
+}
+
+void DesktopBackend::WindowPainted(HWND window) {
+  if (window == shown_window_) Present();
+}
+
+void DesktopBackend::WindowDestroyed(HWND window) {
+  if (window != shown_window_) return;
+  shown_window_ = nullptr;
+  popup_key_ = 0;
+  HWND next = InputWindow();
+  if (next != nullptr && next != window) {
+    shown_window_ = next;
+    SetTitleAndIcon(next);
+    Present();
+  } else {
+    SDL_HideWindow(window_);  // the application is ending: it goes at once
+  }
+}
+
+void DesktopBackend::MenuBarChanged(HWND owner) {
+  if (owner != shown_window_) return;
+  popup_key_ = 0;
+  if (revealed_ && !box_) Present();
+}
+
+void DesktopBackend::BringToForeground(HWND) {
+  SDL_ShowWindow(window_);
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window_);
+  SDL_RaiseWindow(window_);
+}
+
+void DesktopBackend::SetTitleAndIcon(HWND window) {
+  SDL_SetWindowTitle(window_, Utf16ToUtf8(WindowTitle(window)).c_str());
+  const IconResource* icon = WindowIcon(window);
+  if (icon == nullptr || icon->width <= 0 || icon->height <= 0 ||
+      icon->rgb.size() < static_cast<std::size_t>(icon->width) * icon->height * 3) {
+    return;
+  }
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 24, SDL_PIXELFORMAT_RGB24);
+  if (surface == nullptr) return;
+  const auto row_bytes = static_cast<std::size_t>(icon->width) * 3;
+  for (int y = 0; y < icon->height; ++y) {
+    std::memcpy(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch,
+                icon->rgb.data() + static_cast<std::size_t>(y) * row_bytes, row_bytes);
+  }
+  SDL_SetWindowIcon(window_, surface);
+  SDL_FreeSurface(surface);
+}
+
+int DesktopBackend::ClientHeightFor(int drawable_height) const {
+  return std::max(0, drawable_height - SoftKeyBarHeight(ui_));
+}
+
+// The window's size changed (by the user or the window manager): the client area follows,
+// which lays the month view out afresh through WM_SIZE and a repaint.
+void DesktopBackend::FollowWindowSize() {
+  int window_width = 0;
+  int window_height = 0;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window_, &window_width, &window_height);
+  if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0) return;
+  if (window_width > 0) {
+    ui_ = static_cast<float>(scale_) * static_cast<float>(width) /
+          static_cast<float>(window_width);
+  }
+  if (shown_window_ == nullptr) return;
+  const Canvas* canvas = ClientCanvas(shown_window_);
+  const int client_height = ClientHeightFor(height);
+  if (canvas == nullptr || canvas->Width() != width || canvas->Height() != client_height) {
+    ResizeClientArea(shown_window_, width, client_height);
+  }
+}
+
+void DesktopBackend::RevealWindow() {
+  if (revealed_) return;
+  revealed_ = true;
+  SDL_ShowWindow(window_);
+}
+
+// Composes the frame, uploads it in one texture update and presents it.
+void DesktopBackend::Present() {
+  int width = 0;
+  int height = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0 || width <= 0 || height <= 0 ||
+      !PrepareFrame(width, height)) {
+    return;
+  }
+  ComposeFrame(width, height);
+  RevealWindow();
+  SDL_UpdateTexture(texture_, nullptr, frame_->pixels, frame_->pitch);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+  Trace("frame");
+}
+
+// Shows the last frame again (the window was uncovered). A frame of another size waits for
+// the repaint that the new size brings.
+void DesktopBackend::PresentAgain() {
+  int width = 0;
+  int height = 0;
+  if (texture_ == nullptr || frame_ == nullptr ||
+      SDL_GetRendererOutputSize(renderer_, &width, &height) != 0 || width != frame_->w ||
+      height != frame_->h) {
+    return;
+  }
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+bool DesktopBackend::PrepareFrame(int width, int height) {
+  if (frame_ != nullptr && texture_ != nullptr && frame_->w == width && frame_->h == height) {
+    return true;
+  }
+  if (frame_ != nullptr) SDL_FreeSurface(frame_);
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  frame_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING,
+                               width, height);
+  return frame_ != nullptr && texture_ != nullptr;
+}
+
+void DesktopBackend::ComposeFrame(int width, int height) {
+  const int client_height = ClientHeightFor(height);
+  const SDL_Rect client{0, 0, width, client_height};
+  const Canvas* canvas = shown_window_ != nullptr ? ClientCanvas(shown_window_) : nullptr;
+  const SDL_Surface* picture = canvas != nullptr ? DesktopCanvasSurface(*canvas) : nullptr;
+  if (picture == nullptr || picture->w < width || picture->h < client_height) {
+    FillArea(frame_, client, kWhite);  // the strip the picture does not reach
+  }
+  if (picture != nullptr) {
+    const auto bytes = static_cast<std::size_t>(std::min(picture->w, width)) * 4;
+    for (int y = 0; y < std::min(picture->h, client_height); ++y) {
+      std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch,
+                  static_cast<const std::uint8_t*>(picture->pixels) + y * picture->pitch, bytes);
+    }
+  }
+  ComposeChrome(width, client_height);
+}
+
+void DesktopBackend::ComposeChrome(int width, int client_height) {
+  const std::vector<SoftKey> keys =
+      shown_window_ != nullptr ? SoftKeysOf(shown_window_) : std::vector<SoftKey>();
+  SoftKeyLabels labels;
+  if (box_) {
+    box_->layout = LayoutMessageBox(width, client_height, ui_);
+    if (box_->wrapped_width != box_->layout.text.w) {
+      box_->lines = WrapMessageText(box_->text, box_->layout);
+      box_->wrapped_width = box_->layout.text.w;
+    }
+    box_->first_line = std::min(box_->first_line, LastFirstLine(box_->layout, box_->lines.size()));
+    DrawMessageBox(frame_, box_->layout, box_->caption, box_->lines, box_->first_line, ui_);
+    labels.left = u"OK";
+  } else if (popup_key_ != 0) {
+    DrawPopup(frame_, PopupArea(popup_, width, client_height, ui_), popup_, ui_);
+    labels.left = keys.size() >= 1 ? keys[0].label : u"";
+    labels.right = u"Cancel";
+    labels.left_open = true;
+  } else {
+    labels.left = keys.size() >= 1 ? keys[0].label : u"";
+    labels.right = keys.size() >= 2 ? keys[1].label : u"";
+  }
+  DrawSoftKeyBar(frame_, SDL_Rect{0, client_height, width, frame_->h - client_height}, labels,
+                 ui_);
+}
+
+void DesktopBackend::Trace(const char* what) const {
+  if (!trace_frames_) return;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  std::fprintf(stderr, "cyclune-trace: %s %lld.%06ld\n", what, static_cast<long long>(now.tv_sec),
+               now.tv_nsec / 1000);
+}
+
+bool DesktopDisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0') return true;
+  }
+  return false;
+}
+
+bool StartDesktopWindow(std::string* error) {
+  // Hints the environment may override: a desktop application, not a game.
+  SDL_SetHint(SDL_HINT_APP_NAME, "Cyclune");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    *error = std::string("cannot open a window: ") + SDL_GetError();
+    return false;
+  }
+  auto backend = std::make_unique<DesktopBackend>();
+  if (!backend->Open(error)) {
+    backend.reset();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  g_desktop = backend.get();
+  InstallWindowBackend(std::move(backend));
+  EnableSingleInstance(true);
+  return true;
+}
+
+int FinishDesktopWindow(int winmain_result) {
+  if (g_desktop != nullptr && CurrentWindowBackend() == g_desktop) InstallWindowBackend(nullptr);
+  g_desktop = nullptr;
+  ReleaseSingleInstance();
+  EnableSingleInstance(false);
+  ReleaseTextResources();
+  SDL_Quit();
+  return winmain_result;
+}

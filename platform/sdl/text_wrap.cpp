@@ -1,0 +1,95 @@
+#include "platform/sdl/text_wrap.h"
+
+namespace {
+
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The longest prefix of `text` that measures at most `width` and ends between code points,
+// and never less than one code point, so that every line makes progress.
+std::size_t FittingPrefix(std::u16string_view text, int width, const TextMeasure& measure) {
+  std::vector<std::size_t> ends;  // the end of each code point
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+    ends.push_back(i + 1);
+  }
+  // Widths grow with the prefix, so the last fitting end is found by halving.
+  std::size_t fits = 0;  // index into ends, known to be taken
+  std::size_t too_long = ends.size();
+  while (too_long - fits > 1) {
+    const std::size_t middle = fits + (too_long - fits) / 2;
+    if (measure(text.substr(0, ends[middle])) <= width) {
+      fits = middle;
+    } else {
+      too_long = middle;
+    }
+  }
+  return ends[fits];
+}
+
+// Wraps one paragraph (no line breaks in it) onto `lines`.
+void WrapParagraph(std::u16string_view paragraph, int width, const TextMeasure& measure,
+                   std::vector<std::u16string>* lines) {
+  std::u16string line;
+  bool line_has_word = false;
+  bool first_line = true;
+  std::size_t at = 0;
+  while (at < paragraph.size()) {
+    std::size_t word_start = at;
+    while (word_start < paragraph.size() && IsSpace(paragraph[word_start])) ++word_start;
+    if (word_start == paragraph.size()) break;  // trailing spaces are dropped
+    std::size_t word_end = word_start;
+    while (word_end < paragraph.size() && !IsSpace(paragraph[word_end])) ++word_end;
+    const std::u16string_view spaces = paragraph.substr(at, word_start - at);
+    std::u16string_view word = paragraph.substr(word_start, word_end - word_start);
+    at = word_end;
+
+    std::u16string candidate = line;
+    if (line_has_word || first_line) candidate += spaces;
+    candidate += word;
+    if (measure(candidate) <= width) {
+      line = std::move(candidate);
+      line_has_word = true;
+      continue;
+    }
+    if (line_has_word) {
+      lines->push_back(std::move(line));
+      line.clear();
+      first_line = false;
+      line_has_word = false;
+    }
+    // The word starts a line; whatever of it does not fit goes on lines of its own.
+    while (measure(word) > width) {
+      const std::size_t taken = FittingPrefix(word, width, measure);
+      if (taken >= word.size()) break;
+      lines->emplace_back(word.substr(0, taken));
+      word.remove_prefix(taken);
+      first_line = false;
+    }
+    line = std::u16string(word);
+    line_has_word = true;
+  }
+  if (line_has_word) lines->push_back(std::move(line));
+}
+
+}  // namespace
+
+std::vector<std::u16string> WrapText(std::u16string_view text, int width,
+                                     const TextMeasure& measure) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = start;
+    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r') ++end;
+    const std::size_t before = lines.size();
+    WrapParagraph(text.substr(start, end - start), width, measure, &lines);
+    if (lines.size() == before) lines.emplace_back();  // an empty line stays one
+    if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
+        text[end + 1] == u'\n') {
+      ++end;
+    }
+    start = end + 1;
+  }
+  return lines;
+}

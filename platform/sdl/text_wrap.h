@@ -1,0 +1,23 @@
+// Breaking a message box's text into lines that fit the window: first at the text's own line
+// breaks, then between words, and inside a word only when that word alone is too wide. The
+// width of a piece of text comes from the caller, so the rule is the same for any font.
+//
+//   WrapText(u"Fertile\r\nConception: boy", 60, measure)  ->  {"Fertile", "Conception:", "boy"}
+//   (with a measure that gives "Conception: boy" more than 60)
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The width of a piece of text, in the unit of WrapText's width.
+using TextMeasure = std::function<int(std::u16string_view)>;
+
+// Splits `text` at "\r\n", "\n" and "\r" (each one break; an empty line stays an empty line,
+// a final break ends the last line and adds none), then fills lines word by word so that each
+// line measures at most `width`. Spaces and tabs separate words; those at a break are dropped,
+// a paragraph's leading indentation is kept on its first line. A word wider than `width` is
+// split between code points (never inside a surrogate pair), one code point at least per line.
+std::vector<std::u16string> WrapText(std::u16string_view text, int width,
+                                     const TextMeasure& measure);

@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# The desktop window end to end: the real cyclune in an X server of its own (Xvfb), driven by
+# xdotool and read back from screenshots at cell corners, away from the text: the first
+# frame, the arrows, a tap, the day report, the Options popup ("Set last period" by keys,
+# "Help" by clicks and by digit), a resize, a second start, F2 and the close button.
+# Usage: bash desktop_window_test.sh /path/to/cyclune     Exit 77: a tool it needs is missing.
+set -uo pipefail
+
+cyclune=${1:?usage: desktop_window_test.sh /path/to/cyclune}
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in Xvfb xdotool import python3; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
+
+# Retries a command until it succeeds, for up to 30 seconds (sanitizer builds start slowly).
+until_true() {
+  local deadline=$((SECONDS + 30))
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+}
+probe() { python3 "$here/desktop_window_probe.py" "$@"; }
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+pids+=($!)
+until_true test -s "$tmp/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$tmp/display")"
+export SDL_RENDER_DRIVER=software
+export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
+export CYCLUNE_MESSAGE_LOG="$tmp/messages.jsonl"
+mkdir -m 700 "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+settings="$XDG_CONFIG_HOME/cyclune/registry.reg"
+run_cyclune() { LC_ALL=en_US.UTF-8 "$cyclune" --window --now 2024-05-15T09:00:00 "$@"; }
+
+white="255 255 255"
+dark_blue="0 0 64"
+blue="0 0 255"
+open_key="90 90 90"
+
+window_ids() { xdotool search --onlyvisible --name '^Cyclune$' 2>/dev/null; }
+window_count() { window_ids | wc -l; }
+# Window position and size, the client height above the bar, the bar height and the cells.
+read_geometry() {
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
+  ch=$(probe client "$wx" "$wy" "$ww" "$wh")
+  bar=$((wh - ch)) cw=$((ww / 7)) cell_h=$((ch / 8))
+}
+# Colours two pixels in from the top left corner of a cell (column, row), and at client x, y.
+cell_colour() { probe colours "$((wx + $1 * cw + 2)),$((wy + $2 * cell_h + 2))"; }
+point_colour() { probe colours "$((wx + $1)),$((wy + $2))"; }
+cell_is() { [[ "$(cell_colour "$1" "$2")" =~ ^($3)$ ]]; }
+point_is() { [[ "$(point_colour "$1" "$2")" =~ ^($3)$ ]]; }
+expect_cell() { until_true cell_is "$1" "$2" "$3" || fail "$4: cell $1,$2 is $(cell_colour "$1" "$2")"; }
+expect_point() { until_true point_is "$1" "$2" "$3" || fail "$4: $1,$2 is $(point_colour "$1" "$2")"; }
+key() { xdotool key --window "$win" "$@"; }
+click() { xdotool mousemove --sync "$((wx + $1))" "$((wy + $2))" click 1; }
+messages() { if [[ -f $CYCLUNE_MESSAGE_LOG ]]; then wc -l <"$CYCLUNE_MESSAGE_LOG"; else echo 0; fi; }
+more_messages_than() { (($(messages) > $1)); }
+expect_box() {  # caption text, then the count of boxes before
+  until_true more_messages_than "$2" || fail "no message box appeared for $1"
+  tail -n1 "$CYCLUNE_MESSAGE_LOG" | grep -q "\"caption\": \"$1\"" ||
+    fail "the box is not '$1': $(tail -n1 "$CYCLUNE_MESSAGE_LOG")"
+  expect_point 2 2 "$blue" "the box's caption band covers the month view"
+}
+still_running() { kill -0 "$1" 2>/dev/null && [[ $(ps -o stat= -p "$1") != Z* ]]; }
+exit_status() {  # waits for the process to end; its status
+  local deadline=$((SECONDS + 30))
+  while still_running "$1" && ((SECONDS < deadline)); do sleep 0.05; done
+  ! still_running "$1" || fail "process $1 did not end"
+  wait "$1"
+}
+
+# --- start: the first frame ----------------------------------------------------------------
+run_cyclune >"$tmp/app.log" 2>&1 &
+app=$!
+pids+=("$app")
+until_true window_ids >/dev/null || fail "no window named Cyclune"
+win=$(window_ids)
+# 15 May 2024 is a Wednesday; 1 May too, so the 15th is in column 3 of row 4.
+first_frame() { read_geometry && cell_is 3 4 "$dark_blue"; }
+until_true first_frame || fail "the first frame does not show 15 May selected"
+# The view's 240 x 266 screen at twice its size on a display 1024 lines high.
+[[ $ww -eq 480 && $ch -eq 532 ]] || fail "client area ${ww}x$ch, expected 480x532"
+((bar > 0)) || fail "no soft-key bar below the client area"
+cell_is 1 1 "$blue" || fail "the weekday row is not blue"
+cell_is 0 0 "$white" || fail "the '<' cell is not white"
+
+# --- arrows and a tap -----------------------------------------------------------------------
+key Down
+expect_cell 4 4 "$dark_blue" "Down selects 16 May"
+cell_is 3 4 "$white" || fail "15 May is still marked after Down"
+key Right
+expect_cell 0 5 "$dark_blue" "Right selects 16 June (a Sunday, the 1st is a Saturday)"
+key Left
+expect_cell 4 4 "$dark_blue" "Left goes back to 16 May"
+key Up
+expect_cell 3 4 "$dark_blue" "Up selects 15 May"
+click $((cw + cw / 2)) $((5 * cell_h + cell_h / 2))
+expect_cell 1 5 "$dark_blue" "a tap selects 20 May"
+
+# --- the day report: Enter opens it, Enter closes it ----------------------------------------
+before=$(messages)
+key Return
+expect_box "Monday, May 20, 2024" "$before"
+key Return
+expect_point 2 2 "$white" "Enter closes the report"
+expect_cell 1 5 "$dark_blue" "the month view is back after the report"
+
+# --- Options: Escape closes the popup, Enter on the first item sets the last period ---------
+key F1
+expect_point 2 $((ch + 2)) "$open_key" "F1 opens the Options popup"
+key Escape
+expect_point 2 $((ch + 2)) "40 40 40" "Escape closes the popup"
+grep -qs LastPeriod "$settings" && fail "a last period was stored without a command"
+key F1
+expect_point 2 $((ch + 2)) "$open_key" "F1 opens the popup again"
+key Return
+period_stored() { grep -qs '"LastPeriodHigh"=dword:' "$settings"; }
+until_true period_stored || fail "Set last period stored nothing: $(cat "$settings")"
+[[ $(stat -c %a "$settings") == 600 ]] || fail "the settings file is not private (0600)"
+expect_cell 2 5 "128 0 0|255 0 0" "the day after the new last period is a menstrual day"
+expect_cell 1 5 "$dark_blue" "the selection stays"
+
+# --- Help: by clicks on the bar and the popup, then by the digit 2 --------------------------
+saved=$(cksum <"$settings")
+before=$(messages)
+click 10 $((ch + bar / 2))
+expect_point 2 $((ch + 2)) "$open_key" "a click on Options opens the popup"
+click 20 $((ch - bar / 2))  # the second item, just above the bar
+expect_box "Help" "$before"
+click 10 $((ch + bar / 2))  # OK
+expect_point 2 2 "$white" "a click on OK closes the help"
+before=$(messages)
+key F1 2
+expect_box "Help" "$before"
+key F2
+expect_point 2 2 "$white" "F2 closes the help"
+[[ $(cksum <"$settings") == "$saved" ]] || fail "Help changed the settings file"
+
+# --- a resize lays the grid out afresh ------------------------------------------------------
+xdotool windowsize --sync "$win" 700 500
+until_true test "$(xdotool getwindowgeometry --shell "$win" | grep WIDTH)" = "WIDTH=700" ||
+  fail "the window did not take its new size"
+read_geometry
+expect_cell 1 5 "$dark_blue" "20 May is selected in the new layout (cells ${cw}x$cell_h)"
+cell_is 1 1 "$blue" || fail "the weekday row is not blue after the resize"
+((cw == 100)) || fail "cell width $cw after resizing to 700 pixels"
+
+# --- a second start brings the running window forward and ends ------------------------------
+covered() { ! cell_is 1 5 "$dark_blue"; }
+cover_pid=""
+if command -v xlogo >/dev/null 2>&1; then
+  xlogo -geometry "${ww}x${wh}+${wx}+${wy}" >/dev/null 2>&1 &
+  cover_pid=$!
+  pids+=("$cover_pid")
+  until_true covered || fail "another window does not cover Cyclune's"
+fi
+LC_ALL=en_US.UTF-8 timeout 60 "$cyclune" --window --now 2024-05-15T09:00:00 >"$tmp/second.log" 2>&1
+status=$?
+((status == 0)) || fail "the second start exited with $status"
+[[ $(window_count) -eq 1 ]] || fail "$(window_count) Cyclune windows after a second start"
+if [[ -n $cover_pid ]]; then
+  expect_cell 1 5 "$dark_blue" "the running window came to the front"
+  kill "$cover_pid"
+fi
+
+# --- F2 ends the application with status 0 --------------------------------------------------
+key F2
+exit_status "$app"
+status=$?
+((status == 0)) || fail "F2 ended the application with status $status"
+[[ $(window_count) -eq 0 ]] || fail "the window is still there after F2"
+
+# --- the window's close button ends it with status 0 too ------------------------------------
+run_cyclune >"$tmp/close.log" 2>&1 &
+app=$!
+pids+=("$app")
+until_true window_ids >/dev/null || fail "no window at the third start"
+win=$(window_ids)
+until_true first_frame || fail "the third start shows no month view"
+expect_cell 2 5 "128 0 0|255 0 0" "the stored last period is read back at the next start"
+probe close "$win"
+exit_status "$app"
+status=$?
+((status == 0)) || fail "the close button ended the application with status $status"
+
+echo "PASS: desktop window"
