@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,20 +25,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch folder used as settings home and output folder for the whole run.
+fs::path MakeScratch() {
+  std::string pattern = (fs::temp_directory_path() / "cyclune-bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  setenv("XDG_CONFIG_HOME", (fs::path(pattern) / "config").c_str(), 1);
+  setenv("LC_ALL", "en_US.UTF-8", 1);
+  return pattern;
+}
+
+void RemoveScratch();
+
+// A scratch folder used as settings home and output folder for the whole run. The removal
+// is registered after the path exists, so it runs while the path is still alive.
 const fs::path& Scratch() {
-  static const fs::path path = [] {
-    std::string pattern = (fs::temp_directory_path() / "cyclune-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    setenv("XDG_CONFIG_HOME", (fs::path(pattern) / "config").c_str(), 1);
-    setenv("LC_ALL", "en_US.UTF-8", 1);
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(Scratch(), ignored);
-    });
-    return fs::path(pattern);
-  }();
+  static const fs::path path = MakeScratch();
+  static const bool removed_at_exit = std::atexit(RemoveScratch) == 0;
+  (void)removed_at_exit;
   return path;
+}
+
+void RemoveScratch() {
+  std::error_code ignored;
+  fs::remove_all(Scratch(), ignored);
 }
 
 // A cycle with every colour on screen: the last period on 1 May 2024, May 2024 selected.

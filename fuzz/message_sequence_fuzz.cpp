@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -54,24 +55,32 @@ struct Workspace {
   fs::path settings;
 };
 
+Workspace MakeWorkspace() {
+  std::string pattern = (fs::temp_directory_path() / "cyclune-fuzz-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  Workspace w{pattern, fs::path(pattern) / "script.txt", fs::path(pattern) / "out",
+              fs::path(pattern) / "config" / "cyclune" / "registry.reg"};
+  std::ofstream(w.script).flush();
+  setenv("XDG_CONFIG_HOME", (w.root / "config").c_str(), 1);
+  setenv("LC_ALL", "en_US.UTF-8", 1);
+  RegisterMainClass(&CycluneModule, u"CYCLUNE");
+  return w;
+}
+
+void RemoveWorkspace();
+
 // One scratch folder for the whole run: settings (XDG_CONFIG_HOME), an empty script, output.
+// The removal is registered after the workspace exists, so it runs while it is still alive.
 const Workspace& TheWorkspace() {
-  static const Workspace workspace = [] {
-    std::string pattern = (fs::temp_directory_path() / "cyclune-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    Workspace w{pattern, fs::path(pattern) / "script.txt", fs::path(pattern) / "out",
-                fs::path(pattern) / "config" / "cyclune" / "registry.reg"};
-    std::ofstream(w.script).flush();
-    setenv("XDG_CONFIG_HOME", (w.root / "config").c_str(), 1);
-    setenv("LC_ALL", "en_US.UTF-8", 1);
-    RegisterMainClass(&CycluneModule, u"CYCLUNE");
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(TheWorkspace().root, ignored);
-    });
-    return w;
-  }();
+  static const Workspace workspace = MakeWorkspace();
+  static const bool removed_at_exit = std::atexit(RemoveWorkspace) == 0;
+  (void)removed_at_exit;
   return workspace;
+}
+
+void RemoveWorkspace() {
+  std::error_code ignored;
+  fs::remove_all(TheWorkspace().root, ignored);
 }
 
 void WriteStoredSettings(Bytes& in, const fs::path& file) {
