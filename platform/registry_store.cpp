@@ -168,7 +168,8 @@ bool KeepAside(int folder, const std::string& folderPath, int original, StoreFai
   std::string name;
   Fd copy;
   for (int attempt = 1; !copy.ok() && attempt <= 100; ++attempt) {
-    name = std::string(kBackupPrefix) + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "");
+    name = std::string(kBackupPrefix) + stamp;
+    if (attempt > 1) name.append("-").append(std::to_string(attempt));
     copy = Fd(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!copy.ok() && errno != EEXIST) break;
   }
