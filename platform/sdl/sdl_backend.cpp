@@ -131,7 +131,8 @@ void DesktopBackend::WindowDestroyed(HWND window) {
 }
 
 void DesktopBackend::MenuBarChanged(HWND owner) {
-  if (owner != shown_window_) return;
+  // A window that is going away (its bar goes with it) is not drawn again.
+  if (owner != shown_window_ || InputWindow() != owner) return;
   popup_key_ = 0;
   if (revealed_ && !box_) Present();
 }
@@ -304,10 +305,16 @@ bool StartDesktopWindow(std::string* error) {
     *error = std::string("cannot open a window: ") + SDL_GetError();
     return false;
   }
+  // On X11 a software-rendered frame goes straight to the server (shared memory); SDL would
+  // otherwise load a GL driver only to show it, tens of megabytes for nothing.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
   auto backend = std::make_unique<DesktopBackend>();
   if (!backend->Open(error)) {
     backend.reset();
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
     return false;
   }
   g_desktop = backend.get();

@@ -15,6 +15,16 @@
 #include "platform/sdl/sdl_chrome.h"
 #include "platform/window_backend.h"
 
+// A message box while it is open: its text, and its lines as wrapped for the current width.
+struct OpenMessageBox {
+  std::u16string caption;
+  std::u16string text;
+  MessageBoxLayout layout;
+  std::vector<std::u16string> lines;
+  int wrapped_width = -1;
+  int first_line = 0;
+};
+
 class DesktopBackend final : public WindowBackend {
  public:
   DesktopBackend() = default;
@@ -37,14 +47,6 @@ class DesktopBackend final : public WindowBackend {
   bool WaitForInput() override;
 
  private:
-  struct OpenBox {
-    std::u16string caption;
-    std::u16string text;
-    MessageBoxLayout layout;
-    std::vector<std::u16string> lines;
-    int wrapped_width = -1;
-    int first_line = 0;
-  };
   enum class BoxAction { kNone, kClose, kCloseApp };
 
   // Window and frame (sdl_backend.cpp).
@@ -92,7 +94,7 @@ class DesktopBackend final : public WindowBackend {
   bool revealed_ = false;        // the SDL window has been mapped
   int popup_key_ = 0;            // the soft key whose popup is open; 0 none
   PopupMenu popup_;
-  std::optional<OpenBox> box_;
+  std::optional<OpenMessageBox> box_;
   bool button_down_in_client_ = false;
   bool trace_frames_ = false;
   std::FILE* message_log_ = nullptr;

@@ -39,6 +39,9 @@ export DISPLAY=":$(head -n1 "$tmp/display")"
 export SDL_RENDER_DRIVER=software
 export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
 export CYCLUNE_MESSAGE_LOG="$tmp/messages.jsonl"
+# No session bus: the program under test stays away from the user's desktop session (and
+# the bus library's attempt to start one for the display is not made).
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus"
 mkdir -m 700 "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/cyclune/registry.reg"
 run_cyclune() { LC_ALL=en_US.UTF-8 "$cyclune" --window --now 2024-05-15T09:00:00 "$@"; }
