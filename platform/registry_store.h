@@ -23,8 +23,9 @@ struct StoreFailure {
   std::string reason;
 };
 
-// Files larger than this are read only this far (and count as unclean, so they are kept aside).
-constexpr std::size_t kMaxRegistryFileBytes = std::size_t{32} << 20;
+// Files larger than this are read only this far (and count as unclean, so they are kept aside
+// whole before a save). A settings file is a few hundred bytes; this bounds time and memory.
+constexpr std::size_t kMaxRegistryFileBytes = std::size_t{8} << 20;
 
 // The registry folder of the current environment; XDG_CONFIG_HOME counts only when absolute.
 // Empty when no home folder can be found.

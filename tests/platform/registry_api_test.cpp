@@ -200,6 +200,25 @@ TEST(RegistryApi, UncleanFileIsKeptAsideBeforeItIsReplaced) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()), {}), 3);
 }
 
+TEST(RegistryApi, OversizedFileIsReadInPartAndKeptAsideWhole) {
+  RegistryTestFolder folder;
+  std::string huge = std::string(kHead) + "\"Foreign\"=\"kept\"\n";
+  const std::string comment = "; " + std::string(1000, 'x') + "\n";
+  while (huge.size() <= (std::size_t{8} << 20)) huge += comment;
+  WriteWholeFile(folder.file(), huge);
+  ASSERT_EQ(SaveOne(u"CycleLength", 28), ERROR_SUCCESS);
+  std::size_t kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.folder())) {
+    if (entry.path().filename().string().rfind("registry.reg.unreadable-", 0) == 0) {
+      kept += ReadWholeFile(entry.path()) == huge;
+    }
+  }
+  EXPECT_EQ(kept, 1u);
+  RegTextParse parse = ParseRegText(ReadWholeFile(folder.file()));
+  EXPECT_TRUE(parse.clean) << parse.problem;
+  EXPECT_EQ(ResolveRegKey(parse.document, u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune").size(), 2u);
+}
+
 TEST(RegistryApi, LeftoverOfAKilledWriterIsReplaced) {
   RegistryTestFolder folder;
   WriteWholeFile(folder.folder() + "/registry.reg.tmp", "half a fi");
