@@ -68,7 +68,9 @@ int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
   const GlyphLine glyphs = GlyphsOf(text);
   const std::int64_t text_width = CellWidthOf(glyphs);
   const std::int64_t left = rect.left + (std::int64_t{rect.right} - rect.left - text_width) / 2;
-  const std::int64_t row = rect.top + (std::int64_t{rect.bottom} - rect.top - 1) / 2;
+  // On an even height the line sits below the middle: the top row of a cell is also the
+  // bottom edge of the cell above it for taps, so the text row is the one a tap owns.
+  const std::int64_t row = rect.top + (std::int64_t{rect.bottom} - rect.top) / 2;
   const Span clip = Clip(rect.left, rect.top, rect.right, rect.bottom,
                          Span{0, 0, width_, height_});
   const Span box = Clip(left, row, left + text_width, row + 1, clip);

@@ -36,7 +36,7 @@ class CellCanvas final : public Canvas {
   CanvasMaker Maker() const override;
 
   void Fill(const RECT& rect, COLORREF colour) override;
-  // The text row is (top + bottom - 1) / 2; its first cell is left + (width - text) / 2.
+  // The text row is top + height / 2; its first cell is left + (width - text) / 2.
   // Returns 1, the height of a line of text in cells.
   int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
                       COLORREF background) override;

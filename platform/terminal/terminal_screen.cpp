@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <unordered_map>
 
@@ -21,6 +22,13 @@ namespace {
 constexpr int kDirectColours = 0x1000000;
 constexpr int kEscapeDelayMs = 25;  // a lone Escape is told from a key's sequence this fast
 // xterm's mouse reporting modes, switched off on a rescue whatever ncurses switched on.
+// Every press and release is asked for, though few are used: a report that ncurses filters
+// out makes it wait for the next input, even without delay. Clicks are not asked for, or a
+// press and its release read together would be merged into one and the press lost.
+constexpr mmask_t kMouseEvents = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON2_PRESSED |
+                                 BUTTON2_RELEASED | BUTTON3_PRESSED | BUTTON3_RELEASED |
+                                 BUTTON4_PRESSED | BUTTON4_RELEASED | BUTTON5_PRESSED |
+                                 BUTTON5_RELEASED;
 constexpr const char* kMouseOff = "\033[?1006l\033[?1002l\033[?1000l";
 
 // A terminfo string capability without its padding ("$<5>"); empty when absent.
@@ -66,18 +74,19 @@ std::string ChooseTerminalType(const std::string& term, int fd) {
   return TypeHasDirectColour(candidate, fd) ? candidate : term;
 }
 
-void ReadMouse(TerminalInput* input) {
-  MEVENT event{};
-  if (getmouse(&event) != OK) return;
-  if ((event.bstate & BUTTON1_PRESSED) != 0) {
-    input->key = TerminalInput::Key::kPress;
-    input->x = event.x;
-    input->y = event.y;
+// The input a mouse report stands for; kNone for those not used (releases, other buttons).
+TerminalInput MouseInput(const MEVENT& event) {
+  TerminalInput input;
+  if ((event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) != 0) {
+    input.key = TerminalInput::Key::kPress;
+    input.x = event.x;
+    input.y = event.y;
   } else if ((event.bstate & BUTTON4_PRESSED) != 0) {
-    input->key = TerminalInput::Key::kWheelUp;
+    input.key = TerminalInput::Key::kWheelUp;
   } else if ((event.bstate & BUTTON5_PRESSED) != 0) {
-    input->key = TerminalInput::Key::kWheelDown;
+    input.key = TerminalInput::Key::kWheelDown;
   }
+  return input;
 }
 
 }  // namespace
@@ -88,6 +97,7 @@ struct TerminalScreen::Session {
   std::FILE* out = nullptr;
   std::unordered_map<std::uint64_t, int> pairs;
   std::array<std::optional<COLORREF>, 256> defined;  // palette entries given exact colours
+  std::deque<TerminalInput> mouse;  // reports read together, oldest first
 };
 
 std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
@@ -132,7 +142,7 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
     screen->redefine_palette_ =
         screen->depth_ == ColourDepth::kPalette256 && can_change_color() == TRUE;
   }
-  screen->mouse_ = mousemask(BUTTON1_PRESSED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr) != 0;
+  screen->mouse_ = mousemask(kMouseEvents, nullptr) != 0;
   mouseinterval(0);  // a press is reported at once, not held back to look for a click
   return screen;
 }
@@ -220,6 +230,11 @@ void TerminalScreen::Flush(bool repaint_all) {
 }
 
 bool TerminalScreen::ReadInput(TerminalInput* input) {
+  if (!session_->mouse.empty()) {
+    *input = session_->mouse.front();
+    session_->mouse.pop_front();
+    return true;
+  }
   wint_t code = 0;
   const int result = wget_wch(stdscr, &code);
   if (result == ERR) return false;
@@ -259,10 +274,23 @@ bool TerminalScreen::ReadInput(TerminalInput* input) {
     case KEY_HOME: input->key = Key::kHome; break;
     case KEY_END: input->key = Key::kEnd; break;
     case KEY_RESIZE: input->key = Key::kResize; break;
-    case KEY_MOUSE: ReadMouse(input); break;
+    case KEY_MOUSE: ReadMouseReports(input); break;
     default: break;
   }
   return true;
+}
+
+void TerminalScreen::ReadMouseReports(TerminalInput* input) {
+  // Reports that arrive together are read in one go; getmouse hands them out newest first.
+  std::deque<TerminalInput>& queue = session_->mouse;
+  MEVENT event{};
+  while (getmouse(&event) == OK) {
+    const TerminalInput report = MouseInput(event);
+    if (report.key != TerminalInput::Key::kNone) queue.push_front(report);
+  }
+  if (queue.empty()) return;
+  *input = queue.front();
+  queue.pop_front();
 }
 
 int TerminalScreen::PendingInputBytes() const {

@@ -76,6 +76,7 @@ class TerminalScreen {
 
  private:
   TerminalScreen() = default;
+  void ReadMouseReports(TerminalInput* input);
   int StyleAttributes(const CellStyle& style, int* pair);
   int PairFor(int foreground, int background);
   int ColourNumber(int index, COLORREF exact);
