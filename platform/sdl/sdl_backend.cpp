@@ -28,27 +28,33 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 DesktopBackend* g_desktop = nullptr;
 
+// The window's size in the desktop's units (points) at a scale: the screen and the bar.
+int WindowWidth(int scale) { return kScreenWidth * scale; }
+int WindowHeight(int scale) {
+  return kScreenHeight * scale + SoftKeyBarHeight(static_cast<float>(scale));
+}
+
 bool EnvironmentFlag(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
 }
 
-// A whole scale for the month view's 240 x 266 screen: by the display's height and by its
-// density, whichever is larger, then as large as still fits the usable area with the bar.
-int ChooseScale() {
+// A whole scale for the month view's 240 x 266 screen: by the display's height and, when
+// `count_density`, by its density, whichever is larger; then as large as still fits the
+// usable area with the bar.
+int ChooseScale(bool count_density) {
   SDL_Rect bounds{0, 0, 0, 0};
   if (SDL_GetDisplayBounds(0, &bounds) != 0) return 1;
   SDL_Rect usable = bounds;
   SDL_GetDisplayUsableBounds(0, &usable);
   int scale = std::max(1, bounds.h / kDisplayHeightPerScale);
   float dpi = 0;
-  if (SDL_GetDisplayDPI(0, &dpi, nullptr, nullptr) == 0 && dpi > 48 && dpi < 1200) {
+  if (count_density && SDL_GetDisplayDPI(0, &dpi, nullptr, nullptr) == 0 && dpi > 48 &&
+      dpi < 1200) {
     scale = std::max(scale, static_cast<int>(std::lround(dpi / kReferenceDpi)));
   }
   scale = std::min(scale, kMaxScale);
-  while (scale > 1 && (kScreenWidth * scale > usable.w ||
-                       kScreenHeight * scale + SoftKeyBarHeight(static_cast<float>(scale)) >
-                           usable.h)) {
+  while (scale > 1 && (WindowWidth(scale) > usable.w || WindowHeight(scale) > usable.h)) {
     --scale;
   }
   return scale;
@@ -86,25 +92,32 @@ DesktopBackend::~DesktopBackend() {
 }
 
 bool DesktopBackend::Open(std::string* error) {
-  scale_ = ChooseScale();
-  const int width = kScreenWidth * scale_;
-  const int height = kScreenHeight * scale_ + SoftKeyBarHeight(static_cast<float>(scale_));
+  scale_ = ChooseScale(true);
   // Hidden until its first picture is ready, so it never shows an empty frame.
-  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                             WindowWidth(scale_), WindowHeight(scale_),
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window_ == nullptr || (renderer_ = MakeRenderer(window_)) == nullptr) {
     *error = std::string("cannot open a window: ") + SDL_GetError();
     return false;
   }
+  SDL_StopTextInput();  // keys only: no input method window
+  int width = 0;
+  int height = 0;
+  SDL_GetRendererOutputSize(renderer_, &width, &height);
+  // A compositor that gives the window more pixels than points has counted the display's
+  // density already.
+  if (width > WindowWidth(scale_) * 5 / 4) {
+    scale_ = std::min(scale_, ChooseScale(false));
+    SDL_SetWindowSize(window_, WindowWidth(scale_), WindowHeight(scale_));
+    SDL_GetRendererOutputSize(renderer_, &width, &height);
+  }
   SDL_SetWindowMinimumSize(window_, std::max(kMinimumWidth, kMinimumWidth * scale_ / 2),
                            std::max(kMinimumHeight, kMinimumHeight * scale_ / 2));
-  SDL_StopTextInput();  // keys only: no input method window
-  int drawable_width = width;
-  int drawable_height = height;
-  SDL_GetRendererOutputSize(renderer_, &drawable_width, &drawable_height);
-  ui_ = static_cast<float>(scale_) * static_cast<float>(drawable_width) / static_cast<float>(width);
-  first_client_width_ = drawable_width;
-  first_client_height_ = ClientHeightFor(drawable_height);
+  ui_ = static_cast<float>(scale_) * static_cast<float>(width) /
+        static_cast<float>(WindowWidth(scale_));
+  first_client_width_ = width;
+  first_client_height_ = ClientHeightFor(height);
   trace_frames_ = EnvironmentFlag("CYCLUNE_TRACE_FRAMES");
   if (const char* log = std::getenv("CYCLUNE_MESSAGE_LOG"); log != nullptr && log[0] != '\0') {
     message_log_ = std::fopen(log, "a");

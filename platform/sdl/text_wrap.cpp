@@ -28,36 +28,41 @@ std::size_t FittingPrefix(std::u16string_view text, int width, const TextMeasure
   return ends[fits];
 }
 
+// Reads the next word of `paragraph` from *at, with the spaces before it; false at the end.
+bool NextWord(std::u16string_view paragraph, std::size_t* at, std::u16string_view* spaces,
+              std::u16string_view* word) {
+  std::size_t start = *at;
+  while (start < paragraph.size() && IsSpace(paragraph[start])) ++start;
+  if (start == paragraph.size()) return false;  // trailing spaces are dropped
+  std::size_t end = start;
+  while (end < paragraph.size() && !IsSpace(paragraph[end])) ++end;
+  *spaces = paragraph.substr(*at, start - *at);
+  *word = paragraph.substr(start, end - start);
+  *at = end;
+  return true;
+}
+
 // Wraps one paragraph (no line breaks in it) onto `lines`.
 void WrapParagraph(std::u16string_view paragraph, int width, const TextMeasure& measure,
                    std::vector<std::u16string>* lines) {
-  std::u16string line;
-  bool line_has_word = false;
+  std::u16string line;  // the line being filled; empty until it has a word
   bool first_line = true;
   std::size_t at = 0;
-  while (at < paragraph.size()) {
-    std::size_t word_start = at;
-    while (word_start < paragraph.size() && IsSpace(paragraph[word_start])) ++word_start;
-    if (word_start == paragraph.size()) break;  // trailing spaces are dropped
-    std::size_t word_end = word_start;
-    while (word_end < paragraph.size() && !IsSpace(paragraph[word_end])) ++word_end;
-    const std::u16string_view spaces = paragraph.substr(at, word_start - at);
-    std::u16string_view word = paragraph.substr(word_start, word_end - word_start);
-    at = word_end;
-
+  std::u16string_view spaces;
+  std::u16string_view word;
+  while (NextWord(paragraph, &at, &spaces, &word)) {
+    // Spaces go before a word on the same line, and before the paragraph's first word.
     std::u16string candidate = line;
-    if (line_has_word || first_line) candidate += spaces;
+    if (!line.empty() || first_line) candidate += spaces;
     candidate += word;
     if (measure(candidate) <= width) {
       line = std::move(candidate);
-      line_has_word = true;
       continue;
     }
-    if (line_has_word) {
+    if (!line.empty()) {
       lines->push_back(std::move(line));
       line.clear();
       first_line = false;
-      line_has_word = false;
     }
     // The word starts a line; whatever of it does not fit goes on lines of its own.
     while (measure(word) > width) {
@@ -68,9 +73,8 @@ void WrapParagraph(std::u16string_view paragraph, int width, const TextMeasure& 
       first_line = false;
     }
     line = std::u16string(word);
-    line_has_word = true;
   }
-  if (line_has_word) lines->push_back(std::move(line));
+  if (!line.empty()) lines->push_back(std::move(line));
 }
 
 }  // namespace
