@@ -9,7 +9,7 @@ command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit
 
 WORK=$(mktemp -d)
 SERVER=cyclune-test-$$
-mkdir -p "$WORK/config" "$WORK/runtime"
+mkdir -p "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 FAILURES=0
 TIMEOUT=${CYCLUNE_E2E_TIMEOUT:-20}
@@ -42,11 +42,12 @@ fail() {
 }
 
 # start_pane NAME COLUMNS ROWS [VAR=VALUE...] -- [ARGS...]: starts Cyclune in a new window
-# NAME of the server, in the environment given, with a fixed now.
+# NAME of the server, in the environment given, with a fixed now and settings of its own.
 start_pane() {
   local name=$1 columns=$2 rows=$3
   shift 3
-  local environment=(TERM=xterm-256color LC_ALL=C.UTF-8 XDG_CONFIG_HOME="$WORK/config"
+  # Settings are each run's own; the runtime directory (the instance lock) is shared.
+  local environment=(TERM=xterm-256color LC_ALL=C.UTF-8 XDG_CONFIG_HOME="$WORK/$name/config"
                      XDG_RUNTIME_DIR="$WORK/runtime")
   while [[ $# -gt 0 && $1 != -- ]]; do environment+=("$1"); shift; done
   [[ ${1:-} == -- ]] && shift

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# How a terminal run of Cyclune ends: SIGTERM and SIGHUP (also with a message box open), a
+# closed terminal, Ctrl+C with the popup open all end it as "Exit" does, with status 0 and
+# the terminal given back; a crash gives the terminal back too; a second start asks the
+# running one forward (its terminal rings), says so on standard error and ends with 0.
+set -uo pipefail
+source "$(dirname "$0")/terminal_lib.sh"
+
+# start_ready NAME: starts Cyclune at 80x24 and waits for the month view.
+start_ready() {
+  start_pane "$1" 80 24
+  wait_for "$1" "May 2024" && wait_for "$1" "Exit"
+}
+
+start_ready term
+kill -TERM "$(pid_of term)"
+expect_end term 0
+
+start_ready hangup
+keys hangup Enter
+wait_for hangup "Wednesday, May 15, 2024"
+kill -HUP "$(pid_of hangup)"
+expect_end hangup 0
+
+start_ready interrupt
+keys interrupt F1
+wait_for interrupt "1 Set last period"
+keys interrupt C-c
+expect_end interrupt 0
+
+# A terminal that goes away (its pane killed) ends the run too.
+start_ready closed
+closed_pid=$(pid_of closed)
+tmux -L "$SERVER" kill-pane -t closed
+wait_until "the status of the closed terminal's run" ended closed
+[[ $(cat "$WORK/closed/status" 2>/dev/null) == 0 ]] ||
+  fail "closing the terminal ended with status $(cat "$WORK/closed/status" 2>/dev/null)"
+wait_until "the closed terminal's process to go" eval '! kill -0 '"$closed_pid"' 2>/dev/null'
+
+# A crash: the signal takes its course (status above 128), the terminal is given back.
+start_ready crash
+kill -SEGV "$(pid_of crash)"
+wait_until "the crashed run to end" ended crash
+crash_status=$(cat "$WORK/crash/status")
+((crash_status > 0)) || fail "the crash ended with status $crash_status"
+expect_end crash "$crash_status"
+wait_gone crash "Options"
+
+# A second start: the first comes forward (a bell in its window), the second says so.
+start_ready first
+start_pane second 80 24
+wait_until "the second start to end" ended second
+[[ $(cat "$WORK/second/status") == 0 ]] || fail "the second start ended with $(cat "$WORK/second/status")"
+grep -q "Cyclune is already running" "$WORK/second/stderr" ||
+  fail "the second start said: $(cat "$WORK/second/stderr")"
+wait_until "the bell of the first" eval \
+  '[[ $(tmux -L "$SERVER" display-message -p -t first "#{window_bell_flag}") == 1 ]]'
+shows first "May 2024" || fail "the first lost its month view"
+keys first F2
+expect_end first 0
+
+finish
