@@ -1,0 +1,97 @@
+// The month view painted on the terminal's cell canvases, at every small terminal size:
+// the paint always runs to its end, stores the cell size, and puts the selected day and
+// the white strip where the grid says.
+#include <gtest/gtest.h>
+
+#include "model/app_state.h"
+#include "platform/terminal/cell_canvas.h"
+#include "tests/platform/window_test_support.h"
+#include "view/month_view.h"
+
+namespace {
+
+class CellBackend final : public WindowBackend {
+ public:
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    return MakeCellCanvas(width, height);
+  }
+  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
+    return IDOK;
+  }
+  bool WaitForInput() override { return false; }
+};
+
+LRESULT PaintingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) return PaintMonth(window);
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+class TerminalPaint : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    InstallWindowBackend(std::make_unique<CellBackend>());
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = PaintingProc;
+    window_class.lpszClassName = u"TERMINALPAINT";
+    window_class.hbrBackground = GetStockObject(WHITE_BRUSH);
+    RegisterClassW(&window_class);  // classes outlive a test: a second time is refused
+    AppState.SelectedDate = SYSTEMTIME{2024, 5, 3, 15, 9, 0, 0, 0};  // Wednesday 15 May
+    AppState.LastPeriodKnown = 0;
+    window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr,
+                             nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override { ResetWindowSystem(); }
+  HWND window = nullptr;
+};
+
+TEST_F(TerminalPaint, EverySizePaintsTheGridItCanHold) {
+  for (int width = 0; width <= 40; ++width) {
+    for (int height = 0; height <= 30; ++height) {
+      ASSERT_TRUE(ResizeClientArea(window, width, height));
+      UpdateWindow(window);
+      const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
+      ASSERT_NE(canvas, nullptr);
+      ASSERT_EQ(canvas->Width(), width);
+      ASSERT_EQ(canvas->Height(), height);
+      const int cell_width = width / 7;
+      const int cell_height = height / 8;
+      EXPECT_EQ(AppState.CellWidth, cell_width);
+      EXPECT_EQ(AppState.CellHeight, cell_height);
+      SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+      // 15 May lies in column 3 of row 4 (the 1st is a Wednesday, in row 2).
+      if (cell_width > 0 && cell_height > 0) {
+        EXPECT_EQ(canvas->At(3 * cell_width, 4 * cell_height).background, kDarkBlue);
+        EXPECT_EQ(canvas->At(2 * cell_width, 4 * cell_height).background, kWhite);
+      }
+      // The strip right of and below the grid is white.
+      for (int y = 0; y < height; ++y) {
+        for (int x = 7 * cell_width; x < width; ++x) {
+          ASSERT_EQ(canvas->At(x, y).background, kWhite);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(TerminalPaint, EightyByTwentyThreeDrawsTextOnTheLowerRowOfEachCell) {
+  ASSERT_TRUE(ResizeClientArea(window, 80, 23));
+  UpdateWindow(window);
+  const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
+  ASSERT_NE(canvas, nullptr);
+  auto row_text = [canvas](int y) {
+    std::u32string row;
+    for (int x = 0; x < canvas->Width(); ++x) row.push_back(canvas->At(x, y).text[0]);
+    return row;
+  };
+  // Cells are 11 x 2: the title on row 1, the weekdays on row 2 (the band is 1 row high).
+  EXPECT_EQ(row_text(1).substr(0, 6), U"     <");
+  EXPECT_NE(row_text(1).find(U"May 2024"), std::u32string::npos);
+  EXPECT_EQ(row_text(2).substr(0, 6), U"     S");
+  EXPECT_EQ(canvas->At(0, 3).background, kWhite);  // the line under the weekday row
+  EXPECT_EQ(row_text(9).substr(33, 11), U"    15     ");
+  EXPECT_EQ(canvas->At(38, 9).foreground, kWhite);
+}
+
+}  // namespace
