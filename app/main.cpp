@@ -4,10 +4,13 @@
 //           [--single-instance]
 //   cyclune --terminal [--now YYYY-MM-DDTHH:MM:SS]
 //   cyclune --window [--now YYYY-MM-DDTHH:MM:SS]
+//   cyclune --help | --version
 //
-// Bad options print one line on standard error and exit with status 2. Without an option the
-// desktop window opens when a display is named (DISPLAY or WAYLAND_DISPLAY), the terminal is
-// used otherwise or when the window cannot be opened; --window insists on the window.
+// --help and --version print to standard output and exit with status 0 (1 when that output
+// cannot be written). Bad options print one line on standard error and exit with status 2.
+// Without an option the desktop window opens when a display is named (DISPLAY or
+// WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
+// --window insists on the window.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -25,10 +28,37 @@ namespace {
 constexpr int kExitNoFrontEnd = 1;
 constexpr int kExitUsage = 2;
 
+constexpr char kUsage[] =
+    "Usage: cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "       cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "                          [--script FILE] [--out DIR] [--single-instance]\n"
+    "       cyclune --help | --version\n"
+    "A private fertility calendar: one month at a time, each day coloured by its\n"
+    "place in the menstrual cycle.\n"
+    "\n"
+    "  --window                   open the desktop window (default with a display)\n"
+    "  --terminal                 run in this terminal (default without a display)\n"
+    "  --headless                 run off-screen on a script of input events\n"
+    "  --size WxH                 headless client area, pixels 0 to 8192 (240x266)\n"
+    "  --now YYYY-MM-DDTHH:MM:SS  take this local date and time as now\n"
+    "  --script FILE              headless script; none or - reads standard input\n"
+    "  --out DIR                  headless output directory (the current one)\n"
+    "  --single-instance          headless: keep to one instance per user\n"
+    "  --help                     print this help and exit\n"
+    "  --version                  print the version and exit\n"
+    "\n"
+    "Script lines: key CODE, tap X Y, command ID, resize W H, shot NAME.\n"
+    "Settings: ${XDG_CONFIG_HOME:-~/.config}/cyclune/registry.reg (mode 0600).\n"
+    "See cyclune(1) for the keys, the colours and the script.\n";
+
+constexpr char kVersionLine[] = "cyclune " CYCLUNE_VERSION "\n";
+
 enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
+enum class Information { kNone, kHelp, kVersion };
 
 struct CommandLine {
   FrontEnd front_end = FrontEnd::kInteractive;
+  Information information = Information::kNone;  // --help or --version: print it, run nothing
   HeadlessOptions headless;
   bool fixed_now = false;
   SYSTEMTIME now{};
@@ -64,7 +94,7 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
   const bool takes_value =
       option == "--size" || option == "--now" || option == "--script" || option == "--out";
   if (!takes_value) {
-    *error = "unknown option '" + std::string(option) + "'";
+    *error = "unknown option '" + std::string(option) + "' (cyclune --help lists them)";
     return false;
   }
   if (!TakeValue(argc, argv, index, &value)) {
@@ -89,9 +119,22 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
 
 bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* error) {
   for (int i = 1; i < argc; ++i) {
+    const std::string_view option = argv[i];
+    if (option == "--help" || option == "--version") {
+      line->information = option == "--help" ? Information::kHelp : Information::kVersion;
+      return true;  // the rest is not looked at, as nothing will run
+    }
     if (!ParseOption(argc, argv, &i, line, error)) return false;
   }
   return true;
+}
+
+// A full disk or a closed pipe must not pass for success.
+int PrintInformation(Information information) {
+  const char* text = information == Information::kHelp ? kUsage : kVersionLine;
+  if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+  std::fprintf(stderr, "cyclune: cannot write to standard output\n");
+  return kExitNoFrontEnd;
 }
 
 int RunHeadless(const CommandLine& line) {
@@ -138,6 +181,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitUsage;
   }
+  if (line.information != Information::kNone) return PrintInformation(line.information);
   switch (line.front_end) {
     case FrontEnd::kHeadless:
       return RunHeadless(line);

@@ -1,0 +1,150 @@
+// The command line of the real cyclune binary: --help and --version answer on standard output
+// and exit 0 without starting anything; mistakes get one line on standard error and status 2.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/headless_run.h"
+
+namespace {
+
+using cyclune_test::ReadFile;
+using cyclune_test::ScratchDir;
+
+struct Outcome {
+  int exit_code = -1;  // -1 when the process did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// Runs cyclune with `arguments`, standard output to `stdout_path` (a file in the scratch
+// folder unless given), no display and no terminal, the settings folder in the scratch folder.
+Outcome RunCommandLine(const std::vector<std::string>& arguments, const ScratchDir& scratch,
+            std::string stdout_path = {}) {
+  const std::string out_file = (scratch.path() / "stdout.txt").string();
+  const std::string err_file = (scratch.path() / "stderr.txt").string();
+  if (stdout_path.empty()) stdout_path = out_file;
+  const pid_t child = fork();
+  if (child == 0) {
+    setenv("XDG_CONFIG_HOME", (scratch.path() / "config").c_str(), 1);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(CYCLUNE_BINARY, argv.data());
+    _exit(127);
+  }
+  Outcome outcome;
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+    outcome.exit_code = WEXITSTATUS(status);
+  }
+  outcome.out = ReadFile(out_file);
+  outcome.err = ReadFile(err_file);
+  return outcome;
+}
+
+long Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+
+TEST(CommandLine, HelpListsEveryOptionOnItsOwnLine) {
+  ScratchDir scratch;
+  const Outcome help = RunCommandLine({"--help"}, scratch);
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.rfind("Usage: cyclune ", 0), 0u) << help.out;
+  for (const char* option : {"--window", "--terminal", "--headless", "--size WxH",
+                             "--now YYYY-MM-DDTHH:MM:SS", "--script FILE", "--out DIR",
+                             "--single-instance", "--help", "--version"}) {
+    EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
+  }
+  // Fits a terminal of 80 columns without touching its last one.
+  std::size_t start = 0;
+  for (std::size_t end; (end = help.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LT(end - start, 80u) << help.out.substr(start, end - start);
+  }
+}
+
+TEST(CommandLine, VersionIsOneLineWithTheProjectVersion) {
+  ScratchDir scratch;
+  const Outcome version = RunCommandLine({"--version"}, scratch);
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.out, std::string("cyclune ") + CYCLUNE_VERSION + "\n");
+  EXPECT_EQ(version.err, "");
+}
+
+// Whatever else is on the line, --help and --version start nothing: no front end is looked
+// for (there is none here), no settings folder is made and no script is read.
+TEST(CommandLine, HelpAndVersionWinOverTheFrontEnd) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--terminal", "--help"},
+      {"--window", "--version"},
+      {"--headless", "--script", "/nonexistent/script.txt", "--version"},
+      {"--help", "--no-such-option"},
+      {"--version", "--size", "not-a-size"},
+  };
+  for (const auto& arguments : cases) {
+    ScratchDir scratch;
+    const Outcome outcome = RunCommandLine(arguments, scratch);
+    EXPECT_EQ(outcome.exit_code, 0) << arguments.back() << ": " << outcome.err;
+    EXPECT_FALSE(outcome.out.empty()) << arguments.back();
+    EXPECT_EQ(outcome.err, "") << arguments.back();
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "config")) << arguments.back();
+  }
+}
+
+TEST(CommandLine, MistakesGetOneLineOnStandardErrorAndStatusTwo) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* named;  // what the line must name
+  } cases[] = {
+      {{"--frobnicate"}, "'--frobnicate'"},
+      {{"-h"}, "'-h'"},
+      {{"help"}, "'help'"},
+      {{"--size", "12x12", "--Help"}, "'--Help'"},
+      {{"--headless", "--out"}, "--out"},
+      {{"--size", "--help"}, "--size"},  // --help is taken as the size here
+  };
+  for (const auto& c : cases) {
+    ScratchDir scratch;
+    const Outcome outcome = RunCommandLine(c.arguments, scratch);
+    EXPECT_EQ(outcome.exit_code, 2) << c.named;
+    EXPECT_EQ(outcome.out, "") << c.named;
+    EXPECT_EQ(outcome.err.rfind("cyclune: ", 0), 0u) << outcome.err;
+    EXPECT_EQ(Lines(outcome.err), 1) << outcome.err;
+    EXPECT_NE(outcome.err.find(c.named), std::string::npos) << outcome.err;
+  }
+}
+
+TEST(CommandLine, UnknownOptionPointsAtHelp) {
+  ScratchDir scratch;
+  const Outcome outcome = RunCommandLine({"--colour"}, scratch);
+  EXPECT_EQ(outcome.exit_code, 2);
+  EXPECT_NE(outcome.err.find("cyclune --help"), std::string::npos) << outcome.err;
+}
+
+// Output that cannot be written is a failure, not a silent success.
+TEST(CommandLine, HelpIntoAFullDeviceFails) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  for (const char* option : {"--help", "--version"}) {
+    ScratchDir scratch;
+    const Outcome outcome = RunCommandLine({option}, scratch, "/dev/full");
+    EXPECT_EQ(outcome.exit_code, 1) << option;
+    EXPECT_EQ(Lines(outcome.err), 1) << outcome.err;
+  }
+}
+
+}  // namespace
