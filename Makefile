@@ -3,7 +3,7 @@
 PRESET ?= release
 BUILD  := build/$(PRESET)
 
-.PHONY: all deps configure build test run asan bench clean
+.PHONY: all deps configure build test run asan bench package clean
 
 all: build
 
@@ -28,6 +28,10 @@ asan:
 
 bench: build
 	scripts/run-benchmarks $(BUILD)
+
+# The Debian package, $(BUILD)/cyclune_<version>_<arch>.deb: sudo apt install ./that-file
+package: build
+	cmake --build --preset $(PRESET) --target package
 
 clean:
 	rm -rf build

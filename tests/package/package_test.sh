@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# The installed Cyclune: the Debian package that `make package` builds and the tree that
+# `cmake --install` lays out, checked for what they hold and run from where they were put.
+#
+#   package_test.sh BUILD_DIR
+#
+# Builds the .deb with cpack into a scratch folder (the build's own package is not touched),
+# reads its control fields and file list, unpacks it into a fresh root and runs the program
+# from there; installs the build tree into a scratch prefix likewise. As root with
+# CYCLUNE_TEST_DPKG_INSTALL=1 it also installs the package on this machine with dpkg -i and
+# removes it again, whatever happens (unless a cyclune package was installed before: that one
+# is left alone). Exits 0 on success, 1 on failure (each failure named on standard error),
+# 77 when a tool it needs is missing.
+set -uo pipefail
+
+build=$(cd "${1:?build folder}" && pwd)
+
+for tool in cpack dpkg-deb dpkg-shlibdeps file gzip groff; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (scripts/install-deps installs it)"
+    exit 77
+  fi
+done
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  local what=$1
+  shift
+  "$@" || fail "$what"
+}
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/cyclune-package-XXXXXX")
+dpkg_installed=0
+cleanup() {
+  if [[ $dpkg_installed -eq 1 ]]; then
+    dpkg -r cyclune >/dev/null 2>&1 || echo "FAIL: dpkg -r cyclune did not remove the package" >&2
+  fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[[ -n $version ]] || { echo "FAIL: no project version in $build/CMakeCache.txt" >&2; exit 1; }
+
+# The files of an installation, relative to its prefix, sorted.
+expected_files="bin/cyclune
+share/applications/cyclune.desktop
+share/icons/hicolor/128x128/apps/cyclune.png
+share/icons/hicolor/32x32/apps/cyclune.png
+share/icons/hicolor/scalable/apps/cyclune.svg
+share/man/man1/cyclune.1.gz"
+
+# PNG width and height from the IHDR chunk, as "WxH".
+png_size() {
+  local bytes a b c d e f g h
+  bytes=$(od -An -tu1 -j16 -N8 "$1" | tr -s ' ' | sed 's/^ //')
+  read -r a b c d e f g h <<<"$bytes"
+  echo "$(((a << 24) | (b << 16) | (c << 8) | d))x$(((e << 24) | (f << 16) | (g << 8) | h))"
+}
+
+# Checks the installed data files under PREFIX.
+check_data_files() {
+  local prefix=$1 desktop=$1/share/applications/cyclune.desktop
+  local icons=$1/share/icons/hicolor
+  if command -v desktop-file-validate >/dev/null 2>&1; then
+    check "desktop-file-validate accepts the desktop entry" desktop-file-validate "$desktop"
+  fi
+  for line in Type=Application Name=Cyclune "GenericName=Fertility Calendar" Exec=cyclune \
+              Icon=cyclune Terminal=false "Categories=Office;Calendar;"; do
+    grep -qxF "$line" "$desktop" || fail "the desktop entry has no line $line"
+  done
+  [[ $(png_size "$icons/32x32/apps/cyclune.png") == 32x32 ]] || fail "the 32x32 icon is not 32x32"
+  [[ $(png_size "$icons/128x128/apps/cyclune.png") == 128x128 ]] ||
+    fail "the 128x128 icon is not 128x128"
+  # The scalable icon is drawn by hand: it must still be the program's icon resource.
+  if command -v rsvg-convert >/dev/null 2>&1 && [[ -x /usr/bin/compare ]]; then
+    for size in 32 128; do
+      rsvg-convert -w "$size" -h "$size" "$icons/scalable/apps/cyclune.svg" -o "$scratch/svg.png"
+      local differ
+      differ=$(/usr/bin/compare -metric AE "$icons/${size}x${size}/apps/cyclune.png" \
+               "$scratch/svg.png" null: 2>&1)
+      [[ $differ == 0 ]] || fail "the SVG icon at ${size}px differs from the icon resource in $differ pixels"
+    done
+  fi
+  local warnings
+  warnings=$(gzip -dc "$prefix/share/man/man1/cyclune.1.gz" | groff -man -Tutf8 -ww 2>&1 >/dev/null)
+  [[ -z $warnings ]] || fail "groff warns about the manual page: $warnings"
+  gzip -dc "$prefix/share/man/man1/cyclune.1.gz" | grep -q "^\.TH CYCLUNE 1 .*\"Cyclune $version\"" ||
+    fail "the manual page does not name version $version"
+}
+
+# Runs the program installed under PREFIX: its version, and a headless run that opens the help.
+check_program() {
+  local prefix=$1 where=$2 out=$scratch/out-$2
+  local got
+  got=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/cyclune" --version)
+  [[ $got == "cyclune $version" ]] || fail "$where: cyclune --version printed '$got'"
+  # Every option of --help is in the manual page.
+  for option in $("$prefix/bin/cyclune" --help | grep -o -- '--[a-z-]*' | sort -u); do
+    gzip -dc "$prefix/share/man/man1/cyclune.1.gz" | grep -qF -- "${option//-/\\-}" ||
+      fail "$where: the manual page does not describe $option"
+  done
+  mkdir -p "$scratch/config-$where"
+  printf '# opens the help box\ncommand 40004\nshot month\n' |
+    env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$scratch/config-$where" LC_ALL=C.UTF-8 \
+      "$prefix/bin/cyclune" --headless --now 2024-05-20T09:30:00 --script - --out "$out" \
+      >"$scratch/run.log" 2>&1 || fail "$where: the headless run failed: $(cat "$scratch/run.log")"
+  grep -q '"caption": "Help"' "$out/messages.jsonl" 2>/dev/null ||
+    fail "$where: messages.jsonl holds no Help box"
+  [[ $(png_size "$out/month.png" 2>/dev/null) == 240x266 ]] ||
+    fail "$where: no 240x266 shot month.png"
+  if command -v readelf >/dev/null 2>&1 &&
+     readelf -d "$prefix/bin/cyclune" | grep -E 'RPATH|RUNPATH' | grep -qF "$build"; then
+    fail "$where: the binary still looks for libraries in the build folder"
+  fi
+}
+
+# --- the Debian package ---------------------------------------------------------------------
+if ! cpack --config "$build/CPackConfig.cmake" -B "$scratch/deb" >"$scratch/cpack.log" 2>&1; then
+  cat "$scratch/cpack.log" >&2
+  fail "cpack did not build the package"
+  exit 1
+fi
+deb=$scratch/deb/cyclune_${version}_$(dpkg --print-architecture).deb
+if [[ ! -f $deb ]]; then
+  fail "no $(basename "$deb") was built: $(ls "$scratch/deb")"
+  exit 1
+fi
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == cyclune ]] || fail "Package is '$(field Package)'"
+[[ $(field Version) == "$version" ]] || fail "Version is '$(field Version)', not $version"
+[[ $(field Maintainer) == "Cyclune developers" ]] || fail "Maintainer is '$(field Maintainer)'"
+[[ $(field Section) == misc ]] || fail "Section is '$(field Section)'"
+[[ -n $(field Description) ]] || fail "the package has no description"
+depends=$(field Depends)
+for dependency in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0 libicu libncursesw \
+                  fontconfig fonts-dejavu-core libstdc++6; do
+  [[ $depends == *"$dependency"* ]] || fail "Depends lacks $dependency: $depends"
+done
+
+contents=$(dpkg-deb -c "$deb")
+packaged=$(awk '$1 !~ /^d/ { sub(/^\.\/usr\//, "", $6); print $6 }' <<<"$contents" | sort)
+[[ $packaged == "$(sort <<<"$expected_files")" ]] ||
+  fail "the package holds other files than expected:"$'\n'"$packaged"
+awk '$1 !~ /^d/ && $2 != "root/root" { exit 1 }' <<<"$contents" ||
+  fail "packaged files are not owned by root"
+grep -qE '^-rwxr-xr-x .* \./usr/bin/cyclune$' <<<"$contents" ||
+  fail "/usr/bin/cyclune is not packaged with mode 0755"
+
+root=$scratch/root
+check "dpkg-deb -x unpacks the package" dpkg-deb -x "$deb" "$root"
+check_data_files "$root/usr"
+check_program "$root/usr" deb
+
+# --- cmake --install into a prefix of its own ---------------------------------------------------
+prefix=$scratch/prefix
+if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
+  installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
+  [[ $installed == "$(sort <<<"$expected_files")" ]] ||
+    fail "cmake --install laid out other files than expected:"$'\n'"$installed"
+  check_data_files "$prefix"
+  check_program "$prefix" prefix
+else
+  cat "$scratch/install.log" >&2
+  fail "cmake --install failed"
+fi
+
+# --- dpkg -i on this machine (root, and asked for) ----------------------------------------------
+if [[ ${CYCLUNE_TEST_DPKG_INSTALL:-0} == 1 && $(id -u) -eq 0 ]]; then
+  if dpkg-query -W -f='${Status}' cyclune 2>/dev/null | grep -q 'ok installed'; then
+    echo "note: a cyclune package is already installed here; dpkg -i is not tried"
+  else
+    dpkg_installed=1
+    if dpkg -i "$deb" >"$scratch/dpkg.log" 2>&1; then
+      [[ $(/usr/bin/cyclune --version) == "cyclune $version" ]] ||
+        fail "the installed /usr/bin/cyclune does not report $version"
+      dpkg -L cyclune | grep -qx /usr/share/applications/cyclune.desktop ||
+        fail "dpkg -L cyclune does not list the desktop entry"
+      if command -v man >/dev/null 2>&1 && [[ -f /usr/share/man/man1/cyclune.1.gz ]]; then
+        [[ $(man -w cyclune 2>/dev/null) == /usr/share/man/man1/cyclune.1.gz ]] ||
+          fail "man -w cyclune does not find the installed page"
+      fi
+      check_program /usr dpkg
+    else
+      cat "$scratch/dpkg.log" >&2
+      fail "dpkg -i did not install the package"
+    fi
+    if dpkg -r cyclune >"$scratch/dpkg.log" 2>&1; then
+      dpkg_installed=0
+      [[ ! -e /usr/bin/cyclune ]] || fail "dpkg -r left /usr/bin/cyclune behind"
+    else
+      cat "$scratch/dpkg.log" >&2
+      fail "dpkg -r cyclune failed"
+    fi
+  fi
+else
+  echo "note: dpkg -i not tried (it needs root and CYCLUNE_TEST_DPKG_INSTALL=1)"
+fi
+
+if [[ $failures -ne 0 ]]; then
+  echo "package test: $failures failure(s)" >&2
+  exit 1
+fi
+echo "package test: the package and the installed tree are complete and run"
