@@ -31,6 +31,10 @@ constexpr mmask_t kMouseEvents = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON2_PR
                                  BUTTON5_RELEASED;
 constexpr const char* kMouseOff = "\033[?1006l\033[?1002l\033[?1000l";
 
+// A channel in ncurses' colour scale (0 to 1000), rounded up: terminals scale it back
+// down with truncation, which then gives the channel exactly.
+int Permille(BYTE channel) { return (channel * 1000 + 254) / 255; }
+
 // A terminfo string capability without its padding ("$<5>"); empty when absent.
 std::string Capability(const char* name) {
   const char* value = tigetstr(name);
@@ -136,6 +140,15 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
   nodelay(stdscr, TRUE);
   leaveok(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
+  // Arrows in both cursor-key modes: some terminals ignore the switch to application mode.
+  define_key("\033[A", KEY_UP);
+  define_key("\033[B", KEY_DOWN);
+  define_key("\033[C", KEY_RIGHT);
+  define_key("\033[D", KEY_LEFT);
+  define_key("\033OA", KEY_UP);
+  define_key("\033OB", KEY_DOWN);
+  define_key("\033OC", KEY_RIGHT);
+  define_key("\033OD", KEY_LEFT);
   curs_set(0);
   if (has_colors() && start_color() == OK) {
     screen->depth_ = DepthForColours(COLORS, COLORS >= kDirectColours);
@@ -160,13 +173,14 @@ std::string TerminalScreen::RescueSequence() const {
 }
 
 int TerminalScreen::ColourNumber(int index, COLORREF exact) {
-  if (!redefine_palette_ || index < 16 || index > 255) return index;
+  if (!redefine_palette_ || index < 16 || index > 255 || PaletteColour(index) == exact) {
+    return index;  // the entry shows the colour already
+  }
   std::optional<COLORREF>& entry = session_->defined[static_cast<std::size_t>(index)];
   // An entry holds the first colour that wanted it; a later, different one shares it as is.
   if (!entry.has_value()) {
-    auto scale = [](BYTE channel) { return channel * 1000 / 255; };  // [0, 1000]
-    init_extended_color(index, scale(GetRValue(exact)), scale(GetGValue(exact)),
-                        scale(GetBValue(exact)));
+    init_extended_color(index, Permille(GetRValue(exact)), Permille(GetGValue(exact)),
+                        Permille(GetBValue(exact)));
     entry = exact;
     palette_changed_ = true;
   }
@@ -318,9 +332,8 @@ void TerminalScreen::RedefineColours() {
   for (std::size_t index = 0; index < session_->defined.size(); ++index) {
     if (!session_->defined[index].has_value()) continue;
     const COLORREF exact = *session_->defined[index];
-    auto scale = [](BYTE channel) { return channel * 1000 / 255; };
-    init_extended_color(static_cast<int>(index), scale(GetRValue(exact)),
-                        scale(GetGValue(exact)), scale(GetBValue(exact)));
+    init_extended_color(static_cast<int>(index), Permille(GetRValue(exact)),
+                        Permille(GetGValue(exact)), Permille(GetBValue(exact)));
   }
   clearok(curscr, TRUE);
 }
