@@ -10,6 +10,7 @@
 #include <deque>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #ifndef NCURSES_WIDECHAR
 #define NCURSES_WIDECHAR 1
@@ -53,29 +54,40 @@ std::string Capability(const char* name) {
   return text;
 }
 
-// Whether terminfo knows `type` as a terminal of direct colour.
-bool TypeHasDirectColour(const std::string& type, int fd) {
+// What terminfo says of a terminal type.
+struct TypeTraits {
+  bool known = false;
+  bool addressable = false;  // the cursor can be put anywhere (cup)
+  bool direct = false;       // 24-bit colour
+};
+
+TypeTraits ProbeType(const std::string& type, int fd) {
   TERMINAL* previous = cur_term;
   int status = 0;
+  TypeTraits traits;
   if (setupterm(type.c_str(), fd, &status) != OK) {
     set_curterm(previous);
-    return false;
+    return traits;
   }
-  const bool direct = tigetnum("colors") >= kDirectColours;
+  traits.known = true;
+  const char* cup = tigetstr("cup");
+  traits.addressable = cup != nullptr && cup != reinterpret_cast<char*>(-1);
+  traits.direct = tigetnum("colors") >= kDirectColours;
   del_curterm(cur_term);
   set_curterm(previous);
-  return direct;
+  return traits;
 }
 
 // $TERM, or its "-direct" kind (xterm-256color -> xterm-direct) when COLORTERM says the
 // terminal takes 24-bit colour that $TERM's entry does not describe.
-std::string ChooseTerminalType(const std::string& term, int fd) {
+std::string ChooseTerminalType(const std::string& term, const TypeTraits& traits, int fd) {
   const char* colour_term = std::getenv("COLORTERM");
   const bool says_direct = colour_term != nullptr && (std::strcmp(colour_term, "truecolor") == 0 ||
                                                       std::strcmp(colour_term, "24bit") == 0);
-  if (!says_direct || TypeHasDirectColour(term, fd)) return term;
+  if (!says_direct || traits.direct) return term;
   const std::string candidate = term.substr(0, term.find('-')) + "-direct";
-  return TypeHasDirectColour(candidate, fd) ? candidate : term;
+  const TypeTraits candidate_traits = ProbeType(candidate, fd);
+  return candidate_traits.direct && candidate_traits.addressable ? candidate : term;
 }
 
 // The input a mouse report stands for; kNone for those not used (releases, other buttons).
@@ -111,12 +123,18 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
     *error = "TERM is not set, so the terminal's kind is unknown";
     return nullptr;
   }
+  const TypeTraits traits = ProbeType(term, out_fd);
+  if (!traits.known || !traits.addressable) {
+    *error = "the terminal type '" + std::string(term) + "' is " +
+             (traits.known ? "one that cannot place the cursor" : "not known to terminfo");
+    return nullptr;
+  }
   std::unique_ptr<TerminalScreen> screen(new TerminalScreen());
   screen->session_ = std::make_unique<Session>();
   Session& session = *screen->session_;
   screen->in_fd_ = in_fd;
   screen->out_fd_ = out_fd;
-  const std::string type = ChooseTerminalType(term, out_fd);
+  const std::string type = ChooseTerminalType(term, traits, out_fd);
   const int in_copy = dup(in_fd);
   const int out_copy = dup(out_fd);
   session.in = in_copy >= 0 ? fdopen(in_copy, "r") : nullptr;
@@ -128,10 +146,15 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
     if (session.in != nullptr) std::fclose(session.in); else if (in_copy >= 0) close(in_copy);
     if (session.out != nullptr) std::fclose(session.out); else if (out_copy >= 0) close(out_copy);
     session.in = session.out = nullptr;
-    *error = "the terminal type '" + std::string(term) + "' is not known to terminfo";
+    *error = "cannot open the terminal of type '" + type + "'";
     return nullptr;
   }
   set_term(session.screen);
+  screen->SetUpSession();
+  return screen;
+}
+
+void TerminalScreen::SetUpSession() {
   cbreak();
   noecho();
   nonl();
@@ -141,23 +164,19 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
   leaveok(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
   // Arrows in both cursor-key modes: some terminals ignore the switch to application mode.
-  define_key("\033[A", KEY_UP);
-  define_key("\033[B", KEY_DOWN);
-  define_key("\033[C", KEY_RIGHT);
-  define_key("\033[D", KEY_LEFT);
-  define_key("\033OA", KEY_UP);
-  define_key("\033OB", KEY_DOWN);
-  define_key("\033OC", KEY_RIGHT);
-  define_key("\033OD", KEY_LEFT);
+  for (const auto& [sequence, key] : {std::pair{"\033[A", KEY_UP}, {"\033[B", KEY_DOWN},
+                                      {"\033[C", KEY_RIGHT}, {"\033[D", KEY_LEFT},
+                                      {"\033OA", KEY_UP}, {"\033OB", KEY_DOWN},
+                                      {"\033OC", KEY_RIGHT}, {"\033OD", KEY_LEFT}}) {
+    define_key(sequence, key);
+  }
   curs_set(0);
   if (has_colors() && start_color() == OK) {
-    screen->depth_ = DepthForColours(COLORS, COLORS >= kDirectColours);
-    screen->redefine_palette_ =
-        screen->depth_ == ColourDepth::kPalette256 && can_change_color() == TRUE;
+    depth_ = DepthForColours(COLORS, COLORS >= kDirectColours);
+    redefine_palette_ = depth_ == ColourDepth::kPalette256 && can_change_color() == TRUE;
   }
-  screen->mouse_ = mousemask(kMouseEvents, nullptr) != 0;
+  mouse_ = mousemask(kMouseEvents, nullptr) != 0;
   mouseinterval(0);  // a press is reported at once, not held back to look for a click
-  return screen;
 }
 
 TerminalScreen::~TerminalScreen() { Close(); }

@@ -76,6 +76,7 @@ class TerminalScreen {
 
  private:
   TerminalScreen() = default;
+  void SetUpSession();
   void ReadMouseReports(TerminalInput* input);
   int StyleAttributes(const CellStyle& style, int* pair);
   int PairFor(int foreground, int background);
