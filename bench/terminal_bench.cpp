@@ -31,14 +31,29 @@ using Clock = std::chrono::steady_clock;
 constexpr winsize kScreen{24, 80, 0, 0};
 constexpr const char* kF2 = "\033OQ";
 
-// A private configuration and runtime directory, so runs neither read nor lock the user's.
-const std::string& ScratchDirectory() {
-  static const std::string path = [] {
+// A private configuration and runtime directory, so runs neither read nor lock the user's;
+// removed when the benchmarks end.
+class Scratch {
+ public:
+  Scratch() {
     char pattern[] = "/tmp/cyclune-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return std::string(made != nullptr ? made : "/tmp");
-  }();
-  return path;
+    if (mkdtemp(pattern) != nullptr) path_ = pattern;
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+const std::string& ScratchDirectory() {
+  static const Scratch scratch;
+  return scratch.path();
 }
 
 // Reads what the terminal was sent until `marker` appears or `limit` passes; true when seen.
@@ -79,6 +94,7 @@ void BM_TerminalProcessStartToFirstScreen(benchmark::State& state) {
     state.SkipWithError("the cyclune binary is not built next to bench/");
     return;
   }
+  const std::string& scratch = ScratchDirectory();  // made here, not in each child
   for (auto _ : state) {
     int master = -1;
     winsize size = kScreen;
@@ -87,8 +103,8 @@ void BM_TerminalProcessStartToFirstScreen(benchmark::State& state) {
     if (child == 0) {
       setenv("TERM", "xterm-256color", 1);
       setenv("LC_ALL", "C.UTF-8", 1);
-      setenv("XDG_CONFIG_HOME", ScratchDirectory().c_str(), 1);
-      setenv("XDG_RUNTIME_DIR", ScratchDirectory().c_str(), 1);
+      setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
+      setenv("XDG_RUNTIME_DIR", scratch.c_str(), 1);
       unsetenv("DISPLAY");
       unsetenv("COLORTERM");
       execl(binary.c_str(), binary.c_str(), "--terminal", "--now", "2024-05-15T09:00:00",
