@@ -163,11 +163,13 @@ void TerminalScreen::SetUpSession() {
   nodelay(stdscr, TRUE);
   leaveok(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
-  // Arrows in both cursor-key modes: some terminals ignore the switch to application mode.
-  for (const auto& [sequence, key] : {std::pair{"\033[A", KEY_UP}, {"\033[B", KEY_DOWN},
-                                      {"\033[C", KEY_RIGHT}, {"\033[D", KEY_LEFT},
-                                      {"\033OA", KEY_UP}, {"\033OB", KEY_DOWN},
-                                      {"\033OC", KEY_RIGHT}, {"\033OD", KEY_LEFT}}) {
+  // Arrows, Home and End in every form terminals send them, whatever terminfo says: some
+  // ignore the switch to application mode, and a lone Escape would close a box.
+  for (const auto& [sequence, key] :
+       {std::pair{"\033[A", KEY_UP}, {"\033[B", KEY_DOWN}, {"\033[C", KEY_RIGHT},
+        {"\033[D", KEY_LEFT}, {"\033OA", KEY_UP}, {"\033OB", KEY_DOWN}, {"\033OC", KEY_RIGHT},
+        {"\033OD", KEY_LEFT}, {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME}, {"\033[1~", KEY_HOME},
+        {"\033[F", KEY_END}, {"\033OF", KEY_END}, {"\033[4~", KEY_END}}) {
     define_key(sequence, key);
   }
   curs_set(0);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cyclune in a terminal under tmux, as a user drives it: the month view at 80x24, keys,
 # the day report, "Set last period" and its colours, Help, mouse taps, the Options popup,
-# resizing (down to one cell), F2; then a start at 40x17 ended by Ctrl+C.
+# resizing (down to one cell), F2; then a start at 40x17 (Help scrolls) ended by Ctrl+C.
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
 
@@ -123,6 +123,21 @@ keys narrow Enter
 wait_for narrow "May 15, 2024"
 keys narrow Enter
 wait_gone narrow "May 15, 2024"
+# Help is taller than 16 rows: it scrolls, with a mark at the edge that has more.
+keys narrow F1
+wait_for narrow "2 Help"
+keys narrow 2
+wait_for narrow "Legend:"
+shows narrow "▼" || fail "no mark of more lines below"
+shows_not narrow "2. Press Enter/OK" || fail "the whole help fits in 16 rows?"
+keys narrow Down Down Down Down Down Down Down Down
+wait_for narrow "2. Press Enter/OK"
+shows_not narrow "Legend:" || fail "the help did not scroll"
+shows narrow "▲" || fail "no mark of more lines above"
+keys narrow Home
+wait_for narrow "Legend:"
+keys narrow Escape
+wait_gone narrow "Legend:"
 keys narrow C-c
 expect_end narrow 0
 
