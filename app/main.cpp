@@ -7,7 +7,8 @@
 //   cyclune --help | --version
 //
 // --help and --version print to standard output and exit with status 0 (1 when that output
-// cannot be written). Bad options print one line on standard error and exit with status 2.
+// cannot be written). An unknown option prints one line and the usage on standard error, a bad
+// option value one line; both exit with status 2.
 // Without an option the desktop window opens when a display is named (DISPLAY or
 // WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
 // --window insists on the window.
@@ -60,6 +61,7 @@ struct CommandLine {
   FrontEnd front_end = FrontEnd::kInteractive;
   Information information = Information::kNone;  // --help or --version: print it, run nothing
   HeadlessOptions headless;
+  bool unknown_option = false;  // the error names an option we do not have: show the usage
   bool fixed_now = false;
   SYSTEMTIME now{};
 };
@@ -94,7 +96,8 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
   const bool takes_value =
       option == "--size" || option == "--now" || option == "--script" || option == "--out";
   if (!takes_value) {
-    *error = "unknown option '" + std::string(option) + "' (cyclune --help lists them)";
+    *error = "unknown option '" + std::string(option) + "'";
+    line->unknown_option = true;
     return false;
   }
   if (!TakeValue(argc, argv, index, &value)) {
@@ -179,6 +182,7 @@ int main(int argc, char** argv) {
   std::string error;
   if (!ParseCommandLine(argc, argv, &line, &error)) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    if (line.unknown_option) std::fputs(kUsage, stderr);
     return kExitUsage;
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);

@@ -201,7 +201,6 @@ TEST(Shell, BadOptionsEndWithOneLineAndStatusTwo) {
       {"--headless", "--now", "2024-02-30T00:00:00"},
       {"--headless", "--now", "yesterday"},
       {"--headless", "--now"},
-      {"--headless", "--colour"},
       {"--headless", "--script", "/nonexistent/script.txt"},
   };
   for (const auto& arguments : cases) {
