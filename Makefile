@@ -19,9 +19,9 @@ build: configure
 test: build
 	ctest --preset $(PRESET)
 
+# The window when a display is named, the terminal otherwise; `make run ARGS=--terminal`.
 run: build
-	@if [ -x $(BUILD)/cyclune ]; then $(BUILD)/cyclune; \
-	 else echo "cyclune: the application shell is not built yet; run 'make test' for the tests"; fi
+	$(BUILD)/cyclune $(ARGS)
 
 asan:
 	$(MAKE) test PRESET=asan
