@@ -72,6 +72,12 @@ SettingsSaveResult SaveSettings() {
     return SettingsSaveResult{false, RegistryFilePath(),
                               u"the date of the last period is not a valid date"};
   }
+  if (AppState.LastPeriodKnown &&
+      static_cast<DWORD>(ticks.dwHighDateTime + ticks.dwLowDateTime) == 0) {
+    // Halves adding up to 0 would load as no last period (1 January 1601 00:00:00.000, some
+    // instants before). One tick more still names the same millisecond.
+    if (++ticks.dwLowDateTime == 0) ++ticks.dwHighDateTime;
+  }
   HKEY key = nullptr;
   DWORD disposition = 0;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, 0, nullptr, &key,

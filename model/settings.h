@@ -28,7 +28,9 @@ struct SettingsSaveResult {
 void LoadSettings();
 
 // Stores all five values from AppState (both halves 0 without a known last period), creating
-// the key when needed, and says whether they reached the disk.
+// the key when needed, and says whether they reached the disk. A last period whose halves
+// would add up to 0 is stored one tick (100 ns) later, so that it loads as known and as the
+// same millisecond.
 SettingsSaveResult SaveSettings();
 
 // The message for a failed save, naming the file and the reason, e.g. "Cyclune could not save

@@ -112,6 +112,10 @@ TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
       {35, 16, 6, Date(2000, 1, 6, 1, 12, 0, 0, 0)},
       {-7, 0, 2147483647, Date(1601, 1, 1, 1, 0, 0, 0, 1)},
       {21, 12, 3, Date(9999, 12, 5, 31, 23, 59, 59, 998)},
+      // Instants whose two tick halves add up to 0 as 32-bit words, which on loading would
+      // mean "no last period".
+      {28, 14, 5, Date(1601, 1, 1, 1, 0, 0, 0, 0)},
+      {28, 14, 5, Date(1600, 12, 5, 22, 1, 23, 26, 541)},
   };
   for (const auto& c : cases) {
     AppState = AppStateRecord{};
