@@ -7,30 +7,12 @@
 #include <cstring>
 
 #include "platform/canvas.h"
+#include "platform/canvas_box.h"
 #include "platform/gdi_text.h"
 
 namespace {
 
 constexpr std::uint32_t kWhitePixel = 0x00FFFFFF;
-
-// A clipped rectangle in canvas coordinates; empty when right <= left or bottom <= top.
-struct Box {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  bool Empty() const { return right <= left || bottom <= top; }
-};
-
-Box Clip(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
-         const Box& limit) {
-  Box box;
-  box.left = static_cast<int>(std::max<std::int64_t>(left, limit.left));
-  box.top = static_cast<int>(std::max<std::int64_t>(top, limit.top));
-  box.right = static_cast<int>(std::min<std::int64_t>(right, limit.right));
-  box.bottom = static_cast<int>(std::min<std::int64_t>(bottom, limit.bottom));
-  return box;
-}
 
 std::uint32_t ToPixel(COLORREF colour) {
   return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) |
@@ -48,29 +30,32 @@ class PixelCanvas final : public Canvas {
   int Height() const override { return surface_->h; }
   CanvasMaker Maker() const override { return MakePixelCanvas; }
   SDL_Surface* Surface() const { return surface_; }
+  CanvasBox Bounds() const { return CanvasBox{0, 0, surface_->w, surface_->h}; }
+  std::uint32_t* Row(int y) const {
+    return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface_->pixels) +
+                                            static_cast<std::ptrdiff_t>(y) * surface_->pitch);
+  }
 
   void Fill(const RECT& rect, COLORREF colour) override {
-    FillBox(Clip(rect.left, rect.top, rect.right, rect.bottom, Bounds()), ToPixel(colour));
+    FillBox(ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds()), ToPixel(colour));
   }
 
   int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
                       COLORREF background) override;
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
             int sy) override;
+  // Copies a rendered line with its box's top left corner at (left, top), clipped to `clip`.
+  void PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip,
+               const TextImage& image);
 
  private:
-  Box Bounds() const { return Box{0, 0, surface_->w, surface_->h}; }
-  std::uint32_t* Row(int y) const {
-    return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface_->pixels) +
-                                            static_cast<std::ptrdiff_t>(y) * surface_->pitch);
-  }
-  void FillBox(const Box& box, std::uint32_t pixel) {
+  void FillBox(const CanvasBox& box, std::uint32_t pixel) {
     if (box.Empty()) return;
     for (int y = box.top; y < box.bottom; ++y) {
       std::fill(Row(y) + box.left, Row(y) + box.right, pixel);
     }
   }
-  void CopyRows(const Box& to, const std::uint32_t* from, std::ptrdiff_t from_pitch,
+  void CopyRows(const CanvasBox& to, const std::uint32_t* from, std::ptrdiff_t from_pitch,
                 bool may_overlap);
 
   SDL_Surface* surface_;
@@ -85,19 +70,20 @@ int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
     return 0;
   }
   if (image.width == 0) return image.height;
-  const std::int64_t left = rect.left + (rect_width - image.width) / 2;
-  const std::int64_t top = rect.top + (rect_height - image.height) / 2;
-  const Box clip = Clip(rect.left, rect.top, rect.right, rect.bottom, Bounds());
-  const Box to = Clip(left, top, left + image.width, top + image.height, clip);
-  if (!to.Empty()) {
-    const std::uint32_t* from =
-        image.pixels + (to.top - top) * image.pitch + (to.left - left);
-    CopyRows(to, from, image.pitch, false);
-  }
+  PutText(rect.left + (rect_width - image.width) / 2, rect.top + (rect_height - image.height) / 2,
+          ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds()), image);
   return image.height;
 }
 
-void PixelCanvas::CopyRows(const Box& to, const std::uint32_t* from, std::ptrdiff_t from_pitch,
+void PixelCanvas::PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip,
+                          const TextImage& image) {
+  const CanvasBox to = ClipBox(left, top, left + image.width, top + image.height, clip);
+  if (to.Empty()) return;
+  const std::uint32_t* from = image.pixels + (to.top - top) * image.pitch + (to.left - left);
+  CopyRows(to, from, image.pitch, false);
+}
+
+void PixelCanvas::CopyRows(const CanvasBox& to, const std::uint32_t* from, std::ptrdiff_t from_pitch,
                            bool may_overlap) {
   const auto count = static_cast<std::size_t>(to.right - to.left) * sizeof(std::uint32_t);
   const int rows = to.bottom - to.top;
@@ -111,20 +97,20 @@ void PixelCanvas::CopyRows(const Box& to, const std::uint32_t* from, std::ptrdif
 
 void PixelCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx,
                        int sy) {
-  const Box area = Clip(x, y, std::int64_t{x} + std::max(width, 0),
-                        std::int64_t{y} + std::max(height, 0), Bounds());
+  const CanvasBox area = ClipBlock(x, y, width, height, Bounds());
   if (area.Empty()) return;
   const auto* pixels = dynamic_cast<const PixelCanvas*>(&source);
   if (pixels == nullptr) return FillBox(area, kWhitePixel);
   // The part of the area whose source pixels exist, in this canvas's coordinates.
   const std::int64_t dx = std::int64_t{x} - sx;
   const std::int64_t dy = std::int64_t{y} - sy;
-  const Box copied = Clip(dx, dy, dx + pixels->Width(), dy + pixels->Height(), area);
+  const CanvasBox copied =
+      ClipBox(dx, dy, dx + pixels->Width(), dy + pixels->Height(), area);
   if (copied.Empty()) return FillBox(area, kWhitePixel);
-  FillBox(Box{area.left, area.top, area.right, copied.top}, kWhitePixel);
-  FillBox(Box{area.left, copied.bottom, area.right, area.bottom}, kWhitePixel);
-  FillBox(Box{area.left, copied.top, copied.left, copied.bottom}, kWhitePixel);
-  FillBox(Box{copied.right, copied.top, area.right, copied.bottom}, kWhitePixel);
+  FillBox(CanvasBox{area.left, area.top, area.right, copied.top}, kWhitePixel);
+  FillBox(CanvasBox{area.left, copied.bottom, area.right, area.bottom}, kWhitePixel);
+  FillBox(CanvasBox{area.left, copied.top, copied.left, copied.bottom}, kWhitePixel);
+  FillBox(CanvasBox{copied.right, copied.top, area.right, copied.bottom}, kWhitePixel);
   const std::uint32_t* from =
       pixels->Row(static_cast<int>(copied.top - dy)) + (copied.left - dx);
   CopyRows(copied, from, pixels->surface_->pitch / 4, pixels == this);
@@ -145,13 +131,30 @@ COLORREF PixelAt(const Canvas& canvas, int x, int y) {
   if (pixels == nullptr || x < 0 || y < 0 || x >= canvas.Width() || y >= canvas.Height()) {
     return 0xFFFFFFFF;
   }
-  const SDL_Surface* surface = pixels->Surface();
-  const auto* row = reinterpret_cast<const std::uint32_t*>(
-      static_cast<const std::uint8_t*>(surface->pixels) +
-      static_cast<std::ptrdiff_t>(y) * surface->pitch);
-  const std::uint32_t pixel = row[x];
+  const std::uint32_t pixel = pixels->Row(y)[x];
   return RGB(static_cast<BYTE>(pixel >> 16), static_cast<BYTE>(pixel >> 8),
              static_cast<BYTE>(pixel));
+}
+
+std::optional<PixelRows> ReadPixelRows(const Canvas& canvas) {
+  const auto* pixels = dynamic_cast<const PixelCanvas*>(&canvas);
+  if (pixels == nullptr) return std::nullopt;
+  const SDL_Surface* surface = pixels->Surface();
+  return PixelRows{static_cast<const std::uint32_t*>(surface->pixels), surface->pitch,
+                   surface->w, surface->h};
+}
+
+int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
+                   int font_size, COLORREF foreground, COLORREF background) {
+  auto* pixels = dynamic_cast<PixelCanvas*>(&canvas);
+  TextImage image;
+  if (pixels == nullptr ||
+      !RenderTextLine(text, font_size, foreground, background, &image) || image.width == 0) {
+    return 0;
+  }
+  pixels->PutText(x, y, ClipBox(clip.left, clip.top, clip.right, clip.bottom, pixels->Bounds()),
+                  image);
+  return image.width;
 }
 
 bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* error) {

@@ -12,7 +12,6 @@
 
 #include "platform/desktop.h"
 #include "platform/gdi_text.h"
-#include "platform/sdl/sdl_canvas.h"
 #include "platform/single_instance.h"
 
 namespace {
@@ -85,7 +84,6 @@ SDL_Renderer* MakeRenderer(SDL_Window* window) {
 
 DesktopBackend::~DesktopBackend() {
   if (message_log_ != nullptr) std::fclose(message_log_);
-  if (frame_ != nullptr) SDL_FreeSurface(frame_);
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -123,10 +121,6 @@ bool DesktopBackend::Open(std::string* error) {
     message_log_ = std::fopen(log, "a");
   }
   return true;
-}
-
-std::unique_ptr<Canvas> DesktopBackend::MakeCanvas(int width, int height) {
-  return MakeDesktopCanvas(width, height);
 }
 
 void DesktopBackend::DefaultClientSize(int* width, int* height) {
@@ -231,7 +225,8 @@ void DesktopBackend::Present() {
   }
   ComposeFrame(width, height);
   RevealWindow();
-  SDL_UpdateTexture(texture_, nullptr, frame_->pixels, frame_->pitch);
+  const std::optional<PixelRows> rows = ReadPixelRows(*frame_);
+  if (rows) SDL_UpdateTexture(texture_, nullptr, rows->pixels, rows->pitch);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
   Trace("frame");
@@ -243,8 +238,8 @@ void DesktopBackend::PresentAgain() {
   int width = 0;
   int height = 0;
   if (texture_ == nullptr || frame_ == nullptr ||
-      SDL_GetRendererOutputSize(renderer_, &width, &height) != 0 || width != frame_->w ||
-      height != frame_->h) {
+      SDL_GetRendererOutputSize(renderer_, &width, &height) != 0 || width != frame_->Width() ||
+      height != frame_->Height()) {
     return;
   }
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
@@ -252,12 +247,14 @@ void DesktopBackend::PresentAgain() {
 }
 
 bool DesktopBackend::PrepareFrame(int width, int height) {
-  if (frame_ != nullptr && texture_ != nullptr && frame_->w == width && frame_->h == height) {
+  if (frame_ != nullptr && texture_ != nullptr && frame_->Width() == width &&
+      frame_->Height() == height) {
     return true;
   }
-  if (frame_ != nullptr) SDL_FreeSurface(frame_);
+  frame_.reset();
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-  frame_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
+  // The texture takes the pixel canvas's rows as they are (XRGB8888).
+  frame_ = MakePixelCanvas(width, height);
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING,
                                width, height);
   return frame_ != nullptr && texture_ != nullptr;
@@ -265,18 +262,12 @@ bool DesktopBackend::PrepareFrame(int width, int height) {
 
 void DesktopBackend::ComposeFrame(int width, int height) {
   const int client_height = ClientHeightFor(height);
-  const SDL_Rect client{0, 0, width, client_height};
   const Canvas* canvas = shown_window_ != nullptr ? ClientCanvas(shown_window_) : nullptr;
-  const SDL_Surface* picture = canvas != nullptr ? DesktopCanvasSurface(*canvas) : nullptr;
-  if (picture == nullptr || picture->w < width || picture->h < client_height) {
-    FillArea(frame_, client, kWhite);  // the strip the picture does not reach
-  }
-  if (picture != nullptr) {
-    const auto bytes = static_cast<std::size_t>(std::min(picture->w, width)) * 4;
-    for (int y = 0; y < std::min(picture->h, client_height); ++y) {
-      std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch,
-                  static_cast<const std::uint8_t*>(picture->pixels) + y * picture->pitch, bytes);
-    }
+  if (canvas != nullptr) {
+    // Where the picture does not reach (a size not yet repainted) the copy leaves white.
+    frame_->Blit(0, 0, width, client_height, *canvas, 0, 0);
+  } else {
+    frame_->Fill(RECT{0, 0, width, client_height}, kWhite);
   }
   ComposeChrome(width, client_height);
 }
@@ -292,10 +283,10 @@ void DesktopBackend::ComposeChrome(int width, int client_height) {
       box_->wrapped_width = box_->layout.text.w;
     }
     box_->first_line = std::min(box_->first_line, LastFirstLine(box_->layout, box_->lines.size()));
-    DrawMessageBox(frame_, box_->layout, box_->caption, box_->lines, box_->first_line, ui_);
+    DrawMessageBox(*frame_, box_->layout, box_->caption, box_->lines, box_->first_line, ui_);
     labels.left = u"OK";
   } else if (popup_key_ != 0) {
-    DrawPopup(frame_, PopupArea(popup_, width, client_height, ui_), popup_, ui_);
+    DrawPopup(*frame_, PopupArea(popup_, width, client_height, ui_), popup_, ui_);
     labels.left = keys.size() >= 1 ? keys[0].label : u"";
     labels.right = u"Cancel";
     labels.left_open = true;
@@ -303,8 +294,8 @@ void DesktopBackend::ComposeChrome(int width, int client_height) {
     labels.left = keys.size() >= 1 ? keys[0].label : u"";
     labels.right = keys.size() >= 2 ? keys[1].label : u"";
   }
-  DrawSoftKeyBar(frame_, SDL_Rect{0, client_height, width, frame_->h - client_height}, labels,
-                 ui_);
+  DrawSoftKeyBar(*frame_, SDL_Rect{0, client_height, width, frame_->Height() - client_height},
+                 labels, ui_);
 }
 
 void DesktopBackend::Trace(const char* what) const {

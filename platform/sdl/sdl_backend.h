@@ -1,13 +1,15 @@
 // The desktop window backend: one SDL window shows the input window's client area with the
 // soft-key bar below it; native events become the platform's messages in one switch
-// (sdl_input.cpp); message boxes run their own modal loop (sdl_message_box.cpp). Every
-// painted picture is composed with the bar, popup or box into one frame, uploaded to one
-// streaming texture and presented once. Internal to platform/sdl.
+// (sdl_input.cpp); message boxes run their own modal loop (sdl_message_box.cpp). Windows
+// paint on ordinary pixel canvases; every painted picture is composed with the bar, popup or
+// box into one frame (a pixel canvas too), uploaded to one streaming texture and presented
+// once. Internal to platform/sdl.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,7 +37,6 @@ class DesktopBackend final : public WindowBackend {
   // Opens the display and makes the (hidden) window and its renderer; false with *error set.
   bool Open(std::string* error);
 
-  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override;
   void DefaultClientSize(int* width, int* height) override;
   void WindowShown(HWND window) override;
   void WindowPainted(HWND window) override;
@@ -85,7 +86,7 @@ class DesktopBackend final : public WindowBackend {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
-  SDL_Surface* frame_ = nullptr;
+  std::unique_ptr<Canvas> frame_;
   int scale_ = 1;   // whole multiple of the 240 x 266 screen, chosen from the display
   float ui_ = 1;    // drawable pixels per unit: scale_ times the display's pixel ratio
   int first_client_width_ = 240;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
-#include "platform/sdl/sdl_canvas.h"
+#include "platform/gdi_text.h"
 #include "platform/sdl/text_wrap.h"
 
 namespace {
@@ -40,14 +41,37 @@ bool Contains(const SDL_Rect& rect, int x, int y) {
   return x >= rect.x && x < Right(rect) && y >= rect.y && y < Bottom(rect);
 }
 
+RECT RectOf(const SDL_Rect& rect) {
+  const auto end = [](int start, int length) {
+    return static_cast<LONG>(std::min<std::int64_t>(std::int64_t{start} + length, INT32_MAX));
+  };
+  return RECT{rect.x, rect.y, end(rect.x, rect.w), end(rect.y, rect.h)};
+}
+
+void FillArea(Canvas& frame, const SDL_Rect& area, COLORREF colour) {
+  frame.Fill(RectOf(area), colour);
+}
+
+// The width of `text` drawn at `font_size`; 0 when no font can be opened.
+int TextWidth(std::u16string_view text, int font_size) {
+  TextImage image;
+  return RenderTextLine(text, font_size, kBlack, kWhite, &image) ? image.width : 0;
+}
+
+// The height of one line of text at `font_size`.
+int LineHeight(int font_size) {
+  TextImage image;
+  return RenderTextLine(u"", font_size, kBlack, kWhite, &image) ? image.height : font_size;
+}
+
 // Draws `text` vertically centred in `box`, starting `margin` pixels from its left edge, or
 // ending that far from its right edge.
-void DrawLabel(SDL_Surface* frame, const SDL_Rect& box, std::u16string_view text, int font_size,
+void DrawLabel(Canvas& frame, const SDL_Rect& box, std::u16string_view text, int font_size,
                int margin, bool align_right, COLORREF foreground, COLORREF background) {
   if (text.empty()) return;
   const int top = box.y + (box.h - LineHeight(font_size)) / 2;
   const int left = align_right ? Right(box) - margin - TextWidth(text, font_size) : box.x + margin;
-  DrawTextAt(frame, left, top, box, text, font_size, foreground, background);
+  DrawTextLineAt(frame, left, top, RectOf(box), text, font_size, foreground, background);
 }
 
 // The label of popup item `index`: its number, then its text, as a phone's menu shows them.
@@ -65,7 +89,7 @@ int ScaledPixels(float ui, int units) {
 
 int SoftKeyBarHeight(float ui) { return ScaledPixels(ui, kBarHeight); }
 
-void DrawSoftKeyBar(SDL_Surface* frame, const SDL_Rect& bar, const SoftKeyLabels& labels,
+void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyLabels& labels,
                     float ui) {
   FillArea(frame, bar, kBarBackground);
   const int font = ScaledPixels(ui, kBarFont);
@@ -100,7 +124,7 @@ SDL_Rect PopupArea(const PopupMenu& menu, int client_width, int client_height, f
   return SDL_Rect{0, client_height - height, width, height};
 }
 
-void DrawPopup(SDL_Surface* frame, const SDL_Rect& area, const PopupMenu& menu, float ui) {
+void DrawPopup(Canvas& frame, const SDL_Rect& area, const PopupMenu& menu, float ui) {
   const int border = ScaledPixels(ui, kBorder);
   const int item_height = ScaledPixels(ui, kItemHeight);
   const int font = ScaledPixels(ui, kItemFont);
@@ -154,7 +178,7 @@ int LastFirstLine(const MessageBoxLayout& layout, std::size_t line_count) {
   return std::max(0, count - layout.visible_lines);
 }
 
-void DrawMessageBox(SDL_Surface* frame, const MessageBoxLayout& layout,
+void DrawMessageBox(Canvas& frame, const MessageBoxLayout& layout,
                     std::u16string_view caption, const std::vector<std::u16string>& lines,
                     int first_line, float ui) {
   FillArea(frame, layout.area, kWhite);
@@ -163,8 +187,9 @@ void DrawMessageBox(SDL_Surface* frame, const MessageBoxLayout& layout,
             ScaledPixels(ui, kTextMargin), false, kWhite, kBlue);
   const int count = static_cast<int>(std::min<std::size_t>(lines.size(), 1 << 24));
   for (int i = 0; i < layout.visible_lines && first_line + i < count; ++i) {
-    DrawTextAt(frame, layout.text.x, layout.text.y + i * layout.line_height, layout.text,
-               lines[static_cast<std::size_t>(first_line + i)], layout.font_size, kBlack, kWhite);
+    DrawTextLineAt(frame, layout.text.x, layout.text.y + i * layout.line_height,
+                   RectOf(layout.text), lines[static_cast<std::size_t>(first_line + i)],
+                   layout.font_size, kBlack, kWhite);
   }
   if (count <= layout.visible_lines || layout.text.h <= 0) return;
   // The scroll bar: the thumb's share of the track is the share of the lines shown.

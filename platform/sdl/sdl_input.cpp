@@ -217,10 +217,10 @@ void DesktopBackend::OnButtonDown(const SDL_MouseButtonEvent& event) {
       !ToDrawable(event.x, event.y, &x, &y) || frame_ == nullptr) {
     return;
   }
-  const int client_height = ClientHeightFor(frame_->h);
-  const SDL_Rect bar{0, client_height, frame_->w, frame_->h - client_height};
+  const int client_height = ClientHeightFor(frame_->Height());
+  const SDL_Rect bar{0, client_height, frame_->Width(), frame_->Height() - client_height};
   if (popup_key_ != 0) {
-    const SDL_Rect area = PopupArea(popup_, frame_->w, client_height, ui_);
+    const SDL_Rect area = PopupArea(popup_, frame_->Width(), client_height, ui_);
     const int item = PopupItemAt(area, popup_, x, y, ui_);
     // A click beside the popup only closes it, as on the phone.
     return item >= 0 ? ChoosePopupItem(item) : ClosePopup();

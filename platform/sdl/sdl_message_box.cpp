@@ -58,8 +58,8 @@ DesktopBackend::BoxAction DesktopBackend::OnBoxEvent(const SDL_Event& event) {
         return BoxAction::kNone;
       }
       Trace("input");
-      const int client_height = ClientHeightFor(frame_->h);
-      const SDL_Rect bar{0, client_height, frame_->w, frame_->h - client_height};
+      const int client_height = ClientHeightFor(frame_->Height());
+      const SDL_Rect bar{0, client_height, frame_->Width(), frame_->Height() - client_height};
       return SoftKeyAt(bar, x, y) == 1 ? BoxAction::kClose : BoxAction::kNone;
     }
     case SDL_MOUSEWHEEL: {

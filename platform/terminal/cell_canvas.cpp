@@ -2,29 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/canvas_box.h"
 #include "platform/terminal/cell_text.h"
 
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-// A rectangle clipped to a canvas; empty when right <= left or bottom <= top.
-struct Span {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  bool Empty() const { return right <= left || bottom <= top; }
-};
-
-Span Clip(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
-          const Span& limit) {
-  return Span{static_cast<int>(std::clamp<std::int64_t>(left, limit.left, limit.right)),
-              static_cast<int>(std::clamp<std::int64_t>(top, limit.top, limit.bottom)),
-              static_cast<int>(std::clamp<std::int64_t>(right, limit.left, limit.right)),
-              static_cast<int>(std::clamp<std::int64_t>(bottom, limit.top, limit.bottom))};
-}
 
 Cell Blank(COLORREF background) {
   Cell cell;
@@ -54,8 +38,7 @@ void CellCanvas::Unsplit(int y, int left, int right) {
 }
 
 void CellCanvas::Fill(const RECT& rect, COLORREF colour) {
-  const Span box = Clip(rect.left, rect.top, rect.right, rect.bottom,
-                        Span{0, 0, width_, height_});
+  const CanvasBox box = ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds());
   if (box.Empty()) return;
   for (int y = box.top; y < box.bottom; ++y) {
     Unsplit(y, box.left, box.right);
@@ -71,9 +54,8 @@ int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
   // On an even height the line sits below the middle: the top row of a cell is also the
   // bottom edge of the cell above it for taps, so the text row is the one a tap owns.
   const std::int64_t row = rect.top + (std::int64_t{rect.bottom} - rect.top) / 2;
-  const Span clip = Clip(rect.left, rect.top, rect.right, rect.bottom,
-                         Span{0, 0, width_, height_});
-  const Span box = Clip(left, row, left + text_width, row + 1, clip);
+  const CanvasBox clip = ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds());
+  const CanvasBox box = ClipBox(left, row, left + text_width, row + 1, clip);
   if (box.Empty()) return 1;
   Unsplit(box.top, box.left, box.right);
   Cell* cells = Row(box.top);
@@ -99,16 +81,15 @@ int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
 
 void CellCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx,
                       int sy) {
-  const Span area = Clip(x, y, std::int64_t{x} + std::max(width, 0),
-                         std::int64_t{y} + std::max(height, 0), Span{0, 0, width_, height_});
+  const CanvasBox area = ClipBlock(x, y, width, height, Bounds());
   if (area.Empty()) return;
   const auto* cells = dynamic_cast<const CellCanvas*>(&source);
   const std::int64_t dx = std::int64_t{x} - sx;
   const std::int64_t dy = std::int64_t{y} - sy;
   // The part of the area whose source cells exist; the rest has no picture and turns white.
-  const Span copied = cells == nullptr
-                          ? Span{}
-                          : Clip(dx, dy, dx + cells->width_, dy + cells->height_, area);
+  const CanvasBox copied = cells == nullptr
+                               ? CanvasBox{}
+                               : ClipBox(dx, dy, dx + cells->width_, dy + cells->height_, area);
   std::vector<Cell> line;
   for (int row = area.top; row < area.bottom; ++row) {
     line.assign(static_cast<std::size_t>(area.right - area.left), Blank(kWhite));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/canvas_box.h"
 
 struct Cell {
   enum class Part : std::uint8_t {
@@ -50,6 +51,7 @@ class CellCanvas final : public Canvas {
   }
 
  private:
+  CanvasBox Bounds() const { return CanvasBox{0, 0, width_, height_}; }
   Cell* Row(int y) {
     return cells_.data() + static_cast<std::ptrdiff_t>(y) * width_;
   }
