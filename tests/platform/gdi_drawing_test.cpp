@@ -189,6 +189,21 @@ TEST_F(GdiDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
   EXPECT_FALSE(BitBlt(target.dc(), 0, 0, 5, 4, source.dc(), 0, 0, 0x00EE0086));
 }
 
+// Source points far beyond any surface, where the offset between the two surfaces no longer
+// fits 32 bits: nothing is taken and the block comes out white.
+TEST_F(GdiDrawing, BlockCopyFromFarOffSourcePointsIsWhite) {
+  Surface source(10, 8);
+  source.Fill(RECT{0, 0, 10, 8}, kRed);
+  const POINT far[] = {{INT_MIN, 0}, {0, INT_MIN}, {INT_MAX, 0}, {INT_MIN, INT_MAX}};
+  for (const POINT& from : far) {
+    Surface target(30, 20);
+    ASSERT_TRUE(BitBlt(target.dc(), 0, 0, 30, 20, source.dc(), from.x, from.y, SRCCOPY));
+    const Extent changed = Changed(target, RECT{0, 0, 30, 20}, kWhite);
+    EXPECT_EQ(changed.right, -1) << from.x << "," << from.y << ": not white at "
+                                 << changed.left << "," << changed.top;
+  }
+}
+
 TEST_F(GdiDrawing, PaintingDrawsOnTheWindowAndConsumesTheRequest) {
   RegisterLoggingClass(u"LOGGING");
   HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr,
