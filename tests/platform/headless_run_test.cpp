@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -215,39 +216,69 @@ TEST_F(HeadlessRun, BadScriptsAndSizesInstallNothing) {
   EXPECT_NE(error.find("cannot read script"), std::string::npos) << error;
 }
 
-// The second process of the one-instance test: run only when the first starts it.
-TEST(HeadlessSingleInstance, SecondStart) {
-  const char* expect = std::getenv("CYCLUNE_TEST_SECOND_START");
-  if (expect == nullptr) GTEST_SKIP() << "started by OneInstancePerUser only";
+// What the second process of the one-instance test finds: empty when it is what `expect`
+// says ("running": the first's window is there and is asked forward; "none": no window, and
+// this process becomes the first), otherwise what differs.
+std::string SecondStartProblem(const std::string& expect) {
   EnableSingleInstance(true);
   HWND running = FindWindowW(u"HEADLESS_RUN", u"Run");
-  if (std::string(expect) == "running") {
-    ASSERT_NE(running, nullptr);
+  std::string problem;
+  if (expect == "running") {
     const auto low_bit_set = reinterpret_cast<std::uintptr_t>(running) | 1;
-    EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(low_bit_set)));
-  } else {
-    EXPECT_EQ(running, nullptr);
-    EXPECT_NE(ForegroundRequestSocket(), -1);  // this one is first now
+    if (running == nullptr) {
+      problem = "no running window found";
+    } else if (!SetForegroundWindow(reinterpret_cast<HWND>(low_bit_set))) {
+      problem = "the running window could not be asked forward";
+    }
+  } else if (running != nullptr) {
+    problem = "a running window was found";
+  } else if (ForegroundRequestSocket() == -1) {
+    problem = "this process did not become the first";
   }
   ReleaseSingleInstance();
+  return problem;
 }
 
-// Starts this test binary again as the second process; returns its exit status.
-int StartSecondProcess(const char* expect) {
-  const std::string filter = "--gtest_filter=HeadlessSingleInstance.SecondStart";
-  char* argv[] = {const_cast<char*>("second"), const_cast<char*>(filter.c_str()), nullptr};
+// The second process: OneInstancePerUser starts this binary again with
+// CYCLUNE_TEST_SECOND_START set; it then plays the second start before any test would run,
+// says what it found on standard output and ends. It is no test of its own.
+class SecondStartMode : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* expect = std::getenv("CYCLUNE_TEST_SECOND_START");
+    if (expect == nullptr) return;
+    const std::string problem = SecondStartProblem(expect);
+    std::printf("second start (%s): %s\n", expect, problem.empty() ? "ok" : problem.c_str());
+    std::fflush(stdout);
+    ::_exit(problem.empty() ? 0 : 1);
+  }
+};
+const auto* const kSecondStartMode = ::testing::AddGlobalTestEnvironment(new SecondStartMode);
+
+// Starts this test binary again as the second process, its standard output in `log`; the
+// line in which it says what it found, or all it said and why it failed.
+std::string RunSecondProcess(const char* expect, const fs::path& log) {
+  // The environment runs only when some test would: any but this one, so that a second
+  // process that did not take the second start's path could never start a third.
+  char* argv[] = {const_cast<char*>("second"),
+                  const_cast<char*>("--gtest_filter=-HeadlessRun.OneInstancePerUser"), nullptr};
   setenv("CYCLUNE_TEST_SECOND_START", expect, 1);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t child = -1;
   const int spawned = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   unsetenv("CYCLUNE_TEST_SECOND_START");
-  if (spawned != 0) return -1;
+  if (spawned != 0) return "cannot start the second process";
   int status = 0;
   waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::string said = ReadFile(log);
+  const std::size_t line = said.find("second start (");
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && line != std::string::npos) {
+    return said.substr(line);
+  }
+  return said + "(the second process ended with wait status " + std::to_string(status) + ")";
 }
 
 TEST_F(HeadlessRun, OneInstancePerUser) {
@@ -268,11 +299,12 @@ TEST_F(HeadlessRun, OneInstancePerUser) {
   window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                            nullptr, nullptr);
-  EXPECT_EQ(StartSecondProcess("running"), 0);
+  EXPECT_EQ(RunSecondProcess("running", dir / "second.log"), "second start (running): ok\n");
   EXPECT_EQ(RunMessageLoop(), 0u);
   EXPECT_EQ(ReadFile(dir / "out" / "events.jsonl"), "{\"event\": \"foreground\"}\n");
   EXPECT_EQ(FinishHeadless(0), 0);
-  EXPECT_EQ(StartSecondProcess("none"), 0);  // the lock went with the run
+  // The lock went with the run.
+  EXPECT_EQ(RunSecondProcess("none", dir / "second.log"), "second start (none): ok\n");
 
   if (saved != nullptr) {
     setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
