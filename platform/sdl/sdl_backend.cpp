@@ -12,6 +12,7 @@
 
 #include "platform/desktop.h"
 #include "platform/gdi_text.h"
+#include "platform/sdl/sdl_display.h"
 #include "platform/single_instance.h"
 
 namespace {
@@ -320,10 +321,7 @@ bool StartDesktopWindow(std::string* error) {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    *error = std::string("cannot open a window: ") + SDL_GetError();
-    return false;
-  }
+  if (!OpenDisplayVideo(error)) return false;
   // On X11 a software-rendered frame goes straight to the server (shared memory); SDL would
   // otherwise load a GL driver only to show it, tens of megabytes for nothing.
   const char* driver = SDL_GetCurrentVideoDriver();

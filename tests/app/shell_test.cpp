@@ -222,4 +222,18 @@ TEST(Shell, WithoutAFrontEndItEndsWithOneLineAndStatusOne) {
       << result.error_output;
 }
 
+// Asked for a window with no display to show it on, it does not run unseen on a driver
+// that draws nowhere (the display libraries may say more before its own last line).
+TEST(Shell, AWindowWithoutADisplayIsRefused) {
+  cyclune_test::ScratchDir scratch;
+  const auto result = RunCyclune({"--window"}, scratch.path() / "config");
+  EXPECT_EQ(result.exit_code, 1);
+  const std::string& said = result.error_output;
+  const std::size_t last = said.rfind('\n', said.size() >= 2 ? said.size() - 2 : 0);
+  EXPECT_EQ(said.compare(last == std::string::npos ? 0 : last + 1, std::string::npos,
+                         "cyclune: cannot open a window: no display answered\n"),
+            0)
+      << said;
+}
+
 }  // namespace
