@@ -3,6 +3,8 @@
 # xdotool and read back from screenshots at cell corners, away from the text: the first
 # frame, the arrows, a tap, the day report, the Options popup ("Set last period" by keys,
 # "Help" by clicks and by digit), a resize, a second start, F2 and the close button.
+# Every check of the screen waits for what it expects (CYCLUNE_E2E_TIMEOUT seconds, 30 by
+# default: generous for a sanitizer build on a loaded machine), never a fixed sleep.
 # Usage: bash desktop_window_test.sh /path/to/cyclune     Exit 77: a tool it needs is missing.
 set -uo pipefail
 
@@ -22,13 +24,34 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
 
-# Retries a command until it succeeds, for up to 30 seconds (sanitizer builds start slowly).
+timeout=${CYCLUNE_E2E_TIMEOUT:-30}
+# Retries a command until it succeeds, for up to $timeout seconds; says what it waited for
+# when time runs out (the caller's FAIL line then says what it found).
 until_true() {
-  local deadline=$((SECONDS + 30))
+  local deadline=$((SECONDS + timeout))
   until "$@"; do
-    ((SECONDS < deadline)) || return 1
+    if ((SECONDS >= deadline)); then
+      echo "timed out after ${timeout}s waiting for: $*"
+      return 1
+    fi
     sleep 0.05
   done
+}
+# Runs an X client command that acts (a key, a click, a resize, a close), again while it
+# cannot reach the X server: a busy server refuses new connections for a moment. Fails with
+# the command's own error otherwise.
+x_do() {
+  local deadline=$((SECONDS + timeout)) status
+  while :; do
+    "$@" 2>"$tmp/x_do.err"
+    status=$?
+    grep -qiE "can't open display|cannot open the display|xdo instance" "$tmp/x_do.err" ||
+      break
+    ((SECONDS < deadline)) || break
+    sleep 0.05
+  done
+  cat "$tmp/x_do.err" >&2
+  return "$status"
 }
 probe() { python3 "$here/desktop_window_probe.py" "$@"; }
 
@@ -53,11 +76,18 @@ open_key="90 90 90"
 
 window_ids() { xdotool search --onlyvisible --name '^Cyclune$' 2>/dev/null; }
 window_count() { window_ids | wc -l; }
+no_window() { ! xdotool search --name '^Cyclune$' >/dev/null 2>&1; }
 # Window position and size, the client height above the bar, the bar height and the cells.
+# Fails, for a caller that waits, while the window or the X server cannot be read or no
+# soft-key bar is shown below a client area.
 read_geometry() {
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
-  ch=$(probe client "$wx" "$wy" "$ww" "$wh")
+  local geometry client X Y WIDTH HEIGHT
+  geometry=$(xdotool getwindowgeometry --shell "$win" 2>/dev/null) || return 1
+  eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$' <<<"$geometry")"
+  [[ -n ${X:-} && -n ${Y:-} && -n ${WIDTH:-} && -n ${HEIGHT:-} ]] || return 1
+  client=$(probe client "$X" "$Y" "$WIDTH" "$HEIGHT" 2>/dev/null) || return 1
+  ((client > 0 && client < HEIGHT)) || return 1
+  wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT ch=$client
   bar=$((wh - ch)) cw=$((ww / 7)) cell_h=$((ch / 8))
 }
 # Colours two pixels in from the top left corner of a cell (column, row), and at client x, y.
@@ -67,8 +97,8 @@ cell_is() { [[ "$(cell_colour "$1" "$2")" =~ ^($3)$ ]]; }
 point_is() { [[ "$(point_colour "$1" "$2")" =~ ^($3)$ ]]; }
 expect_cell() { until_true cell_is "$1" "$2" "$3" || fail "$4: cell $1,$2 is $(cell_colour "$1" "$2")"; }
 expect_point() { until_true point_is "$1" "$2" "$3" || fail "$4: $1,$2 is $(point_colour "$1" "$2")"; }
-key() { xdotool key --window "$win" "$@"; }
-click() { xdotool mousemove --sync "$((wx + $1))" "$((wy + $2))" click 1; }
+key() { x_do xdotool key --window "$win" "$@"; }
+click() { x_do xdotool mousemove --sync "$((wx + $1))" "$((wy + $2))" click 1; }
 messages() { if [[ -f $CYCLUNE_MESSAGE_LOG ]]; then wc -l <"$CYCLUNE_MESSAGE_LOG"; else echo 0; fi; }
 more_messages_than() { (($(messages) > $1)); }
 expect_box() {  # caption text, then the count of boxes before
@@ -79,9 +109,9 @@ expect_box() {  # caption text, then the count of boxes before
 }
 still_running() { kill -0 "$1" 2>/dev/null && [[ $(ps -o stat= -p "$1") != Z* ]]; }
 exit_status() {  # waits for the process to end; its status
-  local deadline=$((SECONDS + 30))
+  local deadline=$((SECONDS + timeout))
   while still_running "$1" && ((SECONDS < deadline)); do sleep 0.05; done
-  ! still_running "$1" || fail "process $1 did not end"
+  ! still_running "$1" || fail "process $1 did not end within ${timeout}s"
   wait "$1"
 }
 
@@ -153,38 +183,50 @@ expect_point 2 2 "$white" "F2 closes the help"
 [[ $(cksum <"$settings") == "$saved" ]] || fail "Help changed the settings file"
 
 # --- a resize lays the grid out afresh ------------------------------------------------------
-xdotool windowsize --sync "$win" 700 500
-until_true test "$(xdotool getwindowgeometry --shell "$win" | grep WIDTH)" = "WIDTH=700" ||
-  fail "the window did not take its new size"
-read_geometry
-expect_cell 1 5 "$dark_blue" "20 May is selected in the new layout (cells ${cw}x$cell_h)"
-cell_is 1 1 "$blue" || fail "the weekday row is not blue after the resize"
+x_do xdotool windowsize --sync "$win" 700 500
+# The geometry is read again on every try: the picture follows the new size a little later.
+new_layout() {
+  read_geometry && ((ww == 700)) && cell_is 1 5 "$dark_blue" && cell_is 1 1 "$blue"
+}
+until_true new_layout ||
+  fail "no new layout with 20 May selected at 700 pixels wide: ${ww}x$wh, client height $ch," \
+       "cell 1,5 is $(cell_colour 1 5), cell 1,1 is $(cell_colour 1 1)"
 ((cw == 100)) || fail "cell width $cw after resizing to 700 pixels"
 
 # --- a second start brings the running window forward and ends ------------------------------
-covered() { ! cell_is 1 5 "$dark_blue"; }
 cover_pid=""
-if command -v xlogo >/dev/null 2>&1; then
+start_cover() {
   xlogo -geometry "${ww}x${wh}+${wx}+${wy}" >/dev/null 2>&1 &
   cover_pid=$!
   pids+=("$cover_pid")
+}
+# A cover that could not reach the X server has ended: it is started again.
+covered() {
+  still_running "$cover_pid" || start_cover
+  ! cell_is 1 5 "$dark_blue"
+}
+if command -v xlogo >/dev/null 2>&1; then
+  start_cover
   until_true covered || fail "another window does not cover Cyclune's"
 fi
-LC_ALL=en_US.UTF-8 timeout 60 "$cyclune" --window --now 2024-05-15T09:00:00 >"$tmp/second.log" 2>&1
+LC_ALL=en_US.UTF-8 timeout $((2 * timeout)) "$cyclune" --window --now 2024-05-15T09:00:00 \
+  >"$tmp/second.log" 2>&1
 status=$?
 ((status == 0)) || fail "the second start exited with $status"
-[[ $(window_count) -eq 1 ]] || fail "$(window_count) Cyclune windows after a second start"
+one_window() { (($(window_count) == 1)); }
+until_true one_window || fail "$(window_count) Cyclune windows after a second start"
 if [[ -n $cover_pid ]]; then
   expect_cell 1 5 "$dark_blue" "the running window came to the front"
   kill "$cover_pid"
 fi
 
 # --- F2 ends the application with status 0 --------------------------------------------------
-key F2
+key F2 2>/dev/null  # the key's release may find the window gone
 exit_status "$app"
 status=$?
 ((status == 0)) || fail "F2 ended the application with status $status"
-[[ $(window_count) -eq 0 ]] || fail "the window is still there after F2"
+# The X server takes the window away when it sees the connection close.
+until_true no_window || fail "the window is still there after F2"
 
 # --- the window's close button ends it with status 0 too ------------------------------------
 run_cyclune >"$tmp/close.log" 2>&1 &
@@ -194,7 +236,7 @@ until_true window_ids >/dev/null || fail "no window at the third start"
 win=$(window_ids)
 until_true first_frame || fail "the third start shows no month view"
 expect_cell 2 5 "128 0 0|255 0 0" "the stored last period is read back at the next start"
-probe close "$win"
+x_do probe close "$win"
 exit_status "$app"
 status=$?
 ((status == 0)) || fail "the close button ended the application with status $status"

@@ -1,7 +1,9 @@
 # Helpers for the terminal end-to-end tests, sourced by tests/e2e/terminal_*_test.sh.
 # Each test runs Cyclune in panes of its own tmux server, through a wrapper that records
 # the exit status and the terminal modes left behind. Readiness is found by polling the
-# pane's contents, never by fixed sleeps.
+# pane's contents, never by fixed sleeps: a screen is written in pieces, so every check of
+# what a pane shows waits for it (CYCLUNE_E2E_TIMEOUT seconds, 30 by default: generous for a
+# sanitizer build on a loaded machine).
 
 CYCLUNE=${1:?usage: bash $0 /path/to/cyclune}
 command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
@@ -12,7 +14,7 @@ SERVER=cyclune-test-$$
 mkdir -p "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 FAILURES=0
-TIMEOUT=${CYCLUNE_E2E_TIMEOUT:-20}
+TIMEOUT=${CYCLUNE_E2E_TIMEOUT:-30}
 
 cleanup() {
   tmux -L "$SERVER" kill-server >/dev/null 2>&1
@@ -31,7 +33,8 @@ ulimit -c 0
 "$@" 2> "$out/stderr"
 status=$?
 stty -a > "$out/stty" 2>&1
-echo "$status" > "$out/status"
+# Renamed into place, so whoever sees the file sees the whole status.
+echo "$status" > "$out/status.new" && mv "$out/status.new" "$out/status"
 echo "cyclune ended with status $status"
 read -r _  # keeps the pane, and this line, until the test is done with it
 WRAPPER
@@ -76,7 +79,7 @@ wait_until() {
   local deadline=$((SECONDS + TIMEOUT))
   until "$@"; do
     if ((SECONDS >= deadline)); then
-      fail "timed out waiting for $description"
+      fail "timed out after ${TIMEOUT}s waiting for $description"
       return 1
     fi
     sleep 0.05
@@ -131,7 +134,15 @@ shows_coloured() {
 }
 ended() { [[ -f "$WORK/$1/status" ]]; }
 
+row_of() { screen "$1" | sed -n "$2p"; }
+row_matches() { [[ $(row_of "$1" "$2") =~ $3 ]]; }
+
 wait_for() { wait_until "'$2' in $1" shows "$1" "$2" || screen "$1"; }
+# wait_row PANE ROW REGEX: waits for row ROW (counted from 1) of PANE to match REGEX.
+wait_row() {
+  wait_until "row $2 of $1 to match $3" row_matches "$1" "$2" "$3" ||
+    echo "row $2 of $1 reads '$(row_of "$1" "$2")'"
+}
 wait_gone() { wait_until "'$2' to leave $1" shows_not "$1" "$2" || screen "$1"; }
 wait_coloured() {
   wait_until "'$3' on $2 in $1" shows_coloured "$1" "$2" "$3" ||
@@ -160,6 +171,12 @@ expect_end() {
 # The process id of Cyclune in PANE (a child of the wrapper, the pane's first process).
 pid_of() {
   pgrep -P "$(tmux -L "$SERVER" display-message -p -t "$1" '#{pane_pid}')" -x cyclune
+}
+# signal PANE SIGNAL: sends SIGNAL to Cyclune in PANE.
+signal() {
+  local pid
+  pid=$(pid_of "$1") || { fail "no cyclune process in $1 to send $2"; return 1; }
+  kill "-$2" "$pid"
 }
 
 finish() {
