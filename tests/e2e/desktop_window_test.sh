@@ -3,13 +3,13 @@
 # xdotool and read back from screenshots at cell corners, away from the text: the first
 # frame, the arrows, a tap, the day report, the Options popup ("Set last period" by keys,
 # "Help" by clicks and by digit), a resize, a second start, F2 and the close button.
-# Every check of the screen waits for what it expects (CYCLUNE_E2E_TIMEOUT seconds, 30 by
-# default: generous for a sanitizer build on a loaded machine), never a fixed sleep.
+# Every check of the screen waits for what it expects (tests/e2e/wait_lib.sh).
 # Usage: bash desktop_window_test.sh /path/to/cyclune     Exit 77: a tool it needs is missing.
 set -uo pipefail
 
 cyclune=${1:?usage: desktop_window_test.sh /path/to/cyclune}
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wait_lib.sh"
 for tool in Xvfb xdotool import python3; do
   command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -24,24 +24,18 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
 
-timeout=${CYCLUNE_E2E_TIMEOUT:-30}
-# Retries a command until it succeeds, for up to $timeout seconds; says what it waited for
-# when time runs out (the caller's FAIL line then says what it found).
+# Polls a command until it succeeds; says what it waited for when time runs out (the
+# caller's FAIL line then says what it found).
 until_true() {
-  local deadline=$((SECONDS + timeout))
-  until "$@"; do
-    if ((SECONDS >= deadline)); then
-      echo "timed out after ${timeout}s waiting for: $*"
-      return 1
-    fi
-    sleep 0.05
-  done
+  poll_until "$@" && return 0
+  echo "timed out after ${E2E_TIMEOUT}s waiting for: $*"
+  return 1
 }
 # Runs an X client command that acts (a key, a click, a resize, a close), again while it
 # cannot reach the X server: a busy server refuses new connections for a moment. Fails with
 # the command's own error otherwise.
 x_do() {
-  local deadline=$((SECONDS + timeout)) status
+  local deadline=$((SECONDS + E2E_TIMEOUT)) status
   while :; do
     "$@" 2>"$tmp/x_do.err"
     status=$?
@@ -108,10 +102,9 @@ expect_box() {  # caption text, then the count of boxes before
   expect_point 2 2 "$blue" "the box's caption band covers the month view"
 }
 still_running() { kill -0 "$1" 2>/dev/null && [[ $(ps -o stat= -p "$1") != Z* ]]; }
+has_ended() { ! still_running "$1"; }
 exit_status() {  # waits for the process to end; its status
-  local deadline=$((SECONDS + timeout))
-  while still_running "$1" && ((SECONDS < deadline)); do sleep 0.05; done
-  ! still_running "$1" || fail "process $1 did not end within ${timeout}s"
+  until_true has_ended "$1" || fail "process $1 did not end"
   wait "$1"
 }
 
@@ -209,7 +202,7 @@ if command -v xlogo >/dev/null 2>&1; then
   start_cover
   until_true covered || fail "another window does not cover Cyclune's"
 fi
-LC_ALL=en_US.UTF-8 timeout $((2 * timeout)) "$cyclune" --window --now 2024-05-15T09:00:00 \
+LC_ALL=en_US.UTF-8 timeout $((2 * E2E_TIMEOUT)) "$cyclune" --window --now 2024-05-15T09:00:00 \
   >"$tmp/second.log" 2>&1
 status=$?
 ((status == 0)) || fail "the second start exited with $status"

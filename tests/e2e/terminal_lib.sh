@@ -1,11 +1,11 @@
 # Helpers for the terminal end-to-end tests, sourced by tests/e2e/terminal_*_test.sh.
 # Each test runs Cyclune in panes of its own tmux server, through a wrapper that records
 # the exit status and the terminal modes left behind. Readiness is found by polling the
-# pane's contents, never by fixed sleeps: a screen is written in pieces, so every check of
-# what a pane shows waits for it (CYCLUNE_E2E_TIMEOUT seconds, 30 by default: generous for a
-# sanitizer build on a loaded machine).
+# pane's contents, never by fixed sleeps (tests/e2e/wait_lib.sh): a screen is written in
+# pieces, so every check of what a pane shows waits for it.
 
 CYCLUNE=${1:?usage: bash $0 /path/to/cyclune}
+source "$(dirname "${BASH_SOURCE[0]}")/wait_lib.sh"
 command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
 [[ -x "$CYCLUNE" ]] || { echo "no cyclune binary at $CYCLUNE"; exit 1; }
 
@@ -14,7 +14,6 @@ SERVER=cyclune-test-$$
 mkdir -p "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 FAILURES=0
-TIMEOUT=${CYCLUNE_E2E_TIMEOUT:-30}
 
 cleanup() {
   tmux -L "$SERVER" kill-server >/dev/null 2>&1
@@ -76,14 +75,9 @@ screen_colours() { tmux -L "$SERVER" capture-pane -p -e -t "$1"; }
 wait_until() {
   local description=$1
   shift
-  local deadline=$((SECONDS + TIMEOUT))
-  until "$@"; do
-    if ((SECONDS >= deadline)); then
-      fail "timed out after ${TIMEOUT}s waiting for $description"
-      return 1
-    fi
-    sleep 0.05
-  done
+  poll_until "$@" && return 0
+  fail "timed out after ${E2E_TIMEOUT}s waiting for $description"
+  return 1
 }
 
 shows() { screen "$1" | grep -qF -- "$2"; }

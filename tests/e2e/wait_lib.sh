@@ -1,0 +1,15 @@
+# Waiting in the end-to-end tests, sourced by them: a condition is polled until it holds,
+# never a fixed sleep, up to a deadline generous for a sanitizer build on a loaded machine
+# (CYCLUNE_E2E_TIMEOUT seconds, 30 by default).
+
+E2E_TIMEOUT=${CYCLUNE_E2E_TIMEOUT:-30}
+
+# poll_until COMMAND...: runs COMMAND every 50 ms until it succeeds (status 0), or until
+# E2E_TIMEOUT seconds have passed (status 1).
+poll_until() {
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+}
