@@ -3,6 +3,7 @@
 // only copies. Platform-internal.
 #pragma once
 
+#include "platform/unicode.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,5 +27,3 @@ int FontSizeForHeight(std::int64_t rect_height);
 bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,
                     COLORREF background, TextImage* image);
 
-// UTF-16 to UTF-8; unpaired surrogates become U+FFFD, the text ends at a NUL unit.
-std::string Utf16ToUtf8(std::u16string_view text);

@@ -20,6 +20,7 @@
 // lookup runs in time linear in the size of the input.
 #pragma once
 
+#include "platform/unicode.h"
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -97,7 +98,3 @@ bool RegNamesEqual(std::u16string_view a, std::u16string_view b);
 // tab, no unpaired surrogate).
 bool IsStorableRegName(std::u16string_view name);
 
-// Strict UTF-8 <-> UTF-16 conversions; false (output unspecified) on malformed input.
-// Utf8ToUtf16 with out == nullptr only checks the input.
-bool Utf8ToUtf16(std::string_view in, std::u16string* out);
-bool Utf16ToUtf8(std::u16string_view in, std::string* out);

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/unicode.h"
+
 namespace {
 
 constexpr std::size_t kMaxNameLength = 200;
@@ -127,38 +129,27 @@ std::string JsonString(std::u16string_view text) {
     std::snprintf(escape, sizeof escape, "\\u%04x", unit);
     out += escape;
   };
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size();) {
     const char16_t unit = text[i];
+    const char* named = nullptr;
     switch (unit) {
-      case u'"': out += "\\\""; continue;
-      case u'\\': out += "\\\\"; continue;
-      case u'\n': out += "\\n"; continue;
-      case u'\r': out += "\\r"; continue;
-      case u'\t': out += "\\t"; continue;
-      case u'\b': out += "\\b"; continue;
-      case u'\f': out += "\\f"; continue;
+      case u'"': named = "\\\""; break;
+      case u'\\': named = "\\\\"; break;
+      case u'\n': named = "\\n"; break;
+      case u'\r': named = "\\r"; break;
+      case u'\t': named = "\\t"; break;
+      case u'\b': named = "\\b"; break;
+      case u'\f': named = "\\f"; break;
       default: break;
     }
-    if (unit < 0x20) {
-      append_escape(unit);
-    } else if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
-    } else if (unit < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
-               text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      const char32_t c = 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[++i] - 0xDC00);
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      append_escape(unit);  // an unpaired surrogate: kept, as an escape
+    const std::size_t start = i;
+    const char32_t code_point = NextCodePoint(text, &i);
+    if (named != nullptr) {
+      out += named;
+    } else if (unit < 0x20 || (IsSurrogate(unit) && i == start + 1)) {
+      append_escape(unit);  // a control character, or an unpaired surrogate kept as an escape
     } else {
-      out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+      AppendUtf8(code_point, &out);
     }
   }
   out += "\"";

@@ -2,25 +2,11 @@
 
 #include <cwchar>
 
+#include "platform/unicode.h"
+
 namespace {
 
 bool g_unicode = false;
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-char32_t NextCodePoint(std::u16string_view text, std::size_t* at) {
-  const char16_t unit = text[(*at)++];
-  if (IsHighSurrogate(unit) && *at < text.size() && IsLowSurrogate(text[*at])) {
-    const char16_t low = text[(*at)++];
-    return 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-           (static_cast<char32_t>(low) - 0xDC00);
-  }
-  if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) return kReplacement;
-  return unit;
-}
 
 // Adds one code point to the line: a new glyph, a mark on the previous one, or nothing.
 void AddCodePoint(GlyphLine* line, char32_t c) {
@@ -50,7 +36,7 @@ void AddCodePoint(GlyphLine* line, char32_t c) {
     return;
   }
   if (width < 0) {
-    line->push_back(CellGlyph{{kReplacement, 0, 0}, 1});
+    line->push_back(CellGlyph{{kReplacementCharacter, 0, 0}, 1});
     return;
   }
   line->push_back(CellGlyph{{c, 0, 0}, width > 1 ? 2 : 1});

@@ -1,0 +1,28 @@
+// Conversions between the system's UTF-16 text and the UTF-8 of files, terminals and
+// third-party libraries, in one place so every edge of the platform treats unpaired
+// surrogates and malformed bytes the same way.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+constexpr bool IsSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// The code point that starts at text[*at], *at moved past it; an unpaired surrogate gives
+// U+FFFD. Requires *at < text.size().
+char32_t NextCodePoint(std::u16string_view text, std::size_t* at);
+
+// Appends the UTF-8 form of a code point (not a surrogate) to *out.
+void AppendUtf8(char32_t code_point, std::string* out);
+
+// Strict conversions: false on malformed input (an unpaired surrogate becomes U+FFFD in the
+// output; for UTF-8 the output is then unspecified). Utf8ToUtf16 with out == nullptr only
+// checks the input.
+bool Utf8ToUtf16(std::string_view in, std::u16string* out);
+bool Utf16ToUtf8(std::u16string_view in, std::string* out);
+
+// Lenient: unpaired surrogates become U+FFFD. For text handed to display libraries.
+std::string Utf16ToUtf8(std::u16string_view in);
