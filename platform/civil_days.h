@@ -5,12 +5,12 @@
 // reading the weekday off a day count, is all the calendar arithmetic the system needs: the
 // tick conversions and the date formatter of the platform, and the calendar of the model
 // (month lengths, weekdays, stepping by whole days), are built on these functions and repeat
-// none of them. They are small pure constexpr functions: no state, no clock, no time zones,
-// no Julian calendar before 1582.
+// none of them. They are small pure constexpr functions: no state, no clock, no time zones;
+// dates before 1582 are Gregorian too.
 //
 // Every function is exact for the dates of years -2^40 to 2^40, far beyond the 16-bit years
 // of a date record. Month and day must name a real date (month 1-12, day 1 to the month's
-// length) unless a function says otherwise.
+// length).
 //
 // Example:
 //   CivilDaysFrom(2026, 9, 30) == 20726;  CivilDateOf(20726) == CivilDate{2026, 9, 30}
