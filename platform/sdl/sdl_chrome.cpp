@@ -23,7 +23,8 @@ constexpr int kTextMargin = 6;
 constexpr int kScrollBarWidth = 3;
 constexpr int kBorder = 1;
 
-// Colours of the month view's own palette where they fit: the weekday blue, dark blue.
+// Greys of the bar and the scroll bar; the rest is the month view's palette where it fits
+// (platform/colours.h): the popup and the caption band take the weekday blue and dark blue.
 constexpr COLORREF kBarBackground = RGB(40, 40, 40);
 constexpr COLORREF kBarOpenKey = RGB(90, 90, 90);
 constexpr COLORREF kBarLabel = kWhite;

@@ -62,13 +62,9 @@ class Modal : public ::testing::Test {
   void SetUp() override {
     ResetWindowSystem();
     InstallWindowBackend(std::make_unique<RecordingBackend>());
-    RegisterLoggingClass(u"LOGGING");
-    window = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &kSoftKeyModule,
-                             nullptr);
+    window = CreateLoggingWindow(&kSoftKeyModule);
     SHMENUBARINFO bar{36, window, 0, 102, &kSoftKeyModule, 0, 0, nullptr, 0};
     ASSERT_TRUE(SHCreateMenuBar(&bar));
-    UpdateWindow(window);
   }
   void TearDown() override { ResetWindowSystem(); }
 
@@ -114,19 +110,32 @@ class Modal : public ::testing::Test {
     return received;
   }
 
-  HWND window = nullptr;
-  ModalModel model;
-};
-
-TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
-  struct Case {
+  // Steps from nothing open, then what is open, the item lit and what the window received.
+  struct RoutingCase {
     const char* name;
     std::vector<Step> steps;
     Showing showing;
     int highlighted;
     std::vector<Posted> received;
   };
-  const Case cases[] = {
+  void Check(const std::vector<RoutingCase>& cases) {
+    for (const RoutingCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      model.CloseAll();
+      Received();
+      Run(c.steps);
+      EXPECT_EQ(model.showing(), c.showing);
+      EXPECT_EQ(model.highlighted(), c.highlighted);
+      EXPECT_EQ(Received(), c.received);
+    }
+  }
+
+  HWND window = nullptr;
+  ModalModel model;
+};
+
+TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
+  Check({
       {"F1 opens", {Tap(VK_F1)}, Showing::kPopup, 0, {Command(40001)}},
       {"Down moves", {Tap(VK_F1), Tap(VK_DOWN)}, Showing::kPopup, 1, {Command(40001)}},
       {"Up wraps round", {Tap(VK_F1), Tap(VK_UP)}, Showing::kPopup, 1, {Command(40001)}},
@@ -153,53 +162,30 @@ TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
       {"F2 presses Exit", {Tap(VK_F2)}, Showing::kNothing, 0, {Command(40002)}},
       {"a key's release after Enter chose stays out", {Tap(VK_F1), Down(VK_RETURN), Up(VK_RETURN)},
        Showing::kNothing, 0, {Command(40001), Command(40003)}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    model.CloseAll();
-    Received();
-    Run(c.steps);
-    EXPECT_EQ(model.showing(), c.showing);
-    EXPECT_EQ(model.highlighted(), c.highlighted);
-    EXPECT_EQ(Received(), c.received);
-  }
+  });
 }
 
 TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
-  struct Case {
-    const char* name;
-    std::vector<Step> steps;
-    Showing showing;
-    std::vector<Posted> received;
-  };
   const Posted button_down{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)};
   const Posted button_up{WM_LBUTTONUP, 0, MAKELPARAM(10, 20)};
-  const Case cases[] = {
-      {"Options key", {Press(Place::kSoftKey, 1)}, Showing::kPopup, {Command(40001)}},
-      {"Exit key", {Press(Place::kSoftKey, 2)}, Showing::kNothing, {Command(40002)}},
-      {"an item", {Press(Place::kSoftKey, 1), Press(Place::kPopupItem, 1)}, Showing::kNothing,
+  Check({
+      {"Options key", {Press(Place::kSoftKey, 1)}, Showing::kPopup, 0, {Command(40001)}},
+      {"Exit key", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, {Command(40002)}},
+      {"an item", {Press(Place::kSoftKey, 1), Press(Place::kPopupItem, 1)}, Showing::kNothing, 0,
        {Command(40001), Command(40004)}},
       {"beside the popup only closes it", {Tap(VK_F1), Press(Place::kClient, 0, 10, 20)},
-       Showing::kNothing, {Command(40001)}},
+       Showing::kNothing, 0, {Command(40001)}},
       {"a soft key under the popup only closes it", {Tap(VK_F1), Press(Place::kSoftKey, 2)},
-       Showing::kNothing, {Command(40001)}},
-      {"the client area", {Press(Place::kClient, 0, 10, 20)}, Showing::kNothing,
+       Showing::kNothing, 0, {Command(40001)}},
+      {"the client area", {Press(Place::kClient, 0, 10, 20)}, Showing::kNothing, 0,
        {button_down, button_up}},
-      {"nothing there", {Press(Place::kNothing, 0, 10, 20)}, Showing::kNothing, {}},
-      {"other keys reach the window", {Tap(VK_DOWN), Tap(VK_NEXT)}, Showing::kNothing,
+      {"nothing there", {Press(Place::kNothing, 0, 10, 20)}, Showing::kNothing, 0, {}},
+      {"other keys reach the window", {Tap(VK_DOWN), Tap(VK_NEXT)}, Showing::kNothing, 0,
        {KeyDown(VK_DOWN), KeyUp(VK_DOWN), KeyDown(VK_NEXT), KeyUp(VK_NEXT)}},
-      {"a held key says so", {Held(VK_UP)}, Showing::kNothing,
+      {"a held key says so", {Held(VK_UP)}, Showing::kNothing, 0,
        {{WM_KEYDOWN, VK_UP, static_cast<LPARAM>(0x40000001)}}},
-      {"the wheel is not the window's", {Wheel(1)}, Showing::kNothing, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    model.CloseAll();
-    Received();
-    Run(c.steps);
-    EXPECT_EQ(model.showing(), c.showing);
-    EXPECT_EQ(Received(), c.received);
-  }
+      {"the wheel is not the window's", {Wheel(1)}, Showing::kNothing, 0, {}},
+  });
 }
 
 TEST_F(Modal, MessageBoxesScrollByLinePageAndWheelAndCloseOnce) {

@@ -7,14 +7,12 @@
 #include <clocale>
 #include <string>
 
+#include "platform/colours.h"
 #include "platform/terminal/cell_canvas.h"
 #include "platform/terminal/cell_text.h"
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // Wide glyphs need a UTF-8 character type for wcwidth.

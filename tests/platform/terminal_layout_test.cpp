@@ -5,16 +5,13 @@
 #include <set>
 #include <string>
 
+#include "platform/colours.h"
 #include "platform/terminal/terminal_colour.h"
 #include "platform/terminal/terminal_layout.h"
 #include "platform/text_wrap.h"
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);

@@ -7,18 +7,18 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/platform/window_test_support.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
+std::vector<std::string> LinesOf(const std::string& path) {
   std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  return lines;
 }
 
 class MessageBoxLog : public ::testing::Test {
@@ -63,10 +63,11 @@ TEST_F(MessageBoxLog, EveryBoxIsAppendedAsOneJsonLineWhileTheVariableIsSet) {
     }
     EXPECT_EQ(MessageBoxW(nullptr, c.text, c.caption, MB_OK), IDOK);
   }
-  EXPECT_EQ(ReadFile(log),
-            "{\"caption\": \"Help\", \"text\": \"Legend:\\n\"}\n"
-            "{\"caption\": \"Error\", \"text\": \"\"}\n"
-            "{\"caption\": \"Wednesday, May 15, 2024\", \"text\": \"Critical day\\r\\n\"}\n");
+  const std::vector<std::string> expected = {
+      R"({"caption": "Help", "text": "Legend:\n"})",
+      R"({"caption": "Error", "text": ""})",
+      R"({"caption": "Wednesday, May 15, 2024", "text": "Critical day\r\n"})"};
+  EXPECT_EQ(LinesOf(log), expected);
   // A log that cannot be written keeps no box from being shown.
   setenv("CYCLUNE_MESSAGE_LOG", folder.c_str(), 1);
   EXPECT_EQ(MessageBoxW(nullptr, u"shown", u"Help", MB_OK), IDOK);

@@ -55,11 +55,7 @@ class SoftKeyBar : public ::testing::Test {
   void SetUp() override {
     ResetWindowSystem();
     InstallWindowBackend(std::make_unique<RecordingBackend>());
-    RegisterLoggingClass(u"LOGGING");
-    owner = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &kModule, nullptr);
-    UpdateWindow(owner);
-    MessageLog().clear();
+    owner = CreateLoggingWindow(&kModule);
   }
   void TearDown() override { ResetWindowSystem(); }
 

@@ -105,6 +105,18 @@ inline void RegisterLoggingClass(const char16_t* name) {
   RegisterClassW(&window_class);  // 0 when an earlier test registered it: that is fine
 }
 
+// A shown and painted window of LoggingProc's class "LOGGING" with the resources of
+// `module`, the log cleared.
+inline HWND CreateLoggingWindow(HINSTANCE module) {
+  RegisterLoggingClass(u"LOGGING");
+  HWND window = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                module, nullptr);
+  UpdateWindow(window);
+  MessageLog().clear();
+  return window;
+}
+
 // Runs the message loop to its end; returns the quit code.
 inline WPARAM RunMessageLoop() {
   MSG msg;
