@@ -21,7 +21,7 @@
 //
 // Example, a backend's message box:
 //   modal.OpenMessageBox(caption, text);
-//   while (modal.Showing() == ModalModel::Showing::kMessageBox) {
+//   while (modal.showing() == ModalModel::Showing::kMessageBox) {
 //     ... lay out: modal.WrapBoxText(width, measure); modal.SetVisibleLines(rows); draw ...
 //     ... wait for native input; e.g. a key: if (modal.KeyDown(VK_DOWN, false)) redraw ...
 //   }
