@@ -11,15 +11,13 @@
 
 #include "platform/headless.h"
 #include "platform/headless/headless_script.h"
+#include "platform/json_text.h"
 #include "platform/single_instance.h"
 #include "platform/window_backend.h"
 
 namespace {
 
 constexpr std::size_t kMaxScriptBytes = std::size_t{16} << 20;
-constexpr WPARAM kLeftButton = 0x0001;           // MK_LBUTTON
-constexpr LPARAM kKeyDownFlags = 1;              // repeat count 1
-constexpr LPARAM kKeyUpFlags = 0xC0000001;       // repeat 1, previous state down, released
 
 // An output file written line by line; each line reaches the file before the next input.
 class LineFile {
@@ -115,14 +113,14 @@ void HeadlessBackend::Run(const ScriptCommand& command) {
   HWND window = InputWindow();
   switch (command.kind) {
     case ScriptCommand::Kind::kKey:
-      PostMessageW(window, WM_KEYDOWN, command.first, kKeyDownFlags);
-      PostMessageW(window, WM_KEYUP, command.first, kKeyUpFlags);
+      PostKeyDown(window, command.first);
+      PostKeyUp(window, command.first);
       break;
     case ScriptCommand::Kind::kTap: {
-      const LPARAM position = MAKELPARAM(static_cast<WORD>(command.first),
-                                         static_cast<WORD>(command.second));
-      PostMessageW(window, WM_LBUTTONDOWN, kLeftButton, position);
-      PostMessageW(window, WM_LBUTTONUP, 0, position);
+      const auto x = static_cast<int>(command.first);
+      const auto y = static_cast<int>(command.second);
+      PostButtonDown(window, x, y);
+      PostButtonUp(window, x, y);
       break;
     }
     case ScriptCommand::Kind::kCommand:

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/colours.h"
 #include "platform/headless.h"
 #include "platform/single_instance.h"
 #include "tests/platform/window_test_support.h"
@@ -23,7 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 struct RunRecord {
   RECT painted{};                     // the client size at the latest paint

@@ -3,6 +3,7 @@
 
 #include "platform/headless.h"
 #include "platform/headless/headless_script.h"
+#include "platform/json_text.h"
 
 namespace {
 
