@@ -155,7 +155,8 @@ TEST(RegistryApi, SettingsFolderIsTheUsersAlone) {
     EXPECT_EQ(SaveOne(u"CycleLength", 28), c.result);
     EXPECT_EQ(ModeOf(folder.folder()), c.after);
     if (c.result == ERROR_SUCCESS) continue;
-    EXPECT_EQ(GetRegistryFailure().reason, u"the folder belongs to another user; use a folder of your own");
+    EXPECT_EQ(GetRegistryFailure().reason,
+              u"the folder belongs to another user; use a folder of your own");
     EXPECT_EQ(ReadWholeFile(folder.file()), kHead);
   }
 }
@@ -172,9 +173,12 @@ TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
     const char16_t* reason;  // how the refusal begins
   } cases[] = {
       {"own file", 0755, true, 0, ERROR_SUCCESS, u""},
-      {"leads nowhere", 0700, false, 0, ERROR_REGISTRY_IO_FAILED, u"it is a symbolic link that leads nowhere"},
-      {"folder others may write", 0777, true, 0, ERROR_REGISTRY_IO_FAILED, u"it is a symbolic link into "},
-      {"another user's file", 0755, true, 65534, ERROR_REGISTRY_IO_FAILED, u"it is a symbolic link to "},
+      {"leads nowhere", 0700, false, 0, ERROR_REGISTRY_IO_FAILED,
+       u"it is a symbolic link that leads nowhere"},
+      {"folder others may write", 0777, true, 0, ERROR_REGISTRY_IO_FAILED,
+       u"it is a symbolic link into "},
+      {"another user's file", 0755, true, 65534, ERROR_REGISTRY_IO_FAILED,
+       u"it is a symbolic link to "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
