@@ -113,18 +113,30 @@ TEST(RegistryApi, ChangesReachTheFileTogetherAtClose) {
 }
 
 // A umask that takes the owner's own bits must not leave a file that the next save cannot open.
+// A lock already left 0400 by such a umask is given its write bit back.
 TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
-  for (const mode_t mask : {mode_t{0}, mode_t{0277}}) {
-    SCOPED_TRACE(mask);
+  const struct {
+    mode_t mask;
+    unsigned leftLock;  // mode of a lock file already there; 0: none
+  } cases[] = {{0, 0}, {0277, 0}, {022, 0400}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mask);
     RegistryTestFolder folder;
     ::setenv("XDG_CONFIG_HOME", (folder.root() + "/a/b").c_str(), 1);
-    const mode_t old = ::umask(mask);
+    if (c.leftLock != 0) {
+      const std::string lock = folder.root() + "/a/b/cyclune/registry.reg.lock";
+      WriteWholeFile(lock, "");
+      ::chmod(lock.c_str(), c.leftLock);
+    }
+    const mode_t old = ::umask(c.mask);
     const LONG first = SaveOne(u"CycleLength", 28);
     const LONG second = SaveOne(u"CycleLength", 29);
     ::umask(old);
     EXPECT_EQ(first, ERROR_SUCCESS);
     EXPECT_EQ(second, ERROR_SUCCESS);
-    EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);
+    if (c.leftLock == 0) {
+      EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);  // made by the save, not before it
+    }
     EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune"), 0700u);
     EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg"), 0600u);
     EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg.lock"), 0600u);
