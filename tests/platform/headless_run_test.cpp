@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -214,6 +215,23 @@ TEST_F(HeadlessRun, BadScriptsAndSizesInstallNothing) {
   std::string error;
   EXPECT_FALSE(StartHeadless(missing, &error));
   EXPECT_NE(error.find("cannot read script"), std::string::npos) << error;
+}
+
+// Every file of a run is 0600 (the reports and the month colours are health data), files
+// left by an earlier run with another mode included.
+TEST_F(HeadlessRun, OutputFilesArePrivateWhateverTheUmask) {
+  fs::create_directories(dir / "out");
+  for (const char* name : {"messages.jsonl", "month.png"}) {
+    std::ofstream(dir / "out" / name) << "old";
+    fs::permissions(dir / "out" / name, fs::perms(0644));
+  }
+  const mode_t old = umask(022);
+  Run("command 40004\nshot month\nshot new\n");
+  umask(old);
+  EXPECT_EQ(FinishHeadless(0), 0);
+  for (const char* name : {"messages.jsonl", "month.png", "new.png"}) {
+    EXPECT_EQ(fs::status(dir / "out" / name).permissions(), fs::perms(0600)) << name;
+  }
 }
 
 // What the second process of the one-instance test finds: empty when it is what `expect`
