@@ -223,7 +223,8 @@ int FinishHeadless(int winmain_result) {
     InstallWindowBackend(nullptr);
   }
   g_headless = nullptr;
+  const int status = ReportSecondStart(winmain_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
-  return winmain_result == 0 && failed ? 1 : winmain_result;
+  return status == 0 && failed ? 1 : status;
 }
