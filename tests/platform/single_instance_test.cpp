@@ -149,9 +149,9 @@ TEST_F(SingleInstance, FirstHearsRequestsWithoutWaitingOnAnyPeer) {
   const int slow = ConnectTo(recorded);
   ASSERT_GE(idle, 0);
   ASSERT_GE(slow, 0);
-  ASSERT_EQ(write(slow, "fore", 4), 4);
+  ASSERT_EQ(send(slow, "fore", 4, MSG_NOSIGNAL), 4);
   EXPECT_EQ(TakeForegroundRequests(), 0);
-  ASSERT_EQ(write(slow, "ground\n", 7), 7);
+  ASSERT_EQ(send(slow, "ground\n", 7, MSG_NOSIGNAL), 7) << "the first gave up on a slow peer";
   ASSERT_TRUE(Readable(ForegroundRequestSocket(), 10s));
   EXPECT_EQ(TakeForegroundRequests(), 1);
   char answer[8] = {};
