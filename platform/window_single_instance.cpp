@@ -1,48 +1,37 @@
 // One instance per settings folder. The lock beside the settings decides who is first (it goes
 // away with the process, however it ends) and records where the first listens, so a second
 // start reaches it whatever its own runtime folder. The socket only carries the request to
-// come forward and its answer, so a stale socket file is harmless and replaced. A first
-// instance that is stopped or busy cannot hold a second start for more than a moment, and a
-// flood of connections that send nothing cannot freeze the first.
+// come forward and its answer, so a stale socket file is harmless and replaced. A second
+// start waits for the first a moment at most, then says what it found.
 #include "platform/single_instance.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 #include "platform/registry_store.h"
+#include "platform/single_instance_listen.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::string_view kRequest = "foreground\n";
-constexpr std::string_view kAnswer = "ok\n";
 constexpr char kLockName[] = "cyclune.lock";
 constexpr auto kAnswerTimeout = std::chrono::seconds(2);     // the most a second start waits
 constexpr auto kRetryPause = std::chrono::milliseconds(25);  // the first may be mid-start
-constexpr auto kIdleTimeout = std::chrono::seconds(1);       // a peer that sends nothing
-constexpr std::size_t kMaxPeers = 16;   // beyond this, a new peer pushes out the oldest
-constexpr int kMaxAcceptsPerPass = 64;  // the rest of a flood waits for the next pass
-constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un::sun_path) - 1;
 
 // What a start that could not be the first found.
 enum class Outcome {
@@ -55,21 +44,10 @@ enum class Outcome {
   kLockUnusable,  // the lock itself cannot be had
 };
 
-struct Peer {
-  int fd = -1;
-  Clock::time_point since;
-  std::string received;
-};
-
 struct InstanceState {
   bool enabled = false;
   int lock_fd = -1;
-  int listen_fd = -1;
-  int wake_fd = -1;   // epoll over the listening socket, the peers and the timer
-  int timer_fd = -1;  // fires when the oldest peer has been idle too long
   std::string lock_path;
-  std::string socket_path;
-  std::vector<Peer> peers;  // oldest first
   Outcome outcome = Outcome::kNone;
   std::string detail;  // the path or reason that the outcome's line names
 };
@@ -77,11 +55,6 @@ struct InstanceState {
 InstanceState& State() {
   static InstanceState state;
   return state;
-}
-
-void CloseFd(int* fd) {
-  if (*fd >= 0) close(*fd);
-  *fd = -1;
 }
 
 // A directory only this user can enter: owned by the user, no access for group or others.
@@ -110,43 +83,6 @@ std::string SocketPath(const std::string& runtime, const std::string& settings) 
   std::snprintf(name, sizeof name, "/cyclune-%016llx.sock",
                 static_cast<unsigned long long>(hash));
   return runtime + name;
-}
-
-bool MakeSocketAddress(const std::string& path, sockaddr_un* address) {
-  *address = sockaddr_un{};
-  address->sun_family = AF_UNIX;
-  if (path.size() > kMaxSocketPath) return false;
-  std::memcpy(address->sun_path, path.c_str(), path.size() + 1);
-  return true;
-}
-
-bool Watch(int wake_fd, int fd) {
-  epoll_event event{};
-  event.events = EPOLLIN;
-  event.data.fd = fd;
-  return epoll_ctl(wake_fd, EPOLL_CTL_ADD, fd, &event) == 0;
-}
-
-bool Listen(InstanceState& state, const std::string& path) {
-  sockaddr_un address;
-  if (!MakeSocketAddress(path, &address)) return false;
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  int wake = epoll_create1(EPOLL_CLOEXEC);
-  int timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-  unlink(path.c_str());  // left by an earlier first instance; we hold the lock now
-  if (fd < 0 || wake < 0 || timer < 0 ||
-      bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      listen(fd, 16) != 0 || !Watch(wake, fd) || !Watch(wake, timer)) {
-    CloseFd(&fd);
-    CloseFd(&wake);
-    CloseFd(&timer);
-    return false;
-  }
-  state.listen_fd = fd;
-  state.wake_fd = wake;
-  state.timer_fd = timer;
-  state.socket_path = path;
-  return true;
 }
 
 // The lock file: never through a symbolic link, never anything but a plain file (O_NONBLOCK:
@@ -201,12 +137,12 @@ bool Settle(Outcome outcome, std::string detail) {
 
 // Sends the request and waits for the answer until `deadline`.
 bool SendAndAwaitAnswer(int fd, Clock::time_point deadline) {
-  if (send(fd, kRequest.data(), kRequest.size(), MSG_NOSIGNAL) !=
-      static_cast<ssize_t>(kRequest.size())) {
+  if (send(fd, kForegroundRequest.data(), kForegroundRequest.size(), MSG_NOSIGNAL) !=
+      static_cast<ssize_t>(kForegroundRequest.size())) {
     return false;
   }
   std::string answer;
-  while (answer.size() < kAnswer.size()) {
+  while (answer.size() < kForegroundAnswer.size()) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     pollfd watch{fd, POLLIN, 0};
@@ -219,7 +155,7 @@ bool SendAndAwaitAnswer(int fd, Clock::time_point deadline) {
     if (got <= 0) return false;
     answer.append(buffer, static_cast<std::size_t>(got));
   }
-  return answer.starts_with(kAnswer);
+  return answer.starts_with(kForegroundAnswer);
 }
 
 // One attempt at the recorded path. A full queue (the first is not accepting) and a missing
@@ -238,63 +174,6 @@ Outcome AskAt(const std::string& path, Clock::time_point deadline) {
   }
   close(fd);
   return outcome;
-}
-
-// --- the first instance's side ----------------------------------------------------------------
-
-bool FromThisUser(int connection) {
-  ucred peer{};
-  socklen_t length = sizeof peer;
-  return getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
-         peer.uid == getuid();
-}
-
-void AcceptPeers(InstanceState& state) {
-  for (int pass = 0; pass < kMaxAcceptsPerPass; ++pass) {
-    const int fd = accept4(state.listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;
-    if (!FromThisUser(fd) || !Watch(state.wake_fd, fd)) {
-      close(fd);
-      continue;
-    }
-    if (state.peers.size() == kMaxPeers) {
-      close(state.peers.front().fd);
-      state.peers.erase(state.peers.begin());
-    }
-    state.peers.push_back(Peer{fd, Clock::now(), {}});
-  }
-}
-
-enum class PeerRead { kWaiting, kComplete, kDone };
-
-// Takes what the peer has sent so far, without waiting for more.
-PeerRead ReadPeer(Peer& peer) {
-  char buffer[32];
-  for (;;) {
-    const ssize_t got = read(peer.fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0 && errno == EAGAIN) return PeerRead::kWaiting;
-    if (got <= 0) return PeerRead::kDone;
-    peer.received.append(buffer, static_cast<std::size_t>(got));
-    if (peer.received.size() >= kRequest.size()) {
-      return peer.received.starts_with(kRequest) ? PeerRead::kComplete : PeerRead::kDone;
-    }
-    if (!kRequest.starts_with(peer.received)) return PeerRead::kDone;
-  }
-}
-
-// Wakes the backend's poll when the oldest peer's time is up; disarmed without peers.
-void ArmTimer(const InstanceState& state) {
-  itimerspec when{};
-  if (!state.peers.empty()) {
-    const auto left = std::max<Clock::duration>(
-        state.peers.front().since + kIdleTimeout - Clock::now(), std::chrono::milliseconds(1));
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-    when.it_value.tv_sec = static_cast<time_t>(seconds.count());
-    when.it_value.tv_nsec = static_cast<long>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count());
-  }
-  timerfd_settime(state.timer_fd, 0, &when, nullptr);
 }
 
 }  // namespace
@@ -328,7 +207,7 @@ bool AnotherInstanceRunning() {
   state.lock_fd = fd;
   const std::string runtime = RuntimeDirectory();
   const std::string path = runtime.empty() ? std::string() : SocketPath(runtime, folder);
-  const bool listening = !path.empty() && Listen(state, path);
+  const bool listening = !path.empty() && StartListening(path);
   // A path too long is still recorded, so that a second start can say so.
   RecordSocket(fd, listening || path.size() > kMaxSocketPath ? path : "");
   return false;
@@ -381,44 +260,12 @@ int ReportSecondStart(int winmain_result) {
   return asked ? 0 : 1;
 }
 
-int ForegroundRequestSocket() { return State().wake_fd; }
+int ForegroundRequestSocket() { return ListenerWakeFd(); }
 
-int TakeForegroundRequests() {
-  InstanceState& state = State();
-  if (state.listen_fd < 0) return 0;
-  std::uint64_t expirations = 0;
-  [[maybe_unused]] const ssize_t cleared =
-      read(state.timer_fd, &expirations, sizeof expirations);
-  AcceptPeers(state);
-  const auto now = Clock::now();
-  int requests = 0;
-  std::vector<Peer> waiting;
-  for (Peer& peer : state.peers) {
-    const PeerRead read = ReadPeer(peer);
-    if (read == PeerRead::kComplete) {
-      ++requests;
-      send(peer.fd, kAnswer.data(), kAnswer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    }
-    if (read == PeerRead::kWaiting && now - peer.since < kIdleTimeout) {
-      waiting.push_back(std::move(peer));
-    } else {
-      close(peer.fd);
-    }
-  }
-  state.peers = std::move(waiting);
-  ArmTimer(state);
-  return requests;
-}
+int TakeForegroundRequests() { return TakeListenerRequests(); }
 
 void ReleaseSingleInstance() {
-  InstanceState& state = State();
-  for (Peer& peer : state.peers) close(peer.fd);
-  state.peers.clear();
-  CloseFd(&state.timer_fd);
-  CloseFd(&state.wake_fd);
-  if (state.listen_fd >= 0) {
-    CloseFd(&state.listen_fd);
-    unlink(state.socket_path.c_str());
-  }
-  CloseFd(&state.lock_fd);
+  StopListening();
+  if (State().lock_fd >= 0) close(State().lock_fd);
+  State().lock_fd = -1;
 }
