@@ -44,7 +44,7 @@ constexpr char kUsage[] =
     "  --now YYYY-MM-DDTHH:MM:SS  take this local date and time as now\n"
     "  --script FILE              headless script; none or - reads standard input\n"
     "  --out DIR                  headless output directory (the current one)\n"
-    "  --single-instance          headless: keep to one instance per user\n"
+    "  --single-instance          headless: keep to one instance per settings folder\n"
     "  --help                     print this help and exit\n"
     "  --version                  print the version and exit\n"
     "\n"

@@ -44,7 +44,7 @@ struct HeadlessOptions {
   int height = 266;
   std::string script;       // script file; "" or "-" reads standard input
   std::string out_dir;      // "" is the current directory
-  bool single_instance = false;  // obey the one-instance-per-user rule (tests of that rule)
+  bool single_instance = false;  // obey the one-instance rule (tests of that rule)
 };
 
 // Reads and checks the whole script, creates the output directory, starts its output files
@@ -58,7 +58,8 @@ bool StartHeadless(const HeadlessOptions& options, std::string* error,
 
 // Ends the run: closes the output files and removes the backend. Returns the process exit
 // status: `winmain_result`, or 1 when an output file (a shot, messages.jsonl) could not be
-// written (each such failure has already been reported on standard error).
+// written (each such failure has already been reported on standard error) or a second start
+// could not ask the running instance forward.
 int FinishHeadless(int winmain_result);
 
 // Parses "WxH" (decimal, 0 to 8192 each), as given to --size. False on anything else.

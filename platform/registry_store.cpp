@@ -165,6 +165,10 @@ std::string RegistryFolder() {
   return trimmed(found->pw_dir) + "/.config/cyclune";
 }
 
+bool MakeRegistryFolder(const std::string& folder, StoreFailure* failure) {
+  return MakeFolder(folder, failure);
+}
+
 std::string RegistryFileIn(const std::string& folder) { return Join(folder, kFileName); }
 
 bool LoadRegistryDocument(const std::string& folder, RegTextParse* parse, StoreFailure* failure) {

@@ -38,6 +38,10 @@ constexpr std::size_t kMaxRegistryFileBytes = std::size_t{8} << 20;
 // Empty when no home folder can be found.
 std::string RegistryFolder();
 
+// Makes the folder, with any missing parents, as a save would; false with *failure set when
+// it cannot be had.
+bool MakeRegistryFolder(const std::string& folder, StoreFailure* failure);
+
 // The registry file's path inside `folder`.
 std::string RegistryFileIn(const std::string& folder);
 

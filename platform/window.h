@@ -144,8 +144,9 @@ BOOL UpdateWindow(HWND window);
 BOOL DestroyWindow(HWND window);
 
 // Finds a top-level window with this class and title: one of this process, or, when the
-// front end keeps to one instance per user, the window of the instance already running
-// (a stand-in handle that only SetForegroundWindow accepts). nullptr when there is none.
+// front end keeps to one instance per settings folder, the window of the instance already
+// running (a stand-in handle that only SetForegroundWindow accepts; also given when the
+// instance lock cannot be had, so that the start ends). nullptr when there is none.
 HWND FindWindowW(const char16_t* class_name, const char16_t* title);
 
 // Brings the window forward. The low bit of the handle may be set, as the platform allows.

@@ -253,7 +253,8 @@ int FinishHeadless(int winmain_result) {
     InstallWindowBackend(nullptr);
   }
   g_headless = nullptr;
+  const int status = ReportSecondStart(winmain_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
-  return winmain_result == 0 && failed ? kExitFailed : winmain_result;
+  return status == 0 && failed ? kExitFailed : status;
 }

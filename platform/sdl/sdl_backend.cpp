@@ -319,9 +319,10 @@ bool StartDesktopWindow(std::string* error) {
 int FinishDesktopWindow(int winmain_result) {
   if (g_desktop != nullptr && CurrentWindowBackend() == g_desktop) InstallWindowBackend(nullptr);
   g_desktop = nullptr;
+  const int status = ReportSecondStart(winmain_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
   ReleaseTextResources();
   SDL_Quit();
-  return winmain_result;
+  return status;
 }
