@@ -31,6 +31,12 @@ UINT VirtualKeyOf(char32_t c) {
   return 0;
 }
 
+// The terminal has gone: it hung up (or the descriptor went bad) and nothing is left to read.
+// Readable alone never means that: a tty at hand always has a byte behind it.
+bool InputHasEnded(short revents, int pending_bytes) {
+  return (revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && pending_bytes == 0;
+}
+
 TerminalBackend* g_backend = nullptr;
 
 }  // namespace
@@ -95,8 +101,9 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
     if ((fds[2].revents & POLLIN) != 0) return Event{Event::Kind::kForeground, {}};
     if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
       if (screen_->ReadInput(&event.input)) return event;
-      // Readable yet empty: the terminal has gone (end of input, or hung up).
-      if ((fds[0].revents & POLLIN) == 0 || screen_->PendingInputBytes() == 0) {
+      // Readable yet nothing decoded is a byte that is not text in the terminal's encoding,
+      // read and dropped; only a hang-up with nothing left to read ends the input.
+      if (InputHasEnded(fds[0].revents, screen_->PendingInputBytes())) {
         return Event{Event::Kind::kHangUp, {}};
       }
     }
@@ -120,7 +127,7 @@ bool TerminalBackend::WaitForInput() {
       FollowSize();
       return true;
     case Event::Kind::kResumed:
-      screen_->RedefineColours();
+      screen_->Resume();
       Present(true);
       return true;
     case Event::Kind::kForeground:
@@ -272,7 +279,7 @@ int TerminalBackend::ShowMessageBox(HWND, std::u16string_view text,
         FollowSize();
         break;
       case Event::Kind::kResumed:
-        screen_->RedefineColours();
+        screen_->Resume();
         break;
       case Event::Kind::kForeground:
         ServiceForegroundRequests();

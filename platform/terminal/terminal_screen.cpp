@@ -1,6 +1,7 @@
 #include "platform/terminal/terminal_screen.h"
 
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
@@ -163,6 +164,7 @@ void TerminalScreen::SetUpSession() {
   nodelay(stdscr, TRUE);
   leaveok(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
+  StopFlowControl();
   // Arrows, Home and End in every form terminals send them, whatever terminfo says: some
   // ignore the switch to application mode, and a lone Escape would close a box.
   for (const auto& [sequence, key] :
@@ -179,6 +181,15 @@ void TerminalScreen::SetUpSession() {
   }
   mouse_ = mousemask(kMouseEvents, nullptr) != 0;
   mouseinterval(0);  // a press is reported at once, not held back to look for a click
+}
+
+// Ctrl+S would freeze all output, F2's included, until Ctrl+Q. ncurses keeps the modes set
+// here as the program's (def_prog_mode), and endwin gives back the user's, flow control too.
+void TerminalScreen::StopFlowControl() {
+  termios modes{};
+  if (tcgetattr(in_fd_, &modes) != 0) return;
+  modes.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+  if (tcsetattr(in_fd_, TCSADRAIN, &modes) == 0) def_prog_mode();
 }
 
 TerminalScreen::~TerminalScreen() { Close(); }
@@ -349,7 +360,8 @@ bool TerminalScreen::FollowSize() {
 
 void TerminalScreen::Bell() { beep(); }
 
-void TerminalScreen::RedefineColours() {
+void TerminalScreen::Resume() {
+  reset_prog_mode();
   for (std::size_t index = 0; index < session_->defined.size(); ++index) {
     if (!session_->defined[index].has_value()) continue;
     const COLORREF exact = *session_->defined[index];
