@@ -152,8 +152,9 @@ tap() {
 
 # pane_modes PANE: the screen modes the pane is in, as "alternate=A cursor=C mouse=SBA".
 pane_modes() {
+  local mouse='#{mouse_standard_flag}#{mouse_button_flag}#{mouse_any_flag}'
   tmux -L "$SERVER" display-message -p -t "$1" \
-    'alternate=#{alternate_on} cursor=#{cursor_flag} mouse=#{mouse_standard_flag}#{mouse_button_flag}#{mouse_any_flag}'
+    "alternate=#{alternate_on} cursor=#{cursor_flag} mouse=$mouse"
 }
 
 # expect_end PANE STATUS: waits for the program to end with STATUS and checks that the
