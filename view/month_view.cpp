@@ -69,7 +69,8 @@ void DrawTitleRow(HDC canvas, const char16_t* title, int n, Grid grid) {
               CellRect(kNextMonthColumn, kTitleRow, grid.cell_width, grid.cell_height));
 }
 
-// Row 1: blue cells one pixel short of the row, so a white line parts them from the days.
+// Row 1: blue cells one pixel short of the row, so a white line parts them from the days;
+// cells one pixel high (a terminal's row) keep that pixel, or the row would vanish.
 void DrawWeekdayRow(HDC canvas, PaintBrushes& brushes, Grid grid) {
   SetBkColor(canvas, kBlue);
   SetTextColor(canvas, kWhite);
@@ -84,7 +85,7 @@ void DrawWeekdayRow(HDC canvas, PaintBrushes& brushes, Grid grid) {
     const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, kWeekdayPicture,
                                        name, kDateTextCapacity);
     RECT band = CellRect(i, kWeekdayRow, grid.cell_width, grid.cell_height);
-    band.bottom -= 1;
+    if (grid.cell_height > 1) band.bottom -= 1;
     FillRect(canvas, &band, brushes.blue);
     if (written > 1) DrawCentred(canvas, name, 1, band);  // the initial only
   }

@@ -1,7 +1,9 @@
 // The month view painted on the terminal's cell canvases, at every small terminal size:
 // the paint always runs to its end, stores the cell size, and puts the selected day and
-// the white strip where the grid says.
+// the white strip where the grid says; the weekday row keeps its row.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "model/app_state.h"
 #include "platform/terminal/cell_canvas.h"
@@ -24,6 +26,20 @@ class CellBackend final : public WindowBackend {
 LRESULT PaintingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_PAINT) return PaintMonth(window);
   return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// The text of cells [left, right) of row y, blanks and the right halves of wide glyphs left
+// out.
+std::u32string TextOf(const CellCanvas& canvas, int y, int left, int right) {
+  std::u32string text;
+  for (int x = left; x < right; ++x) {
+    const Cell& cell = canvas.At(x, y);
+    if (cell.part == Cell::Part::kWideTail || cell.text[0] == U' ') continue;
+    for (char32_t c : cell.text) {
+      if (c != 0) text.push_back(c);
+    }
+  }
+  return text;
 }
 
 class TerminalPaint : public ::testing::Test {
@@ -92,6 +108,25 @@ TEST_F(TerminalPaint, EightyByTwentyThreeDrawsTextOnTheLowerRowOfEachCell) {
   EXPECT_EQ(canvas->At(0, 3).background, kWhite);  // the line under the weekday row
   EXPECT_EQ(row_text(9).substr(33, 11), U"    15     ");
   EXPECT_EQ(canvas->At(38, 9).foreground, kWhite);
+}
+
+TEST_F(TerminalPaint, WeekdayRowKeepsARowAtEveryCellHeight) {
+  struct Case {
+    int height;
+    int first_row, rows;  // of the blue band
+  } cases[] = {{8, 1, 1}, {15, 1, 1}, {16, 2, 1}, {23, 2, 1}, {24, 3, 2}, {31, 3, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.height);
+    ASSERT_TRUE(ResizeClientArea(window, 80, c.height));
+    UpdateWindow(window);
+    const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
+    ASSERT_NE(canvas, nullptr);
+    for (int y = c.first_row; y < c.first_row + c.rows; ++y) {
+      EXPECT_EQ(canvas->At(0, y).background, kBlue) << y;
+    }
+    EXPECT_NE(canvas->At(0, c.first_row + c.rows).background, kBlue);
+    EXPECT_EQ(TextOf(*canvas, c.first_row + c.rows / 2, 0, 11), U"S");
+  }
 }
 
 }  // namespace
