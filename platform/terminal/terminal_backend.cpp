@@ -31,12 +31,6 @@ UINT VirtualKeyOf(char32_t c) {
   return 0;
 }
 
-// The terminal has gone: it hung up (or the descriptor went bad) and nothing is left to read.
-// Readable alone never means that: a tty at hand always has a byte behind it.
-bool InputHasEnded(short revents, int pending_bytes) {
-  return (revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && pending_bytes == 0;
-}
-
 TerminalBackend* g_backend = nullptr;
 
 }  // namespace
@@ -103,7 +97,7 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
       if (screen_->ReadInput(&event.input)) return event;
       // Readable yet nothing decoded is a byte that is not text in the terminal's encoding,
       // read and dropped; only a hang-up with nothing left to read ends the input.
-      if (InputHasEnded(fds[0].revents, screen_->PendingInputBytes())) {
+      if (screen_->InputEnded(fds[0].revents)) {
         return Event{Event::Kind::kHangUp, {}};
       }
     }

@@ -1,5 +1,6 @@
 #include "platform/terminal/terminal_screen.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -337,6 +338,11 @@ void TerminalScreen::ReadMouseReports(TerminalInput* input) {
   if (queue.empty()) return;
   *input = queue.front();
   queue.pop_front();
+}
+
+// Readable alone never means the end: a tty that is still there has a byte behind it.
+bool TerminalScreen::InputEnded(short poll_events) const {
+  return (poll_events & (POLLHUP | POLLERR | POLLNVAL)) != 0 && PendingInputBytes() == 0;
 }
 
 int TerminalScreen::PendingInputBytes() const {

@@ -65,6 +65,9 @@ class TerminalScreen {
   bool ReadInput(TerminalInput* input);
   // Bytes waiting on the input, as the terminal reports them (0 at end of input).
   int PendingInputBytes() const;
+  // Whether the input has ended for good, given what poll reported for it: the terminal
+  // hung up (or the descriptor went bad) and nothing is left to read.
+  bool InputEnded(short poll_events) const;
 
   // Takes the terminal's current size (a window that changed size); true when it changed.
   bool FollowSize();
