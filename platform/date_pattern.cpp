@@ -85,7 +85,8 @@ std::u16string IcuField(const Token& field, bool has_day_number, bool weekday_al
     return std::u16string(n == 3 ? 3 : 4, has_day_number ? u'M' : u'L');
   }
   if (n <= 2) return std::u16string(n, u'd');
-  return std::u16string(n == 3 ? 3 : 4, weekday_alone ? u'c' : u'E');
+  const std::size_t width = n == 3 ? 3 : n == 5 ? 5 : 4;  // abbreviated, narrow, full
+  return std::u16string(width, weekday_alone ? u'c' : u'E');
 }
 
 }  // namespace

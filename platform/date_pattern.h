@@ -23,10 +23,11 @@ struct PicturePiece {
   friend bool operator==(const PicturePiece&, const PicturePiece&) = default;
 };
 
-// Translates a picture: d, dd day; ddd, dddd weekday; M, MM month number; MMM, MMMM month
-// name (the stand-alone form unless the picture also has a day number, then the form used
-// inside a date); y, yy (and yyy) the year's last two digits; yyyy (and longer) the whole
-// year, at least four digits; 'quoted text' and '' (a quote); every other character copied.
+// Translates a picture: d, dd day; ddd, dddd, ddddd weekday (abbreviated, full, narrow); M,
+// MM month number; MMM, MMMM month name (the stand-alone form unless the picture also has a
+// day number, then the form used inside a date); y, yy (and yyy) the year's last two
+// digits; yyyy (and longer) the whole year, at least four digits; 'quoted text' and '' (a
+// quote); every other character copied.
 std::vector<PicturePiece> TranslatePicture(std::u16string_view picture);
 
 // Rewrites a locale's date pattern so that its year fields print the extended year (u: the

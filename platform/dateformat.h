@@ -26,10 +26,11 @@ constexpr DWORD DATE_MEDIUMDATE = 0x00010000;
 // three the system default) or another locale identifier of the platform (0x0407 German).
 // With picture == nullptr, flags choose one date style, the short one when none is given;
 // otherwise flags must be 0 and the picture is used: d, dd (day), ddd, dddd (weekday name
-// abbreviated, full), M, MM, MMM, MMMM (month number; abbreviated and full name, the
-// stand-alone form unless the picture has a day number too), y, yy (the year's last two
-// digits), yyyy (the whole year, at least four digits), 'quoted text' and '' (a quote);
-// every other character is copied. wDayOfWeek and the time of day are ignored.
+// abbreviated, full; our extension ddddd, the narrow name: "T" for Tuesday, "二" for 周二),
+// M, MM, MMM, MMMM (month number; abbreviated and full name, the stand-alone form unless
+// the picture has a day number too), y, yy (the year's last two digits), yyyy (the whole
+// year, at least four digits), 'quoted text' and '' (a quote); every other character is
+// copied. wDayOfWeek and the time of day are ignored.
 // Returns the number of UTF-16 units written including the terminator, or 0 when the text
 // with its terminator does not fit capacity (buffer then untouched), the date is invalid
 // (month 1-12, day within its month) or the locale or flags are unknown.

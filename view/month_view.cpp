@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "model/app_state.h"
 #include "model/calendar.h"
@@ -9,6 +10,7 @@
 #include "platform/dateformat.h"
 #include "platform/gdi.h"
 #include "view/month_layout.h"
+#include "view/weekday_headers.h"
 
 namespace {
 
@@ -16,6 +18,7 @@ constexpr UINT kCentredLine = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 37
 constexpr int kDateTextCapacity = 20;  // title and weekday names: 19 units and the terminator
 constexpr const char16_t* kTitlePicture = u"MMMM yyyy";
 constexpr const char16_t* kWeekdayPicture = u"ddd";
+constexpr const char16_t* kNarrowWeekdayPicture = u"ddddd";
 // 1 January 1995 was a Sunday: day i + 1 of that month falls on weekday i.
 constexpr WORD kWeekdayNameYear = 1995;
 constexpr WORD kWeekdayNameMonth = 1;
@@ -69,24 +72,37 @@ void DrawTitleRow(HDC canvas, const char16_t* title, int n, Grid grid) {
               CellRect(kNextMonthColumn, kTitleRow, grid.cell_width, grid.cell_height));
 }
 
-// Row 1: blue cells one pixel short of the row, so a white line parts them from the days.
-void DrawWeekdayRow(HDC canvas, PaintBrushes& brushes, Grid grid) {
-  SetBkColor(canvas, kBlue);
-  SetTextColor(canvas, kWhite);
+// The seven weekday names of a picture, Sunday first; empty where formatting fails.
+WeekdayTexts WeekdayNames(const char16_t* picture) {
   SYSTEMTIME weekday = AppState.SelectedDate;
   weekday.wYear = kWeekdayNameYear;
   weekday.wMonth = kWeekdayNameMonth;
-  brushes.blue = CreateSolidBrush(kBlue);
+  WeekdayTexts names;
   for (std::int32_t i = 0; i <= kLastWeekday; ++i) {
     weekday.wDayOfWeek = static_cast<WORD>(i);
     weekday.wDay = static_cast<WORD>(i + 1);
     char16_t name[kDateTextCapacity] = {};
-    const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, kWeekdayPicture,
-                                       name, kDateTextCapacity);
+    const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, picture, name,
+                                       kDateTextCapacity);
+    if (written > 1) names[static_cast<std::size_t>(i)].assign(name, written - 1);
+  }
+  return names;
+}
+
+// Row 1: blue cells one pixel short of the row, so a white line parts them from the days;
+// cells one pixel high (a terminal's row) keep that pixel, or the row would vanish.
+void DrawWeekdayRow(HDC canvas, PaintBrushes& brushes, Grid grid) {
+  SetBkColor(canvas, kBlue);
+  SetTextColor(canvas, kWhite);
+  brushes.blue = CreateSolidBrush(kBlue);
+  const WeekdayTexts headers =
+      WeekdayHeaders(WeekdayNames(kWeekdayPicture), WeekdayNames(kNarrowWeekdayPicture));
+  for (std::int32_t i = 0; i <= kLastWeekday; ++i) {
     RECT band = CellRect(i, kWeekdayRow, grid.cell_width, grid.cell_height);
-    band.bottom -= 1;
+    if (grid.cell_height > 1) band.bottom -= 1;
     FillRect(canvas, &band, brushes.blue);
-    if (written > 1) DrawCentred(canvas, name, 1, band);  // the initial only
+    const std::u16string& header = headers[static_cast<std::size_t>(i)];
+    if (!header.empty()) DrawCentred(canvas, header.data(), static_cast<int>(header.size()), band);
   }
 }
 

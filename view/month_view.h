@@ -1,8 +1,9 @@
 // The month view: paints the month of AppState.SelectedDate as a grid of seven columns and
 // eight rows (view/month_layout.h). Row 0 shows "<", the month title and ">"; row 1 the
-// weekday initials on blue; rows 2 to 7 the days, the selected day dark blue, and, once a
-// last period is known, the menstrual days red and the fertile days green (the most
-// fertile and the first menstrual day in the brighter shade) with yellow numbers.
+// weekday initials on blue (view/weekday_headers.h); rows 2 to 7 the days, the selected
+// day dark blue, and, once a last period is known, the menstrual days red and the fertile
+// days green (the most fertile and the first menstrual day in the brighter shade) with
+// yellow numbers.
 // The picture is composed off-screen and reaches the window in one block copy.
 #pragma once
 

@@ -105,8 +105,9 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
     if ((fds[2].revents & POLLIN) != 0) return Event{Event::Kind::kForeground, {}};
     if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
       if (screen_->ReadInput(&event.input)) return event;
-      // Readable yet empty: the terminal has gone (end of input, or hung up).
-      if ((fds[0].revents & POLLIN) == 0 || screen_->PendingInputBytes() == 0) {
+      // Readable yet nothing decoded is a byte that is not text in the terminal's encoding,
+      // read and dropped; only a hang-up with nothing left to read ends the input.
+      if (screen_->InputEnded(fds[0].revents)) {
         return Event{Event::Kind::kHangUp, {}};
       }
     }
@@ -142,7 +143,7 @@ bool TerminalBackend::HandleEvent(const Event& event) {
       FollowSize();
       return true;
     case Event::Kind::kResumed:
-      screen_->RedefineColours();
+      screen_->Resume();
       Present(true);
       return true;
     case Event::Kind::kForeground:

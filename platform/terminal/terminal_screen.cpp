@@ -1,6 +1,8 @@
 #include "platform/terminal/terminal_screen.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
@@ -163,6 +165,7 @@ void TerminalScreen::SetUpSession() {
   nodelay(stdscr, TRUE);
   leaveok(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
+  StopFlowControl();
   // Arrows, Home and End in every form terminals send them, whatever terminfo says: some
   // ignore the switch to application mode, and a lone Escape would close a box.
   for (const auto& [sequence, key] :
@@ -179,6 +182,15 @@ void TerminalScreen::SetUpSession() {
   }
   mouse_ = mousemask(kMouseEvents, nullptr) != 0;
   mouseinterval(0);  // a press is reported at once, not held back to look for a click
+}
+
+// Ctrl+S would freeze all output, F2's included, until Ctrl+Q. ncurses keeps the modes set
+// here as the program's (def_prog_mode), and endwin gives back the user's, flow control too.
+void TerminalScreen::StopFlowControl() {
+  termios modes{};
+  if (tcgetattr(in_fd_, &modes) != 0) return;
+  modes.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+  if (tcsetattr(in_fd_, TCSADRAIN, &modes) == 0) def_prog_mode();
 }
 
 TerminalScreen::~TerminalScreen() { Close(); }
@@ -328,6 +340,11 @@ void TerminalScreen::ReadMouseReports(TerminalInput* input) {
   queue.pop_front();
 }
 
+// Readable alone never means the end: a tty that is still there has a byte behind it.
+bool TerminalScreen::InputEnded(short poll_events) const {
+  return (poll_events & (POLLHUP | POLLERR | POLLNVAL)) != 0 && PendingInputBytes() == 0;
+}
+
 int TerminalScreen::PendingInputBytes() const {
   int count = 0;
   return ioctl(in_fd_, FIONREAD, &count) == 0 ? count : 0;
@@ -349,7 +366,8 @@ bool TerminalScreen::FollowSize() {
 
 void TerminalScreen::Bell() { beep(); }
 
-void TerminalScreen::RedefineColours() {
+void TerminalScreen::Resume() {
+  reset_prog_mode();
   for (std::size_t index = 0; index < session_->defined.size(); ++index) {
     if (!session_->defined[index].has_value()) continue;
     const COLORREF exact = *session_->defined[index];

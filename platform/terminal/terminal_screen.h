@@ -65,18 +65,23 @@ class TerminalScreen {
   bool ReadInput(TerminalInput* input);
   // Bytes waiting on the input, as the terminal reports them (0 at end of input).
   int PendingInputBytes() const;
+  // Whether the input has ended for good, given what poll reported for it: the terminal
+  // hung up (or the descriptor went bad) and nothing is left to read.
+  bool InputEnded(short poll_events) const;
 
   // Takes the terminal's current size (a window that changed size); true when it changed.
   bool FollowSize();
   void Bell();
-  // Puts back the colour definitions after the process was stopped and resumed.
-  void RedefineColours();
+  // After the process was stopped and resumed: puts back the session's tty modes (a shell
+  // may have put its own in place meanwhile) and the colour definitions.
+  void Resume();
   // Gives the terminal back (endwin); drawing afterwards is not allowed.
   void Close();
 
  private:
   TerminalScreen() = default;
   void SetUpSession();
+  void StopFlowControl();
   void ReadMouseReports(TerminalInput* input);
   int StyleAttributes(const CellStyle& style, int* pair);
   int PairFor(int foreground, int background);

@@ -13,7 +13,15 @@
 namespace {
 
 constexpr std::array<int, 5> kEventSignals = {SIGINT, SIGTERM, SIGHUP, SIGWINCH, SIGCONT};
-constexpr std::array<int, 6> kFatalSignals = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGQUIT};
+// Faults and aborts: a handler already there (a sanitizer's report) is kept and chained to.
+constexpr std::array<int, 8> kCrashSignals = {SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+                                              SIGABRT, SIGQUIT, SIGTRAP, SIGSYS};
+// The other signals whose default action ends the process (the real-time ones are added at
+// run time): these are only taken over while that default is in force.
+constexpr std::array<int, 11> kEndingSignals = {SIGUSR1, SIGUSR2,   SIGPIPE,   SIGALRM,
+                                                SIGXCPU, SIGXFSZ,   SIGVTALRM, SIGPROF,
+                                                SIGIO,   SIGSTKFLT, SIGPWR};
+constexpr int kSignalCount = _NSIG;
 constexpr std::size_t kRescueCapacity = 512;
 
 // Everything a handler touches is plain static data, set up before the handlers go in.
@@ -28,7 +36,9 @@ termios g_saved_modes{};
 char g_rescue[kRescueCapacity];
 volatile sig_atomic_t g_rescue_length = 0;
 struct sigaction g_previous_event[kEventSignals.size()];
-struct sigaction g_previous_fatal[kFatalSignals.size()];
+// Per signal number: whether OnFatalSignal is its handler, and the disposition it replaced.
+bool g_fatal[kSignalCount] = {};
+struct sigaction g_previous_fatal[kSignalCount];
 std::array<char, 64 * 1024> g_alternate_stack;
 
 void ClearFlags() {
@@ -85,12 +95,48 @@ void RestoreTty() {
 void OnFatalSignal(int signal_number) {
   RestoreTty();
   g_tty = -1;  // once is enough, whatever comes next
-  for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
-    if (kFatalSignals[i] == signal_number) sigaction(signal_number, &g_previous_fatal[i], nullptr);
+  if (signal_number > 0 && signal_number < kSignalCount) {
+    sigaction(signal_number, &g_previous_fatal[signal_number], nullptr);
   }
-  // Raised again, the signal is delivered under the previous handler once this one returns;
-  // a fault re-executes its instruction and meets that handler as well.
+  // Raised again, the signal is delivered under the previous disposition (the default
+  // action, or a sanitizer's report) once this handler returns; a fault re-executes its
+  // instruction and meets that disposition as well.
   raise(signal_number);
+}
+
+bool IsCrashSignal(int signal_number) {
+  return std::find(kCrashSignals.begin(), kCrashSignals.end(), signal_number) !=
+         kCrashSignals.end();
+}
+
+// Whether the signal, as it is disposed of now, ends the process: never when ignored, and
+// through someone else's handler only for the crash signals.
+bool EndsTheProcess(int signal_number, const struct sigaction& now) {
+  if ((now.sa_flags & SA_SIGINFO) == 0 && now.sa_handler == SIG_IGN) return false;
+  if ((now.sa_flags & SA_SIGINFO) == 0 && now.sa_handler == SIG_DFL) return true;
+  return IsCrashSignal(signal_number);
+}
+
+void TakeOverFatal(int signal_number) {
+  if (signal_number <= 0 || signal_number >= kSignalCount) return;
+  struct sigaction now {};
+  if (sigaction(signal_number, nullptr, &now) != 0 || !EndsTheProcess(signal_number, now)) {
+    return;
+  }
+  g_previous_fatal[signal_number] = now;
+  struct sigaction action {};
+  sigfillset(&action.sa_mask);  // nothing else interrupts the rescue
+  action.sa_handler = OnFatalSignal;
+  action.sa_flags = SA_ONSTACK;
+  if (sigaction(signal_number, &action, nullptr) == 0) g_fatal[signal_number] = true;
+}
+
+void InstallFatalHandlers() {
+  for (const int signal_number : kCrashSignals) TakeOverFatal(signal_number);
+  for (const int signal_number : kEndingSignals) TakeOverFatal(signal_number);
+  for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) {
+    TakeOverFatal(signal_number);
+  }
 }
 
 void UseAlternateStack() {
@@ -118,11 +164,7 @@ bool InstallTerminalSignals(int tty_fd) {
   for (std::size_t i = 0; i < kEventSignals.size(); ++i) {
     sigaction(kEventSignals[i], &action, &g_previous_event[i]);
   }
-  action.sa_handler = OnFatalSignal;
-  action.sa_flags = SA_ONSTACK;
-  for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
-    sigaction(kFatalSignals[i], &action, &g_previous_fatal[i]);
-  }
+  InstallFatalHandlers();
   g_installed = 1;
   return true;
 }
@@ -159,8 +201,10 @@ void RemoveTerminalSignals() {
   for (std::size_t i = 0; i < kEventSignals.size(); ++i) {
     sigaction(kEventSignals[i], &g_previous_event[i], nullptr);
   }
-  for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
-    sigaction(kFatalSignals[i], &g_previous_fatal[i], nullptr);
+  for (int signal_number = 1; signal_number < kSignalCount; ++signal_number) {
+    if (!g_fatal[signal_number]) continue;
+    sigaction(signal_number, &g_previous_fatal[signal_number], nullptr);
+    g_fatal[signal_number] = false;
   }
   g_installed = 0;
   g_tty = -1;

@@ -1,10 +1,11 @@
 // Signals of a terminal run. Ending signals (SIGINT, SIGTERM, SIGHUP), a new window size
 // (SIGWINCH) and a resumed process (SIGCONT) only set a flag and write a byte to a pipe that
-// the event loop polls: no window-system code ever runs in a handler. Fatal signals
-// (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGQUIT) first give the terminal back, with
-// async-signal-safe calls only (the saved tty modes through tcsetattr, then the reset
-// sequences written as one block), and then take their usual course under the handler that
-// was there before.
+// the event loop polls: no window-system code ever runs in a handler. Every other signal
+// that would end the process (faults and aborts, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGXCPU,
+// the real-time signals and the rest; not those ignored) first gives the terminal back, with
+// async-signal-safe calls only (the reset sequences written as one block, then the saved tty
+// modes through tcsetattr), and then takes its usual course under the disposition that was
+// there before.
 #pragma once
 
 #include <string_view>

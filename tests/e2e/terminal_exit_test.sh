@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # How a terminal run of Cyclune ends: SIGTERM and SIGHUP (also with a message box open), a
 # closed terminal, Ctrl+C with the popup open all end it as "Exit" does, with status 0 and
-# the terminal given back; a crash gives the terminal back too; a second start on the same
-# settings asks the running one forward (its terminal rings), says so on standard error and
-# ends with 0, or, when the running one is stopped, says that it does not respond and ends
-# with 1.
+# the terminal given back; a crash, and every other signal that ends a process, gives the
+# terminal back too; a second start on the same settings asks the running one forward (its
+# terminal rings), says so on standard error and ends with 0, or, when the running one is
+# stopped, says that it does not respond and ends with 1.
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
 
@@ -47,6 +47,15 @@ crash_status=$(cat "$WORK/crash/status")
 ((crash_status > 0)) || fail "the crash ended with status $crash_status"
 expect_end crash "$crash_status"
 wait_gone crash "Options"
+
+# Every other signal whose default action ends the process gives the terminal back first,
+# then ends it as that signal does (status 128 + its number).
+for name in USR1 USR2 PIPE ALRM TRAP SYS XCPU XFSZ VTALRM PROF IO PWR STKFLT RTMIN+1; do
+  pane=signal-${name/+/-}
+  start_ready "$pane" || continue
+  signal "$pane" "$name"
+  expect_end "$pane" $((128 + $(kill -l "$name")))
+done
 
 # A second start on the same settings: the first comes forward (a bell in its window), the
 # second says so.

@@ -150,16 +150,27 @@ tap() {
   keys "$1" -l $'\e[<0;'"$(($2 + 1))"';'"$(($3 + 1))"'m'
 }
 
+# pane_modes PANE: the screen modes the pane is in, as "alternate=A cursor=C mouse=SBA".
+pane_modes() {
+  local mouse='#{mouse_standard_flag}#{mouse_button_flag}#{mouse_any_flag}'
+  tmux -L "$SERVER" display-message -p -t "$1" \
+    "alternate=#{alternate_on} cursor=#{cursor_flag} mouse=$mouse"
+}
+
 # expect_end PANE STATUS: waits for the program to end with STATUS and checks that the
-# terminal was given back (canonical input and echo on) and the wrapper's line is shown.
+# terminal was given back (canonical input, echo and flow control on; the main screen, a
+# visible cursor, no mouse reporting) and the wrapper's line is shown.
 expect_end() {
   wait_until "$1 to end" ended "$1" || return 1
-  local status
+  local status mode
   status=$(cat "$WORK/$1/status")
   [[ $status == "$2" ]] || fail "$1 ended with status $status, not $2"
-  grep -qE '(^| )icanon( |$)' "$WORK/$1/stty" || fail "$1 left the terminal without icanon"
-  grep -qE '(^| )echo( |$)' "$WORK/$1/stty" || fail "$1 left the terminal without echo"
+  for mode in icanon echo ixon; do
+    grep -qE "(^| )$mode( |$)" "$WORK/$1/stty" || fail "$1 left the terminal without $mode"
+  done
   wait_for "$1" "cyclune ended with status $status"
+  [[ $(pane_modes "$1") == "alternate=0 cursor=1 mouse=000" ]] ||
+    fail "$1 left the terminal in $(pane_modes "$1")"
 }
 
 # The process id of Cyclune in PANE (a child of the wrapper, the pane's first process).

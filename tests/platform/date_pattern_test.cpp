@@ -22,6 +22,8 @@ TEST(DatePattern, PicturesBecomeIcuPatterns) {
       {u"MMM", {{u"LLL", 0}}},
       {u"ddd", {{u"ccc", 0}}},
       {u"dddd, d MMM", {{u"EEEE, d MMM", 0}}},
+      {u"ddddd", {{u"ccccc", 0}}},  // the narrow name
+      {u"ddddd d", {{u"EEEEE d", 0}}},
       {u"dd/MM/yyyyy", {{u"dd/MM/uuuu", 0}}},
       {u"d.M.yy", {{u"d.M.", 0}, {u"", 2}}},
       {u"y-M", {{u"", 1}, {u"-M", 0}}},

@@ -1,10 +1,18 @@
 // The month view painted on the terminal's cell canvases, at every small terminal size:
 // the paint always runs to its end, stores the cell size, and puts the selected day and
-// the white strip where the grid says.
+// the white strip where the grid says; the weekday row keeps its row and tells the days
+// apart in every locale.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <set>
+#include <string>
+
 #include "model/app_state.h"
+#include "platform/dateformat.h"
 #include "platform/terminal/cell_canvas.h"
+#include "platform/terminal/cell_text.h"
 #include "tests/platform/window_test_support.h"
 #include "view/month_view.h"
 
@@ -26,9 +34,25 @@ LRESULT PaintingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
+// The text of cells [left, right) of row y, blanks and the right halves of wide glyphs left
+// out.
+std::u32string TextOf(const CellCanvas& canvas, int y, int left, int right) {
+  std::u32string text;
+  for (int x = left; x < right; ++x) {
+    const Cell& cell = canvas.At(x, y);
+    if (cell.part == Cell::Part::kWideTail || cell.text[0] == U' ') continue;
+    for (char32_t c : cell.text) {
+      if (c != 0) text.push_back(c);
+    }
+  }
+  return text;
+}
+
 class TerminalPaint : public ::testing::Test {
  protected:
   void SetUp() override {
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    ResetDateFormatLocale();
     ResetWindowSystem();
     InstallWindowBackend(std::make_unique<CellBackend>());
     WNDCLASSW window_class{};
@@ -42,7 +66,11 @@ class TerminalPaint : public ::testing::Test {
                              nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
   }
-  void TearDown() override { ResetWindowSystem(); }
+  void TearDown() override {
+    ResetWindowSystem();
+    SetCellTextUnicode(false);
+    std::setlocale(LC_CTYPE, "C");
+  }
   HWND window = nullptr;
 };
 
@@ -92,6 +120,60 @@ TEST_F(TerminalPaint, EightyByTwentyThreeDrawsTextOnTheLowerRowOfEachCell) {
   EXPECT_EQ(canvas->At(0, 3).background, kWhite);  // the line under the weekday row
   EXPECT_EQ(row_text(9).substr(33, 11), U"    15     ");
   EXPECT_EQ(canvas->At(38, 9).foreground, kWhite);
+}
+
+TEST_F(TerminalPaint, WeekdayRowKeepsARowAtEveryCellHeight) {
+  struct Case {
+    int height;
+    int first_row, rows;  // of the blue band
+  } cases[] = {{8, 1, 1}, {15, 1, 1}, {16, 2, 1}, {23, 2, 1}, {24, 3, 2}, {31, 3, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.height);
+    ASSERT_TRUE(ResizeClientArea(window, 80, c.height));
+    UpdateWindow(window);
+    const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
+    ASSERT_NE(canvas, nullptr);
+    for (int y = c.first_row; y < c.first_row + c.rows; ++y) {
+      EXPECT_EQ(canvas->At(0, y).background, kBlue) << y;
+    }
+    EXPECT_NE(canvas->At(0, c.first_row + c.rows).background, kBlue);
+    EXPECT_EQ(TextOf(*canvas, c.first_row + c.rows / 2, 0, 11), U"S");
+  }
+}
+
+TEST_F(TerminalPaint, WeekdayHeadersTellTheDaysApartInEveryLocale) {
+  struct Case {
+    const char* locale;
+    std::u32string initials;  // empty: any seven different headers
+  } cases[] = {
+      {"en_US.UTF-8", U"SMTWTFS"}, {"fr_FR.UTF-8", U"dlmmjvs"}, {"de_DE.UTF-8", U"SMDMDFS"},
+      {"zh_CN.UTF-8", U""},        {"ar_EG.UTF-8", U""},        {"he_IL.UTF-8", U""},
+      {"vi_VN.UTF-8", U""},        {"pt_BR.UTF-8", U""},
+  };
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);  // cells show any character
+  SetCellTextUnicode(true);
+  ASSERT_TRUE(ResizeClientArea(window, 80, 23));  // cells 11 x 2: the weekdays on row 2
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locale);
+    setenv("LC_ALL", c.locale, 1);
+    ResetDateFormatLocale();
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    const auto& canvas = dynamic_cast<const CellCanvas&>(*ClientCanvas(window));
+    std::u32string joined;
+    std::set<std::u32string> headers;
+    for (int column = 0; column < 7; ++column) {
+      const std::u32string header = TextOf(canvas, 2, 11 * column, 11 * (column + 1));
+      EXPECT_FALSE(header.empty()) << column;
+      joined += header;
+      headers.insert(header);
+    }
+    if (c.initials.empty()) {
+      EXPECT_EQ(headers.size(), 7u) << "seven different headers";
+    } else {
+      EXPECT_EQ(joined, c.initials);
+    }
+  }
 }
 
 }  // namespace
