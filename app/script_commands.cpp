@@ -117,14 +117,15 @@ int RunIcs(const CommandLine& line) {
   const PredictedEvents predicted = CollectPredictedEvents();
   std::string text;
   if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), &text)) {
-    std::fprintf(stderr, "cyclune: cannot build the calendar: out of memory\n");
+    std::fprintf(stderr, "cyclune: the calendar library could not build the calendar\n");
     return kExitFailure;
   }
   if (predicted.cut) {
     std::fprintf(stderr,
                  "cyclune: these settings predict days over more than %lld years or outside "
-                 "the years 1 to 9999; the calendar leaves those out\n",
-                 static_cast<long long>(kMaxEventMonths / 12));
+                 "the years %d to %d; the calendar leaves those out\n",
+                 static_cast<long long>(kMaxEventMonths / 12), kFirstWritableYear,
+                 kLastWritableYear);
   }
   if (line.file.empty() || line.file == "-") return Print(text);
   std::string error;

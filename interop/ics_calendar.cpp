@@ -52,12 +52,18 @@ bool Add(icalcomponent* component, icalproperty* property) {
   return true;
 }
 
+bool Writable(const SYSTEMTIME& day) {
+  return day.wYear >= kFirstWritableYear && day.wYear <= kLastWritableYear;
+}
+
 bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEMTIME& stamp) {
+  // The end of an all-day event is the day after its last one.
+  const SYSTEMTIME end = ShiftDays(event.last, 1);
+  // Out of its range the library writes a zero date in silence.
+  if (!Writable(event.first) || !Writable(end)) return false;
   icalcomponent* vevent = icalcomponent_new_vevent();
   if (vevent == nullptr) return false;
   icalcomponent_add_component(calendar, vevent);
-  // The end of an all-day event is the day after its last one.
-  const SYSTEMTIME end = ShiftDays(event.last, 1);
   return Add(vevent, icalproperty_new_uid(EventUid(event).c_str())) &&
          Add(vevent, icalproperty_new_dtstamp(StampOf(stamp))) &&
          Add(vevent, icalproperty_new_dtstart(DateOf(event.first))) &&

@@ -12,8 +12,8 @@ namespace {
 
 // Months are counted as year x 12 + month - 1 over the 65536 years of the date record.
 constexpr std::int64_t kMonthsInCycle = std::int64_t{65536} * 12;
-constexpr std::int64_t kFirstWritableMonth = 1 * 12;             // January of year 1
-constexpr std::int64_t kLastWritableMonth = 9999 * 12 + 10;      // November 9999
+constexpr std::int64_t kFirstWritableMonth = kFirstWritableYear * 12;     // January
+constexpr std::int64_t kLastWritableMonth = kLastWritableYear * 12 + 10;  // November
 
 struct MonthSpan {
   std::int64_t first;

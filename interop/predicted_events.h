@@ -27,11 +27,15 @@ struct PredictedEvent {
 // and size of an export that only settings far from any real cycle can reach.
 constexpr std::int64_t kMaxEventMonths = 1200;
 
+// The years a calendar file can hold: iCalendar writes four digits, and libical, which
+// writes it, takes no year after 3000. The last month searched is November of the last year,
+// so that the exclusive end of an event still falls within it.
+constexpr int kFirstWritableYear = 1;
+constexpr int kLastWritableYear = 3000;
+
 struct PredictedEvents {
   std::vector<PredictedEvent> events;  // by first day, then by kind
-  // Some predictions were left out: beyond kMaxEventMonths, or outside the years 1 to 9999,
-  // which calendar files cannot hold (the last month searched is November 9999, so that an
-  // event's exclusive end still has a year of four digits).
+  // Some predictions were left out: beyond kMaxEventMonths, or outside the writable years.
   bool cut = false;
 };
 
