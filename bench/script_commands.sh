@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Whole-process time of the commands for scripts: `cyclune --report`, `--month` and `--ics`
+# (to standard output) from spawn to exit, beside `true` as the floor that spawning alone
+# costs and `cyclune --version`, which loads the program and its libraries and does nothing. Settings in a scratch folder with a last period, English locale, a fixed now.
+# Prints the median and the spread of RUNS runs of each (20 by default).
+# Usage: bench/script_commands.sh [path/to/cyclune] [runs]
+set -euo pipefail
+
+cyclune=${1:-build/release/cyclune}
+runs=${2:-20}
+[[ -x $cyclune ]] || { echo "script_commands: no program at $cyclune" >&2; exit 1; }
+command -v python3 >/dev/null 2>&1 || { echo "script_commands: python3 is missing" >&2; exit 1; }
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp/config/cyclune"
+# Last period 1 May 2024 09:00, the initial cycle settings.
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"LastPeriodHigh"=dword:01da9ba5\n"LastPeriodLow"=dword:f26d2800\n' \
+  > "$tmp/config/cyclune/registry.reg"
+
+XDG_CONFIG_HOME="$tmp/config" LC_ALL=en_US.UTF-8 python3 - "$cyclune" "$runs" <<'EOF_PY'
+import os, statistics, subprocess, sys, time
+
+cyclune, runs = sys.argv[1], int(sys.argv[2])
+now = ["--now", "2024-05-15T09:00:00"]
+commands = [
+    ("true", ["true"]),
+    ("cyclune --version", [cyclune, "--version"]),
+    ("cyclune --report", [cyclune, "--report"] + now),
+    ("cyclune --month", [cyclune, "--month", "--color=always"] + now),
+    ("cyclune --ics", [cyclune, "--ics"] + now),
+]
+
+
+def once(argv):
+    started = time.perf_counter()
+    subprocess.run(argv, stdout=subprocess.DEVNULL, check=True)
+    return (time.perf_counter() - started) * 1000.0
+
+
+for name, argv in commands:
+    once(argv)  # a warm start: the program and its libraries in the page cache
+    times = sorted(once(argv) for _ in range(runs))
+    print("%-18s median %6.2f ms   min %6.2f ms   max %6.2f ms   (%d runs)"
+          % (name, statistics.median(times), times[0], times[-1], runs))
+EOF_PY
