@@ -2,7 +2,8 @@
 # Whole-process time of the commands for scripts: `cyclune --report`, `--month` and `--ics`
 # (to standard output) from spawn to exit, beside `true` as the floor that spawning alone
 # costs and `cyclune --version`, which loads the program and its libraries and does nothing. Settings in a scratch folder with a last period, English locale, a fixed now.
-# Prints the median and the spread of RUNS runs of each (20 by default).
+# Prints the median and the spread of RUNS runs of each (20 by default), wall-clock time, and
+# the median processor time (user + system) of the process, which a loaded machine disturbs less.
 # Usage: bench/script_commands.sh [path/to/cyclune] [runs]
 set -euo pipefail
 
@@ -33,14 +34,21 @@ commands = [
 
 
 def once(argv):
+    """Wall-clock and processor milliseconds of one run."""
     started = time.perf_counter()
-    subprocess.run(argv, stdout=subprocess.DEVNULL, check=True)
-    return (time.perf_counter() - started) * 1000.0
+    process = subprocess.Popen(argv, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    wall = (time.perf_counter() - started) * 1000.0
+    if status != 0:
+        sys.exit("%s failed" % argv)
+    return wall, (usage.ru_utime + usage.ru_stime) * 1000.0
 
 
 for name, argv in commands:
     once(argv)  # a warm start: the program and its libraries in the page cache
-    times = sorted(once(argv) for _ in range(runs))
-    print("%-18s median %6.2f ms   min %6.2f ms   max %6.2f ms   (%d runs)"
-          % (name, statistics.median(times), times[0], times[-1], runs))
+    samples = [once(argv) for _ in range(runs)]
+    walls = sorted(wall for wall, _ in samples)
+    cpu = statistics.median(cpu for _, cpu in samples)
+    print("%-18s median %6.2f ms   min %6.2f ms   max %6.2f ms   cpu %6.2f ms   (%d runs)"
+          % (name, statistics.median(walls), walls[0], walls[-1], cpu, runs))
 EOF_PY

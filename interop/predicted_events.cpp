@@ -69,8 +69,7 @@ class EventBuilder {
     const bool period = day_class == DayClass::kPeriodStart || day_class == DayClass::kPeriod;
     if (!period || day_class == DayClass::kPeriodStart) Close(&period_);
     if (period) Extend(&period_, EventKind::kPeriod, date);
-    const bool fertile =
-        day_class == DayClass::kFertile || day_class == DayClass::kMostFertile;
+    const bool fertile = day_class == DayClass::kFertile || day_class == DayClass::kMostFertile;
     if (!fertile) Close(&window_);
     if (fertile) Extend(&window_, EventKind::kFertileWindow, date);
     if (day_class == DayClass::kMostFertile) {

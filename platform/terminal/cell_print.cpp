@@ -20,18 +20,15 @@ class CellPrintBackend final : public WindowBackend {
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     return MakeCellCanvas(width, height);
   }
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
-    return IDOK;
-  }
+  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override { return IDOK; }
   bool WaitForInput() override { return false; }
 };
 
 void AppendColours(const PrintedCell& cell, std::string* line) {
   char sequence[64];
   std::snprintf(sequence, sizeof sequence, "\x1b[38;2;%u;%u;%u;48;2;%u;%u;%um",
-                GetRValue(cell.foreground), GetGValue(cell.foreground),
-                GetBValue(cell.foreground), GetRValue(cell.background),
-                GetGValue(cell.background), GetBValue(cell.background));
+                GetRValue(cell.foreground), GetGValue(cell.foreground), GetBValue(cell.foreground),
+                GetRValue(cell.background), GetGValue(cell.background), GetBValue(cell.background));
   *line += sequence;
 }
 

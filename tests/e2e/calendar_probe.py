@@ -112,16 +112,24 @@ def cell_of(day):
     return place % 7, 2 + place // 7
 
 
-def shot(path):
-    data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+def shots(paths):
+    """Reads the shots in one run of ImageMagick: their RGB bytes one after the other."""
+    data = subprocess.run(["convert"] + paths + ["-depth", "8", "rgb:-"], check=True,
                           stdout=subprocess.PIPE).stdout
-    return lambda x, y: tuple(data[3 * (y * WIDTH + x):3 * (y * WIDTH + x) + 3])
+    size = WIDTH * HEIGHT * 3
+    if len(data) != size * len(paths):
+        fail("the shots are not %dx%d" % (WIDTH, HEIGHT))
+
+    def reader(at):
+        return lambda x, y: tuple(data[at + 3 * (y * WIDTH + x):at + 3 * (y * WIDTH + x) + 3])
+    return [reader(size * n) for n in range(len(paths))]
 
 
 def grid(folder, first, count):
+    pixels = shots(["%s/m%d-%s.png" % (folder, n, side) for n in range(count) for side in "ab"])
     for n in range(count):
         index = month_at(first) + n
-        pictures = [shot("%s/m%d-a.png" % (folder, n)), shot("%s/m%d-b.png" % (folder, n))]
+        pictures = pixels[2 * n:2 * n + 2]
         for day in days_of(index):
             column, row = cell_of(day)
             picture = pictures[1] if day.day == 1 else pictures[0]
