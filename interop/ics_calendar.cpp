@@ -60,7 +60,7 @@ bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEM
   // The end of an all-day event is the day after its last one.
   const SYSTEMTIME end = ShiftDays(event.last, 1);
   // Out of its range the library writes a zero date in silence.
-  if (!Writable(event.first) || !Writable(end)) return false;
+  if (!Writable(event.first) || !Writable(end) || !Writable(stamp)) return false;
   icalcomponent* vevent = icalcomponent_new_vevent();
   if (vevent == nullptr) return false;
   icalcomponent_add_component(calendar, vevent);

@@ -28,7 +28,7 @@ std::string EventUid(const PredictedEvent& event);
 const char* EventSummary(EventKind kind);
 
 // Writes the calendar with the events into *text; `stamp` (UTC) is every event's DTSTAMP.
-// False when the calendar library cannot build it: out of memory, or a day (or the day after
-// an event's last) outside the years kFirstWritableYear to kLastWritableYear.
+// False when the calendar library cannot build it: out of memory, or a day (the day after an
+// event's last, or the stamp's) outside the years kFirstWritableYear to kLastWritableYear.
 bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
                       std::string* text);
