@@ -78,6 +78,15 @@ std::optional<std::int32_t> CycleCount() {
   return count;
 }
 
+// Appends the days of counts low..high from `anchor`, a count of 0 or less standing for the
+// anchor itself.
+void AddCountRange(const SYSTEMTIME& anchor, std::int64_t low, std::int64_t high,
+                   std::vector<DayRange>* ranges) {
+  const std::int64_t start = DayNumber(anchor);  // [0, DaysInYearCycle)
+  ranges->push_back(DayRange{start + std::max<std::int64_t>(low, 0),
+                             start + std::max<std::int64_t>(high, 0)});
+}
+
 // The first match among the ovulation windows k = 1..N+1, offsets j_low..j_high.
 std::optional<std::int64_t> FirstOvulationMatch(std::int32_t day, std::int64_t j_low,
                                                 std::int64_t j_high) {
@@ -107,4 +116,22 @@ std::int32_t CriticalLevel(std::int32_t day) {
                             0, static_cast<std::int64_t>(AppState.MenstrualDays) - 1);
   if (!j) return 0;
   return *j == 0 ? 2 : 1;
+}
+
+std::vector<DayRange> PredictedDayRanges() {
+  std::vector<DayRange> ranges;
+  const auto cycles = CycleCount();
+  if (!cycles) return ranges;
+  // The same candidates as the scans above, window by window: k x length + j.
+  const std::int64_t length = AppState.CycleLength;
+  const SYSTEMTIME ovulation = SubtractDays(AppState.LastPeriod, AppState.LutealPhase);
+  for (std::int64_t k = 1; k <= *cycles + 1; ++k) {
+    AddCountRange(ovulation, k * length - 3, k * length + 1, &ranges);
+  }
+  if (AppState.MenstrualDays <= 0) return ranges;
+  for (std::int64_t i = 0; i <= *cycles; ++i) {
+    AddCountRange(AppState.LastPeriod, i * length,
+                  i * length + AppState.MenstrualDays - 1, &ranges);
+  }
+  return ranges;
 }

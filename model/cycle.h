@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // 2 for a predicted ovulation day, 1 for another day of a fertile window (three days before to
 // one day after an ovulation day), 0 otherwise.
@@ -27,3 +28,21 @@ bool IsBoyWindow(std::int32_t day);
 // 2 for the first day of a predicted period, 1 for another of its MenstrualDays days, 0
 // otherwise.
 std::int32_t CriticalLevel(std::int32_t day);
+
+// Consecutive days by DayNumber (model/calendar.h), first to last included. `last` may lie
+// beyond the 65536-year cycle of the date record, where the days wrap around to year 0.
+struct DayRange {
+  std::int64_t first;
+  std::int64_t last;
+};
+
+// Where the predictions of the settings in AppState can fall: outside these ranges
+// FertilityLevel and CriticalLevel give 0 for every day of every month. One range per
+// predicted period (its menstrual days) and per fertile window, reaching back to the anchor
+// where counts of 0 or less stand for it; empty when no cycle is predicted. At most 732
+// ranges, possibly overlapping, each no longer than 2^31 days. Reads LastPeriod and the
+// three cycle fields; SelectedDate plays no part.
+//
+// Example (initial settings, LastPeriod 1 March 2024): ranges from 1 March 2024 (the first
+// period) to 15 March 2025 (the last fertile window ends one day after its ovulation day).
+std::vector<DayRange> PredictedDayRanges();

@@ -40,15 +40,8 @@ SettingsSaveResult FailedSave() {
                             failure.reason, u""};
 }
 
-}  // namespace
-
-void LoadSettings() {
-  HKEY key = nullptr;
-  DWORD disposition = 0;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, 0, nullptr, &key,
-                      &disposition) != ERROR_SUCCESS) {
-    return;
-  }
+// The reads of a load, from an open key; the key is closed here.
+void ReadSettingsFrom(HKEY key) {
   ReadSetting(key, u"CycleLength", &AppState.CycleLength);
   ReadSetting(key, u"LutealPhase", &AppState.LutealPhase);
   ReadSetting(key, u"MenstrualDays", &AppState.MenstrualDays);
@@ -63,6 +56,25 @@ void LoadSettings() {
     FileTimeToSystemTime(&ticks, &AppState.LastPeriod);
     AppState.LastPeriodKnown = 1;
   }
+}
+
+}  // namespace
+
+void LoadSettings() {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, 0, nullptr, &key,
+                      &disposition) != ERROR_SUCCESS) {
+    return;
+  }
+  ReadSettingsFrom(key);
+}
+
+void ReadSettings() {
+  // A key that is absent reads as an empty one would: every field keeps its value.
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) return;
+  ReadSettingsFrom(key);
 }
 
 SettingsSaveResult SaveSettings() {

@@ -30,6 +30,10 @@ struct SettingsSaveResult {
 // whose value is missing or not a four-byte REG_DWORD keep their values; nothing is reported.
 void LoadSettings();
 
+// Fills AppState exactly as LoadSettings does, but never creates the key or touches the file,
+// so commands that only read the settings can run beside Cyclune and leave no trace.
+void ReadSettings();
+
 // Stores all five values from AppState (both halves 0 without a known last period), creating
 // the key when needed, and says whether they reached the disk. A last period whose halves
 // would add up to 0 is stored one tick (100 ns) later, so that it loads as known and as the

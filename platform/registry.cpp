@@ -108,9 +108,11 @@ RegKeyValue* FindValue(std::vector<RegKeyValue>& values, std::u16string_view nam
 
 }  // namespace
 
-LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* /*cls*/,
-                     DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
-                     DWORD* disposition) {
+namespace {
+
+// Opens subKey below hKey for RegCreateKeyExW (create) and RegOpenKeyExW (not create).
+LONG OpenKey(HKEY hKey, const char16_t* subKey, DWORD reserved, bool create, HKEY* result,
+             DWORD* disposition) {
   std::u16string path;
   std::string folder;
   if (const char16_t* root = RootName(hKey)) {
@@ -134,10 +136,15 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
   StoreFailure failure;
   if (!LoadRegistryDocument(folder, &parse, &failure)) return FailedStore(failure);
 
+  const bool exists = RegKeyExists(parse.document, path);
+  if (!exists && !create) {
+    return Failed(ERROR_FILE_NOT_FOUND, Widen(RegistryFileIn(folder)),
+                  u"The key does not exist");
+  }
   auto key = std::make_unique<RegistryKey>();
   key->path = std::move(path);
   key->folder = std::move(folder);
-  key->created = !RegKeyExists(parse.document, key->path);
+  key->created = !exists;
   key->values = ResolveRegKey(parse.document, key->path);
   if (disposition != nullptr) {
     *disposition = key->created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -146,6 +153,19 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
   *result = key.get();
   OpenKeys().insert(key.release());
   return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* /*cls*/,
+                     DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
+                     DWORD* disposition) {
+  return OpenKey(hKey, subKey, reserved, true, result, disposition);
+}
+
+LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD /*samDesired*/,
+                   HKEY* result) {
+  return OpenKey(hKey, subKey, options, false, result, nullptr);
 }
 
 LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,

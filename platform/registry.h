@@ -78,6 +78,12 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
                      DWORD options, DWORD samDesired, void* security, HKEY* result,
                      DWORD* disposition);
 
+// Opens the existing key subKey below hKey for reading, never creating it: ERROR_FILE_NOT_FOUND
+// when it is absent, and nothing reaches the file unless values are set through the handle.
+// options must be 0; samDesired is accepted and ignored.
+LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD samDesired,
+                   HKEY* result);
+
 // Reads the value `name` (nullptr or u"" for the key's default value). With data == nullptr,
 // reports the type and size only. ERROR_FILE_NOT_FOUND when there is no such value (nothing
 // written); ERROR_MORE_DATA when it does not fit *size bytes: data is untouched, *size

@@ -6,9 +6,9 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "model/cycle.h"
 #include "platform/dateformat.h"
 #include "platform/gdi.h"
+#include "view/day_class.h"
 #include "view/month_layout.h"
 #include "view/weekday_headers.h"
 
@@ -114,45 +114,55 @@ void PaintCell(HDC canvas, const RECT& cell, const DayNumberText& number, HBRUSH
   DrawCentred(canvas, number.units.data(), number.length, cell);
 }
 
+HBRUSH BrushFor(const PaintBrushes& brushes, DayClass day_class) {
+  switch (day_class) {
+    case DayClass::kSelected:
+      return brushes.dark_blue;
+    case DayClass::kPeriodStart:
+      return brushes.red;
+    case DayClass::kPeriod:
+      return brushes.dark_red;
+    case DayClass::kMostFertile:
+      return brushes.green;
+    case DayClass::kFertile:
+      return brushes.dark_green;
+    case DayClass::kPlain:
+      break;
+  }
+  return nullptr;
+}
+
 // One day cell by the day rules: selected; else critical over fertile colours; else plain.
-void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, const RECT& cell) {
+void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, std::int32_t selected,
+             const RECT& cell) {
   const DayNumberText number = FormatDayNumber(day);
-  bool painted = false;
-  if (day == AppState.SelectedDate.wDay) {
-    PaintCell(canvas, cell, number, brushes.dark_blue, kDarkBlue, kWhite);
+  const DayClass day_class = ClassifyDay(day, selected);
+  const DayColours colours = ColoursOf(day_class);
+  if (colours.filled) {
+    PaintCell(canvas, cell, number, BrushFor(brushes, day_class), colours.fill, colours.text);
     return;
   }
-  if (AppState.LastPeriodKnown) {
-    const std::int32_t fertility = FertilityLevel(day);
-    if (fertility == 2) PaintCell(canvas, cell, number, brushes.green, kGreen, kYellow);
-    if (fertility == 1) PaintCell(canvas, cell, number, brushes.dark_green, kDarkGreen, kYellow);
-    const std::int32_t critical = CriticalLevel(day);
-    if (critical == 2) PaintCell(canvas, cell, number, brushes.red, kRed, kYellow);
-    if (critical == 1) PaintCell(canvas, cell, number, brushes.dark_red, kDarkRed, kYellow);
-    painted = fertility != 0 || critical != 0;
-  }
-  if (!painted) {
-    SetBkColor(canvas, kWhite);
-    SetTextColor(canvas, kBlack);
-    DrawCentred(canvas, number.units.data(), number.length, cell);
-  }
+  SetBkColor(canvas, kWhite);
+  SetTextColor(canvas, kBlack);
+  DrawCentred(canvas, number.units.data(), number.length, cell);
 }
 
 // Rows 2 to 7: the 1st in the column of its weekday, each further day one column on.
-void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid) {
+void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selected) {
   SetBkColor(canvas, kWhite);
   SetTextColor(canvas, kBlack);
-  const SYSTEMTIME& selected = AppState.SelectedDate;
-  std::int32_t column = DayOfWeek(1, selected.wMonth, selected.wYear);
+  const SYSTEMTIME& month = AppState.SelectedDate;
+  std::int32_t column = DayOfWeek(1, month.wMonth, month.wYear);
   std::int32_t row = kFirstDayRow;
   brushes.dark_blue = CreateSolidBrush(kDarkBlue);
   brushes.red = CreateSolidBrush(kRed);
   brushes.dark_red = CreateSolidBrush(kDarkRed);
   brushes.green = CreateSolidBrush(kGreen);
   brushes.dark_green = CreateSolidBrush(kDarkGreen);
-  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
+  const std::int32_t count = DaysInMonth(month.wYear, month.wMonth);
   for (std::int32_t day = 1; day <= count; ++day) {
-    DrawDay(canvas, brushes, day, CellRect(column, row, grid.cell_width, grid.cell_height));
+    DrawDay(canvas, brushes, day, selected,
+            CellRect(column, row, grid.cell_width, grid.cell_height));
     if (++column > kLastWeekday) {
       column = 0;
       ++row;
@@ -167,9 +177,8 @@ void ReleaseBrushes(const PaintBrushes& brushes) {
   }
 }
 
-}  // namespace
-
-LRESULT PaintMonth(HWND window) {
+// The whole paint, `selected` being the day drawn as selected (0: none).
+LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
   PAINTSTRUCT paint{};
   HDC screen = BeginPaint(window, &paint);
   GetClientRect(window, &AppState.ClientRect);
@@ -192,7 +201,7 @@ LRESULT PaintMonth(HWND window) {
   FillRect(canvas, &AppState.ClientRect, brushes.white);
   DrawTitleRow(canvas, title, n, grid);
   DrawWeekdayRow(canvas, brushes, grid);
-  DrawDays(canvas, brushes, grid);
+  DrawDays(canvas, brushes, grid, selected);
 
   // The copy spans the whole client area; the strip beyond the grid, which the surface does
   // not cover, comes out white, the window's background.
@@ -206,3 +215,11 @@ LRESULT PaintMonth(HWND window) {
   EndPaint(window, &paint);
   return 0;
 }
+
+}  // namespace
+
+LRESULT PaintMonth(HWND window) {
+  return PaintMonthWithSelection(window, AppState.SelectedDate.wDay);
+}
+
+LRESULT PaintMonthUnselected(HWND window) { return PaintMonthWithSelection(window, 0); }

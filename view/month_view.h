@@ -23,3 +23,7 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 // CellHeight in AppState first, then draws from SelectedDate and the cycle fields. Any
 // client size, 0 x 0 included, is painted without fault. Returns 0.
 LRESULT PaintMonth(HWND window);
+
+// As PaintMonth, with no day drawn as selected: every day shows its class. For a month shown
+// for reading rather than for choosing a day (the month printed as text). Returns 0.
+LRESULT PaintMonthUnselected(HWND window);

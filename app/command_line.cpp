@@ -1,0 +1,276 @@
+#include "app/command_line.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "model/calendar.h"
+
+namespace {
+
+enum class Value { kNone, kRequired, kOptional };
+
+using Apply = bool (*)(std::string_view value, CommandLine* line, std::string* error);
+
+struct OptionEntry {
+  const char* name;   // the long name without "--"
+  Value value;        // kOptional: the next argument is the value unless it starts with '-'
+  const char* shown;  // the option as the usage shows it
+  const char* help;   // the usage's words for it
+  Apply apply;
+};
+
+// "'text'" for messages.
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '\'');
+  quoted.append(text);
+  quoted.push_back('\'');
+  return quoted;
+}
+
+bool SetFrontEnd(CommandLine* line, FrontEnd front_end) {
+  line->front_end = front_end;
+  return true;
+}
+
+bool SetCommand(CommandLine* line, ScriptCommand command) {
+  line->command = command;
+  line->date_given = false;
+  return true;
+}
+
+bool ApplyReport(std::string_view value, CommandLine* line, std::string* error) {
+  SetCommand(line, ScriptCommand::kReport);
+  if (value.empty()) return true;
+  line->date_given = ParseDayArgument(value, &line->date);
+  if (!line->date_given) *error = "--report wants a real date YYYY-MM-DD, not " + Quoted(value);
+  return line->date_given;
+}
+
+bool ApplyMonth(std::string_view value, CommandLine* line, std::string* error) {
+  SetCommand(line, ScriptCommand::kMonth);
+  if (value.empty()) return true;
+  line->date_given = ParseMonthArgument(value, &line->date);
+  if (!line->date_given) *error = "--month wants a month YYYY-MM, not " + Quoted(value);
+  return line->date_given;
+}
+
+bool ApplyColour(std::string_view value, CommandLine* line, std::string* error) {
+  if (value == "auto" || value == "always" || value == "never") {
+    line->colour = value == "auto"     ? ColourChoice::kAuto
+                   : value == "always" ? ColourChoice::kAlways
+                                       : ColourChoice::kNever;
+    return true;
+  }
+  *error = "--color wants auto, always or never, not " + Quoted(value);
+  return false;
+}
+
+bool ApplySize(std::string_view value, CommandLine* line, std::string* error) {
+  if (ParseClientSize(value, &line->headless.width, &line->headless.height)) return true;
+  *error = "--size wants WxH with each side 0 to 8192, not " + Quoted(value);
+  return false;
+}
+
+bool ApplyNow(std::string_view value, CommandLine* line, std::string* error) {
+  line->fixed_now = ParseLocalTimeArgument(value, &line->now);
+  if (!line->fixed_now) {
+    *error = "--now wants a real date and time YYYY-MM-DDTHH:MM:SS (year 0 to 65535), not " + Quoted(value);
+  }
+  return line->fixed_now;
+}
+
+// The options, in the order of the usage.
+constexpr OptionEntry kOptions[] = {
+    {"window", Value::kNone, "--window", "open the desktop window (default with a display)",
+     [](std::string_view, CommandLine* line, std::string*) {
+       return SetFrontEnd(line, FrontEnd::kWindow);
+     }},
+    {"terminal", Value::kNone, "--terminal", "run in this terminal (default without a display)",
+     [](std::string_view, CommandLine* line, std::string*) {
+       return SetFrontEnd(line, FrontEnd::kTerminal);
+     }},
+    {"headless", Value::kNone, "--headless", "run off-screen on a script of input events",
+     [](std::string_view, CommandLine* line, std::string*) {
+       return SetFrontEnd(line, FrontEnd::kHeadless);
+     }},
+    {"size", Value::kRequired, "--size WxH", "headless client area, pixels 0 to 8192 (240x266)",
+     ApplySize},
+    {"now", Value::kRequired, "--now YYYY-MM-DDTHH:MM:SS",
+     "take this local date and time as now", ApplyNow},
+    {"script", Value::kRequired, "--script FILE",
+     "headless script; none or - reads standard input",
+     [](std::string_view value, CommandLine* line, std::string*) {
+       line->headless.script = value;
+       return true;
+     }},
+    {"out", Value::kRequired, "--out DIR", "headless output directory (the current one)",
+     [](std::string_view value, CommandLine* line, std::string*) {
+       line->headless.out_dir = value;
+       return true;
+     }},
+    {"single-instance", Value::kNone, "--single-instance",
+     "headless: keep to one instance per settings folder",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->headless.single_instance = true;
+       return true;
+     }},
+    {"report", Value::kOptional, "--report [YYYY-MM-DD]",
+     "print the day report of that day (today)", ApplyReport},
+    {"month", Value::kOptional, "--month [YYYY-MM]", "print that month (this month) as text",
+     ApplyMonth},
+    {"color", Value::kRequired, "--color=auto|always|never",
+     "colours for --month (auto: on a terminal)", ApplyColour},
+    {"ics", Value::kOptional, "--ics [FILE]",
+     "iCalendar of the predictions; none or -: stdout",
+     [](std::string_view value, CommandLine* line, std::string*) {
+       SetCommand(line, ScriptCommand::kIcs);
+       line->file = value;
+       return true;
+     }},
+    {"help", Value::kNone, "--help", "print this help and exit",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->information = Information::kHelp;
+       return true;
+     }},
+    {"version", Value::kNone, "--version", "print the version and exit",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->information = Information::kVersion;
+       return true;
+     }},
+};
+constexpr int kOptionCount = static_cast<int>(sizeof kOptions / sizeof kOptions[0]);
+constexpr int kFirstOptionCode = 0x100;  // getopt's codes for the table, past every character
+
+constexpr char kForms[] =
+    "Usage: cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "       cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "                          [--script FILE] [--out DIR] [--single-instance]\n"
+    "       cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN]\n"
+    "       cyclune --ics [FILE]\n"
+    "       cyclune --help | --version\n"
+    "A private fertility calendar: one month at a time, each day coloured by its\n"
+    "place in the menstrual cycle.\n"
+    "\n";
+
+constexpr char kFooter[] =
+    "\n"
+    "Script lines: key CODE, tap X Y, command ID, resize W H, shot NAME.\n"
+    "Settings: ${XDG_CONFIG_HOME:-~/.config}/cyclune/registry.reg (mode 0600).\n"
+    "See cyclune(1) for the keys, the colours, the script and the commands.\n";
+
+constexpr std::size_t kHelpColumn = 29;
+
+std::vector<option> GetoptTable() {
+  std::vector<option> table;
+  for (int i = 0; i < kOptionCount; ++i) {
+    const int has_arg = kOptions[i].value == Value::kNone       ? no_argument
+                        : kOptions[i].value == Value::kRequired ? required_argument
+                                                                : optional_argument;
+    table.push_back(option{kOptions[i].name, has_arg, nullptr, kFirstOptionCode + i});
+  }
+  table.push_back(option{nullptr, 0, nullptr, 0});
+  return table;
+}
+
+// getopt_long also takes unambiguous abbreviations; ours are taken whole.
+bool IsWholeName(std::string_view argument, const OptionEntry& entry) {
+  const std::string name = std::string("--") + entry.name;
+  return argument == name || argument.substr(0, name.size() + 1) == name + "=";
+}
+
+bool Unknown(std::string_view argument, CommandLine* line, std::string* error) {
+  *error = "unknown option " + Quoted(argument);
+  line->unknown_option = true;
+  return false;
+}
+
+// A value that may follow an option of Value::kOptional as the next argument.
+bool TakesNextAsValue(int argc, char** argv) {
+  return optind < argc && (argv[optind][0] != '-' || std::strcmp(argv[optind], "-") == 0);
+}
+
+// Digits of `count` at `at`; false unless every one is a digit.
+bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int* value) {
+  if (at + count > text.size()) return false;
+  *value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    *value = *value * 10 + (text[i] - '0');
+  }
+  return true;
+}
+
+SYSTEMTIME DateOf(int year, int month, int day) {
+  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),
+                    static_cast<WORD>(DayOfWeek(day, month, year)), static_cast<WORD>(day),
+                    0, 0, 0, 0};
+}
+
+}  // namespace
+
+bool ParseDayArgument(std::string_view text, SYSTEMTIME* day) {
+  int year = 0, month = 0, date = 0;
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !ReadDigits(text, 0, 4, &year) ||
+      !ReadDigits(text, 5, 2, &month) || !ReadDigits(text, 8, 2, &date) || year < 1 ||
+      month < 1 || month > 12 || date < 1 || date > DaysInMonth(year, month)) {
+    return false;
+  }
+  *day = DateOf(year, month, date);
+  return true;
+}
+
+bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day) {
+  int year = 0, month = 0;
+  if (text.size() != 7 || text[4] != '-' || !ReadDigits(text, 0, 4, &year) ||
+      !ReadDigits(text, 5, 2, &month) || year < 1 || month < 1 || month > 12) {
+    return false;
+  }
+  *day = DateOf(year, month, 1);
+  return true;
+}
+
+std::string UsageText() {
+  std::string usage = kForms;
+  for (const OptionEntry& entry : kOptions) {
+    std::string line = std::string("  ") + entry.shown;
+    line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
+    usage += line + entry.help + "\n";
+  }
+  return usage + kFooter;
+}
+
+bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* error) {
+  const std::vector<option> table = GetoptTable();
+  optind = 0;  // a fresh scan, as glibc takes it
+  opterr = 0;  // the messages are ours
+  for (;;) {
+    const int at = optind == 0 ? 1 : optind;  // the argument this call reads
+    const int code = getopt_long(argc, argv, "+:", table.data(), nullptr);
+    if (code == -1) {
+      // "--" ends getopt's options; it is not an option of ours.
+      if (at < argc && std::strcmp(argv[at], "--") == 0) return Unknown(argv[at], line, error);
+      break;
+    }
+    const bool missing = code == ':';
+    const int index = (missing ? optopt : code) - kFirstOptionCode;
+    if (index < 0 || index >= kOptionCount || !IsWholeName(argv[at], kOptions[index])) {
+      return Unknown(argv[at], line, error);
+    }
+    const OptionEntry& entry = kOptions[index];
+    if (missing) {
+      *error = std::string("option --") + entry.name + " needs a value";
+      return false;
+    }
+    std::string_view value = optarg != nullptr ? optarg : "";
+    if (optarg == nullptr && entry.value == Value::kOptional && TakesNextAsValue(argc, argv)) {
+      value = argv[optind++];
+    }
+    if (!entry.apply(value, line, error)) return false;
+    if (line->information != Information::kNone) return true;  // nothing else will run
+  }
+  if (optind < argc) return Unknown(argv[optind], line, error);
+  return true;
+}

@@ -1,0 +1,55 @@
+// The command line of cyclune: which front end or command runs, and with what. Every option
+// is one entry of a table (app/command_line.cpp) that gives its name, whether it takes a
+// value, its line in the usage and what it sets; getopt_long reads the arguments. Options
+// are taken whole ("--term" is not "--terminal"); a value follows as the next argument or
+// after "=". --help and --version end the reading: what follows them is not looked at.
+//
+// Example:
+//   CommandLine line;
+//   std::string error;
+//   if (!ParseCommandLine(argc, argv, &line, &error)) {
+//     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+//     if (line.unknown_option) std::fputs(UsageText().c_str(), stderr);
+//     return 2;
+//   }
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/headless.h"
+#include "platform/win_types.h"
+
+enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
+enum class Information { kNone, kHelp, kVersion };
+// Commands that print or write what Cyclune knows and end, without a window.
+enum class ScriptCommand { kNone, kReport, kMonth, kIcs };
+enum class ColourChoice { kAuto, kAlways, kNever };
+
+struct CommandLine {
+  FrontEnd front_end = FrontEnd::kInteractive;
+  Information information = Information::kNone;  // --help or --version: print it, run nothing
+  HeadlessOptions headless;
+  bool unknown_option = false;  // the error names an option we do not have: show the usage
+  bool fixed_now = false;
+  SYSTEMTIME now{};
+  ScriptCommand command = ScriptCommand::kNone;
+  bool date_given = false;  // --report YYYY-MM-DD or --month YYYY-MM
+  SYSTEMTIME date{};        // that day, or the 1st of that month; no time of day
+  std::string file;         // --ics FILE; empty or "-" for standard output
+  ColourChoice colour = ColourChoice::kAuto;
+};
+
+// Reads argv into *line. On a mistake returns false with *error set to one line without the
+// program's name ("unknown option '--frobnicate'", "option --out needs a value").
+bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* error);
+
+// The usage: the forms of the command, then one line per option.
+std::string UsageText();
+
+// "YYYY-MM-DD" naming a real day of the years 0001 to 9999, wDayOfWeek computed. False on
+// anything else.
+bool ParseDayArgument(std::string_view text, SYSTEMTIME* day);
+
+// "YYYY-MM" with a year 0001 to 9999: the 1st of that month, wDayOfWeek computed.
+bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day);

@@ -1,0 +1,19 @@
+// The month on display as text, in the manner of cal(1): the title, the weekday initials and
+// the weeks, painted by PaintMonth on a cell canvas three cells wide and three high per grid
+// cell and printed one text line per grid row. With colour every cell keeps the view's own
+// colours (24-bit SGR); without, each day is followed by the mark of its class
+// (DayClassMark). A legend under the grid says what the colours or marks mean.
+//
+// Example (May 2024, last period 1 May, no colour, nothing selected):
+//        May 2024
+//    S  M  T  W  T  F  S
+//             1# 2+ 3+ 4+
+//    5+ 6  7  8  9 10 11
+//   ...
+#pragma once
+
+#include <string>
+
+// The month of AppState.SelectedDate with the settings in AppState; its wDay is drawn as
+// selected when `show_selection` is set. Lines end in "\n".
+std::string MonthText(bool show_selection, bool colour);

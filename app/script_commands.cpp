@@ -1,0 +1,135 @@
+#include "app/script_commands.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "app/month_text.h"
+#include "interop/ics_calendar.h"
+#include "interop/predicted_events.h"
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "model/settings.h"
+#include "platform/datetime.h"
+#include "platform/private_file.h"
+#include "platform/unicode.h"
+#include "report/day_report.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+
+// As the main window starts: now as the selected day, then the stored settings, read only.
+void StartAsCyclune(const CommandLine& line) {
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  GetLocalTime(&AppState.SelectedDate);
+  ReadSettings();
+}
+
+// Moves the selection to the day of `date`, keeping the time of day, as navigation does.
+void SelectDay(const SYSTEMTIME& date) {
+  SYSTEMTIME& selected = AppState.SelectedDate;
+  selected.wYear = date.wYear;
+  selected.wMonth = date.wMonth;
+  selected.wDay = date.wDay;
+  selected.wDayOfWeek = static_cast<WORD>(DayOfWeek(date.wDay, date.wMonth, date.wYear));
+}
+
+// A full disk or a closed pipe must not pass for success.
+int Print(const std::string& text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+      std::fflush(stdout) == 0) {
+    return 0;
+  }
+  std::fprintf(stderr, "cyclune: cannot write to standard output\n");
+  return kExitFailure;
+}
+
+// The report's lines end in "\r\n" in its box; printed lines end in "\n".
+std::string AsLines(const std::u16string& text) {
+  std::string lines;
+  for (const char c : Utf16ToUtf8(text)) {
+    if (c != '\r') lines += c;
+  }
+  if (lines.empty() || lines.back() != '\n') lines += '\n';
+  return lines;
+}
+
+bool WantColour(ColourChoice choice) {
+  if (choice != ColourChoice::kAuto) return choice == ColourChoice::kAlways;
+  const char* no_colour = std::getenv("NO_COLOR");
+  const char* terminal = std::getenv("TERM");
+  return isatty(STDOUT_FILENO) != 0 && (no_colour == nullptr || no_colour[0] == '\0') &&
+         !(terminal != nullptr && std::string(terminal) == "dumb");
+}
+
+// The local date and time `local` in UTC, by the system's time zone; itself when the C
+// library cannot place it.
+SYSTEMTIME UniversalTime(const SYSTEMTIME& local) {
+  std::tm broken{};
+  broken.tm_year = local.wYear - 1900;
+  broken.tm_mon = local.wMonth - 1;
+  broken.tm_mday = local.wDay;
+  broken.tm_hour = local.wHour;
+  broken.tm_min = local.wMinute;
+  broken.tm_sec = local.wSecond;
+  broken.tm_isdst = -1;
+  const std::time_t instant = std::mktime(&broken);
+  std::tm utc{};
+  if (instant == static_cast<std::time_t>(-1) || gmtime_r(&instant, &utc) == nullptr) {
+    return local;
+  }
+  return SYSTEMTIME{static_cast<WORD>(utc.tm_year + 1900), static_cast<WORD>(utc.tm_mon + 1),
+                    static_cast<WORD>(utc.tm_wday), static_cast<WORD>(utc.tm_mday),
+                    static_cast<WORD>(utc.tm_hour), static_cast<WORD>(utc.tm_min),
+                    static_cast<WORD>(utc.tm_sec), 0};
+}
+
+}  // namespace
+
+int RunReport(const CommandLine& line) {
+  StartAsCyclune(line);
+  if (line.date_given) SelectDay(line.date);
+  const DayReport report = ComposeDayReport();
+  return Print(AsLines(report.caption) + AsLines(report.text));
+}
+
+int RunMonth(const CommandLine& line) {
+  StartAsCyclune(line);
+  const SYSTEMTIME today = AppState.SelectedDate;
+  const SYSTEMTIME shown = line.date_given ? line.date : today;  // another month: its 1st
+  const bool holds_today = shown.wYear == today.wYear && shown.wMonth == today.wMonth;
+  SelectDay(holds_today ? today : shown);
+  return Print(MonthText(holds_today, WantColour(line.colour)));
+}
+
+int RunIcs(const CommandLine& line) {
+  StartAsCyclune(line);
+  if (!AppState.LastPeriodKnown) {
+    std::fprintf(stderr,
+                 "cyclune: no last period is set, so there is nothing to predict; "
+                 "set it in Cyclune first\n");
+    return kExitFailure;
+  }
+  const PredictedEvents predicted = CollectPredictedEvents();
+  std::string text;
+  if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), &text)) {
+    std::fprintf(stderr, "cyclune: the calendar library could not build the calendar\n");
+    return kExitFailure;
+  }
+  if (predicted.cut) {
+    std::fprintf(stderr,
+                 "cyclune: these settings predict days over more than %lld years or outside "
+                 "the years %d to %d; the calendar leaves those out\n",
+                 static_cast<long long>(kMaxEventMonths / 12), kFirstWritableYear,
+                 kLastWritableYear);
+  }
+  if (line.file.empty() || line.file == "-") return Print(text);
+  std::string error;
+  if (WritePrivateFile(line.file, text, &error)) return 0;
+  std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+  return kExitFailure;
+}

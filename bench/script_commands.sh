@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Whole-process time of the commands for scripts: `cyclune --report`, `--month` and `--ics`
+# (to standard output) from spawn to exit, beside `true` as the floor that spawning alone
+# costs and `cyclune --version`, which loads the program and its libraries and does nothing. Settings in a scratch folder with a last period, English locale, a fixed now.
+# Prints the median and the spread of RUNS runs of each (20 by default), wall-clock time, and
+# the median processor time (user + system) of the process, which a loaded machine disturbs less.
+# Usage: bench/script_commands.sh [path/to/cyclune] [runs]
+set -euo pipefail
+
+cyclune=${1:-build/release/cyclune}
+runs=${2:-20}
+[[ -x $cyclune ]] || { echo "script_commands: no program at $cyclune" >&2; exit 1; }
+command -v python3 >/dev/null 2>&1 || { echo "script_commands: python3 is missing" >&2; exit 1; }
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp/config/cyclune"
+# Last period 1 May 2024 09:00, the initial cycle settings.
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"LastPeriodHigh"=dword:01da9ba5\n"LastPeriodLow"=dword:f26d2800\n' \
+  > "$tmp/config/cyclune/registry.reg"
+
+XDG_CONFIG_HOME="$tmp/config" LC_ALL=en_US.UTF-8 python3 - "$cyclune" "$runs" <<'EOF_PY'
+import os, statistics, subprocess, sys, time
+
+cyclune, runs = sys.argv[1], int(sys.argv[2])
+now = ["--now", "2024-05-15T09:00:00"]
+commands = [
+    ("true", ["true"]),
+    ("cyclune --version", [cyclune, "--version"]),
+    ("cyclune --report", [cyclune, "--report"] + now),
+    ("cyclune --month", [cyclune, "--month", "--color=always"] + now),
+    ("cyclune --ics", [cyclune, "--ics"] + now),
+]
+
+
+def once(argv):
+    """Wall-clock and processor milliseconds of one run."""
+    started = time.perf_counter()
+    process = subprocess.Popen(argv, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    wall = (time.perf_counter() - started) * 1000.0
+    if status != 0:
+        sys.exit("%s failed" % argv)
+    return wall, (usage.ru_utime + usage.ru_stime) * 1000.0
+
+
+for name, argv in commands:
+    once(argv)  # a warm start: the program and its libraries in the page cache
+    samples = [once(argv) for _ in range(runs)]
+    walls = sorted(wall for wall, _ in samples)
+    cpu = statistics.median(cpu for _, cpu in samples)
+    print("%-18s median %6.2f ms   min %6.2f ms   max %6.2f ms   cpu %6.2f ms   (%d runs)"
+          % (name, statistics.median(walls), walls[0], walls[-1], cpu, runs))
+EOF_PY

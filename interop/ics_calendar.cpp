@@ -1,0 +1,116 @@
+#include "interop/ics_calendar.h"
+
+#include <libical/ical.h>
+
+#include <memory>
+
+#include "model/calendar.h"
+
+namespace {
+
+struct ComponentFree {
+  void operator()(icalcomponent* component) const { icalcomponent_free(component); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+const char* KindName(EventKind kind) {
+  switch (kind) {
+    case EventKind::kPeriod:
+      return "period";
+    case EventKind::kFertileWindow:
+      return "fertile-window";
+    case EventKind::kMostFertileDay:
+      break;
+  }
+  return "most-fertile-day";
+}
+
+icaltimetype DateOf(const SYSTEMTIME& day) {
+  icaltimetype date = icaltime_null_date();
+  date.year = day.wYear;
+  date.month = day.wMonth;
+  date.day = day.wDay;
+  return date;
+}
+
+icaltimetype StampOf(const SYSTEMTIME& utc) {
+  icaltimetype stamp = icaltime_null_time();
+  stamp.year = utc.wYear;
+  stamp.month = utc.wMonth;
+  stamp.day = utc.wDay;
+  stamp.hour = utc.wHour;
+  stamp.minute = utc.wMinute;
+  stamp.second = utc.wSecond;
+  stamp.zone = icaltimezone_get_utc_timezone();
+  return stamp;
+}
+
+// Adds `property` to `component`; false for a property the library could not make.
+bool Add(icalcomponent* component, icalproperty* property) {
+  if (property == nullptr) return false;
+  icalcomponent_add_property(component, property);
+  return true;
+}
+
+bool Writable(const SYSTEMTIME& day) {
+  return day.wYear >= kFirstWritableYear && day.wYear <= kLastWritableYear;
+}
+
+bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEMTIME& stamp) {
+  // The end of an all-day event is the day after its last one.
+  const SYSTEMTIME end = ShiftDays(event.last, 1);
+  // Out of its range the library writes a zero date in silence.
+  if (!Writable(event.first) || !Writable(end) || !Writable(stamp)) return false;
+  icalcomponent* vevent = icalcomponent_new_vevent();
+  if (vevent == nullptr) return false;
+  icalcomponent_add_component(calendar, vevent);
+  return Add(vevent, icalproperty_new_uid(EventUid(event).c_str())) &&
+         Add(vevent, icalproperty_new_dtstamp(StampOf(stamp))) &&
+         Add(vevent, icalproperty_new_dtstart(DateOf(event.first))) &&
+         Add(vevent, icalproperty_new_dtend(DateOf(end))) &&
+         Add(vevent, icalproperty_new_summary(EventSummary(event.kind))) &&
+         Add(vevent, icalproperty_new_class(ICAL_CLASS_PRIVATE)) &&
+         Add(vevent, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+}
+
+bool AddCalendarProperties(icalcomponent* calendar) {
+  icalproperty* name = icalproperty_new_x("Cyclune predictions");
+  if (name != nullptr) icalproperty_set_x_name(name, "X-WR-CALNAME");
+  return Add(calendar, icalproperty_new_prodid("-//Cyclune//Cyclune " CYCLUNE_VERSION "//EN")) &&
+         Add(calendar, icalproperty_new_version("2.0")) &&
+         Add(calendar, icalproperty_new_calscale("GREGORIAN")) &&
+         Add(calendar, icalproperty_new_method(ICAL_METHOD_PUBLISH)) && Add(calendar, name);
+}
+
+}  // namespace
+
+std::string EventUid(const PredictedEvent& event) {
+  return std::string(KindName(event.kind)) + "-" + std::to_string(event.number) +
+         "@predictions.cyclune";
+}
+
+const char* EventSummary(EventKind kind) {
+  switch (kind) {
+    case EventKind::kPeriod:
+      return "Predicted period";
+    case EventKind::kFertileWindow:
+      return "Predicted fertile window";
+    case EventKind::kMostFertileDay:
+      break;
+  }
+  return "Predicted most fertile day";
+}
+
+bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
+                      std::string* text) {
+  Component calendar(icalcomponent_new_vcalendar());
+  if (calendar == nullptr || !AddCalendarProperties(calendar.get())) return false;
+  for (const PredictedEvent& event : events) {
+    if (!AddEvent(calendar.get(), event, stamp)) return false;
+  }
+  char* written = icalcomponent_as_ical_string_r(calendar.get());
+  if (written == nullptr) return false;
+  *text = written;
+  icalmemory_free_buffer(written);
+  return true;
+}

@@ -1,0 +1,34 @@
+// The predictions as an iCalendar file (RFC 5545) for calendar programs: one all-day event
+// per PredictedEvent, private (CLASS:PRIVATE) and not blocking time (TRANSP:TRANSPARENT), with
+// a summary that says it is a prediction. Lines end in CRLF and are folded at 75 octets.
+//
+// Each event's UID names the prediction, not its dates or its owner: its kind and its number
+// among the events of that kind in date order ("period-3@..." is the third predicted period,
+// the first being the last recorded period itself). The same settings give the same UIDs, so importing the file
+// again updates the events instead of adding copies; after a new period is recorded, the
+// same UIDs carry the new predictions, so a re-import or a subscription moves the events
+// rather than leaving the old ones behind. Nothing in a UID reveals a date.
+//
+// Example:
+//   std::string text;
+//   if (!WriteIcsCalendar(CollectPredictedEvents().events, stamp_utc, &text)) ...
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "interop/predicted_events.h"
+#include "platform/win_types.h"
+
+// The UID of an event, e.g. "fertile-window-2@predictions.cyclune".
+std::string EventUid(const PredictedEvent& event);
+
+// The summary of an event: "Predicted period", "Predicted fertile window" or "Predicted most
+// fertile day".
+const char* EventSummary(EventKind kind);
+
+// Writes the calendar with the events into *text; `stamp` (UTC) is every event's DTSTAMP.
+// False when the calendar library cannot build it: out of memory, or a day (the day after an
+// event's last, or the stamp's) outside the years kFirstWritableYear to kLastWritableYear.
+bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
+                      std::string* text);

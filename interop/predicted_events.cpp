@@ -1,0 +1,151 @@
+#include "interop/predicted_events.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "model/cycle.h"
+#include "view/day_class.h"
+
+namespace {
+
+// Months are counted as year x 12 + month - 1 over the 65536 years of the date record.
+constexpr std::int64_t kMonthsInCycle = std::int64_t{65536} * 12;
+constexpr std::int64_t kFirstWritableMonth = kFirstWritableYear * 12;     // January
+constexpr std::int64_t kLastWritableMonth = kLastWritableYear * 12 + 10;  // November
+
+struct MonthSpan {
+  std::int64_t first;
+  std::int64_t last;
+};
+
+std::int64_t MonthOfDay(std::int64_t day) {
+  const SYSTEMTIME date = ShiftDays(SYSTEMTIME{0, 1, 0, 1, 0, 0, 0, 0}, day % DaysInYearCycle);
+  return std::int64_t{date.wYear} * 12 + date.wMonth - 1;  // [0, kMonthsInCycle)
+}
+
+// The writable months that the day ranges touch, merged and in ascending order; `cut` is
+// set when a range reaches beyond the writable years.
+std::vector<MonthSpan> MonthsToSearch(const std::vector<DayRange>& ranges, bool* cut) {
+  std::vector<MonthSpan> spans;
+  auto add = [&](std::int64_t first, std::int64_t last) {
+    if (first < kFirstWritableMonth || last > kLastWritableMonth) *cut = true;
+    first = std::max(first, kFirstWritableMonth);
+    last = std::min(last, kLastWritableMonth);
+    if (first <= last) spans.push_back(MonthSpan{first, last});
+  };
+  for (const DayRange& range : ranges) {
+    if (range.last - range.first + 1 >= DaysInYearCycle) {
+      add(0, kMonthsInCycle - 1);  // every day of every year
+      continue;
+    }
+    const std::int64_t first = MonthOfDay(range.first);
+    const std::int64_t last = MonthOfDay(range.last);
+    if (range.first % DaysInYearCycle + (range.last - range.first) < DaysInYearCycle) {
+      add(first, last);
+    } else {  // over the end of year 65535 into year 0
+      add(first, kMonthsInCycle - 1);
+      add(0, last);
+    }
+  }
+  std::sort(spans.begin(), spans.end(),
+            [](const MonthSpan& a, const MonthSpan& b) { return a.first < b.first; });
+  std::vector<MonthSpan> merged;
+  for (const MonthSpan& span : spans) {
+    if (!merged.empty() && span.first <= merged.back().last + 1) {
+      merged.back().last = std::max(merged.back().last, span.last);
+    } else {
+      merged.push_back(span);
+    }
+  }
+  return merged;
+}
+
+// Turns the classes of consecutive days into events.
+class EventBuilder {
+ public:
+  void Day(const SYSTEMTIME& date, DayClass day_class) {
+    const bool period = day_class == DayClass::kPeriodStart || day_class == DayClass::kPeriod;
+    if (!period || day_class == DayClass::kPeriodStart) Close(&period_);
+    if (period) Extend(&period_, EventKind::kPeriod, date);
+    const bool fertile = day_class == DayClass::kFertile || day_class == DayClass::kMostFertile;
+    if (!fertile) Close(&window_);
+    if (fertile) Extend(&window_, EventKind::kFertileWindow, date);
+    if (day_class == DayClass::kMostFertile) {
+      std::optional<PredictedEvent> day;
+      Extend(&day, EventKind::kMostFertileDay, date);
+      Close(&day);
+    }
+  }
+
+  // A gap in the days: what is open ends.
+  void Break() {
+    Close(&period_);
+    Close(&window_);
+  }
+
+  std::vector<PredictedEvent> Finish() {
+    Break();
+    std::stable_sort(events_.begin(), events_.end(),
+                     [](const PredictedEvent& a, const PredictedEvent& b) {
+                       if (DayNumber(a.first) != DayNumber(b.first)) {
+                         return DayNumber(a.first) < DayNumber(b.first);
+                       }
+                       return a.kind < b.kind;
+                     });
+    return std::move(events_);
+  }
+
+ private:
+  void Extend(std::optional<PredictedEvent>* open, EventKind kind, const SYSTEMTIME& date) {
+    if (!*open) *open = PredictedEvent{kind, date, date, ++numbers_[static_cast<int>(kind)]};
+    (*open)->last = date;
+  }
+  void Close(std::optional<PredictedEvent>* open) {
+    if (*open) events_.push_back(**open);
+    open->reset();
+  }
+
+  std::vector<PredictedEvent> events_;
+  std::optional<PredictedEvent> period_;
+  std::optional<PredictedEvent> window_;
+  int numbers_[3] = {0, 0, 0};
+};
+
+// Classifies every day of the month, as the month view does with nothing selected.
+void ClassifyMonth(std::int64_t month, EventBuilder* builder) {
+  SYSTEMTIME& selected = AppState.SelectedDate;
+  selected.wYear = static_cast<WORD>(month / 12);
+  selected.wMonth = static_cast<WORD>(month % 12 + 1);
+  selected.wDay = 1;
+  const std::int32_t days = DaysInMonth(selected.wYear, selected.wMonth);
+  for (std::int32_t day = 1; day <= days; ++day) {
+    const SYSTEMTIME date{selected.wYear, selected.wMonth, 0, static_cast<WORD>(day), 0, 0, 0, 0};
+    builder->Day(date, ClassifyDay(day, 0));
+  }
+}
+
+}  // namespace
+
+PredictedEvents CollectPredictedEvents() {
+  PredictedEvents result;
+  if (!AppState.LastPeriodKnown) return result;
+  const SYSTEMTIME kept = AppState.SelectedDate;
+  EventBuilder builder;
+  std::int64_t left = kMaxEventMonths;
+  std::int64_t previous = -2;
+  for (const MonthSpan& span : MonthsToSearch(PredictedDayRanges(), &result.cut)) {
+    if (span.last - span.first + 1 > left) result.cut = true;
+    const std::int64_t last = std::min(span.last, span.first + left - 1);
+    for (std::int64_t month = span.first; month <= last; ++month) {
+      if (month != previous + 1) builder.Break();
+      ClassifyMonth(month, &builder);
+      previous = month;
+      --left;
+    }
+  }
+  AppState.SelectedDate = kept;
+  result.events = builder.Finish();
+  return result;
+}

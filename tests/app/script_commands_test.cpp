@@ -1,0 +1,200 @@
+// cyclune --report, --month and --ics as scripts see them: the report is the box that Enter
+// shows, the month is golden text, the calendar file is private and written whole, and none
+// of them leaves a trace in the settings folder.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/datetime.h"
+#include "platform/unicode.h"
+#include "tests/app/headless_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cyclune_test::ReadFile;
+using cyclune_test::ScratchDir;
+
+struct Outcome {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs cyclune in English and UTC with the settings folder `config` and one more variable.
+Outcome RunCommand(const std::vector<std::string>& arguments, const fs::path& config,
+                   const char* variable = "UNUSED=") {
+  const fs::path out_file = config.parent_path() / "stdout.txt";
+  const fs::path err_file = config.parent_path() / "stderr.txt";
+  const pid_t child = fork();
+  if (child == 0) {
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    setenv("TZ", "UTC", 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    unsetenv("NO_COLOR");
+    putenv(const_cast<char*>(variable));
+    const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0) _exit(126);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(CYCLUNE_BINARY, argv.data());
+    _exit(127);
+  }
+  Outcome outcome;
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+    outcome.exit_code = WEXITSTATUS(status);
+  }
+  outcome.out = ReadFile(out_file);
+  outcome.err = ReadFile(err_file);
+  return outcome;
+}
+
+// Stores the initial cycle settings with the last period at the given local time.
+void StoreSettings(const fs::path& config, SYSTEMTIME last) {
+  FILETIME ticks{};
+  SystemTimeToFileTime(&last, &ticks);
+  cyclune_test::WriteSettings(
+      config, {{"LastPeriodHigh", ticks.dwHighDateTime}, {"LastPeriodLow", ticks.dwLowDateTime}});
+}
+
+// The first box of a headless run from 15 May 2024 09:00 that presses `keys`, then Enter,
+// as lines ended by "\n".
+std::string ReportByEnter(const fs::path& config, const std::string& keys) {
+  cyclune_test::HeadlessRun run;
+  fs::copy(config, run.config, fs::copy_options::recursive);
+  run.Run("2024-05-15T09:00:00", keys + "key 0x0D\n");
+  const auto boxes = cyclune_test::ReadMessageBoxes(run.out);
+  if (boxes.empty()) return "no box";
+  std::string lines;
+  for (const char c : Utf16ToUtf8(boxes[0].caption + u"\n" + boxes[0].text)) {
+    if (c != '\r') lines += c;
+  }
+  return lines.back() == '\n' ? lines : lines + "\n";
+}
+
+TEST(ReportCommand, PrintsTheBoxThatEnterShows) {
+  const struct {
+    const char* what;
+    SYSTEMTIME last;  // wYear 0: none stored
+    int offset;       // days from today, 15 May 2024; 0 gives no date
+  } cases[] = {
+      {"today, most fertile", {2024, 5, 3, 1, 9, 0, 0, 0}, 0},
+      {"a later day, critical", {2024, 5, 3, 1, 9, 0, 0, 0}, 14},
+      {"an earlier time of day counts one day less", {2024, 5, 3, 1, 15, 0, 0, 0}, -4},
+      {"before the last period", {2024, 6, 3, 5, 9, 0, 0, 0}, -1},
+      {"no last period", {0, 0, 0, 0, 0, 0, 0, 0}, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir scratch;
+    const fs::path config = scratch.path() / "config";
+    fs::create_directories(config);
+    if (c.last.wYear != 0) StoreSettings(config, c.last);
+    std::vector<std::string> arguments{"--report", "--now", "2024-05-15T09:00:00"};
+    std::string keys;
+    if (c.offset != 0) {
+      arguments.insert(arguments.begin() + 1, "2024-05-" + std::to_string(15 + c.offset));
+      for (int i = 0; i < std::abs(c.offset); ++i) keys += c.offset > 0 ? "key 0x28\n" : "key 0x26\n";
+    }
+    const Outcome outcome = RunCommand(arguments, config);
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, ReportByEnter(config, keys));
+  }
+}
+
+constexpr char kMay[] =
+    "      May 2024\n"
+    " S  M  T  W  T  F  S\n"
+    "          1# 2+ 3+ 4+\n"
+    " 5+ 6  7  8  9 10 11\n"
+    "12~13~14~15<16~17 18\n"
+    "19 20 21 22 23 24 25\n"
+    "26 27 28 29#30+31+\n"
+    "\n"
+    " <  today\n"
+    " #  first day of a predicted period\n"
+    " +  other day of a predicted period\n"
+    " *  most fertile day (predicted ovulation)\n"
+    " ~  other day of a fertile window\n";
+
+TEST(MonthCommand, GoldenTextAndColourOnRequest) {
+  ScratchDir scratch;
+  const fs::path config = scratch.path() / "config";
+  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  // Not a terminal: no colour by default.
+  EXPECT_EQ(RunCommand({"--month", "--now", "2024-05-15T09:00:00"}, config).out, kMay);
+  EXPECT_EQ(RunCommand({"--month", "2024-05", "--now", "2024-05-15T09:00:00"}, config).out, kMay);
+  // Another month has no today; --color=always wins over NO_COLOR.
+  const Outcome june = RunCommand({"--month", "2024-06", "--color=always", "--now",
+                                   "2024-05-15T09:00:00"}, config, "NO_COLOR=1");
+  EXPECT_NE(june.out.find("\x1b[38;2;255;255;0;48;2;0;255;0m12"), std::string::npos) << june.out;
+  EXPECT_EQ(june.out.find("48;2;0;0;64m"), std::string::npos) << "no day is drawn as today";
+}
+
+// The settings folder: every file with its bytes and time, and whether it exists at all.
+std::map<std::string, std::string> Snapshot(const fs::path& config) {
+  std::map<std::string, std::string> files{{"", fs::exists(config) ? "yes" : "no"}};
+  std::error_code ignored;
+  for (const auto& entry : fs::recursive_directory_iterator(config, ignored)) {
+    struct stat st {};
+    ::lstat(entry.path().c_str(), &st);
+    files[entry.path()] = ReadFile(entry.path()) + "@" + std::to_string(st.st_mtim.tv_nsec);
+  }
+  return files;
+}
+
+TEST(ScriptCommands, LeaveTheSettingsAlone) {
+  for (const bool stored : {false, true}) {
+    ScratchDir scratch;
+    const fs::path config = scratch.path() / "config";
+    if (stored) StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+    const auto before = Snapshot(config);
+    for (const char* command : {"--report", "--month", "--ics"}) {
+      EXPECT_EQ(RunCommand({command}, config).exit_code, stored || command[2] != 'i' ? 0 : 1);
+      EXPECT_EQ(Snapshot(config), before) << command;
+    }
+  }
+}
+
+TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
+  ScratchDir scratch;
+  const fs::path config = scratch.path() / "config";
+  fs::create_directories(config);
+  const Outcome no_period = RunCommand({"--ics"}, config);
+  EXPECT_EQ(no_period.exit_code, 1);
+  EXPECT_EQ(no_period.err, "cyclune: no last period is set, so there is nothing to predict; "
+                           "set it in Cyclune first\n");
+  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  const fs::path file = scratch.path() / "cycle.ics";
+  cyclune_test::WriteFile(file, "an older calendar");
+  ::chmod(file.c_str(), 0644);
+  EXPECT_EQ(RunCommand({"--ics", file, "--now", "2024-05-15T09:00:00"}, config).exit_code, 0);
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  // The same settings give the same text, to the file or to standard output.
+  EXPECT_EQ(RunCommand({"--ics", "-", "--now", "2024-05-15T09:00:00"}, config).out,
+            ReadFile(file));
+  EXPECT_NE(ReadFile(file).find("DTSTAMP:20240515T090000Z\r\n"), std::string::npos);
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(scratch.path())) ++entries;
+  EXPECT_EQ(entries, 4u) << "config, cycle.ics, stdout.txt, stderr.txt: no temporary file left";
+  const std::string missing = (scratch.path() / "no" / "cycle.ics").string();
+  const Outcome unwritable = RunCommand({"--ics", missing}, config);
+  EXPECT_EQ(unwritable.exit_code, 1);
+  EXPECT_EQ(unwritable.err, "cyclune: cannot write " + missing + ": No such file or directory\n");
+}
+
+}  // namespace

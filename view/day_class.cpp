@@ -1,0 +1,55 @@
+#include "view/day_class.h"
+
+#include "model/app_state.h"
+#include "model/cycle.h"
+#include "view/month_view.h"
+
+DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day) {
+  if (day == selected_day) return DayClass::kSelected;
+  if (!AppState.LastPeriodKnown) return DayClass::kPlain;
+  // Both levels are asked, fertility first, as the paint has always asked them; the
+  // menstrual colours are painted over the fertile ones.
+  const std::int32_t fertility = FertilityLevel(day);
+  const std::int32_t critical = CriticalLevel(day);
+  if (critical == 2) return DayClass::kPeriodStart;
+  if (critical == 1) return DayClass::kPeriod;
+  if (fertility == 2) return DayClass::kMostFertile;
+  if (fertility == 1) return DayClass::kFertile;
+  return DayClass::kPlain;
+}
+
+DayColours ColoursOf(DayClass day_class) {
+  switch (day_class) {
+    case DayClass::kSelected:
+      return {true, kDarkBlue, kWhite};
+    case DayClass::kPeriodStart:
+      return {true, kRed, kYellow};
+    case DayClass::kPeriod:
+      return {true, kDarkRed, kYellow};
+    case DayClass::kMostFertile:
+      return {true, kGreen, kYellow};
+    case DayClass::kFertile:
+      return {true, kDarkGreen, kYellow};
+    case DayClass::kPlain:
+      break;
+  }
+  return {false, kWhite, kBlack};
+}
+
+char16_t DayClassMark(DayClass day_class) {
+  switch (day_class) {
+    case DayClass::kSelected:
+      return u'<';
+    case DayClass::kPeriodStart:
+      return u'#';
+    case DayClass::kPeriod:
+      return u'+';
+    case DayClass::kMostFertile:
+      return u'*';
+    case DayClass::kFertile:
+      return u'~';
+    case DayClass::kPlain:
+      break;
+  }
+  return u' ';
+}
