@@ -4,6 +4,7 @@
 //           [--single-instance]
 //   cyclune --terminal [--now YYYY-MM-DDTHH:MM:SS]
 //   cyclune --window [--now YYYY-MM-DDTHH:MM:SS]
+//   cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]
 //   cyclune --help | --version
 //
 // --help and --version print to standard output and exit with status 0 (1 when that output
@@ -16,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/import_command.h"
 #include "app/win_main.h"
 #include "platform/datetime.h"
 #include "platform/desktop.h"
@@ -33,6 +35,7 @@ constexpr char kUsage[] =
     "Usage: cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "                          [--script FILE] [--out DIR] [--single-instance]\n"
+    "       cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --help | --version\n"
     "A private fertility calendar: one month at a time, each day coloured by its\n"
     "place in the menstrual cycle.\n"
@@ -45,6 +48,8 @@ constexpr char kUsage[] =
     "  --script FILE              headless script; none or - reads standard input\n"
     "  --out DIR                  headless output directory (the current one)\n"
     "  --single-instance          headless: keep to one instance per user\n"
+    "  --import FILE              record the periods of another tracker's export\n"
+    "  --dry-run                  with --import: show the result, write nothing\n"
     "  --help                     print this help and exit\n"
     "  --version                  print the version and exit\n"
     "\n"
@@ -64,6 +69,8 @@ struct CommandLine {
   bool unknown_option = false;  // the error names an option we do not have: show the usage
   bool fixed_now = false;
   SYSTEMTIME now{};
+  std::string import_file;  // --import: run the import instead of a front end
+  bool dry_run = false;
 };
 
 // Reads the value of an option that takes one; false when it is missing.
@@ -93,8 +100,12 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
     line->headless.single_instance = true;
     return true;
   }
-  const bool takes_value =
-      option == "--size" || option == "--now" || option == "--script" || option == "--out";
+  if (option == "--dry-run") {
+    line->dry_run = true;
+    return true;
+  }
+  const bool takes_value = option == "--size" || option == "--now" || option == "--script" ||
+                           option == "--out" || option == "--import";
   if (!takes_value) {
     *error = "unknown option '" + std::string(option) + "'";
     line->unknown_option = true;
@@ -116,6 +127,14 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
              std::string(value) + "'";
     return false;
   }
+  if (option == "--import") {
+    if (value.empty()) {
+      *error = "--import needs a file name";
+      return false;
+    }
+    line->import_file = value;
+    return true;
+  }
   (option == "--script" ? line->headless.script : line->headless.out_dir) = value;
   return true;
 }
@@ -128,6 +147,14 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* err
       return true;  // the rest is not looked at, as nothing will run
     }
     if (!ParseOption(argc, argv, &i, line, error)) return false;
+  }
+  if (line->dry_run && line->import_file.empty()) {
+    *error = "--dry-run goes with --import FILE";
+    return false;
+  }
+  if (!line->import_file.empty() && line->front_end != FrontEnd::kInteractive) {
+    *error = "--import does not open the calendar: leave out --window, --terminal, --headless";
+    return false;
   }
   return true;
 }
@@ -186,6 +213,10 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);
+  if (!line.import_file.empty()) {
+    if (line.fixed_now) SetFixedLocalTime(&line.now);
+    return RunImport(line.import_file, line.dry_run);
+  }
   switch (line.front_end) {
     case FrontEnd::kHeadless:
       return RunHeadless(line);

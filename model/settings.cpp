@@ -28,6 +28,24 @@ void ReadSetting(HKEY key, const char16_t* name, std::int32_t* field) {
   if (ReadDword(key, name, &value)) *field = static_cast<std::int32_t>(value);
 }
 
+// The five values of an open key into AppState; the key is closed (it was only read).
+void ReadSettingsAndClose(HKEY key) {
+  ReadSetting(key, u"CycleLength", &AppState.CycleLength);
+  ReadSetting(key, u"LutealPhase", &AppState.LutealPhase);
+  ReadSetting(key, u"MenstrualDays", &AppState.MenstrualDays);
+  DWORD high = 0;
+  DWORD low = 0;
+  ReadDword(key, u"LastPeriodHigh", &high);
+  ReadDword(key, u"LastPeriodLow", &low);
+  RegCloseKey(key);
+  // The stored sum, carry dropped, is what marks a last period as recorded.
+  if (static_cast<DWORD>(high + low) != 0) {
+    const FILETIME ticks{low, high};
+    FileTimeToSystemTime(&ticks, &AppState.LastPeriod);
+    AppState.LastPeriodKnown = 1;
+  }
+}
+
 LONG WriteDword(HKEY key, const char16_t* name, DWORD value) {
   const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
                          static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
@@ -49,20 +67,18 @@ void LoadSettings() {
                       &disposition) != ERROR_SUCCESS) {
     return;
   }
-  ReadSetting(key, u"CycleLength", &AppState.CycleLength);
-  ReadSetting(key, u"LutealPhase", &AppState.LutealPhase);
-  ReadSetting(key, u"MenstrualDays", &AppState.MenstrualDays);
-  DWORD high = 0;
-  DWORD low = 0;
-  ReadDword(key, u"LastPeriodHigh", &high);
-  ReadDword(key, u"LastPeriodLow", &low);
-  RegCloseKey(key);
-  // The stored sum, carry dropped, is what marks a last period as recorded.
-  if (static_cast<DWORD>(high + low) != 0) {
-    const FILETIME ticks{low, high};
-    FileTimeToSystemTime(&ticks, &AppState.LastPeriod);
-    AppState.LastPeriodKnown = 1;
+  ReadSettingsAndClose(key);
+}
+
+SettingsSaveResult LoadSettingsWithoutCreating() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) {
+    const RegistryFailure failure = GetRegistryFailure();
+    if (failure.code == ERROR_FILE_NOT_FOUND) return SettingsSaveResult{true, failure.file, u""};
+    return FailedSave();
   }
+  ReadSettingsAndClose(key);
+  return SettingsSaveResult{true, RegistryFilePath(), u""};
 }
 
 SettingsSaveResult SaveSettings() {

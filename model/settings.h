@@ -27,6 +27,11 @@ struct SettingsSaveResult {
 // whose value is missing or not a four-byte REG_DWORD keep their values; nothing is reported.
 void LoadSettings();
 
+// LoadSettings for a reader that must leave the disk as it is (an import before it saves, a
+// dry run): when the key or the file is absent nothing is created and every field keeps its
+// value. `ok` is false, with the file and the reason, only when the file cannot be read.
+SettingsSaveResult LoadSettingsWithoutCreating();
+
 // Stores all five values from AppState (both halves 0 without a known last period), creating
 // the key when needed, and says whether they reached the disk. A last period whose halves
 // would add up to 0 is stored one tick (100 ns) later, so that it loads as known and as the

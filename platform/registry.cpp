@@ -107,9 +107,13 @@ RegKeyValue* FindValue(std::vector<RegKeyValue>& values, std::u16string_view nam
 
 }  // namespace
 
-LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* /*cls*/,
-                     DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
-                     DWORD* disposition) {
+namespace {
+
+// Opens subKey below hKey; a key that is absent is created when `create` is set (it reaches
+// the file at the close) and is ERROR_FILE_NOT_FOUND otherwise. `flags_ok` is false when the
+// caller was given a reserved or option word it does not take.
+LONG OpenKey(HKEY hKey, const char16_t* subKey, bool flags_ok, bool create, HKEY* result,
+             DWORD* disposition) {
   std::u16string path;
   std::string folder;
   if (const char16_t* root = RootName(hKey)) {
@@ -121,7 +125,7 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
   } else {
     return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
   }
-  if (result == nullptr || reserved != 0) return FailedParameter(folder);
+  if (result == nullptr || !flags_ok) return FailedParameter(folder);
   if (!ParseSubKey(subKey, &path)) {
     return Failed(ERROR_BAD_PATHNAME, u"", u"The key path is malformed");
   }
@@ -137,6 +141,10 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
   key->path = std::move(path);
   key->folder = std::move(folder);
   key->created = !RegKeyExists(parse.document, key->path);
+  if (key->created && !create) {
+    return Failed(ERROR_FILE_NOT_FOUND, Widen(RegistryFileIn(key->folder)),
+                  u"The key does not exist");
+  }
   key->values = ResolveRegKey(parse.document, key->path);
   if (disposition != nullptr) {
     *disposition = key->created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -145,6 +153,19 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
   *result = key.get();
   OpenKeys().insert(key.release());
   return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* /*cls*/,
+                     DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
+                     DWORD* disposition) {
+  return OpenKey(hKey, subKey, reserved == 0, true, result, disposition);
+}
+
+LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD /*samDesired*/,
+                   HKEY* result) {
+  return OpenKey(hKey, subKey, options == 0, false, result, nullptr);
 }
 
 LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,

@@ -75,6 +75,12 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
                      DWORD options, DWORD samDesired, void* security, HKEY* result,
                      DWORD* disposition);
 
+// Opens the existing key subKey below hKey, as RegCreateKeyExW does, but never creates it:
+// ERROR_FILE_NOT_FOUND when the key (or the whole file) is absent, and nothing is written on
+// its close unless values are set through it. options must be 0; samDesired is ignored.
+LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD samDesired,
+                   HKEY* result);
+
 // Reads the value `name` (nullptr or u"" for the key's default value). With data == nullptr,
 // reports the type and size only. ERROR_FILE_NOT_FOUND when there is no such value (nothing
 // written); ERROR_MORE_DATA when it does not fit *size bytes: data is untouched, *size

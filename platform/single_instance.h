@@ -15,6 +15,11 @@ bool SingleInstanceEnabled();
 // this process takes it and starts listening, and the result is false.
 bool AnotherInstanceRunning();
 
+// True when some process (this one through another descriptor included) holds the instance
+// lock. Looks without taking the lock and creates nothing: for commands that only change the
+// settings file, whose work a running instance's next save would undo.
+bool InstanceLockHeld();
+
 // Asks the running instance to come forward. False when it cannot be reached.
 bool AskRunningInstanceToComeForward();
 

@@ -43,13 +43,14 @@ bool IsPrivateDirectory(const std::string& path) {
   return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
 }
 
-std::string InstanceDirectory() {
+// The private folder of the lock and the socket; the /tmp fallback is made only when `create`.
+std::string InstanceDirectory(bool create = true) {
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
       runtime != nullptr && runtime[0] == '/' && IsPrivateDirectory(runtime)) {
     return runtime;
   }
   const std::string fallback = "/tmp/cyclune-" + std::to_string(getuid());
-  if (mkdir(fallback.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  if (create && mkdir(fallback.c_str(), 0700) != 0 && errno != EEXIST) return {};
   return IsPrivateDirectory(fallback) ? fallback : std::string();
 }
 
@@ -118,6 +119,17 @@ bool AnotherInstanceRunning() {
   state.lock_fd = fd;
   Listen(state, directory + "/cyclune.sock");
   return false;
+}
+
+bool InstanceLockHeld() {
+  if (State().lock_fd >= 0) return true;
+  const std::string directory = InstanceDirectory(false);
+  if (directory.empty()) return false;
+  const int fd = open((directory + "/cyclune.lock").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;  // no lock file: no instance has run here
+  const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);  // releases the shared lock if it was granted
+  return held;
 }
 
 bool AskRunningInstanceToComeForward() {
