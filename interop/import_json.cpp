@@ -26,11 +26,18 @@ std::string PlaceOf(std::string_view text, std::size_t offset) {
   return "line " + std::to_string(line) + ", column " + std::to_string(offset - line_start + 1);
 }
 
-// The library's explanation after its "at line L, column C: " prefix, made printable.
+// The library's explanation without its "[json.exception...] " tag and its "parse error at
+// line L, column C: " prefix (the place is given our own way), made printable.
 std::string Explanation(const char* what) {
   std::string_view text(what);
-  const std::size_t colon = text.find(": ");
-  if (colon != std::string_view::npos) text.remove_prefix(colon + 2);
+  if (const std::size_t tag = text.find("] "); !text.empty() && text[0] == '[' &&
+                                                tag != std::string_view::npos) {
+    text.remove_prefix(tag + 2);
+  }
+  if (const std::size_t colon = text.find(": ");
+      text.substr(0, 11) == "parse error" && colon != std::string_view::npos) {
+    text.remove_prefix(colon + 2);
+  }
   std::string reason(text.substr(0, kMaxReason));
   for (char& c : reason) {
     if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
@@ -83,6 +90,8 @@ bool ParseJsonText(std::string_view text, Json* value, std::string* error) {
     // The library counts bytes from 1; the offending byte is the last one read.
     *error = PlaceOf(text, failure.byte == 0 ? 0 : failure.byte - 1) + ": " +
              Explanation(failure.what());
+  } catch (const Json::exception& failure) {  // a number beyond a double, say
+    *error = Explanation(failure.what());
   } catch (const TooDeep&) {
     *error = "nested more than " + std::to_string(kMaxDepth) + " levels deep";
   }

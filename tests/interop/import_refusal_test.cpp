@@ -117,6 +117,8 @@ TEST(ImportRefusal, JsonOfTheWrongShapeNamesTheKey) {
   ExpectRefusals({
       {"not JSON", "{\"periods\": [\n  {\"date\": }\n]}", kBroken, ImportFormat::kUnknown,
        "line 2, column 12"},
+      {"a number beyond any double", R"({"periods":[{"date":"2025-01-01","id":2e520}]})",
+       kBroken, ImportFormat::kUnknown, "number overflow"},
       {"nested without end", std::string(100000, '['), kBroken, ImportFormat::kUnknown,
        "nested more than 64 levels"},
       {"Menstrudel logs not a list", R"({"periods":[],"period_logs":{}})", kBroken,
