@@ -3,7 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
+#include <string>
 
 #include "interop/import_formats.h"
 
@@ -24,6 +24,15 @@ struct Inflater {
     if (open) inflateEnd(&stream);
   }
 };
+
+// Why inflate stopped with `status`, in words.
+std::string InflateFailure(const z_stream& stream, int status) {
+  if (status == Z_BUF_ERROR && stream.avail_in == 0) {
+    return "the gzip data ends early: the file is cut short";
+  }
+  return std::string("the gzip data is damaged (") +
+         (stream.msg != nullptr ? stream.msg : "zlib error") + ")";
+}
 
 }  // namespace
 
@@ -60,12 +69,7 @@ bool InflateGzip(std::string_view bytes, std::size_t limit, std::string* out, st
       continue;
     }
     if (status == Z_OK) continue;
-    if (status == Z_BUF_ERROR && stream.avail_in == 0) {
-      *error = "the gzip data ends early: the file is cut short";
-    } else {
-      *error = std::string("the gzip data is damaged (") +
-               (stream.msg != nullptr ? stream.msg : "zlib error") + ")";
-    }
+    *error = InflateFailure(stream, status);
     return false;
   }
   if (out->size() > limit) {
