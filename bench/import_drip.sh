@@ -2,7 +2,8 @@
 # Whole-process time of `cyclune --import` on a ten-year drip export (3,650 rows, the full
 # 49-column header, newest first as drip writes it, about 130 periods), with --dry-run and
 # without (each real run on an empty scratch settings folder, so each one records every start
-# and saves). Prints the median, fastest and slowest wall-clock time of RUNS runs of each, and
+# and saves, after copying aside a settings file whose last period, 1 January 2016, comes before
+# every start in the export). Prints the median, fastest and slowest wall-clock time of RUNS runs of each, and
 # the median processor time (user + system) the process used, which a busy machine disturbs
 # less than the wall clock.
 # Usage: bench/import_drip.sh [path/to/cyclune] [runs]
@@ -56,9 +57,20 @@ export = os.path.join(tmp, "drip-data-2026-03-31.csv")
 with open(export, "w") as out:
     out.write(",".join(columns) + "\n" + "\n".join(rows))
 
+last_period = int((datetime.datetime(2016, 1, 1, 9) - datetime.datetime(1601, 1, 1))
+                  .total_seconds()) * 10**7
+settings = ("Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
+            "\"CycleLength\"=dword:0000001c\n\"LutealPhase\"=dword:0000000e\n"
+            "\"MenstrualDays\"=dword:00000004\n\"LastPeriodHigh\"=dword:%08x\n"
+            "\"LastPeriodLow\"=dword:%08x\n" % (last_period >> 32, last_period & 0xFFFFFFFF))
+
 def timed(dry_run):
     config = os.path.join(tmp, "config")
     shutil.rmtree(config, ignore_errors=True)
+    os.makedirs(os.path.join(config, "cyclune"), mode=0o700)
+    with open(os.path.join(config, "cyclune", "registry.reg"), "w") as out:
+        out.write(settings)
     command = [cyclune, "--import", export, "--now", "2026-04-02T09:00:00"]
     if dry_run:
         command.append("--dry-run")
@@ -74,7 +86,10 @@ def timed(dry_run):
     with open(output) as out:
         return elapsed * 1000, (usage.ru_utime + usage.ru_stime) * 1000, out.read()
 
-print("%d rows, %s" % (len(rows), timed(True)[2].splitlines()[0]))
+report = timed(False)[2]
+if "before-import-" not in report:
+    sys.exit("import_drip: the settings were not copied aside:\n" + report)
+print("%d rows: %s" % (len(rows), report.splitlines()[0]))
 for dry_run in (True, False):
     results = [timed(dry_run) for _ in range(runs)]
     wall = sorted(result[0] for result in results)
