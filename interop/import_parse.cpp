@@ -23,7 +23,7 @@ bool LooksLikeDate(std::string_view line) {
   const std::size_t end = line.find_last_not_of(" \t\r");
   line = line.substr(0, end == std::string_view::npos ? 0 : end + 1);
   if (line.size() != 10 || line[4] != '-' || line[7] != '-') return false;
-  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u}) {
     if (line[i] < '0' || line[i] > '9') return false;
   }
   return true;
