@@ -242,6 +242,25 @@ TEST(ImportCommand, RefusalsAreOneLineAndWriteNothing) {
   }
 }
 
+TEST(ImportCommand, OptionsThatDoNotGoTogether) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* error;
+  } cases[] = {
+      {{"--dry-run"}, "--dry-run goes with --import FILE"},
+      {{"--import"}, "option --import needs a value"},
+      {{"--import", ""}, "--import needs a file name"},
+      {{"--terminal", "--import", "x.csv"}, "--import does not open the calendar"},
+  };
+  for (const auto& c : cases) {
+    ImportHome home;
+    const Outcome run = home.Cyclune(c.arguments);
+    EXPECT_EQ(run.exit_code, 2) << c.error;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(home.config)) << c.error;
+  }
+}
+
 TEST(ImportCommand, ReadsStandardInput) {
   ImportHome home;
   const Outcome run = home.Cyclune({"--import", "-", "--now", "2026-04-02T09:00:00"},
