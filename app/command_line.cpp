@@ -130,6 +130,19 @@ constexpr OptionEntry kOptions[] = {
        line->file = value;
        return true;
      }},
+    {"import", Value::kRequired, "--import FILE",
+     "record the periods of another tracker's export",
+     [](std::string_view value, CommandLine* line, std::string* error) {
+       SetCommand(line, ScriptCommand::kImport);
+       line->file = value;
+       if (value.empty()) *error = "--import needs a file name";
+       return !value.empty();
+     }},
+    {"dry-run", Value::kNone, "--dry-run", "with --import: show the result, write nothing",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->dry_run = true;
+       return true;
+     }},
     {"help", Value::kNone, "--help", "print this help and exit",
      [](std::string_view, CommandLine* line, std::string*) {
        line->information = Information::kHelp;
@@ -150,6 +163,7 @@ constexpr char kForms[] =
     "                          [--script FILE] [--out DIR] [--single-instance]\n"
     "       cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN]\n"
     "       cyclune --ics [FILE]\n"
+    "       cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --help | --version\n"
     "A private fertility calendar: one month at a time, each day coloured by its\n"
     "place in the menstrual cycle.\n"
@@ -207,6 +221,20 @@ SYSTEMTIME DateOf(int year, int month, int day) {
   return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),
                     static_cast<WORD>(DayOfWeek(day, month, year)), static_cast<WORD>(day),
                     0, 0, 0, 0};
+}
+
+// Options that only make sense together, or not at all together.
+bool CheckCombination(const CommandLine& line, std::string* error) {
+  const bool importing = line.command == ScriptCommand::kImport;
+  if (line.dry_run && !importing) {
+    *error = "--dry-run goes with --import FILE";
+    return false;
+  }
+  if (importing && line.front_end != FrontEnd::kInteractive) {
+    *error = "--import does not open the calendar: leave out --window, --terminal, --headless";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -272,5 +300,5 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* err
     if (line->information != Information::kNone) return true;  // nothing else will run
   }
   if (optind < argc) return Unknown(argv[optind], line, error);
-  return true;
+  return CheckCombination(*line, error);
 }

@@ -23,7 +23,7 @@
 enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
 enum class Information { kNone, kHelp, kVersion };
 // Commands that print or write what Cyclune knows and end, without a window.
-enum class ScriptCommand { kNone, kReport, kMonth, kIcs };
+enum class ScriptCommand { kNone, kReport, kMonth, kIcs, kImport };
 enum class ColourChoice { kAuto, kAlways, kNever };
 
 struct CommandLine {
@@ -36,7 +36,8 @@ struct CommandLine {
   ScriptCommand command = ScriptCommand::kNone;
   bool date_given = false;  // --report YYYY-MM-DD or --month YYYY-MM
   SYSTEMTIME date{};        // that day, or the 1st of that month; no time of day
-  std::string file;         // --ics FILE; empty or "-" for standard output
+  std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
+  bool dry_run = false;     // --import: show the result, write nothing
   ColourChoice colour = ColourChoice::kAuto;
 };
 

@@ -4,6 +4,7 @@
 //   cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS] [--script FILE] [--out DIR]
 //           [--single-instance]
 //   cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN] | --ics [FILE]
+//   cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]
 //   cyclune --help | --version
 //
 // --help and --version print to standard output and exit with status 0 (1 when that output
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/import_command.h"
 #include "app/script_commands.h"
 #include "app/win_main.h"
 #include "platform/datetime.h"
@@ -85,6 +87,9 @@ int RunCommand(const CommandLine& line) {
       return RunMonth(line);
     case ScriptCommand::kIcs:
       return RunIcs(line);
+    case ScriptCommand::kImport:
+      if (line.fixed_now) SetFixedLocalTime(&line.now);
+      return RunImport(line.file, line.dry_run);
     case ScriptCommand::kNone:
       break;
   }

@@ -26,7 +26,7 @@ constexpr int kExitFailure = 1;
 void StartAsCyclune(const CommandLine& line) {
   if (line.fixed_now) SetFixedLocalTime(&line.now);
   GetLocalTime(&AppState.SelectedDate);
-  ReadSettings();
+  LoadSettingsWithoutCreating();  // an unreadable file reads as empty, as at a start
 }
 
 // Moves the selection to the day of `date`, keeping the time of day, as navigation does.

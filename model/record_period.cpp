@@ -22,7 +22,7 @@ RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
                        static_cast<std::int32_t>(new_luteal)};
 }
 
-SettingsSaveResult RecordPeriod() {
+void RecordPeriodWithoutSaving() {
   // The interval is kept as the 32-bit number the averages are defined on.
   const std::int32_t interval =
       AppState.LastPeriodKnown
@@ -34,6 +34,10 @@ SettingsSaveResult RecordPeriod() {
   AppState.LutealPhase = cycle.LutealPhase;
   AppState.LastPeriod = AppState.SelectedDate;
   AppState.LastPeriodKnown = 1;
+}
+
+SettingsSaveResult RecordPeriod() {
+  RecordPeriodWithoutSaving();
   InvalidateRect(AppState.MainWindow, nullptr, FALSE);
   return SaveSettings();
 }

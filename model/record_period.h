@@ -23,6 +23,10 @@ struct RecordedCycle {
 RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
                            std::int32_t interval);
 
+// RecordPeriod's change to AppState alone, without the repaint request and the save: for
+// recording a series of periods (an import) that is then saved once.
+void RecordPeriodWithoutSaving();
+
 // Updates AppState from SelectedDate (the interval is DaysBetween(LastPeriod, SelectedDate),
 // or 28 without a known last period), requests a repaint of AppState.MainWindow without
 // erasing, then saves the settings. Returns the save's result; the new values stay in

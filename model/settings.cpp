@@ -28,20 +28,8 @@ void ReadSetting(HKEY key, const char16_t* name, std::int32_t* field) {
   if (ReadDword(key, name, &value)) *field = static_cast<std::int32_t>(value);
 }
 
-LONG WriteDword(HKEY key, const char16_t* name, DWORD value) {
-  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
-                         static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
-  return RegSetValueExW(key, name, 0, REG_DWORD, bytes, sizeof bytes);
-}
-
-SettingsSaveResult FailedSave() {
-  RegistryFailure failure = GetRegistryFailure();
-  return SettingsSaveResult{false, failure.file.empty() ? RegistryFilePath() : failure.file,
-                            failure.reason, u""};
-}
-
-// The reads of a load, from an open key; the key is closed here.
-void ReadSettingsFrom(HKEY key) {
+// The five values of an open key into AppState; the key is closed (it was only read).
+void ReadSettingsAndClose(HKEY key) {
   ReadSetting(key, u"CycleLength", &AppState.CycleLength);
   ReadSetting(key, u"LutealPhase", &AppState.LutealPhase);
   ReadSetting(key, u"MenstrualDays", &AppState.MenstrualDays);
@@ -58,6 +46,18 @@ void ReadSettingsFrom(HKEY key) {
   }
 }
 
+LONG WriteDword(HKEY key, const char16_t* name, DWORD value) {
+  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
+                         static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
+  return RegSetValueExW(key, name, 0, REG_DWORD, bytes, sizeof bytes);
+}
+
+SettingsSaveResult FailedSave() {
+  RegistryFailure failure = GetRegistryFailure();
+  return SettingsSaveResult{false, failure.file.empty() ? RegistryFilePath() : failure.file,
+                            failure.reason, u""};
+}
+
 }  // namespace
 
 void LoadSettings() {
@@ -67,14 +67,18 @@ void LoadSettings() {
                       &disposition) != ERROR_SUCCESS) {
     return;
   }
-  ReadSettingsFrom(key);
+  ReadSettingsAndClose(key);
 }
 
-void ReadSettings() {
-  // A key that is absent reads as an empty one would: every field keeps its value.
+SettingsSaveResult LoadSettingsWithoutCreating() {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) return;
-  ReadSettingsFrom(key);
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) {
+    const RegistryFailure failure = GetRegistryFailure();
+    if (failure.code == ERROR_FILE_NOT_FOUND) return SettingsSaveResult{true, failure.file, u"", u""};
+    return FailedSave();
+  }
+  ReadSettingsAndClose(key);
+  return SettingsSaveResult{true, RegistryFilePath(), u"", u""};
 }
 
 SettingsSaveResult SaveSettings() {

@@ -30,9 +30,10 @@ struct SettingsSaveResult {
 // whose value is missing or not a four-byte REG_DWORD keep their values; nothing is reported.
 void LoadSettings();
 
-// Fills AppState exactly as LoadSettings does, but never creates the key or touches the file,
-// so commands that only read the settings can run beside Cyclune and leave no trace.
-void ReadSettings();
+// LoadSettings for a reader that must leave the disk as it is (an import before it saves, a
+// dry run, the commands that print the report, the month or the calendar): when the key or the file is absent nothing is created and every field keeps its
+// value. `ok` is false, with the file and the reason, only when the file cannot be read.
+SettingsSaveResult LoadSettingsWithoutCreating();
 
 // Stores all five values from AppState (both halves 0 without a known last period), creating
 // the key when needed, and says whether they reached the disk. A last period whose halves

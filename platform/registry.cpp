@@ -110,8 +110,10 @@ RegKeyValue* FindValue(std::vector<RegKeyValue>& values, std::u16string_view nam
 
 namespace {
 
-// Opens subKey below hKey for RegCreateKeyExW (create) and RegOpenKeyExW (not create).
-LONG OpenKey(HKEY hKey, const char16_t* subKey, DWORD reserved, bool create, HKEY* result,
+// Opens subKey below hKey; a key that is absent is created when `create` is set (it reaches
+// the file at the close) and is ERROR_FILE_NOT_FOUND otherwise. `flags_ok` is false when the
+// caller was given a reserved or option word it does not take.
+LONG OpenKey(HKEY hKey, const char16_t* subKey, bool flags_ok, bool create, HKEY* result,
              DWORD* disposition) {
   std::u16string path;
   std::string folder;
@@ -124,7 +126,7 @@ LONG OpenKey(HKEY hKey, const char16_t* subKey, DWORD reserved, bool create, HKE
   } else {
     return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
   }
-  if (result == nullptr || reserved != 0) return FailedParameter(folder);
+  if (result == nullptr || !flags_ok) return FailedParameter(folder);
   if (!ParseSubKey(subKey, &path)) {
     return Failed(ERROR_BAD_PATHNAME, u"", u"The key path is malformed");
   }
@@ -160,12 +162,12 @@ LONG OpenKey(HKEY hKey, const char16_t* subKey, DWORD reserved, bool create, HKE
 LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* /*cls*/,
                      DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
                      DWORD* disposition) {
-  return OpenKey(hKey, subKey, reserved, true, result, disposition);
+  return OpenKey(hKey, subKey, reserved == 0, true, result, disposition);
 }
 
 LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD /*samDesired*/,
                    HKEY* result) {
-  return OpenKey(hKey, subKey, options, false, result, nullptr);
+  return OpenKey(hKey, subKey, options == 0, false, result, nullptr);
 }
 
 LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,

@@ -78,9 +78,9 @@ LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t
                      DWORD options, DWORD samDesired, void* security, HKEY* result,
                      DWORD* disposition);
 
-// Opens the existing key subKey below hKey for reading, never creating it: ERROR_FILE_NOT_FOUND
-// when it is absent, and nothing reaches the file unless values are set through the handle.
-// options must be 0; samDesired is accepted and ignored.
+// Opens the existing key subKey below hKey, as RegCreateKeyExW does, but never creates it:
+// ERROR_FILE_NOT_FOUND when the key (or the whole file) is absent, and nothing is written on
+// its close unless values are set through it. options must be 0; samDesired is ignored.
 LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD samDesired,
                    HKEY* result);
 

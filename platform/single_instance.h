@@ -23,6 +23,11 @@ bool SingleInstanceEnabled();
 // the result is false.
 bool AnotherInstanceRunning();
 
+// True when some process (this one through another descriptor included) holds the instance
+// lock. Looks without taking the lock and creates nothing: for commands that only change the
+// settings file, whose work a running instance's next save would undo.
+bool InstanceLockHeld();
+
 // Asks the running instance to come forward and waits, two seconds at most, for its answer.
 // False when it did not answer; SecondStartMessage then says why.
 bool AskRunningInstanceToComeForward();

@@ -213,6 +213,17 @@ bool AnotherInstanceRunning() {
   return false;
 }
 
+bool InstanceLockHeld() {
+  if (State().lock_fd >= 0) return true;
+  const std::string folder = RegistryFolder();
+  if (folder.empty()) return false;
+  const int fd = open((folder + "/" + kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;  // no lock file: no instance has run here
+  const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);  // releases the shared lock if it was granted
+  return held;
+}
+
 bool AskRunningInstanceToComeForward() {
   InstanceState& state = State();
   if (state.outcome == Outcome::kLockUnusable) return false;

@@ -1,0 +1,170 @@
+#include "app/import_command.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/import_files.h"
+#include "interop/import_parse.h"
+#include "interop/import_replay.h"
+#include "model/app_state.h"
+#include "model/settings.h"
+#include "platform/datetime.h"
+#include "platform/registry.h"
+#include "platform/single_instance.h"
+#include "platform/unicode.h"
+
+namespace {
+
+constexpr std::size_t kFutureDaysShown = 5;
+constexpr char kTableHeader[] = "Start       Interval  CycleLength  LutealPhase  MenstrualDays\n";
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "cyclune: %s\n", message.c_str());
+  return kImportRefused;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "cyclune: %s\n", message.c_str());
+  return kImportFailed;
+}
+
+// The refusal for a file that did not parse, naming the file, the format and the place.
+std::string ParseRefusal(const std::string& file, const ImportParse& parse) {
+  switch (parse.problem) {
+    case ImportProblem::kUnknownFormat:
+      return file + " is not a file Cyclune can import (" + parse.error +
+             "). Tried: " + ImportFormatsTried() + ".";
+    case ImportProblem::kTooLarge:
+      return file + ": " + parse.error + "; Cyclune imports files up to 64 MiB.";
+    case ImportProblem::kBroken:
+    case ImportProblem::kNone:
+      break;
+  }
+  if (parse.format == ImportFormat::kUnknown) return file + ": " + parse.error + ".";
+  return file + " (" + ImportFormatName(parse.format) + "): " + parse.error + ".";
+}
+
+void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYSTEMTIME& now) {
+  const std::size_t found =
+      replay.recorded.size() + replay.after_today.size() + replay.before_last_period;
+  std::printf("Found %zu period start%s (%s).\n", found, found == 1 ? "" : "s",
+              ImportFormatName(parse.format));
+  for (const std::string& note : parse.notes) std::printf("%s\n", note.c_str());
+  if (!replay.after_today.empty()) {
+    const std::size_t count = replay.after_today.size();
+    std::string days;
+    for (std::size_t i = 0; i < count && i < kFutureDaysShown; ++i) {
+      days += (i == 0 ? "" : ", ") + FormatImportDay(replay.after_today[i]);
+    }
+    if (count > kFutureDaysShown) days += " and " + std::to_string(count - kFutureDaysShown) + " more";
+    const ImportDay today{now.wYear, now.wMonth, now.wDay};
+    std::printf("%zu start%s after today (%s) %s left out: %s.\n", count, count == 1 ? "" : "s",
+                FormatImportDay(today).c_str(), count == 1 ? "was" : "were", days.c_str());
+  }
+  if (replay.before_last_period > 0) {
+    const std::size_t count = replay.before_last_period;
+    std::printf("%zu period%s before your last recorded one %s skipped.\n", count,
+                count == 1 ? "" : "s", count == 1 ? "was" : "were");
+  }
+}
+
+void PrintTable(const ImportReplay& replay) {
+  std::printf("\n%s", kTableHeader);
+  bool assumed = false;
+  for (const ReplayedStart& step : replay.recorded) {
+    const std::string interval =
+        step.interval_known ? std::to_string(step.interval) : std::string("(28)");
+    assumed = assumed || !step.interval_known;
+    std::printf("%s  %8s  %11d  %11d  %13d\n", FormatImportDay(step.day).c_str(),
+                interval.c_str(), step.CycleLength, step.LutealPhase, step.MenstrualDays);
+  }
+  if (assumed) std::printf("(28): no earlier period was known, so the interval counts as 28.\n");
+}
+
+void PrintResult() {
+  const SYSTEMTIME& last = AppState.LastPeriod;
+  const std::string day =
+      AppState.LastPeriodKnown ? FormatImportDay(ImportDay{last.wYear, last.wMonth, last.wDay})
+                               : std::string("none");
+  std::printf("\nLast period %s; CycleLength %d, LutealPhase %d, MenstrualDays %d.\n",
+              day.c_str(), AppState.CycleLength, AppState.LutealPhase, AppState.MenstrualDays);
+}
+
+// Keeps the old file aside, then saves AppState once.
+int Save() {
+  const std::string settings_file = Utf16ToUtf8(RegistryFilePath());
+  std::string copy;
+  std::string error;
+  if (!CopySettingsAside(settings_file, &copy, &error)) {
+    return Fail("could not keep a copy of your settings (" + error +
+                "); nothing was imported.");
+  }
+  const SettingsSaveResult saved = SaveSettings();
+  if (!saved.ok) {
+    return Fail("could not save the imported settings to " + Utf16ToUtf8(saved.file) + ": " +
+                Utf16ToUtf8(saved.reason) + ". Your settings are unchanged.");
+  }
+  std::printf("Saved to %s.\n", settings_file.c_str());
+  if (copy.empty()) std::printf("There were no settings before the import.\n");
+  else std::printf("Your settings from before the import are in %s.\n", copy.c_str());
+  return kImportDone;
+}
+
+// Everything up to the replay: reading, parsing, the running-instance check, the settings.
+int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
+  std::string bytes;
+  std::string error;
+  switch (ReadImportFile(file, kMaxImportBytes, &bytes, &error)) {
+    case ImportRead::kFailed:
+      return Refuse("cannot read " + file + ": " + error + ".");
+    case ImportRead::kTooLarge:
+      return Refuse(file + " is larger than 64 MiB; Cyclune imports files up to 64 MiB.");
+    case ImportRead::kRead:
+      break;
+  }
+  *parse = ParseTrackerFile(bytes);
+  if (parse->problem != ImportProblem::kNone) return Refuse(ParseRefusal(file, *parse));
+  if (parse->starts.empty()) {
+    return Refuse(file + " (" + ImportFormatName(parse->format) +
+                  "): no period start in it, so there is nothing to import.");
+  }
+  if (!dry_run && InstanceLockHeld()) {
+    return Refuse("Cyclune is running: close it, then import again (its next save would "
+                  "overwrite the import).");
+  }
+  AppState = AppStateRecord{};
+  const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
+  if (!loaded.ok) {
+    return Fail("cannot read your settings in " + Utf16ToUtf8(loaded.file) + ": " +
+                Utf16ToUtf8(loaded.reason) + ". Nothing was imported.");
+  }
+  return kImportDone;
+}
+
+}  // namespace
+
+int RunImport(const std::string& file, bool dry_run) {
+  ImportParse parse;
+  if (const int status = Prepare(file, dry_run, &parse); status != kImportDone) return status;
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  const ImportReplay replay = ReplayStarts(parse.starts, now);
+  PrintNotes(parse, replay, now);
+  if (!replay.recorded.empty()) PrintTable(replay);
+  PrintResult();
+  int status = kImportDone;
+  if (dry_run) {
+    std::printf("Dry run: nothing was written.\n");
+    if (InstanceLockHeld()) std::printf("Cyclune is running: close it before importing.\n");
+  } else if (replay.recorded.empty()) {
+    std::printf("Nothing new to record: your settings are unchanged.\n");
+  } else {
+    std::fflush(stdout);  // the table first, should the save report a failure
+    status = Save();
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "cyclune: cannot write to standard output\n");
+    if (status == kImportDone) status = kImportFailed;
+  }
+  return status;
+}

@@ -1,0 +1,39 @@
+// Replaying the period starts read from another tracker as if each had been recorded in
+// Cyclune on its day: sorted, without repeats, without days after today and without days on
+// or before the last period already stored, each one goes through the model's own
+// "Set last period" (RecordPeriodWithoutSaving) with SelectedDate on that day at the current
+// time of day. Nothing is saved here; AppState holds the result.
+//
+// Example:
+//   LoadSettingsWithoutCreating();
+//   SYSTEMTIME now;
+//   GetLocalTime(&now);
+//   ImportReplay replay = ReplayStarts(parse.starts, now);
+//   // replay.recorded[i]: the day, its interval and the settings after it
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "interop/import_parse.h"
+#include "platform/win_types.h"
+
+struct ReplayedStart {
+  ImportDay day;
+  bool interval_known = false;  // false: no period before it, so the interval counted as 28
+  std::int64_t interval = 0;    // days from the previous last period, as RecordPeriod counts
+  std::int32_t CycleLength = 0;  // the settings after recording this start
+  std::int32_t LutealPhase = 0;
+  std::int32_t MenstrualDays = 0;
+};
+
+struct ImportReplay {
+  std::vector<ReplayedStart> recorded;
+  std::vector<ImportDay> after_today;   // left out: not yet happened
+  std::size_t before_last_period = 0;   // left out: on or before the stored last period
+};
+
+// Replays `starts` (any order, repeats allowed) onto AppState, `now` giving today and the
+// time of day of every recorded start.
+ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now);

@@ -1,0 +1,110 @@
+// Replaying imported starts: what is left out and why, the model's own recording of each
+// start at the current time of day, and odd data that must neither hang nor overflow.
+#include "interop/import_replay.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/app_state.h"
+#include "model/calendar.h"
+#include "platform/datetime.h"
+
+namespace {
+
+SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute = 0) {
+  SYSTEMTIME time{year, month, 0, day, hour, minute, 0, 0};
+  FILETIME ticks{};
+  SystemTimeToFileTime(&time, &ticks);
+  FileTimeToSystemTime(&ticks, &time);  // names the weekday
+  return time;
+}
+
+std::vector<std::string> Days(const std::vector<ImportDay>& days) {
+  std::vector<std::string> text;
+  for (const ImportDay& day : days) text.push_back(FormatImportDay(day));
+  return text;
+}
+
+class ImportReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override { AppState = AppStateRecord{}; }
+  void TearDown() override { AppState = AppStateRecord{}; }
+};
+
+TEST_F(ImportReplayTest, LeavesOutRepeatsFutureDaysAndDaysUpToTheLastPeriod) {
+  AppState.LastPeriod = At(2025, 10, 30, 20);
+  AppState.LastPeriodKnown = 1;
+  const std::vector<ImportDay> starts = {
+      {2026, 1, 27}, {2025, 9, 3}, {2026, 4, 30}, {2025, 10, 30}, {2025, 12, 2},
+      {2026, 1, 27}, {2026, 4, 2}, {2026, 5, 28}, {2025, 10, 2}, {2026, 4, 3}};
+  const ImportReplay replay = ReplayStarts(starts, At(2026, 4, 2, 9, 15));
+  std::vector<std::string> recorded;
+  for (const ReplayedStart& step : replay.recorded) recorded.push_back(FormatImportDay(step.day));
+  // Today counts; the stored last period's own day is skipped, whatever its time of day.
+  EXPECT_EQ(recorded, (std::vector<std::string>{"2025-12-02", "2026-01-27", "2026-04-02"}));
+  EXPECT_EQ(Days(replay.after_today),
+            (std::vector<std::string>{"2026-04-03", "2026-04-30", "2026-05-28"}));
+  EXPECT_EQ(replay.before_last_period, 3u);
+}
+
+// Intervals are counted by the model from instant to instant: a last period stored at 20:00
+// and a replay at 09:00 give one day less than the calendar, as "Set last period" would.
+TEST_F(ImportReplayTest, RecordsEachStartAsSetLastPeriodWouldAtTheCurrentTimeOfDay) {
+  AppState.LastPeriod = At(2025, 12, 1, 20);
+  AppState.LastPeriodKnown = 1;
+  AppState.CycleLength = 30;
+  const SYSTEMTIME now = At(2026, 4, 2, 9, 15);
+  const ImportReplay replay = ReplayStarts({{2025, 12, 31}, {2026, 1, 30}}, now);
+  ASSERT_EQ(replay.recorded.size(), 2u);
+  struct Expected {
+    std::int64_t interval;
+    std::int32_t cycle, luteal, menstrual;
+  };
+  const Expected expected[] = {{29, 29, 14, 4}, {30, 29, 14, 4}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_TRUE(replay.recorded[i].interval_known);
+    EXPECT_EQ(replay.recorded[i].interval, expected[i].interval) << i;
+    EXPECT_EQ(replay.recorded[i].CycleLength, expected[i].cycle) << i;
+    EXPECT_EQ(replay.recorded[i].LutealPhase, expected[i].luteal) << i;
+    EXPECT_EQ(replay.recorded[i].MenstrualDays, expected[i].menstrual) << i;
+  }
+  const SYSTEMTIME last = AppState.LastPeriod;
+  EXPECT_EQ((std::vector<int>{last.wYear, last.wMonth, last.wDay, last.wDayOfWeek, last.wHour,
+                              last.wMinute}),
+            (std::vector<int>{2026, 1, 30, 5, 9, 15}));
+}
+
+TEST_F(ImportReplayTest, WithoutAStoredPeriodTheFirstIntervalIsAssumed) {
+  const ImportReplay replay = ReplayStarts({{2024, 5, 31}, {2024, 5, 1}}, At(2024, 6, 1, 8));
+  ASSERT_EQ(replay.recorded.size(), 2u);
+  EXPECT_FALSE(replay.recorded[0].interval_known);
+  EXPECT_EQ(replay.recorded[0].CycleLength, 28);
+  EXPECT_EQ(replay.recorded[0].MenstrualDays, 4);
+  EXPECT_EQ(replay.recorded[1].interval, 30);
+  EXPECT_EQ(replay.recorded[1].CycleLength, 29);
+  EXPECT_EQ(AppState.LastPeriodKnown, 1);
+}
+
+// Ten thousand starts spread over 1601 to 9979: every one is recorded, in order, and the
+// truncating means climb from 28 towards the 306-day cycle, settling one below it.
+TEST_F(ImportReplayTest, TenThousandStartsOverEightThousandYears) {
+  std::vector<ImportDay> starts;
+  SYSTEMTIME day = At(1601, 1, 1, 0);
+  for (int i = 0; i < 10000; ++i) {
+    starts.push_back(ImportDay{day.wYear, day.wMonth, day.wDay});
+    day = AddDays(day, 306);
+  }
+  const ImportReplay replay = ReplayStarts(starts, At(9999, 12, 31, 23, 59));
+  ASSERT_EQ(replay.recorded.size(), 10000u);
+  EXPECT_EQ(FormatImportDay(replay.recorded.back().day), FormatImportDay(starts.back()));
+  for (std::size_t i = 1; i < replay.recorded.size(); ++i) {
+    ASSERT_EQ(replay.recorded[i].interval, 306) << i;
+  }
+  EXPECT_EQ(AppState.CycleLength, 305);
+  EXPECT_EQ(AppState.LutealPhase, 152);
+  EXPECT_EQ(AppState.MenstrualDays, 50);
+}
+
+}  // namespace
