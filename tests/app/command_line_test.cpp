@@ -17,45 +17,18 @@ namespace {
 using cyclune_test::ReadFile;
 using cyclune_test::ScratchDir;
 
-struct Outcome {
-  int exit_code = -1;  // -1 when the process did not exit normally
-  std::string out;
-  std::string err;
-};
+using Outcome = cyclune_test::ProgramOutcome;
 
 // Runs cyclune with `arguments`, standard output to `stdout_path` (a file in the scratch
 // folder unless given), no display and no terminal, the settings folder in the scratch folder.
 Outcome RunCommandLine(const std::vector<std::string>& arguments, const ScratchDir& scratch,
-            std::string stdout_path = {}) {
-  const std::string out_file = (scratch.path() / "stdout.txt").string();
-  const std::string err_file = (scratch.path() / "stderr.txt").string();
-  if (stdout_path.empty()) stdout_path = out_file;
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("XDG_CONFIG_HOME", (scratch.path() / "config").c_str(), 1);
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0 || err < 0) _exit(126);
-    dup2(in, STDIN_FILENO);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(CYCLUNE_BINARY, argv.data());
-    _exit(127);
-  }
-  Outcome outcome;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    outcome.exit_code = WEXITSTATUS(status);
-  }
-  outcome.out = ReadFile(out_file);
-  outcome.err = ReadFile(err_file);
-  return outcome;
+                       std::string stdout_path = {}) {
+  if (stdout_path.empty()) stdout_path = (scratch.path() / "stdout.txt").string();
+  return cyclune_test::RunProgram({arguments,
+                                   {"XDG_CONFIG_HOME=" + (scratch.path() / "config").string()},
+                                   {},
+                                   stdout_path,
+                                   scratch.path() / "stderr.txt"});
 }
 
 long Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }

@@ -97,6 +97,66 @@ inline std::map<std::string, std::uint32_t> ReadSettings(const fs::path& config_
 
 // --- running the binary -------------------------------------------------------------------
 
+// How to run the program: its arguments, variables to set ("NAME=value") or to unset ("NAME"),
+// and files for its standard streams (empty: /dev/null for input and output, a discarded
+// file for errors).
+struct ProgramRun {
+  std::vector<std::string> arguments;
+  std::vector<std::string> environment;
+  fs::path input;
+  fs::path output;
+  fs::path errors;
+};
+
+struct ProgramOutcome {
+  int exit_code = -1;  // -1 when the process did not exit normally
+  std::string out;     // what it wrote to `output`, when that is a regular file
+  std::string err;
+};
+
+// Runs the cyclune binary as `run` says, with no display named, and waits for it.
+inline ProgramOutcome RunProgram(const ProgramRun& run) {
+  const pid_t child = fork();
+  if (child == 0) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    for (const std::string& variable : run.environment) {
+      const std::size_t equals = variable.find('=');
+      if (equals == std::string::npos) {
+        unsetenv(variable.c_str());
+      } else {
+        setenv(variable.substr(0, equals).c_str(), variable.c_str() + equals + 1, 1);
+      }
+    }
+    const auto open_or_null = [](const fs::path& path, int flags) {
+      return open(path.empty() ? "/dev/null" : path.c_str(), flags, 0600);
+    };
+    const int in = open_or_null(run.input, O_RDONLY);
+    const int out = open_or_null(run.output, O_WRONLY | O_CREAT | O_TRUNC);
+    const int err = open_or_null(run.errors, O_WRONLY | O_CREAT | O_TRUNC);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
+    for (const std::string& argument : run.arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(CYCLUNE_BINARY, argv.data());
+    _exit(127);
+  }
+  ProgramOutcome outcome;
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+    outcome.exit_code = WEXITSTATUS(status);
+  }
+  // Only files are read back: /dev/full as output, say, is not.
+  if (fs::is_regular_file(run.output)) outcome.out = ReadFile(run.output);
+  if (fs::is_regular_file(run.errors)) outcome.err = ReadFile(run.errors);
+  return outcome;
+}
+
 struct ProcessResult {
   int exit_code = -1;  // -1 when the process did not exit normally
   std::string error_output;
@@ -106,32 +166,13 @@ struct ProcessResult {
 // standard input and output on /dev/null and no display named.
 inline ProcessResult RunCyclune(const std::vector<std::string>& arguments,
                                 const fs::path& config_home) {
-  const fs::path error_file = config_home.parent_path() / "stderr.txt";
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("LC_ALL", "en_US.UTF-8", 1);
-    setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
-    // No display and no terminal: a run without --headless must not take over either.
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    const int null_fd = open("/dev/null", O_RDWR);
-    if (null_fd >= 0) dup2(null_fd, STDIN_FILENO);
-    if (null_fd >= 0) dup2(null_fd, STDOUT_FILENO);
-    const int error_fd = open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (error_fd >= 0) dup2(error_fd, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(CYCLUNE_BINARY, argv.data());
-    _exit(127);
-  }
-  ProcessResult result;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    result.exit_code = WEXITSTATUS(status);
-  }
-  result.error_output = ReadFile(error_file);
-  return result;
+  const ProgramOutcome outcome = RunProgram(
+      {arguments,
+       {"LC_ALL=en_US.UTF-8", "XDG_CONFIG_HOME=" + config_home.string()},
+       {},
+       {},
+       config_home.parent_path() / "stderr.txt"});
+  return ProcessResult{outcome.exit_code, outcome.err};
 }
 
 // One headless run: a scratch folder holding config/ (XDG_CONFIG_HOME), script.txt and out/.

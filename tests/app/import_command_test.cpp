@@ -28,11 +28,7 @@ using cyclune_test::WriteFile;
 
 const std::string kSamples = CYCLUNE_SOURCE_DIR "/tests/interop/samples/";
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = cyclune_test::ProgramOutcome;
 
 // A scratch home for one test: config/ is XDG_CONFIG_HOME, run/ (0700) XDG_RUNTIME_DIR.
 struct ImportHome {
@@ -44,35 +40,14 @@ struct ImportHome {
 
   // Runs cyclune with `arguments`, standard input from `input` (or /dev/null).
   Outcome Cyclune(const std::vector<std::string>& arguments, const std::string& input = "") const {
-    const fs::path out_file = scratch.path() / "stdout.txt";
-    const fs::path err_file = scratch.path() / "stderr.txt";
     const fs::path in_file = scratch.path() / "stdin.txt";
     WriteFile(in_file, input);
-    const pid_t child = fork();
-    if (child == 0) {
-      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
-      const int in = open(in_file.c_str(), O_RDONLY);
-      const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (in < 0 || out < 0 || err < 0) _exit(126);
-      dup2(in, STDIN_FILENO);
-      dup2(out, STDOUT_FILENO);
-      dup2(err, STDERR_FILENO);
-      std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
-      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      execv(CYCLUNE_BINARY, argv.data());
-      _exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-      outcome.exit_code = WEXITSTATUS(status);
-    }
-    outcome.out = ReadFile(out_file);
-    outcome.err = ReadFile(err_file);
-    return outcome;
+    return cyclune_test::RunProgram({arguments,
+                                     {"XDG_CONFIG_HOME=" + config.string(),
+                                      "XDG_RUNTIME_DIR=" + run.string()},
+                                     in_file,
+                                     scratch.path() / "stdout.txt",
+                                     scratch.path() / "stderr.txt"});
   }
 };
 

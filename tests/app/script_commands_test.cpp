@@ -22,43 +22,18 @@ namespace fs = std::filesystem;
 using cyclune_test::ReadFile;
 using cyclune_test::ScratchDir;
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = cyclune_test::ProgramOutcome;
 
 // Runs cyclune in English and UTC with the settings folder `config` and one more variable.
 Outcome RunCommand(const std::vector<std::string>& arguments, const fs::path& config,
                    const char* variable = "UNUSED=") {
-  const fs::path out_file = config.parent_path() / "stdout.txt";
-  const fs::path err_file = config.parent_path() / "stderr.txt";
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("LC_ALL", "en_US.UTF-8", 1);
-    setenv("TZ", "UTC", 1);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    unsetenv("NO_COLOR");
-    putenv(const_cast<char*>(variable));
-    const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0) _exit(126);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(CYCLUNE_BINARY, argv.data());
-    _exit(127);
-  }
-  Outcome outcome;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    outcome.exit_code = WEXITSTATUS(status);
-  }
-  outcome.out = ReadFile(out_file);
-  outcome.err = ReadFile(err_file);
-  return outcome;
+  return cyclune_test::RunProgram(
+      {arguments,
+       {"LC_ALL=en_US.UTF-8", "TZ=UTC", "XDG_CONFIG_HOME=" + config.string(), "NO_COLOR",
+        variable},
+       {},
+       config.parent_path() / "stdout.txt",
+       config.parent_path() / "stderr.txt"});
 }
 
 // Stores the initial cycle settings with the last period at the given local time.
