@@ -20,26 +20,26 @@ void Check(bool holds, const char* what) {
   }
 }
 
-bool SameEntry(const RegTextEntry& a, const RegTextEntry& b, bool withText) {
+bool SameEntry(const RegTextEntry& a, const RegTextEntry& b, bool with_text) {
   return a.kind == b.kind && a.name == b.name && a.type == b.type && a.data == b.data &&
-         (!withText || a.text == b.text);
+         (!with_text || a.text == b.text);
 }
 
-bool SameEntries(const std::vector<RegTextEntry>& a, const std::vector<RegTextEntry>& b, bool withText) {
+bool SameEntries(const std::vector<RegTextEntry>& a, const std::vector<RegTextEntry>& b, bool with_text) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!SameEntry(a[i], b[i], withText || a[i].kind == RegLineKind::Comment)) return false;
+    if (!SameEntry(a[i], b[i], with_text || a[i].kind == RegLineKind::kComment)) return false;
   }
   return true;
 }
 
-bool SameDocument(const RegTextDocument& a, const RegTextDocument& b, bool withText) {
-  if (!SameEntries(a.preamble, b.preamble, withText) || a.sections.size() != b.sections.size()) return false;
+bool SameDocument(const RegTextDocument& a, const RegTextDocument& b, bool with_text) {
+  if (!SameEntries(a.preamble, b.preamble, with_text) || a.sections.size() != b.sections.size()) return false;
   for (std::size_t i = 0; i < a.sections.size(); ++i) {
     const RegTextSection& x = a.sections[i];
     const RegTextSection& y = b.sections[i];
-    if (x.path != y.path || x.removal != y.removal || (withText && x.text != y.text) ||
-        !SameEntries(x.entries, y.entries, withText)) {
+    if (x.path != y.path || x.removal != y.removal || (with_text && x.text != y.text) ||
+        !SameEntries(x.entries, y.entries, with_text)) {
       return false;
     }
   }
@@ -51,7 +51,7 @@ RegTextDocument Canonical(RegTextDocument document) {
   for (RegTextSection& section : document.sections) {
     section.text.clear();
     for (RegTextEntry& entry : section.entries) {
-      if (entry.kind != RegLineKind::Comment) entry.text.clear();
+      if (entry.kind != RegLineKind::kComment) entry.text.clear();
     }
   }
   return document;

@@ -112,7 +112,7 @@ SettingsSaveResult SaveSettings() {
     if (code != ERROR_SUCCESS && result.ok) result = FailedSave();
   }
   if (RegCloseKey(key) != ERROR_SUCCESS && result.ok) result = FailedSave();
-  if (result.ok) result.movedAside = GetRegistryMovedAside();
+  if (result.ok) result.moved_aside = GetRegistryMovedAside();
   return result;
 }
 
@@ -125,8 +125,8 @@ std::u16string SaveFailureSentence(const SettingsSaveResult& result) {
 }
 
 std::u16string SaveNoticeSentence(const SettingsSaveResult& result) {
-  if (!result.ok || result.movedAside.empty()) return u"";
+  if (!result.ok || result.moved_aside.empty()) return u"";
   return u"Your settings file " + result.file +
-         u" was too large to read in full, so it was moved to " + result.movedAside +
+         u" was too large to read in full, so it was moved to " + result.moved_aside +
          u" and a new one was started with your settings.";
 }

@@ -9,20 +9,20 @@
 //   ...
 //   SettingsSaveResult saved = SaveSettings();  // after a period is recorded
 //   if (!saved.ok) show SaveFailureSentence(saved) in a box captioned "Cyclune"
-//   else if (!saved.movedAside.empty()) show SaveNoticeSentence(saved) likewise
+//   else if (!saved.moved_aside.empty()) show SaveNoticeSentence(saved) likewise
 #pragma once
 
 #include <string>
 
 // How a save went. When it failed, `file` is the file or folder that could not be written and
 // `reason` the system's words for why ("No space left on device"); the settings in AppState
-// are kept either way. When it succeeded, `movedAside` names where a settings file too large
+// are kept either way. When it succeeded, `moved_aside` names where a settings file too large
 // to read in full was moved before a new one was started (empty when none was).
 struct SettingsSaveResult {
   bool ok = false;
   std::u16string file;
   std::u16string reason;
-  std::u16string movedAside;
+  std::u16string moved_aside;
 };
 
 // Fills CycleLength, LutealPhase and MenstrualDays from their stored values, and LastPeriod

@@ -27,8 +27,8 @@ namespace {
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 
-thread_local RegistryFailure lastFailure;
-thread_local std::u16string lastMovedAside;
+thread_local RegistryFailure g_last_failure;
+thread_local std::u16string g_last_moved_aside;
 
 std::mutex& OpenKeysMutex() {
   static std::mutex mutex;
@@ -65,7 +65,7 @@ std::u16string Widen(const std::string& text) {
 }
 
 LONG Failed(LONG code, std::u16string file, std::u16string reason) {
-  lastFailure = RegistryFailure{code, std::move(file), std::move(reason)};
+  g_last_failure = RegistryFailure{code, std::move(file), std::move(reason)};
   return code;
 }
 
@@ -85,8 +85,8 @@ LONG FailedStore(const StoreFailure& failure) {
 
 // Accepts "A\B\C" (one trailing backslash tolerated); every part non-empty, at most 255 units
 // and storable in the file.
-bool ParseSubKey(const char16_t* subKey, std::u16string* path) {
-  std::u16string_view rest = subKey == nullptr ? u"" : subKey;
+bool ParseSubKey(const char16_t* sub_key, std::u16string* path) {
+  std::u16string_view rest = sub_key == nullptr ? u"" : sub_key;
   if (!rest.empty() && rest.back() == u'\\') rest.remove_suffix(1);
   while (!rest.empty()) {
     std::size_t end = rest.find(u'\\');
@@ -110,24 +110,24 @@ RegKeyValue* FindValue(std::vector<RegKeyValue>& values, std::u16string_view nam
 
 namespace {
 
-// Opens subKey below hKey; a key that is absent is created when `create` is set (it reaches
+// Opens sub_key below parent; a key that is absent is created when `create` is set (it reaches
 // the file at the close) and is ERROR_FILE_NOT_FOUND otherwise. `flags_ok` is false when the
 // caller was given a reserved or option word it does not take.
-LONG OpenKey(HKEY hKey, const char16_t* subKey, bool flags_ok, bool create, HKEY* result,
+LONG OpenKey(HKEY parent, const char16_t* sub_key, bool flags_ok, bool create, HKEY* result,
              DWORD* disposition) {
   std::u16string path;
   std::string folder;
-  if (const char16_t* root = RootName(hKey)) {
+  if (const char16_t* root = RootName(parent)) {
     path = root;
     folder = RegistryFolder();
-  } else if (IsOpen(hKey)) {
-    path = hKey->path;
-    folder = hKey->folder;
+  } else if (IsOpen(parent)) {
+    path = parent->path;
+    folder = parent->folder;
   } else {
     return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
   }
   if (result == nullptr || !flags_ok) return FailedParameter(folder);
-  if (!ParseSubKey(subKey, &path)) {
+  if (!ParseSubKey(sub_key, &path)) {
     return Failed(ERROR_BAD_PATHNAME, u"", u"The key path is malformed");
   }
   if (folder.empty()) {
@@ -159,22 +159,22 @@ LONG OpenKey(HKEY hKey, const char16_t* subKey, bool flags_ok, bool create, HKEY
 
 }  // namespace
 
-LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* /*cls*/,
-                     DWORD /*options*/, DWORD /*samDesired*/, void* /*security*/, HKEY* result,
+LONG RegCreateKeyExW(HKEY parent, const char16_t* sub_key, DWORD reserved, char16_t* /*cls*/,
+                     DWORD /*options*/, DWORD /*access*/, void* /*security*/, HKEY* result,
                      DWORD* disposition) {
-  return OpenKey(hKey, subKey, reserved == 0, true, result, disposition);
+  return OpenKey(parent, sub_key, reserved == 0, true, result, disposition);
 }
 
-LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD /*samDesired*/,
+LONG RegOpenKeyExW(HKEY parent, const char16_t* sub_key, DWORD options, DWORD /*access*/,
                    HKEY* result) {
-  return OpenKey(hKey, subKey, options == 0, false, result, nullptr);
+  return OpenKey(parent, sub_key, options == 0, false, result, nullptr);
 }
 
-LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,
+LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,
                       DWORD* size) {
-  if (!IsOpen(hKey)) return ERROR_INVALID_HANDLE;
+  if (!IsOpen(key)) return ERROR_INVALID_HANDLE;
   if (reserved != nullptr || (data != nullptr && size == nullptr)) return ERROR_INVALID_PARAMETER;
-  const RegKeyValue* value = FindValue(hKey->values, name == nullptr ? u"" : name);
+  const RegKeyValue* value = FindValue(key->values, name == nullptr ? u"" : name);
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   const auto needed = static_cast<DWORD>(value->data.size());
   if (type != nullptr) *type = value->type;
@@ -187,58 +187,58 @@ LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* t
   return ERROR_SUCCESS;
 }
 
-LONG RegSetValueExW(HKEY hKey, const char16_t* name, DWORD reserved, DWORD type,
+LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type,
                     const BYTE* data, DWORD size) {
-  if (!IsOpen(hKey)) return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
-  std::u16string_view valueName = name == nullptr ? u"" : name;
-  bool fixedSize = type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN || type == REG_QWORD;
+  if (!IsOpen(key)) return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
+  std::u16string_view value_name = name == nullptr ? u"" : name;
+  bool fixed_size = type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN || type == REG_QWORD;
   DWORD fixed = type == REG_QWORD ? 8 : 4;
-  if (reserved != 0 || (data == nullptr && size != 0) || (fixedSize && size != fixed) ||
-      valueName.size() > kMaxValueNameLength || !IsStorableRegName(valueName)) {
-    return FailedParameter(hKey->folder);
+  if (reserved != 0 || (data == nullptr && size != 0) || (fixed_size && size != fixed) ||
+      value_name.size() > kMaxValueNameLength || !IsStorableRegName(value_name)) {
+    return FailedParameter(key->folder);
   }
-  RegKeyValue value{std::u16string(valueName), type,
+  RegKeyValue value{std::u16string(value_name), type,
                     data == nullptr ? std::vector<BYTE>() : std::vector<BYTE>(data, data + size)};
-  if (RegKeyValue* existing = FindValue(hKey->values, valueName)) {
+  if (RegKeyValue* existing = FindValue(key->values, value_name)) {
     existing->type = value.type;
     existing->data = value.data;
   } else {
-    hKey->values.push_back(value);
+    key->values.push_back(value);
   }
-  hKey->changes.push_back(std::move(value));
+  key->changes.push_back(std::move(value));
   return ERROR_SUCCESS;
 }
 
-LONG RegCloseKey(HKEY hKey) {
-  if (RootName(hKey) != nullptr) return ERROR_SUCCESS;
+LONG RegCloseKey(HKEY key) {
+  if (RootName(key) != nullptr) return ERROR_SUCCESS;
   {
     std::lock_guard<std::mutex> guard(OpenKeysMutex());
-    if (OpenKeys().erase(hKey) == 0) {
+    if (OpenKeys().erase(key) == 0) {
       return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
     }
   }
-  std::unique_ptr<RegistryKey> key(hKey);
-  lastMovedAside.clear();
-  if (!key->created && key->changes.empty()) return ERROR_SUCCESS;
+  std::unique_ptr<RegistryKey> owned(key);
+  g_last_moved_aside.clear();
+  if (!owned->created && owned->changes.empty()) return ERROR_SUCCESS;
   StoreFailure failure;
-  RegistryEdit edit{[&key](RegTextDocument& document) {
-                      EnsureRegKey(document, key->path);
-                      for (const RegKeyValue& change : key->changes) {
-                        SetRegValue(document, key->path, change);
+  RegistryEdit edit{[&owned](RegTextDocument& document) {
+                      EnsureRegKey(document, owned->path);
+                      for (const RegKeyValue& change : owned->changes) {
+                        SetRegValue(document, owned->path, change);
                       }
                     },
-                    !key->changes.empty()};
-  std::string movedAside;
-  if (!UpdateRegistryDocument(key->folder, edit, &failure, &movedAside)) {
+                    !owned->changes.empty()};
+  std::string moved_aside;
+  if (!UpdateRegistryDocument(owned->folder, edit, &failure, &moved_aside)) {
     return FailedStore(failure);
   }
-  if (!movedAside.empty()) lastMovedAside = Widen(movedAside);
+  if (!moved_aside.empty()) g_last_moved_aside = Widen(moved_aside);
   return ERROR_SUCCESS;
 }
 
-RegistryFailure GetRegistryFailure() { return lastFailure; }
+RegistryFailure GetRegistryFailure() { return g_last_failure; }
 
-std::u16string GetRegistryMovedAside() { return lastMovedAside; }
+std::u16string GetRegistryMovedAside() { return g_last_moved_aside; }
 
 std::u16string RegistryFilePath() {
   std::string folder = RegistryFolder();

@@ -69,39 +69,39 @@ constexpr LONG ERROR_BAD_PATHNAME = 161;     // malformed key path
 constexpr LONG ERROR_MORE_DATA = 234;        // the caller's buffer is too small
 constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;  // any other failure to read or write the file
 
-// Opens the key subKey below hKey (a predefined root or an open key), creating it when absent;
+// Opens the key sub_key below parent (a predefined root or an open key), creating it when absent;
 // the creation reaches the file when the key is closed. reserved must be 0; cls, options,
-// samDesired and security are accepted and ignored. On success *result holds the new handle
+// access and security are accepted and ignored. On success *result holds the new handle
 // and *disposition (if given) says whether the key was created or existed; on failure *result
 // is untouched and GetRegistryFailure() says why.
-LONG RegCreateKeyExW(HKEY hKey, const char16_t* subKey, DWORD reserved, char16_t* cls,
-                     DWORD options, DWORD samDesired, void* security, HKEY* result,
+LONG RegCreateKeyExW(HKEY parent, const char16_t* sub_key, DWORD reserved, char16_t* cls,
+                     DWORD options, DWORD access, void* security, HKEY* result,
                      DWORD* disposition);
 
-// Opens the existing key subKey below hKey, as RegCreateKeyExW does, but never creates it:
+// Opens the existing key sub_key below parent, as RegCreateKeyExW does, but never creates it:
 // ERROR_FILE_NOT_FOUND when the key (or the whole file) is absent, and nothing is written on
-// its close unless values are set through it. options must be 0; samDesired is ignored.
-LONG RegOpenKeyExW(HKEY hKey, const char16_t* subKey, DWORD options, DWORD samDesired,
+// its close unless values are set through it. options must be 0; access is ignored.
+LONG RegOpenKeyExW(HKEY parent, const char16_t* sub_key, DWORD options, DWORD access,
                    HKEY* result);
 
 // Reads the value `name` (nullptr or u"" for the key's default value). With data == nullptr,
 // reports the type and size only. ERROR_FILE_NOT_FOUND when there is no such value (nothing
 // written); ERROR_MORE_DATA when it does not fit *size bytes: data is untouched, *size
 // receives the size needed and *type the type. reserved must be nullptr.
-LONG RegQueryValueExW(HKEY hKey, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,
+LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD* reserved, DWORD* type, BYTE* data,
                       DWORD* size);
 
 // Sets the value `name` (nullptr or u"" for the default value) to `size` bytes of `type`,
 // kept generic except that REG_DWORD and REG_DWORD_BIG_ENDIAN take exactly 4 bytes and
 // REG_QWORD exactly 8. The file changes when the key is closed. Names with control
 // characters (other than tab) or unpaired surrogates cannot be stored: ERROR_INVALID_PARAMETER.
-LONG RegSetValueExW(HKEY hKey, const char16_t* name, DWORD reserved, DWORD type,
+LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type,
                     const BYTE* data, DWORD size);
 
 // Closes the key. When it was created or values were set through it, writes them to the
 // file first: ERROR_SUCCESS once they are durably on disk; otherwise an error code (the file
 // keeps its previous contents) and GetRegistryFailure() says why. The handle is gone either way.
-LONG RegCloseKey(HKEY hKey);
+LONG RegCloseKey(HKEY key);
 
 // Why a registry call of this thread last failed: the code it returned, the file or folder
 // concerned and the system's reason ("No space left on device"). Empty before any failure.

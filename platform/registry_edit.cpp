@@ -63,13 +63,13 @@ void AppendHex(const RegTextEntry& entry, std::string* out) {
     *out += buffer;
   }
   // Lines stay within 80 columns, continued with "\" and two spaces as the editor exports them.
-  std::size_t lineStart = out->rfind('\n') == std::string::npos ? 0 : out->rfind('\n') + 1;
+  std::size_t line_start = out->rfind('\n') == std::string::npos ? 0 : out->rfind('\n') + 1;
   for (std::size_t i = 0; i < entry.data.size(); ++i) {
     std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned>(entry.data[i]));
     std::size_t piece = i + 1 < entry.data.size() ? 3 : 2;
-    if (i > 0 && out->size() - lineStart + piece > 78) {
+    if (i > 0 && out->size() - line_start + piece > 78) {
       *out += "\\\n  ";
-      lineStart = out->size() - 2;
+      line_start = out->size() - 2;
     }
     *out += buffer;
     if (piece == 3) *out += ',';
@@ -77,7 +77,7 @@ void AppendHex(const RegTextEntry& entry, std::string* out) {
 }
 
 bool IsBlankLine(const RegTextEntry& entry) {
-  return entry.kind == RegLineKind::Comment &&
+  return entry.kind == RegLineKind::kComment &&
          entry.text.find_first_not_of(" \t") == std::string::npos;
 }
 
@@ -85,8 +85,8 @@ bool IsBlankLine(const RegTextEntry& entry) {
 void AppendSection(RegTextDocument& document, std::u16string_view path) {
   std::vector<RegTextEntry>& before =
       document.sections.empty() ? document.preamble : document.sections.back().entries;
-  bool afterHeaderLine = before.empty();
-  if (afterHeaderLine || !IsBlankLine(before.back())) before.push_back(RegTextEntry{});
+  bool after_header_line = before.empty();
+  if (after_header_line || !IsBlankLine(before.back())) before.push_back(RegTextEntry{});
   RegTextSection section;
   section.path = std::u16string(path);
   section.entries.push_back(RegTextEntry{});
@@ -111,7 +111,7 @@ std::string RenderRegValue(const RegTextEntry& entry) {
   std::string out = entry.name.empty() ? std::string("@") : Quote(entry.name);
   out += '=';
   std::u16string text;
-  if (entry.kind == RegLineKind::Removal) {
+  if (entry.kind == RegLineKind::kRemoval) {
     out += '-';
   } else if (entry.type == REG_DWORD && entry.data.size() == 4) {
     char digits[16];
@@ -131,8 +131,8 @@ std::string SerializeRegText(const RegTextDocument& document) {
   std::string out(kHeader);
   out += '\n';
   auto line = [&out](const RegTextEntry& entry) {
-    out += entry.kind == RegLineKind::Comment || !entry.text.empty() ? entry.text
-                                                                     : RenderRegValue(entry);
+    out += entry.kind == RegLineKind::kComment || !entry.text.empty() ? entry.text
+                                                                      : RenderRegValue(entry);
     out += '\n';
   };
   for (const RegTextEntry& entry : document.preamble) line(entry);
@@ -175,13 +175,13 @@ std::vector<RegKeyValue> ResolveRegKey(const RegTextDocument& document, std::u16
     }
     if (section.removal || folded != key) continue;
     for (const RegTextEntry& entry : section.entries) {
-      if (entry.kind == RegLineKind::Comment) continue;
+      if (entry.kind == RegLineKind::kComment) continue;
       auto [it, added] = index.try_emplace(Fold(entry.name), values.size());
       if (added) {
         values.push_back(RegKeyValue{entry.name, 0, {}});
         present.push_back(false);
       }
-      present[it->second] = entry.kind == RegLineKind::Value;
+      present[it->second] = entry.kind == RegLineKind::kValue;
       values[it->second].type = entry.type;
       values[it->second].data = entry.data;
     }
@@ -211,14 +211,14 @@ void SetRegValue(RegTextDocument& document, std::u16string_view path, const RegK
 
   const std::u16string name = Fold(value.name);
   std::size_t last = entries.size();
-  std::size_t afterContent = 0;
+  std::size_t after_content = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].kind != RegLineKind::Comment && Fold(entries[i].name) == name) last = i;
-    if (!IsBlankLine(entries[i])) afterContent = i + 1;
+    if (entries[i].kind != RegLineKind::kComment && Fold(entries[i].name) == name) last = i;
+    if (!IsBlankLine(entries[i])) after_content = i + 1;
   }
-  RegTextEntry entry{RegLineKind::Value, value.name, value.type, value.data, {}};
+  RegTextEntry entry{RegLineKind::kValue, value.name, value.type, value.data, {}};
   if (last == entries.size()) {
-    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(afterContent), std::move(entry));
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(after_content), std::move(entry));
     return;
   }
   entry.name = entries[last].name;  // the name keeps the spelling it has in the file
@@ -226,7 +226,7 @@ void SetRegValue(RegTextDocument& document, std::u16string_view path, const RegK
   kept.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (i == last) kept.push_back(std::move(entry));
-    else if (entries[i].kind == RegLineKind::Comment || Fold(entries[i].name) != name)
+    else if (entries[i].kind == RegLineKind::kComment || Fold(entries[i].name) != name)
       kept.push_back(std::move(entries[i]));
   }
   entries = std::move(kept);

@@ -203,11 +203,11 @@ bool LinkAside(const FileSpot& spot, std::string* aside, StoreFailure* failure) 
 
 bool WriteReplacing(const FileSpot& spot, const std::string& text, StoreFailure* failure) {
   const std::string temp = spot.name + ".tmp";
-  const std::string tempPath = spot.folder + "/" + temp;
+  const std::string temp_path = spot.folder + "/" + temp;
   if (!RemoveLeftover(spot, temp, failure)) return false;
   Fd file(::openat(spot.dir, temp.c_str(), kNewFileFlags, kPrivateFile));
-  if (!file.ok()) return Fail(failure, tempPath, errno);
-  std::string failedPath = tempPath;
+  if (!file.ok()) return Fail(failure, temp_path, errno);
+  std::string failed_path = temp_path;
   int error = 0;
   if (!MakePrivate(file.get()) || !WriteAll(file.get(), text.data(), text.size()) ||
       ::fsync(file.get()) != 0) {
@@ -216,11 +216,11 @@ bool WriteReplacing(const FileSpot& spot, const std::string& text, StoreFailure*
   if (!file.Close() && error == 0) error = errno;
   if (error == 0 && ::renameat(spot.dir, temp.c_str(), spot.dir, spot.name.c_str()) != 0) {
     error = errno;
-    failedPath = spot.Path();
+    failed_path = spot.Path();
   }
   if (error != 0) {
     ::unlinkat(spot.dir, temp.c_str(), 0);
-    return Fail(failure, failedPath, error);
+    return Fail(failure, failed_path, error);
   }
   return SyncFolder(spot.dir, spot.folder, failure);
 }

@@ -79,7 +79,7 @@ Fd OpenPrivateFolder(const std::string& folder, StoreFailure* failure) {
 // A registry.reg that is a symbolic link (as dotfile managers make) is written through: the
 // new version replaces the file it leads to, in that file's folder, provided both are the
 // user's own and no one else may write that folder. *spot is left at registry.reg otherwise.
-bool FollowLink(const std::string& folder, FileSpot* spot, Fd* linkedDir,
+bool FollowLink(const std::string& folder, FileSpot* spot, Fd* linked_dir,
                 StoreFailure* failure) {
   struct stat st {};
   if (::fstatat(spot->dir, kFileName, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
@@ -95,13 +95,13 @@ bool FollowLink(const std::string& folder, FileSpot* spot, Fd* linkedDir,
   const std::size_t slash = target.rfind('/');
   spot->folder = target.substr(0, slash);
   spot->name = target.substr(slash + 1);
-  *linkedDir = Fd(::open(spot->folder.empty() ? "/" : spot->folder.c_str(),
-                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  *linked_dir = Fd(::open(spot->folder.empty() ? "/" : spot->folder.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat dir {};
-  if (!linkedDir->ok() || ::fstat(linkedDir->get(), &dir) != 0) {
+  if (!linked_dir->ok() || ::fstat(linked_dir->get(), &dir) != 0) {
     return Fail(failure, spot->folder, errno);
   }
-  spot->dir = linkedDir->get();
+  spot->dir = linked_dir->get();
   const uid_t self = ::geteuid();
   if (::fstatat(spot->dir, spot->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
       !S_ISREG(st.st_mode) || st.st_uid != self) {
@@ -126,11 +126,11 @@ bool Oversized(int fd) {
 // A file over the read limit keeps every byte under a second name, made in an instant
 // whatever its size, and a new file takes its place; it is never rewritten from its first part.
 bool ReplaceOversized(const FileSpot& spot, int original, const std::string& text,
-                      std::string* movedAside, StoreFailure* failure) {
+                      std::string* moved_aside, StoreFailure* failure) {
   std::string aside;
   if (!LinkAside(spot, &aside, failure)) return false;
   if (WriteReplacing(spot, text, failure)) {
-    *movedAside = Join(spot.folder, aside.c_str());
+    *moved_aside = Join(spot.folder, aside.c_str());
     return true;
   }
   // While the old file is still in place under its own name, the second name goes again.
@@ -184,15 +184,15 @@ bool LoadRegistryDocument(const std::string& folder, RegTextParse* parse, StoreF
 }
 
 bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
-                            StoreFailure* failure, std::string* movedAside) {
+                            StoreFailure* failure, std::string* moved_aside) {
   if (!MakeFolder(folder, failure)) return false;
   Fd dir = OpenPrivateFolder(folder, failure);
   if (!dir.ok()) return false;
   Fd lock = TakeLock(dir.get(), folder, kLockName, failure);
   if (!lock.ok()) return false;
   FileSpot spot{dir.get(), folder, kFileName};
-  Fd linkedDir;
-  if (!FollowLink(folder, &spot, &linkedDir, failure)) return false;
+  Fd linked_dir;
+  if (!FollowLink(folder, &spot, &linked_dir, failure)) return false;
   bool absent = false;
   Fd original = OpenExisting(spot, &absent, failure);
   if (!original.ok() && !absent) return false;
@@ -201,7 +201,7 @@ bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
   if (original.ok() && !cut && !ReadAndParse(original.get(), spot.Path(), &parse, &cut, failure)) {
     return false;
   }
-  if (original.ok() && (cut || !parse.clean) && !edit.setsValues) {
+  if (original.ok() && (cut || !parse.clean) && !edit.sets_values) {
     // Merely opening a key is no reason to replace a file that could not be read in full.
     return FailWith(failure, spot.Path(),
                     (cut ? std::string("it is larger than 8 MiB") : parse.problem) +
@@ -210,7 +210,7 @@ bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
   if (cut) parse = RegTextParse{};
   edit.apply(parse.document);
   const std::string text = SerializeRegText(parse.document);
-  if (cut) return ReplaceOversized(spot, original.get(), text, movedAside, failure);
+  if (cut) return ReplaceOversized(spot, original.get(), text, moved_aside, failure);
   if (original.ok() && !parse.clean && !CopyAside(spot, original.get(), failure)) return false;
   return WriteReplacing(spot, text, failure);
 }

@@ -49,18 +49,18 @@ std::string RegistryFileIn(const std::string& folder);
 // sees one whole version). A missing file reads as an empty, clean document.
 bool LoadRegistryDocument(const std::string& folder, RegTextParse* parse, StoreFailure* failure);
 
-// A change to the document. `setsValues` false (only keys created) never replaces a file
+// A change to the document. `sets_values` false (only keys created) never replaces a file
 // that could not be read in full.
 struct RegistryEdit {
   std::function<void(RegTextDocument&)> apply;
-  bool setsValues = true;
+  bool sets_values = true;
 };
 
 // Under the lock: reads the file afresh, applies `edit`, writes the result to the temporary
 // file, flushes it, renames it over the file and flushes the folder. A file that did not parse
 // cleanly is first copied aside. A file over the read limit is not read: it is moved aside
 // (under a second name, no copy) and the result of `edit` on an empty document starts the new
-// file; *movedAside then receives the path it was moved to. On failure the file keeps its old
+// file; *moved_aside then receives the path it was moved to. On failure the file keeps its old
 // contents and no temporary file is left.
 bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
-                            StoreFailure* failure, std::string* movedAside);
+                            StoreFailure* failure, std::string* moved_aside);

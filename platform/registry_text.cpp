@@ -109,33 +109,33 @@ class Parser {
       }
       ParseLine(line);
     }
-    if (!lastHadEnd_) Problem("the last line has no line end (the file may be cut short)");
+    if (!last_had_end_) Problem("the last line has no line end (the file may be cut short)");
     return std::move(result_);
   }
 
   void Problem(std::string_view what) {
     if (!result_.clean) return;
     result_.clean = false;
-    result_.problem = "line " + std::to_string(lineNumber_) + ": " + std::string(what);
+    result_.problem = "line " + std::to_string(line_number_) + ": " + std::string(what);
   }
 
  private:
   bool NextLine(std::string_view* line) {
     if (pos_ >= bytes_.size()) return false;
     std::size_t end = bytes_.find('\n', pos_);
-    lastHadEnd_ = end != std::string_view::npos;
-    if (!lastHadEnd_) end = bytes_.size();
+    last_had_end_ = end != std::string_view::npos;
+    if (!last_had_end_) end = bytes_.size();
     *line = bytes_.substr(pos_, end - pos_);
-    pos_ = lastHadEnd_ ? end + 1 : end;
+    pos_ = last_had_end_ ? end + 1 : end;
     if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
-    ++lineNumber_;
+    ++line_number_;
     return true;
   }
 
   void ParseLine(std::string_view line) {
     if (!IsTextLine(line)) return Problem("not text (control characters or malformed UTF-8)");
     std::string_view t = TrimLeft(line);
-    if (t.empty() || t[0] == ';') return Add(RegTextEntry{RegLineKind::Comment, {}, 0, {}, std::string(line)});
+    if (t.empty() || t[0] == ';') return Add(RegTextEntry{RegLineKind::kComment, {}, 0, {}, std::string(line)});
     if (t[0] == '[') return ParseSection(line, t);
     if (t[0] == '"' || t[0] == '@') return ParseValue(line, t);
     Problem("not a key, value or comment");
@@ -143,7 +143,7 @@ class Parser {
 
   void Add(RegTextEntry entry) {
     if (result_.document.sections.empty()) {
-      if (entry.kind != RegLineKind::Comment) return Problem("a value before the first key");
+      if (entry.kind != RegLineKind::kComment) return Problem("a value before the first key");
       result_.document.preamble.push_back(std::move(entry));
     } else {
       result_.document.sections.back().entries.push_back(std::move(entry));
@@ -166,7 +166,7 @@ class Parser {
 
   void ParseValue(std::string_view line, std::string_view t) {
     RegTextEntry entry;
-    entry.kind = RegLineKind::Value;
+    entry.kind = RegLineKind::kValue;
     entry.text = std::string(line);
     std::size_t i = 1;  // after "@"
     if (t[0] == '"') {
@@ -182,7 +182,7 @@ class Parser {
 
   bool ParseData(std::string_view rest, RegTextEntry* entry) {
     if (TrimRight(rest) == "-") {
-      entry->kind = RegLineKind::Removal;
+      entry->kind = RegLineKind::kRemoval;
       return true;
     }
     if (!rest.empty() && rest[0] == '"') {
@@ -280,8 +280,8 @@ class Parser {
 
   std::string_view bytes_;
   std::size_t pos_ = 0;
-  std::size_t lineNumber_ = 0;
-  bool lastHadEnd_ = true;
+  std::size_t line_number_ = 0;
+  bool last_had_end_ = true;
   RegTextParse result_;
 };
 

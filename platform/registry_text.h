@@ -29,14 +29,14 @@
 #include "platform/registry.h"
 
 enum class RegLineKind {
-  Comment,  // a blank line or a "; ..." line, kept as written
-  Value,    // name=data
-  Removal,  // name=- : deletes the value when imported
+  kComment,  // a blank line or a "; ..." line, kept as written
+  kValue,    // name=data
+  kRemoval,  // name=- : deletes the value when imported
 };
 
 // One line of a section (a value written over continued lines is one entry).
 struct RegTextEntry {
-  RegLineKind kind = RegLineKind::Comment;
+  RegLineKind kind = RegLineKind::kComment;
   std::u16string name;     // value name; empty for the default value "@"
   DWORD type = REG_NONE;
   std::vector<BYTE> data;  // as stored: REG_SZ text is UTF-16LE with its terminating NUL

@@ -190,7 +190,7 @@ TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
   ::stat(folder_.file().c_str(), &original);
   const SettingsSaveResult saved = SaveSettings();
   ASSERT_TRUE(saved.ok);
-  const std::string aside(saved.movedAside.begin(), saved.movedAside.end());
+  const std::string aside(saved.moved_aside.begin(), saved.moved_aside.end());
   EXPECT_EQ(aside.rfind(folder_.file() + ".unreadable-", 0), 0u) << aside;
   struct stat moved {};
   ASSERT_EQ(::stat(aside.c_str(), &moved), 0);
@@ -199,9 +199,9 @@ TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
   EXPECT_EQ(ReadWholeFile(folder_.file()).find("Foreign"), std::string::npos);
   EXPECT_EQ(SaveNoticeSentence(saved),
             u"Your settings file " + saved.file +
-                u" was too large to read in full, so it was moved to " + saved.movedAside +
+                u" was too large to read in full, so it was moved to " + saved.moved_aside +
                 u" and a new one was started with your settings.");
-  EXPECT_TRUE(SaveSettings().movedAside.empty());  // the new file is read in full
+  EXPECT_TRUE(SaveSettings().moved_aside.empty());  // the new file is read in full
 }
 
 TEST(SettingsMessage, NamesTheFileAndTheReason) {

@@ -42,10 +42,10 @@ TEST(RegistryApi, QueryLeavesTheBufferAloneWhenItCannotAnswer) {
   HKEY key = Open();
   struct {
     const char16_t* name;
-    bool withData;
+    bool with_data;
     DWORD size;
     LONG result;
-    DWORD sizeAfter;
+    DWORD size_after;
     bool written;
   } const cases[] = {
       {u"Missing", true, 16, ERROR_FILE_NOT_FOUND, 16, false},
@@ -57,8 +57,8 @@ TEST(RegistryApi, QueryLeavesTheBufferAloneWhenItCannotAnswer) {
     BYTE buffer[16];
     std::memset(buffer, 0xAA, sizeof buffer);
     DWORD type = 99, size = c.size;
-    EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.withData ? buffer : nullptr, &size), c.result);
-    EXPECT_EQ(size, c.sizeAfter);
+    EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.with_data ? buffer : nullptr, &size), c.result);
+    EXPECT_EQ(size, c.size_after);
     EXPECT_EQ(type, c.result == ERROR_FILE_NOT_FOUND ? 99u : REG_SZ);
     EXPECT_EQ(buffer[0], c.written ? 'a' : 0xAA);
     EXPECT_EQ(buffer[8], 0xAA);
@@ -117,16 +117,16 @@ TEST(RegistryApi, ChangesReachTheFileTogetherAtClose) {
 TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
   const struct {
     mode_t mask;
-    unsigned leftLock;  // mode of a lock file already there; 0: none
+    unsigned left_lock;  // mode of a lock file already there; 0: none
   } cases[] = {{0, 0}, {0277, 0}, {022, 0400}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mask);
     RegistryTestFolder folder;
     ::setenv("XDG_CONFIG_HOME", (folder.root() + "/a/b").c_str(), 1);
-    if (c.leftLock != 0) {
+    if (c.left_lock != 0) {
       const std::string lock = folder.root() + "/a/b/cyclune/registry.reg.lock";
       WriteWholeFile(lock, "");
-      ::chmod(lock.c_str(), c.leftLock);
+      ::chmod(lock.c_str(), c.left_lock);
     }
     const mode_t old = ::umask(c.mask);
     const LONG first = SaveOne(u"CycleLength", 28);
@@ -134,7 +134,7 @@ TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
     ::umask(old);
     EXPECT_EQ(first, ERROR_SUCCESS);
     EXPECT_EQ(second, ERROR_SUCCESS);
-    if (c.leftLock == 0) {
+    if (c.left_lock == 0) {
       EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);  // made by the save, not before it
     }
     EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune"), 0700u);
@@ -178,8 +178,8 @@ TEST(RegistryApi, SettingsFolderIsTheUsersAlone) {
 TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
   const struct {
     const char* what;
-    unsigned folderMode;
-    bool targetExists;
+    unsigned folder_mode;
+    bool target_exists;
     uid_t owner;  // of the target; 0: the test's own user
     LONG result;
     const char16_t* reason;  // how the refusal begins
@@ -199,17 +199,18 @@ TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
     const std::string target = dots + "/cyclune.reg";
     const std::string original = std::string(kHead) + "\"Foreign\"=\"kept\"\n";
     WriteWholeFile(target, original);
-    if (!c.targetExists) std::filesystem::remove(target);
-    ::chmod(dots.c_str(), c.folderMode);
+    if (!c.target_exists) std::filesystem::remove(target);
+    ::chmod(dots.c_str(), c.folder_mode);
     if (c.owner != 0 && (::geteuid() != 0 || ::chown(target.c_str(), c.owner, 0) != 0)) continue;
     std::filesystem::create_directories(folder.folder());
     std::filesystem::create_symlink("../dots/cyclune.reg", folder.file());
     EXPECT_EQ(SaveOne(u"CycleLength", 28), c.result);
     EXPECT_TRUE(std::filesystem::is_symlink(folder.file()));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dots), {}), c.targetExists ? 1 : 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dots), {}),
+              c.target_exists ? 1 : 0);
     if (c.result != ERROR_SUCCESS) {
       EXPECT_EQ(GetRegistryFailure().reason.rfind(c.reason, 0), 0u);
-      if (c.targetExists) {
+      if (c.target_exists) {
         EXPECT_EQ(ReadWholeFile(target), original);
       }
       continue;

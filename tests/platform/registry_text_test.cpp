@@ -211,7 +211,7 @@ TEST(RegistryText, CanonicalFormsReadBackUnchanged) {
       {u"\u00e9\U0001F600 tab\t", REG_MULTI_SZ, Bytes({'a', 0, 0, 0, 0, 0})},
   };
   for (const RegKeyValue& value : cases) {
-    RegTextEntry entry{RegLineKind::Value, value.name, value.type, value.data, {}};
+    RegTextEntry entry{RegLineKind::kValue, value.name, value.type, value.data, {}};
     std::string line = RenderRegValue(entry);
     SCOPED_TRACE(line);
     for (std::size_t start = 0, end; start < line.size(); start = end + 1) {
