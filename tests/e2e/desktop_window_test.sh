@@ -53,6 +53,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/
 pids+=($!)
 until_true test -s "$tmp/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$tmp/display")"
+unset WAYLAND_DISPLAY  # the window would open natively on a Wayland session's display
 export SDL_RENDER_DRIVER=software
 export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
 export CYCLUNE_MESSAGE_LOG="$tmp/messages.jsonl"
