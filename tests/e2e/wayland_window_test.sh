@@ -3,7 +3,8 @@
 # headless weston of its own. weston's headless backend has no input devices; the test seat
 # module (weston_test_seat.c) gives it a keyboard that this script types on. The screen is
 # read back with weston's screenshooter: the first frame shows 15 May selected, Down moves
-# the selection one cell right, F2 ends the program with status 0. Then the same compositor
+# the selection one cell right, F2 ends the program with status 0; the window's app_id is
+# the application ID. Then the same compositor
 # without the seat: the program must say why in one line and exit 1, not crash.
 # Usage: bash wayland_window_test.sh /path/to/cyclune
 # Needs CYCLUNE_WESTON_TEST_SEAT, the built module. Exit 77: weston, the module or a tool is
@@ -53,12 +54,13 @@ start_weston() {
     skip "weston cannot start here: $(tail -n1 "$tmp/weston-$socket.log")"
 }
 
-run_cyclune() {  # SOCKET LOG
-  WAYLAND_DISPLAY=$1 CYCLUNE_TRACE_FRAMES=1 LC_ALL=en_US.UTF-8 \
+run_cyclune() {  # SOCKET LOG; the client's side of the protocol is logged too
+  WAYLAND_DISPLAY=$1 WAYLAND_DEBUG=client CYCLUNE_TRACE_FRAMES=1 LC_ALL=en_US.UTF-8 \
     "$cyclune" --window --now 2024-05-15T09:00:00 >"$2" 2>&1
 }
 frames() {
-  if [[ -f $tmp/app.log ]]; then awk '/^cyclune-trace: frame/ { n++ } END { print n + 0 }' "$tmp/app.log"; else echo 0; fi
+  [[ -f $tmp/app.log ]] || { echo 0; return; }
+  awk '/^cyclune-trace: frame/ { n++ } END { print n + 0 }' "$tmp/app.log"
 }
 more_frames_than() { (($(frames) > $1)); }
 type_key() { echo "$1" >"$tmp/keys"; }  # a Linux key code: 108 Down, 60 F2
@@ -103,13 +105,17 @@ wait "$app"
 status=$?
 ((status == 0)) || fail "the program exited with status $status after F2"
 grep -q 'trying x11' "$tmp/app.log" && fail "the program left Wayland for X11"
+# Docks and task switchers match the window to io.github.cyclune.Cyclune.desktop by its app_id.
+grep -qF '.set_app_id("io.github.cyclune.Cyclune")' "$tmp/app.log" ||
+  fail "the window's app_id is not io.github.cyclune.Cyclune"
 
 # --- a compositor without a seat: one line and status 1, no crash ------------------------------
 start_weston cyclune-seatless
 run_cyclune cyclune-seatless "$tmp/seatless.log"
 status=$?
 ((status == 1)) || fail "without a seat the program exited with status $status, not 1"
-grep -qx 'cyclune: cannot open a window: the Wayland display cyclune-seatless offers no seat (no keyboard or mouse)' \
-  "$tmp/seatless.log" || fail "without a seat the program did not say why"
+why="the Wayland display cyclune-seatless offers no seat (no keyboard or mouse)"
+grep -qxF "cyclune: cannot open a window: $why" "$tmp/seatless.log" ||
+  fail "without a seat the program did not say why"
 
 echo "PASS: Wayland window"
