@@ -171,7 +171,8 @@ SDL_Surface* TextCache::Compose(const std::vector<RunImage>& runs, COLORREF bg) 
   SDL_Surface* line = SDL_CreateRGBSurfaceWithFormat(0, width, ascent + descent, 32,
                                                      SDL_PIXELFORMAT_XRGB8888);
   if (line == nullptr) return nullptr;
-  SDL_FillRect(line, nullptr, SDL_MapRGB(line->format, GetRValue(bg), GetGValue(bg), GetBValue(bg)));
+  SDL_FillRect(line, nullptr,
+               SDL_MapRGB(line->format, GetRValue(bg), GetGValue(bg), GetBValue(bg)));
   int x = 0;
   for (const RunImage& run : runs) {
     SDL_Rect to{x, ascent - run.ascent, run.surface->w, run.surface->h};
@@ -209,7 +210,8 @@ void TextCache::Report(std::u32string_view text, int size) {
     missing += code;
   }
   std::fprintf(stderr, "cyclune-trace: text \"%s\" size %d fonts %s missing%s\n",
-               Utf8Of(text).c_str(), size, fonts.c_str(), missing.empty() ? " none" : missing.c_str());
+               Utf8Of(text).c_str(), size, fonts.c_str(),
+               missing.empty() ? " none" : missing.c_str());
 }
 
 void TextCache::EvictOldest() {

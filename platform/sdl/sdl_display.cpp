@@ -108,7 +108,7 @@ bool OpenDisplayVideo(std::string* error) {
     if (order[i] == "wayland" && !WaylandSafe(&reason)) {
       const char* name = std::getenv("WAYLAND_DISPLAY");
       *error = std::string("cannot open a window: the Wayland display ") +
-               (name != nullptr ? name : "") + " " + reason;
+               (Named("WAYLAND_DISPLAY") ? name : "wayland-0") + " " + reason;
     } else if (StartVideo(order[i], user_named, error)) {
       return true;
     }

@@ -123,6 +123,9 @@ until_true first_frame || fail "the first frame does not show 15 May selected"
 ((bar > 0)) || fail "no soft-key bar below the client area"
 cell_is 1 1 "$blue" || fail "the weekday row is not blue"
 cell_is 0 0 "$white" || fail "the '<' cell is not white"
+# Docks and task switchers match the window to io.github.cyclune.Cyclune.desktop by its class.
+x_do xdotool search --class '^io\.github\.cyclune\.Cyclune$' | grep -qx "$win" ||
+  fail "the window's WM_CLASS is not io.github.cyclune.Cyclune"
 
 # --- arrows and a tap -----------------------------------------------------------------------
 key Down

@@ -56,7 +56,9 @@ TEST(FontRuns, EachRunIsOneFontAndOneScript) {
       {"a variation selector after Han", U"五\uFE0F", {{0, 2, 1, "Hani"}}},
       {"no font has it: stays in the run", U"a\U0001F600b", {{0, 3, 0, "Latn"}}},
       {"no font has it: font 0 at the start", U"\U0001F600", {{0, 1, 0, "Zyyy"}}},
-      {"Cyrillic that no font has, after Latin", U"ab\u0416", {{0, 2, 0, "Latn"}, {2, 3, 0, "Cyrl"}}},
+      {"Cyrillic that no font has, after Latin",
+       U"ab\u0416",
+       {{0, 2, 0, "Latn"}, {2, 3, 0, "Cyrl"}}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SplitFontRuns(c.text, kThreeFonts), c.expected) << c.name;
