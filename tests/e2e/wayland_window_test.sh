@@ -54,10 +54,15 @@ start_weston() {
     skip "weston cannot start here: $(tail -n1 "$tmp/weston-$socket.log")"
 }
 
-run_cyclune() {  # SOCKET LOG; the client's side of the protocol is logged too
-  WAYLAND_DISPLAY=$1 WAYLAND_DEBUG=client CYCLUNE_TRACE_FRAMES=1 LC_ALL=en_US.UTF-8 \
+run_cyclune() {  # SOCKET LOG [ASAN_OPTIONS]; the client's side of the protocol is logged too
+  ASAN_OPTIONS=${3:-${ASAN_OPTIONS:-}} WAYLAND_DISPLAY=$1 WAYLAND_DEBUG=client \
+    CYCLUNE_TRACE_FRAMES=1 LC_ALL=en_US.UTF-8 \
     "$cyclune" --window --now 2024-05-15T09:00:00 >"$2" 2>&1
 }
+# In a sanitizer build, what the window stack under SDL's Wayland driver (Mesa's EGL,
+# libdecor, libwayland-client) leaves allocated at exit is not ours to find; our own
+# allocations are checked by the other tests, and by the seatless run below.
+window_asan_options=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 frames() {
   [[ -f $tmp/app.log ]] || { echo 0; return; }
   awk '/^cyclune-trace: frame/ { n++ } END { print n + 0 }' "$tmp/app.log"
@@ -87,7 +92,7 @@ selected_at() {  # the selection box is a cell, its left edge past $1
 
 # --- a compositor with a keyboard: the window opens natively, is painted, takes keys ----------
 start_weston cyclune-test "$seat_module"
-run_cyclune cyclune-test "$tmp/app.log" &
+run_cyclune cyclune-test "$tmp/app.log" "$window_asan_options" &
 app=$!
 pids+=("$app")
 poll_until more_frames_than 0 || fail "no frame was presented on Wayland"
