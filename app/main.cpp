@@ -44,7 +44,7 @@ constexpr char kUsage[] =
     "  --now YYYY-MM-DDTHH:MM:SS  take this local date and time as now\n"
     "  --script FILE              headless script; none or - reads standard input\n"
     "  --out DIR                  headless output directory (the current one)\n"
-    "  --single-instance          headless: keep to one instance per user\n"
+    "  --single-instance          headless: keep to one instance per settings folder\n"
     "  --help                     print this help and exit\n"
     "  --version                  print the version and exit\n"
     "\n"
@@ -112,7 +112,7 @@ bool ParseOption(int argc, char** argv, int* index, CommandLine* line, std::stri
   if (option == "--now") {
     line->fixed_now = ParseLocalTimeArgument(value, &line->now);
     if (line->fixed_now) return true;
-    *error = "--now wants a real date and time YYYY-MM-DDTHH:MM:SS, not '" +
+    *error = "--now wants a real date and time YYYY-MM-DDTHH:MM:SS (year 0 to 65535), not '" +
              std::string(value) + "'";
     return false;
   }
@@ -142,9 +142,10 @@ int PrintInformation(Information information) {
 
 int RunHeadless(const CommandLine& line) {
   std::string error;
-  if (!StartHeadless(line.headless, &error)) {
+  int status = kExitUsage;
+  if (!StartHeadless(line.headless, &error, &status)) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
-    return kExitUsage;
+    return status;
   }
   if (line.fixed_now) SetFixedLocalTime(&line.now);
   return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));

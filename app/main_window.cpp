@@ -45,13 +45,15 @@ void ShowHelp(HWND window) {
 }
 
 // The recorded values stay in AppState either way; a save that failed is said, since the
-// next start would otherwise silently show the old settings again.
+// next start would otherwise silently show the old settings again, and so is a settings file
+// that was moved aside.
 void SetLastPeriod(HWND window) {
   const SettingsSaveResult saved = RecordPeriod();
-  if (saved.ok) return;
+  const std::u16string sentence =
+      saved.ok ? SaveNoticeSentence(saved) : SaveFailureSentence(saved);
+  if (sentence.empty()) return;
   char16_t title[kTitleCapacity] = {};
   LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);
-  const std::u16string sentence = SaveFailureSentence(saved);
   MessageBoxW(window, sentence.c_str(), title, MB_OK);
 }
 

@@ -1,10 +1,9 @@
 #include "model/calendar.h"
 
+#include "platform/civil_days.h"
 #include "platform/datetime.h"
 
 namespace {
-
-constexpr std::int64_t DaysPer400Years = 146097;
 
 // Division and remainder rounding toward negative infinity; divisor > 0.
 constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
@@ -15,73 +14,30 @@ constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
   return r < 0 ? r + b : r;
 }
 
-// Days from 1 January of year 0 (negative before). Years are counted from 1 March so that the
-// leap day is the last day of its year and every month but February has a fixed offset.
-constexpr std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-  year += FloorDiv(month - 1, 12);
-  month = FloorMod(month - 1, 12) + 1;                               // [1, 12]
-  const std::int64_t y = year - (month <= 2 ? 1 : 0);
-  const std::int64_t era = FloorDiv(y, 400);
-  const std::int64_t yoe = y - era * 400;                            // [0, 399]
-  const std::int64_t mp = (month + 9) % 12;                          // [0, 11], March = 0
-  const std::int64_t doy = (153 * mp + 2) / 5 + day - 1;             // [0, 365] for a valid day
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;    // [0, 146096]
-  return era * DaysPer400Years + doe + 60;  // 1 March of year 0 is day 60
+// Day numbers count from 1 January of year 0, so that the 16-bit years fill [0, DaysInYearCycle).
+constexpr std::int64_t DayZero = civil::CivilDaysFrom(0, 1, 1);
+static_assert(civil::CivilDaysFrom(65536, 1, 1) - DayZero == DaysInYearCycle);
+
+// The civil day count of the fields, read leniently as DayOfWeek and DayNumber promise: a month
+// outside 1-12 counts on into the years around it and a day outside its month counts on from the
+// month's 1st.
+constexpr std::int64_t CivilDaysOfFields(std::int64_t year, std::int64_t month, std::int64_t day) {
+  if (month < 1 || month > 12) {
+    const std::int64_t months = year * 12 + month - 1;  // from January of year 0
+    year = FloorDiv(months, 12);
+    month = months - year * 12 + 1;  // [1, 12]
+  }
+  return civil::CivilDaysFrom(year, static_cast<unsigned>(month), 1) + day - 1;
 }
 
-// DaysFromCivil for a month of 1 to 12, a day of 1 or more and a 16-bit year, in 32-bit unsigned
-// arithmetic: counting from 1 March of year -400 keeps every term non-negative.
-constexpr std::int64_t DaysFromWordDate(std::uint32_t year, std::uint32_t month,
-                                        std::uint32_t day) {
-  const std::uint32_t y = year + 400 - (month <= 2 ? 1 : 0);           // [399, 65935]
-  const std::uint32_t era = y / 400;                                   // [0, 164]
-  const std::uint32_t yoe = y - era * 400;                             // [0, 399]
-  const std::uint32_t mp = month > 2 ? month - 3 : month + 9;          // [0, 11], March = 0
-  const std::uint32_t doy = (153 * mp + 2) / 5 + day - 1;              // [0, 65871]
-  const std::uint32_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;     // [0, 211602]
-  return static_cast<std::int64_t>(era) * DaysPer400Years + doe + 60 - DaysPer400Years;
-}
-
-struct CivilDate {
-  WORD year;
-  WORD month;
-  WORD day;
-};
-
-// The inverse of DaysFromCivil for the days of the 16-bit years; z in [0, DaysInYearCycle).
-constexpr CivilDate CivilFromDays(std::int64_t z) {
-  // Counted from 1 March of year -400, so that every quantity below is non-negative.
-  const auto shifted = static_cast<std::uint32_t>(z - 60 + DaysPer400Years);  // [146037, 24082568]
-  const std::uint32_t era = shifted / 146097;                                 // [0, 164]
-  const std::uint32_t doe = shifted - era * 146097;                           // [0, 146096]
-  const std::uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
-  const std::uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);          // [0, 365]
-  const std::uint32_t mp = (5 * doy + 2) / 153;                               // [0, 11]
-  const std::uint32_t day = doy - (153 * mp + 2) / 5 + 1;                     // [1, 31]
-  const std::uint32_t month = mp < 10 ? mp + 3 : mp - 9;                      // [1, 12]
-  const std::uint32_t year = era * 400 + yoe + (month <= 2 ? 1 : 0) - 400;    // [0, 65535]
-  return CivilDate{static_cast<WORD>(year), static_cast<WORD>(month), static_cast<WORD>(day)};
-}
-
-static_assert(DaysFromCivil(0, 1, 1) == 0);
-static_assert(DaysFromCivil(1970, 1, 1) == 719528);
-static_assert(DaysFromCivil(65535, 12, 31) == DaysInYearCycle - 1);
-static_assert(DaysFromWordDate(0, 1, 1) == 0);
-static_assert(DaysFromWordDate(2024, 3, 1) == DaysFromCivil(2024, 3, 1));
-static_assert(DaysFromWordDate(65535, 12, 31) == DaysInYearCycle - 1);
-static_assert(CivilFromDays(0).year == 0 && CivilFromDays(0).month == 1);
-static_assert(CivilFromDays(DaysInYearCycle - 1).year == 65535);
-static_assert(CivilFromDays(DaysInYearCycle - 1).day == 31);
-
-// 1 January of year 0 was a Saturday.
-constexpr std::int64_t WeekdayOfDayZero = 6;
-static_assert((DaysFromCivil(1970, 1, 1) + WeekdayOfDayZero) % 7 == 4);  // a Thursday
+static_assert(CivilDaysOfFields(2023, 13, 1) == civil::CivilDaysFrom(2024, 1, 1));
+static_assert(CivilDaysOfFields(2024, 0, 31) == civil::CivilDaysFrom(2023, 12, 31));
+static_assert(CivilDaysOfFields(2024, 3, 0) == civil::CivilDaysFrom(2024, 2, 29));
+static_assert(CivilDaysOfFields(0, -11, 1) == civil::CivilDaysFrom(-1, 1, 1));
 
 }  // namespace
 
-bool IsLeapYear(std::int32_t year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(std::int32_t year) { return civil::IsGregorianLeapYear(year); }
 
 std::int32_t LeapYearsSince1901(std::int32_t year) {
   if (year <= 1900) return 0;
@@ -90,25 +46,15 @@ std::int32_t LeapYearsSince1901(std::int32_t year) {
 }
 
 std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
-  switch (month) {
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-      return 30;
-    case 2:
-      return IsLeapYear(year) ? 29 : 28;
-    default:
-      return 31;
-  }
+  if (month < 1 || month > 12) return 31;
+  return static_cast<std::int32_t>(civil::LastDayOfMonth(year, static_cast<unsigned>(month)));
 }
 
-// Counting days from year 0 with floor division gives the same remainders as the classic
-// 1901-based count (S = 365 x year + DaysBeforeMonth + day + leap years - 693864) wherever that
-// count is positive, and keeps giving true weekdays before 1901, where it turned negative.
+// The civil weekday gives the same remainders as the classic 1901-based count (S = 365 x year +
+// DaysBeforeMonth + day + leap years - 693864) wherever that count is positive, and keeps giving
+// true weekdays before 1901, where it turned negative.
 std::int32_t DayOfWeek(std::int32_t day, std::int32_t month, std::int32_t year) {
-  return static_cast<std::int32_t>(
-      FloorMod(DaysFromCivil(year, month, day) + WeekdayOfDayZero, 7));  // [0, 6]
+  return static_cast<std::int32_t>(civil::WeekdayOf(CivilDaysOfFields(year, month, day)));
 }
 
 SYSTEMTIME NextDay(SYSTEMTIME date) {
@@ -139,20 +85,18 @@ SYSTEMTIME PreviousDay(SYSTEMTIME date) {
 }
 
 std::int64_t DayNumber(const SYSTEMTIME& date) {
-  if (date.wMonth >= 1 && date.wMonth <= 12 && date.wDay >= 1) {
-    return DaysFromWordDate(date.wYear, date.wMonth, date.wDay);
-  }
-  return DaysFromCivil(date.wYear, date.wMonth, date.wDay);
+  return CivilDaysOfFields(date.wYear, date.wMonth, date.wDay) - DayZero;
 }
 
 SYSTEMTIME ShiftDays(SYSTEMTIME date, std::int64_t n) {
   // Reducing both terms first keeps the sum far from overflow for any n.
-  const std::int64_t start = FloorMod(DayNumber(date), DaysInYearCycle);      // [0, 23936531]
-  const std::int64_t step = FloorMod(n, DaysInYearCycle);                    // [0, 23936531]
-  const CivilDate civil = CivilFromDays((start + step) % DaysInYearCycle);   // [0, 23936531]
-  date.wYear = civil.year;
-  date.wMonth = civil.month;
-  date.wDay = civil.day;
+  const std::int64_t start = FloorMod(DayNumber(date), DaysInYearCycle);  // [0, 23936531]
+  const std::int64_t step = FloorMod(n, DaysInYearCycle);                // [0, 23936531]
+  const std::int64_t day = (start + step) % DaysInYearCycle;             // [0, 23936531]
+  const civil::CivilDate shifted = civil::CivilDateOf(day + DayZero);    // years [0, 65535]
+  date.wYear = static_cast<WORD>(shifted.year);
+  date.wMonth = static_cast<WORD>(shifted.month);
+  date.wDay = static_cast<WORD>(shifted.day);
   return date;
 }
 

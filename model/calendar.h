@@ -1,6 +1,7 @@
 // The calendar of Cyclune: the Gregorian leap-year rule, month lengths, weekdays, stepping a
 // date by whole days and counting the days between two instants. Every function is pure: it
-// reads only its arguments and changes nothing else.
+// reads only its arguments and changes nothing else. The day arithmetic is the platform's civil
+// days (platform/civil_days.h); this unit adds the rules of the 16-bit date record on top.
 //
 // Dates are SYSTEMTIME records passed by value. The stepping functions read and write only
 // wYear, wMonth and wDay; wDayOfWeek and the time of day come back exactly as they were given,

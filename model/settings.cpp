@@ -37,7 +37,7 @@ LONG WriteDword(HKEY key, const char16_t* name, DWORD value) {
 SettingsSaveResult FailedSave() {
   RegistryFailure failure = GetRegistryFailure();
   return SettingsSaveResult{false, failure.file.empty() ? RegistryFilePath() : failure.file,
-                            failure.reason};
+                            failure.reason, u""};
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ SettingsSaveResult SaveSettings() {
   if (AppState.LastPeriodKnown && !SystemTimeToFileTime(&AppState.LastPeriod, &ticks)) {
     // Storing some other instant would silently replace the period the user set.
     return SettingsSaveResult{false, RegistryFilePath(),
-                              u"the date of the last period is not a valid date"};
+                              u"the date of the last period is not a valid date", u""};
   }
   if (AppState.LastPeriodKnown &&
       static_cast<DWORD>(ticks.dwHighDateTime + ticks.dwLowDateTime) == 0) {
@@ -91,11 +91,12 @@ SettingsSaveResult SaveSettings() {
       WriteDword(key, u"LastPeriodHigh", ticks.dwHighDateTime),
       WriteDword(key, u"LastPeriodLow", ticks.dwLowDateTime),
   };
-  SettingsSaveResult result{true, RegistryFilePath(), u""};
+  SettingsSaveResult result{true, RegistryFilePath(), u"", u""};
   for (LONG code : written) {
     if (code != ERROR_SUCCESS && result.ok) result = FailedSave();
   }
   if (RegCloseKey(key) != ERROR_SUCCESS && result.ok) result = FailedSave();
+  if (result.ok) result.movedAside = GetRegistryMovedAside();
   return result;
 }
 
@@ -105,4 +106,11 @@ std::u16string SaveFailureSentence(const SettingsSaveResult& result) {
   if (reason.back() != u'.') reason += u'.';
   return u"Cyclune could not save your settings to " + result.file + u": " + reason +
          u" The new settings are kept only until Cyclune is closed.";
+}
+
+std::u16string SaveNoticeSentence(const SettingsSaveResult& result) {
+  if (!result.ok || result.movedAside.empty()) return u"";
+  return u"Your settings file " + result.file +
+         u" was too large to read in full, so it was moved to " + result.movedAside +
+         u" and a new one was started with your settings.";
 }

@@ -9,17 +9,20 @@
 //   ...
 //   SettingsSaveResult saved = SaveSettings();  // after a period is recorded
 //   if (!saved.ok) show SaveFailureSentence(saved) in a box captioned "Cyclune"
+//   else if (!saved.movedAside.empty()) show SaveNoticeSentence(saved) likewise
 #pragma once
 
 #include <string>
 
 // How a save went. When it failed, `file` is the file or folder that could not be written and
 // `reason` the system's words for why ("No space left on device"); the settings in AppState
-// are kept either way.
+// are kept either way. When it succeeded, `movedAside` names where a settings file too large
+// to read in full was moved before a new one was started (empty when none was).
 struct SettingsSaveResult {
   bool ok = false;
   std::u16string file;
   std::u16string reason;
+  std::u16string movedAside;
 };
 
 // Fills CycleLength, LutealPhase and MenstrualDays from their stored values, and LastPeriod
@@ -37,3 +40,9 @@ SettingsSaveResult SaveSettings();
 // your settings to /home/ann/.config/cyclune/registry.reg: No space left on device. The new
 // settings are kept only until Cyclune is closed." Empty for a save that succeeded.
 std::u16string SaveFailureSentence(const SettingsSaveResult& result);
+
+// What the user should know of a save that succeeded, e.g. "Your settings file
+// /home/ann/.config/cyclune/registry.reg was too large to read in full, so it was moved to
+// /home/ann/.config/cyclune/registry.reg.unreadable-20260310-080000 and a new one was started
+// with your settings." Empty when there is nothing to tell.
+std::u16string SaveNoticeSentence(const SettingsSaveResult& result);

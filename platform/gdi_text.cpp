@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <list>
 #include <map>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "platform/canvas.h"
 #include "platform/font_runs.h"
 #include "platform/font_set.h"
+#include "platform/test_hooks.h"
 
 namespace {
 
@@ -38,16 +38,6 @@ std::string Utf8Of(std::u32string_view code_points) {
   std::string utf8;
   for (char32_t c : code_points) AppendUtf8(IsSurrogate(c) ? kReplacementCharacter : c, &utf8);
   return utf8;
-}
-
-// With CYCLUNE_TRACE_TEXT set, each line drawn anew is reported on standard error with the
-// font files that draw it and the characters that none of them has (shown as boxes).
-bool TraceText() {
-  static const bool trace = [] {
-    const char* value = std::getenv("CYCLUNE_TRACE_TEXT");
-    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
-  }();
-  return trace;
 }
 
 // One run of a line as rendered, with its font's ascent to line it up on the baseline.
@@ -252,7 +242,7 @@ bool TextCache::Render(std::u16string_view text, int size, COLORREF fg, COLORREF
     surface = found->second.surface;
   } else if ((surface = RenderNew(code_points, size, fg, bg)) != nullptr) {
     Remember(key, surface);
-    if (TraceText()) Report(code_points, size);
+    if (TextTracesWanted()) Report(code_points, size);
   }
   *out = TextImage{};
   out->height = TTF_FontHeight(primary);

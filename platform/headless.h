@@ -15,7 +15,8 @@
 // the cell size of the latest paint. At the end of the script GetMessageW returns 0 (WM_QUIT
 // with code 0); if the window is destroyed first, the program's own quit ends the run.
 //
-// Output in DIR (created if missing; both files are started afresh by each run):
+// Output in DIR (created if missing; both files are started afresh by each run; every file
+// is written 0600, as the day reports and the month colours are health data):
 //   messages.jsonl  every message box shown, one JSON object a line:
 //                   {"caption": "...", "text": "..."}; each box is answered IDOK.
 //   events.jsonl    with single_instance only: {"event": "foreground"} for every request of
@@ -25,7 +26,11 @@
 // Typical use by the entry point:
 //   HeadlessOptions options;  // filled from --size, --script, --out, --single-instance
 //   std::string error;
-//   if (!StartHeadless(options, &error)) { std::fprintf(stderr, "%s\n", error.c_str()); return 2; }
+//   int status = 0;
+//   if (!StartHeadless(options, &error, &status)) {
+//     std::fprintf(stderr, "%s\n", error.c_str());
+//     return status;
+//   }
 //   return FinishHeadless(WinMain(...));
 #pragma once
 
@@ -39,23 +44,28 @@ struct HeadlessOptions {
   int height = 266;
   std::string script;       // script file; "" or "-" reads standard input
   std::string out_dir;      // "" is the current directory
-  bool single_instance = false;  // obey the one-instance-per-user rule (tests of that rule)
+  bool single_instance = false;  // obey the one-instance rule (tests of that rule)
 };
 
-// Reads and checks the whole script, creates the output directory and installs the
-// headless backend. On failure returns false with *error set to one line for standard
-// error, e.g. "script line 3: unknown command 'jump'"; the caller then exits with status 2.
-bool StartHeadless(const HeadlessOptions& options, std::string* error);
+// Reads and checks the whole script, creates the output directory, starts its output files
+// (0600, like every file the run writes: they show health data) and installs the headless
+// backend. On failure returns false with *error set to one line for standard error, e.g.
+// "script line 3: unknown command 'jump'", and *exit_status (when given) to the status to
+// exit with: 2 for a bad size or a script that cannot be read or has a bad line, 1 when the
+// output directory or a file in it cannot be written.
+bool StartHeadless(const HeadlessOptions& options, std::string* error,
+                   int* exit_status = nullptr);
 
 // Ends the run: closes the output files and removes the backend. Returns the process exit
 // status: `winmain_result`, or 1 when an output file (a shot, messages.jsonl) could not be
-// written (each such failure has already been reported on standard error).
+// written (each such failure has already been reported on standard error) or a second start
+// could not ask the running instance forward.
 int FinishHeadless(int winmain_result);
 
 // Parses "WxH" (decimal, 0 to 8192 each), as given to --size. False on anything else.
 bool ParseClientSize(std::string_view text, int* width, int* height);
 
 // Parses "YYYY-MM-DDTHH:MM:SS", as given to --now, into *time (milliseconds 0, wDayOfWeek
-// computed, years 0001 to 9999). False when the text has another form or names no real date
-// and time.
+// computed). The year is any of the date record's, 0 to 65535: four digits, or five for
+// 10000 and later. False when the text has another form or names no real date and time.
 bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time);

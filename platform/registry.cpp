@@ -28,6 +28,7 @@ constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 
 thread_local RegistryFailure lastFailure;
+thread_local std::u16string lastMovedAside;
 
 std::mutex& OpenKeysMutex() {
   static std::mutex mutex;
@@ -195,17 +196,27 @@ LONG RegCloseKey(HKEY hKey) {
     }
   }
   std::unique_ptr<RegistryKey> key(hKey);
+  lastMovedAside.clear();
   if (!key->created && key->changes.empty()) return ERROR_SUCCESS;
   StoreFailure failure;
-  auto edit = [&key](RegTextDocument& document) {
-    EnsureRegKey(document, key->path);
-    for (const RegKeyValue& change : key->changes) SetRegValue(document, key->path, change);
-  };
-  if (!UpdateRegistryDocument(key->folder, edit, &failure)) return FailedStore(failure);
+  RegistryEdit edit{[&key](RegTextDocument& document) {
+                      EnsureRegKey(document, key->path);
+                      for (const RegKeyValue& change : key->changes) {
+                        SetRegValue(document, key->path, change);
+                      }
+                    },
+                    !key->changes.empty()};
+  std::string movedAside;
+  if (!UpdateRegistryDocument(key->folder, edit, &failure, &movedAside)) {
+    return FailedStore(failure);
+  }
+  if (!movedAside.empty()) lastMovedAside = Widen(movedAside);
   return ERROR_SUCCESS;
 }
 
 RegistryFailure GetRegistryFailure() { return lastFailure; }
+
+std::u16string GetRegistryMovedAside() { return lastMovedAside; }
 
 std::u16string RegistryFilePath() {
   std::string folder = RegistryFolder();

@@ -10,7 +10,10 @@
 // across reading the file again, applying this handle's changes and writing, so values that
 // other handles or processes stored meanwhile are kept. Everything else in the file (other
 // keys, values of any type, comments, order) is written back as it was. A file that could not
-// be read cleanly is first copied aside as registry.reg.unreadable-YYYYmmdd-HHMMSS.
+// be read cleanly is first copied aside as registry.reg.unreadable-YYYYmmdd-HHMMSS; one too
+// large to read in full (over 8 MiB) is moved there whole when a value is set, and a new file
+// is started. Opening a key that is not in the file creates it in the file at the close, except
+// in a file that could not be read in full, which only setting a value replaces.
 //
 // Example:
 //   HKEY key;
@@ -102,6 +105,10 @@ struct RegistryFailure {
   std::u16string reason;
 };
 RegistryFailure GetRegistryFailure();
+
+// Where the last successful RegCloseKey of this thread moved a file too large to read in full
+// before it started a new one; empty when it moved nothing.
+std::u16string GetRegistryMovedAside();
 
 // The file the registry lives in for the current environment (XDG_CONFIG_HOME, HOME);
 // empty when neither names a home folder.

@@ -1,28 +1,47 @@
-// One instance per user: a lock file held with flock and a Unix socket beside it, in
-// $XDG_RUNTIME_DIR or, without one, in a private directory /tmp/cyclune-<uid> (mode 0700,
-// owned by the user; a directory that fails either check is not used). The first instance
-// holds the lock and listens; a second start finds the lock taken and asks the first, over
-// the socket, to bring its window forward. The window system maps this onto FindWindowW and
-// SetForegroundWindow; front ends only switch it on. Platform-internal.
+// One instance per settings folder. The first instance holds an flock on cyclune.lock beside
+// the settings (${XDG_CONFIG_HOME:-~/.config}/cyclune, created 0700 when missing), so no
+// second instance can run on the same settings file whatever its runtime folder. It listens
+// on a Unix socket in $XDG_RUNTIME_DIR or, without one, in a private directory
+// /tmp/cyclune-<uid> (mode 0700, owned by the user; a directory that fails either check is not
+// used), and writes that socket's path into the lock file. A second start finds the lock
+// taken, reads the path and asks the first, over the socket, to bring its window forward; the
+// first answers. Neither side waits on the other without a time limit. The window system maps
+// this onto FindWindowW and SetForegroundWindow; front ends switch it on and, at the end, let
+// ReportSecondStart say what a second start found. Platform-internal.
 #pragma once
+
+#include <string>
 
 // Switches the rule on for this process (the desktop and terminal front ends; the headless
 // runner only on request). Off by default.
 void EnableSingleInstance(bool enabled);
 bool SingleInstanceEnabled();
 
-// True when another process of this user holds the instance lock. When the lock is free,
-// this process takes it and starts listening, and the result is false.
+// True when this process must not start as the first: another process holds the instance
+// lock of these settings, or the lock cannot be had at all (a symbolic link, a folder that
+// cannot be made). When the lock is free, this process takes it and starts listening, and
+// the result is false.
 bool AnotherInstanceRunning();
 
-// Asks the running instance to come forward. False when it cannot be reached.
+// Asks the running instance to come forward and waits, two seconds at most, for its answer.
+// False when it did not answer; SecondStartMessage then says why.
 bool AskRunningInstanceToComeForward();
 
-// The listening socket, for a backend's poll(); -1 when this process is not listening.
+// What the latest second start found, as one line for the user ("Cyclune is already running
+// but does not respond"); empty when this process made no second start.
+std::string SecondStartMessage();
+
+// Ends a second start: prints SecondStartMessage() on standard error and returns 0 when the
+// running instance was asked forward, 1 when it could not be. Without a second start, prints
+// nothing and returns winmain_result.
+int ReportSecondStart(int winmain_result);
+
+// A descriptor for a backend's poll(): readable when a request, a new connection or an idle
+// connection's time-out needs TakeForegroundRequests. -1 when this process is not listening.
 int ForegroundRequestSocket();
 
-// Accepts and reads every pending request without waiting; returns how many asked for the
-// window to come forward.
+// Accepts pending connections and reads what they sent, without ever waiting; answers and
+// counts every complete request to come forward. Connections idle for a second are closed.
 int TakeForegroundRequests();
 
 // Closes the socket and releases the lock (end of a run, tests).

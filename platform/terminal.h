@@ -21,6 +21,7 @@
 bool StartTerminal(std::string* error);
 
 // Ends the terminal run: gives the terminal back, removes the backend and releases the
-// instance lock. When the start found Cyclune already running, says so on standard error.
-// Returns the process exit status, `winmain_result`.
+// instance lock. When the start found Cyclune already running, says on standard error what
+// came of asking it forward. Returns the process exit status: `winmain_result`, or after
+// such a start 0 when the running one was asked forward and 1 when it could not be.
 int FinishTerminal(int winmain_result);

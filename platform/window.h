@@ -31,15 +31,28 @@ constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 
-// Virtual key codes.
+// Virtual key codes. Digits and letters are their upper-case characters ('0' 0x30, 'A' 0x41).
+constexpr UINT VK_BACK = 0x08;
+constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;
 constexpr UINT VK_ESCAPE = 0x1B;
+constexpr UINT VK_SPACE = 0x20;
+constexpr UINT VK_PRIOR = 0x21;  // Page Up
+constexpr UINT VK_NEXT = 0x22;   // Page Down
+constexpr UINT VK_END = 0x23;
+constexpr UINT VK_HOME = 0x24;
 constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_UP = 0x26;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
+constexpr UINT VK_INSERT = 0x2D;
+constexpr UINT VK_DELETE = 0x2E;
 constexpr UINT VK_F1 = 0x70;
 constexpr UINT VK_F2 = 0x71;
+constexpr UINT VK_F12 = 0x7B;
+
+// Mouse key state in the wParam of mouse messages.
+constexpr WPARAM MK_LBUTTON = 0x0001;
 
 // Class and window styles.
 constexpr UINT CS_VREDRAW = 0x0001;
@@ -131,8 +144,9 @@ BOOL UpdateWindow(HWND window);
 BOOL DestroyWindow(HWND window);
 
 // Finds a top-level window with this class and title: one of this process, or, when the
-// front end keeps to one instance per user, the window of the instance already running
-// (a stand-in handle that only SetForegroundWindow accepts). nullptr when there is none.
+// front end keeps to one instance per settings folder, the window of the instance already
+// running (a stand-in handle that only SetForegroundWindow accepts; also given when the
+// instance lock cannot be had, so that the start ends). nullptr when there is none.
 HWND FindWindowW(const char16_t* class_name, const char16_t* title);
 
 // Brings the window forward. The low bit of the handle may be set, as the platform allows.

@@ -76,6 +76,14 @@ BOOL PressSoftKey(HWND owner, int key);
 // Chooses item `item` (0-based) of the popup of soft key `key`: posts the item's WM_COMMAND.
 BOOL ChooseMenuItem(HWND owner, int key, int item);
 
+// Native input as the platform's messages, posted to `window` with the flags the platform
+// gives them: a key pressed (`repeat`: it was already down) or released, and the left button
+// pressed or released at client point (x, y), each coordinate clamped to 0..65535.
+BOOL PostKeyDown(HWND window, UINT key, bool repeat = false);
+BOOL PostKeyUp(HWND window, UINT key);
+BOOL PostButtonDown(HWND window, int x, int y);
+BOOL PostButtonUp(HWND window, int x, int y);
+
 // Accepts pending requests of a second start and brings InputWindow() forward through the
 // backend for each. GetMessageW calls it before waiting for input; a backend that blocks
 // for long polls ForegroundRequestSocket() (platform/single_instance.h) as well.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/test_hooks.h"
 #include "platform/window_backend.h"
 #include "platform/window_internal.h"
 
@@ -60,6 +61,7 @@ const IconResource* IconResourceOf(HICON icon) {
 int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type) {
   const std::u16string_view shown_text = text != nullptr ? text : u"";
   const std::u16string_view shown_caption = caption != nullptr ? caption : u"Error";
+  LogMessageBoxForTests(shown_caption, shown_text);
   int result = IDOK;
   if (WindowBackend* backend = CurrentWindowBackend()) {
     result = backend->ShowMessageBox(IsLiveWindow(owner) ? owner : nullptr, shown_text,

@@ -133,10 +133,10 @@ std::u16string ReportDateText(const SYSTEMTIME& date) {
   // A caption or due date must never come out empty merely because a locale's long date
   // (or a five-digit year) is too wide for the 29 units that a date may take.
   for (const DWORD style : {DATE_LONGDATE, DATE_MEDIUMDATE, DATE_SHORTDATE}) {
-    char16_t buffer[kDateTextCapacity] = {};
+    char16_t buffer[kLongDateCapacity] = {};
     const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, style, &date, nullptr, buffer,
-                                       kDateTextCapacity);
-    if (written > 0 && written <= kDateTextCapacity) {
+                                       kLongDateCapacity);
+    if (written > 0 && written <= kLongDateCapacity) {
       return std::u16string(buffer, static_cast<std::size_t>(written - 1));
     }
   }

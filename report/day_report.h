@@ -16,8 +16,8 @@
 
 #include "platform/win_types.h"
 
-// Capacity of a date text, terminator included: a date shows at most 29 UTF-16 units.
-constexpr int kDateTextCapacity = 30;
+// Capacity of a long date text, terminator included: a long date shows at most 29 UTF-16 units.
+constexpr int kLongDateCapacity = 30;
 
 struct DayReport {
   std::u16string caption;  // long date of the selected day, at most 29 units

@@ -6,14 +6,12 @@
 // The picture is composed off-screen and reaches the window in one block copy.
 #pragma once
 
+#include "platform/colours.h"
 #include "platform/win_types.h"
 #include "platform/window.h"
 
-// The month view's colours, 0x00BBGGRR.
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
+// The month view's colours, 0x00BBGGRR: white, black, blue and dark blue (platform/colours.h)
+// and these.
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);

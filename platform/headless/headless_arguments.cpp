@@ -1,6 +1,7 @@
 // The runner's command-line values: the client size and the fixed "now".
 #include <charconv>
 
+#include "platform/civil_days.h"
 #include "platform/headless.h"
 #include "platform/headless/headless_script.h"
 
@@ -16,20 +17,6 @@ bool Digits(std::string_view text, std::size_t at, std::size_t digits, int* valu
   }
   *value = parsed;
   return true;
-}
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// 0 = Sunday; Sakamoto's method over the Gregorian calendar.
-int Weekday(int year, int month, int day) {
-  constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-  if (month < 3) year -= 1;
-  return (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7;
 }
 
 bool ParseSide(std::string_view text, int* side) {
@@ -57,20 +44,25 @@ bool ParseClientSize(std::string_view text, int* width, int* height) {
 }
 
 bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time) {
+  // Four digits of year, or five (without a leading zero) for 10000 to 65535.
+  const std::size_t y = text.size() == 20 ? 5 : 4;
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
-      text[13] != ':' || text[16] != ':' || !Digits(text, 0, 4, &year) ||
-      !Digits(text, 5, 2, &month) || !Digits(text, 8, 2, &day) ||
-      !Digits(text, 11, 2, &hour) || !Digits(text, 14, 2, &minute) ||
-      !Digits(text, 17, 2, &second)) {
+  if (text.size() != 15 + y || text[y] != '-' || text[y + 3] != '-' || text[y + 6] != 'T' ||
+      text[y + 9] != ':' || text[y + 12] != ':' || !Digits(text, 0, y, &year) ||
+      (y == 5 && text[0] == '0') || !Digits(text, y + 1, 2, &month) ||
+      !Digits(text, y + 4, 2, &day) || !Digits(text, y + 7, 2, &hour) ||
+      !Digits(text, y + 10, 2, &minute) || !Digits(text, y + 13, 2, &second)) {
     return false;
   }
-  if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
+  if (year > 65535 || month < 1 || month > 12 || day < 1 ||
+      static_cast<unsigned>(day) > civil::LastDayOfMonth(year, static_cast<unsigned>(month)) ||
       hour > 23 || minute > 59 || second > 59) {
     return false;
   }
+  const std::int64_t days = civil::CivilDaysFrom(year, static_cast<unsigned>(month),
+                                                 static_cast<unsigned>(day));
   *time = SYSTEMTIME{static_cast<WORD>(year),   static_cast<WORD>(month),
-                     static_cast<WORD>(Weekday(year, month, day)),
+                     static_cast<WORD>(civil::WeekdayOf(days)),
                      static_cast<WORD>(day),    static_cast<WORD>(hour),
                      static_cast<WORD>(minute), static_cast<WORD>(second), 0};
   return true;

@@ -1,5 +1,9 @@
 // The headless backend: an off-screen client area, input from a script checked before the
 // run, message boxes written to messages.jsonl and answered OK, shots written as PNG files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,15 +15,28 @@
 
 #include "platform/headless.h"
 #include "platform/headless/headless_script.h"
+#include "platform/json_text.h"
 #include "platform/single_instance.h"
 #include "platform/window_backend.h"
 
 namespace {
 
 constexpr std::size_t kMaxScriptBytes = std::size_t{16} << 20;
-constexpr WPARAM kLeftButton = 0x0001;           // MK_LBUTTON
-constexpr LPARAM kKeyDownFlags = 1;              // repeat count 1
-constexpr LPARAM kKeyUpFlags = 0xC0000001;       // repeat 1, previous state down, released
+constexpr int kExitFailed = 1;  // the run could not write its output
+constexpr int kExitUsage = 2;   // the run was asked for wrongly
+
+// The day reports and the month colours are health data: every output file is the user's
+// alone (0600), whatever the umask and whatever mode a file of the same name had.
+int OpenPrivate(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd >= 0 && ::fchmod(fd, 0600) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
 
 // An output file written line by line; each line reaches the file before the next input.
 class LineFile {
@@ -33,8 +50,10 @@ class LineFile {
 
   bool Open(const std::string& path, std::string* error) {
     path_ = path;
-    file_ = std::fopen(path.c_str(), "w");
+    const int fd = OpenPrivate(path, O_TRUNC);
+    file_ = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
     if (file_ == nullptr) *error = "cannot write '" + path + "': " + std::strerror(errno);
+    if (file_ == nullptr && fd >= 0) ::close(fd);
     return file_ != nullptr;
   }
   bool IsOpen() const { return file_ != nullptr; }
@@ -115,14 +134,14 @@ void HeadlessBackend::Run(const ScriptCommand& command) {
   HWND window = InputWindow();
   switch (command.kind) {
     case ScriptCommand::Kind::kKey:
-      PostMessageW(window, WM_KEYDOWN, command.first, kKeyDownFlags);
-      PostMessageW(window, WM_KEYUP, command.first, kKeyUpFlags);
+      PostKeyDown(window, command.first);
+      PostKeyUp(window, command.first);
       break;
     case ScriptCommand::Kind::kTap: {
-      const LPARAM position = MAKELPARAM(static_cast<WORD>(command.first),
-                                         static_cast<WORD>(command.second));
-      PostMessageW(window, WM_LBUTTONDOWN, kLeftButton, position);
-      PostMessageW(window, WM_LBUTTONUP, 0, position);
+      const auto x = static_cast<int>(command.first);
+      const auto y = static_cast<int>(command.second);
+      PostButtonDown(window, x, y);
+      PostButtonUp(window, x, y);
       break;
     }
     case ScriptCommand::Kind::kCommand:
@@ -143,13 +162,19 @@ void HeadlessBackend::Run(const ScriptCommand& command) {
 void HeadlessBackend::Shoot(HWND window, const ScriptCommand& command) {
   const std::string path = out_dir_ + "/" + command.name + ".png";
   const Canvas* canvas = ClientCanvas(window);
-  std::string error = "there is no window";
-  if (canvas != nullptr && canvas->Width() > 0 && canvas->Height() > 0 &&
-      SavePixelCanvasPng(*canvas, path.c_str(), &error)) {
-    return;
-  }
-  if (canvas != nullptr && (canvas->Width() == 0 || canvas->Height() == 0)) {
+  std::string error;
+  if (canvas == nullptr) {
+    error = "there is no window";
+  } else if (canvas->Width() == 0 || canvas->Height() == 0) {
     error = "the client area is empty";
+  } else {
+    // Made private before the picture goes in; the writer keeps the mode of the file it finds.
+    const int fd = OpenPrivate(path, 0);
+    if (fd < 0 || ::close(fd) != 0) {
+      error = std::strerror(errno);
+    } else if (SavePixelCanvasPng(*canvas, path.c_str(), &error)) {
+      return;
+    }
   }
   Fail("script line " + std::to_string(command.line) + ": cannot write '" + path + "': " +
        error);
@@ -191,7 +216,10 @@ bool ValidSize(int width, int height) {
 
 }  // namespace
 
-bool StartHeadless(const HeadlessOptions& options, std::string* error) {
+bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status) {
+  int ignored = 0;
+  int& status = exit_status != nullptr ? *exit_status : ignored;
+  status = kExitUsage;
   if (!ValidSize(options.width, options.height)) {
     *error = "client size out of range (0 to 8192 pixels each way)";
     return false;
@@ -201,6 +229,7 @@ bool StartHeadless(const HeadlessOptions& options, std::string* error) {
   if (!ReadScript(options.script, &text, error) || !ParseScript(text, &commands, error)) {
     return false;
   }
+  status = kExitFailed;  // from here on the run is sound; writing its output failed
   const std::string out_dir = options.out_dir.empty() ? "." : options.out_dir;
   std::error_code code;
   std::filesystem::create_directories(out_dir, code);
@@ -214,6 +243,7 @@ bool StartHeadless(const HeadlessOptions& options, std::string* error) {
   g_headless = backend.get();
   InstallWindowBackend(std::move(backend));
   EnableSingleInstance(options.single_instance);
+  status = 0;
   return true;
 }
 
@@ -223,7 +253,8 @@ int FinishHeadless(int winmain_result) {
     InstallWindowBackend(nullptr);
   }
   g_headless = nullptr;
+  const int status = ReportSecondStart(winmain_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
-  return winmain_result == 0 && failed ? 1 : winmain_result;
+  return status == 0 && failed ? kExitFailed : status;
 }

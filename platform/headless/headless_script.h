@@ -1,5 +1,5 @@
-// The headless runner's script and output formats: parsing and checking a whole script
-// before it runs, and the JSON line written for a message box. Platform-internal.
+// The headless runner's script: parsing and checking a whole script before it runs.
+// Platform-internal.
 #pragma once
 
 #include <cstdint>
@@ -23,10 +23,3 @@ constexpr std::uint32_t kMaxClientSide = 8192;
 // "script line N: REASON" and leaves *commands unspecified.
 bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands,
                  std::string* error);
-
-// One line of messages.jsonl: {"caption": "...", "text": "..."} without the line feed.
-std::string MessageBoxJson(std::u16string_view caption, std::u16string_view text);
-
-// A JSON string literal (quotes included) of UTF-16 text: UTF-8 for valid text, \u escapes
-// for control characters and for unpaired surrogates.
-std::string JsonString(std::u16string_view text);

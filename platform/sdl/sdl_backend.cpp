@@ -2,18 +2,18 @@
 // of each frame. Also the desktop front end's entry (platform/desktop.h).
 #include "platform/sdl/sdl_backend.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/colours.h"
 #include "platform/desktop.h"
 #include "platform/gdi_text.h"
 #include "platform/sdl/sdl_display.h"
 #include "platform/single_instance.h"
+#include "platform/test_hooks.h"
 
 namespace {
 
@@ -24,7 +24,6 @@ constexpr int kMinimumHeight = 160;
 constexpr int kMaxScale = 6;
 constexpr int kDisplayHeightPerScale = 500;  // a display 1000 pixels high shows the view x2
 constexpr float kReferenceDpi = 96.0f;
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr char kApplicationId[] = "io.github.cyclune.Cyclune";
 
 DesktopBackend* g_desktop = nullptr;
@@ -33,11 +32,6 @@ DesktopBackend* g_desktop = nullptr;
 int WindowWidth(int scale) { return kScreenWidth * scale; }
 int WindowHeight(int scale) {
   return kScreenHeight * scale + SoftKeyBarHeight(static_cast<float>(scale));
-}
-
-bool EnvironmentFlag(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
 }
 
 // A whole scale for the month view's 240 x 266 screen: by the display's height and, when
@@ -85,7 +79,6 @@ SDL_Renderer* MakeRenderer(SDL_Window* window) {
 }  // namespace
 
 DesktopBackend::~DesktopBackend() {
-  if (message_log_ != nullptr) std::fclose(message_log_);
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -118,10 +111,6 @@ bool DesktopBackend::Open(std::string* error) {
         static_cast<float>(WindowWidth(scale_));
   first_client_width_ = width;
   first_client_height_ = ClientHeightFor(height);
-  trace_frames_ = EnvironmentFlag("CYCLUNE_TRACE_FRAMES");
-  if (const char* log = std::getenv("CYCLUNE_MESSAGE_LOG"); log != nullptr && log[0] != '\0') {
-    message_log_ = std::fopen(log, "a");
-  }
   return true;
 }
 
@@ -143,7 +132,7 @@ void DesktopBackend::WindowPainted(HWND window) {
 void DesktopBackend::WindowDestroyed(HWND window) {
   if (window != shown_window_) return;
   shown_window_ = nullptr;
-  popup_key_ = 0;
+  modal_.CloseAll();
   HWND next = InputWindow();
   if (next != nullptr && next != window) {
     shown_window_ = next;
@@ -157,8 +146,8 @@ void DesktopBackend::WindowDestroyed(HWND window) {
 void DesktopBackend::MenuBarChanged(HWND owner) {
   // A window that is going away (its bar goes with it) is not drawn again.
   if (owner != shown_window_ || InputWindow() != owner) return;
-  popup_key_ = 0;
-  if (revealed_ && !box_) Present();
+  modal_.SoftKeysChanged();
+  if (revealed_ && modal_.showing() != ModalModel::Showing::kMessageBox) Present();
 }
 
 void DesktopBackend::BringToForeground(HWND) {
@@ -231,7 +220,7 @@ void DesktopBackend::Present() {
   if (rows) SDL_UpdateTexture(texture_, nullptr, rows->pixels, rows->pitch);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
-  Trace("frame");
+  TraceFrameEvent("frame");
 }
 
 // Shows the last frame again (the window was uncovered). A frame of another size waits for
@@ -275,37 +264,24 @@ void DesktopBackend::ComposeFrame(int width, int height) {
 }
 
 void DesktopBackend::ComposeChrome(int width, int client_height) {
-  const std::vector<SoftKey> keys =
-      shown_window_ != nullptr ? SoftKeysOf(shown_window_) : std::vector<SoftKey>();
-  SoftKeyLabels labels;
-  if (box_) {
-    box_->layout = LayoutMessageBox(width, client_height, ui_);
-    if (box_->wrapped_width != box_->layout.text.w) {
-      box_->lines = WrapMessageText(box_->text, box_->layout);
-      box_->wrapped_width = box_->layout.text.w;
+  switch (modal_.showing()) {
+    case ModalModel::Showing::kMessageBox: {
+      // A box lays itself out afresh for every frame: the window may have changed size.
+      const MessageBoxLayout layout = LayoutMessageBox(width, client_height, ui_);
+      modal_.WrapBoxText(layout.text.w, MessageTextMeasure(layout), layout.font_size);
+      modal_.SetVisibleLines(layout.visible_lines);
+      DrawMessageBox(*frame_, layout, modal_.caption(), modal_.lines(), modal_.first_line(), ui_);
+      break;
     }
-    box_->first_line = std::min(box_->first_line, LastFirstLine(box_->layout, box_->lines.size()));
-    DrawMessageBox(*frame_, box_->layout, box_->caption, box_->lines, box_->first_line, ui_);
-    labels.left = u"OK";
-  } else if (popup_key_ != 0) {
-    DrawPopup(*frame_, PopupArea(popup_, width, client_height, ui_), popup_, ui_);
-    labels.left = keys.size() >= 1 ? keys[0].label : u"";
-    labels.right = u"Cancel";
-    labels.left_open = true;
-  } else {
-    labels.left = keys.size() >= 1 ? keys[0].label : u"";
-    labels.right = keys.size() >= 2 ? keys[1].label : u"";
+    case ModalModel::Showing::kPopup:
+      DrawPopup(*frame_, PopupArea(modal_.popup_items(), width, client_height, ui_),
+                modal_.popup_items(), modal_.highlighted(), ui_);
+      break;
+    case ModalModel::Showing::kNothing:
+      break;
   }
   DrawSoftKeyBar(*frame_, SDL_Rect{0, client_height, width, frame_->Height() - client_height},
-                 labels, ui_);
-}
-
-void DesktopBackend::Trace(const char* what) const {
-  if (!trace_frames_) return;
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  std::fprintf(stderr, "cyclune-trace: %s %lld.%06ld\n", what, static_cast<long long>(now.tv_sec),
-               now.tv_nsec / 1000);
+                 modal_.BarLabels(), ui_);
 }
 
 bool DesktopDisplayAvailable() {
@@ -349,9 +325,10 @@ bool StartDesktopWindow(std::string* error) {
 int FinishDesktopWindow(int winmain_result) {
   if (g_desktop != nullptr && CurrentWindowBackend() == g_desktop) InstallWindowBackend(nullptr);
   g_desktop = nullptr;
+  const int status = ReportSecondStart(winmain_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
   ReleaseTextResources();
   SDL_Quit();
-  return winmain_result;
+  return status;
 }

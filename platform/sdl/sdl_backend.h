@@ -1,31 +1,19 @@
 // The desktop window backend: one SDL window shows the input window's client area with the
-// soft-key bar below it; native events become the platform's messages in one switch
-// (sdl_input.cpp); message boxes run their own modal loop (sdl_message_box.cpp). Windows
-// paint on ordinary pixel canvases; every painted picture is composed with the bar, popup or
-// box into one frame (a pixel canvas too), uploaded to one streaming texture and presented
-// once. Internal to platform/sdl.
+// soft-key bar below it. Native events become the modal layer's input (platform/modal.h) in
+// one switch (sdl_input.cpp), which a message box's loop shares. Windows paint on ordinary
+// pixel canvases; every painted picture is composed with the bar, popup or box the modal
+// layer shows into one frame (a pixel canvas too), uploaded to one streaming texture and
+// presented once. Internal to platform/sdl.
 #pragma once
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "platform/modal.h"
 #include "platform/sdl/sdl_chrome.h"
 #include "platform/window_backend.h"
-
-// A message box while it is open: its text, and its lines as wrapped for the current width.
-struct OpenMessageBox {
-  std::u16string caption;
-  std::u16string text;
-  MessageBoxLayout layout;
-  std::vector<std::u16string> lines;
-  int wrapped_width = -1;
-  int first_line = 0;
-};
 
 class DesktopBackend final : public WindowBackend {
  public:
@@ -48,8 +36,6 @@ class DesktopBackend final : public WindowBackend {
   bool WaitForInput() override;
 
  private:
-  enum class BoxAction { kNone, kClose, kCloseApp };
-
   // Window and frame (sdl_backend.cpp).
   void Present();
   void PresentAgain();
@@ -60,28 +46,17 @@ class DesktopBackend final : public WindowBackend {
   void FollowWindowSize();
   void RevealWindow();
   void SetTitleAndIcon(HWND window);
-  void Trace(const char* what) const;
 
   // Input (sdl_input.cpp).
+  bool WaitEvent(SDL_Event* event);
   void Handle(const SDL_Event& event);
   void OnWindowEvent(const SDL_WindowEvent& event);
   void OnKeyDown(const SDL_KeyboardEvent& event);
   void OnKeyUp(const SDL_KeyboardEvent& event);
-  void OnPopupKey(SDL_Keycode key);
-  void OnButtonDown(const SDL_MouseButtonEvent& event);
-  void OnButtonUp(const SDL_MouseButtonEvent& event);
+  void OnButton(const SDL_MouseButtonEvent& event);
   bool ToDrawable(int x, int y, int* drawable_x, int* drawable_y) const;
-  void PressSoftKeyOfBar(int key);
-  void OpenPopup(int key);
-  void ClosePopup();
-  void ChoosePopupItem(int item);
+  ModalHit HitAt(int x, int y) const;
   void RequestClose();
-
-  // Message boxes (sdl_message_box.cpp).
-  BoxAction OnBoxEvent(const SDL_Event& event);
-  BoxAction OnBoxKey(const SDL_KeyboardEvent& event);
-  void ScrollBox(int lines);
-  void LogMessageBox(std::u16string_view caption, std::u16string_view text);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -93,10 +68,5 @@ class DesktopBackend final : public WindowBackend {
   int first_client_height_ = 266;
   HWND shown_window_ = nullptr;  // the window on screen
   bool revealed_ = false;        // the SDL window has been mapped
-  int popup_key_ = 0;            // the soft key whose popup is open; 0 none
-  PopupMenu popup_;
-  std::optional<OpenMessageBox> box_;
-  bool button_down_in_client_ = false;
-  bool trace_frames_ = false;
-  std::FILE* message_log_ = nullptr;
+  ModalModel modal_;             // the bar, the popup and the message box
 };

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/colours.h"
 #include "platform/gdi_text.h"
-#include "platform/sdl/text_wrap.h"
 
 namespace {
 
@@ -23,14 +23,11 @@ constexpr int kTextMargin = 6;
 constexpr int kScrollBarWidth = 3;
 constexpr int kBorder = 1;
 
-// Colours of the month view's own palette where they fit: the weekday blue, dark blue.
+// Greys of the bar and the scroll bar; the rest is the month view's palette where it fits
+// (platform/colours.h): the popup and the caption band take the weekday blue and dark blue.
 constexpr COLORREF kBarBackground = RGB(40, 40, 40);
 constexpr COLORREF kBarOpenKey = RGB(90, 90, 90);
-constexpr COLORREF kBarLabel = RGB(255, 255, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
+constexpr COLORREF kBarLabel = kWhite;
 constexpr COLORREF kScrollTrack = RGB(225, 225, 225);
 constexpr COLORREF kScrollThumb = RGB(140, 140, 140);
 
@@ -75,10 +72,10 @@ void DrawLabel(Canvas& frame, const SDL_Rect& box, std::u16string_view text, int
 }
 
 // The label of popup item `index`: its number, then its text, as a phone's menu shows them.
-std::u16string ItemLabel(const PopupMenu& menu, std::size_t index) {
+std::u16string ItemLabel(const MenuItems& items, std::size_t index) {
   std::u16string label;
   if (index < 9) label = std::u16string(1, static_cast<char16_t>(u'1' + index)) + u"  ";
-  return label + menu.items[index];
+  return label + items[index];
 }
 
 }  // namespace
@@ -89,20 +86,25 @@ int ScaledPixels(float ui, int units) {
 
 int SoftKeyBarHeight(float ui) { return ScaledPixels(ui, kBarHeight); }
 
-void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyLabels& labels,
+void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& labels,
                     float ui) {
   FillArea(frame, bar, kBarBackground);
   const int font = ScaledPixels(ui, kBarFont);
   const int margin = ScaledPixels(ui, kBarMargin);
   const SDL_Rect left{bar.x, bar.y, bar.w / 2, bar.h};
   const SDL_Rect right{bar.x + bar.w / 2, bar.y, bar.w - bar.w / 2, bar.h};
-  const COLORREF left_background = labels.left_open ? kBarOpenKey : kBarBackground;
-  if (labels.left_open) {
+  const COLORREF left_background = labels.open_key == 1 ? kBarOpenKey : kBarBackground;
+  const COLORREF right_background = labels.open_key == 2 ? kBarOpenKey : kBarBackground;
+  if (labels.open_key == 1) {
     FillArea(frame, SDL_Rect{left.x, left.y, TextWidth(labels.left, font) + 2 * margin, left.h},
+             kBarOpenKey);
+  } else if (labels.open_key == 2) {
+    const int open_width = TextWidth(labels.right, font) + 2 * margin;
+    FillArea(frame, SDL_Rect{Right(right) - open_width, right.y, open_width, right.h},
              kBarOpenKey);
   }
   DrawLabel(frame, left, labels.left, font, margin, false, kBarLabel, left_background);
-  DrawLabel(frame, right, labels.right, font, margin, true, kBarLabel, kBarBackground);
+  DrawLabel(frame, right, labels.right, font, margin, true, kBarLabel, right_background);
 }
 
 int SoftKeyAt(const SDL_Rect& bar, int x, int y) {
@@ -110,21 +112,22 @@ int SoftKeyAt(const SDL_Rect& bar, int x, int y) {
   return x < bar.x + bar.w / 2 ? 1 : 2;
 }
 
-SDL_Rect PopupArea(const PopupMenu& menu, int client_width, int client_height, float ui) {
+SDL_Rect PopupArea(const MenuItems& items, int client_width, int client_height, float ui) {
   const int font = ScaledPixels(ui, kItemFont);
   int width = client_width / 2;
-  for (std::size_t i = 0; i < menu.items.size(); ++i) {
-    width = std::max(width, TextWidth(ItemLabel(menu, i), font) +
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    width = std::max(width, TextWidth(ItemLabel(items, i), font) +
                                 2 * ScaledPixels(ui, kItemMargin + kBorder));
   }
   width = std::min(width, client_width);
   const int height = std::min(
-      client_height, static_cast<int>(menu.items.size()) * ScaledPixels(ui, kItemHeight) +
+      client_height, static_cast<int>(items.size()) * ScaledPixels(ui, kItemHeight) +
                          2 * ScaledPixels(ui, kBorder));
   return SDL_Rect{0, client_height - height, width, height};
 }
 
-void DrawPopup(Canvas& frame, const SDL_Rect& area, const PopupMenu& menu, float ui) {
+void DrawPopup(Canvas& frame, const SDL_Rect& area, const MenuItems& items, int highlighted,
+               float ui) {
   const int border = ScaledPixels(ui, kBorder);
   const int item_height = ScaledPixels(ui, kItemHeight);
   const int font = ScaledPixels(ui, kItemFont);
@@ -132,21 +135,21 @@ void DrawPopup(Canvas& frame, const SDL_Rect& area, const PopupMenu& menu, float
   const SDL_Rect inside{area.x + border, area.y + border, area.w - 2 * border,
                         area.h - 2 * border};
   FillArea(frame, inside, kWhite);
-  for (std::size_t i = 0; i < menu.items.size(); ++i) {
+  for (std::size_t i = 0; i < items.size(); ++i) {
     SDL_Rect item{inside.x, inside.y + static_cast<int>(i) * item_height, inside.w, item_height};
     SDL_IntersectRect(&item, &inside, &item);
-    const bool lit = static_cast<int>(i) == menu.highlighted;
+    const bool lit = static_cast<int>(i) == highlighted;
     if (lit) FillArea(frame, item, kBlue);
-    DrawLabel(frame, item, ItemLabel(menu, i), font, ScaledPixels(ui, kItemMargin), false,
+    DrawLabel(frame, item, ItemLabel(items, i), font, ScaledPixels(ui, kItemMargin), false,
               lit ? kWhite : kBlack, lit ? kBlue : kWhite);
   }
 }
 
-int PopupItemAt(const SDL_Rect& area, const PopupMenu& menu, int x, int y, float ui) {
+int PopupItemAt(const SDL_Rect& area, const MenuItems& items, int x, int y, float ui) {
   const int border = ScaledPixels(ui, kBorder);
   if (!Contains(area, x, y) || y < area.y + border) return -1;
   const int item = (y - area.y - border) / ScaledPixels(ui, kItemHeight);
-  return item < static_cast<int>(menu.items.size()) ? item : -1;
+  return item < static_cast<int>(items.size()) ? item : -1;
 }
 
 MessageBoxLayout LayoutMessageBox(int client_width, int client_height, float ui) {
@@ -166,16 +169,9 @@ MessageBoxLayout LayoutMessageBox(int client_width, int client_height, float ui)
   return layout;
 }
 
-std::vector<std::u16string> WrapMessageText(std::u16string_view text,
-                                            const MessageBoxLayout& layout) {
+TextMeasure MessageTextMeasure(const MessageBoxLayout& layout) {
   const int font = layout.font_size;
-  return WrapText(text, layout.text.w,
-                  [font](std::u16string_view piece) { return TextWidth(piece, font); });
-}
-
-int LastFirstLine(const MessageBoxLayout& layout, std::size_t line_count) {
-  const auto count = static_cast<int>(std::min<std::size_t>(line_count, 1 << 24));
-  return std::max(0, count - layout.visible_lines);
+  return [font](std::u16string_view piece) { return TextWidth(piece, font); };
 }
 
 void DrawMessageBox(Canvas& frame, const MessageBoxLayout& layout,

@@ -3,12 +3,10 @@
 #include <algorithm>
 
 #include "platform/canvas_box.h"
+#include "platform/colours.h"
 #include "platform/terminal/cell_text.h"
 
 namespace {
-
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 Cell Blank(COLORREF background) {
   Cell cell;

@@ -1,7 +1,7 @@
 // Text laid out in character cells: UTF-16 decoded into glyphs one or two cells wide (wide
 // CJK characters take two, combining marks ride on the glyph before them), with the widths
 // of the C library's locale (wcwidth). When the terminal's locale is not UTF-8, glyphs are
-// plain ASCII and every other character shows as '?'. Also the word wrap of message boxes.
+// plain ASCII and every other character shows as '?'.
 #pragma once
 
 #include <array>
@@ -27,8 +27,5 @@ GlyphLine GlyphsOf(std::u16string_view text);
 
 // The number of cells the glyphs take.
 int CellWidthOf(const GlyphLine& line);
-
-// Splits text at line breaks ("\r\n", "\n" or "\r"; one final break ends the last line and
-// adds none) and wraps each line at spaces to at most `width` cells, breaking words longer
-// than a line. A glyph wider than `width` gets a line of its own. Empty lines are kept.
-std::vector<GlyphLine> WrapText(std::u16string_view text, int width);
+// The number of cells a line of text takes: the measure by which message boxes are wrapped.
+int CellWidthOf(std::u16string_view text);

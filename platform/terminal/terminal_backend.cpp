@@ -13,15 +13,6 @@ namespace {
 
 using Key = TerminalInput::Key;
 
-constexpr WPARAM kLeftButton = 0x0001;      // MK_LBUTTON
-constexpr LPARAM kKeyDownFlags = 1;         // repeat count 1
-constexpr LPARAM kKeyUpFlags = 0xC0000001;  // repeat 1, previous state down, released
-
-void PostKey(HWND window, UINT key) {
-  PostMessageW(window, WM_KEYDOWN, key, kKeyDownFlags);
-  PostMessageW(window, WM_KEYUP, key, kKeyUpFlags);
-}
-
 // The platform's key code of a character key: digits and letters (as upper case), space.
 UINT VirtualKeyOf(char32_t c) {
   if ((c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z') || c == U' ') {
@@ -29,6 +20,26 @@ UINT VirtualKeyOf(char32_t c) {
   }
   if (c >= U'a' && c <= U'z') return static_cast<UINT>(c - U'a' + U'A');
   return 0;
+}
+
+// The platform's key code of a key; 0 for inputs that are not keys of the platform's.
+UINT VirtualKeyOf(const TerminalInput& input) {
+  switch (input.key) {
+    case Key::kUp: return VK_UP;
+    case Key::kDown: return VK_DOWN;
+    case Key::kLeft: return VK_LEFT;
+    case Key::kRight: return VK_RIGHT;
+    case Key::kEnter: return VK_RETURN;
+    case Key::kEscape: return VK_ESCAPE;
+    case Key::kF1: return VK_F1;
+    case Key::kF2: return VK_F2;
+    case Key::kPageUp: return VK_PRIOR;
+    case Key::kPageDown: return VK_NEXT;
+    case Key::kHome: return VK_HOME;
+    case Key::kEnd: return VK_END;
+    case Key::kCharacter: return VirtualKeyOf(input.character);
+    default: return 0;
+  }
 }
 
 TerminalBackend* g_backend = nullptr;
@@ -54,11 +65,10 @@ void TerminalBackend::WindowPainted(HWND window) {
   Present();
 }
 
-void TerminalBackend::WindowDestroyed(HWND window) {
-  if (popup_.has_value() && popup_->owner == window) popup_.reset();
-}
+void TerminalBackend::WindowDestroyed(HWND) { modal_.CloseAll(); }
 
 void TerminalBackend::MenuBarChanged(HWND) {
+  modal_.SoftKeysChanged();
   if (painted_) Present();  // before the first paint, that paint draws the bar
 }
 
@@ -105,16 +115,28 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
 
 bool TerminalBackend::WaitForInput() {
   if (std::exchange(end_pending_, false)) return RequestClose();
-  HWND window = InputWindow();
-  if (window == nullptr) return false;
-  const Event event = NextEvent();
+  if (InputWindow() == nullptr) return false;
+  return HandleEvent(NextEvent());
+}
+
+int TerminalBackend::ShowMessageBox(HWND, std::u16string_view text,
+                                    std::u16string_view caption, UINT) {
+  modal_.OpenMessageBox(caption, text);
+  Present();
+  // The owner's messages wait in the queue until the box is closed.
+  while (modal_.showing() == ModalModel::Showing::kMessageBox && HandleEvent(NextEvent())) {
+  }
+  Present();
+  return IDOK;
+}
+
+// False when no input will ever come again.
+bool TerminalBackend::HandleEvent(const Event& event) {
   switch (event.kind) {
     case Event::Kind::kHangUp:
       hung_up_ = true;
-      popup_.reset();
       return RequestClose();
     case Event::Kind::kEnd:
-      popup_.reset();
       return RequestClose();
     case Event::Kind::kResize:
       FollowSize();
@@ -124,111 +146,66 @@ bool TerminalBackend::WaitForInput() {
       Present(true);
       return true;
     case Event::Kind::kForeground:
-      return true;  // GetMessageW takes the request next
-    case Event::Kind::kInput:
-      return popup_.has_value() ? HandlePopupInput(event.input)
-                                : HandleWindowInput(window, event.input);
-  }
-  return true;
-}
-
-// The one place where terminal input becomes the window's messages.
-bool TerminalBackend::HandleWindowInput(HWND window, const TerminalInput& input) {
-  switch (input.key) {
-    case Key::kUp: PostKey(window, VK_UP); break;
-    case Key::kDown: PostKey(window, VK_DOWN); break;
-    case Key::kLeft: PostKey(window, VK_LEFT); break;
-    case Key::kRight: PostKey(window, VK_RIGHT); break;
-    case Key::kEnter: PostKey(window, VK_RETURN); break;
-    case Key::kEscape: PostKey(window, VK_ESCAPE); break;
-    case Key::kF1: PressKey(window, 1); break;
-    case Key::kF2: PressKey(window, 2); break;
-    case Key::kInterrupt: return RequestClose();
-    case Key::kResize: FollowSize(); break;
-    case Key::kPress: Tap(window, input.x, input.y); break;
-    case Key::kCharacter:
-      if (const UINT key = VirtualKeyOf(input.character); key != 0) PostKey(window, key);
-      break;
-    default: break;
-  }
-  return true;
-}
-
-bool TerminalBackend::HandlePopupInput(const TerminalInput& input) {
-  const int count = static_cast<int>(popup_->items.size());
-  switch (input.key) {
-    case Key::kUp:
-    case Key::kWheelUp:
-      popup_->selected = (popup_->selected + count - 1) % count;
-      break;
-    case Key::kDown:
-    case Key::kWheelDown:
-      popup_->selected = (popup_->selected + 1) % count;
-      break;
-    case Key::kEnter:
-      ChooseItem(popup_->selected);
+      ServiceForegroundRequests();
       return true;
-    case Key::kCharacter:
-      if (input.character >= U'1' && input.character < U'1' + static_cast<char32_t>(count)) {
-        ChooseItem(static_cast<int>(input.character - U'1'));
-        return true;
-      }
-      break;
-    case Key::kPress:
-      if (const int item = PopupItemAt(PopupLayout(), input.x, input.y); item >= 0) {
-        ChooseItem(item);
-        return true;
-      }
-      popup_.reset();  // a press outside the popup only closes it
-      break;
-    case Key::kEscape:
-    case Key::kF1:
-    case Key::kF2:
-      popup_.reset();
-      break;
+    case Event::Kind::kInput:
+      HandleInput(event.input);
+      return true;
+  }
+  return true;
+}
+
+// The one place where terminal input becomes the modal layer's. A terminal reports no key
+// releases: each key is pressed and released at once, and so is the button.
+void TerminalBackend::HandleInput(const TerminalInput& input) {
+  bool changed = false;
+  switch (input.key) {
     case Key::kInterrupt:
-      popup_.reset();
-      return RequestClose();
+      RequestClose();
+      return;
     case Key::kResize:
       FollowSize();
+      return;
+    case Key::kPress:
+      changed = modal_.PointerDown(HitAt(input.x, input.y));
+      changed |= modal_.PointerUp(input.x, input.y);
+      break;
+    case Key::kWheelUp:
+    case Key::kWheelDown:
+      changed = modal_.Wheel(input.key == Key::kWheelUp ? -1 : 1);
       break;
     default:
+      if (const UINT key = VirtualKeyOf(input); key != 0) {
+        changed = modal_.KeyDown(key, false);
+        changed |= modal_.KeyUp(key);
+      }
       break;
   }
-  Present();
-  return true;
+  if (changed) Present();
 }
 
-void TerminalBackend::ChooseItem(int item) {
-  const Popup popup = *popup_;
-  popup_.reset();
-  ChooseMenuItem(popup.owner, popup.key, item);
-  Present();
-}
-
-void TerminalBackend::PressKey(HWND window, int key) {
-  const std::vector<SoftKey> keys = SoftKeysOf(window);
-  if (key < 1 || static_cast<std::size_t>(key) > keys.size()) return;
-  PressSoftKey(window, key);
-  const SoftKey& pressed = keys[static_cast<std::size_t>(key) - 1];
-  if (!pressed.menu.empty()) {
-    popup_ = Popup{window, key, pressed.menu, 0};
-    Present();
-  }
-}
-
-void TerminalBackend::Tap(HWND window, int x, int y) {
+// What the screen shows at cell (x, y).
+ModalHit TerminalBackend::HitAt(int x, int y) const {
   if (y == screen_->Rows() - 1) {
-    PressKey(window, x < CurrentBar().split ? 1 : 2);
-    return;
+    return ModalHit{ModalHit::Place::kSoftKey, x < CurrentBar().split ? 1 : 2, x, y};
   }
-  if (x < 0 || y < 0 || y >= ClientRows()) return;
-  const LPARAM position = MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
-  PostMessageW(window, WM_LBUTTONDOWN, kLeftButton, position);
-  PostMessageW(window, WM_LBUTTONUP, 0, position);
+  if (modal_.showing() == ModalModel::Showing::kPopup) {
+    if (const int item = PopupItemAt(PopupLayout(), x, y); item >= 0) {
+      return ModalHit{ModalHit::Place::kPopupItem, item, x, y};
+    }
+  }
+  const bool client = x >= 0 && y >= 0 && x < screen_->Columns() && y < ClientRows();
+  return ModalHit{client ? ModalHit::Place::kClient : ModalHit::Place::kNothing, 0, x, y};
 }
 
 bool TerminalBackend::RequestClose() {
+  // An open box closes first; the window closes once the message loop runs again.
+  if (modal_.showing() == ModalModel::Showing::kMessageBox) {
+    modal_.CloseAll();
+    end_pending_ = true;
+    return true;
+  }
+  modal_.CloseAll();
   HWND window = InputWindow();
   // A terminal that has gone stays gone: if the window outlives one close, the loop ends.
   if (window == nullptr || (close_posted_ && hung_up_)) return false;
@@ -248,70 +225,7 @@ void TerminalBackend::FollowSize() {
     }
   }
   // Under a message box no paint comes until it closes: show the last picture now.
-  if (box_.has_value()) Present(true);
-}
-
-// --- message boxes ---------------------------------------------------------------------------
-
-int TerminalBackend::ShowMessageBox(HWND, std::u16string_view text,
-                                    std::u16string_view caption, UINT) {
-  popup_.reset();
-  box_ = BoxState{std::u16string(text), std::u16string(caption), 0};
-  Present();
-  for (bool open = true; open;) {
-    const Event event = NextEvent();
-    switch (event.kind) {
-      case Event::Kind::kHangUp:
-        hung_up_ = true;
-        [[fallthrough]];
-      case Event::Kind::kEnd:
-        end_pending_ = true;  // the box closes; the window closes once the loop runs again
-        open = false;
-        break;
-      case Event::Kind::kResize:
-        FollowSize();
-        break;
-      case Event::Kind::kResumed:
-        screen_->RedefineColours();
-        break;
-      case Event::Kind::kForeground:
-        ServiceForegroundRequests();
-        break;
-      case Event::Kind::kInput:
-        open = HandleBoxInput(event.input);
-        break;
-    }
-    if (open) Present();
-  }
-  box_.reset();
-  Present();
-  return IDOK;
-}
-
-bool TerminalBackend::HandleBoxInput(const TerminalInput& input) {
-  const BoxLayout layout = MessageBoxLayout();
-  const int page = std::max(1, layout.visible_lines);
-  int& scroll = box_->scroll;
-  switch (input.key) {
-    case Key::kUp: case Key::kWheelUp: scroll -= 1; break;
-    case Key::kDown: case Key::kWheelDown: scroll += 1; break;
-    case Key::kPageUp: scroll -= page; break;
-    case Key::kPageDown: scroll += page; break;
-    case Key::kHome: scroll = 0; break;
-    case Key::kEnd: scroll = MaxScroll(layout); break;
-    case Key::kEnter: case Key::kEscape: case Key::kF1: case Key::kF2: case Key::kPress:
-      return false;
-    case Key::kInterrupt:
-      end_pending_ = true;
-      return false;
-    case Key::kResize:
-      FollowSize();
-      break;
-    default:
-      break;
-  }
-  scroll = std::clamp(scroll, 0, MaxScroll(layout));
-  return true;
+  if (modal_.showing() == ModalModel::Showing::kMessageBox) Present(true);
 }
 
 TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error) {

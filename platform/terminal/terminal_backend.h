@@ -1,14 +1,14 @@
 // The terminal window backend: the client area is the terminal less its last row, drawn
-// from cell canvases; the last row is the soft-key bar. Native input becomes the platform's
-// messages in one switch; the Options popup and message boxes are drawn over the month
-// view and take the keys while they are open. Platform-internal; the front end is
-// platform/terminal.h.
+// from cell canvases; the last row is the soft-key bar. Native input becomes the modal
+// layer's input (platform/modal.h) in one switch, which a message box's loop shares; the
+// popup and message boxes the modal layer shows are drawn over the month view.
+// Platform-internal; the front end is platform/terminal.h.
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "platform/modal.h"
 #include "platform/terminal/cell_canvas.h"
 #include "platform/terminal/terminal_layout.h"
 #include "platform/terminal/terminal_screen.h"
@@ -40,25 +40,10 @@ class TerminalBackend final : public WindowBackend {
     Kind kind = Kind::kInput;
     TerminalInput input;
   };
-  struct Popup {
-    HWND owner = nullptr;
-    int key = 1;
-    std::vector<std::u16string> items;
-    int selected = 0;
-  };
-  struct BoxState {
-    std::u16string text;
-    std::u16string caption;
-    int scroll = 0;
-  };
-
   Event NextEvent();
-  bool HandleWindowInput(HWND window, const TerminalInput& input);
-  bool HandlePopupInput(const TerminalInput& input);
-  bool HandleBoxInput(const TerminalInput& input);
-  void PressKey(HWND window, int key);
-  void ChooseItem(int item);
-  void Tap(HWND window, int x, int y);
+  bool HandleEvent(const Event& event);
+  void HandleInput(const TerminalInput& input);
+  ModalHit HitAt(int x, int y) const;
   bool RequestClose();
   void FollowSize();
 
@@ -72,13 +57,12 @@ class TerminalBackend final : public WindowBackend {
   void DrawFrame(const BoxLayout& box, int scroll);
   BarLayout CurrentBar() const;
   BoxLayout PopupLayout() const;
-  BoxLayout MessageBoxLayout() const;
+  BoxLayout MessageBoxLayout();
 
   std::unique_ptr<TerminalScreen> screen_;
   CellCanvas shown_{0, 0};  // the client area as last painted
   bool painted_ = false;
-  std::optional<Popup> popup_;
-  std::optional<BoxState> box_;
+  ModalModel modal_;          // the bar, the popup and the message box
   SignalEvents signals_;      // signals taken from the pipe but not yet acted on
   bool end_pending_ = false;  // an ending signal came while a message box was open
   bool hung_up_ = false;

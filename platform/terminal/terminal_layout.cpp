@@ -56,19 +56,26 @@ BarLayout LayOutBar(std::u16string_view left, std::u16string_view right, int col
   return bar;
 }
 
-BoxLayout LayOutMessageBox(std::u16string_view text, std::u16string_view caption, int columns,
-                           int rows) {
+int MessageTextLimit(int columns, int rows) {
+  BoxLayout box;
+  return InnerLimit(std::max(columns, 0), std::max(rows, 0), 3, &box);
+}
+
+BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines,
+                           std::u16string_view caption, int columns, int rows) {
   BoxLayout box;
   columns = std::max(columns, 0);
   rows = std::max(rows, 0);
   const int limit = InnerLimit(columns, rows, 3, &box);
   // The box is as wide as its longest line, or the caption, but never wider than the area.
   int natural = 1;
-  for (const GlyphLine& line : WrapText(text, limit)) natural = std::max(natural, CellWidthOf(line));
+  for (const std::u16string& line : lines) {
+    box.lines.push_back(FitGlyphs(GlyphsOf(line), limit));
+    natural = std::max(natural, CellWidthOf(box.lines.back()));
+  }
   const GlyphLine caption_glyphs = GlyphsOf(caption);
   natural = std::max(natural, CellWidthOf(caption_glyphs) + kCaptionMargin - 2 * Frame(box));
   const int inner = std::min(natural, limit);
-  box.lines = WrapText(text, inner);
   box.width = std::min(columns, inner + 2 * Frame(box));
   const int frame_rows = box.border ? 2 : 0;
   box.height = std::min(rows, static_cast<int>(box.lines.size()) + frame_rows);
@@ -109,8 +116,4 @@ int PopupItemAt(const BoxLayout& popup, int x, int y) {
   }
   const int item = y - first_row;
   return item < static_cast<int>(popup.lines.size()) ? item : -1;
-}
-
-int MaxScroll(const BoxLayout& box) {
-  return std::max(0, static_cast<int>(box.lines.size()) - box.visible_lines);
 }

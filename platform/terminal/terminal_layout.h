@@ -3,6 +3,7 @@
 // any size, down to one cell, gets a layout that stays on the screen.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,11 +36,14 @@ struct BoxLayout {
   GlyphLine caption;         // cut to fit the top border (empty without a border)
 };
 
-// A message box centred on an area of `columns` x `rows` cells: the text wrapped to the
-// widest line that fits, the caption in the top border. The box never leaves the area; a
-// text taller than the box scrolls.
-BoxLayout LayOutMessageBox(std::u16string_view text, std::u16string_view caption, int columns,
-                           int rows);
+// The widest a message box's lines may be, in cells, on an area of `columns` x `rows`.
+int MessageTextLimit(int columns, int rows);
+
+// A message box centred on an area of `columns` x `rows` cells, holding `lines` (the text
+// wrapped to MessageTextLimit), as wide as its longest line or its caption, the caption in
+// the top border. The box never leaves the area; lines beyond visible_lines scroll.
+BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines,
+                           std::u16string_view caption, int columns, int rows);
 
 // The popup of soft key `key` (1 left, 2 right) holding `items`, numbered "1 ", "2 "...:
 // just above the bar (the bottom of an area of `rows`), at the key's side.
@@ -48,9 +52,6 @@ BoxLayout LayOutPopup(const std::vector<std::u16string>& items, int key, int col
 
 // The item of a popup at cell (x, y), -1 when none is.
 int PopupItemAt(const BoxLayout& popup, int x, int y);
-
-// The largest first line a box's scroll may start at.
-int MaxScroll(const BoxLayout& box);
 
 // Glyphs of `line` that fit in `width` cells, a wide glyph that would be cut left out.
 GlyphLine FitGlyphs(const GlyphLine& line, int width);

@@ -1,22 +1,19 @@
 // Putting the terminal backend's state on the screen: the client area as last painted, the
 // soft-key bar, and over them the open popup or message box, in one update.
-#include <algorithm>
-
+#include "platform/colours.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
 // Boxes are black on white like the month view; the chosen item is coloured like the
-// selected day; the bar is the terminal's own colours reversed, set apart from the view.
+// selected day; the bar is the terminal's own colours reversed, set apart from the view, and
+// a key held open by its popup is drawn in them unreversed, as pressed.
 constexpr CellStyle kBoxStyle{kBlack, kWhite, false, false};
 constexpr CellStyle kCaptionStyle{kBlack, kWhite, true, false};
 constexpr CellStyle kChosenStyle{kWhite, kDarkBlue, false, false};
 constexpr CellStyle kBarStyle{kBlack, kWhite, false, true};
 constexpr CellStyle kBarLabelStyle{kBlack, kWhite, true, true};
-constexpr std::u16string_view kBoxButton = u"OK";
+constexpr CellStyle kOpenKeyStyle{kBlack, kWhite, true, false};
 
 // The pieces of a frame: corners, edges and the two scroll marks.
 struct FrameGlyphs {
@@ -32,11 +29,15 @@ CellGlyph Glyph(char32_t c) { return CellGlyph{{c, 0, 0}, 1}; }
 void TerminalBackend::Present(bool repaint_all) {
   DrawPicture();
   DrawBar();
-  if (popup_.has_value()) DrawBox(PopupLayout(), popup_->selected, 0);
-  if (box_.has_value()) {
-    const BoxLayout layout = MessageBoxLayout();
-    box_->scroll = std::clamp(box_->scroll, 0, MaxScroll(layout));
-    DrawBox(layout, -1, box_->scroll);
+  switch (modal_.showing()) {
+    case ModalModel::Showing::kPopup:
+      DrawBox(PopupLayout(), modal_.highlighted(), 0);
+      break;
+    case ModalModel::Showing::kMessageBox:
+      DrawBox(MessageBoxLayout(), -1, modal_.first_line());
+      break;
+    case ModalModel::Showing::kNothing:
+      break;
   }
   screen_->Flush(repaint_all);
 }
@@ -58,11 +59,8 @@ void TerminalBackend::DrawPicture() {
 }
 
 BarLayout TerminalBackend::CurrentBar() const {
-  const int columns = screen_->Columns();
-  if (box_.has_value()) return LayOutBar(kBoxButton, u"", columns);
-  const std::vector<SoftKey> keys = SoftKeysOf(InputWindow());
-  return LayOutBar(keys.size() > 0 ? std::u16string_view(keys[0].label) : u"",
-                   keys.size() > 1 ? std::u16string_view(keys[1].label) : u"", columns);
+  const SoftKeyBarLabels labels = modal_.BarLabels();
+  return LayOutBar(labels.left, labels.right, screen_->Columns());
 }
 
 void TerminalBackend::DrawBar() {
@@ -70,17 +68,27 @@ void TerminalBackend::DrawBar() {
   const int columns = screen_->Columns();
   if (y < 0) return;
   const BarLayout bar = CurrentBar();
+  const int open_key = modal_.BarLabels().open_key;
   FillRow(0, y, columns, kBarStyle);
-  DrawLine(bar.left.left, y, bar.left.glyphs, columns, kBarLabelStyle);
-  DrawLine(bar.right.left, y, bar.right.glyphs, columns, kBarLabelStyle);
+  DrawLine(bar.left.left, y, bar.left.glyphs, columns,
+           open_key == 1 ? kOpenKeyStyle : kBarLabelStyle);
+  DrawLine(bar.right.left, y, bar.right.glyphs, columns,
+           open_key == 2 ? kOpenKeyStyle : kBarLabelStyle);
 }
 
 BoxLayout TerminalBackend::PopupLayout() const {
-  return LayOutPopup(popup_->items, popup_->key, screen_->Columns(), ClientRows());
+  return LayOutPopup(modal_.popup_items(), modal_.popup_key(), screen_->Columns(), ClientRows());
 }
 
-BoxLayout TerminalBackend::MessageBoxLayout() const {
-  return LayOutMessageBox(box_->text, box_->caption, screen_->Columns(), ClientRows());
+// Lays the box out for the screen as it is now, wrapping its text in cells.
+BoxLayout TerminalBackend::MessageBoxLayout() {
+  const int columns = screen_->Columns();
+  const int rows = ClientRows();
+  modal_.WrapBoxText(MessageTextLimit(columns, rows),
+                     [](std::u16string_view piece) { return CellWidthOf(piece); });
+  BoxLayout layout = LayOutMessageBox(modal_.lines(), modal_.caption(), columns, rows);
+  modal_.SetVisibleLines(layout.visible_lines);
+  return layout;
 }
 
 void TerminalBackend::FillRow(int left, int y, int width, const CellStyle& style) {
@@ -121,7 +129,9 @@ void TerminalBackend::DrawFrame(const BoxLayout& box, int scroll) {
   }
   // Marks on the right edge say that more lines lie above or below.
   if (scroll > 0) screen_->PutGlyph(right - 1, box.top, Glyph(frame.up), kBoxStyle);
-  if (scroll < MaxScroll(box)) screen_->PutGlyph(right - 1, bottom, Glyph(frame.down), kBoxStyle);
+  if (scroll + box.visible_lines < static_cast<int>(box.lines.size())) {
+    screen_->PutGlyph(right - 1, bottom, Glyph(frame.down), kBoxStyle);
+  }
 }
 
 void TerminalBackend::DrawBox(const BoxLayout& box, int selected, int scroll) {

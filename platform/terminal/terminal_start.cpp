@@ -5,10 +5,8 @@
 
 #include <cerrno>
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 #include "platform/single_instance.h"
 #include "platform/terminal.h"
@@ -18,8 +16,7 @@
 namespace {
 
 struct TerminalRun {
-  bool active = false;           // the backend owns the terminal
-  bool another_running = false;  // the start found Cyclune running elsewhere
+  bool active = false;  // the backend owns the terminal
 };
 TerminalRun g_run;
 
@@ -47,7 +44,6 @@ bool StartTerminal(std::string* error) {
   EnableSingleInstance(true);
   if (AnotherInstanceRunning()) {
     // WinMain finds the running instance and asks it forward; the screen stays as it is.
-    g_run.another_running = true;
     return true;
   }
   // The user's character set decides between Unicode and plain ASCII on the screen.
@@ -77,9 +73,7 @@ int FinishTerminal(int winmain_result) {
     RemoveTerminalSignals();
     g_run.active = false;
   }
+  const int status = ReportSecondStart(winmain_result);
   UndoStart();
-  if (std::exchange(g_run.another_running, false)) {
-    std::fputs("cyclune: Cyclune is already running; it was asked to come forward\n", stderr);
-  }
-  return winmain_result;
+  return status;
 }

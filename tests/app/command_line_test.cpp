@@ -148,4 +148,30 @@ TEST(CommandLine, HelpIntoAFullDeviceFails) {
   }
 }
 
+// A headless run whose output cannot be written failed (1); that is no usage mistake (2).
+TEST(CommandLine, HeadlessOutputThatCannotBeWrittenEndsWithStatusOne) {
+  const struct {
+    const char* what;
+    const char* blocker;  // made a directory in the scratch folder
+    const char* out;      // --out, in the scratch folder
+    const char* script;   // --script, in the scratch folder
+    int status;
+  } cases[] = {
+      {"messages.jsonl is a folder", "out/messages.jsonl", "out", "script.txt", 1},
+      {"the output folder is a file", nullptr, "script.txt", "script.txt", 1},
+      {"the script is missing", nullptr, "out", "none.txt", 2},
+  };
+  for (const auto& c : cases) {
+    ScratchDir scratch;
+    cyclune_test::WriteFile(scratch.path() / "script.txt", "shot a\n");
+    if (c.blocker != nullptr) std::filesystem::create_directories(scratch.path() / c.blocker);
+    const Outcome outcome =
+        RunCommandLine({"--headless", "--script", (scratch.path() / c.script).string(), "--out",
+                        (scratch.path() / c.out).string()},
+                       scratch);
+    EXPECT_EQ(outcome.exit_code, c.status) << c.what << ": " << outcome.err;
+    EXPECT_EQ(Lines(outcome.err), 1) << c.what << ": " << outcome.err;
+  }
+}
+
 }  // namespace

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # How a terminal run of Cyclune ends: SIGTERM and SIGHUP (also with a message box open), a
 # closed terminal, Ctrl+C with the popup open all end it as "Exit" does, with status 0 and
-# the terminal given back; a crash gives the terminal back too; a second start asks the
-# running one forward (its terminal rings), says so on standard error and ends with 0.
+# the terminal given back; a crash gives the terminal back too; a second start on the same
+# settings asks the running one forward (its terminal rings), says so on standard error and
+# ends with 0, or, when the running one is stopped, says that it does not respond and ends
+# with 1.
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
 
@@ -46,9 +48,10 @@ crash_status=$(cat "$WORK/crash/status")
 expect_end crash "$crash_status"
 wait_gone crash "Options"
 
-# A second start: the first comes forward (a bell in its window), the second says so.
+# A second start on the same settings: the first comes forward (a bell in its window), the
+# second says so.
 start_ready first
-start_pane second 80 24
+start_pane second 80 24 XDG_CONFIG_HOME="$WORK/first/config"
 wait_until "the second start to end" ended second
 [[ $(cat "$WORK/second/status") == 0 ]] || fail "the second start ended with $(cat "$WORK/second/status")"
 grep -q "Cyclune is already running" "$WORK/second/stderr" ||
@@ -56,6 +59,16 @@ grep -q "Cyclune is already running" "$WORK/second/stderr" ||
 wait_until "the bell of the first" eval \
   '[[ $(tmux -L "$SERVER" display-message -p -t first "#{window_bell_flag}") == 1 ]]'
 wait_for first "May 2024"  # the first keeps its month view
+
+# A stopped first (as by Ctrl+Z) cannot hold a second start: it says so and ends with 1.
+signal first STOP
+start_pane stopped 80 24 XDG_CONFIG_HOME="$WORK/first/config"
+wait_until "the start beside a stopped one to end" ended stopped
+[[ $(cat "$WORK/stopped/status" 2>/dev/null) == 1 ]] ||
+  fail "the start beside a stopped one ended with $(cat "$WORK/stopped/status" 2>/dev/null)"
+grep -q "Cyclune is already running but does not respond" "$WORK/stopped/stderr" ||
+  fail "the start beside a stopped one said: $(cat "$WORK/stopped/stderr")"
+signal first CONT
 keys first F2
 expect_end first 0
 

@@ -43,6 +43,7 @@ wait_coloured wide "$SELECTED" 15
 keys wide F1
 wait_for wide "1 Set last period"
 wait_for wide "2 Help"
+wait_row wide 24 '^Options +Cancel$'  # F2 now closes the popup
 keys wide Down Down Enter
 wait_gone wide "1 Set last period"
 # 15 May is now the first day of a period: the days after it are menstrual (dark red) and
@@ -134,8 +135,11 @@ wait_gone narrow "Legend:"
 wait_for narrow "▲"  # the mark of more lines above
 keys narrow Home
 wait_for narrow "Legend:"
-keys narrow Escape
+keys narrow Space  # a page down, as in the window
 wait_gone narrow "Legend:"
+wait_for narrow "Go to Options"
+keys narrow Escape
+wait_gone narrow "Go to Options"
 keys narrow C-c
 expect_end narrow 0
 

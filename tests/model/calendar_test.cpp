@@ -76,6 +76,8 @@ TEST(Calendar, DaysInMonth) {
   } cases[] = {
       {2000, 2, 29}, {1900, 2, 28}, {2100, 2, 28}, {2024, 2, 29}, {2023, 2, 28}, {0, 2, 29},
       {2024, 1, 31}, {2024, 4, 30}, {2024, 6, 30}, {2024, 9, 30}, {2024, 11, 30}, {2024, 12, 31},
+      // Any other month value is 31 days long.
+      {2024, 0, 31}, {2024, 13, 31}, {2024, -2, 31}, {2024, 65535, 31},
   };
   for (const auto& c : cases) EXPECT_EQ(DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
 }
@@ -89,6 +91,9 @@ TEST(Calendar, DayOfWeekOfKnownDates) {
       // Before 1901 the weekday stays a true weekday, 0 to 6.
       {31, 12, 1900, 1}, {1, 1, 1900, 1}, {4, 7, 1776, 4},   {15, 10, 1582, 5},
       {1, 1, 1600, 6},   {29, 2, 1600, 2}, {1, 3, 0, 3},     {1, 1, 0, 6},
+      // Fields outside their ranges count on: months into the years around, days from the 1st.
+      {1, 13, 2023, 1},  {1, 0, 2024, 5},  {1, -11, 2024, 0}, {0, 3, 2024, 4},
+      {32, 1, 2024, 4},  {0, 1, 1900, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DayOfWeek(c.day, c.month, c.year), c.weekday) << c.day << "." << c.month << "." << c.year;

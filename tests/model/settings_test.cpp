@@ -3,6 +3,8 @@
 #include "model/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -179,15 +181,38 @@ TEST_F(Settings, AnInvalidLastPeriodIsNotStoredAsSomeOtherDay) {
   EXPECT_EQ(ReadWholeFile(folder_.file()), std::string(kHead) + "\"CycleLength\"=dword:0000001c\n");
 }
 
+// A save never rewrites a file over 8 MiB (here sparse, 1 GiB) from its first part: it moves
+// the very file aside (no copy: the same inode), starts a new one and says where the old went.
+TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
+  WriteWholeFile(folder_.file(), std::string(kHead) + "\"Foreign\"=\"x\"\n");
+  ASSERT_EQ(::truncate(folder_.file().c_str(), off_t{1} << 30), 0);
+  struct stat original {};
+  ::stat(folder_.file().c_str(), &original);
+  const SettingsSaveResult saved = SaveSettings();
+  ASSERT_TRUE(saved.ok);
+  const std::string aside(saved.movedAside.begin(), saved.movedAside.end());
+  EXPECT_EQ(aside.rfind(folder_.file() + ".unreadable-", 0), 0u) << aside;
+  struct stat moved {};
+  ASSERT_EQ(::stat(aside.c_str(), &moved), 0);
+  EXPECT_EQ(moved.st_ino, original.st_ino);
+  EXPECT_EQ(moved.st_size, original.st_size);
+  EXPECT_EQ(ReadWholeFile(folder_.file()).find("Foreign"), std::string::npos);
+  EXPECT_EQ(SaveNoticeSentence(saved),
+            u"Your settings file " + saved.file +
+                u" was too large to read in full, so it was moved to " + saved.movedAside +
+                u" and a new one was started with your settings.");
+  EXPECT_TRUE(SaveSettings().movedAside.empty());  // the new file is read in full
+}
+
 TEST(SettingsMessage, NamesTheFileAndTheReason) {
   EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/home/ann/.config/cyclune/registry.reg",
-                                                   u"No space left on device"}),
+                                                   u"No space left on device", u""}),
             u"Cyclune could not save your settings to /home/ann/.config/cyclune/registry.reg: No space "
             u"left on device. The new settings are kept only until Cyclune is closed.");
-  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/f", u"the date is not valid."}),
+  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/f", u"the date is not valid.", u""}),
             u"Cyclune could not save your settings to /f: the date is not valid. The new settings are "
             u"kept only until Cyclune is closed.");
-  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{true, u"/f", u""}), u"");
+  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{true, u"/f", u"", u""}), u"");
 }
 
 }  // namespace

@@ -3,14 +3,12 @@
 
 #include <climits>
 
+#include "platform/colours.h"
 #include "tests/platform/window_test_support.h"
 
 namespace {
 
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr UINT kCentredLine = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
 

@@ -2,7 +2,9 @@
 // the run, and the one-instance rule between two processes.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/colours.h"
 #include "platform/headless.h"
 #include "platform/single_instance.h"
 #include "tests/platform/window_test_support.h"
@@ -23,7 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 struct RunRecord {
   RECT painted{};                     // the client size at the latest paint
@@ -216,6 +218,23 @@ TEST_F(HeadlessRun, BadScriptsAndSizesInstallNothing) {
   EXPECT_NE(error.find("cannot read script"), std::string::npos) << error;
 }
 
+// Every file of a run is 0600 (the reports and the month colours are health data), files
+// left by an earlier run with another mode included.
+TEST_F(HeadlessRun, OutputFilesArePrivateWhateverTheUmask) {
+  fs::create_directories(dir / "out");
+  for (const char* name : {"messages.jsonl", "month.png"}) {
+    std::ofstream(dir / "out" / name) << "old";
+    fs::permissions(dir / "out" / name, fs::perms(0644));
+  }
+  const mode_t old = umask(022);
+  Run("command 40004\nshot month\nshot new\n");
+  umask(old);
+  EXPECT_EQ(FinishHeadless(0), 0);
+  for (const char* name : {"messages.jsonl", "month.png", "new.png"}) {
+    EXPECT_EQ(fs::status(dir / "out" / name).permissions(), fs::perms(0600)) << name;
+  }
+}
+
 // What the second process of the one-instance test finds: empty when it is what `expect`
 // says ("running": the first's window is there and is asked forward; "none": no window, and
 // this process becomes the first), otherwise what differs.
@@ -228,7 +247,7 @@ std::string SecondStartProblem(const std::string& expect) {
     if (running == nullptr) {
       problem = "no running window found";
     } else if (!SetForegroundWindow(reinterpret_cast<HWND>(low_bit_set))) {
-      problem = "the running window could not be asked forward";
+      problem = "the running window could not be asked forward: " + SecondStartMessage();
     }
   } else if (running != nullptr) {
     problem = "a running window was found";
@@ -239,7 +258,7 @@ std::string SecondStartProblem(const std::string& expect) {
   return problem;
 }
 
-// The second process: OneInstancePerUser starts this binary again with
+// The second process: OneInstancePerSettingsFolder starts this binary again with
 // CYCLUNE_TEST_SECOND_START set; it then plays the second start before any test would run,
 // says what it found on standard output and ends. It is no test of its own.
 class SecondStartMode : public ::testing::Environment {
@@ -255,13 +274,18 @@ class SecondStartMode : public ::testing::Environment {
 };
 const auto* const kSecondStartMode = ::testing::AddGlobalTestEnvironment(new SecondStartMode);
 
-// Starts this test binary again as the second process, its standard output in `log`; the
-// line in which it says what it found, or all it said and why it failed.
-std::string RunSecondProcess(const char* expect, const fs::path& log) {
+// Starts this test binary again as the second process, with the variable `name` (one the
+// test has set) changed to `value` and its standard output in `log`, and hears the requests it
+// makes meanwhile; the line in which it says what it found, or all it said and why it failed.
+std::string RunSecondProcess(const char* expect, const fs::path& log,
+                             const char* name = nullptr, const std::string& value = "") {
   // The environment runs only when some test would: any but this one, so that a second
   // process that did not take the second start's path could never start a third.
   char* argv[] = {const_cast<char*>("second"),
-                  const_cast<char*>("--gtest_filter=-HeadlessRun.OneInstancePerUser"), nullptr};
+                  const_cast<char*>("--gtest_filter=-HeadlessRun.OneInstancePerSettingsFolder"),
+                  nullptr};
+  const std::string saved = name != nullptr ? std::getenv(name) : "";
+  if (name != nullptr) setenv(name, value.c_str(), 1);
   setenv("CYCLUNE_TEST_SECOND_START", expect, 1);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -270,9 +294,14 @@ std::string RunSecondProcess(const char* expect, const fs::path& log) {
   const int spawned = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   unsetenv("CYCLUNE_TEST_SECOND_START");
+  if (name != nullptr) setenv(name, saved.c_str(), 1);
   if (spawned != 0) return "cannot start the second process";
   int status = 0;
-  waitpid(child, &status, 0);
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    pollfd requests{ForegroundRequestSocket(), POLLIN, 0};
+    poll(&requests, 1, 20);  // the first answers as its loop would
+    ServiceForegroundRequests();
+  }
   const std::string said = ReadFile(log);
   const std::size_t line = said.find("second start (");
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && line != std::string::npos) {
@@ -281,12 +310,13 @@ std::string RunSecondProcess(const char* expect, const fs::path& log) {
   return said + "(the second process ended with wait status " + std::to_string(status) + ")";
 }
 
-TEST_F(HeadlessRun, OneInstancePerUser) {
-  char runtime[] = "/tmp/cyclune-runtime-XXXXXX";
-  ASSERT_NE(mkdtemp(runtime), nullptr);
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  const std::string saved_runtime = saved != nullptr ? saved : "";
-  setenv("XDG_RUNTIME_DIR", runtime, 1);
+// One instance per settings folder, whatever the runtime folder of either start.
+TEST_F(HeadlessRun, OneInstancePerSettingsFolder) {
+  const fs::path runtime = dir / "run";
+  const fs::path other_runtime = dir / "run2";
+  ASSERT_EQ(mkdir(runtime.c_str(), 0700) | mkdir(other_runtime.c_str(), 0700), 0);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
 
   std::ofstream(dir / "script.txt") << "shot first\n";
   HeadlessOptions options;
@@ -299,19 +329,29 @@ TEST_F(HeadlessRun, OneInstancePerUser) {
   window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                            nullptr, nullptr);
-  EXPECT_EQ(RunSecondProcess("running", dir / "second.log"), "second start (running): ok\n");
+  struct Case {
+    const char* name;
+    std::string value;
+    const char* expect;
+  } cases[] = {
+      {nullptr, "", "running"},
+      // Other settings are an instance of their own, whose socket leaves the first's alone.
+      {"XDG_CONFIG_HOME", (dir / "config2").string(), "none"},
+      {"XDG_RUNTIME_DIR", other_runtime.string(), "running"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RunSecondProcess(c.expect, dir / "second.log", c.name, c.value),
+              std::string("second start (") + c.expect + "): ok\n")
+        << c.value;
+  }
   EXPECT_EQ(RunMessageLoop(), 0u);
-  EXPECT_EQ(ReadFile(dir / "out" / "events.jsonl"), "{\"event\": \"foreground\"}\n");
+  EXPECT_EQ(ReadFile(dir / "out" / "events.jsonl"),
+            "{\"event\": \"foreground\"}\n{\"event\": \"foreground\"}\n");
   EXPECT_EQ(FinishHeadless(0), 0);
   // The lock went with the run.
   EXPECT_EQ(RunSecondProcess("none", dir / "second.log"), "second start (none): ok\n");
-
-  if (saved != nullptr) {
-    setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
-  } else {
-    unsetenv("XDG_RUNTIME_DIR");
-  }
-  fs::remove_all(runtime);
+  unsetenv("XDG_RUNTIME_DIR");
+  unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

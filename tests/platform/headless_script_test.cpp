@@ -3,6 +3,7 @@
 
 #include "platform/headless.h"
 #include "platform/headless/headless_script.h"
+#include "platform/json_text.h"
 
 namespace {
 
@@ -152,7 +153,15 @@ TEST(HeadlessArguments, FixedTimes) {
       {"2024-05-15 10:00:00", false, {}},
       {"2024-5-15T10:00:00", false, {}},
       {"2024-05-15T10:00:00Z", false, {}},
-      {"0000-01-01T00:00:00", false, {}},
+      {"0000-01-01T00:00:00", true, {0, 1, 6, 1, 0, 0, 0, 0}},
+      {"9999-12-31T23:59:59", true, {9999, 12, 5, 31, 23, 59, 59, 0}},
+      {"10000-01-01T00:00:00", true, {10000, 1, 6, 1, 0, 0, 0, 0}},
+      {"30827-12-31T23:59:59", true, {30827, 12, 5, 31, 23, 59, 59, 0}},
+      {"65535-12-31T00:00:00", true, {65535, 12, 2, 31, 0, 0, 0, 0}},
+      {"65536-01-01T00:00:00", false, {}},
+      {"09999-01-01T00:00:00", false, {}},
+      {"100000-01-01T00:00:0", false, {}},
+      {"999-01-01T00:00:00", false, {}},
   };
   for (const Case& c : cases) {
     SYSTEMTIME time{};

@@ -112,17 +112,111 @@ TEST(RegistryApi, ChangesReachTheFileTogetherAtClose) {
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
 
-TEST(RegistryApi, FolderAndFileArePrivateWhateverTheUmask) {
-  RegistryTestFolder folder;
-  ::setenv("XDG_CONFIG_HOME", (folder.root() + "/a/b").c_str(), 1);
-  mode_t old = ::umask(0);
-  LONG closed = SaveOne(u"CycleLength", 28);
-  ::umask(old);
-  ASSERT_EQ(closed, ERROR_SUCCESS);
-  EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);
-  EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune"), 0700u);
-  EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg"), 0600u);
-  EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg.lock"), 0600u);
+// A umask that takes the owner's own bits must not leave a file that the next save cannot open.
+// A lock already left 0400 by such a umask is given its write bit back.
+TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
+  const struct {
+    mode_t mask;
+    unsigned leftLock;  // mode of a lock file already there; 0: none
+  } cases[] = {{0, 0}, {0277, 0}, {022, 0400}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mask);
+    RegistryTestFolder folder;
+    ::setenv("XDG_CONFIG_HOME", (folder.root() + "/a/b").c_str(), 1);
+    if (c.leftLock != 0) {
+      const std::string lock = folder.root() + "/a/b/cyclune/registry.reg.lock";
+      WriteWholeFile(lock, "");
+      ::chmod(lock.c_str(), c.leftLock);
+    }
+    const mode_t old = ::umask(c.mask);
+    const LONG first = SaveOne(u"CycleLength", 28);
+    const LONG second = SaveOne(u"CycleLength", 29);
+    ::umask(old);
+    EXPECT_EQ(first, ERROR_SUCCESS);
+    EXPECT_EQ(second, ERROR_SUCCESS);
+    if (c.leftLock == 0) {
+      EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);  // made by the save, not before it
+    }
+    EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune"), 0700u);
+    EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg"), 0600u);
+    EXPECT_EQ(ModeOf(folder.root() + "/a/b/cyclune/registry.reg.lock"), 0600u);
+  }
+}
+
+// Others who may write the folder could plant the temporary file or swap the settings: the
+// user's own folder is closed to them, another user's folder is not used at all.
+TEST(RegistryApi, SettingsFolderIsTheUsersAlone) {
+  const struct {
+    mode_t mode;
+    uid_t owner;  // 0: the test's own user
+    LONG result;
+    unsigned after;
+  } cases[] = {
+      {0755, 0, ERROR_SUCCESS, 0700},
+      {0777, 0, ERROR_SUCCESS, 0700},
+      {0700, 65534, ERROR_REGISTRY_IO_FAILED, 0700},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    RegistryTestFolder folder;
+    WriteWholeFile(folder.file(), std::string(kHead));
+    ::chmod(folder.folder().c_str(), c.mode);
+    if (c.owner != 0 && (::geteuid() != 0 || ::chown(folder.folder().c_str(), c.owner, 0) != 0)) {
+      continue;  // only root can give a folder away
+    }
+    EXPECT_EQ(SaveOne(u"CycleLength", 28), c.result);
+    EXPECT_EQ(ModeOf(folder.folder()), c.after);
+    if (c.result == ERROR_SUCCESS) continue;
+    EXPECT_EQ(GetRegistryFailure().reason,
+              u"the folder belongs to another user; use a folder of your own");
+    EXPECT_EQ(ReadWholeFile(folder.file()), kHead);
+  }
+}
+
+// A link (a dotfile manager's) is saved through, atomically beside the file it leads to, when
+// that file and its folder are the user's alone; otherwise nothing is written anywhere.
+TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
+  const struct {
+    const char* what;
+    unsigned folderMode;
+    bool targetExists;
+    uid_t owner;  // of the target; 0: the test's own user
+    LONG result;
+    const char16_t* reason;  // how the refusal begins
+  } cases[] = {
+      {"own file", 0755, true, 0, ERROR_SUCCESS, u""},
+      {"leads nowhere", 0700, false, 0, ERROR_REGISTRY_IO_FAILED,
+       u"it is a symbolic link that leads nowhere"},
+      {"folder others may write", 0777, true, 0, ERROR_REGISTRY_IO_FAILED,
+       u"it is a symbolic link into "},
+      {"another user's file", 0755, true, 65534, ERROR_REGISTRY_IO_FAILED,
+       u"it is a symbolic link to "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegistryTestFolder folder;
+    const std::string dots = folder.root() + "/dots";
+    const std::string target = dots + "/cyclune.reg";
+    const std::string original = std::string(kHead) + "\"Foreign\"=\"kept\"\n";
+    WriteWholeFile(target, original);
+    if (!c.targetExists) std::filesystem::remove(target);
+    ::chmod(dots.c_str(), c.folderMode);
+    if (c.owner != 0 && (::geteuid() != 0 || ::chown(target.c_str(), c.owner, 0) != 0)) continue;
+    std::filesystem::create_directories(folder.folder());
+    std::filesystem::create_symlink("../dots/cyclune.reg", folder.file());
+    EXPECT_EQ(SaveOne(u"CycleLength", 28), c.result);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dots), {}), c.targetExists ? 1 : 0);
+    if (c.result != ERROR_SUCCESS) {
+      EXPECT_EQ(GetRegistryFailure().reason.rfind(c.reason, 0), 0u);
+      if (c.targetExists) {
+        EXPECT_EQ(ReadWholeFile(target), original);
+      }
+      continue;
+    }
+    EXPECT_EQ(ReadWholeFile(target), original + "\"CycleLength\"=dword:0000001c\n");
+    EXPECT_EQ(ModeOf(target), 0600u);
+  }
 }
 
 TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
@@ -200,23 +294,39 @@ TEST(RegistryApi, UncleanFileIsKeptAsideBeforeItIsReplaced) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()), {}), 3);
 }
 
-TEST(RegistryApi, OversizedFileIsReadInPartAndKeptAsideWhole) {
-  RegistryTestFolder folder;
-  std::string huge = std::string(kHead) + "\"Foreign\"=\"kept\"\n";
-  const std::string comment = "; " + std::string(1000, 'x') + "\n";
-  while (huge.size() <= (std::size_t{8} << 20)) huge += comment;
-  WriteWholeFile(folder.file(), huge);
-  ASSERT_EQ(SaveOne(u"CycleLength", 28), ERROR_SUCCESS);
-  std::size_t kept = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.folder())) {
-    if (entry.path().filename().string().rfind("registry.reg.unreadable-", 0) == 0) {
-      kept += ReadWholeFile(entry.path()) == huge;
+// Only setting a value replaces a file that was not read in full; merely opening (creating)
+// the key, as every start does, leaves it byte for byte and keeps nothing aside.
+TEST(RegistryApi, OpeningAKeyNeverRewritesAFileNotReadInFull) {
+  const struct {
+    const char* what;
+    std::string text;
+    off_t size;  // made sparse to this size; 0 leaves the text as it is
+  } cases[] = {
+      {"over 8 MiB", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Other]\n",
+       (8 << 20) + 1},
+      {"damaged", "Windows Registry Editor Version 5.00\n\nnot a line of the format\n", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegistryTestFolder folder;
+    WriteWholeFile(folder.file(), c.text);
+    if (c.size > 0) {
+      ASSERT_EQ(::truncate(folder.file().c_str(), c.size), 0);
     }
+    struct stat before {};
+    ::stat(folder.file().c_str(), &before);
+    DWORD disposition = 0;
+    HKEY key = Open(&disposition);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    EXPECT_EQ(RegCloseKey(key), ERROR_REGISTRY_IO_FAILED);
+    struct stat after {};
+    ::stat(folder.file().c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(ReadWholeFile(folder.file()).substr(0, c.text.size()), c.text);
+    EXPECT_FALSE(std::filesystem::exists(folder.folder() + "/registry.reg.tmp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()), {}), 2);
   }
-  EXPECT_EQ(kept, 1u);
-  RegTextParse parse = ParseRegText(ReadWholeFile(folder.file()));
-  EXPECT_TRUE(parse.clean) << parse.problem;
-  EXPECT_EQ(ResolveRegKey(parse.document, u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune").size(), 2u);
 }
 
 TEST(RegistryApi, LeftoverOfAKilledWriterIsReplaced) {

@@ -1,5 +1,5 @@
 // The terminal's cell canvas and cell text: fills, centred text with wide glyphs never
-// split, block copies, UTF-16 decoding and the word wrap of message boxes.
+// split, block copies and UTF-16 decoding.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,14 +7,12 @@
 #include <clocale>
 #include <string>
 
+#include "platform/colours.h"
 #include "platform/terminal/cell_canvas.h"
 #include "platform/terminal/cell_text.h"
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // Wide glyphs need a UTF-8 character type for wcwidth.
@@ -221,42 +219,6 @@ TEST_F(TerminalCells, AsciiModeShowsOtherCharactersAsQuestionMarks) {
   for (const CellGlyph& glyph : glyphs) bases.push_back(glyph.text[0]);
   EXPECT_EQ(bases, U"Mai ?e");
   EXPECT_EQ(CellWidthOf(glyphs), 6);
-}
-
-TEST_F(TerminalCells, WrapTextBreaksAtSpacesAndKeepsLineBreaks) {
-  auto text_of = [](const std::vector<GlyphLine>& lines) {
-    std::u32string joined;
-    for (const GlyphLine& line : lines) {
-      for (const CellGlyph& glyph : line) joined.push_back(glyph.text[0]);
-      joined.push_back(U'|');
-    }
-    return joined;
-  };
-  struct Case {
-    std::u16string text;
-    int width;
-    std::u32string expected;
-  };
-  const Case cases[] = {
-      {u"Legend:\nRed - Menstrual days\n", 40, U"Legend:|Red - Menstrual days|"},
-      {u"a\r\n\r\nb", 10, U"a||b|"},
-      {u"Not likely to conceive", 10, U"Not likely|to|conceive|"},
-      {u"Not  likely", 4, U"Not|like|ly|"},
-      {u"abcdefghij", 4, U"abcd|efgh|ij|"},
-      {u"日本語", 3, U"日|本|語|"},
-      {u"日", 1, U"日|"},  // a glyph wider than the line gets a line of its own
-      {u"", 5, U""},
-      {u"a b", 0, U"a|b|"},
-  };
-  for (const Case& c : cases) {
-    const std::vector<GlyphLine> lines = WrapText(c.text, c.width);
-    EXPECT_EQ(text_of(lines), c.expected) << c.width;
-    for (const GlyphLine& line : lines) {
-      if (CellWidthOf(line) > std::max(c.width, 1)) {
-        EXPECT_EQ(line.size(), 1u);
-      }
-    }
-  }
 }
 
 }  // namespace

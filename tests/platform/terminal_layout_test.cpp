@@ -5,15 +5,13 @@
 #include <set>
 #include <string>
 
+#include "platform/colours.h"
 #include "platform/terminal/terminal_colour.h"
 #include "platform/terminal/terminal_layout.h"
+#include "platform/text_wrap.h"
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -26,6 +24,13 @@ constexpr std::u16string_view kHelp =
     u"Down - Next month\nLeft - Previous day\nRight - Next day\n\nSet last period:\n1. Select "
     u"date\n2. Go to Options\n3. Select Set last period\n\nView day details:\n1. Select date\n"
     u"2. Press Enter/OK\n";
+
+// The help box as the terminal lays it out: its text wrapped in cells to the widest it may be.
+BoxLayout HelpBox(int columns, int rows) {
+  const auto cells = [](std::u16string_view piece) { return CellWidthOf(piece); };
+  return LayOutMessageBox(WrapText(kHelp, MessageTextLimit(columns, rows), cells), u"Help",
+                          columns, rows);
+}
 
 std::string Text(const GlyphLine& line) {
   std::string text;
@@ -123,7 +128,7 @@ TEST(TerminalLayout, BarKeepsBothLabelsOrHalvesTheRow) {
 TEST(TerminalLayout, MessageBoxesStayOnScreensOfEverySize) {
   for (int columns = 0; columns <= 45; ++columns) {
     for (int rows = 0; rows <= 25; ++rows) {
-      const BoxLayout box = LayOutMessageBox(kHelp, u"Help", columns, rows);
+      const BoxLayout box = HelpBox(columns, rows);
       SCOPED_TRACE(std::to_string(columns) + "x" + std::to_string(rows));
       EXPECT_GE(box.left, 0);
       EXPECT_GE(box.top, 0);
@@ -140,15 +145,15 @@ TEST(TerminalLayout, MessageBoxesStayOnScreensOfEverySize) {
 }
 
 TEST(TerminalLayout, HelpFitsAtEightyByTwentyThreeAndScrollsWhenSmaller) {
-  const BoxLayout wide = LayOutMessageBox(kHelp, u"Help", 80, 23);
+  const BoxLayout wide = HelpBox(80, 23);
   EXPECT_EQ(wide.lines.size(), 20u);  // the final line break adds no line
   EXPECT_EQ(wide.height, 22);
   EXPECT_EQ(wide.width, 35 + 4);      // "Brighter colors indicate peak times", frame, padding
-  EXPECT_EQ(MaxScroll(wide), 0);
+  EXPECT_EQ(wide.visible_lines, 20);
   EXPECT_EQ(Text(wide.caption), "Help");
-  const BoxLayout narrow = LayOutMessageBox(kHelp, u"Help", 30, 16);
+  const BoxLayout narrow = HelpBox(30, 16);
   EXPECT_EQ(narrow.visible_lines, 14);
-  EXPECT_EQ(MaxScroll(narrow), static_cast<int>(narrow.lines.size()) - 14);
+  EXPECT_EQ(narrow.width, 25 + 4);  // "3. Select Set last period" is the widest line of 26
   EXPECT_GT(narrow.lines.size(), 20u);  // the long lines wrapped
 }
 

@@ -7,23 +7,15 @@
 
 namespace {
 
-constexpr StringResource kStrings[] = {
-    {1, u"Cyclune"}, {104, u"Options"}, {105, u"Exit"}, {107, u"Help"}};
-constexpr MenuItemResource kOptionsItems[] = {{u"Set last period", 40003}, {u"Help", 40004}};
-constexpr PopupResource kPopups[] = {{u"Options", kOptionsItems}};
-constexpr MenuResource kMenus[] = {{102, kPopups}};
-constexpr WORD kBarWords[] = {102, 2,
-                              I_IMAGENONE, 40001, TBSTATE_ENABLED,
-                              TBSTYLE_DROPDOWN | TBSTYLE_AUTOSIZE, 104, 0, 0,
-                              I_IMAGENONE, 40002, TBSTATE_ENABLED, TBSTYLE_AUTOSIZE, 105, 0,
-                              NOMENU};
+// Strings, the Options menu and bar 102 as in kSoftKeyModule (window_test_support.h).
 // Broken bars: a button short, and a popup index past the menu's popups.
 constexpr WORD kShortBar[] = {102, 2, I_IMAGENONE, 40001, 4, 0x18, 104, 0, 0, I_IMAGENONE};
 constexpr WORD kBadPopupBar[] = {102, 1, I_IMAGENONE, 40001, 4, 0x18, 104, 0, 1};
-constexpr MenuBarResource kBars[] = {{102, kBarWords}, {200, kShortBar}, {201, kBadPopupBar}};
+constexpr MenuBarResource kBars[] = {
+    {102, kTestBarWords}, {200, kShortBar}, {201, kBadPopupBar}};
 constexpr BYTE kIconPixels[3 * 2 * 2] = {};
 constexpr IconResource kIcons[] = {{101, 2, 2, kIconPixels}};
-const ModuleResources kModule{kStrings, kMenus, kBars, kIcons};
+const ModuleResources kModule{kTestStrings, kTestMenus, kBars, kIcons};
 
 TEST(WindowResources, LoadStringCopiesWhatFitsAndTerminates) {
   struct Case {
@@ -63,11 +55,7 @@ class SoftKeyBar : public ::testing::Test {
   void SetUp() override {
     ResetWindowSystem();
     InstallWindowBackend(std::make_unique<RecordingBackend>());
-    RegisterLoggingClass(u"LOGGING");
-    owner = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &kModule, nullptr);
-    UpdateWindow(owner);
-    MessageLog().clear();
+    owner = CreateLoggingWindow(&kModule);
   }
   void TearDown() override { ResetWindowSystem(); }
 

@@ -1,18 +1,18 @@
-#include "platform/sdl/text_wrap.h"
+#include "platform/text_wrap.h"
+
+#include "platform/unicode.h"
 
 namespace {
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // The longest prefix of `text` that measures at most `width` and ends between code points,
 // and never less than one code point, so that every line makes progress.
 std::size_t FittingPrefix(std::u16string_view text, int width, const TextMeasure& measure) {
   std::vector<std::size_t> ends;  // the end of each code point
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
-    ends.push_back(i + 1);
+  for (std::size_t at = 0; at < text.size();) {
+    NextCodePoint(text, &at);
+    ends.push_back(at);
   }
   // Widths grow with the prefix, so the last fitting end is found by halving.
   std::size_t fits = 0;  // index into ends, known to be taken

@@ -1,0 +1,226 @@
+// File steps of the registry store. Every step names files relative to an open folder and
+// never follows a link at a name it creates, so a name swapped midway cannot redirect a write.
+#include "platform/registry_files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+constexpr mode_t kPrivateFile = 0600;
+constexpr int kNewFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+// strerror_r comes in a GNU and a POSIX flavour; these pick the text from either.
+[[maybe_unused]] const char* ReasonText(int result, const char* buffer) {
+  return result == 0 ? buffer : "Unknown error";
+}
+[[maybe_unused]] const char* ReasonText(const char* result, const char*) { return result; }
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool SyncFolder(int folder, const std::string& path, StoreFailure* failure) {
+  return ::fsync(folder) == 0 || Fail(failure, path, errno);
+}
+
+// NAME.unreadable-YYYYmmdd-HHMMSS in local time, "-2" and on for a second one that second.
+std::string AsideName(const std::string& name, int attempt) {
+  char stamp[32];
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::string aside = name + ".unreadable-" + stamp;
+  if (attempt > 1) aside.append("-").append(std::to_string(attempt));
+  return aside;
+}
+
+// The file's mode as the umask would not leave it: a lock or copy 0400 would fail later.
+bool MakePrivate(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  return (st.st_mode & 07777) == kPrivateFile || ::fchmod(fd, kPrivateFile) == 0;
+}
+
+// A plain file at the temporary name is what a writer killed midway leaves; since we hold the
+// lock, no live writer owns it. Anything else (a link, a folder) is not ours to remove, and the
+// exclusive create then fails rather than follow it.
+bool RemoveLeftover(const FileSpot& spot, const std::string& temp, StoreFailure* failure) {
+  struct stat st {};
+  if (::fstatat(spot.dir, temp.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+    return true;
+  }
+  return ::unlinkat(spot.dir, temp.c_str(), 0) == 0 || errno == ENOENT ||
+         Fail(failure, spot.folder + "/" + temp, errno);
+}
+
+}  // namespace
+
+Fd::~Fd() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool Fd::Close() {
+  int fd = std::exchange(fd_, -1);
+  return ::close(fd) == 0;
+}
+
+std::string ErrorText(int error) {
+  char buffer[256] = "";
+  return ReasonText(strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+bool Fail(StoreFailure* failure, std::string path, int error) {
+  *failure = StoreFailure{error, std::move(path), ErrorText(error)};
+  return false;
+}
+
+bool FailWith(StoreFailure* failure, std::string path, std::string reason) {
+  *failure = StoreFailure{0, std::move(path), std::move(reason)};
+  return false;
+}
+
+bool ReadAtMost(int fd, std::size_t limit, std::string* out, bool* cut) {
+  out->clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    std::size_t room = limit - out->size();
+    std::size_t got = static_cast<std::size_t>(n);
+    out->append(buffer, got < room ? got : room);
+    if (got > room) {
+      *cut = true;
+      return true;
+    }
+  }
+  *cut = false;
+  return true;
+}
+
+Fd OpenExisting(const FileSpot& spot, bool* absent, StoreFailure* failure) {
+  *absent = false;
+  Fd fd(::openat(spot.dir, spot.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.ok()) {
+    if (errno == ENOENT) *absent = true;
+    else Fail(failure, spot.Path(), errno);
+    return fd;
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) {
+    Fail(failure, spot.Path(), errno);
+    return Fd();
+  }
+  if (!S_ISREG(st.st_mode)) {
+    FailWith(failure, spot.Path(), "it is not a regular file");
+    return Fd();
+  }
+  return fd;
+}
+
+Fd TakeLock(int dir, const std::string& folder, const char* name, StoreFailure* failure) {
+  const std::string path = folder + "/" + name;
+  constexpr int kFlags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
+  Fd lock(::openat(dir, name, kFlags, kPrivateFile));
+  if (!lock.ok() && errno == EACCES) {
+    // Left without its owner's write bit by an earlier umask: given it back, then opened.
+    Fd readable(::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (readable.ok() && MakePrivate(readable.get())) lock = Fd(::openat(dir, name, kFlags));
+  }
+  if (!lock.ok() || !MakePrivate(lock.get())) {
+    Fail(failure, path, errno);
+    return Fd();
+  }
+  while (::flock(lock.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      Fail(failure, path, errno);
+      return Fd();
+    }
+  }
+  return lock;
+}
+
+bool CopyAside(const FileSpot& spot, int original, StoreFailure* failure) {
+  std::string name;
+  Fd copy;
+  for (int attempt = 1; !copy.ok() && attempt <= 100; ++attempt) {
+    name = AsideName(spot.name, attempt);
+    copy = Fd(::openat(spot.dir, name.c_str(), kNewFileFlags, kPrivateFile));
+    if (!copy.ok() && errno != EEXIST) break;
+  }
+  const std::string path = spot.folder + "/" + name;
+  if (!copy.ok()) return Fail(failure, path, errno);
+  char buffer[65536];
+  int error = MakePrivate(copy.get()) ? 0 : errno;
+  for (off_t offset = 0; error == 0;) {
+    ssize_t n = ::pread(original, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    if (!WriteAll(copy.get(), buffer, static_cast<std::size_t>(n))) error = errno;
+    offset += n;
+  }
+  if (error == 0 && ::fsync(copy.get()) != 0) error = errno;
+  if (!copy.Close() && error == 0) error = errno;
+  if (error != 0) {
+    ::unlinkat(spot.dir, name.c_str(), 0);
+    return Fail(failure, path, error);
+  }
+  return SyncFolder(spot.dir, spot.folder, failure);
+}
+
+bool LinkAside(const FileSpot& spot, std::string* aside, StoreFailure* failure) {
+  int error = EEXIST;
+  for (int attempt = 1; error == EEXIST && attempt <= 100; ++attempt) {
+    *aside = AsideName(spot.name, attempt);
+    error = ::linkat(spot.dir, spot.name.c_str(), spot.dir, aside->c_str(), 0) == 0 ? 0 : errno;
+  }
+  if (error == 0) return true;
+  *failure = StoreFailure{error, spot.Path(),
+                          "it is larger than 8 MiB and could not be moved aside (" +
+                              ErrorText(error) + ")"};
+  return false;
+}
+
+bool WriteReplacing(const FileSpot& spot, const std::string& text, StoreFailure* failure) {
+  const std::string temp = spot.name + ".tmp";
+  const std::string tempPath = spot.folder + "/" + temp;
+  if (!RemoveLeftover(spot, temp, failure)) return false;
+  Fd file(::openat(spot.dir, temp.c_str(), kNewFileFlags, kPrivateFile));
+  if (!file.ok()) return Fail(failure, tempPath, errno);
+  std::string failedPath = tempPath;
+  int error = 0;
+  if (!MakePrivate(file.get()) || !WriteAll(file.get(), text.data(), text.size()) ||
+      ::fsync(file.get()) != 0) {
+    error = errno;
+  }
+  if (!file.Close() && error == 0) error = errno;
+  if (error == 0 && ::renameat(spot.dir, temp.c_str(), spot.dir, spot.name.c_str()) != 0) {
+    error = errno;
+    failedPath = spot.Path();
+  }
+  if (error != 0) {
+    ::unlinkat(spot.dir, temp.c_str(), 0);
+    return Fail(failure, failedPath, error);
+  }
+  return SyncFolder(spot.dir, spot.folder, failure);
+}

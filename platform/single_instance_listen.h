@@ -1,0 +1,32 @@
+// The first instance's side of the one-instance rule (platform/single_instance.h): the socket
+// over which a second start asks it to come forward. Connections are accepted and read without
+// ever waiting on one; "foreground\n" is answered "ok\n", and a connection idle for a second is
+// closed, so neither a slow second start nor a flood of silent ones can freeze the loop that
+// polls the socket. Platform-internal.
+#pragma once
+
+#include <sys/un.h>
+
+#include <string>
+#include <string_view>
+
+inline constexpr std::string_view kForegroundRequest = "foreground\n";
+inline constexpr std::string_view kForegroundAnswer = "ok\n";
+
+// The longest path a Unix socket address holds.
+inline constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un::sun_path) - 1;
+
+// Fills *address for `path`; false when the path is longer than kMaxSocketPath.
+bool MakeSocketAddress(const std::string& path, sockaddr_un* address);
+
+// Listens at `path`, replacing a socket file left there; false when that cannot be done.
+bool StartListening(const std::string& path);
+
+// Readable when TakeListenerRequests has work; -1 when not listening.
+int ListenerWakeFd();
+
+// Accepts, reads and answers without waiting; returns the number of complete requests.
+int TakeListenerRequests();
+
+// Closes every connection and the socket, and removes the socket file.
+void StopListening();

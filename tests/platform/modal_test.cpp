@@ -1,0 +1,367 @@
+// The modal layer that every front end shares: what keys, the wheel and presses do to the
+// soft keys, the Options popup and message boxes, what reaches the window, and word wrapping.
+#include "platform/modal.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/platform/window_test_support.h"
+
+namespace {
+
+using Place = ModalHit::Place;
+using Showing = ModalModel::Showing;
+
+// One input: a key pressed, held (a repeat), released or tapped (pressed and released), the
+// wheel turned, or the button pressed and released on what a backend found there.
+struct Step {
+  enum class Kind { kTap, kDown, kHeld, kUp, kWheel, kPress } kind;
+  int value = 0;
+  ModalHit hit{};
+};
+Step Tap(UINT key) { return {Step::Kind::kTap, static_cast<int>(key)}; }
+Step Down(UINT key) { return {Step::Kind::kDown, static_cast<int>(key)}; }
+Step Held(UINT key) { return {Step::Kind::kHeld, static_cast<int>(key)}; }
+Step Up(UINT key) { return {Step::Kind::kUp, static_cast<int>(key)}; }
+Step Wheel(int steps) { return {Step::Kind::kWheel, steps}; }
+Step Press(Place place, int index = 0, int x = 0, int y = 0) {
+  return {Step::Kind::kPress, 0, ModalHit{place, index, x, y}};
+}
+
+// A message as the window received it.
+struct Posted {
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam = 0;
+  bool operator==(const Posted&) const = default;
+};
+Posted Command(WPARAM id) { return {WM_COMMAND, id, 0}; }
+Posted KeyDown(UINT key) { return {WM_KEYDOWN, key, 1}; }
+Posted KeyUp(UINT key) { return {WM_KEYUP, key, static_cast<LPARAM>(0xC0000001)}; }
+
+void PrintTo(const Posted& posted, std::ostream* out) {
+  *out << "{" << posted.message << ", " << posted.wparam << ", " << posted.lparam << "}";
+}
+
+// Twelve lines of at most 10 units; a box 10 wide showing 4 of them scrolls to line 8.
+constexpr std::u16string_view kTwelveLines =
+    u"one\ntwo\nthree\nfour\nfive\nsix\nseven\neight\nnine\nten\neleven\ntwelve";
+
+int Units(std::u16string_view text) {
+  int width = 0;
+  for (char16_t c : text) width += c == u'W' ? 3 : (c >= 0x3000 && c < 0xA000 ? 2 : 1);
+  return width;
+}
+
+class Modal : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    InstallWindowBackend(std::make_unique<RecordingBackend>());
+    window = CreateLoggingWindow(&kSoftKeyModule);
+    SHMENUBARINFO bar{36, window, 0, 102, &kSoftKeyModule, 0, 0, nullptr, 0};
+    ASSERT_TRUE(SHCreateMenuBar(&bar));
+  }
+  void TearDown() override { ResetWindowSystem(); }
+
+  void OpenBox(std::u16string_view text = kTwelveLines) {
+    model.OpenMessageBox(u"Help", text);
+    model.WrapBoxText(10, Units);
+    model.SetVisibleLines(4);
+  }
+
+  // Runs the steps; true when the last one changed what is shown.
+  bool Run(const std::vector<Step>& steps) {
+    bool changed = false;
+    for (const Step& step : steps) {
+      const auto key = static_cast<UINT>(step.value);
+      switch (step.kind) {
+        case Step::Kind::kTap:
+          changed = model.KeyDown(key, false);
+          changed |= model.KeyUp(key);
+          break;
+        case Step::Kind::kDown: changed = model.KeyDown(key, false); break;
+        case Step::Kind::kHeld: changed = model.KeyDown(key, true); break;
+        case Step::Kind::kUp: changed = model.KeyUp(key); break;
+        case Step::Kind::kWheel: changed = model.Wheel(step.value); break;
+        case Step::Kind::kPress:
+          changed = model.PointerDown(step.hit);
+          changed |= model.PointerUp(step.hit.x, step.hit.y);
+          break;
+      }
+    }
+    return changed;
+  }
+
+  // What the window has been sent since the last call, paints left out.
+  std::vector<Posted> Received() {
+    MessageLog().clear();
+    RunMessageLoop();
+    std::vector<Posted> received;
+    for (const LoggedMessage& logged : MessageLog()) {
+      if (logged.message != WM_PAINT) {
+        received.push_back({logged.message, logged.wparam, logged.lparam});
+      }
+    }
+    return received;
+  }
+
+  // Steps from nothing open, then what is open, the item lit and what the window received.
+  struct RoutingCase {
+    const char* name;
+    std::vector<Step> steps;
+    Showing showing;
+    int highlighted;
+    std::vector<Posted> received;
+  };
+  void Check(const std::vector<RoutingCase>& cases) {
+    for (const RoutingCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      model.CloseAll();
+      Received();
+      Run(c.steps);
+      EXPECT_EQ(model.showing(), c.showing);
+      EXPECT_EQ(model.highlighted(), c.highlighted);
+      EXPECT_EQ(Received(), c.received);
+    }
+  }
+
+  HWND window = nullptr;
+  ModalModel model;
+};
+
+TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
+  Check({
+      {"F1 opens", {Tap(VK_F1)}, Showing::kPopup, 0, {Command(40001)}},
+      {"Down moves", {Tap(VK_F1), Tap(VK_DOWN)}, Showing::kPopup, 1, {Command(40001)}},
+      {"Up wraps round", {Tap(VK_F1), Tap(VK_UP)}, Showing::kPopup, 1, {Command(40001)}},
+      {"Down wraps round", {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_DOWN)}, Showing::kPopup, 0,
+       {Command(40001)}},
+      {"End, Home", {Tap(VK_F1), Tap(VK_END), Tap(VK_HOME)}, Showing::kPopup, 0,
+       {Command(40001)}},
+      {"wheel stops at the last", {Tap(VK_F1), Wheel(5)}, Showing::kPopup, 1, {Command(40001)}},
+      {"wheel back", {Tap(VK_F1), Wheel(1), Wheel(-3)}, Showing::kPopup, 0, {Command(40001)}},
+      {"Enter chooses", {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_RETURN)}, Showing::kNothing, 0,
+       {Command(40001), Command(40004)}},
+      {"digit 1", {Tap(VK_F1), Tap('1')}, Showing::kNothing, 0, {Command(40001), Command(40003)}},
+      {"digit 2", {Tap(VK_F1), Tap('2')}, Showing::kNothing, 0, {Command(40001), Command(40004)}},
+      {"digit past the items", {Tap(VK_F1), Tap('3')}, Showing::kPopup, 0, {Command(40001)}},
+      {"Escape closes", {Tap(VK_F1), Tap(VK_ESCAPE)}, Showing::kNothing, 0, {Command(40001)}},
+      {"F1 closes", {Tap(VK_F1), Tap(VK_F1)}, Showing::kNothing, 0, {Command(40001)}},
+      {"F2 closes, not Exit", {Tap(VK_F1), Tap(VK_F2)}, Showing::kNothing, 0, {Command(40001)}},
+      {"held F1 opens once", {Down(VK_F1), Held(VK_F1), Held(VK_F1)}, Showing::kPopup, 0,
+       {Command(40001)}},
+      {"held Enter chooses nothing", {Tap(VK_F1), Held(VK_RETURN)}, Showing::kPopup, 0,
+       {Command(40001)}},
+      {"other keys stay in the popup", {Tap(VK_F1), Tap(VK_LEFT), Tap('A')}, Showing::kPopup, 0,
+       {Command(40001)}},
+      {"F2 presses Exit", {Tap(VK_F2)}, Showing::kNothing, 0, {Command(40002)}},
+      {"a key's release after Enter chose stays out", {Tap(VK_F1), Down(VK_RETURN), Up(VK_RETURN)},
+       Showing::kNothing, 0, {Command(40001), Command(40003)}},
+  });
+}
+
+TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
+  const Posted button_down{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)};
+  const Posted button_up{WM_LBUTTONUP, 0, MAKELPARAM(10, 20)};
+  Check({
+      {"Options key", {Press(Place::kSoftKey, 1)}, Showing::kPopup, 0, {Command(40001)}},
+      {"Exit key", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, {Command(40002)}},
+      {"an item", {Press(Place::kSoftKey, 1), Press(Place::kPopupItem, 1)}, Showing::kNothing, 0,
+       {Command(40001), Command(40004)}},
+      {"beside the popup only closes it", {Tap(VK_F1), Press(Place::kClient, 0, 10, 20)},
+       Showing::kNothing, 0, {Command(40001)}},
+      {"a soft key under the popup only closes it", {Tap(VK_F1), Press(Place::kSoftKey, 2)},
+       Showing::kNothing, 0, {Command(40001)}},
+      {"the client area", {Press(Place::kClient, 0, 10, 20)}, Showing::kNothing, 0,
+       {button_down, button_up}},
+      {"nothing there", {Press(Place::kNothing, 0, 10, 20)}, Showing::kNothing, 0, {}},
+      {"other keys reach the window", {Tap(VK_DOWN), Tap(VK_NEXT)}, Showing::kNothing, 0,
+       {KeyDown(VK_DOWN), KeyUp(VK_DOWN), KeyDown(VK_NEXT), KeyUp(VK_NEXT)}},
+      {"a held key says so", {Held(VK_UP)}, Showing::kNothing, 0,
+       {{WM_KEYDOWN, VK_UP, static_cast<LPARAM>(0x40000001)}}},
+      {"the wheel is not the window's", {Wheel(1)}, Showing::kNothing, 0, {}},
+  });
+}
+
+TEST_F(Modal, MessageBoxesScrollByLinePageAndWheelAndCloseOnce) {
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    Showing showing;
+    int first_line;
+    bool changed;  // the last step changed what is shown
+  };
+  const Case cases[] = {
+      {"Down", {Tap(VK_DOWN)}, Showing::kMessageBox, 1, true},
+      {"Up at the top", {Tap(VK_UP)}, Showing::kMessageBox, 0, false},
+      {"Page Down keeps a line", {Tap(VK_NEXT)}, Showing::kMessageBox, 3, true},
+      {"Space pages", {Tap(VK_SPACE), Tap(VK_SPACE)}, Showing::kMessageBox, 6, true},
+      {"paging stops at the end", {Tap(VK_NEXT), Tap(VK_NEXT), Tap(VK_NEXT)},
+       Showing::kMessageBox, 8, true},
+      {"Page Up", {Tap(VK_END), Tap(VK_PRIOR)}, Showing::kMessageBox, 5, true},
+      {"End", {Tap(VK_END)}, Showing::kMessageBox, 8, true},
+      {"Down at the end", {Tap(VK_END), Tap(VK_DOWN)}, Showing::kMessageBox, 8, false},
+      {"Home", {Tap(VK_END), Tap(VK_HOME)}, Showing::kMessageBox, 0, true},
+      {"wheel, three lines a step", {Wheel(2)}, Showing::kMessageBox, 6, true},
+      {"wheel back", {Wheel(2), Wheel(-1)}, Showing::kMessageBox, 3, true},
+      {"wheel far", {Wheel(1 << 30)}, Showing::kMessageBox, 8, true},
+      {"wheel far back", {Wheel(3), Wheel(-(1 << 30))}, Showing::kMessageBox, 0, true},
+      {"other keys do nothing", {Tap('A'), Tap(VK_LEFT)}, Showing::kMessageBox, 0, false},
+      {"Enter", {Tap(VK_RETURN)}, Showing::kNothing, 0, true},
+      {"Escape", {Tap(VK_ESCAPE)}, Showing::kNothing, 0, true},
+      {"F1", {Tap(VK_F1)}, Showing::kNothing, 0, true},
+      {"F2", {Tap(VK_F2)}, Showing::kNothing, 0, true},
+      {"a held Enter does not close", {Held(VK_RETURN)}, Showing::kMessageBox, 0, false},
+      {"a press anywhere", {Press(Place::kClient, 0, 5, 5)}, Showing::kNothing, 0, true},
+      {"a press on the bar", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenBox();
+    ASSERT_EQ(model.lines().size(), 12u);
+    EXPECT_EQ(Run(c.steps), c.changed);
+    EXPECT_EQ(model.showing(), c.showing);
+    EXPECT_EQ(model.first_line(), c.first_line);
+    // Nothing reaches the window while a box is open: no key, release, press or command.
+    EXPECT_EQ(Received(), std::vector<Posted>{});
+    model.CloseAll();
+  }
+}
+
+TEST_F(Modal, TheBarReadsWhatIsOpen) {
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    bool box;
+    std::u16string left;
+    std::u16string right;
+    int open_key;
+  };
+  const Case cases[] = {
+      {"nothing open", {}, false, u"Options", u"Exit", 0},
+      {"the popup", {Tap(VK_F1)}, false, u"Options", u"Cancel", 1},
+      {"a box", {Tap(VK_F1)}, true, u"OK", u"", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    model.CloseAll();
+    Run(c.steps);
+    if (c.box) OpenBox();  // a box takes the popup's place
+    const SoftKeyBarLabels labels = model.BarLabels();
+    EXPECT_EQ(labels.left, c.left);
+    EXPECT_EQ(labels.right, c.right);
+    EXPECT_EQ(labels.open_key, c.open_key);
+  }
+}
+
+TEST_F(Modal, ANewLayoutKeepsTheFirstLineInRange) {
+  OpenBox();
+  Run({Tap(VK_END)});
+  EXPECT_EQ(model.first_line(), 8);
+  model.SetVisibleLines(10);  // a taller box: the last line still ends it
+  EXPECT_EQ(model.first_line(), 2);
+  model.WrapBoxText(10, Units);  // the same width: nothing to do
+  EXPECT_EQ(model.first_line(), 2);
+  model.WrapBoxText(3, Units);  // narrower: words longer than 3 take two lines each
+  EXPECT_EQ(model.lines().size(), 20u);
+  EXPECT_EQ(model.first_line(), 2);
+  model.SetVisibleLines(0);  // no room at all: one line is still a page
+  Run({Tap(VK_NEXT)});
+  EXPECT_EQ(model.first_line(), 3);
+  // The next box starts at its top, wrapped afresh.
+  model.OpenMessageBox(u"Report", u"Fertile day");
+  EXPECT_TRUE(model.lines().empty());
+  EXPECT_EQ(model.first_line(), 0);
+  EXPECT_EQ(model.caption(), u"Report");
+  model.WrapBoxText(3, Units);
+  EXPECT_EQ(model.lines(), (std::vector<std::u16string>{u"Fer", u"til", u"e", u"day"}));
+}
+
+TEST_F(Modal, ABarThatChangesOrAWindowThatGoesClosesThePopup) {
+  Run({Tap(VK_F1)});
+  EXPECT_TRUE(model.SoftKeysChanged());
+  EXPECT_EQ(model.showing(), Showing::kNothing);
+  EXPECT_FALSE(model.SoftKeysChanged());
+  Run({Tap(VK_F1)});
+  DestroyWindow(window);
+  Received();
+  EXPECT_EQ(model.BarLabels().left, u"");
+  // Without a window nothing is pressed or posted, and nothing fails.
+  model.CloseAll();
+  Run({Tap(VK_F1), Tap(VK_DOWN), Press(Place::kClient, 0, 1, 1), Press(Place::kSoftKey, 1)});
+  EXPECT_EQ(model.showing(), Showing::kNothing);
+}
+
+using Lines = std::vector<std::u16string>;
+
+TEST(WrapText, BreaksAtLineBreaksThenBetweenWords) {
+  struct Case {
+    const char* name;
+    std::u16string text;
+    int width;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {"empty text has no lines", u"", 10, {}},
+      {"short line stays whole", u"Fertile", 10, {u"Fertile"}},
+      {"CR LF is one break", u"a\r\nb", 10, {u"a", u"b"}},
+      {"LF and lone CR break too", u"a\nb\rc", 10, {u"a", u"b", u"c"}},
+      {"empty lines are kept", u"Legend:\n\nSelect", 10, {u"Legend:", u"", u"Select"}},
+      {"empty lines between CR LF", u"a\r\n\r\nb", 10, {u"a", u"", u"b"}},
+      {"a final break adds no line", u"a\nb\n", 10, {u"a", u"b"}},
+      {"only a break is one empty line", u"\r\n", 10, {u""}},
+      {"words fill the width exactly", u"ab cd ef", 5, {u"ab cd", u"ef"}},
+      {"words move down whole", u"Not likely to conceive", 10,
+       {u"Not likely", u"to", u"conceive"}},
+      {"spaces at a break are dropped", u"ab    cd", 3, {u"ab", u"cd"}},
+      {"trailing spaces are dropped", u"ab   ", 10, {u"ab"}},
+      {"indentation is kept on the first line", u"  ab cd", 10, {u"  ab cd"}},
+      {"inner spacing is kept", u"a  b", 10, {u"a  b"}},
+      {"tabs separate words", u"ab\tcd", 3, {u"ab", u"cd"}},
+      {"a long word is split", u"abcdefgh", 3, {u"abc", u"def", u"gh"}},
+      {"a long word after a short one starts a line", u"x abcdef", 4, {u"x", u"abcd", u"ef"}},
+      {"the rest of a split word takes following words", u"abcde f", 4, {u"abcd", u"e f"}},
+      {"a split after double spaces", u"Not  likely", 4, {u"Not", u"like", u"ly"}},
+      {"uneven widths", u"WW a WWW", 7, {u"WW", u"a", u"WW", u"W"}},
+      {"wide characters split between them", u"日本語", 3, {u"日", u"本", u"語"}},
+      {"a character wider than the line has one of its own", u"日", 1, {u"日"}},
+      {"zero width still makes progress", u"abc", 0, {u"a", u"b", u"c"}},
+      {"zero width keeps words apart", u"a b", 0, {u"a", u"b"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WrapText(c.text, c.width, Units), c.expected) << c.name;
+  }
+}
+
+TEST(WrapText, NeverSplitsASurrogatePair) {
+  // Three astral characters (two units each) in a width of three units: one per line.
+  const std::u16string text = u"\U0001F600\U0001F601\U0001F602";
+  const Lines expected = {u"\U0001F600", u"\U0001F601", u"\U0001F602"};
+  EXPECT_EQ(WrapText(text, 3, Units), expected);
+}
+
+TEST(WrapText, EveryLineFitsAndNoTextIsLost) {
+  std::u16string text;
+  for (int i = 0; i < 200; ++i) {
+    text += std::u16string(static_cast<std::size_t>(i % 13 + 1), u'x');
+    text += i % 17 == 0 ? u"\r\n" : u" ";
+  }
+  for (int width : {1, 5, 12, 40}) {
+    std::u16string joined;
+    for (const std::u16string& line : WrapText(text, width, Units)) {
+      EXPECT_LE(Units(line), width) << "width " << width << ": " << line.size();
+      for (char16_t c : line) {
+        if (c == u'x') joined += c;
+      }
+    }
+    EXPECT_EQ(joined.size(), static_cast<std::size_t>(std::count(text.begin(), text.end(), u'x')))
+        << "width " << width;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// The hooks by which tests watch a run: every message box, whatever shows it, in the message
+// log that CYCLUNE_MESSAGE_LOG names.
+#include "platform/test_hooks.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/platform/window_test_support.h"
+
+namespace {
+
+std::vector<std::string> LinesOf(const std::string& path) {
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  return lines;
+}
+
+class MessageBoxLog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowSystem();
+    InstallWindowBackend(std::make_unique<RecordingBackend>());
+    char pattern[] = "/tmp/cyclune-hooks-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    log = folder + "/messages.jsonl";
+  }
+  void TearDown() override {
+    unsetenv("CYCLUNE_MESSAGE_LOG");
+    unlink(log.c_str());
+    rmdir(folder.c_str());
+    ResetWindowSystem();
+  }
+
+  std::string folder;
+  std::string log;
+};
+
+TEST_F(MessageBoxLog, EveryBoxIsAppendedAsOneJsonLineWhileTheVariableIsSet) {
+  struct Case {
+    const char* variable;  // nullptr: unset
+    const char16_t* caption;
+    const char16_t* text;
+  };
+  const Case cases[] = {
+      {nullptr, u"Help", u"not logged"},
+      {"", u"Help", u"not logged either"},
+      {"log", u"Help", u"Legend:\n"},
+      {"log", nullptr, nullptr},  // what MessageBoxW shows for none: "Error" and no text
+      {"log", u"Wednesday, May 15, 2024", u"Critical day\r\n"},
+  };
+  for (const Case& c : cases) {
+    if (c.variable == nullptr) {
+      unsetenv("CYCLUNE_MESSAGE_LOG");
+    } else {
+      setenv("CYCLUNE_MESSAGE_LOG", c.variable[0] == '\0' ? "" : log.c_str(), 1);
+    }
+    EXPECT_EQ(MessageBoxW(nullptr, c.text, c.caption, MB_OK), IDOK);
+  }
+  const std::vector<std::string> expected = {
+      R"({"caption": "Help", "text": "Legend:\n"})",
+      R"({"caption": "Error", "text": ""})",
+      R"({"caption": "Wednesday, May 15, 2024", "text": "Critical day\r\n"})"};
+  EXPECT_EQ(LinesOf(log), expected);
+  // A log that cannot be written keeps no box from being shown.
+  setenv("CYCLUNE_MESSAGE_LOG", folder.c_str(), 1);
+  EXPECT_EQ(MessageBoxW(nullptr, u"shown", u"Help", MB_OK), IDOK);
+  EXPECT_EQ(static_cast<RecordingBackend*>(CurrentWindowBackend())->boxes.size(), 6u);
+}
+
+}  // namespace
