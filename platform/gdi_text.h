@@ -1,6 +1,8 @@
-// Text for pixel canvases: the default sans-serif face (found by fontconfig), opened once per
-// pixel size, and a bounded cache of rendered lines so that repainting the same texts costs
-// only copies. Platform-internal.
+// Text for pixel canvases in any script: fontconfig's default sans-serif face, and after it
+// the faces that fontconfig picks for the characters it lacks (font_set.h); a line is drawn
+// in runs, each in the face that has its characters (font_runs.h). Faces are opened once per
+// pixel size, and a bounded cache of rendered lines makes repainting the same texts cost only
+// copies. Platform-internal.
 #pragma once
 
 #include "platform/unicode.h"
@@ -27,3 +29,8 @@ int FontSizeForHeight(std::int64_t rect_height);
 bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,
                     COLORREF background, TextImage* image);
 
+
+// The characters of `text` that would be drawn as missing-glyph boxes at `font_size`: those
+// that the face chosen for them lacks (no installed face has them). Controls and joiners,
+// which draw nothing, are not counted. Every character when no font can be opened.
+std::u32string MissingGlyphs(std::u16string_view text, int font_size);

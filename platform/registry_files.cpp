@@ -144,7 +144,10 @@ Fd TakeLock(int dir, const std::string& folder, const char* name, StoreFailure* 
   if (!lock.ok() && errno == EACCES) {
     // Left without its owner's write bit by an earlier umask: given it back, then opened.
     Fd readable(::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (readable.ok() && MakePrivate(readable.get())) lock = Fd(::openat(dir, name, kFlags));
+    // O_CREAT needs the mode: the file may have gone in between.
+    if (readable.ok() && MakePrivate(readable.get())) {
+      lock = Fd(::openat(dir, name, kFlags, kPrivateFile));
+    }
   }
   if (!lock.ok() || !MakePrivate(lock.get())) {
     Fail(failure, path, errno);

@@ -37,6 +37,14 @@ bool FrameTracesWanted() {
   return wanted;
 }
 
+bool TextTracesWanted() {
+  static const bool wanted = [] {
+    const char* value = Variable("CYCLUNE_TRACE_TEXT");
+    return value != nullptr && std::strcmp(value, "0") != 0;
+  }();
+  return wanted;
+}
+
 void TraceFrameEvent(const char* what) {
   if (!FrameTracesWanted()) return;
   timespec now{};

@@ -9,6 +9,10 @@
 //                             key or click it reads and "cyclune-trace: frame SECONDS" for each
 //                             frame it presents to standard error (CLOCK_MONOTONIC seconds).
 //                             Empty or "0" is off.
+//   CYCLUNE_TRACE_TEXT=1      pixel canvases write, for each line of text they render anew,
+//                             "cyclune-trace: text "LINE" size N fonts FILE[+FILE...] missing
+//                             none" (or the missing characters as " U+XXXX" each: those drawn
+//                             as boxes) to standard error. Empty or "0" is off.
 #pragma once
 
 #include <string_view>
@@ -22,3 +26,6 @@ bool FrameTracesWanted();
 
 // Writes "cyclune-trace: WHAT SECONDS" to standard error when traces are wanted.
 void TraceFrameEvent(const char* what);
+
+// Whether CYCLUNE_TRACE_TEXT asks for text traces (read once, at the first call).
+bool TextTracesWanted();

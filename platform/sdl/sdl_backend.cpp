@@ -24,6 +24,7 @@ constexpr int kMinimumHeight = 160;
 constexpr int kMaxScale = 6;
 constexpr int kDisplayHeightPerScale = 500;  // a display 1000 pixels high shows the view x2
 constexpr float kReferenceDpi = 96.0f;
+constexpr char kApplicationId[] = "io.github.cyclune.Cyclune";
 
 DesktopBackend* g_desktop = nullptr;
 
@@ -292,8 +293,13 @@ bool DesktopDisplayAvailable() {
 }
 
 bool StartDesktopWindow(std::string* error) {
-  // Hints the environment may override: a desktop application, not a game.
+  // Hints the environment may override: a desktop application, not a game. The window's
+  // class (X11 WM_CLASS) and app_id (Wayland) are the application ID, which names the
+  // desktop entry: docks and task switchers find the name and icon there. SDL 2.26 reads
+  // these two from the environment only, before its video starts.
   SDL_SetHint(SDL_HINT_APP_NAME, "Cyclune");
+  setenv("SDL_VIDEO_X11_WMCLASS", kApplicationId, 0);
+  setenv("SDL_VIDEO_WAYLAND_WMCLASS", kApplicationId, 0);
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");

@@ -53,6 +53,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/
 pids+=($!)
 until_true test -s "$tmp/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$tmp/display")"
+unset WAYLAND_DISPLAY  # the window would open natively on a Wayland session's display
 export SDL_RENDER_DRIVER=software
 export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
 export CYCLUNE_MESSAGE_LOG="$tmp/messages.jsonl"
@@ -122,6 +123,9 @@ until_true first_frame || fail "the first frame does not show 15 May selected"
 ((bar > 0)) || fail "no soft-key bar below the client area"
 cell_is 1 1 "$blue" || fail "the weekday row is not blue"
 cell_is 0 0 "$white" || fail "the '<' cell is not white"
+# Docks and task switchers match the window to io.github.cyclune.Cyclune.desktop by its class.
+x_do xdotool search --class '^io\.github\.cyclune\.Cyclune$' | grep -qx "$win" ||
+  fail "the window's WM_CLASS is not io.github.cyclune.Cyclune"
 
 # --- arrows and a tap -----------------------------------------------------------------------
 key Down
