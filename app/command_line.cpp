@@ -123,6 +123,11 @@ constexpr OptionEntry kOptions[] = {
      ApplyMonth},
     {"color", Value::kRequired, "--color=auto|always|never",
      "colours for --month (auto: on a terminal)", ApplyColour},
+    {"cues", Value::kNone, "--cues", "mark each day's kind by shape too (CYCLUNE_CUES=1)",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->cues = true;
+       return true;
+     }},
     {"ics", Value::kOptional, "--ics [FILE]",
      "iCalendar of the predictions; none or -: stdout",
      [](std::string_view value, CommandLine* line, std::string*) {
@@ -258,6 +263,12 @@ bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day) {
   }
   *day = DateOf(year, month, 1);
   return true;
+}
+
+bool WantDayMarks(const CommandLine& line, const char* cues_variable) {
+  if (line.cues) return true;
+  return cues_variable != nullptr && cues_variable[0] != '\0' &&
+         std::string_view(cues_variable) != "0";
 }
 
 std::string UsageText() {

@@ -14,13 +14,18 @@
 // Without an option the desktop window opens when a display is named (DISPLAY or
 // WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
 // --window insists on the window.
+// --cues or CYCLUNE_CUES=1 marks each day's kind by shape as well as colour, in every front
+// end and in --month; a terminal without colour (NO_COLOR, fewer than 8 colours) and --month
+// without colour mark the days by themselves.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/import_command.h"
 #include "app/script_commands.h"
 #include "app/win_main.h"
+#include "model/app_state.h"
 #include "platform/datetime.h"
 #include "platform/desktop.h"
 #include "platform/headless.h"
@@ -60,6 +65,8 @@ int RunTerminal(const CommandLine& line) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }
+  // Where the terminal shows no colour, only the marks tell the days apart.
+  if (!TerminalShowsColour()) AppState.DayMarks = 1;
   if (line.fixed_now) SetFixedLocalTime(&line.now);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
@@ -107,6 +114,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);
+  AppState.DayMarks = WantDayMarks(line, std::getenv("CYCLUNE_CUES")) ? 1 : 0;
   if (line.command != ScriptCommand::kNone) return RunCommand(line);
   switch (line.front_end) {
     case FrontEnd::kHeadless:

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kCellWidth = 3;   // two digits and a mark
+constexpr int kCellWidth = 3;   // two digits and the mark after them
 constexpr int kCellHeight = 3;  // the weekday band keeps a line of its own above its white line
 constexpr char16_t kClassName[] = u"CycluneMonthText";
 
@@ -71,18 +71,6 @@ void BlankArrows(CellRow* title) {
   }
 }
 
-// Without colour: each day's mark in the last cell of its grid cell, after the number.
-void MarkDays(std::vector<CellRow>* rows) {
-  const SYSTEMTIME& month = AppState.SelectedDate;
-  const int selected = g_show_selection ? month.wDay : 0;
-  for (int day = 1; day <= DaysInMonth(month.wYear, month.wMonth); ++day) {
-    const GridPlace place = PlaceOfDay(day);
-    const auto x = static_cast<std::size_t>(place.column * kCellWidth + kCellWidth - 1);
-    CellRow& row = (*rows)[static_cast<std::size_t>(place.row)];
-    if (x < row.size()) row[x].text = std::u32string(1, DayClassMark(ClassifyDay(day, selected)));
-  }
-}
-
 std::string PlainLine(const CellRow& row) {
   std::string line = PrintedLine(row, false);
   line.pop_back();
@@ -90,31 +78,41 @@ std::string PlainLine(const CellRow& row) {
   return line + "\n";
 }
 
-// One line of the legend: the class as a day shows it (a coloured cell, or its mark), then
-// what it means.
-std::string LegendLine(DayClass day_class, const char* meaning, bool colour) {
-  std::string sample;
-  if (colour) {
-    const DayColours colours = ColoursOf(day_class);
-    const PrintedCell cell{U" ", colours.text, colours.fill};
-    sample = PrintedLine(CellRow(kCellWidth, cell), true);
-    sample.pop_back();
-  } else {
-    sample = std::string(" ") + static_cast<char>(DayClassMark(day_class)) + " ";
-  }
-  return sample + " " + meaning + "\n";
+// The sample of a class in the legend, three cells as a day shows it: its colours, its mark
+// in the middle, or both.
+std::string LegendSample(DayClass day_class, bool colour, bool marks) {
+  const DayMark mark = MarkOf(day_class);
+  const char32_t glyph = marks ? mark.glyph : U' ';
+  if (!colour) return std::string(" ") + static_cast<char>(glyph) + " ";
+  const DayColours colours = ColoursOf(day_class);
+  CellRow sample(kCellWidth, PrintedCell{U" ", colours.text, colours.fill});
+  sample[kCellWidth / 2] = PrintedCell{std::u32string(1, glyph), mark.colour, colours.fill};
+  std::string line = PrintedLine(sample, true);
+  line.pop_back();
+  return line;
 }
 
-std::string Legend(bool colour) {
+// One line of the legend: the class as a day shows it, then what it means.
+std::string LegendLine(DayClass day_class, const char* meaning, bool colour, bool marks) {
+  return LegendSample(day_class, colour, marks) + " " + meaning + "\n";
+}
+
+std::string Legend(bool colour, bool marks) {
   std::string legend = "\n";
-  if (g_show_selection) legend += LegendLine(DayClass::kSelected, "today", colour);
+  if (g_show_selection) legend += LegendLine(DayClass::kSelected, "today", colour, marks);
   if (!AppState.LastPeriodKnown) {
     return legend + "No last period is set: set one in Cyclune to see the predictions.\n";
   }
-  legend += LegendLine(DayClass::kPeriodStart, "first day of a predicted period", colour);
-  legend += LegendLine(DayClass::kPeriod, "other day of a predicted period", colour);
-  legend += LegendLine(DayClass::kMostFertile, "most fertile day (predicted ovulation)", colour);
-  legend += LegendLine(DayClass::kFertile, "other day of a fertile window", colour);
+  const struct {
+    DayClass day_class;
+    const char* meaning;
+  } kLines[] = {
+      {DayClass::kPeriodStart, "first day of a predicted period"},
+      {DayClass::kPeriod, "other day of a predicted period"},
+      {DayClass::kMostFertile, "most fertile day (predicted ovulation)"},
+      {DayClass::kFertile, "other day of a fertile window"},
+  };
+  for (const auto& line : kLines) legend += LegendLine(line.day_class, line.meaning, colour, marks);
   return legend;
 }
 
@@ -122,17 +120,21 @@ std::string Legend(bool colour) {
 
 std::string MonthText(bool show_selection, bool colour) {
   g_show_selection = show_selection;
+  // Without colour only the marks tell the days apart.
+  const std::int32_t marks_asked = AppState.DayMarks;
+  const bool marks = !colour || marks_asked != 0;
+  AppState.DayMarks = marks ? 1 : 0;
   StartCellPrinter();
   HWND window = CreateMonthWindow();
   UpdateWindow(window);
   std::vector<CellRow> rows = PaintedRows(window);
   DestroyWindow(window);
   FinishCellPrinter();
+  AppState.DayMarks = marks_asked;
   if (rows.empty()) return {};
 
   BlankArrows(&rows.front());
-  if (!colour) MarkDays(&rows);
   std::string text;
   for (const CellRow& row : rows) text += colour ? PrintedLine(row, true) : PlainLine(row);
-  return text + Legend(colour);
+  return text + Legend(colour, marks);
 }

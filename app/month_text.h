@@ -1,8 +1,9 @@
 // The month on display as text, in the manner of cal(1): the title, the weekday initials and
 // the weeks, painted by PaintMonth on a cell canvas three cells wide and three high per grid
 // cell and printed one text line per grid row. With colour every cell keeps the view's own
-// colours (24-bit SGR); without, each day is followed by the mark of its class
-// (DayClassMark). A legend under the grid says what the colours or marks mean.
+// colours (24-bit SGR). Without colour, or with AppState.DayMarks set, the view follows each
+// day's number with the glyph of its class (view/day_marks.h). A legend under the grid says
+// what the colours, the marks or both mean.
 //
 // Example (May 2024, last period 1 May, no colour, nothing selected):
 //        May 2024
@@ -15,5 +16,5 @@
 #include <string>
 
 // The month of AppState.SelectedDate with the settings in AppState; its wDay is drawn as
-// selected when `show_selection` is set. Lines end in "\n".
+// selected when `show_selection` is set. Lines end in "\n". AppState is left as it was.
 std::string MonthText(bool show_selection, bool colour);

@@ -83,6 +83,23 @@ void BM_PaintMonth(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintMonth)->Args({240, 266})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
 
+// The same paint with the day marks on (--cues): each marked day's number measured, its
+// shape filled row by row.
+void BM_PaintMonthWithMarks(benchmark::State& state) {
+  HWND window = MakeMainWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  AppState.DayMarks = 1;
+  for (auto _ : state) {
+    PaintMonth(window);
+    benchmark::ClobberMemory();
+  }
+  AppState.DayMarks = 0;
+  DestroyWindow(window);
+}
+BENCHMARK(BM_PaintMonthWithMarks)
+    ->Args({240, 266})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMicrosecond);
+
 // Down then Up, each dispatched and followed by the repaint it asked for.
 void BM_KeyPressToRepaint(benchmark::State& state) {
   HWND window = MakeMainWindow(240, 266);

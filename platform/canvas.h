@@ -36,6 +36,17 @@ class Canvas {
   virtual int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
                               COLORREF background) = 0;
 
+  // The smallest box holding what DrawTextCentred would draw of the text's glyphs in rect
+  // (not of its opaque box), before clipping; drawing nothing. Empty (right <= left) when no
+  // glyph would show. The colours are those the text is about to be drawn in, so that a
+  // canvas may keep what it makes for the drawing to come.
+  virtual RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
+                       COLORREF background) = 0;
+
+  // Whether a picture element is a character cell: it holds a glyph, and a shape drawn in
+  // elements this coarse would not read as a shape.
+  virtual bool HoldsCharacters() const { return false; }
+
   // Copies width x height from (sx, sy) of `source` to (x, y) of this canvas. Where the
   // block reaches beyond the source, the source has no picture: those places become white.
   // A source of another kind is treated as all white.

@@ -91,6 +91,12 @@ CanvasMaker ScreenMaker() {
   return probe != nullptr ? probe->Maker() : MakePixelCanvas;
 }
 
+// `count` units of text, -1 meaning up to the terminator.
+std::u16string_view TextOf(const char16_t* text, int count) {
+  return count == -1 ? std::u16string_view(text)
+                     : std::u16string_view(text, static_cast<std::size_t>(count));
+}
+
 LONG ClampedEnd(int start, int length) {
   return static_cast<LONG>(std::min<std::int64_t>(std::int64_t{start} + length, INT32_MAX));
 }
@@ -230,12 +236,30 @@ int DrawTextW(HDC target, const char16_t* text, int count, RECT* rect, UINT form
       (format & ~DT_NOPREFIX) != kCentredLine) {
     return 0;
   }
-  const std::u16string_view line = count == -1
-                                       ? std::u16string_view(text)
-                                       : std::u16string_view(text, static_cast<std::size_t>(count));
   Canvas* canvas = CanvasOf(target);
   if (canvas == nullptr) return 0;
-  return canvas->DrawTextCentred(*rect, line, target->text, target->background);
+  return canvas->DrawTextCentred(*rect, TextOf(text, count), target->text, target->background);
+}
+
+BOOL GetTextInkBox(HDC target, const char16_t* text, int count, const RECT* rect, RECT* ink) {
+  if (!IsLiveTarget(target) || text == nullptr || rect == nullptr || ink == nullptr ||
+      count < -1) {
+    return FALSE;
+  }
+  Canvas* canvas = CanvasOf(target);
+  if (canvas == nullptr) return FALSE;
+  *ink = canvas->TextInk(*rect, TextOf(text, count), target->text, target->background);
+  return TRUE;
+}
+
+int GetDeviceCaps(HDC target, int index) {
+  if (!IsLiveTarget(target) || index != TECHNOLOGY) return 0;
+  if (const Canvas* canvas = CanvasOf(target)) {
+    return canvas->HoldsCharacters() ? DT_CHARSTREAM : DT_RASDISPLAY;
+  }
+  // A target without a surface yet: the kind its surfaces will be.
+  const std::unique_ptr<Canvas> probe = target->maker(0, 0);
+  return probe != nullptr && probe->HoldsCharacters() ? DT_CHARSTREAM : DT_RASDISPLAY;
 }
 
 BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,

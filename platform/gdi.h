@@ -58,6 +58,21 @@ int FillRect(HDC target, const RECT* rect, HBRUSH brush);
 // other layout, bad arguments, or a target without a surface.
 int DrawTextW(HDC target, const char16_t* text, int count, RECT* rect, UINT format);
 
+// Where DrawTextW would put the glyphs of `count` units of text (-1: up to the terminator)
+// centred in rect on this target: *ink becomes the smallest box of the pixels (or character
+// cells) they would colour, not clipped, so that a caller can draw beside text without
+// touching it. Draws nothing. FALSE for bad arguments or a target without a surface; TRUE
+// with an empty box (right <= left) when no glyph would show.
+BOOL GetTextInkBox(HDC target, const char16_t* text, int count, const RECT* rect, RECT* ink);
+
+// GetDeviceCaps with TECHNOLOGY tells what the target's picture is made of: DT_RASDISPLAY,
+// pixels; DT_CHARSTREAM, character cells (a terminal), which take glyphs but no shapes.
+constexpr int TECHNOLOGY = 2;
+constexpr int DT_RASDISPLAY = 1;
+constexpr int DT_CHARSTREAM = 4;
+// The capability `index` of the target; 0 for an index not offered or a bad target.
+int GetDeviceCaps(HDC target, int index);
+
 // Copies width x height pixels from (sx, sy) of source to (x, y) of target (SRCCOPY only).
 // Where the block reaches beyond the source's surface there are no source pixels: those
 // target pixels become white.

@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/canvas.h"
@@ -42,6 +43,8 @@ class PixelCanvas final : public Canvas {
 
   int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
                       COLORREF background) override;
+  RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
+               COLORREF background) override;
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
             int sy) override;
   // Copies a rendered line with its box's top left corner at (left, top), clipped to `clip`.
@@ -61,18 +64,58 @@ class PixelCanvas final : public Canvas {
   SDL_Surface* surface_;
 };
 
+// The top left corner of a rendered line centred in rect; 64-bit, as rect may be anywhere.
+struct TextCorner {
+  std::int64_t left;
+  std::int64_t top;
+};
+TextCorner CentredCorner(const RECT& rect, const TextImage& image) {
+  const std::int64_t rect_width = std::int64_t{rect.right} - rect.left;
+  const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
+  return {rect.left + (rect_width - image.width) / 2, rect.top + (rect_height - image.height) / 2};
+}
+
+LONG ToLong(std::int64_t value) {
+  return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
 int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
                                  COLORREF foreground, COLORREF background) {
-  const std::int64_t rect_width = std::int64_t{rect.right} - rect.left;
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   TextImage image;
   if (!RenderTextLine(text, FontSizeForHeight(rect_height), foreground, background, &image)) {
     return 0;
   }
   if (image.width == 0) return image.height;
-  PutText(rect.left + (rect_width - image.width) / 2, rect.top + (rect_height - image.height) / 2,
-          ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds()), image);
+  const TextCorner corner = CentredCorner(rect, image);
+  PutText(corner.left, corner.top, ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds()),
+          image);
   return image.height;
+}
+
+// The glyphs' pixels are those of the rendered line that differ from its box's colour.
+RECT PixelCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
+                          COLORREF background) {
+  const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
+  TextImage image;
+  if (!RenderTextLine(text, FontSizeForHeight(rect_height), foreground, background, &image)) {
+    image = TextImage{};
+  }
+  const std::uint32_t box_pixel = ToPixel(background);
+  CanvasBox ink{image.width, image.height, 0, 0};
+  for (int y = 0; y < image.height; ++y) {
+    const std::uint32_t* row = image.pixels + static_cast<std::ptrdiff_t>(y) * image.pitch;
+    for (int x = 0; x < image.width; ++x) {
+      if ((row[x] & 0x00FFFFFF) == box_pixel) continue;
+      ink = CanvasBox{std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+                      std::max(ink.bottom, y + 1)};
+    }
+  }
+  const TextCorner corner = CentredCorner(rect, image);
+  if (ink.Empty()) return RECT{ToLong(corner.left), ToLong(corner.top), ToLong(corner.left),
+                               ToLong(corner.top)};
+  return RECT{ToLong(corner.left + ink.left), ToLong(corner.top + ink.top),
+              ToLong(corner.left + ink.right), ToLong(corner.top + ink.bottom)};
 }
 
 void PixelCanvas::PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip,

@@ -20,6 +20,11 @@
 // output is not a terminal"), when the terminal cannot be used; nothing is changed then.
 bool StartTerminal(std::string* error);
 
+// Whether the terminal of this run shows colours: false on a terminal of fewer than 8
+// colours, or when NO_COLOR is set and not empty, which the terminal obeys by drawing
+// coloured cells in reverse video instead. Meaningful after a successful StartTerminal.
+bool TerminalShowsColour();
+
 // Ends the terminal run: gives the terminal back, removes the backend and releases the
 // instance lock. When the start found Cyclune already running, says on standard error what
 // came of asking it forward. Returns the process exit status: `winmain_result`, or after

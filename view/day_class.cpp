@@ -36,20 +36,20 @@ DayColours ColoursOf(DayClass day_class) {
   return {false, kWhite, kBlack};
 }
 
-char16_t DayClassMark(DayClass day_class) {
+DayMark MarkOf(DayClass day_class) {
   switch (day_class) {
     case DayClass::kSelected:
-      return u'<';
+      return {MarkShape::kNone, u'<', kWhite};
     case DayClass::kPeriodStart:
-      return u'#';
+      return {MarkShape::kTriangle, u'#', kYellow};
     case DayClass::kPeriod:
-      return u'+';
+      return {MarkShape::kDot, u'+', kYellow};
     case DayClass::kMostFertile:
-      return u'*';
+      return {MarkShape::kDiamond, u'*', kBlack};
     case DayClass::kFertile:
-      return u'~';
+      return {MarkShape::kRing, u'~', kYellow};
     case DayClass::kPlain:
       break;
   }
-  return u' ';
+  return {MarkShape::kNone, u' ', kBlack};
 }

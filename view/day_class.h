@@ -1,11 +1,12 @@
 // The classes of a day in the month view: what PaintMonth shows for a day, the colours it
-// paints each class in, and a mark that tells the class apart where no colour can be shown
-// (a month printed as plain text). Every output that shows a day's class takes it from here,
-// so the window, the terminal and the printed month cannot disagree.
+// paints each class in, and a mark that tells the class by shape, for eyes that do not tell
+// red from green and for screens and text without colour. Every output that shows a day's
+// class takes it from here, so the window, the terminal and the printed month cannot
+// disagree.
 //
 // Example (initial settings, LastPeriod 1 March 2024, March 2024 on display, nothing selected):
 //   ClassifyDay(1, 0) == DayClass::kPeriodStart;  ClassifyDay(15, 0) == DayClass::kMostFertile
-//   DayClassMark(DayClass::kPeriodStart) == u'#'
+//   MarkOf(DayClass::kPeriodStart).glyph == u'#'
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,21 @@ struct DayColours {
 };
 DayColours ColoursOf(DayClass day_class);
 
-// One character for the class where colour cannot tell it: ' ' plain, '<' selected, '#' first
-// day of a period, '+' other menstrual day, '*' most fertile day, '~' other fertile day.
-char16_t DayClassMark(DayClass day_class);
+// The shape of a mark drawn in pixels.
+enum class MarkShape : std::uint8_t { kNone, kTriangle, kDot, kDiamond, kRing };
+
+// The mark of a class: `shape` where the picture is pixels, `glyph` where it is characters
+// (a terminal, the month printed as text), both in `colour` on the class's fill.
+//   class          shape      glyph   colour
+//   plain          none       ' '
+//   selected       none       '<'     white (in pixels dark blue stands apart by lightness)
+//   period start   triangle   '#'     yellow
+//   period         dot        '+'     yellow
+//   most fertile   diamond    '*'     black (yellow barely shows on the bright green)
+//   fertile        ring       '~'     yellow
+struct DayMark {
+  MarkShape shape;
+  char16_t glyph;
+  COLORREF colour;
+};
+DayMark MarkOf(DayClass day_class);

@@ -9,6 +9,7 @@
 #include "platform/dateformat.h"
 #include "platform/gdi.h"
 #include "view/day_class.h"
+#include "view/day_marks.h"
 #include "view/month_layout.h"
 #include "view/weekday_headers.h"
 
@@ -132,6 +133,14 @@ HBRUSH BrushFor(const PaintBrushes& brushes, DayClass day_class) {
   return nullptr;
 }
 
+// The mark of the day's class, clear of its number, just drawn in the target's colours.
+void MarkDay(HDC canvas, const RECT& cell, const DayNumberText& number, DayClass day_class) {
+  RECT number_ink{};
+  if (GetTextInkBox(canvas, number.units.data(), number.length, &cell, &number_ink)) {
+    DrawDayMark(canvas, cell, number_ink, day_class);
+  }
+}
+
 // One day cell by the day rules: selected; else critical over fertile colours; else plain.
 void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, std::int32_t selected,
              const RECT& cell) {
@@ -140,6 +149,7 @@ void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, std::int
   const DayColours colours = ColoursOf(day_class);
   if (colours.filled) {
     PaintCell(canvas, cell, number, BrushFor(brushes, day_class), colours.fill, colours.text);
+    if (AppState.DayMarks != 0) MarkDay(canvas, cell, number, day_class);
     return;
   }
   SetBkColor(canvas, kWhite);

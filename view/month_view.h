@@ -3,7 +3,8 @@
 // weekday initials on blue (view/weekday_headers.h); rows 2 to 7 the days, the selected
 // day dark blue, and, once a last period is known, the menstrual days red and the fertile
 // days green (the most fertile and the first menstrual day in the brighter shade) with
-// yellow numbers.
+// yellow numbers. With AppState.DayMarks set, each of those days also carries the mark of
+// its class (view/day_marks.h); without, not a pixel differs.
 // The picture is composed off-screen and reaches the window in one block copy.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "platform/terminal/cell_canvas.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/canvas_box.h"
 #include "platform/colours.h"
@@ -13,6 +14,22 @@ Cell Blank(COLORREF background) {
   cell.foreground = kBlack;
   cell.background = background;
   return cell;
+}
+
+// The first cell and the row of a line `text_width` cells wide centred in rect.
+struct LinePlace {
+  std::int64_t left;
+  std::int64_t row;
+};
+LinePlace CentredLine(const RECT& rect, std::int64_t text_width) {
+  // On an even height the line sits below the middle: the top row of a cell is also the
+  // bottom edge of the cell above it for taps, so the text row is the one a tap owns.
+  return {rect.left + (std::int64_t{rect.right} - rect.left - text_width) / 2,
+          rect.top + (std::int64_t{rect.bottom} - rect.top) / 2};
+}
+
+LONG ToLong(std::int64_t value) {
+  return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -44,14 +61,30 @@ void CellCanvas::Fill(const RECT& rect, COLORREF colour) {
   }
 }
 
+RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF, COLORREF) {
+  const GlyphLine glyphs = GlyphsOf(text);
+  const LinePlace place = CentredLine(rect, CellWidthOf(glyphs));
+  std::int64_t left = place.left;
+  std::int64_t right = place.left;  // [left, right): from the first glyph that shows to the last
+  bool shown = false;
+  std::int64_t x = place.left;
+  for (const CellGlyph& glyph : glyphs) {
+    if (!glyph.IsSpace()) {
+      if (!shown) left = x;
+      right = x + glyph.width;
+      shown = true;
+    }
+    x += glyph.width;
+  }
+  if (!shown) right = left;
+  return RECT{ToLong(left), ToLong(place.row), ToLong(right), ToLong(place.row + 1)};
+}
+
 int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
                                 COLORREF foreground, COLORREF background) {
   const GlyphLine glyphs = GlyphsOf(text);
   const std::int64_t text_width = CellWidthOf(glyphs);
-  const std::int64_t left = rect.left + (std::int64_t{rect.right} - rect.left - text_width) / 2;
-  // On an even height the line sits below the middle: the top row of a cell is also the
-  // bottom edge of the cell above it for taps, so the text row is the one a tap owns.
-  const std::int64_t row = rect.top + (std::int64_t{rect.bottom} - rect.top) / 2;
+  const auto [left, row] = CentredLine(rect, text_width);
   const CanvasBox clip = ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds());
   const CanvasBox box = ClipBox(left, row, left + text_width, row + 1, clip);
   if (box.Empty()) return 1;

@@ -41,6 +41,10 @@ class CellCanvas final : public Canvas {
   // Returns 1, the height of a line of text in cells.
   int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
                       COLORREF background) override;
+  // The cells of the line's glyphs, from the first to the last that is not blank.
+  RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
+               COLORREF background) override;
+  bool HoldsCharacters() const override { return true; }
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
             int sy) override;
 

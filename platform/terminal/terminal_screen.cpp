@@ -176,7 +176,10 @@ void TerminalScreen::SetUpSession() {
     define_key(sequence, key);
   }
   curs_set(0);
-  if (has_colors() && start_color() == OK) {
+  // NO_COLOR asks for no colour: cells then keep apart by reverse video.
+  const char* no_colour = std::getenv("NO_COLOR");
+  const bool colour_refused = no_colour != nullptr && no_colour[0] != '\0';
+  if (!colour_refused && has_colors() && start_color() == OK) {
     depth_ = DepthForColours(COLORS, COLORS >= kDirectColours);
     redefine_palette_ = depth_ == ColourDepth::kPalette256 && can_change_color() == TRUE;
   }

@@ -41,7 +41,8 @@ class TerminalScreen {
  public:
   // Opens ncurses on the terminal read from in_fd and written to out_fd, of type $TERM, or
   // of its direct-colour kind when COLORTERM says the terminal takes 24-bit colour and
-  // terminfo has that kind. nullptr with *error set when the terminal cannot be used.
+  // terminfo has that kind; without colour when NO_COLOR is set and not empty. nullptr with
+  // *error set when the terminal cannot be used.
   static std::unique_ptr<TerminalScreen> Open(int in_fd, int out_fd, std::string* error);
   ~TerminalScreen();
   TerminalScreen(const TerminalScreen&) = delete;

@@ -17,6 +17,7 @@ namespace {
 
 struct TerminalRun {
   bool active = false;  // the backend owns the terminal
+  bool colour = false;  // the terminal shows colours
 };
 TerminalRun g_run;
 
@@ -62,16 +63,19 @@ bool StartTerminal(std::string* error) {
   }
   SetTerminalRescueSequence(backend->Screen().RescueSequence());
   g_run.active = true;
+  g_run.colour = backend->Screen().Depth() != ColourDepth::kMonochrome;
   static const bool registered = std::atexit(RescueAtExit) == 0;
   (void)registered;
   return true;
 }
 
+bool TerminalShowsColour() { return g_run.colour; }
+
 int FinishTerminal(int winmain_result) {
   if (g_run.active) {
     RemoveTerminalBackend();
     RemoveTerminalSignals();
-    g_run.active = false;
+    g_run = TerminalRun{};
   }
   const int status = ReportSecondStart(winmain_result);
   UndoStart();

@@ -182,15 +182,18 @@ struct HeadlessRun {
   fs::path out = scratch.path() / "out";
   ProcessResult result;
 
-  // Runs the script with the clock fixed at `now` on a client area of `size` ("WxH").
+  // Runs the script with the clock fixed at `now` on a client area of `size` ("WxH"), with
+  // `more` options after the others.
   const ProcessResult& Run(const std::string& now, const std::string& script,
-                           const std::string& size = "240x266") {
+                           const std::string& size = "240x266",
+                           const std::vector<std::string>& more = {}) {
     if (!fs::exists(config)) fs::create_directories(config);
     const fs::path script_file = scratch.path() / "script.txt";
     WriteFile(script_file, script);
-    result = RunCyclune({"--headless", "--size", size, "--now", now, "--script",
-                         script_file.string(), "--out", out.string()},
-                        config);
+    std::vector<std::string> arguments{"--headless", "--size", size, "--now", now, "--script",
+                                       script_file.string(), "--out", out.string()};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    result = RunCyclune(arguments, config);
     return result;
   }
 };

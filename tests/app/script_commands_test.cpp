@@ -118,6 +118,53 @@ TEST(MonthCommand, GoldenTextAndColourOnRequest) {
   EXPECT_EQ(june.out.find("48;2;0;0;64m"), std::string::npos) << "no day is drawn as today";
 }
 
+// The text without its colour sequences and without blanks at the ends of its lines.
+std::string Unstyled(const std::string& text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\x1b') {
+      i = text.find('m', i);
+      if (i == std::string::npos) break;
+      continue;
+    }
+    if (text[i] == '\n') {
+      while (!plain.empty() && plain.back() == ' ') plain.pop_back();
+    }
+    plain += text[i];
+  }
+  return plain;
+}
+
+// With colour, --cues or CYCLUNE_CUES=1 adds the marks that the month has without colour,
+// and the legend shows each class in its colour with its mark; without colour the marks are
+// always there.
+TEST(MonthCommand, CuesMarkTheColouredMonthAndItsLegend) {
+  ScratchDir scratch;
+  const fs::path config = scratch.path() / "config";
+  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  const std::string now = "2024-05-15T09:00:00";
+  for (const std::string month : {"2024-05", "2024-06"}) {  // June shows the most fertile day
+    SCOPED_TRACE(month);
+    const std::vector<std::string> coloured{"--month", month, "--color=always", "--now", now};
+    std::vector<std::string> with_cues = coloured;
+    with_cues.push_back("--cues");
+    const Outcome plain = RunCommand({"--month", month, "--now", now}, config);
+    const Outcome cues = RunCommand(with_cues, config);
+    EXPECT_EQ(Unstyled(cues.out), plain.out);
+    EXPECT_EQ(RunCommand(coloured, config, "CYCLUNE_CUES=1").out, cues.out);
+    const Outcome colour_only = RunCommand(coloured, config, "CYCLUNE_CUES=0");
+    EXPECT_EQ(Unstyled(colour_only.out).find_first_of("#+*~<"), std::string::npos);
+    EXPECT_NE(cues.out.find("\x1b[38;2;255;255;0;48;2;255;0;0m # \x1b[0m first day of a "
+                            "predicted period\n"),
+              std::string::npos)
+        << cues.out;
+    EXPECT_EQ(RunCommand({"--month", month, "--cues", "--now", now}, config).out, plain.out);
+  }
+  const Outcome june = RunCommand({"--month", "2024-06", "--color=always", "--cues", "--now", now}, config);
+  EXPECT_NE(june.out.find("\x1b[38;2;0;0;0;48;2;0;255;0m*"), std::string::npos)
+      << "the most fertile day's mark is black on its green";
+}
+
 // The settings folder: every file with its bytes and time, and whether it exists at all.
 std::map<std::string, std::string> Snapshot(const fs::path& config) {
   std::map<std::string, std::string> files{{"", fs::exists(config) ? "yes" : "no"}};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The month view on terminals of other kinds: 8 colours (distinct ANSI colours for the
-# selected, red and green days), direct colour (the exact RGB values), a locale that is not
-# UTF-8 (ASCII frames), and Japanese month and weekday names (two cells per character).
+# selected, red and green days), no colour and --cues (a mark after each day's number),
+# direct colour (the exact RGB values), a locale that is not UTF-8 (ASCII frames), and
+# Japanese month and weekday names (two cells per character).
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
 
@@ -24,6 +25,29 @@ wait_coloured eight 41 16
 wait_coloured eight 42 29
 keys eight F2
 expect_end eight 0
+
+# --- marks: where colour cannot tell the days apart (NO_COLOR, a terminal without colour)
+# each day carries the mark of its kind after its number, as it does with --cues; with
+# colour and without --cues there are none. After the period recorded on 15 May (selected):
+# 16-18 May menstrual, 26-30 May fertile, 29 May the most fertile day.
+for run in "nocolour NO_COLOR=1" "vt100 TERM=vt100" "cues -- --cues" "plain"; do
+  read -r name settings <<<"$run"
+  # shellcheck disable=SC2086  # the settings are separate words
+  start_pane "$name" 80 24 $settings
+  wait_for "$name" "May 2024"
+  set_last_period "$name"
+  if [[ $name == plain ]]; then
+    wait_coloured "$name" "48;5;[0-9]+" 16
+    shows_not "$name" "16    +" || fail "marks without being asked for them"
+  else
+    wait_for "$name" "15    <"
+    wait_for "$name" "16    +"
+    wait_for "$name" "26    ~"
+    wait_for "$name" "29    *"
+  fi
+  keys "$name" F2
+  expect_end "$name" 0
+done
 
 # --- direct colour: a terminfo entry of the -direct kind, found through COLORTERM ----------
 if command -v tic >/dev/null 2>&1; then

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
+#include <tuple>
 
 #include "platform/colours.h"
+#include "platform/terminal/cell_canvas.h"
 #include "tests/platform/window_test_support.h"
 
 namespace {
@@ -161,6 +164,68 @@ TEST_F(GdiDrawing, OtherLayoutsAndBadArgumentsDrawNothing) {
   EXPECT_EQ(DrawTextW(surface.dc(), nullptr, 1, &rect, kCentredLine), 0);
   EXPECT_EQ(DrawTextW(nullptr, u"1", 1, &rect, kCentredLine), 0);
   EXPECT_EQ(Changed(surface, rect, kBlack).right, -1);
+}
+
+// The ink box is the tightest box around the pixels the glyphs colour, wherever the
+// centring puts them; a text without glyphs has an empty one.
+TEST_F(GdiDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
+  const struct {
+    RECT rect;
+    const char16_t* text;
+  } cases[] = {
+      {{40, 10, 200, 50}, u"28"}, {{0, 0, 34, 33}, u"7"},  {{3, 2, 237, 58}, u"May 2024"},
+      {{100, 0, 140, 60}, u"1"},  {{10, 10, 60, 40}, u" "},
+  };
+  for (const auto& c : cases) {
+    Surface surface(240, 60);
+    surface.Fill(RECT{0, 0, 240, 60}, kBlue);
+    SetBkColor(surface.dc(), kBlue);  // the box melts into the ground: only glyphs show
+    SetTextColor(surface.dc(), kYellow);
+    RECT ink{};
+    ASSERT_TRUE(GetTextInkBox(surface.dc(), c.text, -1, &c.rect, &ink));
+    RECT rect = c.rect;
+    DrawTextW(surface.dc(), c.text, -1, &rect, kCentredLine);
+    const Extent drawn = Changed(surface, RECT{0, 0, 240, 60}, kBlue);
+    if (drawn.right < 0) {
+      EXPECT_LE(ink.right, ink.left) << "no glyph, no ink";
+      continue;
+    }
+    EXPECT_EQ(std::make_tuple(ink.left, ink.top, ink.right, ink.bottom),
+              std::make_tuple(drawn.left, drawn.top, drawn.right, drawn.bottom));
+  }
+  RECT ink{};
+  EXPECT_FALSE(GetTextInkBox(nullptr, u"1", 1, &ink, &ink));
+  Surface surface(10, 10);
+  EXPECT_FALSE(GetTextInkBox(surface.dc(), u"1", -2, &ink, &ink));
+  EXPECT_FALSE(GetTextInkBox(surface.dc(), u"1", 1, &ink, nullptr));
+}
+
+class CellScreen final : public WindowBackend {
+ public:
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    return MakeCellCanvas(width, height);
+  }
+  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
+    return IDOK;
+  }
+  bool WaitForInput() override { return false; }
+};
+
+TEST_F(GdiDrawing, TargetsTellPixelsFromCharacterCells) {
+  for (const bool cells : {false, true}) {
+    SCOPED_TRACE(cells ? "character cells" : "pixels");
+    if (cells) InstallWindowBackend(std::make_unique<CellScreen>());
+    const int expected = cells ? DT_CHARSTREAM : DT_RASDISPLAY;
+    HDC memory = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(memory, TECHNOLOGY), expected) << "before a surface";
+    HBITMAP bitmap = CreateCompatibleBitmap(memory, 7, 8);
+    SelectObject(memory, bitmap);
+    EXPECT_EQ(GetDeviceCaps(memory, TECHNOLOGY), expected);
+    EXPECT_EQ(GetDeviceCaps(memory, 12), 0) << "other capabilities are not offered";
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+  }
+  EXPECT_EQ(GetDeviceCaps(nullptr, TECHNOLOGY), 0);
 }
 
 TEST_F(GdiDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {

@@ -6,6 +6,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "platform/terminal/cell_canvas.h"
 #include "platform/terminal/cell_text.h"
 #include "tests/platform/window_test_support.h"
+#include "view/day_class.h"
 #include "view/month_view.h"
 
 namespace {
@@ -62,11 +64,13 @@ class TerminalPaint : public ::testing::Test {
     RegisterClassW(&window_class);  // classes outlive a test: a second time is refused
     AppState.SelectedDate = SYSTEMTIME{2024, 5, 3, 15, 9, 0, 0, 0};  // Wednesday 15 May
     AppState.LastPeriodKnown = 0;
+    AppState.DayMarks = 0;
     window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr,
                              nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
   }
   void TearDown() override {
+    AppState.DayMarks = 0;
     ResetWindowSystem();
     SetCellTextUnicode(false);
     std::setlocale(LC_CTYPE, "C");
@@ -172,6 +176,67 @@ TEST_F(TerminalPaint, WeekdayHeadersTellTheDaysApartInEveryLocale) {
       EXPECT_EQ(headers.size(), 7u) << "seven different headers";
     } else {
       EXPECT_EQ(joined, c.initials);
+    }
+  }
+}
+
+// The day of May 2024 whose grid cell holds cell (x, y); 0 outside the days.
+int MayDayAt(int x, int y) {
+  const int column = x / AppState.CellWidth;
+  const int row = y / AppState.CellHeight;
+  const int day = (row - 2) * 7 + column - 3 + 1;  // the 1st is a Wednesday, in row 2
+  return row >= 2 && column < 7 && day >= 1 && day <= 31 ? day : 0;
+}
+
+// With marks, every day that shows a class gains one glyph, its class's own, in the last
+// cell of its number's line (of its top line when the number fills that), and nothing else
+// changes; where neither has room the day stays as it was.
+TEST_F(TerminalPaint, MarksTakeACellBesideTheNumberAndChangeNothingElse) {
+  const struct {
+    int width, height;
+    std::size_t marked;  // days given a mark
+  } cases[] = {{80, 23, 14}, {21, 24, 14}, {14, 16, 14}, {14, 8, 5}, {7, 8, 0}};
+  AppState.LastPeriodKnown = 1;
+  // Periods 1-5 and 29-31 May, fertile 12-16 May, most fertile the 15th; the 20th selected.
+  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0};
+  AppState.SelectedDate = SYSTEMTIME{2024, 5, 1, 20, 9, 0, 0, 0};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    ASSERT_TRUE(ResizeClientArea(window, c.width, c.height));
+    UpdateWindow(window);
+    const CellCanvas plain = dynamic_cast<const CellCanvas&>(*ClientCanvas(window));
+    AppState.DayMarks = 1;
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    AppState.DayMarks = 0;
+    const auto& marked = dynamic_cast<const CellCanvas&>(*ClientCanvas(window));
+    std::map<int, char32_t> glyph_of_day;
+    std::map<DayClass, std::set<char32_t>> glyphs_of_class;
+    for (int y = 0; y < c.height; ++y) {
+      for (int x = 0; x < c.width; ++x) {
+        if (plain.At(x, y) == marked.At(x, y)) continue;
+        const int day = MayDayAt(x, y);
+        ASSERT_NE(day, 0) << "outside the days: " << x << "," << y;
+        const DayClass day_class = ClassifyDay(day, 20);
+        const Cell& cell = marked.At(x, y);
+        EXPECT_EQ(plain.At(x, y).text[0], U' ') << "covers the number of " << day;
+        EXPECT_EQ(cell.text[0], char32_t{MarkOf(day_class).glyph}) << day;
+        EXPECT_EQ(cell.foreground, MarkOf(day_class).colour) << day;
+        EXPECT_EQ(cell.background, ColoursOf(day_class).fill) << day;
+        EXPECT_EQ(x % AppState.CellWidth, AppState.CellWidth - 1) << day;
+        EXPECT_TRUE(glyph_of_day.emplace(day, cell.text[0]).second) << "one mark for " << day;
+        glyphs_of_class[day_class].insert(cell.text[0]);
+      }
+    }
+    EXPECT_EQ(glyph_of_day.size(), c.marked);
+    std::set<char32_t> all;
+    for (const auto& [day_class, glyphs] : glyphs_of_class) {
+      EXPECT_EQ(glyphs.size(), 1u) << "one glyph per class";
+      all.insert(glyphs.begin(), glyphs.end());
+    }
+    EXPECT_EQ(all.size(), glyphs_of_class.size()) << "no two classes share a glyph";
+    if (c.marked == 14) {
+      EXPECT_EQ(glyphs_of_class.size(), 5u) << "selected, period start, period, fertile, most";
     }
   }
 }
