@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::int32_t kCellPerMark = 4;  // a mark is at most a quarter of the cell
+constexpr std::int32_t kCellPerMark = 4;    // a mark is at most a quarter of the cell
 constexpr std::int32_t kCellPerInset = 32;  // and this far from its edges and the number
 
 std::int32_t ShorterSide(const RECT& rect) {
@@ -72,8 +72,8 @@ RECT MarkSquare(const RECT& cell, const RECT& number_ink) {
   // either way `inset` apart from it.
   const std::int64_t beside = std::int64_t{right} - inset - number_ink.right;
   const std::int64_t above = std::int64_t{number_ink.top} - inset - top;
-  std::int64_t side = std::min<std::int64_t>(ShorterSide(cell) / kCellPerMark,
-                                             std::max(beside, above));
+  std::int64_t side =
+      std::min<std::int64_t>(ShorterSide(cell) / kCellPerMark, std::max(beside, above));
   if (side % 2 == 0) --side;
   if (side < kMinMarkSide) return RECT{right, top, right, top};
   const auto length = static_cast<std::int32_t>(side);

@@ -160,7 +160,8 @@ TEST(MonthCommand, CuesMarkTheColouredMonthAndItsLegend) {
         << cues.out;
     EXPECT_EQ(RunCommand({"--month", month, "--cues", "--now", now}, config).out, plain.out);
   }
-  const Outcome june = RunCommand({"--month", "2024-06", "--color=always", "--cues", "--now", now}, config);
+  const Outcome june =
+      RunCommand({"--month", "2024-06", "--color=always", "--cues", "--now", now}, config);
   EXPECT_NE(june.out.find("\x1b[38;2;0;0;0;48;2;0;255;0m*"), std::string::npos)
       << "the most fertile day's mark is black on its green";
 }

@@ -56,7 +56,8 @@ TEST(DayMarks, ShapesStayApartAndFillTheirSquareAtEverySize) {
         top = std::min(top, y);
         bottom = std::max(bottom, y);
       }
-      EXPECT_EQ(std::make_tuple(left, right, top, bottom), std::make_tuple(0, side - 1, 0, side - 1))
+      EXPECT_EQ(std::make_tuple(left, right, top, bottom),
+                std::make_tuple(0, side - 1, 0, side - 1))
           << "shape " << static_cast<int>(shape) << " spans its square";
     }
     const int middle = side / 2;
@@ -196,8 +197,8 @@ TEST_F(PaintedMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
         ASSERT_NE(day, 0) << "outside the days: " << x << "," << y;
         const DayClass day_class = ClassifyDay(day, 20);
         ASSERT_NE(MarkOf(day_class).shape, MarkShape::kNone) << "day " << day;
-        ASSERT_EQ(plain[at], PixelOf(ColoursOf(day_class).fill)) << "covers the number of "
-                                                                   << day;
+        ASSERT_EQ(plain[at], PixelOf(ColoursOf(day_class).fill))
+            << "covers the number of " << day;
         ASSERT_EQ(marked[at], PixelOf(MarkOf(day_class).colour)) << "day " << day;
         changed[day].insert({x % AppState.CellWidth, y % AppState.CellHeight});
       }
