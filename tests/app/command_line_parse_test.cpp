@@ -70,31 +70,22 @@ TEST(CommandLineParse, CuesComeFromTheOptionOrTheVariable) {
     std::vector<std::string> arguments;
     const char* variable;  // CYCLUNE_CUES; nullptr: unset
     bool marks;
-    const char* error;  // "" when the line is read
   } cases[] = {
-      {{}, nullptr, false, ""},
-      {{"--cues"}, nullptr, true, ""},
-      {{"--headless", "--cues", "--size", "480x532"}, nullptr, true, ""},
-      {{"--month", "--cues"}, "0", true, ""},  // the option wins over a variable saying no
-      {{}, "1", true, ""},
-      {{}, "yes", true, ""},
-      {{}, "0", false, ""},
-      {{}, "", false, ""},
-      {{"--cues=1"}, nullptr, false, "unknown option '--cues=1'"},
-      {{"--cue"}, nullptr, false, "unknown option '--cue'"},
+      {{"cyclune"}, nullptr, false},          {{"cyclune", "--cues"}, nullptr, true},
+      {{"cyclune", "--month", "--cues"}, "0", true},  // the option wins over the variable
+      {{"cyclune"}, "1", true},               {{"cyclune"}, "yes", true},
+      {{"cyclune"}, "0", false},              {{"cyclune"}, "", false},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = c.arguments;
-    arguments.insert(arguments.begin(), "cyclune");
-    SCOPED_TRACE(arguments.back() + " / " + (c.variable != nullptr ? c.variable : "unset"));
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     CommandLine line;
     std::string error;
-    const bool ok = ParseCommandLine(static_cast<int>(argv.size()) - 1, argv.data(), &line, &error);
-    EXPECT_EQ(error, c.error);
-    EXPECT_EQ(ok && WantDayMarks(line, c.variable), c.marks);
+    ASSERT_TRUE(ParseCommandLine(static_cast<int>(argv.size()) - 1, argv.data(), &line, &error));
+    EXPECT_EQ(WantDayMarks(line, c.variable), c.marks)
+        << arguments.back() << " " << (c.variable != nullptr ? c.variable : "unset");
   }
 }
 

