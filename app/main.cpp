@@ -1,4 +1,5 @@
-// The cyclune executable: reads the command line, picks the front end or command and runs it.
+// The cyclune executable: reads the command line, answers --help and --version, and opens the
+// program module (app/program.h) to run the front end or the command that it names.
 //
 //   cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]
 //   cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS] [--script FILE] [--out DIR]
@@ -17,25 +18,18 @@
 // --cues or CYCLUNE_CUES=1 marks each day's kind by shape as well as colour, in every front
 // end and in --month; a terminal without colour (NO_COLOR, fewer than 8 colours) and --month
 // without colour mark the days by themselves.
+// The executable links the C++ library alone; everything else is in the modules, loaded by
+// the modes that need them.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "app/command_line.h"
-#include "app/import_command.h"
-#include "app/script_commands.h"
-#include "app/win_main.h"
-#include "model/app_state.h"
-#include "platform/datetime.h"
-#include "platform/desktop.h"
-#include "platform/headless.h"
-#include "platform/terminal.h"
-#include "platform/window.h"
-#include "resources/resources.h"
+#include "app/program.h"
+#include "platform/module_loader.h"
 
 namespace {
 
-constexpr int kExitNoFrontEnd = 1;
+constexpr int kExitNoProgram = 1;
 constexpr int kExitUsage = 2;
 
 constexpr char kVersionLine[] = "cyclune " CYCLUNE_VERSION "\n";
@@ -45,62 +39,7 @@ int PrintInformation(Information information) {
   const std::string text = information == Information::kHelp ? UsageText() : kVersionLine;
   if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return 0;
   std::fprintf(stderr, "cyclune: cannot write to standard output\n");
-  return kExitNoFrontEnd;
-}
-
-int RunHeadless(const CommandLine& line) {
-  std::string error;
-  int status = kExitUsage;
-  if (!StartHeadless(line.headless, &error, &status)) {
-    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
-    return status;
-  }
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
-}
-
-int RunTerminal(const CommandLine& line) {
-  std::string error;
-  if (!StartTerminal(&error)) {
-    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
-    return kExitNoFrontEnd;
-  }
-  // Where the terminal shows no colour, only the marks tell the days apart.
-  if (!TerminalShowsColour()) AppState.DayMarks = 1;
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
-}
-
-// The desktop window; when it cannot be opened, the terminal if `fall_back` is set.
-int RunWindow(const CommandLine& line, bool fall_back) {
-  std::string error;
-  if (!StartDesktopWindow(&error)) {
-    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
-    return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
-  }
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
-}
-
-int RunInteractive(const CommandLine& line) {
-  return DesktopDisplayAvailable() ? RunWindow(line, true) : RunTerminal(line);
-}
-
-int RunCommand(const CommandLine& line) {
-  switch (line.command) {
-    case ScriptCommand::kReport:
-      return RunReport(line);
-    case ScriptCommand::kMonth:
-      return RunMonth(line);
-    case ScriptCommand::kIcs:
-      return RunIcs(line);
-    case ScriptCommand::kImport:
-      if (line.fixed_now) SetFixedLocalTime(&line.now);
-      return RunImport(line.file, line.dry_run);
-    case ScriptCommand::kNone:
-      break;
-  }
-  return kExitUsage;
+  return kExitNoProgram;
 }
 
 }  // namespace
@@ -114,17 +53,12 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);
-  AppState.DayMarks = WantDayMarks(line, std::getenv("CYCLUNE_CUES")) ? 1 : 0;
-  if (line.command != ScriptCommand::kNone) return RunCommand(line);
-  switch (line.front_end) {
-    case FrontEnd::kHeadless:
-      return RunHeadless(line);
-    case FrontEnd::kTerminal:
-      return RunTerminal(line);
-    case FrontEnd::kWindow:
-      return RunWindow(line, false);
-    case FrontEnd::kInteractive:
-      break;
+  // Shared, as the window module runs on the program's window system.
+  const ModuleStamp* stamp = OpenModule(kProgramModuleFile, kProgramModuleEntry,
+                                        kProgramModuleInterface, true, &error);
+  if (stamp == nullptr) {
+    std::fprintf(stderr, "cyclune: cannot start: %s\n", error.c_str());
+    return kExitNoProgram;
   }
-  return RunInteractive(line);
+  return reinterpret_cast<const ProgramModule*>(stamp)->run_program(line);
 }

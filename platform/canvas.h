@@ -1,13 +1,12 @@
 // The drawing surface behind every device context: a rectangle of picture elements that can
 // be filled, carry one line of centred text on an opaque box, and take a block copied from
-// another canvas of the same kind. Backends supply the kind: pixels (SDL surfaces) for the
-// desktop window and the headless runner, character cells for a terminal. Platform-internal:
-// the system's code sees only HDC and HBITMAP (platform/gdi.h).
+// another canvas of the same kind. Backends supply the kind: pixels (SDL surfaces,
+// platform/pixel_canvas.h) for the desktop window and the headless runner, character cells for
+// a terminal. Platform-internal: the system's code sees only HDC and HBITMAP (platform/gdi.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,42 +52,3 @@ class Canvas {
   virtual void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
                     int sy) = 0;
 };
-
-// The pixel kind: 32-bit surfaces that need no display.
-std::unique_ptr<Canvas> MakePixelCanvas(int width, int height);
-
-// For backends and tests of the pixel kind: the colour at (x, y), CLR_INVALID-like
-// 0xFFFFFFFF when the canvas is not a pixel canvas or the point lies outside it.
-COLORREF PixelAt(const Canvas& canvas, int x, int y);
-
-// A pixel canvas's picture, for reading it whole (a backend uploading it to the screen).
-// `height` rows of `width` pixels; each pixel is one 32-bit word 0x00RRGGBB in the machine's
-// byte order (XRGB8888, the top byte unused); row y begins y * pitch bytes after `pixels`.
-// Valid until the canvas is drawn on or destroyed.
-struct PixelRows {
-  const std::uint32_t* pixels = nullptr;
-  int pitch = 0;  // bytes from the start of one row to the start of the next
-  int width = 0;
-  int height = 0;
-};
-
-// The picture of a pixel canvas; nothing for a canvas of another kind.
-std::optional<PixelRows> ReadPixelRows(const Canvas& canvas);
-
-// Draws one line of text at `font_size` pixels with its box's top left corner at (x, y), on an
-// opaque box of `background`, clipped to `clip` and to the canvas (what a backend's own bar
-// and boxes need beside DrawTextCentred). Returns the width of the text, 0 when nothing can
-// be drawn (no font, empty text, a canvas of another kind).
-int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
-                   int font_size, COLORREF foreground, COLORREF background);
-
-// Writes a pixel canvas as a PNG file; false (with *error set) when it cannot.
-bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* error);
-
-// Reads a PNG file into a pixel canvas (tests that look at shots); nullptr, with *error set,
-// when it cannot.
-std::unique_ptr<Canvas> LoadPixelCanvasPng(const char* path, std::string* error);
-
-// Releases the fonts and renderings that text drawing keeps between paints. Called at exit;
-// drawing text again afterwards opens them anew.
-void ReleaseTextResources();

@@ -22,7 +22,7 @@ struct GdiObject {
 
 struct DeviceContext {
   HWND window = nullptr;  // the window whose client canvas this paint target draws on
-  CanvasMaker maker = MakePixelCanvas;
+  CanvasMaker maker = nullptr;  // none: no surface can be made for this target
   GdiObject* bitmap = nullptr;
   GdiObject* brush = nullptr;
   COLORREF background = RGB(255, 255, 255);
@@ -85,10 +85,11 @@ Canvas* CanvasOf(const DeviceContext* target) {
 }
 
 CanvasMaker ScreenMaker() {
-  // The backend's kind of canvas, learnt from one it makes; pixels without a backend.
+  // The backend's kind of canvas, learnt from one it makes; the default kind without one.
   WindowBackend* backend = CurrentWindowBackend();
-  std::unique_ptr<Canvas> probe = backend != nullptr ? backend->MakeCanvas(0, 0) : nullptr;
-  return probe != nullptr ? probe->Maker() : MakePixelCanvas;
+  if (backend == nullptr) return DefaultCanvasMaker();
+  std::unique_ptr<Canvas> probe = backend->MakeCanvas(0, 0);
+  return probe != nullptr ? probe->Maker() : nullptr;
 }
 
 // `count` units of text, -1 meaning up to the terminator.
@@ -155,6 +156,7 @@ HBITMAP CreateCompatibleBitmap(HDC target, int width, int height) {
       std::int64_t{width} * height > kMaxSurfacePixels) {
     return nullptr;
   }
+  if (target->maker == nullptr) return nullptr;
   auto bitmap = std::make_unique<GdiObject>();
   bitmap->kind = GdiObject::Kind::kBitmap;
   bitmap->canvas = target->maker(width, height);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/canvas.h"
+#include "platform/pixel_canvas.h"
 #include "platform/canvas_box.h"
 #include "platform/gdi_text.h"
 

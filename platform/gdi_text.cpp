@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/canvas.h"
 #include "platform/font_runs.h"
 #include "platform/font_set.h"
+#include "platform/pixel_canvas.h"
 #include "platform/test_hooks.h"
 
 namespace {

@@ -39,6 +39,9 @@
 
 #include "platform/win_types.h"
 
+// The largest client side that --size or a script's resize may ask for.
+constexpr std::uint32_t kMaxClientSide = 8192;
+
 struct HeadlessOptions {
   int width = 240;          // client area, pixels (0 to 8192)
   int height = 266;

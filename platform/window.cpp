@@ -19,6 +19,7 @@ struct WindowRegistry {
   std::vector<WindowClassRecord> classes;
   std::vector<std::unique_ptr<WindowObject>> windows;
   std::unique_ptr<WindowBackend> backend;
+  CanvasMaker default_canvas_maker = nullptr;
   std::uint64_t show_clock = 0;
   ATOM next_atom = 0xC000;  // the platform's range for registered class atoms
 };
@@ -55,8 +56,10 @@ const WindowClassRecord* FindClass(const char16_t* name) {
 
 std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH background) {
   WindowBackend* backend = CurrentWindowBackend();
-  std::unique_ptr<Canvas> canvas =
-      backend != nullptr ? backend->MakeCanvas(width, height) : MakePixelCanvas(width, height);
+  const CanvasMaker maker = DefaultCanvasMaker();
+  std::unique_ptr<Canvas> canvas = backend != nullptr ? backend->MakeCanvas(width, height)
+                                   : maker != nullptr ? maker(width, height)
+                                                      : nullptr;
   if (canvas == nullptr) return nullptr;
   COLORREF colour = RGB(255, 255, 255);
   BrushColour(background, &colour);
@@ -98,6 +101,10 @@ void InstallWindowBackend(std::unique_ptr<WindowBackend> backend) {
 }
 
 WindowBackend* CurrentWindowBackend() { return Registry().backend.get(); }
+
+void SetDefaultCanvasMaker(CanvasMaker maker) { Registry().default_canvas_maker = maker; }
+
+CanvasMaker DefaultCanvasMaker() { return Registry().default_canvas_maker; }
 
 ATOM RegisterClassW(const WNDCLASSW* window_class) {
   if (window_class == nullptr || window_class->lpfnWndProc == nullptr ||

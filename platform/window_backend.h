@@ -14,13 +14,21 @@
 #include "platform/resource.h"
 #include "platform/window.h"
 
+// The kind of canvas made where no backend chooses one: without a backend, and by a backend
+// that keeps WindowBackend::MakeCanvas. Unset (nullptr) at the start, which leaves such windows
+// without a canvas, so creating them fails; builds that run the system's code without a front
+// end (the tests) set pixel canvases.
+void SetDefaultCanvasMaker(CanvasMaker maker);
+CanvasMaker DefaultCanvasMaker();
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
 
   // A canvas of the kind this backend shows, for a client area of width x height.
   virtual std::unique_ptr<Canvas> MakeCanvas(int width, int height) {
-    return MakePixelCanvas(width, height);
+    const CanvasMaker maker = DefaultCanvasMaker();
+    return maker != nullptr ? maker(width, height) : nullptr;
   }
   // The client size given to a window created with CW_USEDEFAULT.
   virtual void DefaultClientSize(int* width, int* height) {
@@ -44,7 +52,7 @@ class WindowBackend {
 };
 
 // Installs the backend (nullptr: none) and destroys the previous one. Without a backend,
-// canvases are pixel canvases, message boxes are answered IDOK unseen, and an empty queue
+// canvases are of the default kind, message boxes are answered IDOK unseen, and an empty queue
 // ends the message loop.
 void InstallWindowBackend(std::unique_ptr<WindowBackend> backend);
 WindowBackend* CurrentWindowBackend();

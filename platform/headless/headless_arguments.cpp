@@ -3,7 +3,6 @@
 
 #include "platform/civil_days.h"
 #include "platform/headless.h"
-#include "platform/headless/headless_script.h"
 
 namespace {
 

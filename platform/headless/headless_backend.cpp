@@ -16,6 +16,7 @@
 #include "platform/headless.h"
 #include "platform/headless/headless_script.h"
 #include "platform/json_text.h"
+#include "platform/pixel_canvas.h"
 #include "platform/single_instance.h"
 #include "platform/window_backend.h"
 
@@ -80,6 +81,10 @@ class HeadlessBackend final : public WindowBackend {
         height_(options.height),
         commands_(std::move(commands)),
         out_dir_(std::move(out_dir)) {}
+
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    return MakePixelCanvas(width, height);
+  }
 
   bool OpenOutput(bool single_instance, std::string* error) {
     return messages_.Open(out_dir_ + "/messages.jsonl", error) &&

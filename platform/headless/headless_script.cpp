@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/headless.h"
+
 namespace {
 
 constexpr std::size_t kMaxNameLength = 200;

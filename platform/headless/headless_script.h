@@ -16,9 +16,6 @@ struct ScriptCommand {
   int line = 0;
 };
 
-// The largest client side a script may ask for.
-constexpr std::uint32_t kMaxClientSide = 8192;
-
 // Parses a whole script. On the first bad line returns false with *error set to
 // "script line N: REASON" and leaves *commands unspecified.
 bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands,

@@ -11,6 +11,7 @@
 #include "platform/colours.h"
 #include "platform/desktop.h"
 #include "platform/gdi_text.h"
+#include "platform/pixel_canvas.h"
 #include "platform/sdl/sdl_display.h"
 #include "platform/single_instance.h"
 #include "platform/test_hooks.h"
@@ -237,6 +238,10 @@ void DesktopBackend::PresentAgain() {
   SDL_RenderPresent(renderer_);
 }
 
+std::unique_ptr<Canvas> DesktopBackend::MakeCanvas(int width, int height) {
+  return MakePixelCanvas(width, height);
+}
+
 bool DesktopBackend::PrepareFrame(int width, int height) {
   if (frame_ != nullptr && texture_ != nullptr && frame_->Width() == width &&
       frame_->Height() == height) {
@@ -282,14 +287,6 @@ void DesktopBackend::ComposeChrome(int width, int client_height) {
   }
   DrawSoftKeyBar(*frame_, SDL_Rect{0, client_height, width, frame_->Height() - client_height},
                  modal_.BarLabels(), ui_);
-}
-
-bool DesktopDisplayAvailable() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && value[0] != '\0') return true;
-  }
-  return false;
 }
 
 bool StartDesktopWindow(std::string* error) {

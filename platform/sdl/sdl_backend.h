@@ -25,6 +25,7 @@ class DesktopBackend final : public WindowBackend {
   // Opens the display and makes the (hidden) window and its renderer; false with *error set.
   bool Open(std::string* error);
 
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override;
   void DefaultClientSize(int* width, int* height) override;
   void WindowShown(HWND window) override;
   void WindowPainted(HWND window) override;

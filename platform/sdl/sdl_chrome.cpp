@@ -6,6 +6,7 @@
 
 #include "platform/colours.h"
 #include "platform/gdi_text.h"
+#include "platform/pixel_canvas.h"
 
 namespace {
 

@@ -50,9 +50,15 @@ trap 'exit 1' INT TERM HUP
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [[ -n $version ]] || { echo "FAIL: no project version in $build/CMakeCache.txt" >&2; exit 1; }
 
+module_dir=$(sed -n 's/^CYCLUNE_MODULE_INSTALL_DIR:INTERNAL=//p' "$build/CMakeCache.txt")
+[[ -n $module_dir ]] || { echo "FAIL: no modules' folder in $build/CMakeCache.txt" >&2; exit 1; }
+
 # The files of an installation, relative to its prefix, sorted.
 app_id=io.github.cyclune.Cyclune
 expected_files="bin/cyclune
+$module_dir/cyclune-formats.so
+$module_dir/cyclune-pixels.so
+$module_dir/cyclune-program.so
 share/applications/$app_id.desktop
 share/doc/cyclune/changelog.gz
 share/doc/cyclune/copyright

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/colours.h"
+#include "platform/pixel_canvas.h"
 #include "platform/terminal/cell_canvas.h"
 #include "platform/terminal/cell_text.h"
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
+#include "platform/pixel_canvas.h"
 #include "platform/resource.h"
 #include "platform/window.h"
 #include "platform/window_backend.h"

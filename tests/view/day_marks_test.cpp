@@ -16,6 +16,7 @@
 
 #include "model/app_state.h"
 #include "platform/dateformat.h"
+#include "platform/pixel_canvas.h"
 #include "platform/window_backend.h"
 #include "platform/window_internal.h"
 #include "view/month_view.h"

@@ -9,6 +9,7 @@
 
 #include "model/app_state.h"
 #include "platform/canvas.h"
+#include "platform/pixel_canvas.h"
 #include "platform/dateformat.h"
 #include "platform/datetime.h"
 #include "platform/gdi.h"

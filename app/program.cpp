@@ -1,0 +1,99 @@
+// The program: the commands and the front ends, chosen from the parsed command line.
+// Without an option the desktop window opens when a display is named (DISPLAY or
+// WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
+// --window insists on the window. --cues or CYCLUNE_CUES=1 marks each day's kind by shape
+// as well as colour; a terminal without colour marks the days by itself.
+#include "app/program.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/import_command.h"
+#include "app/script_commands.h"
+#include "app/win_main.h"
+#include "model/app_state.h"
+#include "platform/datetime.h"
+#include "platform/desktop.h"
+#include "platform/headless.h"
+#include "platform/terminal.h"
+#include "platform/window.h"
+#include "resources/resources.h"
+
+namespace {
+
+constexpr int kExitNoFrontEnd = 1;
+constexpr int kExitUsage = 2;
+
+int RunHeadless(const CommandLine& line) {
+  std::string error;
+  int status = kExitUsage;
+  if (!StartHeadless(line.headless, &error, &status)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return status;
+  }
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+}
+
+int RunTerminal(const CommandLine& line) {
+  std::string error;
+  if (!StartTerminal(&error)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return kExitNoFrontEnd;
+  }
+  // Where the terminal shows no colour, only the marks tell the days apart.
+  if (!TerminalShowsColour()) AppState.DayMarks = 1;
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+}
+
+// The desktop window; when it cannot be opened, the terminal if `fall_back` is set.
+int RunWindow(const CommandLine& line, bool fall_back) {
+  std::string error;
+  if (!StartDesktopWindow(&error)) {
+    std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
+  }
+  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+}
+
+int RunInteractive(const CommandLine& line) {
+  return DesktopDisplayAvailable() ? RunWindow(line, true) : RunTerminal(line);
+}
+
+int RunCommand(const CommandLine& line) {
+  switch (line.command) {
+    case ScriptCommand::kReport:
+      return RunReport(line);
+    case ScriptCommand::kMonth:
+      return RunMonth(line);
+    case ScriptCommand::kIcs:
+      return RunIcs(line);
+    case ScriptCommand::kImport:
+      if (line.fixed_now) SetFixedLocalTime(&line.now);
+      return RunImport(line.file, line.dry_run);
+    case ScriptCommand::kNone:
+      break;
+  }
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunProgram(const CommandLine& line) {
+  AppState.DayMarks = WantDayMarks(line, std::getenv("CYCLUNE_CUES")) ? 1 : 0;
+  if (line.command != ScriptCommand::kNone) return RunCommand(line);
+  switch (line.front_end) {
+    case FrontEnd::kHeadless:
+      return RunHeadless(line);
+    case FrontEnd::kTerminal:
+      return RunTerminal(line);
+    case FrontEnd::kWindow:
+      return RunWindow(line, false);
+    case FrontEnd::kInteractive:
+      break;
+  }
+  return RunInteractive(line);
+}

@@ -1,0 +1,48 @@
+// The file formats as the program sees them: each function opens the file-format module
+// (interop/formats_module.h) at its first call and runs the module's own. A module that
+// cannot be opened is a broken installation: the reason goes to standard error once, and the
+// functions answer as for a file or calendar they cannot handle, so the command fails.
+#include <cstdio>
+#include <string>
+
+#include "interop/formats_module.h"
+
+namespace {
+
+const FormatsModule* Formats() {
+  static const FormatsModule* module = [] {
+    std::string error;
+    const ModuleStamp* stamp = OpenModule(kFormatsModuleFile, kFormatsModuleEntry,
+                                          kFormatsModuleInterface, false, &error);
+    if (stamp == nullptr) std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return reinterpret_cast<const FormatsModule*>(stamp);  // the stamp is the first member
+  }();
+  return module;
+}
+
+}  // namespace
+
+bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
+                      std::string* text) {
+  return Formats() != nullptr && Formats()->write_ics_calendar(events, stamp, text);
+}
+
+ImportParse ParseTrackerFile(std::string_view bytes) {
+  if (Formats() != nullptr) return Formats()->parse_tracker_file(bytes);
+  ImportParse refused;
+  refused.problem = ImportProblem::kBroken;
+  refused.error = "the readers of other trackers' files cannot be loaded";
+  return refused;
+}
+
+const char* ImportFormatName(ImportFormat format) {
+  return Formats() != nullptr ? Formats()->import_format_name(format) : "unknown format";
+}
+
+const char* ImportFormatsTried() {
+  return Formats() != nullptr ? Formats()->import_formats_tried() : "none";
+}
+
+std::string FormatImportDay(const ImportDay& day) {
+  return Formats() != nullptr ? Formats()->format_import_day(day) : std::string();
+}

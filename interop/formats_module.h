@@ -1,0 +1,25 @@
+// The file-format module, cyclune-formats.so: the iCalendar writer (libical) and the readers
+// of other trackers' exports (JSON, gzip, SQLite), opened (platform/module_loader.h) only by
+// --ics and --import, so no other mode loads those libraries. It holds the formats alone: they
+// turn bytes into days and events into text, and keep no state of the program's.
+//
+// The program's functions of the same names (interop/formats_loader.cpp) open the module and
+// call its own, which the table below carries; the module exports only kFormatsModuleEntry.
+#pragma once
+
+#include "interop/ics_calendar.h"
+#include "interop/import_parse.h"
+#include "platform/module_loader.h"
+
+constexpr char kFormatsModuleFile[] = "cyclune-formats.so";
+constexpr char kFormatsModuleEntry[] = "CycluneFormatsModule";
+constexpr int kFormatsModuleInterface = 1;  // raised whenever FormatsModule changes
+
+struct FormatsModule {
+  ModuleStamp stamp;
+  decltype(&WriteIcsCalendar) write_ics_calendar = nullptr;
+  decltype(&ParseTrackerFile) parse_tracker_file = nullptr;
+  decltype(&ImportFormatName) import_format_name = nullptr;
+  decltype(&ImportFormatsTried) import_formats_tried = nullptr;
+  decltype(&FormatImportDay) format_import_day = nullptr;
+};
