@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 #ifndef CYCLUNE_MODULE_DIR
@@ -56,7 +57,8 @@ const ModuleStamp* OpenModule(const char* file, const char* entry, int interface
     *error = std::string("cannot find ") + file + ": /proc/self/exe cannot be read";
     return nullptr;
   }
-  const std::string installed = folder + CYCLUNE_MODULE_DIR + "/" + file;
+  const std::string installed =
+      (std::filesystem::path(folder) / CYCLUNE_MODULE_DIR / file).lexically_normal().string();
   for (const std::string& path : {folder + file, installed}) {
     if (access(path.c_str(), F_OK) != 0) continue;
     const ModuleStamp* stamp = LoadModule(path, entry, interface, share_symbols, error);

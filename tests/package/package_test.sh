@@ -156,6 +156,77 @@ check_program() {
   fi
 }
 
+# The shared libraries that a run initialises, one path a line: LD_DEBUG=libs names each one
+# as the loader calls its initialiser, whether it was linked or opened with dlopen.
+# run_mapped PREFIX WHERE NAME ARGS...: runs the installed program with ARGS, stdin empty.
+run_mapped() {
+  local prefix=$1 log=$scratch/ld-$2-$3
+  shift 3
+  rm -f "$log".*
+  env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$scratch/config-libs" \
+    XDG_RUNTIME_DIR="$scratch/config-libs" LC_ALL=C.UTF-8 LD_DEBUG=libs \
+    LD_DEBUG_OUTPUT="$log" "$prefix/bin/cyclune" "$@" </dev/null >/dev/null 2>&1
+  sed -n 's/^.*calling init: //p' "$log".* | sort -u
+}
+
+# expect_mapped WHERE MODE LIBRARIES [must REGEX]... [never REGEX]...
+expect_mapped() {
+  local where=$1 mode=$2 libraries=$3
+  shift 3
+  while [[ $# -ge 2 ]]; do
+    if [[ $1 == must ]] && ! grep -qE -- "$2" <<<"$libraries"; then
+      fail "$where: $mode does not load $2"
+    elif [[ $1 == never ]] && grep -qE -- "$2" <<<"$libraries"; then
+      fail "$where: $mode loads $(grep -E -- "$2" <<<"$libraries" | tr '\n' ' ')"
+    fi
+    shift 2
+  done
+}
+
+# Each mode loads what it needs and nothing of the others: --help and --version the C++
+# library alone; the commands and the terminal the program module (ICU, ncurses) and no window
+# stack; the file formats only for --import and --ics; SDL only for the headless runner. The
+# modules come from the installed folder.
+check_libraries() {
+  local prefix=$1 where=$2 modules=$1/$module_dir libraries
+  local window='SDL|fontconfig|libX11|wayland|cyclune-pixels' formats='libical|sqlite|cyclune-formats'
+  mkdir -p -m 700 "$scratch/config-libs"
+  printf '2024-04-03\n2024-05-01\n' >"$scratch/starts.txt"
+  for mode in --version --help; do
+    libraries=$(run_mapped "$prefix" "$where" "${mode#--}" "$mode")
+    expect_mapped "$where" "$mode" "$libraries" must 'libstdc\+\+'
+    local extra
+    extra=$(sed 's|.*/||' <<<"$libraries" |
+            grep -vxE 'libc\.so\.6|libm\.so\.6|libstdc\+\+\.so\.6|libgcc_s\.so\.1|ld-linux.*')
+    [[ -z $extra ]] || fail "$where: $mode loads more than the C++ library: $(echo $extra)"
+  done
+  libraries=$(run_mapped "$prefix" "$where" month --month 2024-05 --now 2024-05-20T09:00:00)
+  expect_mapped "$where" --month "$libraries" must "^$modules/cyclune-program\.so$" \
+    must libicuuc never "$window" never "$formats"
+  libraries=$(run_mapped "$prefix" "$where" import --import "$scratch/starts.txt" \
+              --now 2024-05-20T09:00:00)
+  expect_mapped "$where" --import "$libraries" must "^$modules/cyclune-formats\.so$" \
+    never "$window"
+  libraries=$(run_mapped "$prefix" "$where" ics --ics --now 2024-05-20T09:00:00)
+  expect_mapped "$where" --ics "$libraries" must libical never "$window"
+  libraries=$(printf 'shot month\n' |
+              run_mapped "$prefix" "$where" headless --headless --out "$scratch/out-libs")
+  expect_mapped "$where" --headless "$libraries" must "^$modules/cyclune-pixels\.so$" \
+    must libSDL2 never "$formats"
+  if command -v script >/dev/null 2>&1; then
+    # A terminal of its own; F2 (Exit) waits in its input until the program reads it.
+    local log=$scratch/ld-$where-terminal
+    printf '\033OQ' | timeout 60 script -qec "env -u DISPLAY -u WAYLAND_DISPLAY \
+      TERM=xterm-256color XDG_CONFIG_HOME='$scratch/config-libs' \
+      XDG_RUNTIME_DIR='$scratch/config-libs' LD_DEBUG=libs LD_DEBUG_OUTPUT='$log' \
+      '$prefix/bin/cyclune' --terminal" /dev/null >/dev/null 2>&1 ||
+      fail "$where: the terminal run under script(1) failed"
+    libraries=$(sed -n 's/^.*calling init: //p' "$log".* 2>/dev/null | sort -u)
+    expect_mapped "$where" --terminal "$libraries" must libncursesw \
+      must "^$modules/cyclune-program\.so$" never "$window" never "$formats"
+  fi
+}
+
 # --- the Debian package ---------------------------------------------------------------------
 if ! cpack --config "$build/CPackConfig.cmake" -B "$scratch/deb" >"$scratch/cpack.log" 2>&1; then
   cat "$scratch/cpack.log" >&2
@@ -200,6 +271,7 @@ root=$scratch/root
 check "dpkg-deb -x unpacks the package" dpkg-deb -x "$deb" "$root"
 check_data_files "$root/usr"
 check_program "$root/usr" deb
+check_libraries "$root/usr" deb
 
 # --- cmake --install into a prefix of its own ---------------------------------------------------
 prefix=$scratch/prefix
@@ -209,6 +281,7 @@ if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; the
     fail "cmake --install laid out other files than expected:"$'\n'"$installed"
   check_data_files "$prefix"
   check_program "$prefix" prefix
+  check_libraries "$prefix" prefix
 else
   cat "$scratch/install.log" >&2
   fail "cmake --install failed"
