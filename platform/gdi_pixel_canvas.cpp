@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/pixel_canvas.h"
 #include "platform/canvas_box.h"
 #include "platform/gdi_text.h"
+#include "platform/pixel_canvas.h"
 
 namespace {
 

@@ -27,44 +27,65 @@ std::string ExecutableFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-const ModuleStamp* LoadModule(const std::string& path, const char* entry, int interface,
-                              bool share_symbols, std::string* error) {
+// Loads the module at `path` and sets *stamp to what its `entry` returns (nullptr when it has
+// no such entry). False, with *error set, when it cannot be loaded.
+bool LoadModule(const std::string& path, const char* entry, bool share_symbols,
+                const ModuleStamp** stamp, std::string* error) {
   void* handle = dlopen(path.c_str(), RTLD_LAZY | (share_symbols ? RTLD_GLOBAL : RTLD_LOCAL));
   if (handle == nullptr) {
     const char* reason = dlerror();
     *error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error");
-    return nullptr;
+    return false;
   }
   using Entry = const ModuleStamp* (*)();
   const auto function = reinterpret_cast<Entry>(dlsym(handle, entry));
-  const ModuleStamp* stamp = function != nullptr ? function() : nullptr;
-  if (stamp == nullptr || stamp->interface != interface || stamp->version == nullptr ||
-      std::strcmp(stamp->version, CYCLUNE_VERSION) != 0) {
-    *error = path + " is not a module of this cyclune (" CYCLUNE_VERSION ")";
-    return nullptr;
+  *stamp = function != nullptr ? function() : nullptr;
+  return true;
+}
+
+bool OfThisBuild(const ModuleStamp* stamp, int interface) {
+  return stamp != nullptr && stamp->interface == interface && stamp->version != nullptr &&
+         std::strcmp(stamp->version, CYCLUNE_VERSION) == 0;
+}
+
+// Where module `file` is: beside the executable, else in its installed folder.
+bool FindModule(const char* file, std::string* path, std::string* error) {
+  const std::string folder = ExecutableFolder();
+  if (folder.empty()) {
+    *error = std::string("cannot find ") + file + ": /proc/self/exe cannot be read";
+    return false;
   }
-  return stamp;
+  const std::string installed =
+      (std::filesystem::path(folder) / CYCLUNE_MODULE_DIR / file).lexically_normal().string();
+  for (const std::string& candidate : {folder + file, installed}) {
+    if (access(candidate.c_str(), F_OK) != 0) continue;
+    *path = candidate;
+    return true;
+  }
+  *error = std::string(file) + " is missing: it is not in " + installed;
+  return false;
 }
 
 }  // namespace
 
 const ModuleStamp* OpenModule(const char* file, const char* entry, int interface,
                               bool share_symbols, std::string* error) {
-  static std::map<std::string, const ModuleStamp*> opened;
-  if (const auto found = opened.find(file); found != opened.end()) return found->second;
-  const std::string folder = ExecutableFolder();
-  if (folder.empty()) {
-    *error = std::string("cannot find ") + file + ": /proc/self/exe cannot be read";
+  static std::map<std::string, std::pair<std::string, const ModuleStamp*>> opened;
+  const std::string key = std::string(file) + '\n' + entry;
+  auto found = opened.find(key);
+  if (found == opened.end()) {
+    std::string path;
+    const ModuleStamp* stamp = nullptr;
+    if (!FindModule(file, &path, error) ||
+        !LoadModule(path, entry, share_symbols, &stamp, error)) {
+      return nullptr;
+    }
+    found = opened.emplace(key, std::make_pair(path, stamp)).first;
+  }
+  const auto& [path, stamp] = found->second;
+  if (!OfThisBuild(stamp, interface)) {
+    *error = path + " is not a module of this cyclune (" CYCLUNE_VERSION ")";
     return nullptr;
   }
-  const std::string installed =
-      (std::filesystem::path(folder) / CYCLUNE_MODULE_DIR / file).lexically_normal().string();
-  for (const std::string& path : {folder + file, installed}) {
-    if (access(path.c_str(), F_OK) != 0) continue;
-    const ModuleStamp* stamp = LoadModule(path, entry, interface, share_symbols, error);
-    if (stamp != nullptr) opened.emplace(file, stamp);
-    return stamp;
-  }
-  *error = std::string(file) + " is missing: it is not in " + installed;
-  return nullptr;
+  return stamp;
 }

@@ -18,9 +18,10 @@ struct ModuleStamp {
   const char* version = nullptr;  // CYCLUNE_VERSION of the module's build
 };
 
-// Opens module `file` once (later calls return the same table), calls its entry function
-// `entry` and checks the stamp it returns against `interface` and this build's version. With
-// `share_symbols` the module's functions serve the modules opened after it (RTLD_GLOBAL).
+// Opens module `file` once (later calls for the same entry return the same table), calls its
+// entry function `entry` and checks the stamp it returns against `interface` and this build's
+// version. With `share_symbols` the module's functions serve the modules opened after it
+// (RTLD_GLOBAL).
 // nullptr, with *error set to one line, when the module is missing, cannot be loaded or is
 // not of this build. A module is never closed.
 //

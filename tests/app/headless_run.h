@@ -114,10 +114,13 @@ struct ProgramOutcome {
   std::string err;
 };
 
-// Runs the cyclune binary as `run` says, with no display named, and waits for it.
-inline ProgramOutcome RunProgram(const ProgramRun& run) {
+// Runs the executable `binary` in the folder `directory` (empty: this process's) as `run`
+// says, with no display named, and waits for it.
+inline ProgramOutcome RunProgramAt(const fs::path& binary, const fs::path& directory,
+                                   const ProgramRun& run) {
   const pid_t child = fork();
   if (child == 0) {
+    if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     for (const std::string& variable : run.environment) {
@@ -138,12 +141,12 @@ inline ProgramOutcome RunProgram(const ProgramRun& run) {
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(CYCLUNE_BINARY)};
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : run.arguments) {
       argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    execv(CYCLUNE_BINARY, argv.data());
+    execv(binary.c_str(), argv.data());
     _exit(127);
   }
   ProgramOutcome outcome;
@@ -155,6 +158,11 @@ inline ProgramOutcome RunProgram(const ProgramRun& run) {
   if (fs::is_regular_file(run.output)) outcome.out = ReadFile(run.output);
   if (fs::is_regular_file(run.errors)) outcome.err = ReadFile(run.errors);
   return outcome;
+}
+
+// Runs the cyclune binary as `run` says, with no display named, and waits for it.
+inline ProgramOutcome RunProgram(const ProgramRun& run) {
+  return RunProgramAt(CYCLUNE_BINARY, {}, run);
 }
 
 struct ProcessResult {

@@ -189,7 +189,8 @@ expect_mapped() {
 # modules come from the installed folder.
 check_libraries() {
   local prefix=$1 where=$2 modules=$1/$module_dir libraries
-  local window='SDL|fontconfig|libX11|wayland|cyclune-pixels' formats='libical|sqlite|cyclune-formats'
+  local window='SDL|fontconfig|libX11|wayland|cyclune-pixels'
+  local formats='libical|sqlite|cyclune-formats'
   mkdir -p -m 700 "$scratch/config-libs"
   printf '2024-04-03\n2024-05-01\n' >"$scratch/starts.txt"
   for mode in --version --help; do
