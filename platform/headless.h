@@ -34,6 +34,7 @@
 //   return FinishHeadless(WinMain(...));
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 

@@ -56,10 +56,12 @@ const WindowClassRecord* FindClass(const char16_t* name) {
 
 std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH background) {
   WindowBackend* backend = CurrentWindowBackend();
-  const CanvasMaker maker = DefaultCanvasMaker();
-  std::unique_ptr<Canvas> canvas = backend != nullptr ? backend->MakeCanvas(width, height)
-                                   : maker != nullptr ? maker(width, height)
-                                                      : nullptr;
+  std::unique_ptr<Canvas> canvas;
+  if (backend != nullptr) {
+    canvas = backend->MakeCanvas(width, height);
+  } else if (const CanvasMaker maker = DefaultCanvasMaker(); maker != nullptr) {
+    canvas = maker(width, height);
+  }
   if (canvas == nullptr) return nullptr;
   COLORREF colour = RGB(255, 255, 255);
   BrushColour(background, &colour);

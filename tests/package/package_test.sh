@@ -304,6 +304,7 @@ if [[ ${CYCLUNE_TEST_DPKG_INSTALL:-0} == 1 && $(id -u) -eq 0 ]]; then
           fail "man -w cyclune does not find the installed page"
       fi
       check_program /usr dpkg
+      check_libraries /usr dpkg
     else
       cat "$scratch/dpkg.log" >&2
       fail "dpkg -i did not install the package"

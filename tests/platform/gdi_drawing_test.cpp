@@ -303,4 +303,20 @@ TEST_F(GdiDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
   DeleteDC(memory);
 }
 
+// The executable has no pixel canvases: there, with no front end installed, nothing can be
+// drawn, and asking for a window or a surface must fail rather than crash.
+TEST_F(GdiDrawing, WithoutAKindOfCanvasWindowsAndSurfacesAreRefused) {
+  const CanvasMaker pixels = DefaultCanvasMaker();
+  SetDefaultCanvasMaker(nullptr);
+  RegisterLoggingClass(u"LOGGING");
+  const HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, 20, 20, nullptr,
+                                      nullptr, nullptr, nullptr);
+  HDC memory = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateCompatibleBitmap(memory, 8, 8);
+  SetDefaultCanvasMaker(pixels);
+  EXPECT_EQ(window, nullptr);
+  EXPECT_EQ(bitmap, nullptr);
+  DeleteDC(memory);
+}
+
 }  // namespace
