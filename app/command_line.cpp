@@ -77,7 +77,8 @@ bool ApplySize(std::string_view value, CommandLine* line, std::string* error) {
 bool ApplyNow(std::string_view value, CommandLine* line, std::string* error) {
   line->fixed_now = ParseLocalTimeArgument(value, &line->now);
   if (!line->fixed_now) {
-    *error = "--now wants a real date and time YYYY-MM-DDTHH:MM:SS (year 0 to 65535), not " + Quoted(value);
+    *error = "--now wants a real date and time YYYY-MM-DDTHH:MM:SS (year 0 to 65535), not " +
+             Quoted(value);
   }
   return line->fixed_now;
 }
@@ -98,10 +99,9 @@ constexpr OptionEntry kOptions[] = {
      }},
     {"size", Value::kRequired, "--size WxH", "headless client area, pixels 0 to 8192 (240x266)",
      ApplySize},
-    {"now", Value::kRequired, "--now YYYY-MM-DDTHH:MM:SS",
-     "take this local date and time as now", ApplyNow},
-    {"script", Value::kRequired, "--script FILE",
-     "headless script; none or - reads standard input",
+    {"now", Value::kRequired, "--now YYYY-MM-DDTHH:MM:SS", "take this local date and time as now",
+     ApplyNow},
+    {"script", Value::kRequired, "--script FILE", "headless script; none or - reads standard input",
      [](std::string_view value, CommandLine* line, std::string*) {
        line->headless.script = value;
        return true;
@@ -128,15 +128,13 @@ constexpr OptionEntry kOptions[] = {
        line->cues = true;
        return true;
      }},
-    {"ics", Value::kOptional, "--ics [FILE]",
-     "iCalendar of the predictions; none or -: stdout",
+    {"ics", Value::kOptional, "--ics [FILE]", "iCalendar of the predictions; none or -: stdout",
      [](std::string_view value, CommandLine* line, std::string*) {
        SetCommand(line, ScriptCommand::kIcs);
        line->file = value;
        return true;
      }},
-    {"import", Value::kRequired, "--import FILE",
-     "record the periods of another tracker's export",
+    {"import", Value::kRequired, "--import FILE", "record the periods of another tracker's export",
      [](std::string_view value, CommandLine* line, std::string* error) {
        SetCommand(line, ScriptCommand::kImport);
        line->file = value;
@@ -223,9 +221,14 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int* v
 }
 
 SYSTEMTIME DateOf(int year, int month, int day) {
-  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),
-                    static_cast<WORD>(DayOfWeek(day, month, year)), static_cast<WORD>(day),
-                    0, 0, 0, 0};
+  return SYSTEMTIME{static_cast<WORD>(year),
+                    static_cast<WORD>(month),
+                    static_cast<WORD>(DayOfWeek(day, month, year)),
+                    static_cast<WORD>(day),
+                    0,
+                    0,
+                    0,
+                    0};
 }
 
 // Options that only make sense together, or not at all together.
@@ -247,8 +250,8 @@ bool CheckCombination(const CommandLine& line, std::string* error) {
 bool ParseDayArgument(std::string_view text, SYSTEMTIME* day) {
   int year = 0, month = 0, date = 0;
   if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !ReadDigits(text, 0, 4, &year) ||
-      !ReadDigits(text, 5, 2, &month) || !ReadDigits(text, 8, 2, &date) || year < 1 ||
-      month < 1 || month > 12 || date < 1 || date > DaysInMonth(year, month)) {
+      !ReadDigits(text, 5, 2, &month) || !ReadDigits(text, 8, 2, &date) || year < 1 || month < 1 ||
+      month > 12 || date < 1 || date > DaysInMonth(year, month)) {
     return false;
   }
   *day = DateOf(year, month, date);

@@ -39,7 +39,7 @@ struct CommandLine {
   std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
   bool dry_run = false;     // --import: show the result, write nothing
   ColourChoice colour = ColourChoice::kAuto;
-  bool cues = false;        // --cues: days show their kind by a mark's shape as well
+  bool cues = false;  // --cues: days show their kind by a mark's shape as well
 };
 
 // Reads argv into *line. On a mistake returns false with *error set to one line without the

@@ -56,7 +56,8 @@ void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYST
     for (std::size_t i = 0; i < count && i < kFutureDaysShown; ++i) {
       days += (i == 0 ? "" : ", ") + FormatImportDay(replay.after_today[i]);
     }
-    if (count > kFutureDaysShown) days += " and " + std::to_string(count - kFutureDaysShown) + " more";
+    if (count > kFutureDaysShown)
+      days += " and " + std::to_string(count - kFutureDaysShown) + " more";
     const ImportDay today{now.wYear, now.wMonth, now.wDay};
     std::printf("%zu start%s after today (%s) %s left out: %s.\n", count, count == 1 ? "" : "s",
                 FormatImportDay(today).c_str(), count == 1 ? "was" : "were", days.c_str());
@@ -75,19 +76,19 @@ void PrintTable(const ImportReplay& replay) {
     const std::string interval =
         step.interval_known ? std::to_string(step.interval) : std::string("(28)");
     assumed = assumed || !step.interval_known;
-    std::printf("%s  %8s  %11d  %11d  %13d\n", FormatImportDay(step.day).c_str(),
-                interval.c_str(), step.CycleLength, step.LutealPhase, step.MenstrualDays);
+    std::printf("%s  %8s  %11d  %11d  %13d\n", FormatImportDay(step.day).c_str(), interval.c_str(),
+                step.CycleLength, step.LutealPhase, step.MenstrualDays);
   }
   if (assumed) std::printf("(28): no earlier period was known, so the interval counts as 28.\n");
 }
 
 void PrintResult() {
   const SYSTEMTIME& last = AppState.LastPeriod;
-  const std::string day =
-      AppState.LastPeriodKnown ? FormatImportDay(ImportDay{last.wYear, last.wMonth, last.wDay})
-                               : std::string("none");
-  std::printf("\nLast period %s; CycleLength %d, LutealPhase %d, MenstrualDays %d.\n",
-              day.c_str(), AppState.CycleLength, AppState.LutealPhase, AppState.MenstrualDays);
+  const std::string day = AppState.LastPeriodKnown
+                              ? FormatImportDay(ImportDay{last.wYear, last.wMonth, last.wDay})
+                              : std::string("none");
+  std::printf("\nLast period %s; CycleLength %d, LutealPhase %d, MenstrualDays %d.\n", day.c_str(),
+              AppState.CycleLength, AppState.LutealPhase, AppState.MenstrualDays);
 }
 
 // Keeps the old file aside, then saves AppState once.
@@ -96,8 +97,7 @@ int Save() {
   std::string copy;
   std::string error;
   if (!CopySettingsAside(settings_file, &copy, &error)) {
-    return Fail("could not keep a copy of your settings (" + error +
-                "); nothing was imported.");
+    return Fail("could not keep a copy of your settings (" + error + "); nothing was imported.");
   }
   const SettingsSaveResult saved = SaveSettings();
   if (!saved.ok) {
@@ -105,8 +105,10 @@ int Save() {
                 Utf16ToUtf8(saved.reason) + ". Your settings are unchanged.");
   }
   std::printf("Saved to %s.\n", settings_file.c_str());
-  if (copy.empty()) std::printf("There were no settings before the import.\n");
-  else std::printf("Your settings from before the import are in %s.\n", copy.c_str());
+  if (copy.empty())
+    std::printf("There were no settings before the import.\n");
+  else
+    std::printf("Your settings from before the import are in %s.\n", copy.c_str());
   return kImportDone;
 }
 
@@ -129,8 +131,9 @@ int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
                   "): no period start in it, so there is nothing to import.");
   }
   if (!dry_run && InstanceLockHeld()) {
-    return Refuse("Cyclune is running: close it, then import again (its next save would "
-                  "overwrite the import).");
+    return Refuse(
+        "Cyclune is running: close it, then import again (its next save would "
+        "overwrite the import).");
   }
   AppState = AppStateRecord{};
   const SettingsSaveResult loaded = LoadSettingsWithoutCreating();

@@ -132,7 +132,8 @@ bool CopySettingsAside(const std::string& settings_file, std::string* copy, std:
   if (failure == 0) failure = CopyContents(original.get(), target.get());
   if (!target.Close() && failure == 0) failure = errno;
   const std::string folder = settings_file.substr(0, settings_file.find_last_of('/') + 1);
-  Descriptor directory(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor directory(
+      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (failure == 0 && (directory.get() < 0 || fsync(directory.get()) != 0)) failure = errno;
   if (failure != 0) {
     unlink(name.c_str());

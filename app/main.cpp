@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);
   // Shared, as the window module runs on the program's window system.
-  const ModuleStamp* stamp = OpenModule(kProgramModuleFile, kProgramModuleEntry,
-                                        kProgramModuleInterface, true, &error);
+  const ModuleStamp* stamp =
+      OpenModule(kProgramModuleFile, kProgramModuleEntry, kProgramModuleInterface, true, &error);
   if (stamp == nullptr) {
     std::fprintf(stderr, "cyclune: cannot start: %s\n", error.c_str());
     return kExitNoProgram;

@@ -49,8 +49,7 @@ void ShowHelp(HWND window) {
 // that was moved aside.
 void SetLastPeriod(HWND window) {
   const SettingsSaveResult saved = RecordPeriod();
-  const std::u16string sentence =
-      saved.ok ? SaveNoticeSentence(saved) : SaveFailureSentence(saved);
+  const std::u16string sentence = saved.ok ? SaveNoticeSentence(saved) : SaveFailureSentence(saved);
   if (sentence.empty()) return;
   char16_t title[kTitleCapacity] = {};
   LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);

@@ -40,8 +40,7 @@ void SelectDay(const SYSTEMTIME& date) {
 
 // A full disk or a closed pipe must not pass for success.
 int Print(const std::string& text) {
-  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-      std::fflush(stdout) == 0) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
     return 0;
   }
   std::fprintf(stderr, "cyclune: cannot write to standard output\n");
@@ -83,9 +82,9 @@ SYSTEMTIME UniversalTime(const SYSTEMTIME& local) {
     return local;
   }
   return SYSTEMTIME{static_cast<WORD>(utc.tm_year + 1900), static_cast<WORD>(utc.tm_mon + 1),
-                    static_cast<WORD>(utc.tm_wday), static_cast<WORD>(utc.tm_mday),
-                    static_cast<WORD>(utc.tm_hour), static_cast<WORD>(utc.tm_min),
-                    static_cast<WORD>(utc.tm_sec), 0};
+                    static_cast<WORD>(utc.tm_wday),        static_cast<WORD>(utc.tm_mday),
+                    static_cast<WORD>(utc.tm_hour),        static_cast<WORD>(utc.tm_min),
+                    static_cast<WORD>(utc.tm_sec),         0};
 }
 
 }  // namespace

@@ -49,8 +49,7 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
   if (RegisterMainClass(instance, class_name) == 0) return FALSE;
 
   HWND window = CreateWindowExW(0, class_name, title, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
-                                nullptr);
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return FALSE;
   ShowWindow(window, show_command);
   UpdateWindow(window);

@@ -8,8 +8,7 @@
 
 // Runs the program: InitInstance, then the message loop. Returns the quit request's exit
 // code, or 0 when start-up failed or another instance was already running.
-int WinMain(HINSTANCE instance, HINSTANCE previous, const char16_t* command_line,
-            int show_command);
+int WinMain(HINSTANCE instance, HINSTANCE previous, const char16_t* command_line, int show_command);
 
 // Stores the instance, brings a running instance forward and returns FALSE if there is
 // one, else registers the class, creates, shows and paints the main window, stores it in

@@ -10,8 +10,14 @@ namespace {
 
 SYSTEMTIME Day(int i) {
   // Spread over many years so the conversions see varied dates.
-  return SYSTEMTIME{static_cast<WORD>(1900 + i * 7 % 300), static_cast<WORD>(1 + i % 12), 0,
-                    static_cast<WORD>(1 + i % 28), static_cast<WORD>(i % 24), 30, 15, 250};
+  return SYSTEMTIME{static_cast<WORD>(1900 + i * 7 % 300),
+                    static_cast<WORD>(1 + i % 12),
+                    0,
+                    static_cast<WORD>(1 + i % 28),
+                    static_cast<WORD>(i % 24),
+                    30,
+                    15,
+                    250};
 }
 
 void UseEnglish() {
@@ -80,8 +86,7 @@ void BM_FormatMonthViewPaint(benchmark::State& state) {
         GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &month, u"MMMM yyyy", title, 20));
     for (WORD i = 0; i < 7; ++i) {
       const SYSTEMTIME day{1995, 1, i, static_cast<WORD>(i + 1), 0, 0, 0, 0};
-      benchmark::DoNotOptimize(
-          GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &day, u"ddd", weekday, 20));
+      benchmark::DoNotOptimize(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &day, u"ddd", weekday, 20));
     }
   }
 }

@@ -64,8 +64,8 @@ HWND MakeMainWindow(int width, int height) {
   Scratch();
   RegisterMainClass(&CycluneModule, u"CYCLUNE");
   ShowColouredMonth();
-  HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, 0, 0, width, height,
-                                nullptr, nullptr, &CycluneModule, nullptr);
+  HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, 0, 0, width, height, nullptr,
+                                nullptr, &CycluneModule, nullptr);
   AppState.MainWindow = window;
   AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 30, 0, 0};
   AppState.LastPeriodKnown = 1;

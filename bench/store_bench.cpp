@@ -31,7 +31,8 @@ class BenchFolder {
     std::filesystem::create_directories(root_ + "/cyclune");
     std::ofstream out(root_ + "/cyclune/registry.reg", std::ios::binary | std::ios::trunc);
     out << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Other]\n";
-    for (int i = 0; i < foreign; ++i) out << "\"Value" << i << "\"=\"some text of a foreign program\"\n";
+    for (int i = 0; i < foreign; ++i)
+      out << "\"Value" << i << "\"=\"some text of a foreign program\"\n";
     out.close();
     AppState = AppStateRecord{};
     AppState.LastPeriod = SYSTEMTIME{2024, 3, 5, 1, 8, 30, 0, 0};

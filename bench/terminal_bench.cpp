@@ -156,9 +156,9 @@ class PseudoTerminal {
   HWND Start() {
     std::string error;
     if (InstallTerminalBackend(slave_, slave_, &error) == nullptr) return nullptr;
-    HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  &CycluneModule, nullptr);
+    HWND window =
+        CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
     UpdateWindow(window);
     AppState.MainWindow = window;
     return window;

@@ -42,9 +42,8 @@ bool ParseScale(std::string_view text, int* scale) {
 
 // The icon enlarged by `scale` into a new RGB24 surface; null when SDL has no memory.
 SDL_Surface* ScaledIcon(const IconResource& icon, int scale) {
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.width * scale,
-                                                        icon.height * scale, 24,
-                                                        SDL_PIXELFORMAT_RGB24);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.width * scale, icon.height * scale,
+                                                        24, SDL_PIXELFORMAT_RGB24);
   if (surface == nullptr) return nullptr;
   for (int y = 0; y < surface->h; ++y) {
     auto* row = static_cast<std::uint8_t*>(surface->pixels) +

@@ -13,8 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -113,8 +113,8 @@ void CheckSelection(const SYSTEMTIME& start) {
                      s.wHour == start.wHour && s.wMinute == start.wMinute &&
                      s.wSecond == start.wSecond && s.wMilliseconds == start.wMilliseconds;
   if (!valid) {
-    std::fprintf(stderr, "invalid selection %u-%u-%u (%u) %u:%u:%u.%u\n", s.wYear, s.wMonth,
-                 s.wDay, s.wDayOfWeek, s.wHour, s.wMinute, s.wSecond, s.wMilliseconds);
+    std::fprintf(stderr, "invalid selection %u-%u-%u (%u) %u:%u:%u.%u\n", s.wYear, s.wMonth, s.wDay,
+                 s.wDayOfWeek, s.wHour, s.wMinute, s.wSecond, s.wMilliseconds);
     std::abort();
   }
 }
@@ -194,9 +194,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   AppState = AppStateRecord{};
   AppState.Instance = &CycluneModule;
 
-  HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                &CycluneModule, nullptr);
+  HWND window =
+      CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
   if (window == nullptr) std::abort();
   UpdateWindow(window);
   AppState.MainWindow = window;

@@ -25,7 +25,8 @@ bool SameEntry(const RegTextEntry& a, const RegTextEntry& b, bool with_text) {
          (!with_text || a.text == b.text);
 }
 
-bool SameEntries(const std::vector<RegTextEntry>& a, const std::vector<RegTextEntry>& b, bool with_text) {
+bool SameEntries(const std::vector<RegTextEntry>& a, const std::vector<RegTextEntry>& b,
+                 bool with_text) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (!SameEntry(a[i], b[i], with_text || a[i].kind == RegLineKind::kComment)) return false;
@@ -34,7 +35,8 @@ bool SameEntries(const std::vector<RegTextEntry>& a, const std::vector<RegTextEn
 }
 
 bool SameDocument(const RegTextDocument& a, const RegTextDocument& b, bool with_text) {
-  if (!SameEntries(a.preamble, b.preamble, with_text) || a.sections.size() != b.sections.size()) return false;
+  if (!SameEntries(a.preamble, b.preamble, with_text) || a.sections.size() != b.sections.size())
+    return false;
   for (std::size_t i = 0; i < a.sections.size(); ++i) {
     const RegTextSection& x = a.sections[i];
     const RegTextSection& y = b.sections[i];
@@ -60,15 +62,18 @@ RegTextDocument Canonical(RegTextDocument document) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const RegTextParse first = ParseRegText(std::string_view(reinterpret_cast<const char*>(data), size));
+  const RegTextParse first =
+      ParseRegText(std::string_view(reinterpret_cast<const char*>(data), size));
 
   const RegTextParse again = ParseRegText(SerializeRegText(first.document));
   Check(again.clean, "what was written does not read back cleanly");
-  Check(SameDocument(first.document, again.document, true), "written and read back, the document differs");
+  Check(SameDocument(first.document, again.document, true),
+        "written and read back, the document differs");
 
   const RegTextParse canonical = ParseRegText(SerializeRegText(Canonical(first.document)));
   Check(canonical.clean, "the canonical form does not read back cleanly");
-  Check(SameDocument(first.document, canonical.document, false), "the canonical form means something else");
+  Check(SameDocument(first.document, canonical.document, false),
+        "the canonical form means something else");
 
   RegTextDocument edited = first.document;
   const RegKeyValue set{u"CycleLength", REG_DWORD, {0x1c, 0, 0, 0}};
@@ -77,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(stored.clean, "a document with a value set does not read back cleanly");
   bool found = false;
   for (const RegKeyValue& value : ResolveRegKey(stored.document, kKey)) {
-    if (RegNamesEqual(value.name, set.name)) found = value.type == set.type && value.data == set.data;
+    if (RegNamesEqual(value.name, set.name))
+      found = value.type == set.type && value.data == set.data;
   }
   Check(found, "a value set does not read back");
   return 0;

@@ -12,8 +12,8 @@ namespace {
 const FormatsModule* Formats() {
   static const FormatsModule* module = [] {
     std::string error;
-    const ModuleStamp* stamp = OpenModule(kFormatsModuleFile, kFormatsModuleEntry,
-                                          kFormatsModuleInterface, false, &error);
+    const ModuleStamp* stamp =
+        OpenModule(kFormatsModuleFile, kFormatsModuleEntry, kFormatsModuleInterface, false, &error);
     if (stamp == nullptr) std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return reinterpret_cast<const FormatsModule*>(stamp);  // the stamp is the first member
   }();

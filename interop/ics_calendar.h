@@ -4,10 +4,10 @@
 //
 // Each event's UID names the prediction, not its dates or its owner: its kind and its number
 // among the events of that kind in date order ("period-3@..." is the third predicted period,
-// the first being the last recorded period itself). The same settings give the same UIDs, so importing the file
-// again updates the events instead of adding copies; after a new period is recorded, the
-// same UIDs carry the new predictions, so a re-import or a subscription moves the events
-// rather than leaving the old ones behind. Nothing in a UID reveals a date.
+// the first being the last recorded period itself). The same settings give the same UIDs, so
+// importing the file again updates the events instead of adding copies; after a new period is
+// recorded, the same UIDs carry the new predictions, so a re-import or a subscription moves the
+// events rather than leaving the old ones behind. Nothing in a UID reveals a date.
 //
 // Example:
 //   std::string text;

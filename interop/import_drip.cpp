@@ -12,16 +12,55 @@
 namespace {
 
 // The columns drip writes, schema version 4 (version 3 lacks mood.*).
-constexpr std::array<std::string_view, 49> kDripColumns = {
-    "date", "temperature.value", "temperature.exclude", "temperature.time", "temperature.note",
-    "bleeding.value", "bleeding.exclude", "mucus.feeling", "mucus.texture", "mucus.value",
-    "mucus.exclude", "cervix.opening", "cervix.firmness", "cervix.position", "cervix.exclude",
-    "note.value", "desire.value", "sex.solo", "sex.partner", "sex.condom", "sex.pill", "sex.iud",
-    "sex.patch", "sex.ring", "sex.implant", "sex.diaphragm", "sex.none", "sex.other", "sex.note",
-    "pain.cramps", "pain.ovulationPain", "pain.headache", "pain.backache", "pain.nausea",
-    "pain.tenderBreasts", "pain.migraine", "pain.other", "pain.note", "mood.happy", "mood.sad",
-    "mood.stressed", "mood.balanced", "mood.fine", "mood.anxious", "mood.energetic",
-    "mood.fatigue", "mood.angry", "mood.other", "mood.note"};
+constexpr std::array<std::string_view, 49> kDripColumns = {"date",
+                                                           "temperature.value",
+                                                           "temperature.exclude",
+                                                           "temperature.time",
+                                                           "temperature.note",
+                                                           "bleeding.value",
+                                                           "bleeding.exclude",
+                                                           "mucus.feeling",
+                                                           "mucus.texture",
+                                                           "mucus.value",
+                                                           "mucus.exclude",
+                                                           "cervix.opening",
+                                                           "cervix.firmness",
+                                                           "cervix.position",
+                                                           "cervix.exclude",
+                                                           "note.value",
+                                                           "desire.value",
+                                                           "sex.solo",
+                                                           "sex.partner",
+                                                           "sex.condom",
+                                                           "sex.pill",
+                                                           "sex.iud",
+                                                           "sex.patch",
+                                                           "sex.ring",
+                                                           "sex.implant",
+                                                           "sex.diaphragm",
+                                                           "sex.none",
+                                                           "sex.other",
+                                                           "sex.note",
+                                                           "pain.cramps",
+                                                           "pain.ovulationPain",
+                                                           "pain.headache",
+                                                           "pain.backache",
+                                                           "pain.nausea",
+                                                           "pain.tenderBreasts",
+                                                           "pain.migraine",
+                                                           "pain.other",
+                                                           "pain.note",
+                                                           "mood.happy",
+                                                           "mood.sad",
+                                                           "mood.stressed",
+                                                           "mood.balanced",
+                                                           "mood.fine",
+                                                           "mood.anxious",
+                                                           "mood.energetic",
+                                                           "mood.fatigue",
+                                                           "mood.angry",
+                                                           "mood.other",
+                                                           "mood.note"};
 
 constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
 
@@ -88,8 +127,8 @@ bool IsBleedingValue(std::string_view value) {
 }
 
 // Whether the row has bleeding that counts; false with *why for values drip would refuse.
-bool ReadBleeding(const std::vector<std::string>& cells, const DripColumns& columns,
-                  bool* bleeding, std::string* why) {
+bool ReadBleeding(const std::vector<std::string>& cells, const DripColumns& columns, bool* bleeding,
+                  std::string* why) {
   const std::string value = Trimmed(cells[columns.bleeding]);
   const std::string exclude =
       columns.exclude == kAbsent ? std::string() : Lower(Trimmed(cells[columns.exclude]));
@@ -110,9 +149,9 @@ bool ReadRow(CsvRecord& record, const DripColumns& columns, std::vector<DripDay>
              ImportParse* parse) {
   const std::string where = "line " + std::to_string(record.line) + ": ";
   if (record.fields.size() > columns.count) {
-    const bool extra_empty = std::all_of(record.fields.begin() + static_cast<long>(columns.count),
-                                         record.fields.end(),
-                                         [](const std::string& cell) { return cell.empty(); });
+    const bool extra_empty =
+        std::all_of(record.fields.begin() + static_cast<long>(columns.count), record.fields.end(),
+                    [](const std::string& cell) { return cell.empty(); });
     if (!extra_empty) {
       *parse = Broken(ImportFormat::kDrip, where + std::to_string(record.fields.size()) +
                                                " fields, but the header names " +

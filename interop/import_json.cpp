@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kMaxDepth = 64;       // the exports nest 4 deep at most
+constexpr int kMaxDepth = 64;  // the exports nest 4 deep at most
 constexpr std::size_t kMaxReason = 100;
 
 struct TooDeep {};
@@ -30,8 +30,8 @@ std::string PlaceOf(std::string_view text, std::size_t offset) {
 // line L, column C: " prefix (the place is given our own way), made printable.
 std::string Explanation(const char* what) {
   std::string_view text(what);
-  if (const std::size_t tag = text.find("] "); !text.empty() && text[0] == '[' &&
-                                                tag != std::string_view::npos) {
+  if (const std::size_t tag = text.find("] ");
+      !text.empty() && text[0] == '[' && tag != std::string_view::npos) {
     text.remove_prefix(tag + 2);
   }
   if (const std::size_t colon = text.find(": ");
@@ -45,9 +45,7 @@ std::string Explanation(const char* what) {
   return reason;
 }
 
-bool Has(const Json& value, const char* key) {
-  return value.is_object() && value.contains(key);
-}
+bool Has(const Json& value, const char* key) { return value.is_object() && value.contains(key); }
 
 // An object with "periods" whose rows carry Menstrudel's start_date rather than a date.
 bool HasMenstrudelPeriods(const Json& root) {

@@ -185,8 +185,9 @@ ImportParse ReadMensinator(const Json& root) {
   } else {
     // Mensinator's own import regroups every date by adjacency; so do we without the ids.
     parse.starts = RunStarts(std::move(days), 1);
-    parse.notes.push_back("Some days have no period_id; periods were grouped by consecutive "
-                          "days, as Mensinator's own import does.");
+    parse.notes.push_back(
+        "Some days have no period_id; periods were grouped by consecutive "
+        "days, as Mensinator's own import does.");
   }
   return parse;
 }

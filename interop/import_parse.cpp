@@ -59,8 +59,9 @@ ImportParse ParseText(std::string_view text) {
     }
     if (HasDateColumn(header.fields)) return ParseDateColumnCsv(text);
   }
-  return Unrecognised("text whose first line is neither a date nor a CSV header with a "
-                      "date column");
+  return Unrecognised(
+      "text whose first line is neither a date nor a CSV header with a "
+      "date column");
 }
 
 ImportParse ParseBytes(std::string_view bytes, bool inflated) {

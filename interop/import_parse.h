@@ -59,8 +59,8 @@ struct ImportParse {
   ImportProblem problem = ImportProblem::kNone;
   ImportFormat format = ImportFormat::kUnknown;  // set once recognised, problems included
   std::vector<ImportDay> starts;                 // file order; may repeat a day
-  std::vector<std::string> notes;   // what was read differently from the tracker, or ignored
-  std::string error;                // with a problem: what and where ("line 12: ...")
+  std::vector<std::string> notes;  // what was read differently from the tracker, or ignored
+  std::string error;               // with a problem: what and where ("line 12: ...")
 };
 
 // Recognises the format of `bytes` and finds the period starts in it.

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr ImportFormat kFormat = ImportFormat::kPeriodicalDatabase;
-constexpr int kProgressStep = 1000;             // virtual machine steps per progress call
+constexpr int kProgressStep = 1000;               // virtual machine steps per progress call
 constexpr std::int64_t kProgressCalls = 200'000;  // 2 x 10^8 steps: seconds, not hours
 constexpr std::int64_t kPeriodStart = 1;
 
@@ -38,8 +38,7 @@ bool OpenFromMemory(std::string_view bytes, Database* database, std::string* err
   // READONLY: SQLite neither writes nor frees the buffer, which outlives the connection.
   auto* data = reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()));
   const auto size = static_cast<sqlite3_int64>(bytes.size());
-  if (sqlite3_deserialize(db, "main", data, size, size, SQLITE_DESERIALIZE_READONLY) !=
-      SQLITE_OK) {
+  if (sqlite3_deserialize(db, "main", data, size, size, SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
     *error = std::string("SQLite could not read it (") + sqlite3_errmsg(db) + ")";
     return false;
   }
@@ -102,8 +101,9 @@ ImportParse ParsePeriodicalDatabase(std::string_view bytes) {
   if (!OpenFromMemory(bytes, &database, &error)) return Broken(kFormat, error);
   if (!HasPeriodicalTable(database.db, &error)) {
     if (!error.empty()) return Broken(kFormat, error);
-    return Unrecognised("a SQLite database, but not Periodical's: it has no table "
-                        "data(eventtype, eventdate)");
+    return Unrecognised(
+        "a SQLite database, but not Periodical's: it has no table "
+        "data(eventtype, eventdate)");
   }
   ImportParse parse;
   parse.format = kFormat;

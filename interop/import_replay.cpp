@@ -8,9 +8,7 @@
 
 namespace {
 
-ImportDay DayOf(const SYSTEMTIME& date) {
-  return ImportDay{date.wYear, date.wMonth, date.wDay};
-}
+ImportDay DayOf(const SYSTEMTIME& date) { return ImportDay{date.wYear, date.wMonth, date.wDay}; }
 
 // `day` at the time of day of `now`, with its own weekday.
 SYSTEMTIME AtTimeOfDay(const ImportDay& day, const SYSTEMTIME& now) {
@@ -42,7 +40,8 @@ ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now) 
     step.day = day;
     AppState.SelectedDate = AtTimeOfDay(day, now);
     step.interval_known = AppState.LastPeriodKnown != 0;
-    if (step.interval_known) step.interval = DaysBetween(AppState.LastPeriod, AppState.SelectedDate);
+    if (step.interval_known)
+      step.interval = DaysBetween(AppState.LastPeriod, AppState.SelectedDate);
     RecordPeriodWithoutSaving();
     step.CycleLength = AppState.CycleLength;
     step.LutealPhase = AppState.LutealPhase;

@@ -21,8 +21,8 @@
 
 struct ReplayedStart {
   ImportDay day;
-  bool interval_known = false;  // false: no period before it, so the interval counted as 28
-  std::int64_t interval = 0;    // days from the previous last period, as RecordPeriod counts
+  bool interval_known = false;   // false: no period before it, so the interval counted as 28
+  std::int64_t interval = 0;     // days from the previous last period, as RecordPeriod counts
   std::int32_t CycleLength = 0;  // the settings after recording this start
   std::int32_t LutealPhase = 0;
   std::int32_t MenstrualDays = 0;
@@ -30,8 +30,8 @@ struct ReplayedStart {
 
 struct ImportReplay {
   std::vector<ReplayedStart> recorded;
-  std::vector<ImportDay> after_today;   // left out: not yet happened
-  std::size_t before_last_period = 0;   // left out: on or before the stored last period
+  std::vector<ImportDay> after_today;  // left out: not yet happened
+  std::size_t before_last_period = 0;  // left out: on or before the stored last period
 };
 
 // Replays `starts` (any order, repeats allowed) onto AppState, `now` giving today and the

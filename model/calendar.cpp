@@ -91,18 +91,16 @@ std::int64_t DayNumber(const SYSTEMTIME& date) {
 SYSTEMTIME ShiftDays(SYSTEMTIME date, std::int64_t n) {
   // Reducing both terms first keeps the sum far from overflow for any n.
   const std::int64_t start = FloorMod(DayNumber(date), DaysInYearCycle);  // [0, 23936531]
-  const std::int64_t step = FloorMod(n, DaysInYearCycle);                // [0, 23936531]
-  const std::int64_t day = (start + step) % DaysInYearCycle;             // [0, 23936531]
-  const civil::CivilDate shifted = civil::CivilDateOf(day + DayZero);    // years [0, 65535]
+  const std::int64_t step = FloorMod(n, DaysInYearCycle);                 // [0, 23936531]
+  const std::int64_t day = (start + step) % DaysInYearCycle;              // [0, 23936531]
+  const civil::CivilDate shifted = civil::CivilDateOf(day + DayZero);     // years [0, 65535]
   date.wYear = static_cast<WORD>(shifted.year);
   date.wMonth = static_cast<WORD>(shifted.month);
   date.wDay = static_cast<WORD>(shifted.day);
   return date;
 }
 
-SYSTEMTIME AddDays(SYSTEMTIME date, std::int32_t n) {
-  return n <= 0 ? date : ShiftDays(date, n);
-}
+SYSTEMTIME AddDays(SYSTEMTIME date, std::int32_t n) { return n <= 0 ? date : ShiftDays(date, n); }
 
 SYSTEMTIME SubtractDays(SYSTEMTIME date, std::int32_t n) {
   return n <= 0 ? date : ShiftDays(date, -static_cast<std::int64_t>(n));

@@ -24,8 +24,8 @@ struct ScanTarget {
 ScanTarget MakeTarget(const SYSTEMTIME& anchor, std::int32_t day) {
   const SYSTEMTIME& selected = AppState.SelectedDate;
   ScanTarget target{};
-  target.anchor_matches = anchor.wYear == selected.wYear && anchor.wMonth == selected.wMonth &&
-                          anchor.wDay == day;
+  target.anchor_matches =
+      anchor.wYear == selected.wYear && anchor.wMonth == selected.wMonth && anchor.wDay == day;
   target.target_valid = selected.wMonth >= 1 && selected.wMonth <= 12 && day >= 1 &&
                         day <= DaysInMonth(selected.wYear, selected.wMonth);
   if (target.target_valid) {
@@ -83,8 +83,8 @@ std::optional<std::int32_t> CycleCount() {
 void AddCountRange(const SYSTEMTIME& anchor, std::int64_t low, std::int64_t high,
                    std::vector<DayRange>* ranges) {
   const std::int64_t start = DayNumber(anchor);  // [0, DaysInYearCycle)
-  ranges->push_back(DayRange{start + std::max<std::int64_t>(low, 0),
-                             start + std::max<std::int64_t>(high, 0)});
+  ranges->push_back(
+      DayRange{start + std::max<std::int64_t>(low, 0), start + std::max<std::int64_t>(high, 0)});
 }
 
 // The first match among the ovulation windows k = 1..N+1, offsets j_low..j_high.
@@ -130,8 +130,8 @@ std::vector<DayRange> PredictedDayRanges() {
   }
   if (AppState.MenstrualDays <= 0) return ranges;
   for (std::int64_t i = 0; i <= *cycles; ++i) {
-    AddCountRange(AppState.LastPeriod, i * length,
-                  i * length + AppState.MenstrualDays - 1, &ranges);
+    AddCountRange(AppState.LastPeriod, i * length, i * length + AppState.MenstrualDays - 1,
+                  &ranges);
   }
   return ranges;
 }

@@ -74,7 +74,8 @@ SettingsSaveResult LoadSettingsWithoutCreating() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) {
     const RegistryFailure failure = GetRegistryFailure();
-    if (failure.code == ERROR_FILE_NOT_FOUND) return SettingsSaveResult{true, failure.file, u"", u""};
+    if (failure.code == ERROR_FILE_NOT_FOUND)
+      return SettingsSaveResult{true, failure.file, u"", u""};
     return FailedSave();
   }
   ReadSettingsAndClose(key);

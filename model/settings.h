@@ -31,8 +31,9 @@ struct SettingsSaveResult {
 void LoadSettings();
 
 // LoadSettings for a reader that must leave the disk as it is (an import before it saves, a
-// dry run, the commands that print the report, the month or the calendar): when the key or the file is absent nothing is created and every field keeps its
-// value. `ok` is false, with the file and the reason, only when the file cannot be read.
+// dry run, the commands that print the report, the month or the calendar): when the key or the file
+// is absent nothing is created and every field keeps its value. `ok` is false, with the file and
+// the reason, only when the file cannot be read.
 SettingsSaveResult LoadSettingsWithoutCreating();
 
 // Stores all five values from AppState (both halves 0 without a known last period), creating

@@ -49,6 +49,5 @@ class Canvas {
   // Copies width x height from (sx, sy) of `source` to (x, y) of this canvas. Where the
   // block reaches beyond the source, the source has no picture: those places become white.
   // A source of another kind is treated as all white.
-  virtual void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
-                    int sy) = 0;
+  virtual void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) = 0;
 };

@@ -26,8 +26,7 @@ inline CanvasBox ClipBox(std::int64_t left, std::int64_t top, std::int64_t right
     return static_cast<int>(std::max<std::int64_t>(low, std::min<std::int64_t>(edge, high)));
   };
   return CanvasBox{within(left, limit.left, limit.right), within(top, limit.top, limit.bottom),
-                   within(right, limit.left, limit.right),
-                   within(bottom, limit.top, limit.bottom)};
+                   within(right, limit.left, limit.right), within(bottom, limit.top, limit.bottom)};
 }
 
 // The block of width x height at (x, y) that lies inside `limit`, as Canvas::Blit copies it;

@@ -45,11 +45,11 @@ constexpr unsigned LastDayOfMonth(std::int64_t year, unsigned month) {
 constexpr std::int64_t CivilDaysFrom(std::int64_t year, unsigned month, unsigned day) {
   // Years start on 1 March here, so that the leap day is the last day of its year.
   const std::int64_t y = year - (month <= 2 ? 1 : 0);
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;                       // floor(y / 400)
-  const auto yoe = static_cast<unsigned>(y - era * 400);                       // [0, 399]
-  const unsigned mp = month > 2 ? month - 3 : month + 9;                       // [0, 11]
-  const unsigned doy = (153 * mp + 2) / 5 + day - 1;                           // [0, 365]
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;                  // [0, 146096]
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;          // floor(y / 400)
+  const auto yoe = static_cast<unsigned>(y - era * 400);          // [0, 399]
+  const unsigned mp = month > 2 ? month - 3 : month + 9;          // [0, 11]
+  const unsigned doy = (153 * mp + 2) / 5 + day - 1;              // [0, 365]
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;     // [0, 146096]
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;  // 0000-03-01 is day -719468
 }
 

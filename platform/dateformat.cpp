@@ -58,8 +58,8 @@ FormatterCache& Cache() {
 }
 
 bool IsIdChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == '_' || c == '-';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '-';
 }
 
 // A POSIX locale name ("de_DE.UTF-8@euro", "sr_RS@latin") as an ICU id ("de_DE",

@@ -39,10 +39,10 @@ SYSTEMTIME RecordOf(std::int64_t days, std::uint64_t ms_of_day) {
   t.wMonth = static_cast<WORD>(date.month);
   t.wDay = static_cast<WORD>(date.day);
   t.wDayOfWeek = static_cast<WORD>(civil::WeekdayOf(days));
-  t.wHour = static_cast<WORD>(ms_of_day / 3600000);          // [0, 23]
-  t.wMinute = static_cast<WORD>(ms_of_day / 60000 % 60);     // [0, 59]
-  t.wSecond = static_cast<WORD>(ms_of_day / 1000 % 60);      // [0, 59]
-  t.wMilliseconds = static_cast<WORD>(ms_of_day % 1000);     // [0, 999]
+  t.wHour = static_cast<WORD>(ms_of_day / 3600000);       // [0, 23]
+  t.wMinute = static_cast<WORD>(ms_of_day / 60000 % 60);  // [0, 59]
+  t.wSecond = static_cast<WORD>(ms_of_day / 1000 % 60);   // [0, 59]
+  t.wMilliseconds = static_cast<WORD>(ms_of_day % 1000);  // [0, 999]
   return t;
 }
 
@@ -118,8 +118,8 @@ BOOL FileTimeToSystemTime(const FILETIME* ticks, SYSTEMTIME* date) {
   if (ticks == nullptr || date == nullptr) return FALSE;
   const std::uint64_t count =
       (static_cast<std::uint64_t>(ticks->dwHighDateTime) << 32) | ticks->dwLowDateTime;
-  const std::uint64_t since_year0 = count - kTicksYear0;           // [0, 2^64 - 1]
-  const std::uint64_t days = since_year0 / kTicksPerDay;           // [0, 21350398]
+  const std::uint64_t since_year0 = count - kTicksYear0;  // [0, 2^64 - 1]
+  const std::uint64_t days = since_year0 / kTicksPerDay;  // [0, 21350398]
   const std::uint64_t ms_of_day =
       since_year0 % kTicksPerDay / kTicksPerMillisecond;  // [0, 86399999]
   *date = RecordOf(static_cast<std::int64_t>(days) + kDayYear0, ms_of_day);

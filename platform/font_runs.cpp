@@ -40,8 +40,7 @@ std::vector<FontRun> SplitFontRuns(std::u32string_view text, const FontCoverage&
     const char32_t c = text[i];
     const UScriptCode script = ScriptOf(c);
     const bool neutral = IsNeutral(script);
-    if (!runs.empty() &&
-        (Attaches(c) || (neutral && coverage.font_has(runs.back().font, c)))) {
+    if (!runs.empty() && (Attaches(c) || (neutral && coverage.font_has(runs.back().font, c)))) {
       runs.back().end = i + 1;
       continue;
     }

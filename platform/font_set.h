@@ -38,6 +38,6 @@ class FontSet {
   struct Fontconfig;
   std::unique_ptr<Fontconfig> fontconfig_;
   std::vector<FontFace> faces_;
-  std::vector<const void*> charsets_;  // FcCharSet per face, owned by fontconfig_
+  std::vector<const void*> charsets_;             // FcCharSet per face, owned by fontconfig_
   std::unordered_map<char32_t, int> first_with_;  // characters looked up so far
 };

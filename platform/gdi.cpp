@@ -21,7 +21,7 @@ struct GdiObject {
 };
 
 struct DeviceContext {
-  HWND window = nullptr;  // the window whose client canvas this paint target draws on
+  HWND window = nullptr;        // the window whose client canvas this paint target draws on
   CanvasMaker maker = nullptr;  // none: no surface can be made for this target
   GdiObject* bitmap = nullptr;
   GdiObject* brush = nullptr;
@@ -33,8 +33,7 @@ namespace {
 
 // The surface an off-screen target has before one is selected: it has no pixels.
 GdiObject g_no_surface{GdiObject::Kind::kBitmap, 0, nullptr, true, nullptr, false};
-GdiObject g_white_brush{GdiObject::Kind::kBrush, RGB(255, 255, 255), nullptr, true, nullptr,
-                        false};
+GdiObject g_white_brush{GdiObject::Kind::kBrush, RGB(255, 255, 255), nullptr, true, nullptr, false};
 
 constexpr std::int64_t kMaxSurfacePixels = std::int64_t{1} << 26;
 
@@ -110,9 +109,7 @@ bool BrushColour(HBRUSH brush, COLORREF* colour) {
   return true;
 }
 
-const Canvas* TargetCanvas(HDC target) {
-  return IsLiveTarget(target) ? CanvasOf(target) : nullptr;
-}
+const Canvas* TargetCanvas(HDC target) { return IsLiveTarget(target) ? CanvasOf(target) : nullptr; }
 
 std::size_t LiveGdiObjectCount() { return Gdi().objects.size(); }
 std::size_t LiveDeviceContextCount() { return Gdi().targets.size(); }
@@ -244,8 +241,7 @@ int DrawTextW(HDC target, const char16_t* text, int count, RECT* rect, UINT form
 }
 
 BOOL GetTextInkBox(HDC target, const char16_t* text, int count, const RECT* rect, RECT* ink) {
-  if (!IsLiveTarget(target) || text == nullptr || rect == nullptr || ink == nullptr ||
-      count < -1) {
+  if (!IsLiveTarget(target) || text == nullptr || rect == nullptr || ink == nullptr || count < -1) {
     return FALSE;
   }
   Canvas* canvas = CanvasOf(target);

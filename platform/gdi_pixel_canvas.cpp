@@ -45,11 +45,9 @@ class PixelCanvas final : public Canvas {
                       COLORREF background) override;
   RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
                COLORREF background) override;
-  void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
-            int sy) override;
+  void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) override;
   // Copies a rendered line with its box's top left corner at (left, top), clipped to `clip`.
-  void PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip,
-               const TextImage& image);
+  void PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip, const TextImage& image);
 
  private:
   void FillBox(const CanvasBox& box, std::uint32_t pixel) {
@@ -79,8 +77,8 @@ LONG ToLong(std::int64_t value) {
   return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
-                                 COLORREF foreground, COLORREF background) {
+int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
+                                 COLORREF background) {
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   TextImage image;
   if (!RenderTextLine(text, FontSizeForHeight(rect_height), foreground, background, &image)) {
@@ -112,8 +110,8 @@ RECT PixelCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF f
     }
   }
   const TextCorner corner = CentredCorner(rect, image);
-  if (ink.Empty()) return RECT{ToLong(corner.left), ToLong(corner.top), ToLong(corner.left),
-                               ToLong(corner.top)};
+  if (ink.Empty())
+    return RECT{ToLong(corner.left), ToLong(corner.top), ToLong(corner.left), ToLong(corner.top)};
   return RECT{ToLong(corner.left + ink.left), ToLong(corner.top + ink.top),
               ToLong(corner.left + ink.right), ToLong(corner.top + ink.bottom)};
 }
@@ -126,8 +124,8 @@ void PixelCanvas::PutText(std::int64_t left, std::int64_t top, const CanvasBox& 
   CopyRows(to, from, image.pitch, false);
 }
 
-void PixelCanvas::CopyRows(const CanvasBox& to, const std::uint32_t* from, std::ptrdiff_t from_pitch,
-                           bool may_overlap) {
+void PixelCanvas::CopyRows(const CanvasBox& to, const std::uint32_t* from,
+                           std::ptrdiff_t from_pitch, bool may_overlap) {
   const auto count = static_cast<std::size_t>(to.right - to.left) * sizeof(std::uint32_t);
   const int rows = to.bottom - to.top;
   // Copying within one surface downwards must start from the last row.
@@ -138,8 +136,7 @@ void PixelCanvas::CopyRows(const CanvasBox& to, const std::uint32_t* from, std::
   }
 }
 
-void PixelCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx,
-                       int sy) {
+void PixelCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) {
   const CanvasBox area = ClipBlock(x, y, width, height, Bounds());
   if (area.Empty()) return;
   const auto* pixels = dynamic_cast<const PixelCanvas*>(&source);
@@ -147,15 +144,13 @@ void PixelCanvas::Blit(int x, int y, int width, int height, const Canvas& source
   // The part of the area whose source pixels exist, in this canvas's coordinates.
   const std::int64_t dx = std::int64_t{x} - sx;
   const std::int64_t dy = std::int64_t{y} - sy;
-  const CanvasBox copied =
-      ClipBox(dx, dy, dx + pixels->Width(), dy + pixels->Height(), area);
+  const CanvasBox copied = ClipBox(dx, dy, dx + pixels->Width(), dy + pixels->Height(), area);
   if (copied.Empty()) return FillBox(area, kWhitePixel);
   FillBox(CanvasBox{area.left, area.top, area.right, copied.top}, kWhitePixel);
   FillBox(CanvasBox{area.left, copied.bottom, area.right, area.bottom}, kWhitePixel);
   FillBox(CanvasBox{area.left, copied.top, copied.left, copied.bottom}, kWhitePixel);
   FillBox(CanvasBox{copied.right, copied.top, area.right, copied.bottom}, kWhitePixel);
-  const std::uint32_t* from =
-      pixels->Row(static_cast<int>(copied.top - dy)) + (copied.left - dx);
+  const std::uint32_t* from = pixels->Row(static_cast<int>(copied.top - dy)) + (copied.left - dx);
   CopyRows(copied, from, pixels->surface_->pitch / 4, pixels == this);
 }
 
@@ -183,16 +178,16 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas) {
   const auto* pixels = dynamic_cast<const PixelCanvas*>(&canvas);
   if (pixels == nullptr) return std::nullopt;
   const SDL_Surface* surface = pixels->Surface();
-  return PixelRows{static_cast<const std::uint32_t*>(surface->pixels), surface->pitch,
-                   surface->w, surface->h};
+  return PixelRows{static_cast<const std::uint32_t*>(surface->pixels), surface->pitch, surface->w,
+                   surface->h};
 }
 
 int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
                    int font_size, COLORREF foreground, COLORREF background) {
   auto* pixels = dynamic_cast<PixelCanvas*>(&canvas);
   TextImage image;
-  if (pixels == nullptr ||
-      !RenderTextLine(text, font_size, foreground, background, &image) || image.width == 0) {
+  if (pixels == nullptr || !RenderTextLine(text, font_size, foreground, background, &image) ||
+      image.width == 0) {
     return 0;
   }
   pixels->PutText(x, y, ClipBox(clip.left, clip.top, clip.right, clip.bottom, pixels->Bounds()),

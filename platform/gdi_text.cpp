@@ -128,8 +128,7 @@ FontCoverage TextCache::Coverage() {
 
 // Each run in its font and script (the shaper needs the script for Thai, Myanmar and the
 // like), then the runs side by side on one baseline.
-SDL_Surface* TextCache::RenderNew(std::u32string_view text, int size, COLORREF fg,
-                                  COLORREF bg) {
+SDL_Surface* TextCache::RenderNew(std::u32string_view text, int size, COLORREF fg, COLORREF bg) {
   if (text.empty()) return nullptr;
   const SDL_Color fore{GetRValue(fg), GetGValue(fg), GetBValue(fg), 255};
   const SDL_Color back{GetRValue(bg), GetGValue(bg), GetBValue(bg), 255};
@@ -158,8 +157,8 @@ SDL_Surface* TextCache::Compose(const std::vector<RunImage>& runs, COLORREF bg) 
     descent = std::max(descent, run.surface->h - run.ascent);
   }
   if (width <= 0 || ascent + descent <= 0) return nullptr;
-  SDL_Surface* line = SDL_CreateRGBSurfaceWithFormat(0, width, ascent + descent, 32,
-                                                     SDL_PIXELFORMAT_XRGB8888);
+  SDL_Surface* line =
+      SDL_CreateRGBSurfaceWithFormat(0, width, ascent + descent, 32, SDL_PIXELFORMAT_XRGB8888);
   if (line == nullptr) return nullptr;
   SDL_FillRect(line, nullptr,
                SDL_MapRGB(line->format, GetRValue(bg), GetGValue(bg), GetBValue(bg)));
@@ -258,8 +257,8 @@ bool TextCache::Render(std::u16string_view text, int size, COLORREF fg, COLORREF
 }  // namespace
 
 int FontSizeForHeight(std::int64_t rect_height) {
-  return static_cast<int>(std::clamp<std::int64_t>(rect_height * 55 / 100, kMinFontSize,
-                                                   kMaxFontSize));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(rect_height * 55 / 100, kMinFontSize, kMaxFontSize));
 }
 
 bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,

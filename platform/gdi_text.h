@@ -5,11 +5,11 @@
 // copies. Platform-internal.
 #pragma once
 
-#include "platform/unicode.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/unicode.h"
 #include "platform/win_types.h"
 
 // One rendered line: its opaque box in 32-bit XRGB pixels, `pitch` pixels a row. Width 0 for
@@ -28,7 +28,6 @@ int FontSizeForHeight(std::int64_t rect_height);
 // valid until the next call. False when no font can be opened.
 bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,
                     COLORREF background, TextImage* image);
-
 
 // The characters of `text` that would be drawn as missing-glyph boxes at `font_size`: those
 // that the face chosen for them lacks (no installed face has them). Controls and joiners,

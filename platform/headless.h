@@ -44,10 +44,10 @@
 constexpr std::uint32_t kMaxClientSide = 8192;
 
 struct HeadlessOptions {
-  int width = 240;          // client area, pixels (0 to 8192)
+  int width = 240;  // client area, pixels (0 to 8192)
   int height = 266;
-  std::string script;       // script file; "" or "-" reads standard input
-  std::string out_dir;      // "" is the current directory
+  std::string script;            // script file; "" or "-" reads standard input
+  std::string out_dir;           // "" is the current directory
   bool single_instance = false;  // obey the one-instance rule (tests of that rule)
 };
 
@@ -57,8 +57,7 @@ struct HeadlessOptions {
 // "script line 3: unknown command 'jump'", and *exit_status (when given) to the status to
 // exit with: 2 for a bad size or a script that cannot be read or has a bad line, 1 when the
 // output directory or a file in it cannot be written.
-bool StartHeadless(const HeadlessOptions& options, std::string* error,
-                   int* exit_status = nullptr);
+bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status = nullptr);
 
 // Ends the run: closes the output files and removes the backend. Returns the process exit
 // status: `winmain_result`, or 1 when an output file (a shot, messages.jsonl) could not be

@@ -15,14 +15,29 @@ std::string JsonString(std::u16string_view text) {
     const char16_t unit = text[i];
     const char* named = nullptr;
     switch (unit) {
-      case u'"': named = "\\\""; break;
-      case u'\\': named = "\\\\"; break;
-      case u'\n': named = "\\n"; break;
-      case u'\r': named = "\\r"; break;
-      case u'\t': named = "\\t"; break;
-      case u'\b': named = "\\b"; break;
-      case u'\f': named = "\\f"; break;
-      default: break;
+      case u'"':
+        named = "\\\"";
+        break;
+      case u'\\':
+        named = "\\\\";
+        break;
+      case u'\n':
+        named = "\\n";
+        break;
+      case u'\r':
+        named = "\\r";
+        break;
+      case u'\t':
+        named = "\\t";
+        break;
+      case u'\b':
+        named = "\\b";
+        break;
+      case u'\f':
+        named = "\\f";
+        break;
+      default:
+        break;
     }
     const std::size_t start = i;
     const char32_t code_point = NextCodePoint(text, &i);

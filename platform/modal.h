@@ -124,6 +124,6 @@ class ModalModel {
   int wrapped_key_ = 0;
   int visible_lines_ = 1;
   int first_line_ = 0;
-  std::bitset<256> taken_keys_;  // keys whose press was taken: their release is taken too
+  std::bitset<256> taken_keys_;    // keys whose press was taken: their release is taken too
   bool button_in_window_ = false;  // the window got the press: it gets the release
 };

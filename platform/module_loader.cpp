@@ -76,8 +76,7 @@ const ModuleStamp* OpenModule(const char* file, const char* entry, int interface
   if (found == opened.end()) {
     std::string path;
     const ModuleStamp* stamp = nullptr;
-    if (!FindModule(file, &path, error) ||
-        !LoadModule(path, entry, share_symbols, &stamp, error)) {
+    if (!FindModule(file, &path, error) || !LoadModule(path, entry, share_symbols, &stamp, error)) {
       return nullptr;
     }
     found = opened.emplace(key, std::make_pair(path, stamp)).first;

@@ -16,8 +16,8 @@ const PixelModule* g_module = nullptr;
 
 const PixelModule* OpenPixelModule(std::string* error) {
   if (g_module == nullptr) {
-    const ModuleStamp* stamp = OpenModule(kPixelModuleFile, kPixelModuleEntry,
-                                          kPixelModuleInterface, false, error);
+    const ModuleStamp* stamp =
+        OpenModule(kPixelModuleFile, kPixelModuleEntry, kPixelModuleInterface, false, error);
     // The stamp is the table's first member.
     g_module = reinterpret_cast<const PixelModule*>(stamp);
   }

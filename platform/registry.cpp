@@ -15,11 +15,11 @@
 #include "platform/registry_text.h"
 
 struct RegistryKey {
-  std::u16string path;                // root name first
-  std::string folder;                 // where its file was when it was opened
-  bool created = false;               // absent at open: the close writes it
-  std::vector<RegKeyValue> values;    // as read, with the changes below applied
-  std::vector<RegKeyValue> changes;   // in the order they were made
+  std::u16string path;               // root name first
+  std::string folder;                // where its file was when it was opened
+  bool created = false;              // absent at open: the close writes it
+  std::vector<RegKeyValue> values;   // as read, with the changes below applied
+  std::vector<RegKeyValue> changes;  // in the order they were made
 };
 
 namespace {
@@ -140,8 +140,7 @@ LONG OpenKey(HKEY parent, const char16_t* sub_key, bool flags_ok, bool create, H
 
   const bool exists = RegKeyExists(parse.document, path);
   if (!exists && !create) {
-    return Failed(ERROR_FILE_NOT_FOUND, Widen(RegistryFileIn(folder)),
-                  u"The key does not exist");
+    return Failed(ERROR_FILE_NOT_FOUND, Widen(RegistryFileIn(folder)), u"The key does not exist");
   }
   auto key = std::make_unique<RegistryKey>();
   key->path = std::move(path);
@@ -187,8 +186,8 @@ LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD* reserved, DWORD* ty
   return ERROR_SUCCESS;
 }
 
-LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type,
-                    const BYTE* data, DWORD size) {
+LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD size) {
   if (!IsOpen(key)) return Failed(ERROR_INVALID_HANDLE, u"", u"The handle is invalid");
   std::u16string_view value_name = name == nullptr ? u"" : name;
   bool fixed_size = type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN || type == REG_QWORD;

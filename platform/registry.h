@@ -60,13 +60,13 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 // Error codes (LONG results).
 constexpr LONG ERROR_SUCCESS = 0;
-constexpr LONG ERROR_FILE_NOT_FOUND = 2;     // no such value
-constexpr LONG ERROR_ACCESS_DENIED = 5;      // the file or its folder may not be read or written
-constexpr LONG ERROR_INVALID_HANDLE = 6;     // not an open key
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;  // no such value
+constexpr LONG ERROR_ACCESS_DENIED = 5;   // the file or its folder may not be read or written
+constexpr LONG ERROR_INVALID_HANDLE = 6;  // not an open key
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
-constexpr LONG ERROR_DISK_FULL = 112;        // no space (or quota) left for the file
-constexpr LONG ERROR_BAD_PATHNAME = 161;     // malformed key path
-constexpr LONG ERROR_MORE_DATA = 234;        // the caller's buffer is too small
+constexpr LONG ERROR_DISK_FULL = 112;            // no space (or quota) left for the file
+constexpr LONG ERROR_BAD_PATHNAME = 161;         // malformed key path
+constexpr LONG ERROR_MORE_DATA = 234;            // the caller's buffer is too small
 constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;  // any other failure to read or write the file
 
 // Opens the key sub_key below parent (a predefined root or an open key), creating it when absent;
@@ -75,14 +75,12 @@ constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;  // any other failure to read or
 // and *disposition (if given) says whether the key was created or existed; on failure *result
 // is untouched and GetRegistryFailure() says why.
 LONG RegCreateKeyExW(HKEY parent, const char16_t* sub_key, DWORD reserved, char16_t* cls,
-                     DWORD options, DWORD access, void* security, HKEY* result,
-                     DWORD* disposition);
+                     DWORD options, DWORD access, void* security, HKEY* result, DWORD* disposition);
 
 // Opens the existing key sub_key below parent, as RegCreateKeyExW does, but never creates it:
 // ERROR_FILE_NOT_FOUND when the key (or the whole file) is absent, and nothing is written on
 // its close unless values are set through it. options must be 0; access is ignored.
-LONG RegOpenKeyExW(HKEY parent, const char16_t* sub_key, DWORD options, DWORD access,
-                   HKEY* result);
+LONG RegOpenKeyExW(HKEY parent, const char16_t* sub_key, DWORD options, DWORD access, HKEY* result);
 
 // Reads the value `name` (nullptr or u"" for the key's default value). With data == nullptr,
 // reports the type and size only. ERROR_FILE_NOT_FOUND when there is no such value (nothing
@@ -95,8 +93,8 @@ LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD* reserved, DWORD* ty
 // kept generic except that REG_DWORD and REG_DWORD_BIG_ENDIAN take exactly 4 bytes and
 // REG_QWORD exactly 8. The file changes when the key is closed. Names with control
 // characters (other than tab) or unpaired surrogates cannot be stored: ERROR_INVALID_PARAMETER.
-LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type,
-                    const BYTE* data, DWORD size);
+LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD size);
 
 // Closes the key. When it was created or values were set through it, writes them to the
 // file first: ERROR_SUCCESS once they are durably on disk; otherwise an error code (the file

@@ -116,7 +116,8 @@ std::string RenderRegValue(const RegTextEntry& entry) {
   } else if (entry.type == REG_DWORD && entry.data.size() == 4) {
     char digits[16];
     DWORD value = static_cast<DWORD>(entry.data[0]) | (static_cast<DWORD>(entry.data[1]) << 8) |
-                  (static_cast<DWORD>(entry.data[2]) << 16) | (static_cast<DWORD>(entry.data[3]) << 24);
+                  (static_cast<DWORD>(entry.data[2]) << 16) |
+                  (static_cast<DWORD>(entry.data[3]) << 24);
     std::snprintf(digits, sizeof digits, "dword:%08x", static_cast<unsigned>(value));
     out += digits;
   } else if (entry.type == REG_SZ && StringForm(entry.data, &text)) {
@@ -225,7 +226,8 @@ void SetRegValue(RegTextDocument& document, std::u16string_view path, const RegK
   std::vector<RegTextEntry> kept;
   kept.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i == last) kept.push_back(std::move(entry));
+    if (i == last)
+      kept.push_back(std::move(entry));
     else if (entries[i].kind == RegLineKind::kComment || Fold(entries[i].name) != name)
       kept.push_back(std::move(entries[i]));
   }

@@ -121,8 +121,10 @@ Fd OpenExisting(const FileSpot& spot, bool* absent, StoreFailure* failure) {
   *absent = false;
   Fd fd(::openat(spot.dir, spot.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!fd.ok()) {
-    if (errno == ENOENT) *absent = true;
-    else Fail(failure, spot.Path(), errno);
+    if (errno == ENOENT)
+      *absent = true;
+    else
+      Fail(failure, spot.Path(), errno);
     return fd;
   }
   struct stat st {};
@@ -198,9 +200,9 @@ bool LinkAside(const FileSpot& spot, std::string* aside, StoreFailure* failure) 
     error = ::linkat(spot.dir, spot.name.c_str(), spot.dir, aside->c_str(), 0) == 0 ? 0 : errno;
   }
   if (error == 0) return true;
-  *failure = StoreFailure{error, spot.Path(),
-                          "it is larger than 8 MiB and could not be moved aside (" +
-                              ErrorText(error) + ")"};
+  *failure = StoreFailure{
+      error, spot.Path(),
+      "it is larger than 8 MiB and could not be moved aside (" + ErrorText(error) + ")"};
   return false;
 }
 

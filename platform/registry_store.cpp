@@ -79,8 +79,7 @@ Fd OpenPrivateFolder(const std::string& folder, StoreFailure* failure) {
 // A registry.reg that is a symbolic link (as dotfile managers make) is written through: the
 // new version replaces the file it leads to, in that file's folder, provided both are the
 // user's own and no one else may write that folder. *spot is left at registry.reg otherwise.
-bool FollowLink(const std::string& folder, FileSpot* spot, Fd* linked_dir,
-                StoreFailure* failure) {
+bool FollowLink(const std::string& folder, FileSpot* spot, Fd* linked_dir, StoreFailure* failure) {
   struct stat st {};
   if (::fstatat(spot->dir, kFileName, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
     return true;
@@ -119,8 +118,7 @@ bool FollowLink(const std::string& folder, FileSpot* spot, Fd* linked_dir,
 // True when the file holds more than the read limit, without reading it.
 bool Oversized(int fd) {
   struct stat st {};
-  return ::fstat(fd, &st) == 0 &&
-         static_cast<std::uintmax_t>(st.st_size) > kMaxRegistryFileBytes;
+  return ::fstat(fd, &st) == 0 && static_cast<std::uintmax_t>(st.st_size) > kMaxRegistryFileBytes;
 }
 
 // A file over the read limit keeps every byte under a second name, made in an instant
@@ -134,7 +132,8 @@ bool ReplaceOversized(const FileSpot& spot, int original, const std::string& tex
     return true;
   }
   // While the old file is still in place under its own name, the second name goes again.
-  struct stat now {}, old {};
+  struct stat now {
+  }, old{};
   if (::fstat(original, &old) == 0 &&
       ::fstatat(spot.dir, spot.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
       now.st_ino == old.st_ino && now.st_dev == old.st_dev) {

@@ -135,7 +135,8 @@ class Parser {
   void ParseLine(std::string_view line) {
     if (!IsTextLine(line)) return Problem("not text (control characters or malformed UTF-8)");
     std::string_view t = TrimLeft(line);
-    if (t.empty() || t[0] == ';') return Add(RegTextEntry{RegLineKind::kComment, {}, 0, {}, std::string(line)});
+    if (t.empty() || t[0] == ';')
+      return Add(RegTextEntry{RegLineKind::kComment, {}, 0, {}, std::string(line)});
     if (t[0] == '[') return ParseSection(line, t);
     if (t[0] == '"' || t[0] == '@') return ParseValue(line, t);
     Problem("not a key, value or comment");
@@ -271,8 +272,10 @@ class Parser {
       entry->data.push_back(static_cast<BYTE>(low < 0 ? high : high * 16 + low));
       i += low < 0 ? 1 : 2;
       while (i < s.size() && IsBlank(s[i])) ++i;
-      if (i < s.size() && s[i] == ',') ++i;
-      else if (i < s.size() && s[i] != '\\') break;
+      if (i < s.size() && s[i] == ',')
+        ++i;
+      else if (i < s.size() && s[i] != '\\')
+        break;
     }
     Problem("malformed hex bytes");
     return false;

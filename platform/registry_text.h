@@ -20,13 +20,13 @@
 // lookup runs in time linear in the size of the input.
 #pragma once
 
-#include "platform/unicode.h"
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/unicode.h"
 
 enum class RegLineKind {
   kComment,  // a blank line or a "; ..." line, kept as written
@@ -37,16 +37,16 @@ enum class RegLineKind {
 // One line of a section (a value written over continued lines is one entry).
 struct RegTextEntry {
   RegLineKind kind = RegLineKind::kComment;
-  std::u16string name;     // value name; empty for the default value "@"
+  std::u16string name;  // value name; empty for the default value "@"
   DWORD type = REG_NONE;
   std::vector<BYTE> data;  // as stored: REG_SZ text is UTF-16LE with its terminating NUL
   std::string text;        // the lines as read, joined by '\n'; empty: written canonically
 };
 
 struct RegTextSection {
-  std::u16string path;     // the key path as written, root name first
-  bool removal = false;    // "[-path]": deletes the key and all keys below it
-  std::string text;        // the header line as read; empty: written canonically
+  std::u16string path;   // the key path as written, root name first
+  bool removal = false;  // "[-path]": deletes the key and all keys below it
+  std::string text;      // the header line as read; empty: written canonically
   std::vector<RegTextEntry> entries;
 };
 
@@ -57,7 +57,8 @@ struct RegTextDocument {
 
 struct RegTextParse {
   RegTextDocument document;
-  bool clean = true;    // false when anything was dropped, malformed or missing (header, final line end)
+  bool clean =
+      true;  // false when anything was dropped, malformed or missing (header, final line end)
   std::string problem;  // the first problem, e.g. "line 7: not a key, value or comment"
 };
 
@@ -71,7 +72,8 @@ struct RegKeyValue {
 // Parses any byte sequence; what cannot be understood is left out and makes the result unclean.
 RegTextParse ParseRegText(std::string_view bytes);
 
-// Writes the document: header, blank line as read, and every line, canonically where it has no text.
+// Writes the document: header, blank line as read, and every line, canonically where it has no
+// text.
 std::string SerializeRegText(const RegTextDocument& document);
 
 // Writes one value entry the way the registry editor exports it (may span continued lines).
@@ -97,4 +99,3 @@ bool RegNamesEqual(std::u16string_view a, std::u16string_view b);
 // True when `name` can be written to the file and read back (no control character other than
 // tab, no unpaired surrogate).
 bool IsStorableRegName(std::u16string_view name);
-

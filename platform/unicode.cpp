@@ -43,10 +43,14 @@ bool Utf8ToUtf16(std::string_view in, std::u16string* out) {
   while (i < in.size()) {
     auto lead = static_cast<unsigned char>(in[i]);
     std::size_t extra = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) extra = 1;
-    else if (lead >= 0xE0 && lead <= 0xEF) extra = 2;
-    else if (lead >= 0xF0 && lead <= 0xF4) extra = 3;
-    else if (lead >= 0x80) return false;
+    if (lead >= 0xC2 && lead <= 0xDF)
+      extra = 1;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+      extra = 2;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+      extra = 3;
+    else if (lead >= 0x80)
+      return false;
     if (in.size() - i <= extra) return false;
     char32_t cp = extra == 0 ? lead : lead & (0x7Fu >> (extra + 1));
     for (std::size_t k = 1; k <= extra; ++k) {

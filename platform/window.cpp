@@ -126,9 +126,8 @@ ATOM RegisterClassW(const WNDCLASSW* window_class) {
   return registry.classes.back().atom;
 }
 
-HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, DWORD style,
-                     int, int, int width, int height, HWND, HMENU, HINSTANCE instance,
-                     void* param) {
+HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, DWORD style, int,
+                     int, int width, int height, HWND, HMENU, HINSTANCE instance, void* param) {
   const WindowClassRecord* window_class = FindClass(class_name);
   if (window_class == nullptr) return nullptr;
   int client_width = 0;
@@ -144,9 +143,18 @@ HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, D
   if (object->canvas == nullptr) return nullptr;
   HWND window = AdoptWindow(std::move(object));
 
-  CREATESTRUCTW create{param,        instance,     nullptr, nullptr, client_height, client_width,
-                       0,            0,            static_cast<LONG>(style),
-                       title,        class_name,   0};
+  CREATESTRUCTW create{param,
+                       instance,
+                       nullptr,
+                       nullptr,
+                       client_height,
+                       client_width,
+                       0,
+                       0,
+                       static_cast<LONG>(style),
+                       title,
+                       class_name,
+                       0};
   if (SendMessageW(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     DestroyWindow(window);
     return nullptr;
@@ -256,8 +264,7 @@ BOOL ResizeClientArea(HWND window, int width, int height) {
   std::unique_ptr<Canvas> canvas = MakeClientCanvas(width, height, nullptr);
   if (canvas == nullptr) return FALSE;
   window->canvas = std::move(canvas);
-  SendMessageW(window, WM_SIZE, 0,
-               MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
+  SendMessageW(window, WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
   InvalidateRect(window, nullptr, FALSE);
   return TRUE;
 }

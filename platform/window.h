@@ -130,8 +130,8 @@ ATOM RegisterClassW(const WNDCLASSW* window_class);
 // Creates a top-level window of a registered class. WM_CREATE is sent (the procedure runs
 // synchronously) before this returns and before the window is first shown; returns nullptr
 // when the class is unknown or the procedure returns -1 for WM_CREATE.
-HWND CreateWindowExW(DWORD ex_style, const char16_t* class_name, const char16_t* title,
-                     DWORD style, int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND CreateWindowExW(DWORD ex_style, const char16_t* class_name, const char16_t* title, DWORD style,
+                     int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* param);
 
 // Shows the window on its backend; the first call presents it.

@@ -38,7 +38,7 @@ class WindowBackend {
   virtual void WindowShown(HWND) {}
   virtual void WindowPainted(HWND) {}  // EndPaint: the client canvas holds a new picture
   virtual void WindowDestroyed(HWND) {}
-  virtual void MenuBarChanged(HWND) {}  // the owner's soft-key bar was created or destroyed
+  virtual void MenuBarChanged(HWND) {}     // the owner's soft-key bar was created or destroyed
   virtual void BringToForeground(HWND) {}  // a second start asked for the window
 
   // Presents a modal message box and returns the button chosen (IDOK).

@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr LPARAM kKeyDownFlags = 1;              // repeat count 1
-constexpr LPARAM kKeyRepeatFlags = 0x40000001;   // repeat count 1, key already down
-constexpr LPARAM kKeyUpFlags = 0xC0000001;       // repeat 1, previous state down, released
+constexpr LPARAM kKeyDownFlags = 1;             // repeat count 1
+constexpr LPARAM kKeyRepeatFlags = 0x40000001;  // repeat count 1, key already down
+constexpr LPARAM kKeyUpFlags = 0xC0000001;      // repeat 1, previous state down, released
 
 LPARAM PositionParameter(int x, int y) {
   return MAKELPARAM(static_cast<WORD>(std::clamp(x, 0, 0xFFFF)),

@@ -25,8 +25,7 @@ MessageQueue& Queue() {
 DWORD MessageTime() {
   static const auto start = std::chrono::steady_clock::now();
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  return static_cast<DWORD>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
 MSG MakeMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -30,8 +30,7 @@ int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity) {
   if (instance == nullptr) return 0;
   for (const StringResource& string : instance->strings) {
     if (string.id != id) continue;
-    const std::size_t count =
-        std::min(string.text.size(), static_cast<std::size_t>(capacity) - 1);
+    const std::size_t count = std::min(string.text.size(), static_cast<std::size_t>(capacity) - 1);
     std::copy_n(string.text.begin(), count, buffer);
     buffer[count] = u'\0';
     return static_cast<int>(count);

@@ -3,8 +3,6 @@
 // start reaches it whatever its own runtime folder. The socket only carries the request to
 // come forward and its answer, so a stale socket file is harmless and replaced. A second
 // start waits for the first a moment at most, then says what it found.
-#include "platform/single_instance.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -23,6 +21,7 @@
 #include <thread>
 
 #include "platform/registry_store.h"
+#include "platform/single_instance.h"
 #include "platform/single_instance_listen.h"
 
 namespace {
@@ -80,8 +79,7 @@ std::string SocketPath(const std::string& runtime, const std::string& settings) 
   std::uint64_t hash = 0xcbf29ce484222325u;
   for (const unsigned char c : settings) hash = (hash ^ c) * 0x100000001b3u;
   char name[40];
-  std::snprintf(name, sizeof name, "/cyclune-%016llx.sock",
-                static_cast<unsigned long long>(hash));
+  std::snprintf(name, sizeof name, "/cyclune-%016llx.sock", static_cast<unsigned long long>(hash));
   return runtime + name;
 }
 

@@ -1,8 +1,6 @@
 // Accepting and reading never wait: the listening socket and every connection are
 // non-blocking, and one epoll descriptor gathers them with a timer for the oldest
 // connection's time-out, so a backend polls one descriptor for all of them.
-#include "platform/single_instance_listen.h"
-
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/timerfd.h>
@@ -16,6 +14,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/single_instance_listen.h"
 
 namespace {
 
@@ -150,8 +150,7 @@ int TakeListenerRequests() {
   ListenerState& state = Listener();
   if (state.listen_fd < 0) return 0;
   std::uint64_t expirations = 0;
-  [[maybe_unused]] const ssize_t cleared =
-      read(state.timer_fd, &expirations, sizeof expirations);
+  [[maybe_unused]] const ssize_t cleared = read(state.timer_fd, &expirations, sizeof expirations);
   AcceptPeers(state);
   const auto now = Clock::now();
   int requests = 0;

@@ -21,17 +21,15 @@ struct SignRange {
 
 // Scanned in this order; the first range that holds the day names it.
 constexpr SignRange kWesternSigns[] = {
-    {u"Capricorn", 12, 22, 1, 19},   {u"Sagittarius", 11, 22, 12, 21},
-    {u"Scorpio", 10, 24, 11, 21},    {u"Libra", 9, 23, 10, 23},
-    {u"Virgo", 8, 23, 9, 22},        {u"Leo", 7, 23, 8, 22},
-    {u"Cancer", 6, 22, 7, 22},       {u"Gemini", 5, 21, 6, 21},
-    {u"Taurus", 4, 20, 5, 20},       {u"Aries", 3, 21, 4, 19},
-    {u"Pisces", 2, 19, 3, 20},
+    {u"Capricorn", 12, 22, 1, 19}, {u"Sagittarius", 11, 22, 12, 21}, {u"Scorpio", 10, 24, 11, 21},
+    {u"Libra", 9, 23, 10, 23},     {u"Virgo", 8, 23, 9, 22},         {u"Leo", 7, 23, 8, 22},
+    {u"Cancer", 6, 22, 7, 22},     {u"Gemini", 5, 21, 6, 21},        {u"Taurus", 4, 20, 5, 20},
+    {u"Aries", 3, 21, 4, 19},      {u"Pisces", 2, 19, 3, 20},
 };
 
 // Indexed by year mod 12.
 constexpr const char16_t* kAnimals[12] = {
-    u"Monkey", u"Chicken", u"Dog",   u"Pig",    u"Rat",   u"Ox",
+    u"Monkey", u"Chicken", u"Dog",    u"Pig",   u"Rat",   u"Ox",
     u"Tiger",  u"Rabbit",  u"Dragon", u"Snake", u"Horse", u"Ram",
 };
 
@@ -134,8 +132,8 @@ std::u16string ReportDateText(const SYSTEMTIME& date) {
   // (or a five-digit year) is too wide for the 29 units that a date may take.
   for (const DWORD style : {DATE_LONGDATE, DATE_MEDIUMDATE, DATE_SHORTDATE}) {
     char16_t buffer[kLongDateCapacity] = {};
-    const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, style, &date, nullptr, buffer,
-                                       kLongDateCapacity);
+    const int written =
+        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, style, &date, nullptr, buffer, kLongDateCapacity);
     if (written > 0 && written <= kLongDateCapacity) {
       return std::u16string(buffer, static_cast<std::size_t>(written - 1));
     }

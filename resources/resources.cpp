@@ -52,9 +52,9 @@ constexpr WORD kDropDownAutoSize = TBSTYLE_DROPDOWN | TBSTYLE_AUTOSIZE;
 // The soft-key bar in the platform's word format: menu id, button count, then per button
 // image, command, state, style, label string, 0, popup index in menu IDR_MENU.
 constexpr WORD kMenuBarWords[] = {
-    IDR_MENU, 2,
-    I_IMAGENONE, IDM_OPTIONS, TBSTATE_ENABLED, kDropDownAutoSize, IDS_OPTIONS, 0, 0,
-    I_IMAGENONE, IDM_EXIT, TBSTATE_ENABLED, TBSTYLE_AUTOSIZE, IDS_EXIT, 0, NOMENU,
+    IDR_MENU,         2,        I_IMAGENONE, IDM_OPTIONS, TBSTATE_ENABLED, kDropDownAutoSize,
+    IDS_OPTIONS,      0,        0,           I_IMAGENONE, IDM_EXIT,        TBSTATE_ENABLED,
+    TBSTYLE_AUTOSIZE, IDS_EXIT, 0,           NOMENU,
 };
 
 constexpr MenuBarResource kMenuBars[] = {
@@ -115,7 +115,8 @@ constexpr IconPixels DrawIcon() {
   FillBox(pixels, kPageLeft, kPageTop, kPageRight, kPageBottom, kOutline);
   FillBox(pixels, kPageLeft + 1, kPageTop + 1, kPageRight - 1, kPageBottom - 1, kPage);
   FillBox(pixels, kPageLeft + 1, kPageTop + 1, kPageRight - 1, kHeaderBottom, kHeader);
-  for (int ring : kRingColumns) FillBox(pixels, ring, 0, ring + kRingWidth - 1, kRingBottom, kOutline);
+  for (int ring : kRingColumns)
+    FillBox(pixels, ring, 0, ring + kRingWidth - 1, kRingBottom, kOutline);
   for (int day = 1; day <= kDaysShown; ++day) {
     const int slot = kFirstDayColumn + day - 1;
     const int x = kGridLeft + (slot % 7) * kCellPitch;

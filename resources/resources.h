@@ -9,12 +9,12 @@
 #include "platform/win_types.h"
 
 // Strings.
-constexpr UINT IDS_APP_TITLE = 1;       // "Cyclune", the window title
-constexpr UINT IDS_WINDOW_CLASS = 2;    // "CYCLUNE", the window class name
-constexpr UINT IDS_OPTIONS = 104;       // left soft-key label
-constexpr UINT IDS_EXIT = 105;          // right soft-key label
-constexpr UINT IDS_HELP_TEXT = 106;     // the help box text
-constexpr UINT IDS_HELP = 107;          // the help box caption
+constexpr UINT IDS_APP_TITLE = 1;     // "Cyclune", the window title
+constexpr UINT IDS_WINDOW_CLASS = 2;  // "CYCLUNE", the window class name
+constexpr UINT IDS_OPTIONS = 104;     // left soft-key label
+constexpr UINT IDS_EXIT = 105;        // right soft-key label
+constexpr UINT IDS_HELP_TEXT = 106;   // the help box text
+constexpr UINT IDS_HELP = 107;        // the help box caption
 
 // Icon, soft-key bar and menu.
 constexpr UINT IDI_APP = 101;

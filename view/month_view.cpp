@@ -83,8 +83,8 @@ WeekdayTexts WeekdayNames(const char16_t* picture) {
     weekday.wDayOfWeek = static_cast<WORD>(i);
     weekday.wDay = static_cast<WORD>(i + 1);
     char16_t name[kDateTextCapacity] = {};
-    const int written = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, picture, name,
-                                       kDateTextCapacity);
+    const int written =
+        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, picture, name, kDateTextCapacity);
     if (written > 1) names[static_cast<std::size_t>(i)].assign(name, written - 1);
   }
   return names;
@@ -197,8 +197,8 @@ LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
   const Grid grid{AppState.CellWidth, AppState.CellHeight};
 
   HDC canvas = CreateCompatibleDC(screen);
-  HBITMAP surface = CreateCompatibleBitmap(screen, kGridColumns * grid.cell_width,
-                                           kGridRows * grid.cell_height);
+  HBITMAP surface =
+      CreateCompatibleBitmap(screen, kGridColumns * grid.cell_width, kGridRows * grid.cell_height);
   HGDIOBJ previous_surface = SelectObject(canvas, surface);
 
   char16_t title[kDateTextCapacity] = {};

@@ -58,11 +58,15 @@ bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time) {
       hour > 23 || minute > 59 || second > 59) {
     return false;
   }
-  const std::int64_t days = civil::CivilDaysFrom(year, static_cast<unsigned>(month),
-                                                 static_cast<unsigned>(day));
-  *time = SYSTEMTIME{static_cast<WORD>(year),   static_cast<WORD>(month),
+  const std::int64_t days =
+      civil::CivilDaysFrom(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+  *time = SYSTEMTIME{static_cast<WORD>(year),
+                     static_cast<WORD>(month),
                      static_cast<WORD>(civil::WeekdayOf(days)),
-                     static_cast<WORD>(day),    static_cast<WORD>(hour),
-                     static_cast<WORD>(minute), static_cast<WORD>(second), 0};
+                     static_cast<WORD>(day),
+                     static_cast<WORD>(hour),
+                     static_cast<WORD>(minute),
+                     static_cast<WORD>(second),
+                     0};
   return true;
 }

@@ -97,8 +97,7 @@ class HeadlessBackend final : public WindowBackend {
     *height = height_;
   }
 
-  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
-                     UINT) override {
+  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption, UINT) override {
     Write(messages_, MessageBoxJson(caption, text));
     return IDOK;
   }
@@ -181,8 +180,7 @@ void HeadlessBackend::Shoot(HWND window, const ScriptCommand& command) {
       return;
     }
   }
-  Fail("script line " + std::to_string(command.line) + ": cannot write '" + path + "': " +
-       error);
+  Fail("script line " + std::to_string(command.line) + ": cannot write '" + path + "': " + error);
 }
 
 HeadlessBackend* g_headless = nullptr;

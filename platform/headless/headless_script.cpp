@@ -95,8 +95,7 @@ std::string ParseLine(std::string_view line, ScriptCommand* command) {
 
 }  // namespace
 
-bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands,
-                 std::string* error) {
+bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands, std::string* error) {
   commands->clear();
   int number = 0;
   while (!text.empty()) {

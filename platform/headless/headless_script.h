@@ -18,5 +18,4 @@ struct ScriptCommand {
 
 // Parses a whole script. On the first bad line returns false with *error set to
 // "script line N: REASON" and leaves *commands unspecified.
-bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands,
-                 std::string* error);
+bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands, std::string* error);

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kScreenWidth = 240;   // the month view's own screen, in units
+constexpr int kScreenWidth = 240;  // the month view's own screen, in units
 constexpr int kScreenHeight = 266;
 constexpr int kMinimumWidth = 140;  // the smallest window that still reads, in units
 constexpr int kMinimumHeight = 160;
@@ -190,8 +190,7 @@ void DesktopBackend::FollowWindowSize() {
   SDL_GetWindowSize(window_, &window_width, &window_height);
   if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0) return;
   if (window_width > 0) {
-    ui_ = static_cast<float>(scale_) * static_cast<float>(width) /
-          static_cast<float>(window_width);
+    ui_ = static_cast<float>(scale_) * static_cast<float>(width) / static_cast<float>(window_width);
   }
   if (shown_window_ == nullptr) return;
   const Canvas* canvas = ClientCanvas(shown_window_);

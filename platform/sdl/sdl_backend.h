@@ -63,8 +63,8 @@ class DesktopBackend final : public WindowBackend {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   std::unique_ptr<Canvas> frame_;
-  int scale_ = 1;   // whole multiple of the 240 x 266 screen, chosen from the display
-  float ui_ = 1;    // drawable pixels per unit: scale_ times the display's pixel ratio
+  int scale_ = 1;  // whole multiple of the 240 x 266 screen, chosen from the display
+  float ui_ = 1;   // drawable pixels per unit: scale_ times the display's pixel ratio
   int first_client_width_ = 240;
   int first_client_height_ = 266;
   HWND shown_window_ = nullptr;  // the window on screen

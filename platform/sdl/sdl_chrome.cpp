@@ -87,8 +87,7 @@ int ScaledPixels(float ui, int units) {
 
 int SoftKeyBarHeight(float ui) { return ScaledPixels(ui, kBarHeight); }
 
-void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& labels,
-                    float ui) {
+void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& labels, float ui) {
   FillArea(frame, bar, kBarBackground);
   const int font = ScaledPixels(ui, kBarFont);
   const int margin = ScaledPixels(ui, kBarMargin);
@@ -101,8 +100,7 @@ void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& 
              kBarOpenKey);
   } else if (labels.open_key == 2) {
     const int open_width = TextWidth(labels.right, font) + 2 * margin;
-    FillArea(frame, SDL_Rect{Right(right) - open_width, right.y, open_width, right.h},
-             kBarOpenKey);
+    FillArea(frame, SDL_Rect{Right(right) - open_width, right.y, open_width, right.h}, kBarOpenKey);
   }
   DrawLabel(frame, left, labels.left, font, margin, false, kBarLabel, left_background);
   DrawLabel(frame, right, labels.right, font, margin, true, kBarLabel, right_background);
@@ -117,13 +115,13 @@ SDL_Rect PopupArea(const MenuItems& items, int client_width, int client_height, 
   const int font = ScaledPixels(ui, kItemFont);
   int width = client_width / 2;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    width = std::max(width, TextWidth(ItemLabel(items, i), font) +
-                                2 * ScaledPixels(ui, kItemMargin + kBorder));
+    width = std::max(
+        width, TextWidth(ItemLabel(items, i), font) + 2 * ScaledPixels(ui, kItemMargin + kBorder));
   }
   width = std::min(width, client_width);
-  const int height = std::min(
-      client_height, static_cast<int>(items.size()) * ScaledPixels(ui, kItemHeight) +
-                         2 * ScaledPixels(ui, kBorder));
+  const int height =
+      std::min(client_height, static_cast<int>(items.size()) * ScaledPixels(ui, kItemHeight) +
+                                  2 * ScaledPixels(ui, kBorder));
   return SDL_Rect{0, client_height - height, width, height};
 }
 
@@ -133,8 +131,7 @@ void DrawPopup(Canvas& frame, const SDL_Rect& area, const MenuItems& items, int 
   const int item_height = ScaledPixels(ui, kItemHeight);
   const int font = ScaledPixels(ui, kItemFont);
   FillArea(frame, area, kDarkBlue);
-  const SDL_Rect inside{area.x + border, area.y + border, area.w - 2 * border,
-                        area.h - 2 * border};
+  const SDL_Rect inside{area.x + border, area.y + border, area.w - 2 * border, area.h - 2 * border};
   FillArea(frame, inside, kWhite);
   for (std::size_t i = 0; i < items.size(); ++i) {
     SDL_Rect item{inside.x, inside.y + static_cast<int>(i) * item_height, inside.w, item_height};
@@ -156,8 +153,8 @@ int PopupItemAt(const SDL_Rect& area, const MenuItems& items, int x, int y, floa
 MessageBoxLayout LayoutMessageBox(int client_width, int client_height, float ui) {
   MessageBoxLayout layout;
   layout.area = SDL_Rect{0, 0, client_width, client_height};
-  layout.caption = SDL_Rect{0, 0, client_width,
-                            std::min(client_height, ScaledPixels(ui, kCaptionHeight))};
+  layout.caption =
+      SDL_Rect{0, 0, client_width, std::min(client_height, ScaledPixels(ui, kCaptionHeight))};
   layout.font_size = ScaledPixels(ui, kTextFont);
   layout.caption_font_size = ScaledPixels(ui, kCaptionFont);
   layout.line_height = std::max(1, LineHeight(layout.font_size));
@@ -175,13 +172,12 @@ TextMeasure MessageTextMeasure(const MessageBoxLayout& layout) {
   return [font](std::u16string_view piece) { return TextWidth(piece, font); };
 }
 
-void DrawMessageBox(Canvas& frame, const MessageBoxLayout& layout,
-                    std::u16string_view caption, const std::vector<std::u16string>& lines,
-                    int first_line, float ui) {
+void DrawMessageBox(Canvas& frame, const MessageBoxLayout& layout, std::u16string_view caption,
+                    const std::vector<std::u16string>& lines, int first_line, float ui) {
   FillArea(frame, layout.area, kWhite);
   FillArea(frame, layout.caption, kBlue);
-  DrawLabel(frame, layout.caption, caption, layout.caption_font_size,
-            ScaledPixels(ui, kTextMargin), false, kWhite, kBlue);
+  DrawLabel(frame, layout.caption, caption, layout.caption_font_size, ScaledPixels(ui, kTextMargin),
+            false, kWhite, kBlue);
   const int count = static_cast<int>(std::min<std::size_t>(lines.size(), 1 << 24));
   for (int i = 0; i < layout.visible_lines && first_line + i < count; ++i) {
     DrawTextLineAt(frame, layout.text.x, layout.text.y + i * layout.line_height,

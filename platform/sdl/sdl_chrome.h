@@ -23,8 +23,7 @@ int ScaledPixels(float ui, int units);
 
 int SoftKeyBarHeight(float ui);
 // The key held open by its popup is drawn pressed.
-void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& labels,
-                    float ui);
+void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& labels, float ui);
 // The key under (x, y): 1 in the bar's left half, 2 in its right half, 0 outside the bar.
 int SoftKeyAt(const SDL_Rect& bar, int x, int y);
 
@@ -58,6 +57,5 @@ MessageBoxLayout LayoutMessageBox(int client_width, int client_height, float ui)
 TextMeasure MessageTextMeasure(const MessageBoxLayout& layout);
 // Draws the box with line `first_line` at the top of the text area, and a scroll bar when
 // the lines do not all fit.
-void DrawMessageBox(Canvas& frame, const MessageBoxLayout& layout,
-                    std::u16string_view caption, const std::vector<std::u16string>& lines,
-                    int first_line, float ui);
+void DrawMessageBox(Canvas& frame, const MessageBoxLayout& layout, std::u16string_view caption,
+                    const std::vector<std::u16string>& lines, int first_line, float ui);

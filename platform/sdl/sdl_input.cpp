@@ -16,15 +16,24 @@ constexpr Uint32 kForegroundPollMilliseconds = 100;
 // Keypad keys without Num Lock, as a PC keyboard labels them.
 UINT KeypadNavigationKey(SDL_Keycode key) {
   switch (key) {
-    case SDLK_KP_8: return VK_UP;
-    case SDLK_KP_2: return VK_DOWN;
-    case SDLK_KP_4: return VK_LEFT;
-    case SDLK_KP_6: return VK_RIGHT;
-    case SDLK_KP_7: return VK_HOME;
-    case SDLK_KP_1: return VK_END;
-    case SDLK_KP_9: return VK_PRIOR;
-    case SDLK_KP_3: return VK_NEXT;
-    default: return 0;
+    case SDLK_KP_8:
+      return VK_UP;
+    case SDLK_KP_2:
+      return VK_DOWN;
+    case SDLK_KP_4:
+      return VK_LEFT;
+    case SDLK_KP_6:
+      return VK_RIGHT;
+    case SDLK_KP_7:
+      return VK_HOME;
+    case SDLK_KP_1:
+      return VK_END;
+    case SDLK_KP_9:
+      return VK_PRIOR;
+    case SDLK_KP_3:
+      return VK_NEXT;
+    default:
+      return 0;
   }
 }
 
@@ -40,26 +49,43 @@ UINT VirtualKeyOf(SDL_Keycode key, Uint16 modifiers) {
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<UINT>(0x30 + (key - SDLK_0));
   if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<UINT>(VK_F1 + (key - SDLK_F1));
   if (const int digit = KeypadDigit(key); digit >= 0) {
-    return (modifiers & KMOD_NUM) != 0 ? static_cast<UINT>(0x30 + digit)
-                                       : KeypadNavigationKey(key);
+    return (modifiers & KMOD_NUM) != 0 ? static_cast<UINT>(0x30 + digit) : KeypadNavigationKey(key);
   }
   switch (key) {
-    case SDLK_RETURN: case SDLK_RETURN2: case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return 0;
+    case SDLK_RETURN:
+    case SDLK_RETURN2:
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    default:
+      return 0;
   }
 }
 
@@ -119,8 +145,8 @@ void DesktopBackend::Handle(const SDL_Event& event) {
       OnButton(event.button);
       break;
     case SDL_MOUSEWHEEL: {
-      const int steps = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? event.wheel.y
-                                                                        : -event.wheel.y;
+      const int steps =
+          event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? event.wheel.y : -event.wheel.y;
       if (modal_.Wheel(steps)) Present();
       break;
     }
@@ -199,8 +225,8 @@ ModalHit DesktopBackend::HitAt(int x, int y) const {
       return ModalHit{ModalHit::Place::kPopupItem, item, x, y};
     }
   }
-  return ModalHit{y < client_height ? ModalHit::Place::kClient : ModalHit::Place::kNothing, 0,
-                  x, y};
+  return ModalHit{y < client_height ? ModalHit::Place::kClient : ModalHit::Place::kNothing, 0, x,
+                  y};
 }
 
 void DesktopBackend::OnButton(const SDL_MouseButtonEvent& event) {

@@ -101,15 +101,15 @@ bool ListWaylandGlobals(std::vector<std::string>* globals, std::string* error) {
     return false;
   }
   auto* registry = reinterpret_cast<wl_proxy*>(
-      client.marshal_constructor(reinterpret_cast<wl_proxy*>(display),
-                                 WL_DISPLAY_GET_REGISTRY, client.registry_interface, nullptr));
+      client.marshal_constructor(reinterpret_cast<wl_proxy*>(display), WL_DISPLAY_GET_REGISTRY,
+                                 client.registry_interface, nullptr));
   bool listed = false;
   if (registry != nullptr) {
     globals->clear();
-    client.add_listener(registry,
-                        reinterpret_cast<void (**)(void)>(const_cast<wl_registry_listener*>(
-                            &kRegistryListener)),
-                        globals);
+    client.add_listener(
+        registry,
+        reinterpret_cast<void (**)(void)>(const_cast<wl_registry_listener*>(&kRegistryListener)),
+        globals);
     listed = client.roundtrip(display) >= 0;
     client.destroy(registry);
   }

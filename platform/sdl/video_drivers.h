@@ -13,7 +13,7 @@
 #include <vector>
 
 struct VideoEnvironment {
-  std::string_view asked;     // SDL_VIDEODRIVER as set by the user: a comma-separated list
+  std::string_view asked;      // SDL_VIDEODRIVER as set by the user: a comma-separated list
   bool wayland_named = false;  // WAYLAND_DISPLAY is set and not empty
   bool x11_named = false;      // DISPLAY is set and not empty
 };

@@ -37,8 +37,7 @@ LONG ToLong(std::int64_t value) {
 CellCanvas::CellCanvas(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      cells_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
-             Blank(kBlack)) {}
+      cells_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), Blank(kBlack)) {}
 
 CanvasMaker CellCanvas::Maker() const { return MakeCellCanvas; }
 
@@ -80,8 +79,8 @@ RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF, C
   return RECT{ToLong(left), ToLong(place.row), ToLong(right), ToLong(place.row + 1)};
 }
 
-int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
-                                COLORREF foreground, COLORREF background) {
+int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
+                                COLORREF background) {
   const GlyphLine glyphs = GlyphsOf(text);
   const std::int64_t text_width = CellWidthOf(glyphs);
   const auto [left, row] = CentredLine(rect, text_width);
@@ -110,8 +109,7 @@ int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text,
   return 1;
 }
 
-void CellCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx,
-                      int sy) {
+void CellCanvas::Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) {
   const CanvasBox area = ClipBlock(x, y, width, height, Bounds());
   if (area.Empty()) return;
   const auto* cells = dynamic_cast<const CellCanvas*>(&source);
@@ -125,8 +123,7 @@ void CellCanvas::Blit(int x, int y, int width, int height, const Canvas& source,
   for (int row = area.top; row < area.bottom; ++row) {
     line.assign(static_cast<std::size_t>(area.right - area.left), Blank(kWhite));
     if (!copied.Empty() && row >= copied.top && row < copied.bottom) {
-      const Cell* from = cells->cells_.data() +
-                         (row - dy) * cells->width_ + (copied.left - dx);
+      const Cell* from = cells->cells_.data() + (row - dy) * cells->width_ + (copied.left - dx);
       Cell* to = line.data() + (copied.left - area.left);
       std::copy(from, from + (copied.right - copied.left), to);
       // Halves of wide glyphs whose other half stayed behind become blanks.

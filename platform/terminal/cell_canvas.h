@@ -45,8 +45,7 @@ class CellCanvas final : public Canvas {
   RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
                COLORREF background) override;
   bool HoldsCharacters() const override { return true; }
-  void Blit(int x, int y, int width, int height, const Canvas& source, int sx,
-            int sy) override;
+  void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) override;
 
   // The cell at (x, y), which must lie on the canvas.
   const Cell& At(int x, int y) const {
@@ -56,9 +55,7 @@ class CellCanvas final : public Canvas {
 
  private:
   CanvasBox Bounds() const { return CanvasBox{0, 0, width_, height_}; }
-  Cell* Row(int y) {
-    return cells_.data() + static_cast<std::ptrdiff_t>(y) * width_;
-  }
+  Cell* Row(int y) { return cells_.data() + static_cast<std::ptrdiff_t>(y) * width_; }
   // Blanks the halves of wide glyphs that writing cells [left, right) of row y would cut.
   void Unsplit(int y, int left, int right);
 

@@ -25,20 +25,34 @@ UINT VirtualKeyOf(char32_t c) {
 // The platform's key code of a key; 0 for inputs that are not keys of the platform's.
 UINT VirtualKeyOf(const TerminalInput& input) {
   switch (input.key) {
-    case Key::kUp: return VK_UP;
-    case Key::kDown: return VK_DOWN;
-    case Key::kLeft: return VK_LEFT;
-    case Key::kRight: return VK_RIGHT;
-    case Key::kEnter: return VK_RETURN;
-    case Key::kEscape: return VK_ESCAPE;
-    case Key::kF1: return VK_F1;
-    case Key::kF2: return VK_F2;
-    case Key::kPageUp: return VK_PRIOR;
-    case Key::kPageDown: return VK_NEXT;
-    case Key::kHome: return VK_HOME;
-    case Key::kEnd: return VK_END;
-    case Key::kCharacter: return VirtualKeyOf(input.character);
-    default: return 0;
+    case Key::kUp:
+      return VK_UP;
+    case Key::kDown:
+      return VK_DOWN;
+    case Key::kLeft:
+      return VK_LEFT;
+    case Key::kRight:
+      return VK_RIGHT;
+    case Key::kEnter:
+      return VK_RETURN;
+    case Key::kEscape:
+      return VK_ESCAPE;
+    case Key::kF1:
+      return VK_F1;
+    case Key::kF2:
+      return VK_F2;
+    case Key::kPageUp:
+      return VK_PRIOR;
+    case Key::kPageDown:
+      return VK_NEXT;
+    case Key::kHome:
+      return VK_HOME;
+    case Key::kEnd:
+      return VK_END;
+    case Key::kCharacter:
+      return VirtualKeyOf(input.character);
+    default:
+      return 0;
   }
 }
 
@@ -88,8 +102,8 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
     signals_.resize |= arrived.resize;
     signals_.resumed |= arrived.resumed;
     if (std::exchange(signals_.end, false)) {
-      return Event{std::exchange(signals_.hang_up, false) ? Event::Kind::kHangUp
-                                                          : Event::Kind::kEnd, {}};
+      return Event{
+          std::exchange(signals_.hang_up, false) ? Event::Kind::kHangUp : Event::Kind::kEnd, {}};
     }
     if (std::exchange(signals_.resize, false)) return Event{Event::Kind::kResize, {}};
     if (std::exchange(signals_.resumed, false)) return Event{Event::Kind::kResumed, {}};
@@ -120,8 +134,8 @@ bool TerminalBackend::WaitForInput() {
   return HandleEvent(NextEvent());
 }
 
-int TerminalBackend::ShowMessageBox(HWND, std::u16string_view text,
-                                    std::u16string_view caption, UINT) {
+int TerminalBackend::ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
+                                    UINT) {
   modal_.OpenMessageBox(caption, text);
   Present();
   // The owner's messages wait in the queue until the box is closed.

@@ -9,10 +9,10 @@ namespace {
 
 // The 16 ANSI colours as xterm shows them by default.
 constexpr std::array<COLORREF, 16> kAnsi = {
-    RGB(0, 0, 0),       RGB(205, 0, 0),     RGB(0, 205, 0),   RGB(205, 205, 0),
-    RGB(0, 0, 238),     RGB(205, 0, 205),   RGB(0, 205, 205), RGB(229, 229, 229),
-    RGB(127, 127, 127), RGB(255, 0, 0),     RGB(0, 255, 0),   RGB(255, 255, 0),
-    RGB(92, 92, 255),   RGB(255, 0, 255),   RGB(0, 255, 255), RGB(255, 255, 255)};
+    RGB(0, 0, 0),       RGB(205, 0, 0),   RGB(0, 205, 0),   RGB(205, 205, 0),
+    RGB(0, 0, 238),     RGB(205, 0, 205), RGB(0, 205, 205), RGB(229, 229, 229),
+    RGB(127, 127, 127), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
+    RGB(92, 92, 255),   RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
 
 // The six levels of each channel of the colour cube.
 constexpr std::array<int, 6> kCubeLevels = {0, 95, 135, 175, 215, 255};
@@ -76,7 +76,7 @@ int Nearest256(COLORREF colour) {
   const int mean = (GetRValue(colour) + GetGValue(colour) + GetBValue(colour)) / 3;  // [0, 255]
   const int grey = 232 + std::clamp((mean - 3) / 10, 0, 23);
   return Distance(colour, PaletteColour(grey)) < Distance(colour, PaletteColour(cube)) ? grey
-                                                                                      : cube;
+                                                                                       : cube;
 }
 
 CellColours ColoursFor(COLORREF foreground, COLORREF background, ColourDepth depth) {
@@ -85,10 +85,10 @@ CellColours ColoursFor(COLORREF foreground, COLORREF background, ColourDepth dep
   CellColours out;
   switch (depth) {
     case ColourDepth::kDirect:
-      out.foreground = static_cast<int>(foreground >> 16 | (foreground & 0xFF00) |
-                                        (foreground & 0xFF) << 16);
-      out.background = static_cast<int>(background >> 16 | (background & 0xFF00) |
-                                        (background & 0xFF) << 16);
+      out.foreground =
+          static_cast<int>(foreground >> 16 | (foreground & 0xFF00) | (foreground & 0xFF) << 16);
+      out.background =
+          static_cast<int>(background >> 16 | (background & 0xFF00) | (background & 0xFF) << 16);
       break;
     case ColourDepth::kPalette256:
       out.foreground = Nearest256(foreground);

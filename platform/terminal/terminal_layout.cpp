@@ -45,8 +45,7 @@ BarLayout LayOutBar(std::u16string_view left, std::u16string_view right, int col
   } else if (left_glyphs.empty()) {
     bar.split = 0;
   } else {
-    bar.split = left_width + right_width + 1 <= columns ? columns - right_width
-                                                        : (columns + 1) / 2;
+    bar.split = left_width + right_width + 1 <= columns ? columns - right_width : (columns + 1) / 2;
     bar.split = std::clamp(bar.split, 0, columns);
   }
   bar.left.glyphs = FitGlyphs(left_glyphs, bar.split);
@@ -61,8 +60,8 @@ int MessageTextLimit(int columns, int rows) {
   return InnerLimit(std::max(columns, 0), std::max(rows, 0), 3, &box);
 }
 
-BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines,
-                           std::u16string_view caption, int columns, int rows) {
+BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines, std::u16string_view caption,
+                           int columns, int rows) {
   BoxLayout box;
   columns = std::max(columns, 0);
   rows = std::max(rows, 0);
@@ -86,8 +85,7 @@ BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines,
   return box;
 }
 
-BoxLayout LayOutPopup(const std::vector<std::u16string>& items, int key, int columns,
-                      int rows) {
+BoxLayout LayOutPopup(const std::vector<std::u16string>& items, int key, int columns, int rows) {
   BoxLayout box;
   columns = std::max(columns, 0);
   rows = std::max(rows, 0);

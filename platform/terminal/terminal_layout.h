@@ -29,11 +29,11 @@ struct BoxLayout {
   int top = 0;
   int width = 0;
   int height = 0;
-  bool border = false;       // a frame of box-drawing characters around the lines
-  int padding = 0;           // blank columns between the frame and the lines
-  int visible_lines = 0;     // lines that fit inside
+  bool border = false;    // a frame of box-drawing characters around the lines
+  int padding = 0;        // blank columns between the frame and the lines
+  int visible_lines = 0;  // lines that fit inside
   std::vector<GlyphLine> lines;
-  GlyphLine caption;         // cut to fit the top border (empty without a border)
+  GlyphLine caption;  // cut to fit the top border (empty without a border)
 };
 
 // The widest a message box's lines may be, in cells, on an area of `columns` x `rows`.
@@ -42,13 +42,12 @@ int MessageTextLimit(int columns, int rows);
 // A message box centred on an area of `columns` x `rows` cells, holding `lines` (the text
 // wrapped to MessageTextLimit), as wide as its longest line or its caption, the caption in
 // the top border. The box never leaves the area; lines beyond visible_lines scroll.
-BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines,
-                           std::u16string_view caption, int columns, int rows);
+BoxLayout LayOutMessageBox(const std::vector<std::u16string>& lines, std::u16string_view caption,
+                           int columns, int rows);
 
 // The popup of soft key `key` (1 left, 2 right) holding `items`, numbered "1 ", "2 "...:
 // just above the bar (the bottom of an area of `rows`), at the key's side.
-BoxLayout LayOutPopup(const std::vector<std::u16string>& items, int key, int columns,
-                      int rows);
+BoxLayout LayOutPopup(const std::vector<std::u16string>& items, int key, int columns, int rows);
 
 // The item of a popup at cell (x, y), -1 when none is.
 int PopupItemAt(const BoxLayout& popup, int x, int y);

@@ -28,10 +28,9 @@ constexpr int kEscapeDelayMs = 25;  // a lone Escape is told from a key's sequen
 // Every press and release is asked for, though few are used: a report that ncurses filters
 // out makes it wait for the next input, even without delay. Clicks are not asked for, or a
 // press and its release read together would be merged into one and the press lost.
-constexpr mmask_t kMouseEvents = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON2_PRESSED |
-                                 BUTTON2_RELEASED | BUTTON3_PRESSED | BUTTON3_RELEASED |
-                                 BUTTON4_PRESSED | BUTTON4_RELEASED | BUTTON5_PRESSED |
-                                 BUTTON5_RELEASED;
+constexpr mmask_t kMouseEvents =
+    BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON2_PRESSED | BUTTON2_RELEASED | BUTTON3_PRESSED |
+    BUTTON3_RELEASED | BUTTON4_PRESSED | BUTTON4_RELEASED | BUTTON5_PRESSED | BUTTON5_RELEASED;
 constexpr const char* kMouseOff = "\033[?1006l\033[?1002l\033[?1000l";
 
 // A channel in ncurses' colour scale (0 to 1000), rounded up: terminals scale it back
@@ -115,11 +114,10 @@ struct TerminalScreen::Session {
   std::FILE* out = nullptr;
   std::unordered_map<std::uint64_t, int> pairs;
   std::array<std::optional<COLORREF>, 256> defined;  // palette entries given exact colours
-  std::deque<TerminalInput> mouse;  // reports read together, oldest first
+  std::deque<TerminalInput> mouse;                   // reports read together, oldest first
 };
 
-std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
-                                                     std::string* error) {
+std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd, std::string* error) {
   const char* term = std::getenv("TERM");
   if (term == nullptr || term[0] == '\0') {
     *error = "TERM is not set, so the terminal's kind is unknown";
@@ -145,8 +143,14 @@ std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd,
     session.screen = newterm(type.c_str(), session.out, session.in);
   }
   if (session.screen == nullptr) {
-    if (session.in != nullptr) std::fclose(session.in); else if (in_copy >= 0) close(in_copy);
-    if (session.out != nullptr) std::fclose(session.out); else if (out_copy >= 0) close(out_copy);
+    if (session.in != nullptr)
+      std::fclose(session.in);
+    else if (in_copy >= 0)
+      close(in_copy);
+    if (session.out != nullptr)
+      std::fclose(session.out);
+    else if (out_copy >= 0)
+      close(out_copy);
     session.in = session.out = nullptr;
     *error = "cannot open the terminal of type '" + type + "'";
     return nullptr;
@@ -168,11 +172,20 @@ void TerminalScreen::SetUpSession() {
   StopFlowControl();
   // Arrows, Home and End in every form terminals send them, whatever terminfo says: some
   // ignore the switch to application mode, and a lone Escape would close a box.
-  for (const auto& [sequence, key] :
-       {std::pair{"\033[A", KEY_UP}, {"\033[B", KEY_DOWN}, {"\033[C", KEY_RIGHT},
-        {"\033[D", KEY_LEFT}, {"\033OA", KEY_UP}, {"\033OB", KEY_DOWN}, {"\033OC", KEY_RIGHT},
-        {"\033OD", KEY_LEFT}, {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME}, {"\033[1~", KEY_HOME},
-        {"\033[F", KEY_END}, {"\033OF", KEY_END}, {"\033[4~", KEY_END}}) {
+  for (const auto& [sequence, key] : {std::pair{"\033[A", KEY_UP},
+                                      {"\033[B", KEY_DOWN},
+                                      {"\033[C", KEY_RIGHT},
+                                      {"\033[D", KEY_LEFT},
+                                      {"\033OA", KEY_UP},
+                                      {"\033OB", KEY_DOWN},
+                                      {"\033OC", KEY_RIGHT},
+                                      {"\033OD", KEY_LEFT},
+                                      {"\033[H", KEY_HOME},
+                                      {"\033OH", KEY_HOME},
+                                      {"\033[1~", KEY_HOME},
+                                      {"\033[F", KEY_END},
+                                      {"\033OF", KEY_END},
+                                      {"\033[4~", KEY_END}}) {
     define_key(sequence, key);
   }
   curs_set(0);
@@ -312,20 +325,47 @@ bool TerminalScreen::ReadInput(TerminalInput* input) {
     return true;
   }
   switch (code) {
-    case KEY_UP: input->key = Key::kUp; break;
-    case KEY_DOWN: input->key = Key::kDown; break;
-    case KEY_LEFT: input->key = Key::kLeft; break;
-    case KEY_RIGHT: input->key = Key::kRight; break;
-    case KEY_ENTER: input->key = Key::kEnter; break;
-    case KEY_F(1): input->key = Key::kF1; break;
-    case KEY_F(2): input->key = Key::kF2; break;
-    case KEY_PPAGE: input->key = Key::kPageUp; break;
-    case KEY_NPAGE: input->key = Key::kPageDown; break;
-    case KEY_HOME: input->key = Key::kHome; break;
-    case KEY_END: input->key = Key::kEnd; break;
-    case KEY_RESIZE: input->key = Key::kResize; break;
-    case KEY_MOUSE: ReadMouseReports(input); break;
-    default: break;
+    case KEY_UP:
+      input->key = Key::kUp;
+      break;
+    case KEY_DOWN:
+      input->key = Key::kDown;
+      break;
+    case KEY_LEFT:
+      input->key = Key::kLeft;
+      break;
+    case KEY_RIGHT:
+      input->key = Key::kRight;
+      break;
+    case KEY_ENTER:
+      input->key = Key::kEnter;
+      break;
+    case KEY_F(1):
+      input->key = Key::kF1;
+      break;
+    case KEY_F(2):
+      input->key = Key::kF2;
+      break;
+    case KEY_PPAGE:
+      input->key = Key::kPageUp;
+      break;
+    case KEY_NPAGE:
+      input->key = Key::kPageDown;
+      break;
+    case KEY_HOME:
+      input->key = Key::kHome;
+      break;
+    case KEY_END:
+      input->key = Key::kEnd;
+      break;
+    case KEY_RESIZE:
+      input->key = Key::kResize;
+      break;
+    case KEY_MOUSE:
+      ReadMouseReports(input);
+      break;
+    default:
+      break;
   }
   return true;
 }

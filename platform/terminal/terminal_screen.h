@@ -16,12 +16,24 @@
 struct TerminalInput {
   enum class Key {
     kNone,  // something that is not an input of ours (a mouse release, an unknown key)
-    kUp, kDown, kLeft, kRight, kEnter, kEscape, kF1, kF2, kPageUp, kPageDown, kHome, kEnd,
+    kUp,
+    kDown,
+    kLeft,
+    kRight,
+    kEnter,
+    kEscape,
+    kF1,
+    kF2,
+    kPageUp,
+    kPageDown,
+    kHome,
+    kEnd,
     kInterrupt,  // Ctrl+C read as a character (the terminal does not turn it into SIGINT)
     kResize,     // ncurses noticed a new terminal size
     kCharacter,  // a printable character: `character`
     kPress,      // the left mouse button pressed at cell (x, y)
-    kWheelUp, kWheelDown,
+    kWheelUp,
+    kWheelDown,
   };
   Key key = Key::kNone;
   char32_t character = 0;

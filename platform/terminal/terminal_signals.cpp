@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::array<int, 5> kEventSignals = {SIGINT, SIGTERM, SIGHUP, SIGWINCH, SIGCONT};
 // Faults and aborts: a handler already there (a sanitizer's report) is kept and chained to.
-constexpr std::array<int, 8> kCrashSignals = {SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+constexpr std::array<int, 8> kCrashSignals = {SIGSEGV, SIGBUS,  SIGILL,  SIGFPE,
                                               SIGABRT, SIGQUIT, SIGTRAP, SIGSYS};
 // The other signals whose default action ends the process (the real-time ones are added at
 // run time): these are only taken over while that default is in force.

@@ -1,11 +1,11 @@
 // Reading the command line in-process: values after "=" or as the next argument, optional
 // values that are not options, and the mistakes that must not pass for options.
-#include "app/command_line.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "app/command_line.h"
 
 namespace {
 
@@ -18,8 +18,10 @@ TEST(CommandLineParse, OptionalValuesAndMistakes) {
   } cases[] = {
       {{"--report"}, ScriptCommand::kReport, "", true},
       {{"--report", "2024-02-29"}, ScriptCommand::kReport, "2024-2-29", true},
-      {{"--report=2024-05-15", "--now", "2024-05-15T09:00:00"}, ScriptCommand::kReport,
-       "2024-5-15", true},
+      {{"--report=2024-05-15", "--now", "2024-05-15T09:00:00"},
+       ScriptCommand::kReport,
+       "2024-5-15",
+       true},
       {{"--report", "--now", "2024-05-15T09:00:00"}, ScriptCommand::kReport, "", true},
       {{"--month", "0001-01", "--color", "never"}, ScriptCommand::kMonth, "1-1-1", true},
       {{"--report", "2024-01-02", "--month"}, ScriptCommand::kMonth, "", true},  // last wins
@@ -32,15 +34,25 @@ TEST(CommandLineParse, OptionalValuesAndMistakes) {
       {{"--help=yes"}, ScriptCommand::kNone, "unknown option '--help=yes'", false},
       {{"-hv"}, ScriptCommand::kNone, "unknown option '-hv'", false},
       {{"--color"}, ScriptCommand::kNone, "option --color needs a value", false},
-      {{"--color=blue"}, ScriptCommand::kNone, "--color wants auto, always or never, not 'blue'",
+      {{"--color=blue"},
+       ScriptCommand::kNone,
+       "--color wants auto, always or never, not 'blue'",
        false},
-      {{"--report", "2023-02-29"}, ScriptCommand::kReport,
-       "--report wants a real date YYYY-MM-DD, not '2023-02-29'", false},
-      {{"--report=0000-01-01"}, ScriptCommand::kReport,
-       "--report wants a real date YYYY-MM-DD, not '0000-01-01'", false},
-      {{"--month", "2024-13"}, ScriptCommand::kMonth,
-       "--month wants a month YYYY-MM, not '2024-13'", false},
-      {{"--month=+024-05"}, ScriptCommand::kMonth, "--month wants a month YYYY-MM, not '+024-05'",
+      {{"--report", "2023-02-29"},
+       ScriptCommand::kReport,
+       "--report wants a real date YYYY-MM-DD, not '2023-02-29'",
+       false},
+      {{"--report=0000-01-01"},
+       ScriptCommand::kReport,
+       "--report wants a real date YYYY-MM-DD, not '0000-01-01'",
+       false},
+      {{"--month", "2024-13"},
+       ScriptCommand::kMonth,
+       "--month wants a month YYYY-MM, not '2024-13'",
+       false},
+      {{"--month=+024-05"},
+       ScriptCommand::kMonth,
+       "--month wants a month YYYY-MM, not '+024-05'",
        false},
   };
   for (const auto& c : cases) {
@@ -55,11 +67,11 @@ TEST(CommandLineParse, OptionalValuesAndMistakes) {
     ASSERT_EQ(ok, c.ok) << c.arguments[0] << ": " << error;
     EXPECT_EQ(line.command, c.command) << c.arguments[0];
     const SYSTEMTIME& d = line.date;
-    const std::string value =
-        !ok ? error
-            : line.date_given ? std::to_string(d.wYear) + "-" + std::to_string(d.wMonth) + "-" +
-                                    std::to_string(d.wDay)
-                              : line.file;
+    const std::string value = !ok ? error
+                              : line.date_given
+                                  ? std::to_string(d.wYear) + "-" + std::to_string(d.wMonth) + "-" +
+                                        std::to_string(d.wDay)
+                                  : line.file;
     EXPECT_EQ(value, c.value) << c.arguments[0];
   }
 }
@@ -71,10 +83,13 @@ TEST(CommandLineParse, CuesComeFromTheOptionOrTheVariable) {
     const char* variable;  // CYCLUNE_CUES; nullptr: unset
     bool marks;
   } cases[] = {
-      {{"cyclune"}, nullptr, false},          {{"cyclune", "--cues"}, nullptr, true},
+      {{"cyclune"}, nullptr, false},
+      {{"cyclune", "--cues"}, nullptr, true},
       {{"cyclune", "--month", "--cues"}, "0", true},  // the option wins over the variable
-      {{"cyclune"}, "1", true},               {{"cyclune"}, "yes", true},
-      {{"cyclune"}, "0", false},              {{"cyclune"}, "", false},
+      {{"cyclune"}, "1", true},
+      {{"cyclune"}, "yes", true},
+      {{"cyclune"}, "0", false},
+      {{"cyclune"}, "", false},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = c.arguments;

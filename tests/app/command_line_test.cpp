@@ -1,14 +1,13 @@
 // The command line of the real cyclune binary: --help and --version answer on standard output
 // and exit 0 without starting anything; mistakes get one line on standard error and status 2.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/app/headless_run.h"
 
@@ -39,9 +38,9 @@ TEST(CommandLine, HelpListsEveryOptionOnItsOwnLine) {
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(help.out.rfind("Usage: cyclune ", 0), 0u) << help.out;
-  for (const char* option : {"--window", "--terminal", "--headless", "--size WxH",
-                             "--now YYYY-MM-DDTHH:MM:SS", "--script FILE", "--out DIR",
-                             "--single-instance", "--help", "--version"}) {
+  for (const char* option :
+       {"--window", "--terminal", "--headless", "--size WxH", "--now YYYY-MM-DDTHH:MM:SS",
+        "--script FILE", "--out DIR", "--single-instance", "--help", "--version"}) {
     EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   // Fits a terminal of 80 columns without touching its last one.

@@ -174,12 +174,12 @@ struct ProcessResult {
 // standard input and output on /dev/null and no display named.
 inline ProcessResult RunCyclune(const std::vector<std::string>& arguments,
                                 const fs::path& config_home) {
-  const ProgramOutcome outcome = RunProgram(
-      {arguments,
-       {"LC_ALL=en_US.UTF-8", "XDG_CONFIG_HOME=" + config_home.string()},
-       {},
-       {},
-       config_home.parent_path() / "stderr.txt"});
+  const ProgramOutcome outcome =
+      RunProgram({arguments,
+                  {"LC_ALL=en_US.UTF-8", "XDG_CONFIG_HOME=" + config_home.string()},
+                  {},
+                  {},
+                  config_home.parent_path() / "stderr.txt"});
   return ProcessResult{outcome.exit_code, outcome.err};
 }
 
@@ -198,8 +198,9 @@ struct HeadlessRun {
     if (!fs::exists(config)) fs::create_directories(config);
     const fs::path script_file = scratch.path() / "script.txt";
     WriteFile(script_file, script);
-    std::vector<std::string> arguments{"--headless", "--size", size, "--now", now, "--script",
-                                       script_file.string(), "--out", out.string()};
+    std::vector<std::string> arguments{
+        "--headless",         "--size", size,        "--now", now, "--script",
+        script_file.string(), "--out",  out.string()};
     arguments.insert(arguments.end(), more.begin(), more.end());
     result = RunCyclune(arguments, config);
     return result;
@@ -252,7 +253,7 @@ inline std::u16string ReadJsonString(const std::string& text, std::size_t* at) {
       const char escape = text[i++];
       const std::map<char, char16_t> simple{{'n', u'\n'}, {'r', u'\r'}, {'t', u'\t'},
                                             {'b', u'\b'}, {'f', u'\f'}, {'/', u'/'},
-                                            {'"', u'"'}, {'\\', u'\\'}};
+                                            {'"', u'"'},  {'\\', u'\\'}};
       if (escape == 'u') {
         value.push_back(static_cast<char16_t>(std::stoul(text.substr(i, 4), nullptr, 16)));
         i += 4;
@@ -277,8 +278,8 @@ inline std::vector<MessageBoxShown> ReadMessageBoxes(const fs::path& out) {
   std::istringstream lines(ReadFile(out / "messages.jsonl"));
   for (std::string line; std::getline(lines, line);) {
     MessageBoxShown box;
-    for (const auto& [key, field] : {std::pair{"\"caption\"", &box.caption},
-                                     std::pair{"\"text\"", &box.text}}) {
+    for (const auto& [key, field] :
+         {std::pair{"\"caption\"", &box.caption}, std::pair{"\"text\"", &box.text}}) {
       std::size_t at = line.find(key);
       if (at == std::string::npos) continue;
       at = line.find('"', at + std::string(key).size());

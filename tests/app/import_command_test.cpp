@@ -2,6 +2,7 @@
 // old file kept aside, a dry run that writes nothing, refusals that write nothing, and the
 // colours that the imported settings give in the calendar afterwards.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +13,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/datetime.h"
 #include "platform/single_instance.h"
@@ -42,12 +41,12 @@ struct ImportHome {
   Outcome Cyclune(const std::vector<std::string>& arguments, const std::string& input = "") const {
     const fs::path in_file = scratch.path() / "stdin.txt";
     WriteFile(in_file, input);
-    return cyclune_test::RunProgram({arguments,
-                                     {"XDG_CONFIG_HOME=" + config.string(),
-                                      "XDG_RUNTIME_DIR=" + run.string()},
-                                     in_file,
-                                     scratch.path() / "stdout.txt",
-                                     scratch.path() / "stderr.txt"});
+    return cyclune_test::RunProgram(
+        {arguments,
+         {"XDG_CONFIG_HOME=" + config.string(), "XDG_RUNTIME_DIR=" + run.string()},
+         in_file,
+         scratch.path() / "stdout.txt",
+         scratch.path() / "stderr.txt"});
   }
 };
 
@@ -105,8 +104,8 @@ const char kImportTable[] =
 TEST(ImportCommand, RecordsEachNewStartAndKeepsTheOldSettingsAside) {
   ImportHome home;
   WriteFile(home.settings, kStoredSettings);
-  const Outcome run = home.Cyclune(
-      {"--import", kSamples + "drip-clean.csv", "--now", "2026-03-01T09:00:00"});
+  const Outcome run =
+      home.Cyclune({"--import", kSamples + "drip-clean.csv", "--now", "2026-03-01T09:00:00"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.err, "");
   ASSERT_EQ(run.out.rfind(kImportTable, 0), 0u) << run.out;
@@ -147,8 +146,8 @@ TEST(ImportCommand, DryRunWritesNothingAtAll) {
   ImportHome home;
   WriteFile(home.settings, kStoredSettings);
   const auto before = Snapshot(home.scratch.path() / "config");
-  const Outcome run = home.Cyclune({"--import", kSamples + "drip-clean.csv", "--dry-run",
-                                    "--now", "2026-03-01T09:00:00"});
+  const Outcome run = home.Cyclune(
+      {"--import", kSamples + "drip-clean.csv", "--dry-run", "--now", "2026-03-01T09:00:00"});
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, std::string(kImportTable) + "Dry run: nothing was written.\n");
   EXPECT_EQ(Snapshot(home.scratch.path() / "config"), before);
@@ -238,8 +237,8 @@ TEST(ImportCommand, OptionsThatDoNotGoTogether) {
 
 TEST(ImportCommand, ReadsStandardInput) {
   ImportHome home;
-  const Outcome run = home.Cyclune({"--import", "-", "--now", "2026-04-02T09:00:00"},
-                                   "2026-01-01\n2026-01-29\n");
+  const Outcome run =
+      home.Cyclune({"--import", "-", "--now", "2026-04-02T09:00:00"}, "2026-01-01\n2026-01-29\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(run.out.find("Last period 2026-01-29; CycleLength 28, LutealPhase 14"),
             std::string::npos)
@@ -250,8 +249,8 @@ TEST(ImportCommand, ReadsStandardInput) {
 // 25 March (3 menstrual days), ovulation 11 days before each, as the calendar then shows.
 TEST(ImportCommand, CalendarShowsTheImportedCycle) {
   ImportHome home;
-  const Outcome imported = home.Cyclune(
-      {"--import", kSamples + "drip-messy.csv", "--now", "2026-04-02T09:00:00"});
+  const Outcome imported =
+      home.Cyclune({"--import", kSamples + "drip-messy.csv", "--now", "2026-04-02T09:00:00"});
   ASSERT_EQ(imported.exit_code, 0) << imported.err;
   ASSERT_NE(imported.out.find("CycleLength 23, LutealPhase 11, MenstrualDays 3."),
             std::string::npos)
@@ -260,8 +259,7 @@ TEST(ImportCommand, CalendarShowsTheImportedCycle) {
   cyclune_test::HeadlessRun run;
   fs::create_directories(run.config);
   fs::copy(home.config / "cyclune", run.config / "cyclune");
-  ASSERT_EQ(run.Run("2026-04-02T09:00:00", "shot april\n").exit_code, 0)
-      << run.result.error_output;
+  ASSERT_EQ(run.Run("2026-04-02T09:00:00", "shot april\n").exit_code, 0) << run.result.error_output;
   const auto shot = cyclune_test::LoadShot(run.out / "april.png");
   ASSERT_TRUE(shot);
   const auto fill = [&](int day) {  // April 2026 begins on a Wednesday; cells of 34 x 33
@@ -270,10 +268,10 @@ TEST(ImportCommand, CalendarShowsTheImportedCycle) {
     return shot->At(column * 34 + 1, row * 33 + 1);
   };
   const std::map<int, COLORREF> expected = {
-      {2, RGB(0, 0, 64)},                                        // today, selected
-      {5, RGB(0, 128, 0)}, {6, RGB(0, 255, 0)}, {7, RGB(0, 128, 0)},  // fertile, ovulation
-      {8, RGB(255, 255, 255)},
-      {17, RGB(255, 0, 0)}, {18, RGB(128, 0, 0)}, {19, RGB(128, 0, 0)},  // next period
+      {2, RGB(0, 0, 64)},                                                   // today, selected
+      {5, RGB(0, 128, 0)},      {6, RGB(0, 255, 0)},  {7, RGB(0, 128, 0)},  // fertile, ovulation
+      {8, RGB(255, 255, 255)},  {17, RGB(255, 0, 0)}, {18, RGB(128, 0, 0)},
+      {19, RGB(128, 0, 0)},  // next period
       {20, RGB(255, 255, 255)},
   };
   for (const auto& [day, colour] : expected) EXPECT_EQ(fill(day), colour) << "April " << day;

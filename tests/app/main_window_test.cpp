@@ -1,13 +1,14 @@
 // Start-up and the main window in-process, without a backend: what InitInstance builds
 // (window, soft-key bar from the resources, icon, the selection, the first paint), the
 // single-instance rule and the end through "Exit".
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
 #include "app/win_main.h"
 #include "model/app_state.h"
 #include "platform/datetime.h"

@@ -2,11 +2,10 @@
 // shows, the month is golden text, the calendar file is private and written whole, and none
 // of them leaves a trace in the settings folder.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
@@ -30,8 +29,7 @@ Outcome RunCommand(const std::vector<std::string>& arguments, const fs::path& co
                    const char* variable = "UNUSED=") {
   return cyclune_test::RunProgram(
       {arguments,
-       {"LC_ALL=en_US.UTF-8", "TZ=UTC", "XDG_CONFIG_HOME=" + config.string(), "NO_COLOR",
-        variable},
+       {"LC_ALL=en_US.UTF-8", "TZ=UTC", "XDG_CONFIG_HOME=" + config.string(), "NO_COLOR", variable},
        {},
        config.parent_path() / "stdout.txt",
        config.parent_path() / "stderr.txt"});
@@ -82,7 +80,8 @@ TEST(ReportCommand, PrintsTheBoxThatEnterShows) {
     std::string keys;
     if (c.offset != 0) {
       arguments.insert(arguments.begin() + 1, "2024-05-" + std::to_string(15 + c.offset));
-      for (int i = 0; i < std::abs(c.offset); ++i) keys += c.offset > 0 ? "key 0x28\n" : "key 0x26\n";
+      for (int i = 0; i < std::abs(c.offset); ++i)
+        keys += c.offset > 0 ? "key 0x28\n" : "key 0x26\n";
     }
     const Outcome outcome = RunCommand(arguments, config);
     EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
@@ -113,8 +112,9 @@ TEST(MonthCommand, GoldenTextAndColourOnRequest) {
   EXPECT_EQ(RunCommand({"--month", "--now", "2024-05-15T09:00:00"}, config).out, kMay);
   EXPECT_EQ(RunCommand({"--month", "2024-05", "--now", "2024-05-15T09:00:00"}, config).out, kMay);
   // Another month has no today; --color=always wins over NO_COLOR.
-  const Outcome june = RunCommand({"--month", "2024-06", "--color=always", "--now",
-                                   "2024-05-15T09:00:00"}, config, "NO_COLOR=1");
+  const Outcome june =
+      RunCommand({"--month", "2024-06", "--color=always", "--now", "2024-05-15T09:00:00"}, config,
+                 "NO_COLOR=1");
   EXPECT_NE(june.out.find("\x1b[38;2;255;255;0;48;2;0;255;0m12"), std::string::npos) << june.out;
   EXPECT_EQ(june.out.find("48;2;0;0;64m"), std::string::npos) << "no day is drawn as today";
 }
@@ -181,8 +181,9 @@ TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
   fs::create_directories(config);
   const Outcome no_period = RunCommand({"--ics"}, config);
   EXPECT_EQ(no_period.exit_code, 1);
-  EXPECT_EQ(no_period.err, "cyclune: no last period is set, so there is nothing to predict; "
-                           "set it in Cyclune first\n");
+  EXPECT_EQ(no_period.err,
+            "cyclune: no last period is set, so there is nothing to predict; "
+            "set it in Cyclune first\n");
   StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
   const fs::path file = scratch.path() / "cycle.ics";
   cyclune_test::WriteFile(file, "an older calendar");
@@ -192,8 +193,7 @@ TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   // The same settings give the same text, to the file or to standard output.
-  EXPECT_EQ(RunCommand({"--ics", "-", "--now", "2024-05-15T09:00:00"}, config).out,
-            ReadFile(file));
+  EXPECT_EQ(RunCommand({"--ics", "-", "--now", "2024-05-15T09:00:00"}, config).out, ReadFile(file));
   EXPECT_NE(ReadFile(file).find("DTSTAMP:20240515T090000Z\r\n"), std::string::npos);
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(scratch.path())) ++entries;

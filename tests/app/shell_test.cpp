@@ -59,8 +59,7 @@ const std::u16string kHelpText =
 TEST(Shell, FirstPaintShowsTodayWithTheStoredCycle) {
   HeadlessRun run;
   StoreLastPeriod(run, Ticks(2024, 5, 1, 9, 30));
-  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "shot first\n").exit_code, 0)
-      << run.result.error_output;
+  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "shot first\n").exit_code, 0) << run.result.error_output;
   const auto shot = LoadShot(run.out / "first.png");
   ASSERT_TRUE(shot);
   EXPECT_EQ(MayFill(*shot, 20), kDarkBlue);
@@ -111,9 +110,8 @@ TEST(Shell, EnterAndASecondTapShowTheDayReport) {
   HeadlessRun run;
   StoreLastPeriod(run, Ticks(2024, 5, 1, 9, 30));
   // Enter; a digit (nothing); a tap on day 1 (select), again (report).
-  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "key 0x0D\nkey 0x35\ntap 120 80\ntap 120 80\n")
-                .exit_code,
-            0);
+  ASSERT_EQ(
+      run.Run("2024-05-20T09:30:00", "key 0x0D\nkey 0x35\ntap 120 80\ntap 120 80\n").exit_code, 0);
   const auto boxes = ReadMessageBoxes(run.out);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].caption, u"Monday, May 20, 2024");
@@ -134,12 +132,11 @@ TEST(Shell, SetLastPeriodStoresTheFoldedSettings) {
     std::int32_t expected_cycle, expected_menstrual, expected_luteal;
   } cases[] = {
       {"none stored", false, {}, 28, "", Ticks(2024, 5, 20, 9, 30), 28, 4, 14},
-      {"30 days", true, Ticks(2024, 4, 20, 9, 30), 28, "", Ticks(2024, 5, 20, 9, 30), 29, 4,
-       14},
-      {"same day", true, Ticks(2024, 5, 21, 9, 30), 28, "key 0x28\n",
-       Ticks(2024, 5, 21, 9, 30), 14, 2, 7},
-      {"10 days before", true, Ticks(2024, 5, 30, 9, 30), 28, "", Ticks(2024, 5, 20, 9, 30), 9,
-       1, 4},
+      {"30 days", true, Ticks(2024, 4, 20, 9, 30), 28, "", Ticks(2024, 5, 20, 9, 30), 29, 4, 14},
+      {"same day", true, Ticks(2024, 5, 21, 9, 30), 28, "key 0x28\n", Ticks(2024, 5, 21, 9, 30), 14,
+       2, 7},
+      {"10 days before", true, Ticks(2024, 5, 30, 9, 30), 28, "", Ticks(2024, 5, 20, 9, 30), 9, 1,
+       4},
       {"30 days before, a month back", true, Ticks(2024, 5, 20, 9, 30), 28, "key 0x25\n",
        Ticks(2024, 4, 20, 9, 30), -1, 0, 0},
       {"an hour short of 31 days", true, Ticks(2024, 4, 19, 10, 30), 27, "",
@@ -183,8 +180,7 @@ TEST(Shell, AFailedSaveIsShownAndTheNewPeriodKept) {
 TEST(Shell, TinyClientAreasPaintAndIgnoreTaps) {
   for (const char* size : {"0x0", "6x7", "240x7", "6x266"}) {
     HeadlessRun run;
-    const char* script =
-        "tap 0 0\ntap 3 3\ntap 239 0\ntap 5 100\nresize 240 266\nshot full\n";
+    const char* script = "tap 0 0\ntap 3 3\ntap 239 0\ntap 5 100\nresize 240 266\nshot full\n";
     ASSERT_EQ(run.Run("2024-05-20T09:30:00", script, size).exit_code, 0) << size;
     const auto shot = LoadShot(run.out / "full.png");
     ASSERT_TRUE(shot) << size;

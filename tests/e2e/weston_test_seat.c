@@ -12,12 +12,11 @@
  * backends; their declarations are in a header that the -dev package does not ship. */
 #include <errno.h>
 #include <fcntl.h>
+#include <libweston/libweston.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <libweston/libweston.h>
 #include <wayland-server.h>
 
 void weston_seat_init(struct weston_seat *seat, struct weston_compositor *compositor,
@@ -105,8 +104,8 @@ WL_EXPORT int wet_module_init(struct weston_compositor *compositor, int *argc, c
     free(test);
     return -1;
   }
-  test->source = wl_event_loop_add_fd(wl_display_get_event_loop(compositor->wl_display),
-                                      test->fd, WL_EVENT_READABLE, on_keys_readable, test);
+  test->source = wl_event_loop_add_fd(wl_display_get_event_loop(compositor->wl_display), test->fd,
+                                      WL_EVENT_READABLE, on_keys_readable, test);
   weston_compositor_add_destroy_listener_once(compositor, &test->destroy_listener,
                                               on_compositor_destroyed);
   return 0;

@@ -10,8 +10,8 @@
 namespace {
 
 SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
-                    0, 0, 0, 0};
+  return SYSTEMTIME{
+      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 0, 0, 0, 0};
 }
 
 TEST(IcsCalendar, DaysBeyondTheLibrarysYearsAreRefused) {

@@ -75,11 +75,11 @@ TEST(ImportRefusal, FilesOfNoKnownFormat) {
        ImportFormat::kUnknown, "binary"},
       {"CSV without a date column", "day,flow\n2025-01-01,2\n", kUnknown, ImportFormat::kUnknown,
        "date column"},
-      {"JSON of another program", R"({"name":"x","items":[1,2]})", kUnknown,
-       ImportFormat::kUnknown, "not an export"},
+      {"JSON of another program", R"({"name":"x","items":[1,2]})", kUnknown, ImportFormat::kUnknown,
+       "not an export"},
       {"Flo", ReadSample("flo-clean.json"), kUnknown, ImportFormat::kUnknown, "Flo"},
-      {"SQLite of another program", Database("CREATE TABLE notes(day TEXT, text TEXT);"),
-       kUnknown, ImportFormat::kUnknown, "not Periodical's"},
+      {"SQLite of another program", Database("CREATE TABLE notes(day TEXT, text TEXT);"), kUnknown,
+       ImportFormat::kUnknown, "not Periodical's"},
       {"gzip inside gzip", Gzip(Gzip("2025-01-01\n")), kUnknown, ImportFormat::kUnknown,
        "gzip inside gzip"},
   });
@@ -102,8 +102,8 @@ TEST(ImportRefusal, DamagedCsvAndListsNameTheLine) {
        ImportFormat::kDrip, "line 3: a quoted field is not closed"},
       {"drip without a date column", "bleeding.value,bleeding.exclude\n1,false\n", kBroken,
        ImportFormat::kDrip, "no date column"},
-      {"a day that does not exist", "2025-01-01\n2025-02-30\n", kBroken,
-       ImportFormat::kDateList, "line 2: '2025-02-30' is not a real date"},
+      {"a day that does not exist", "2025-01-01\n2025-02-30\n", kBroken, ImportFormat::kDateList,
+       "line 2: '2025-02-30' is not a real date"},
       {"before 1601", "2025-01-01\n\n1600-12-31\n", kBroken, ImportFormat::kDateList,
        "line 3: '1600-12-31' is before 1601"},
       {"another date form", "2025-01-01\n2025-1-2\n", kBroken, ImportFormat::kDateList,
@@ -117,8 +117,8 @@ TEST(ImportRefusal, JsonOfTheWrongShapeNamesTheKey) {
   ExpectRefusals({
       {"not JSON", "{\"periods\": [\n  {\"date\": }\n]}", kBroken, ImportFormat::kUnknown,
        "line 2, column 12"},
-      {"a number beyond any double", R"({"periods":[{"date":"2025-01-01","id":2e520}]})",
-       kBroken, ImportFormat::kUnknown, "number overflow"},
+      {"a number beyond any double", R"({"periods":[{"date":"2025-01-01","id":2e520}]})", kBroken,
+       ImportFormat::kUnknown, "number overflow"},
       {"nested without end", std::string(100000, '['), kBroken, ImportFormat::kUnknown,
        "nested more than 64 levels"},
       {"Menstrudel logs not a list", R"({"periods":[],"period_logs":{}})", kBroken,
@@ -137,8 +137,8 @@ TEST(ImportRefusal, JsonOfTheWrongShapeNamesTheKey) {
        ImportFormat::kPeriodicalBackup, "[1] is not an object"},
       {"Mensinator month 13", R"({"periods":[{"date":"2025-13-01","period_id":"1"}]})", kBroken,
        ImportFormat::kMensinator, "periods[0].date: '2025-13-01' is not a real date"},
-      {"Clue period without date", R"([{"type":"period","id":"x"}])", kBroken,
-       ImportFormat::kClue, "[0].date is missing"},
+      {"Clue period without date", R"([{"type":"period","id":"x"}])", kBroken, ImportFormat::kClue,
+       "[0].date is missing"},
   });
 }
 
@@ -155,8 +155,8 @@ TEST(ImportRefusal, DamagedGzipAndDatabases) {
        Database("CREATE TABLE data(eventtype integer, eventdate varchar(8));"
                 "INSERT INTO data VALUES (2, '20250102'), (1, '2025-01-01');"),
        kBroken, ImportFormat::kPeriodicalDatabase, "row 2 of table data: eventdate"},
-      {"database cut short", database.substr(0, 2048), kBroken,
-       ImportFormat::kPeriodicalDatabase, "damaged"},
+      {"database cut short", database.substr(0, 2048), kBroken, ImportFormat::kPeriodicalDatabase,
+       "damaged"},
   });
 }
 

@@ -38,7 +38,7 @@ TEST_F(ImportReplayTest, LeavesOutRepeatsFutureDaysAndDaysUpToTheLastPeriod) {
   AppState.LastPeriodKnown = 1;
   const std::vector<ImportDay> starts = {
       {2026, 1, 27}, {2025, 9, 3}, {2026, 4, 30}, {2025, 10, 30}, {2025, 12, 2},
-      {2026, 1, 27}, {2026, 4, 2}, {2026, 5, 28}, {2025, 10, 2}, {2026, 4, 3}};
+      {2026, 1, 27}, {2026, 4, 2}, {2026, 5, 28}, {2025, 10, 2},  {2026, 4, 3}};
   const ImportReplay replay = ReplayStarts(starts, At(2026, 4, 2, 9, 15));
   std::vector<std::string> recorded;
   for (const ReplayedStart& step : replay.recorded) recorded.push_back(FormatImportDay(step.day));

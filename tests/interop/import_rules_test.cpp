@@ -42,30 +42,36 @@ std::string Drip(const std::string& rows) {
 
 TEST(ImportRules, DripStartsAfterTwoDaysWithoutCountedBleeding) {
   const RuleCase cases[] = {
-      {"one free day stays inside", Drip("2025-01-01,2,false,\n2025-01-02,2,false,\n"
-                                         "2025-01-04,1,false,"),
+      {"one free day stays inside",
+       Drip("2025-01-01,2,false,\n2025-01-02,2,false,\n"
+            "2025-01-04,1,false,"),
        {"2025-01-01"}},
-      {"two free days end the period", Drip("2025-01-01,2,false,\n2025-01-04,1,false,"),
+      {"two free days end the period",
+       Drip("2025-01-01,2,false,\n2025-01-04,1,false,"),
        {"2025-01-01", "2025-01-04"}},
-      {"an excluded day does not bridge", Drip("2025-01-01,2,false,\n2025-01-03,1,true,\n"
-                                               "2025-01-04,1,false,"),
+      {"an excluded day does not bridge",
+       Drip("2025-01-01,2,false,\n2025-01-03,1,true,\n"
+            "2025-01-04,1,false,"),
        {"2025-01-01", "2025-01-04"}},
-      {"the same day not excluded does", Drip("2025-01-01,2,false,\n2025-01-03,1,false,\n"
-                                              "2025-01-04,1,false,"),
+      {"the same day not excluded does",
+       Drip("2025-01-01,2,false,\n2025-01-03,1,false,\n"
+            "2025-01-04,1,false,"),
        {"2025-01-01"}},
       {"an excluded day alone is no start", Drip("2025-01-10,0,TRUE,"), {}},
-      {"spotting counts and starts", Drip("2025-01-09,0,FALSE,\n2025-01-10,3,False,"),
+      {"spotting counts and starts",
+       Drip("2025-01-09,0,FALSE,\n2025-01-10,3,False,"),
        {"2025-01-09"}},
       {"the later of two rows wins", Drip("2025-01-05,2,false,\n2025-01-05,,,edited"), {}},
-      {"and the other way round", Drip("2025-01-05,,,edited\n2025-01-05,2,false,"),
-       {"2025-01-05"}},
-      {"rows in any order", Drip("2025-02-01,1,false,\n2025-01-01,1,false,\n"
-                                 "2025-01-31,1,false,"),
+      {"and the other way round", Drip("2025-01-05,,,edited\n2025-01-05,2,false,"), {"2025-01-05"}},
+      {"rows in any order",
+       Drip("2025-02-01,1,false,\n2025-01-01,1,false,\n"
+            "2025-01-31,1,false,"),
        {"2025-01-01", "2025-01-31"}},
       {"a spreadsheet's 2.0 and padding", Drip("2025-01-01, 2.0 ,,\n"), {"2025-01-01"}},
       {"rows with only a date", Drip("2025-01-01\n2025-01-02,1,false,"), {"2025-01-02"}},
       {"without bleeding.exclude nothing is excluded",
-       "bleeding.value,date\n1,2025-01-01\n1,2025-01-03", {"2025-01-01"}},
+       "bleeding.value,date\n1,2025-01-01\n1,2025-01-03",
+       {"2025-01-01"}},
   };
   ExpectStarts(cases, ImportFormat::kDrip);
 }

@@ -42,7 +42,7 @@ struct SampleCase {
   const char* file;
   const char* starts;  // the tracker's own starts
   ImportFormat format;
-  const char* note;    // a note that must be given, or ""
+  const char* note;  // a note that must be given, or ""
 };
 
 TEST(ImportSamples, GiveTheStartsOfTheTrackerThatWroteThem) {
@@ -51,10 +51,10 @@ TEST(ImportSamples, GiveTheStartsOfTheTrackerThatWroteThem) {
       {"drip-messy.csv", "drip-messy.starts.txt", ImportFormat::kDrip, ""},
       // drip refuses the unknown column; we read the rest and name the column.
       {"drip-messy-extra-column.csv", "drip-messy.starts.txt", ImportFormat::kDrip, "'comment'"},
-      {"periodical-clean.json.gz", "periodical-clean.starts.txt",
-       ImportFormat::kPeriodicalBackup, ""},
-      {"periodical-messy.json.gz", "periodical-messy.starts.txt",
-       ImportFormat::kPeriodicalBackup, ""},
+      {"periodical-clean.json.gz", "periodical-clean.starts.txt", ImportFormat::kPeriodicalBackup,
+       ""},
+      {"periodical-messy.json.gz", "periodical-messy.starts.txt", ImportFormat::kPeriodicalBackup,
+       ""},
       {"periodical-clean.payload.json", "periodical-clean.starts.txt",
        ImportFormat::kPeriodicalBackup, ""},
       {"periodical-messy.payload.json", "periodical-messy.starts.txt",
@@ -76,8 +76,10 @@ TEST(ImportSamples, GiveTheStartsOfTheTrackerThatWroteThem) {
     EXPECT_EQ(SortedUnique(parse.starts), Lines(ReadSample(sample.starts)));
     std::string notes;
     for (const std::string& note : parse.notes) notes += note + "\n";
-    if (sample.note[0] == '\0') EXPECT_EQ(notes, "");
-    else EXPECT_NE(notes.find(sample.note), std::string::npos) << notes;
+    if (sample.note[0] == '\0')
+      EXPECT_EQ(notes, "");
+    else
+      EXPECT_NE(notes.find(sample.note), std::string::npos) << notes;
   }
 }
 

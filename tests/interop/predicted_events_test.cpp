@@ -13,8 +13,8 @@
 namespace {
 
 SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
-                    9, 0, 0, 0};
+  return SYSTEMTIME{
+      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 0, 0, 0};
 }
 
 TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
@@ -46,8 +46,7 @@ TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
       periods += event.kind == EventKind::kPeriod ? 1 : 0;
       EXPECT_GE(event.first.wYear, kFirstWritableYear) << c.name;
       EXPECT_LE(DayNumber(event.last), DayNumber(Date(kLastWritableYear, 11, 30))) << c.name;
-      EXPECT_LE(DayNumber(event.last) - DayNumber(predicted.events[0].first), 100 * 366)
-          << c.name;
+      EXPECT_LE(DayNumber(event.last) - DayNumber(predicted.events[0].first), 100 * 366) << c.name;
     }
     EXPECT_EQ(periods, c.periods) << c.name;
   }

@@ -10,7 +10,7 @@
 namespace {
 
 SYSTEMTIME Date(int year, int month, int day, int hour = 0, int minute = 0) {
-  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
+  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),  0, static_cast<WORD>(day),
                     static_cast<WORD>(hour), static_cast<WORD>(minute), 0, 0};
 }
 
@@ -60,9 +60,9 @@ TEST(Calendar, LeapYearRules) {
     bool leap;
     std::int32_t since1901;
   } cases[] = {
-      {0, true, 0},      {1, false, 0},     {1600, true, 0},    {1900, false, 0},
-      {1901, false, 0},  {1904, true, 1},   {2000, true, 25},   {2023, false, 30},
-      {2024, true, 31},  {2100, false, 49}, {65535, false, 15431}, {-4, true, 0},
+      {0, true, 0},     {1, false, 0},     {1600, true, 0},       {1900, false, 0},
+      {1901, false, 0}, {1904, true, 1},   {2000, true, 25},      {2023, false, 30},
+      {2024, true, 31}, {2100, false, 49}, {65535, false, 15431}, {-4, true, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsLeapYear(c.year), c.leap) << c.year;
@@ -74,29 +74,60 @@ TEST(Calendar, DaysInMonth) {
   const struct {
     std::int32_t year, month, days;
   } cases[] = {
-      {2000, 2, 29}, {1900, 2, 28}, {2100, 2, 28}, {2024, 2, 29}, {2023, 2, 28}, {0, 2, 29},
-      {2024, 1, 31}, {2024, 4, 30}, {2024, 6, 30}, {2024, 9, 30}, {2024, 11, 30}, {2024, 12, 31},
+      {2000, 2, 29},
+      {1900, 2, 28},
+      {2100, 2, 28},
+      {2024, 2, 29},
+      {2023, 2, 28},
+      {0, 2, 29},
+      {2024, 1, 31},
+      {2024, 4, 30},
+      {2024, 6, 30},
+      {2024, 9, 30},
+      {2024, 11, 30},
+      {2024, 12, 31},
       // Any other month value is 31 days long.
-      {2024, 0, 31}, {2024, 13, 31}, {2024, -2, 31}, {2024, 65535, 31},
+      {2024, 0, 31},
+      {2024, 13, 31},
+      {2024, -2, 31},
+      {2024, 65535, 31},
   };
-  for (const auto& c : cases) EXPECT_EQ(DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
+  for (const auto& c : cases)
+    EXPECT_EQ(DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
 }
 
 TEST(Calendar, DayOfWeekOfKnownDates) {
   const struct {
     std::int32_t day, month, year, weekday;
   } cases[] = {
-      {1, 1, 1901, 2},  {1, 1, 1995, 0},  {1, 1, 2024, 1},   {29, 2, 2000, 2},
-      {1, 3, 2000, 3},  {28, 2, 2100, 0}, {1, 3, 2100, 1},   {15, 3, 2024, 5},
+      {1, 1, 1901, 2},
+      {1, 1, 1995, 0},
+      {1, 1, 2024, 1},
+      {29, 2, 2000, 2},
+      {1, 3, 2000, 3},
+      {28, 2, 2100, 0},
+      {1, 3, 2100, 1},
+      {15, 3, 2024, 5},
       // Before 1901 the weekday stays a true weekday, 0 to 6.
-      {31, 12, 1900, 1}, {1, 1, 1900, 1}, {4, 7, 1776, 4},   {15, 10, 1582, 5},
-      {1, 1, 1600, 6},   {29, 2, 1600, 2}, {1, 3, 0, 3},     {1, 1, 0, 6},
+      {31, 12, 1900, 1},
+      {1, 1, 1900, 1},
+      {4, 7, 1776, 4},
+      {15, 10, 1582, 5},
+      {1, 1, 1600, 6},
+      {29, 2, 1600, 2},
+      {1, 3, 0, 3},
+      {1, 1, 0, 6},
       // Fields outside their ranges count on: months into the years around, days from the 1st.
-      {1, 13, 2023, 1},  {1, 0, 2024, 5},  {1, -11, 2024, 0}, {0, 3, 2024, 4},
-      {32, 1, 2024, 4},  {0, 1, 1900, 0},
+      {1, 13, 2023, 1},
+      {1, 0, 2024, 5},
+      {1, -11, 2024, 0},
+      {0, 3, 2024, 4},
+      {32, 1, 2024, 4},
+      {0, 1, 1900, 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DayOfWeek(c.day, c.month, c.year), c.weekday) << c.day << "." << c.month << "." << c.year;
+    EXPECT_EQ(DayOfWeek(c.day, c.month, c.year), c.weekday)
+        << c.day << "." << c.month << "." << c.year;
   }
 }
 
@@ -104,11 +135,11 @@ TEST(Calendar, SingleStepsKeepTheUntouchedFields) {
   const struct {
     SYSTEMTIME day, next;
   } cases[] = {
-      {Date(2024, 1, 31), Date(2024, 2, 1)},   {Date(2024, 2, 28), Date(2024, 2, 29)},
-      {Date(2024, 2, 29), Date(2024, 3, 1)},   {Date(2023, 2, 28), Date(2023, 3, 1)},
-      {Date(2024, 4, 30), Date(2024, 5, 1)},   {Date(2024, 12, 31), Date(2025, 1, 1)},
-      {Date(1900, 2, 28), Date(1900, 3, 1)},   {Date(2000, 2, 28), Date(2000, 2, 29)},
-      {Date(65535, 12, 31), Date(0, 1, 1)},    {Date(0, 2, 28), Date(0, 2, 29)},
+      {Date(2024, 1, 31), Date(2024, 2, 1)}, {Date(2024, 2, 28), Date(2024, 2, 29)},
+      {Date(2024, 2, 29), Date(2024, 3, 1)}, {Date(2023, 2, 28), Date(2023, 3, 1)},
+      {Date(2024, 4, 30), Date(2024, 5, 1)}, {Date(2024, 12, 31), Date(2025, 1, 1)},
+      {Date(1900, 2, 28), Date(1900, 3, 1)}, {Date(2000, 2, 28), Date(2000, 2, 29)},
+      {Date(65535, 12, 31), Date(0, 1, 1)},  {Date(0, 2, 28), Date(0, 2, 29)},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(Same(NextDay(Dressed(c.day)), Dressed(c.next))) << Show(c.day);
@@ -133,7 +164,8 @@ TEST(Calendar, AddAndSubtractDays) {
       {Date(2024, 3, 1), 23936532, Date(2024, 3, 1), Date(2024, 3, 1)},
   };
   for (const auto& c : cases) {
-    EXPECT_TRUE(Same(AddDays(Dressed(c.from), c.n), Dressed(c.added))) << Show(c.from) << " + " << c.n;
+    EXPECT_TRUE(Same(AddDays(Dressed(c.from), c.n), Dressed(c.added)))
+        << Show(c.from) << " + " << c.n;
     EXPECT_TRUE(Same(SubtractDays(Dressed(c.from), c.n), Dressed(c.subtracted)))
         << Show(c.from) << " - " << c.n;
   }
@@ -176,8 +208,8 @@ TEST(Calendar, DayNumberAndShiftDays) {
     SYSTEMTIME date;
     std::int64_t number;
   } cases[] = {
-      {Date(0, 1, 1), 0},           {Date(0, 3, 1), 60},           {Date(1, 1, 1), 366},
-      {Date(1970, 1, 1), 719528},   {Date(2024, 3, 1), 739311},    {Date(65535, 12, 31), 23936531},
+      {Date(0, 1, 1), 0},         {Date(0, 3, 1), 60},        {Date(1, 1, 1), 366},
+      {Date(1970, 1, 1), 719528}, {Date(2024, 3, 1), 739311}, {Date(65535, 12, 31), 23936531},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DayNumber(c.date), c.number) << Show(c.date);
@@ -210,11 +242,10 @@ TEST(Calendar, WalkOverTheWholeYearCycle) {
   for (std::int64_t i = 0; i < DaysInYearCycle && failures < 5; ++i) {
     const SYSTEMTIME next = NextDay(day);
     const std::int32_t next_weekday = DayOfWeek(next.wDay, next.wMonth, next.wYear);
-    const bool ok = DayNumber(day) == i && Same(ShiftDays(start, i), day) &&
-                    Same(PreviousDay(next), day) &&
-                    (next_weekday == (weekday + 1) % 7 || (day.wYear == 65535 && next.wYear == 0)) &&
-                    (next.wYear < 1901 ||
-                     next_weekday == WeekdayFrom1901(next.wDay, next.wMonth, next.wYear));
+    const bool ok =
+        DayNumber(day) == i && Same(ShiftDays(start, i), day) && Same(PreviousDay(next), day) &&
+        (next_weekday == (weekday + 1) % 7 || (day.wYear == 65535 && next.wYear == 0)) &&
+        (next.wYear < 1901 || next_weekday == WeekdayFrom1901(next.wDay, next.wMonth, next.wYear));
     if (!ok) {
       ADD_FAILURE() << "day " << i << ": " << Show(day);
       ++failures;
@@ -239,7 +270,8 @@ TEST(Calendar, DaysBetweenCountsWholeDaysOfTheInterval) {
       {Date(1601, 1, 1), Date(1600, 1, 1), -366},
       {Date(0, 1, 1), Date(1, 1, 1), 366},
   };
-  for (const auto& c : cases) EXPECT_EQ(DaysBetween(c.from, c.to), c.days) << Show(c.from) << " -> " << Show(c.to);
+  for (const auto& c : cases)
+    EXPECT_EQ(DaysBetween(c.from, c.to), c.days) << Show(c.from) << " -> " << Show(c.to);
 }
 
 }  // namespace

@@ -15,8 +15,8 @@
 namespace {
 
 SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
-                    9, 30, 0, 0};
+  return SYSTEMTIME{
+      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 30, 0, 0};
 }
 
 bool InRanges(const std::vector<DayRange>& ranges, std::int64_t day) {
@@ -30,12 +30,14 @@ bool InRanges(const std::vector<DayRange>& ranges, std::int64_t day) {
 // around both anchors, where such a day would show first.
 int DaysOutside(const std::vector<DayRange>& ranges) {
   std::set<std::int64_t> months;
-  std::vector<std::int64_t> ends{DayNumber(AppState.LastPeriod),
-                                 DayNumber(SubtractDays(AppState.LastPeriod, AppState.LutealPhase))};
+  std::vector<std::int64_t> ends{
+      DayNumber(AppState.LastPeriod),
+      DayNumber(SubtractDays(AppState.LastPeriod, AppState.LutealPhase))};
   for (const DayRange& r : ranges) ends.insert(ends.end(), {r.first, r.last});
   for (const std::int64_t day : ends) {
     const SYSTEMTIME d = ShiftDays(Date(0, 1, 1), day % DaysInYearCycle);
-    for (int i = -2; i <= 2; ++i) months.insert((d.wYear * 12 + d.wMonth - 1 + i + 786432) % 786432);
+    for (int i = -2; i <= 2; ++i)
+      months.insert((d.wYear * 12 + d.wMonth - 1 + i + 786432) % 786432);
   }
   int outside = 0;
   for (const std::int64_t index : months) {

@@ -6,8 +6,8 @@
 #include <stdlib.h>
 
 #include <climits>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -117,8 +117,7 @@ TEST_F(RecordPeriodTest, FoldsTheIntervalAndStoresAllFiveValues) {
       {"31 days before", true, Local(2024, 6, 20, 9), Local(2024, 5, 20, 9), 28, {-1, 0, 0}},
       {"7 days before", true, Local(2024, 5, 27, 9), Local(2024, 5, 20, 9), 28, {10, 1, 5}},
       // 31 calendar days, but an hour short of them: 30 whole days.
-      {"earlier time of day", true, Local(2024, 4, 19, 10), Local(2024, 5, 20, 9), 27,
-       {28, 4, 14}},
+      {"earlier time of day", true, Local(2024, 4, 19, 10), Local(2024, 5, 20, 9), 27, {28, 4, 14}},
   };
   for (const Case& c : cases) {
     AppState = AppStateRecord{};

@@ -33,8 +33,13 @@ void SetNumbered(std::uint32_t n) {
   AppState.CycleLength = static_cast<std::int32_t>(n);
   AppState.LutealPhase = static_cast<std::int32_t>(n + 1);
   AppState.MenstrualDays = static_cast<std::int32_t>(n + 2);
-  AppState.LastPeriod = SYSTEMTIME{2000, 1, 0, 1, static_cast<WORD>(n / 3600000 % 24),
-                                   static_cast<WORD>(n / 60000 % 60), static_cast<WORD>(n / 1000 % 60),
+  AppState.LastPeriod = SYSTEMTIME{2000,
+                                   1,
+                                   0,
+                                   1,
+                                   static_cast<WORD>(n / 3600000 % 24),
+                                   static_cast<WORD>(n / 60000 % 60),
+                                   static_cast<WORD>(n / 1000 % 60),
                                    static_cast<WORD>(n % 1000)};
   AppState.LastPeriodKnown = 1;
 }
@@ -60,7 +65,8 @@ long StoredNumber(const std::string& text) {
   SetNumbered(n);
   FILETIME ticks{};
   SystemTimeToFileTime(&AppState.LastPeriod, &ticks);
-  ok = ok && Dword(values, u"LutealPhase", &ok) == n + 1 && Dword(values, u"MenstrualDays", &ok) == n + 2 &&
+  ok = ok && Dword(values, u"LutealPhase", &ok) == n + 1 &&
+       Dword(values, u"MenstrualDays", &ok) == n + 2 &&
        Dword(values, u"LastPeriodHigh", &ok) == ticks.dwHighDateTime &&
        Dword(values, u"LastPeriodLow", &ok) == ticks.dwLowDateTime;
   return ok ? static_cast<long>(n) : -1;
@@ -75,8 +81,8 @@ std::string Narrow(const std::u16string& text) {
 }
 
 std::string Describe(const SettingsSaveResult& result) {
-  return "ok=" + std::to_string(result.ok) + "\nfile=" + Narrow(result.file) + "\nreason=" +
-         Narrow(result.reason) + "\n";
+  return "ok=" + std::to_string(result.ok) + "\nfile=" + Narrow(result.file) +
+         "\nreason=" + Narrow(result.reason) + "\n";
 }
 
 // The child side: saves the new settings and prints how it went.
@@ -128,7 +134,9 @@ class SaveFaults : public ::testing::Test {
   }
   void TearDown() override { AppState = AppStateRecord{}; }
 
-  bool NoTemporaryLeft() const { return !std::filesystem::exists(folder_.folder() + "/registry.reg.tmp"); }
+  bool NoTemporaryLeft() const {
+    return !std::filesystem::exists(folder_.folder() + "/registry.reg.tmp");
+  }
 
   RegistryTestFolder folder_;
   std::string old_;
@@ -167,7 +175,8 @@ TEST_F(SaveFaults, KilledWritersNeverLeaveATornFile) {
 TEST_F(SaveFaults, FailingFsyncOrRenameIsReportedAndKeepsAWholeFile) {
   int status = -1;
   RunShell("strace -f -qq -o /dev/null -e inject=fsync:error=EIO true 2>&1", &status);
-  if (status != 0) GTEST_SKIP() << "strace cannot trace here (ptrace not permitted or strace missing)";
+  if (status != 0)
+    GTEST_SKIP() << "strace cannot trace here (ptrace not permitted or strace missing)";
   struct {
     const char* what;
     const char* inject;
@@ -175,14 +184,17 @@ TEST_F(SaveFaults, FailingFsyncOrRenameIsReportedAndKeepsAWholeFile) {
     std::uint32_t left;
   } const cases[] = {
       {"fsync of the new file", "fsync,fdatasync:error=EIO", "Input/output error", kOld},
-      {"rename over the old file", "rename,renameat,renameat2:error=EACCES", "Permission denied", kOld},
-      {"fsync of the folder after the rename", "fsync:error=EIO:when=2", "Input/output error", kNew},
+      {"rename over the old file", "rename,renameat,renameat2:error=EACCES", "Permission denied",
+       kOld},
+      {"fsync of the folder after the rename", "fsync:error=EIO:when=2", "Input/output error",
+       kNew},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     WriteWholeFile(folder_.file(), old_);
     std::string output = RunShell("CYCLUNE_STORE_CHILD=save strace -f -qq -o /dev/null -e inject=" +
-                                 std::string(c.inject) + " " + SelfPath(), &status);
+                                      std::string(c.inject) + " " + SelfPath(),
+                                  &status);
     output = "\n" + output;
     EXPECT_EQ(Field(output, "ok"), "0") << output;
     EXPECT_EQ(Field(output, "reason"), c.reason);
@@ -200,7 +212,8 @@ TEST_F(SaveFaults, FullDiskIsReportedAndKeepsTheOldFile) {
   if (pid == 0) {
     ::close(report[0]);
     const std::string root = folder_.root();
-    if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         ::mount("tmpfs", root.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
       std::string why = std::string("skip=") + std::strerror(errno) + "\n";
       ::write(report[1], why.data(), why.size());
@@ -222,11 +235,13 @@ TEST_F(SaveFaults, FullDiskIsReportedAndKeepsTheOldFile) {
   ::close(report[1]);
   std::string output = "\n";
   char buffer[512];
-  for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
+    output.append(buffer, static_cast<std::size_t>(n));
   ::close(report[0]);
   ::waitpid(pid, nullptr, 0);
   if (Field(output, "skip") != "<missing>") {
-    GTEST_SKIP() << "cannot mount a small tmpfs in a private namespace (needs root): " << Field(output, "skip");
+    GTEST_SKIP() << "cannot mount a small tmpfs in a private namespace (needs root): "
+                 << Field(output, "skip");
   }
   EXPECT_EQ(Field(output, "first_ok"), "1") << output;
   EXPECT_EQ(Field(output, "ok"), "0") << output;
@@ -248,8 +263,12 @@ TEST_F(SaveFaults, FolderThatMayNotBeWrittenIsReported) {
       ::lchown(entry.path().c_str(), 65534, 65534);
     }
     int status = -1;
-    output = "\n" + RunShell("setpriv --reuid=65534 --regid=65534 --clear-groups env CYCLUNE_STORE_CHILD=save " +
-                            self + " 2>&1", &status);
+    output =
+        "\n" +
+        RunShell(
+            "setpriv --reuid=65534 --regid=65534 --clear-groups env CYCLUNE_STORE_CHILD=save " +
+                self + " 2>&1",
+            &status);
     if (status != 0 || Field(output, "ok") == "<missing>") {
       GTEST_SKIP() << "cannot run this test binary as nobody (setpriv or permissions): " << output;
     }

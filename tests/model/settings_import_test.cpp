@@ -32,12 +32,12 @@ TEST_F(SettingsForImport, LoadsWhatIsStoredAndCreatesNothing) {
   };
   const Case cases[] = {
       {"no folder", nullptr, 40, false},
-      {"no key", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Other]\n", 40,
-       false},
-      {"the key", "Windows Registry Editor Version 5.00\n\n"
-                  "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
-                  "\"CycleLength\"=dword:0000001d\n\"LastPeriodHigh\"=dword:01da6b2e\n"
-                  "\"LastPeriodLow\"=dword:9c4c7000\n",
+      {"no key", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Other]\n", 40, false},
+      {"the key",
+       "Windows Registry Editor Version 5.00\n\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
+       "\"CycleLength\"=dword:0000001d\n\"LastPeriodHigh\"=dword:01da6b2e\n"
+       "\"LastPeriodLow\"=dword:9c4c7000\n",
        29, true},
   };
   for (const Case& c : cases) {

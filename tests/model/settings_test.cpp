@@ -14,8 +14,9 @@
 
 namespace {
 
-constexpr char kHead[] = "Windows Registry Editor Version 5.00\n\n"
-                         "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
+constexpr char kHead[] =
+    "Windows Registry Editor Version 5.00\n\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
 
 SYSTEMTIME Date(WORD y, WORD mo, WORD dow, WORD d, WORD h, WORD mi, WORD s, WORD ms) {
   return SYSTEMTIME{y, mo, dow, d, h, mi, s, ms};
@@ -56,28 +57,33 @@ TEST_F(Settings, LoadTakesOnlyFourByteDwords) {
       {"empty key", "", 40, 20, 7, false, 0, 0},
       {"only CycleLength", "\"CycleLength\"=dword:0000001e\n", 30, 20, 7, false, 0, 0},
       {"all five",
-       "\"CycleLength\"=dword:0000001d\n\"LutealPhase\"=dword:0000000d\n\"MenstrualDays\"=dword:00000004\n"
+       "\"CycleLength\"=dword:0000001d\n\"LutealPhase\"=dword:0000000d\n\"MenstrualDays\"=dword:"
+       "00000004\n"
        "\"LastPeriodHigh\"=dword:01da6b2e\n\"LastPeriodLow\"=dword:9c4c7000\n",
        29, 13, 4, true, 0x01da6b2e, 0x9c4c7000},
       {"negative and zero taken as they are",
        "\"CycleLength\"=dword:ffffffff\n\"LutealPhase\"=dword:00000000\n", -1, 0, 7, false, 0, 0},
-      {"halves summing to zero", "\"LastPeriodHigh\"=dword:00000001\n\"LastPeriodLow\"=dword:ffffffff\n",
-       40, 20, 7, false, 0, 0},
+      {"halves summing to zero",
+       "\"LastPeriodHigh\"=dword:00000001\n\"LastPeriodLow\"=dword:ffffffff\n", 40, 20, 7, false, 0,
+       0},
       {"low half alone", "\"LastPeriodLow\"=dword:00000001\n", 40, 20, 7, true, 0, 1},
       {"high half alone", "\"LastPeriodHigh\"=dword:00000001\n", 40, 20, 7, true, 1, 0},
       {"strings are not numbers",
-       "\"CycleLength\"=\"28\"\n\"LutealPhase\"=\"x\"\n\"LastPeriodHigh\"=\"y\"\n", 40, 20, 7, false, 0, 0},
-      {"binary is not a dword", "\"CycleLength\"=hex:1c,00,00,00\n\"MenstrualDays\"=hex(b):01,00,00,00,00,00,00,00\n",
-       40, 20, 7, false, 0, 0},
-      {"a dword must have four bytes", "\"CycleLength\"=hex(4):1c,00,00\n\"LutealPhase\"=hex(4):0e,00,00,00\n",
-       40, 14, 7, false, 0, 0},
+       "\"CycleLength\"=\"28\"\n\"LutealPhase\"=\"x\"\n\"LastPeriodHigh\"=\"y\"\n", 40, 20, 7,
+       false, 0, 0},
+      {"binary is not a dword",
+       "\"CycleLength\"=hex:1c,00,00,00\n\"MenstrualDays\"=hex(b):01,00,00,00,00,00,00,00\n", 40,
+       20, 7, false, 0, 0},
+      {"a dword must have four bytes",
+       "\"CycleLength\"=hex(4):1c,00,00\n\"LutealPhase\"=hex(4):0e,00,00,00\n", 40, 14, 7, false, 0,
+       0},
       {"a cut dword line is not read", "\"CycleLength\"=dword:0000001", 40, 20, 7, false, 0, 0},
       {"names and key ignore case",
        "\"cyclelength\"=dword:0000001f\n[hkey_local_machine\\software\\TAMBERLOCK\\cyclune]\n"
        "\"MENSTRUALDAYS\"=dword:00000003\n",
        31, 20, 3, false, 0, 0},
-      {"the last of two lines wins", "\"CycleLength\"=dword:00000001\n\"CycleLength\"=dword:00000020\n",
-       32, 20, 7, false, 0, 0},
+      {"the last of two lines wins",
+       "\"CycleLength\"=dword:00000001\n\"CycleLength\"=dword:00000020\n", 32, 20, 7, false, 0, 0},
   };
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -145,20 +151,22 @@ TEST_F(Settings, SaveWritesFiveDwordsAndKeepsEverythingElse) {
       "Windows Registry Editor Version 5.00\n\n"
       "[HKEY_CURRENT_USER\\Software\\Other]\n\"Blob\"=hex:01,02,\\\n  03\n\n"
       "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
-      "; kept\n@=\"default\"\n\"LutealPhase\"=dword:00000001\n\"Extra\"=hex(7):61,00,00,00,00,00\n\n"
+      "; "
+      "kept\n@=\"default\"\n\"LutealPhase\"=dword:00000001\n\"Extra\"=hex(7):61,00,00,00,00,00\n\n"
       "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n";
   WriteWholeFile(folder_.file(), foreign);
   AppState.LastPeriod = Date(2024, 3, 5, 1, 8, 30, 0, 0);
   AppState.LastPeriodKnown = 1;
   ASSERT_TRUE(SaveSettings().ok);
-  EXPECT_EQ(ReadWholeFile(folder_.file()),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Other]\n\"Blob\"=hex:01,02,\\\n  03\n\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
-            "; kept\n@=\"default\"\n\"LutealPhase\"=dword:0000000e\n\"Extra\"=hex(7):61,00,00,00,00,00\n"
-            "\"CycleLength\"=dword:0000001c\n\"MenstrualDays\"=dword:00000005\n"
-            "\"LastPeriodHigh\"=dword:01da6bb2\n\"LastPeriodLow\"=dword:a6583400\n\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n");
+  EXPECT_EQ(
+      ReadWholeFile(folder_.file()),
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Other]\n\"Blob\"=hex:01,02,\\\n  03\n\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"
+      "; kept\n@=\"default\"\n\"LutealPhase\"=dword:0000000e\n\"Extra\"=hex(7):61,00,00,00,00,00\n"
+      "\"CycleLength\"=dword:0000001c\n\"MenstrualDays\"=dword:00000005\n"
+      "\"LastPeriodHigh\"=dword:01da6bb2\n\"LastPeriodLow\"=dword:a6583400\n\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n");
 }
 
 TEST_F(Settings, WithoutALastPeriodBothHalvesAreZero) {
@@ -197,21 +205,23 @@ TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
   EXPECT_EQ(moved.st_ino, original.st_ino);
   EXPECT_EQ(moved.st_size, original.st_size);
   EXPECT_EQ(ReadWholeFile(folder_.file()).find("Foreign"), std::string::npos);
-  EXPECT_EQ(SaveNoticeSentence(saved),
-            u"Your settings file " + saved.file +
-                u" was too large to read in full, so it was moved to " + saved.moved_aside +
-                u" and a new one was started with your settings.");
+  EXPECT_EQ(SaveNoticeSentence(saved), u"Your settings file " + saved.file +
+                                           u" was too large to read in full, so it was moved to " +
+                                           saved.moved_aside +
+                                           u" and a new one was started with your settings.");
   EXPECT_TRUE(SaveSettings().moved_aside.empty());  // the new file is read in full
 }
 
 TEST(SettingsMessage, NamesTheFileAndTheReason) {
-  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/home/ann/.config/cyclune/registry.reg",
-                                                   u"No space left on device", u""}),
-            u"Cyclune could not save your settings to /home/ann/.config/cyclune/registry.reg: No space "
-            u"left on device. The new settings are kept only until Cyclune is closed.");
-  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{false, u"/f", u"the date is not valid.", u""}),
-            u"Cyclune could not save your settings to /f: the date is not valid. The new settings are "
-            u"kept only until Cyclune is closed.");
+  EXPECT_EQ(
+      SaveFailureSentence(SettingsSaveResult{false, u"/home/ann/.config/cyclune/registry.reg",
+                                             u"No space left on device", u""}),
+      u"Cyclune could not save your settings to /home/ann/.config/cyclune/registry.reg: No space "
+      u"left on device. The new settings are kept only until Cyclune is closed.");
+  EXPECT_EQ(
+      SaveFailureSentence(SettingsSaveResult{false, u"/f", u"the date is not valid.", u""}),
+      u"Cyclune could not save your settings to /f: the date is not valid. The new settings are "
+      u"kept only until Cyclune is closed.");
   EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{true, u"/f", u"", u""}), u"");
 }
 

@@ -62,9 +62,9 @@ TEST(CivilDays, KnownDatesConvertBothWays) {
 // Around the turns of 400-year eras, centuries and the sign of the year, far from day 0:
 // February has its Gregorian length, March follows it, and an era is 146097 days long.
 TEST(CivilDays, EraAndCenturyTurnsFarFromDayZero) {
-  const std::int64_t years[] = {-kFarYear, -kFarYear + 1, -800000, -400, -100, -4, -1, 0,
-                                1,          100,           400,     1600, 1700, 800000,
-                                kFarYear - 401, kFarYear - 400};
+  const std::int64_t years[] = {
+      -kFarYear, -kFarYear + 1, -800000, -400,           -100,          -4, -1, 0, 1, 100, 400,
+      1600,      1700,          800000,  kFarYear - 401, kFarYear - 400};
   for (const std::int64_t year : years) {
     const bool leap = year % 400 == 0 || (year % 100 != 0 && year % 4 == 0);
     const std::int64_t march = CivilDaysFrom(year, 3, 1);

@@ -10,8 +10,8 @@
 namespace {
 
 SYSTEMTIME Date(int y, int mo, int d) {
-  return SYSTEMTIME{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d),
-                    0, 0, 0, 0};
+  return SYSTEMTIME{
+      static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), 0, 0, 0, 0};
 }
 
 std::string Utf8(const std::u16string& s) {
@@ -175,8 +175,8 @@ TEST_F(DateFormat, LocaleComesFromTheEnvironment) {
       {nullptr, "POSIX", "de_DE", "October 2024"},
       {nullptr, nullptr, "C.UTF-8", "October 2024"},
       {nullptr, nullptr, nullptr, "October 2024"},
-      {"xx_YY.UTF-8", nullptr, nullptr, "October 2024"},    // no data: English
-      {"de_DE;rm -rf", nullptr, nullptr, "October 2024"},   // not a locale name
+      {"xx_YY.UTF-8", nullptr, nullptr, "October 2024"},   // no data: English
+      {"de_DE;rm -rf", nullptr, nullptr, "October 2024"},  // not a locale name
       {"sr_RS.UTF-8@latin", nullptr, nullptr, "oktobar 2024"},
       {"sr_RS.UTF-8", nullptr, nullptr, "октобар 2024"},
       {"ru_RU.UTF-8", nullptr, nullptr, "октябрь 2024"},

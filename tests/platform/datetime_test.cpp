@@ -12,7 +12,7 @@ constexpr std::int64_t kTicksPerDay = 864000000000;
 
 SYSTEMTIME Date(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
   return SYSTEMTIME{static_cast<WORD>(y), static_cast<WORD>(mo), 0,
-                    static_cast<WORD>(d), static_cast<WORD>(h), static_cast<WORD>(mi),
+                    static_cast<WORD>(d), static_cast<WORD>(h),  static_cast<WORD>(mi),
                     static_cast<WORD>(s), static_cast<WORD>(ms)};
 }
 
@@ -68,7 +68,7 @@ TEST(DateTime, KnownInstantsConvertBothWays) {
       {Date(1970, 1, 1), 116444736000000000, 4},
       {Date(2024, 2, 29, 9, 30, 15, 250), 133536726152500000, 4},
       {Date(30828, 9, 14, 2, 48, 5, 477), 9223372036854770000, 4},  // last before 2^63
-      {Date(30828, 9, 14, 2, 48, 5, 478), INT64_MIN + 4192, 4},      // first past it
+      {Date(30828, 9, 14, 2, 48, 5, 478), INT64_MIN + 4192, 4},     // first past it
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.date.wYear << "-" << c.date.wMonth << "-" << c.date.wDay);
@@ -81,10 +81,17 @@ TEST(DateTime, KnownInstantsConvertBothWays) {
 
 TEST(DateTime, RoundTripsAcrossTheWholeSpan) {
   const SYSTEMTIME dates[] = {
-      Date(0, 1, 1),          Date(0, 2, 29, 12),        Date(1600, 2, 29, 23, 59, 59, 999),
-      Date(1601, 1, 1),       Date(1582, 10, 4),         Date(1582, 10, 15),
-      Date(9999, 12, 31),     Date(10000, 1, 1),         Date(30828, 12, 31),
-      Date(30829, 1, 1),      Date(58454, 12, 31, 23, 59, 59, 999),
+      Date(0, 1, 1),
+      Date(0, 2, 29, 12),
+      Date(1600, 2, 29, 23, 59, 59, 999),
+      Date(1601, 1, 1),
+      Date(1582, 10, 4),
+      Date(1582, 10, 15),
+      Date(9999, 12, 31),
+      Date(10000, 1, 1),
+      Date(30828, 12, 31),
+      Date(30829, 1, 1),
+      Date(58454, 12, 31, 23, 59, 59, 999),
       Date(58455, 5, 28, 5, 36, 10, 955),  // the last instant of the span
   };
   for (const SYSTEMTIME& d : dates) ExpectSameFields(FromTicks(Ticks(d)), d);
@@ -158,7 +165,7 @@ TEST(DateTime, OneCalendarDayIsTicksPerDay) {
       {Date(2024, 12, 31, 23, 59, 59, 999), Date(2025, 1, 1, 23, 59, 59, 999)},
       {Date(1600, 2, 29, 7), Date(1600, 3, 1, 7)},
       {Date(1600, 12, 31, 12), Date(1601, 1, 1, 12)},  // negative to positive
-      {Date(1582, 10, 4), Date(1582, 10, 5)},           // no Julian gap
+      {Date(1582, 10, 4), Date(1582, 10, 5)},          // no Julian gap
       {Date(0, 12, 31), Date(1, 1, 1)},
       {Date(30828, 9, 14), Date(30828, 9, 15)},  // across 2^63
       {Date(60056, 5, 28), Date(60056, 5, 29)},  // across 2^64
@@ -173,10 +180,10 @@ TEST(DateTime, OneCalendarDayIsTicksPerDay) {
 
 TEST(DateTime, InvalidFieldsAreRejectedAndNothingWritten) {
   const SYSTEMTIME invalid[] = {
-      Date(2024, 0, 1),  Date(2024, 13, 1),           Date(2024, 1, 0),  Date(2024, 1, 32),
-      Date(2023, 2, 29), Date(1900, 2, 29),           Date(2024, 2, 30), Date(2024, 4, 31),
-      Date(2024, 1, 1, 24), Date(2024, 1, 1, 0, 60),  Date(2024, 1, 1, 0, 0, 60),
-      Date(2024, 1, 1, 0, 0, 0, 1000),
+      Date(2024, 0, 1),        Date(2024, 13, 1),          Date(2024, 1, 0),
+      Date(2024, 1, 32),       Date(2023, 2, 29),          Date(1900, 2, 29),
+      Date(2024, 2, 30),       Date(2024, 4, 31),          Date(2024, 1, 1, 24),
+      Date(2024, 1, 1, 0, 60), Date(2024, 1, 1, 0, 0, 60), Date(2024, 1, 1, 0, 0, 0, 1000),
   };
   for (const SYSTEMTIME& d : invalid) {
     FILETIME ft{0xDEADBEEF, 0xCAFEF00D};

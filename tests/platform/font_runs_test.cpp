@@ -1,12 +1,12 @@
 // Splitting lines into runs of one font and one script, over three made-up fonts: a Latin
 // font (ASCII, Latin-1 and combining accents), a CJK font (Han, ASCII digits and the space)
 // and a Thai font (the Thai block and the space), preferred in that order.
+#include "platform/font_runs.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "platform/font_runs.h"
 
 namespace {
 
@@ -18,21 +18,24 @@ bool ThaiHas(char32_t c) { return (c >= 0x0E00 && c < 0x0E80) || c == U' '; }
 
 bool FontHas(int font, char32_t c) {
   switch (font) {
-    case 0: return LatinHas(c);
-    case 1: return CjkHas(c);
-    case 2: return ThaiHas(c);
-    default: return false;
+    case 0:
+      return LatinHas(c);
+    case 1:
+      return CjkHas(c);
+    case 2:
+      return ThaiHas(c);
+    default:
+      return false;
   }
 }
 
-const FontCoverage kThreeFonts{
-    [](char32_t c) {
-      for (int font = 0; font < 3; ++font) {
-        if (FontHas(font, c)) return font;
-      }
-      return -1;
-    },
-    FontHas};
+const FontCoverage kThreeFonts{[](char32_t c) {
+                                 for (int font = 0; font < 3; ++font) {
+                                   if (FontHas(font, c)) return font;
+                                 }
+                                 return -1;
+                               },
+                               FontHas};
 
 using Runs = std::vector<FontRun>;
 
@@ -47,7 +50,9 @@ TEST(FontRuns, EachRunIsOneFontAndOneScript) {
       {"Latin alone", U"May 2024", {{0, 8, 0, "Latn"}}},
       {"digits before Han", U"2024年5月", {{0, 4, 0, "Zyyy"}, {4, 7, 1, "Hani"}}},
       {"space and digits stay with Han", U"五月 2024", {{0, 7, 1, "Hani"}}},
-      {"Latin, Han, Latin", U"May 五月 x", {{0, 4, 0, "Latn"}, {4, 7, 1, "Hani"}, {7, 8, 0, "Latn"}}},
+      {"Latin, Han, Latin",
+       U"May 五月 x",
+       {{0, 4, 0, "Latn"}, {4, 7, 1, "Hani"}, {7, 8, 0, "Latn"}}},
       {"digits the Thai font lacks", U"พฤษภาคม 2024", {{0, 8, 2, "Thai"}, {8, 12, 0, "Zyyy"}}},
       {"a Thai tone mark stays on its consonant", U"ก\u0E49า", {{0, 3, 2, "Thai"}}},
       {"an accent stays on its letter", U"e\u0301t\u00E9", {{0, 4, 0, "Latn"}}},
@@ -87,10 +92,10 @@ TEST(FontRuns, InvisibleCharactersAreControlsAndFormats) {
     bool invisible;
   };
   const Case cases[] = {
-      {U'a', false},   {U' ', false},   {0x3000, false},  // ideographic space takes room
-      {0x0E49, false},                                    // a Thai tone mark is drawn
-      {0x0009, true},  {0x200D, true},  {0x200B, true},   {0xFEFF, true},
-      {0x00AD, true},  {0xFE0F, true},
+      {U'a', false},   {U' ', false},  {0x3000, false},  // ideographic space takes room
+      {0x0E49, false},                                   // a Thai tone mark is drawn
+      {0x0009, true},  {0x200D, true}, {0x200B, true},
+      {0xFEFF, true},  {0x00AD, true}, {0xFE0F, true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsInvisibleCharacter(c.c), c.invisible) << std::hex << static_cast<unsigned>(c.c);

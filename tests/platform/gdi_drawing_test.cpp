@@ -66,11 +66,9 @@ TEST_F(GdiDrawing, NewSurfacesAreBlackAndFillsAreClipped) {
     POINT outside;
   };
   const Case cases[] = {
-      {{-5, -5, 5, 5}, {4, 4}, {5, 4}},
-      {{15, 5, 100, 100}, {19, 9}, {14, 9}},
-      {{3, 3, 4, 4}, {3, 3}, {4, 3}},
-      {{8, 2, 8, 9}, {-1, -1}, {8, 2}},  // empty: right == left
-      {{9, 9, 2, 2}, {-1, -1}, {5, 5}},  // inverted: nothing
+      {{-5, -5, 5, 5}, {4, 4}, {5, 4}}, {{15, 5, 100, 100}, {19, 9}, {14, 9}},
+      {{3, 3, 4, 4}, {3, 3}, {4, 3}},   {{8, 2, 8, 9}, {-1, -1}, {8, 2}},  // empty: right == left
+      {{9, 9, 2, 2}, {-1, -1}, {5, 5}},                                    // inverted: nothing
   };
   for (const Case& c : cases) {
     surface.Fill(RECT{0, 0, 20, 10}, kBlack);
@@ -171,7 +169,7 @@ TEST_F(GdiDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
     RECT rect;
     const char16_t* text;
   } cases[] = {
-      {{40, 10, 200, 50}, u"28"}, {{0, 0, 34, 33}, u"7"},  {{3, 2, 237, 58}, u"May 2024"},
+      {{40, 10, 200, 50}, u"28"}, {{0, 0, 34, 33}, u"7"},   {{3, 2, 237, 58}, u"May 2024"},
       {{100, 0, 140, 60}, u"1"},  {{10, 10, 60, 40}, u" "},
   };
   for (const auto& c : cases) {
@@ -206,9 +204,8 @@ TEST_F(GdiDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
     COLORREF expected;
   };
   const Probe probes[] = {
-      {1, 1, kBlack},   {2, 1, kRed},    {11, 8, kBlue},   {6, 4, kRed},
-      {12, 1, kWhite},  {2, 9, kWhite},  {21, 15, kWhite}, {22, 15, kBlack},
-      {21, 16, kBlack},
+      {1, 1, kBlack}, {2, 1, kRed},     {11, 8, kBlue},   {6, 4, kRed},     {12, 1, kWhite},
+      {2, 9, kWhite}, {21, 15, kWhite}, {22, 15, kBlack}, {21, 16, kBlack},
   };
   for (const Probe& p : probes) EXPECT_EQ(target.At(p.x, p.y), p.expected) << p.x << "," << p.y;
 
@@ -229,8 +226,8 @@ TEST_F(GdiDrawing, BlockCopyFromFarOffSourcePointsIsWhite) {
     Surface target(30, 20);
     ASSERT_TRUE(BitBlt(target.dc(), 0, 0, 30, 20, source.dc(), from.x, from.y, SRCCOPY));
     const Extent changed = Changed(target, RECT{0, 0, 30, 20}, kWhite);
-    EXPECT_EQ(changed.right, -1) << from.x << "," << from.y << ": not white at "
-                                 << changed.left << "," << changed.top;
+    EXPECT_EQ(changed.right, -1) << from.x << "," << from.y << ": not white at " << changed.left
+                                 << "," << changed.top;
   }
 }
 
@@ -270,8 +267,8 @@ TEST_F(GdiDrawing, PaintingDrawsOnTheWindowAndConsumesTheRequest) {
 TEST_F(GdiDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
   RegisterLoggingClass(u"LOGGING");
   for (const POINT size : {POINT{0, 0}, POINT{6, 7}, POINT{0, 266}, POINT{240, 0}}) {
-    HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, size.x, size.y,
-                                  nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, size.x, size.y, nullptr,
+                                  nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     PAINTSTRUCT paint;
     HDC screen = BeginPaint(window, &paint);

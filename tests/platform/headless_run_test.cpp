@@ -1,7 +1,7 @@
 // Whole runs of the headless runner: script input in order, message boxes, shots, the end of
 // the run, and the one-instance rule between two processes.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -106,9 +106,8 @@ class HeadlessRun : public ::testing::Test {
     options.out_dir = (dir / "out").string();
     std::string error;
     EXPECT_TRUE(StartHeadless(options, &error)) << error;
-    window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                             nullptr, nullptr);
+    window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     UpdateWindow(window);
     return RunMessageLoop();
   }
@@ -118,22 +117,21 @@ class HeadlessRun : public ::testing::Test {
 };
 
 TEST_F(HeadlessRun, FeedsEachLineAfterEverythingBeforeItIsHandled) {
-  const WPARAM code = Run(
-      "# keys, taps and commands\n"
-      "key 0x28\ntap 10 20\ncommand 40004\nresize 100 80\ntap 5 6\nshot small\n");
+  const WPARAM code =
+      Run("# keys, taps and commands\n"
+          "key 0x28\ntap 10 20\ncommand 40004\nresize 100 80\ntap 5 6\nshot small\n");
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(LoggedNumbers({WM_CREATE, WM_SIZE}),
             (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_KEYUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                               WM_COMMAND, WM_PAINT, WM_PAINT, WM_LBUTTONDOWN,
-                               WM_LBUTTONUP}));
+                               WM_COMMAND, WM_PAINT, WM_PAINT, WM_LBUTTONDOWN, WM_LBUTTONUP}));
   ASSERT_EQ(g_run.painted_at_taps.size(), 2u);
   EXPECT_EQ(g_run.painted_at_taps[0].right, 240);
   EXPECT_EQ(g_run.painted_at_taps[0].bottom, 266);
   EXPECT_EQ(g_run.painted_at_taps[1].right, 100);  // the resize was painted before the tap
   EXPECT_EQ(g_run.painted_at_taps[1].bottom, 80);
   const auto& log = MessageLog();
-  const auto tap = std::find_if(log.begin(), log.end(),
-                                [](auto& m) { return m.message == WM_LBUTTONDOWN; });
+  const auto tap =
+      std::find_if(log.begin(), log.end(), [](auto& m) { return m.message == WM_LBUTTONDOWN; });
   EXPECT_EQ(tap->lparam, MAKELPARAM(10, 20));
   EXPECT_EQ(ReadFile(dir / "out" / "messages.jsonl"),
             "{\"caption\": \"Help\", \"text\": \"Line 1\\r\\n\\\"two\\\" \xc3\xa9t\xc3\xa9\"}\n");
@@ -277,8 +275,8 @@ const auto* const kSecondStartMode = ::testing::AddGlobalTestEnvironment(new Sec
 // Starts this test binary again as the second process, with the variable `name` (one the
 // test has set) changed to `value` and its standard output in `log`, and hears the requests it
 // makes meanwhile; the line in which it says what it found, or all it said and why it failed.
-std::string RunSecondProcess(const char* expect, const fs::path& log,
-                             const char* name = nullptr, const std::string& value = "") {
+std::string RunSecondProcess(const char* expect, const fs::path& log, const char* name = nullptr,
+                             const std::string& value = "") {
   // The environment runs only when some test would: any but this one, so that a second
   // process that did not take the second start's path could never start a third.
   char* argv[] = {const_cast<char*>("second"),
@@ -326,9 +324,8 @@ TEST_F(HeadlessRun, OneInstancePerSettingsFolder) {
   std::string error;
   ASSERT_TRUE(StartHeadless(options, &error)) << error;
   EXPECT_EQ(FindWindowW(u"HEADLESS_RUN", u"Run"), nullptr);  // first: takes the lock
-  window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                           nullptr, nullptr);
+  window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
   struct Case {
     const char* name;
     std::string value;

@@ -1,8 +1,9 @@
 // The headless runner's formats: scripts, message-box lines and command-line values.
+#include "platform/headless/headless_script.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/headless.h"
-#include "platform/headless/headless_script.h"
 #include "platform/json_text.h"
 
 namespace {
@@ -119,9 +120,9 @@ TEST(HeadlessArguments, ClientSizes) {
     int height;
   };
   const Case cases[] = {
-      {"240x266", true, 240, 266}, {"0x0", true, 0, 0},       {"8192x8192", true, 8192, 8192},
-      {"8193x10", false, 0, 0},    {"240X266", false, 0, 0},  {"240x", false, 0, 0},
-      {"x266", false, 0, 0},       {"-1x5", false, 0, 0},     {"24 0x266", false, 0, 0},
+      {"240x266", true, 240, 266}, {"0x0", true, 0, 0},      {"8192x8192", true, 8192, 8192},
+      {"8193x10", false, 0, 0},    {"240X266", false, 0, 0}, {"240x", false, 0, 0},
+      {"x266", false, 0, 0},       {"-1x5", false, 0, 0},    {"24 0x266", false, 0, 0},
       {"240x266x1", false, 0, 0},  {"", false, 0, 0},
   };
   for (const Case& c : cases) {

@@ -84,10 +84,18 @@ class Modal : public ::testing::Test {
           changed = model.KeyDown(key, false);
           changed |= model.KeyUp(key);
           break;
-        case Step::Kind::kDown: changed = model.KeyDown(key, false); break;
-        case Step::Kind::kHeld: changed = model.KeyDown(key, true); break;
-        case Step::Kind::kUp: changed = model.KeyUp(key); break;
-        case Step::Kind::kWheel: changed = model.Wheel(step.value); break;
+        case Step::Kind::kDown:
+          changed = model.KeyDown(key, false);
+          break;
+        case Step::Kind::kHeld:
+          changed = model.KeyDown(key, true);
+          break;
+        case Step::Kind::kUp:
+          changed = model.KeyUp(key);
+          break;
+        case Step::Kind::kWheel:
+          changed = model.Wheel(step.value);
+          break;
         case Step::Kind::kPress:
           changed = model.PointerDown(step.hit);
           changed |= model.PointerUp(step.hit.x, step.hit.y);
@@ -139,13 +147,18 @@ TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
       {"F1 opens", {Tap(VK_F1)}, Showing::kPopup, 0, {Command(40001)}},
       {"Down moves", {Tap(VK_F1), Tap(VK_DOWN)}, Showing::kPopup, 1, {Command(40001)}},
       {"Up wraps round", {Tap(VK_F1), Tap(VK_UP)}, Showing::kPopup, 1, {Command(40001)}},
-      {"Down wraps round", {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_DOWN)}, Showing::kPopup, 0,
+      {"Down wraps round",
+       {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_DOWN)},
+       Showing::kPopup,
+       0,
        {Command(40001)}},
-      {"End, Home", {Tap(VK_F1), Tap(VK_END), Tap(VK_HOME)}, Showing::kPopup, 0,
-       {Command(40001)}},
+      {"End, Home", {Tap(VK_F1), Tap(VK_END), Tap(VK_HOME)}, Showing::kPopup, 0, {Command(40001)}},
       {"wheel stops at the last", {Tap(VK_F1), Wheel(5)}, Showing::kPopup, 1, {Command(40001)}},
       {"wheel back", {Tap(VK_F1), Wheel(1), Wheel(-3)}, Showing::kPopup, 0, {Command(40001)}},
-      {"Enter chooses", {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_RETURN)}, Showing::kNothing, 0,
+      {"Enter chooses",
+       {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_RETURN)},
+       Showing::kNothing,
+       0,
        {Command(40001), Command(40004)}},
       {"digit 1", {Tap(VK_F1), Tap('1')}, Showing::kNothing, 0, {Command(40001), Command(40003)}},
       {"digit 2", {Tap(VK_F1), Tap('2')}, Showing::kNothing, 0, {Command(40001), Command(40004)}},
@@ -153,15 +166,27 @@ TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
       {"Escape closes", {Tap(VK_F1), Tap(VK_ESCAPE)}, Showing::kNothing, 0, {Command(40001)}},
       {"F1 closes", {Tap(VK_F1), Tap(VK_F1)}, Showing::kNothing, 0, {Command(40001)}},
       {"F2 closes, not Exit", {Tap(VK_F1), Tap(VK_F2)}, Showing::kNothing, 0, {Command(40001)}},
-      {"held F1 opens once", {Down(VK_F1), Held(VK_F1), Held(VK_F1)}, Showing::kPopup, 0,
+      {"held F1 opens once",
+       {Down(VK_F1), Held(VK_F1), Held(VK_F1)},
+       Showing::kPopup,
+       0,
        {Command(40001)}},
-      {"held Enter chooses nothing", {Tap(VK_F1), Held(VK_RETURN)}, Showing::kPopup, 0,
+      {"held Enter chooses nothing",
+       {Tap(VK_F1), Held(VK_RETURN)},
+       Showing::kPopup,
+       0,
        {Command(40001)}},
-      {"other keys stay in the popup", {Tap(VK_F1), Tap(VK_LEFT), Tap('A')}, Showing::kPopup, 0,
+      {"other keys stay in the popup",
+       {Tap(VK_F1), Tap(VK_LEFT), Tap('A')},
+       Showing::kPopup,
+       0,
        {Command(40001)}},
       {"F2 presses Exit", {Tap(VK_F2)}, Showing::kNothing, 0, {Command(40002)}},
-      {"a key's release after Enter chose stays out", {Tap(VK_F1), Down(VK_RETURN), Up(VK_RETURN)},
-       Showing::kNothing, 0, {Command(40001), Command(40003)}},
+      {"a key's release after Enter chose stays out",
+       {Tap(VK_F1), Down(VK_RETURN), Up(VK_RETURN)},
+       Showing::kNothing,
+       0,
+       {Command(40001), Command(40003)}},
   });
 }
 
@@ -171,18 +196,36 @@ TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
   Check({
       {"Options key", {Press(Place::kSoftKey, 1)}, Showing::kPopup, 0, {Command(40001)}},
       {"Exit key", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, {Command(40002)}},
-      {"an item", {Press(Place::kSoftKey, 1), Press(Place::kPopupItem, 1)}, Showing::kNothing, 0,
+      {"an item",
+       {Press(Place::kSoftKey, 1), Press(Place::kPopupItem, 1)},
+       Showing::kNothing,
+       0,
        {Command(40001), Command(40004)}},
-      {"beside the popup only closes it", {Tap(VK_F1), Press(Place::kClient, 0, 10, 20)},
-       Showing::kNothing, 0, {Command(40001)}},
-      {"a soft key under the popup only closes it", {Tap(VK_F1), Press(Place::kSoftKey, 2)},
-       Showing::kNothing, 0, {Command(40001)}},
-      {"the client area", {Press(Place::kClient, 0, 10, 20)}, Showing::kNothing, 0,
+      {"beside the popup only closes it",
+       {Tap(VK_F1), Press(Place::kClient, 0, 10, 20)},
+       Showing::kNothing,
+       0,
+       {Command(40001)}},
+      {"a soft key under the popup only closes it",
+       {Tap(VK_F1), Press(Place::kSoftKey, 2)},
+       Showing::kNothing,
+       0,
+       {Command(40001)}},
+      {"the client area",
+       {Press(Place::kClient, 0, 10, 20)},
+       Showing::kNothing,
+       0,
        {button_down, button_up}},
       {"nothing there", {Press(Place::kNothing, 0, 10, 20)}, Showing::kNothing, 0, {}},
-      {"other keys reach the window", {Tap(VK_DOWN), Tap(VK_NEXT)}, Showing::kNothing, 0,
+      {"other keys reach the window",
+       {Tap(VK_DOWN), Tap(VK_NEXT)},
+       Showing::kNothing,
+       0,
        {KeyDown(VK_DOWN), KeyUp(VK_DOWN), KeyDown(VK_NEXT), KeyUp(VK_NEXT)}},
-      {"a held key says so", {Held(VK_UP)}, Showing::kNothing, 0,
+      {"a held key says so",
+       {Held(VK_UP)},
+       Showing::kNothing,
+       0,
        {{WM_KEYDOWN, VK_UP, static_cast<LPARAM>(0x40000001)}}},
       {"the wheel is not the window's", {Wheel(1)}, Showing::kNothing, 0, {}},
   });
@@ -201,8 +244,11 @@ TEST_F(Modal, MessageBoxesScrollByLinePageAndWheelAndCloseOnce) {
       {"Up at the top", {Tap(VK_UP)}, Showing::kMessageBox, 0, false},
       {"Page Down keeps a line", {Tap(VK_NEXT)}, Showing::kMessageBox, 3, true},
       {"Space pages", {Tap(VK_SPACE), Tap(VK_SPACE)}, Showing::kMessageBox, 6, true},
-      {"paging stops at the end", {Tap(VK_NEXT), Tap(VK_NEXT), Tap(VK_NEXT)},
-       Showing::kMessageBox, 8, true},
+      {"paging stops at the end",
+       {Tap(VK_NEXT), Tap(VK_NEXT), Tap(VK_NEXT)},
+       Showing::kMessageBox,
+       8,
+       true},
       {"Page Up", {Tap(VK_END), Tap(VK_PRIOR)}, Showing::kMessageBox, 5, true},
       {"End", {Tap(VK_END)}, Showing::kMessageBox, 8, true},
       {"Down at the end", {Tap(VK_END), Tap(VK_DOWN)}, Showing::kMessageBox, 8, false},
@@ -316,8 +362,7 @@ TEST(WrapText, BreaksAtLineBreaksThenBetweenWords) {
       {"a final break adds no line", u"a\nb\n", 10, {u"a", u"b"}},
       {"only a break is one empty line", u"\r\n", 10, {u""}},
       {"words fill the width exactly", u"ab cd ef", 5, {u"ab cd", u"ef"}},
-      {"words move down whole", u"Not likely to conceive", 10,
-       {u"Not likely", u"to", u"conceive"}},
+      {"words move down whole", u"Not likely to conceive", 10, {u"Not likely", u"to", u"conceive"}},
       {"spaces at a break are dropped", u"ab    cd", 3, {u"ab", u"cd"}},
       {"trailing spaces are dropped", u"ab   ", 10, {u"ab"}},
       {"indentation is kept on the first line", u"  ab cd", 10, {u"  ab cd"}},

@@ -1,13 +1,13 @@
 // The module loader: a module is taken from beside the executable only, and only when its
 // stamp is that of this build; everything else is refused with one line that names the file.
+#include "platform/module_loader.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "platform/module_loader.h"
 
 namespace {
 
@@ -51,8 +51,8 @@ TEST(ModuleLoader, AFileThatIsNoModuleIsRefusedWithTheReason) {
 }
 
 TEST(ModuleLoader, TheCurrentFolderIsNotSearched) {
-  const fs::path elsewhere = fs::temp_directory_path() / ("cyclune-modules-" +
-                                                          std::to_string(getpid()));
+  const fs::path elsewhere =
+      fs::temp_directory_path() / ("cyclune-modules-" + std::to_string(getpid()));
   fs::create_directories(elsewhere);
   fs::copy_file(TestFolder() / "cyclune-test-stamp.so", elsewhere / "cyclune-test-moved.so");
   const fs::path before = fs::current_path();

@@ -14,13 +14,15 @@
 namespace {
 
 constexpr char16_t kSubKey[] = u"Software\\Tamberlock\\Cyclune";
-constexpr char kHead[] = "Windows Registry Editor Version 5.00\n\n"
-                         "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
+constexpr char kHead[] =
+    "Windows Registry Editor Version 5.00\n\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
 
 HKEY Open(DWORD* disposition = nullptr) {
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSubKey, 0, nullptr, 0, 0, nullptr, &key, disposition),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSubKey, 0, nullptr, 0, 0, nullptr, &key, disposition),
+      ERROR_SUCCESS);
   return key;
 }
 
@@ -57,7 +59,8 @@ TEST(RegistryApi, QueryLeavesTheBufferAloneWhenItCannotAnswer) {
     BYTE buffer[16];
     std::memset(buffer, 0xAA, sizeof buffer);
     DWORD type = 99, size = c.size;
-    EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.with_data ? buffer : nullptr, &size), c.result);
+    EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.with_data ? buffer : nullptr, &size),
+              c.result);
     EXPECT_EQ(size, c.size_after);
     EXPECT_EQ(type, c.result == ERROR_FILE_NOT_FOUND ? 99u : REG_SZ);
     EXPECT_EQ(buffer[0], c.written ? 'a' : 0xAA);
@@ -84,9 +87,11 @@ TEST(RegistryApi, RefusesWhatItCannotStore) {
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
 
   HKEY other = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Software", 0, nullptr, 0, 0, nullptr, &other, nullptr),
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Software", 0, nullptr, 0, 0, nullptr, &other,
+                            nullptr),
             ERROR_BAD_PATHNAME);
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\\\X", 0, nullptr, 0, 0, nullptr, &other, nullptr),
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\\\X", 0, nullptr, 0, 0, nullptr, &other,
+                            nullptr),
             ERROR_BAD_PATHNAME);
   EXPECT_EQ(other, nullptr);
 }
@@ -99,13 +104,15 @@ TEST(RegistryApi, ChangesReachTheFileTogetherAtClose) {
   EXPECT_EQ(SetDword(key, u"CycleLength", 28), ERROR_SUCCESS);
   EXPECT_EQ(SetDword(key, u"LutealPhase", 14), ERROR_SUCCESS);
   DWORD value = 0, size = 4;
-  EXPECT_EQ(RegQueryValueExW(key, u"cyclelength", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+  EXPECT_EQ(RegQueryValueExW(key, u"cyclelength", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                             &size),
             ERROR_SUCCESS);
   EXPECT_EQ(value, 28u);
   EXPECT_EQ(ReadWholeFile(folder.file()), "");
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  EXPECT_EQ(ReadWholeFile(folder.file()),
-            std::string(kHead) + "\"CycleLength\"=dword:0000001c\n\"LutealPhase\"=dword:0000000e\n\n");
+  EXPECT_EQ(
+      ReadWholeFile(folder.file()),
+      std::string(kHead) + "\"CycleLength\"=dword:0000001c\n\"LutealPhase\"=dword:0000000e\n\n");
 
   key = Open(&disposition);
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
@@ -239,8 +246,10 @@ TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
     ::setenv("HOME", c.home, 1);
     EXPECT_EQ(RegistryFilePath(), c.path) << c.config;
   }
-  if (home) ::setenv("HOME", home->c_str(), 1);
-  else ::unsetenv("HOME");
+  if (home)
+    ::setenv("HOME", home->c_str(), 1);
+  else
+    ::unsetenv("HOME");
 }
 
 // Writers in several processes each add their own value many times; the lock held across
@@ -255,7 +264,8 @@ TEST(RegistryApi, ConcurrentWritersKeepEachOthersValues) {
     if (pid == 0) {
       const char16_t name[] = {u'W', static_cast<char16_t>(u'0' + i), 0};
       int failures = 0;
-      for (DWORD round = 1; round <= kRounds; ++round) failures += SaveOne(name, round) != ERROR_SUCCESS;
+      for (DWORD round = 1; round <= kRounds; ++round)
+        failures += SaveOne(name, round) != ERROR_SUCCESS;
       ::_exit(failures);
     }
     children.push_back(pid);

@@ -15,14 +15,17 @@
 class RegistryTestFolder {
  public:
   RegistryTestFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cyclune-store-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "cyclune-store-XXXXXX").string();
     root_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
     ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
   }
   ~RegistryTestFolder() {
-    if (saved_) ::setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
+    if (saved_)
+      ::setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
+    else
+      ::unsetenv("XDG_CONFIG_HOME");
     std::error_code ignored;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root_, ignored)) {
       if (entry.is_directory(ignored)) ::chmod(entry.path().c_str(), 0700);

@@ -1,12 +1,12 @@
 // The .reg text format: what a line means, what an import would leave in a key, and that
 // writing a document back changes nothing but the values that were set.
+#include "platform/registry_text.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/registry_text.h"
 
 namespace {
 
@@ -42,51 +42,80 @@ TEST(RegistryText, ReadsWhatAnImportWouldLeave) {
   const ParseCase cases[] = {
       {"dword", head + key + "\"CycleLength\"=dword:0000001c\n", true, REG_DWORD, days},
       {"dword in capitals", head + key + "\"CycleLength\"=DWORD:0000001C\n", true, REG_DWORD, days},
-      {"dword of seven digits (a cut line)", head + key + "\"CycleLength\"=dword:0000001\n", false, {}, {}},
+      {"dword of seven digits (a cut line)",
+       head + key + "\"CycleLength\"=dword:0000001\n",
+       false,
+       {},
+       {}},
       {"dword of nine digits", head + key + "\"CycleLength\"=dword:00000001c\n", false, {}, {}},
-      {"dword with trailing text", head + key + "\"CycleLength\"=dword:0000001c x\n", false, {}, {}},
+      {"dword with trailing text",
+       head + key + "\"CycleLength\"=dword:0000001c x\n",
+       false,
+       {},
+       {}},
       {"string", head + key + "\"CycleLength\"=\"2\\\\8\\\"\"\n", true, REG_SZ,
        Bytes({'2', 0, '\\', 0, '8', 0, '"', 0, 0, 0})},
       {"string with an unknown escape", head + key + "\"CycleLength\"=\"2\\n8\"\n", false, {}, {}},
       {"unterminated string", head + key + "\"CycleLength\"=\"28\n", false, {}, {}},
-      {"continued hex", head + key + "\"CycleLength\"=hex:1c,00,\\\n  00,00\n", true, REG_BINARY, days},
-      {"hex(4) is a dword", head + key + "\"CycleLength\"=hex(4):1c,00,00,00\n", true, REG_DWORD, days},
-      {"hex(b) of eight bytes", head + key + "\"CycleLength\"=hex(b):01,02,03,04,05,06,07,08\n", true,
-       REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+      {"continued hex", head + key + "\"CycleLength\"=hex:1c,00,\\\n  00,00\n", true, REG_BINARY,
+       days},
+      {"hex(4) is a dword", head + key + "\"CycleLength\"=hex(4):1c,00,00,00\n", true, REG_DWORD,
+       days},
+      {"hex(b) of eight bytes", head + key + "\"CycleLength\"=hex(b):01,02,03,04,05,06,07,08\n",
+       true, REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
       {"empty hex", head + key + "\"CycleLength\"=hex:\n", true, REG_BINARY, {}},
       {"hex with a three-digit byte", head + key + "\"CycleLength\"=hex:1c0,00\n", false, {}, {}},
       {"continued hex cut at the end", head + key + "\"CycleLength\"=hex:1c,\\\n", false, {}, {}},
-      {"removed value", head + key + "\"CycleLength\"=dword:0000001c\n\"CycleLength\"=-\n", true, {}, {}},
-      {"removed key", head + key + "\"CycleLength\"=dword:0000001c\n[-HKEY_LOCAL_MACHINE\\Software]\n", true,
-       {}, {}},
+      {"removed value",
+       head + key + "\"CycleLength\"=dword:0000001c\n\"CycleLength\"=-\n",
+       true,
+       {},
+       {}},
+      {"removed key",
+       head + key + "\"CycleLength\"=dword:0000001c\n[-HKEY_LOCAL_MACHINE\\Software]\n",
+       true,
+       {},
+       {}},
       {"key added again after removal",
        head + "[-HKEY_LOCAL_MACHINE\\Software]\n" + key + "\"CycleLength\"=dword:0000001c\n", true,
        REG_DWORD, days},
-      {"later line wins", head + key + "\"CycleLength\"=dword:00000001\n\"cyclelength\"=dword:0000001c\n",
-       true, REG_DWORD, days},
-      {"two sections of one key",
-       head + key + "\"CycleLength\"=dword:00000001\n\n[hkey_local_machine\\SOFTWARE\\tamberlock\\cyclune]\n"
-                    "\"CycleLength\"=dword:0000001c\n",
-       true, REG_DWORD, days},
-      {"other key", head + "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Other]\n\"CycleLength\"=dword:0000001c\n",
-       true, {}, {}},
-      {"CRLF line ends", "Windows Registry Editor Version 5.00\r\n\r\n"
-                         "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\r\n"
-                         "\"CycleLength\"=dword:0000001c\r\n",
-       true, REG_DWORD, days},
-      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + head + key + "\"CycleLength\"=dword:0000001c\n", true,
+      {"later line wins",
+       head + key + "\"CycleLength\"=dword:00000001\n\"cyclelength\"=dword:0000001c\n", true,
        REG_DWORD, days},
+      {"two sections of one key",
+       head + key +
+           "\"CycleLength\"=dword:00000001\n\n[hkey_local_machine\\SOFTWARE\\tamberlock\\cyclune]\n"
+           "\"CycleLength\"=dword:0000001c\n",
+       true, REG_DWORD, days},
+      {"other key",
+       head + "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Other]\n\"CycleLength\"=dword:0000001c\n",
+       true,
+       {},
+       {}},
+      {"CRLF line ends",
+       "Windows Registry Editor Version 5.00\r\n\r\n"
+       "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\r\n"
+       "\"CycleLength\"=dword:0000001c\r\n",
+       true, REG_DWORD, days},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + head + key + "\"CycleLength\"=dword:0000001c\n",
+       true, REG_DWORD, days},
       {"no header", key + "\"CycleLength\"=dword:0000001c\n", false, REG_DWORD, days},
       {"no final line end", head + key + "\"CycleLength\"=dword:0000001c", false, REG_DWORD, days},
-      {"NUL inside the line", head + key + std::string("\"CycleLength\"=dword:0000\0001c\n", 28), false, {}, {}},
+      {"NUL inside the line",
+       head + key + std::string("\"CycleLength\"=dword:0000\0001c\n", 28),
+       false,
+       {},
+       {}},
       {"bad line among good ones", head + key + "garbage\n\"CycleLength\"=dword:0000001c\n", false,
        REG_DWORD, days},
-      {"malformed UTF-8 line", head + key + "\"Cycle\xC0Length\"=dword:00000001\n"
-                                            "\"CycleLength\"=dword:0000001c\n",
+      {"malformed UTF-8 line",
+       head + key +
+           "\"Cycle\xC0Length\"=dword:00000001\n"
+           "\"CycleLength\"=dword:0000001c\n",
        false, REG_DWORD, days},
       {"value before any key", head + "\"CycleLength\"=dword:0000001c\n", false, {}, {}},
-      {"indented lines and spaces around =", head + "  " + key + "  \"CycleLength\" = dword:0000001c  \n",
-       true, REG_DWORD, days},
+      {"indented lines and spaces around =",
+       head + "  " + key + "  \"CycleLength\" = dword:0000001c  \n", true, REG_DWORD, days},
   };
   for (const ParseCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -126,7 +155,9 @@ TEST(RegistryText, KeyExistsAsAnImportLeavesIt) {
       {"[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n", true},  // parents come with it
       {"[HKEY_LOCAL_MACHINE\\Software\\Tamberlock]\n", false},
       {"[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\CycluneX]\n", false},
-      {"[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n[-HKEY_LOCAL_MACHINE\\Software\\Tamberlock]\n", false},
+      {"[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n[-HKEY_LOCAL_"
+       "MACHINE\\Software\\Tamberlock]\n",
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -135,7 +166,8 @@ TEST(RegistryText, KeyExistsAsAnImportLeavesIt) {
 }
 
 // A file with everything a user or another program may have put in it.
-const std::string kForeign = std::string(kHead) +
+const std::string kForeign =
+    std::string(kHead) +
     "; written by hand\n"
     "\n"
     "[HKEY_CURRENT_USER\\Software\\Other]\n"
@@ -168,23 +200,27 @@ TEST(RegistryText, SettingChangesOnlyTheValueSet) {
   SetRegValue(document, kPath, RegKeyValue{u"CYCLELENGTH", REG_DWORD, Bytes({0x1d, 0, 0, 0})});
   SetRegValue(document, kPath, RegKeyValue{u"LutealPhase", REG_DWORD, Bytes({0x0e, 0, 0, 0})});
   std::string expected = kForeign;
-  expected.replace(expected.find("\"CycleLength\"=dword:0000001c"), 28, "\"CycleLength\"=dword:0000001d");
+  expected.replace(expected.find("\"CycleLength\"=dword:0000001c"), 28,
+                   "\"CycleLength\"=dword:0000001d");
   expected.insert(expected.find("\"Note\"=\"keep me\"\n") + 17, "\"LutealPhase\"=dword:0000000e\n");
   EXPECT_EQ(SerializeRegText(document), expected);
 }
 
 TEST(RegistryText, SettingDropsOtherLinesOfTheSameNameInTheSection) {
   RegTextDocument document =
-      ParseRegText(std::string(kHead) + kKey + "\"A\"=dword:00000001\n\"B\"=\"b\"\n\"a\"=-\n").document;
+      ParseRegText(std::string(kHead) + kKey + "\"A\"=dword:00000001\n\"B\"=\"b\"\n\"a\"=-\n")
+          .document;
   SetRegValue(document, kPath, RegKeyValue{u"A", REG_DWORD, Bytes({2, 0, 0, 0})});
-  EXPECT_EQ(SerializeRegText(document), std::string(kHead) + kKey + "\"B\"=\"b\"\n\"a\"=dword:00000002\n");
+  EXPECT_EQ(SerializeRegText(document),
+            std::string(kHead) + kKey + "\"B\"=\"b\"\n\"a\"=dword:00000002\n");
 }
 
 TEST(RegistryText, NewKeysAreAppendedAsTheEditorExportsThem) {
   RegTextDocument document;
   EnsureRegKey(document, kPath);
   SetRegValue(document, kPath, RegKeyValue{u"CycleLength", REG_DWORD, Bytes({0x1c, 0, 0, 0})});
-  EXPECT_EQ(SerializeRegText(document), std::string(kHead) + kKey + "\"CycleLength\"=dword:0000001c\n\n");
+  EXPECT_EQ(SerializeRegText(document),
+            std::string(kHead) + kKey + "\"CycleLength\"=dword:0000001c\n\n");
 
   // After a removal of the key, the value goes into a new section that follows it.
   document = ParseRegText(std::string(kHead) + kKey + "[-HKEY_LOCAL_MACHINE\\Software]").document;

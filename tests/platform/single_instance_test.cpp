@@ -3,8 +3,8 @@
 // without waiting on any peer, and the lock file's hazards.
 #include "platform/single_instance.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>

@@ -64,14 +64,14 @@ TEST_F(TerminalCells, TextIsCentredOnTheRowATapOwns) {
     std::u32string expected;
   };
   const Case cases[] = {
-      {{0, 0, 11, 2}, u"15", 1, U"    15     "},          // the lower of two rows
-      {{0, 0, 11, 3}, u"15", 1, U"    15     "},          // the middle of three
+      {{0, 0, 11, 2}, u"15", 1, U"    15     "},  // the lower of two rows
+      {{0, 0, 11, 3}, u"15", 1, U"    15     "},  // the middle of three
       {{0, 0, 11, 1}, u"5", 0, U"     5     "},
-      {{0, 0, 5, 1}, u"May 2024", 0, U"ay 20"},          // the middle part is shown
-      {{2, 0, 9, 1}, u"日", 0, U"    日."},              // wide: centred by two cells
+      {{0, 0, 5, 1}, u"May 2024", 0, U"ay 20"},  // the middle part is shown
+      {{2, 0, 9, 1}, u"日", 0, U"    日."},      // wide: centred by two cells
       {{0, 0, 11, 1}, u"月曜日", 0, U"  月.曜.日.   "},
-      {{1, 0, 6, 1}, u"5月 2024", 0, U" 月. 20     "},     // cut at both ends, 5 cells
-      {{0, 0, 3, 1}, u"日本", 0, U"日."},                // 4 cells in 3: "本" is cut off
+      {{1, 0, 6, 1}, u"5月 2024", 0, U" 月. 20     "},  // cut at both ends, 5 cells
+      {{0, 0, 3, 1}, u"日本", 0, U"日."},               // 4 cells in 3: "本" is cut off
   };
   for (const Case& c : cases) {
     CellCanvas canvas(11, 3);
@@ -101,8 +101,8 @@ TEST_F(TerminalCells, TextBoxTakesTheBackgroundOnlyUnderTheText) {
 }
 
 TEST_F(TerminalCells, NothingIsDrawnOutsideTheRectOrTheCanvas) {
-  const RECT rects[] = {{0, 0, 0, 0},     {5, 5, 3, 3},   {-20, -20, -10, -10},
-                        {20, 0, 30, 5},   {0, 2, 11, 2},  {0, -5, 11, 0}};
+  const RECT rects[] = {{0, 0, 0, 0},   {5, 5, 3, 3},  {-20, -20, -10, -10},
+                        {20, 0, 30, 5}, {0, 2, 11, 2}, {0, -5, 11, 0}};
   for (const RECT& rect : rects) {
     CellCanvas canvas(11, 2);
     canvas.Fill(RECT{0, 0, 11, 2}, kWhite);
@@ -161,9 +161,9 @@ TEST_F(TerminalCells, BlitNeverCopiesHalfAWideGlyph) {
   };
   const Case cases[] = {
       {0, 6, 0, U"日.本.語."},
-      {0, 3, 1, U" 本."},    // from the tail of 日 to 本: that half of 日 is left out
+      {0, 3, 1, U" 本."},  // from the tail of 日 to 本: that half of 日 is left out
       {1, 4, 0, U" 日.本."},
-      {0, 5, 0, U"日.本. "},                                // 語 would be cut
+      {0, 5, 0, U"日.本. "},  // 語 would be cut
   };
   for (const Case& c : cases) {
     CellCanvas target(c.x + c.width + 1, 1);
@@ -197,11 +197,11 @@ TEST_F(TerminalCells, GlyphsOfDecodesUtf16) {
   const Case cases[] = {
       {u"May", U"May", 3},
       {u"日本", U"日本", 4},
-      {u"e\u0301t\u00e9", U"et\u00e9", 3},        // a combining mark rides on its base
-      {u"\U0001F600", U"\U0001F600", 2},           // a surrogate pair
+      {u"e\u0301t\u00e9", U"et\u00e9", 3},                   // a combining mark rides on its base
+      {u"\U0001F600", U"\U0001F600", 2},                     // a surrogate pair
       {std::u16string(1, u'\xD800') + u"a", U"\uFFFDa", 2},  // an unpaired surrogate
-      {u"a\tb\r\n", U"a b  ", 5},                   // controls show as spaces
-      {u"\u0301x", U"x", 1},                          // a mark with nothing before it
+      {u"a\tb\r\n", U"a b  ", 5},                            // controls show as spaces
+      {u"\u0301x", U"x", 1},                                 // a mark with nothing before it
   };
   for (const Case& c : cases) {
     const GlyphLine glyphs = GlyphsOf(c.text);

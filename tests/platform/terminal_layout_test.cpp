@@ -1,5 +1,7 @@
 // The terminal's colours on every depth and the layout of its bar, popup and message boxes
 // on screens of every size.
+#include "platform/terminal/terminal_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,7 +9,6 @@
 
 #include "platform/colours.h"
 #include "platform/terminal/terminal_colour.h"
-#include "platform/terminal/terminal_layout.h"
 #include "platform/text_wrap.h"
 
 namespace {
@@ -28,8 +29,8 @@ constexpr std::u16string_view kHelp =
 // The help box as the terminal lays it out: its text wrapped in cells to the widest it may be.
 BoxLayout HelpBox(int columns, int rows) {
   const auto cells = [](std::u16string_view piece) { return CellWidthOf(piece); };
-  return LayOutMessageBox(WrapText(kHelp, MessageTextLimit(columns, rows), cells), u"Help",
-                          columns, rows);
+  return LayOutMessageBox(WrapText(kHelp, MessageTextLimit(columns, rows), cells), u"Help", columns,
+                          rows);
 }
 
 std::string Text(const GlyphLine& line) {
@@ -40,8 +41,8 @@ std::string Text(const GlyphLine& line) {
 
 TEST(TerminalColour, MonthColoursTakeTheirCubeEntries) {
   const std::pair<COLORREF, int> cases[] = {
-      {kWhite, 231}, {kBlack, 16},      {kBlue, 21}, {kDarkBlue, 17}, {kGreen, 46},
-      {kDarkGreen, 28}, {kRed, 196}, {kDarkRed, 88}, {kYellow, 226}, {RGB(128, 128, 128), 244}};
+      {kWhite, 231},    {kBlack, 16}, {kBlue, 21},    {kDarkBlue, 17}, {kGreen, 46},
+      {kDarkGreen, 28}, {kRed, 196},  {kDarkRed, 88}, {kYellow, 226},  {RGB(128, 128, 128), 244}};
   for (const auto& [colour, index] : cases) EXPECT_EQ(Nearest256(colour), index) << colour;
 }
 
@@ -55,7 +56,8 @@ TEST(TerminalColour, Nearest256IsAsNearAsASearchOfThePalette) {
   for (int r = 0; r < 256; r += 15) {
     for (int g = 0; g < 256; g += 15) {
       for (int b = 0; b < 256; b += 15) {
-        const COLORREF colour = RGB(static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b));
+        const COLORREF colour =
+            RGB(static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b));
         const int searched = NearestPaletteIndex(colour, 16, 255);
         EXPECT_EQ(distance(colour, PaletteColour(Nearest256(colour))),
                   distance(colour, PaletteColour(searched)))
@@ -75,7 +77,7 @@ TEST(TerminalColour, DirectColourIsTheExactValue) {
 // days, and no text takes the colour of its cell.
 TEST(TerminalColour, EightColoursKeepTheDaysApartAndTextReadable) {
   const std::pair<COLORREF, COLORREF> cells[] = {
-      {kWhite, kDarkBlue}, {kYellow, kRed}, {kYellow, kDarkRed}, {kYellow, kGreen},
+      {kWhite, kDarkBlue},   {kYellow, kRed},  {kYellow, kDarkRed}, {kYellow, kGreen},
       {kYellow, kDarkGreen}, {kBlack, kWhite}, {kWhite, kBlue}};
   for (const auto& [text, cell] : cells) {
     const CellColours colours = ColoursFor(text, cell, ColourDepth::kEight);
@@ -108,9 +110,12 @@ TEST(TerminalLayout, BarKeepsBothLabelsOrHalvesTheRow) {
     int split;
   };
   const Case cases[] = {
-      {80, "Options", 76, "Exit", 76}, {12, "Options", 8, "Exit", 8},
-      {11, "Option", 7, "Exit", 6},    {5, "Opt", 3, "Ex", 3},
-      {1, "O", 1, "", 1},              {0, "", 0, "", 0},
+      {80, "Options", 76, "Exit", 76},
+      {12, "Options", 8, "Exit", 8},
+      {11, "Option", 7, "Exit", 6},
+      {5, "Opt", 3, "Ex", 3},
+      {1, "O", 1, "", 1},
+      {0, "", 0, "", 0},
   };
   for (const Case& c : cases) {
     const BarLayout bar = LayOutBar(u"Options", u"Exit", c.columns);
@@ -148,12 +153,12 @@ TEST(TerminalLayout, HelpFitsAtEightyByTwentyThreeAndScrollsWhenSmaller) {
   const BoxLayout wide = HelpBox(80, 23);
   EXPECT_EQ(wide.lines.size(), 20u);  // the final line break adds no line
   EXPECT_EQ(wide.height, 22);
-  EXPECT_EQ(wide.width, 35 + 4);      // "Brighter colors indicate peak times", frame, padding
+  EXPECT_EQ(wide.width, 35 + 4);  // "Brighter colors indicate peak times", frame, padding
   EXPECT_EQ(wide.visible_lines, 20);
   EXPECT_EQ(Text(wide.caption), "Help");
   const BoxLayout narrow = HelpBox(30, 16);
   EXPECT_EQ(narrow.visible_lines, 14);
-  EXPECT_EQ(narrow.width, 25 + 4);  // "3. Select Set last period" is the widest line of 26
+  EXPECT_EQ(narrow.width, 25 + 4);      // "3. Select Set last period" is the widest line of 26
   EXPECT_GT(narrow.lines.size(), 20u);  // the long lines wrapped
 }
 

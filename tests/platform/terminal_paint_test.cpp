@@ -25,9 +25,7 @@ class CellBackend final : public WindowBackend {
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     return MakeCellCanvas(width, height);
   }
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
-    return IDOK;
-  }
+  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override { return IDOK; }
   bool WaitForInput() override { return false; }
 };
 
@@ -65,8 +63,8 @@ class TerminalPaint : public ::testing::Test {
     AppState.SelectedDate = SYSTEMTIME{2024, 5, 3, 15, 9, 0, 0, 0};  // Wednesday 15 May
     AppState.LastPeriodKnown = 0;
     AppState.DayMarks = 0;
-    window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr,
-                             nullptr, nullptr, nullptr);
+    window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr, nullptr,
+                             nullptr, nullptr);
     ASSERT_NE(window, nullptr);
   }
   void TearDown() override {

@@ -64,8 +64,7 @@ TEST_F(MessageBoxLog, EveryBoxIsAppendedAsOneJsonLineWhileTheVariableIsSet) {
     EXPECT_EQ(MessageBoxW(nullptr, c.text, c.caption, MB_OK), IDOK);
   }
   const std::vector<std::string> expected = {
-      R"({"caption": "Help", "text": "Legend:\n"})",
-      R"({"caption": "Error", "text": ""})",
+      R"({"caption": "Help", "text": "Legend:\n"})", R"({"caption": "Error", "text": ""})",
       R"({"caption": "Wednesday, May 15, 2024", "text": "Critical day\r\n"})"};
   EXPECT_EQ(LinesOf(log), expected);
   // A log that cannot be written keeps no box from being shown.

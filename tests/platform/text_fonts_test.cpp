@@ -46,11 +46,11 @@ TEST(TextFonts, LinesInEachScriptHaveEveryGlyph) {
   const Case cases[] = {
       {u"May 2024", U'M'},
       {u"Wednesday, May 15, 2024", U'W'},
-      {u"2024年5月15日星期三", U'年'},       // Chinese long date
-      {u"五月 2024", U'五'},                 // Chinese month title
-      {u"2024年5月15日水曜日", U'曜'},       // Japanese long date
-      {u"May 五月 x", U'五'},                // Latin and Han in one line
-      {u"a\u200Db", U'a'},                   // a joiner draws nothing, misses nothing
+      {u"2024年5月15日星期三", U'年'},  // Chinese long date
+      {u"五月 2024", U'五'},            // Chinese month title
+      {u"2024年5月15日水曜日", U'曜'},  // Japanese long date
+      {u"May 五月 x", U'五'},           // Latin and Han in one line
+      {u"a\u200Db", U'a'},              // a joiner draws nothing, misses nothing
   };
   for (const Case& c : cases) {
     if (!SomeFontHas(c.needs)) {

@@ -1,12 +1,12 @@
 // The desktop window's choice of video driver: the order tried for each environment, and the
 // Wayland displays on which SDL's driver would crash or fail.
+#include "platform/sdl/video_drivers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "platform/sdl/video_drivers.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ TEST(VideoDrivers, OrderFollowsTheDisplaysNamedAndTheUsersList) {
 }
 
 TEST(VideoDrivers, WaylandNeedsASeatAShellMemoryAndAnOutput) {
-  const Names desktop = {"wl_compositor", "wl_subcompositor", "wl_shm", "wl_seat",
+  const Names desktop = {"wl_compositor", "wl_subcompositor", "wl_shm",       "wl_seat",
                          "wl_output",     "xdg_wm_base",      "wp_viewporter"};
   struct Case {
     const char* missing;

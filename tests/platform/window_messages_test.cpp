@@ -44,9 +44,9 @@ TEST_F(WindowMessages, CreateRunsBeforeTheWindowIsShownAndPaintsOnUpdate) {
   window_class.lpfnWndProc = RecordShowsAtCreate;
   window_class.lpszClassName = u"SHOWN_LATER";
   RegisterClassW(&window_class);
-  HWND window = CreateWindowExW(0, u"shown_later", u"Shown later", WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                nullptr, nullptr);
+  HWND window =
+      CreateWindowExW(0, u"shown_later", u"Shown later", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(g_shown_at_create, 0);
   EXPECT_EQ(backend->shown, 1);
@@ -84,9 +84,9 @@ TEST_F(WindowMessages, InputIsAskedForOnlyWhenNothingIsQueuedOrPending) {
   backend->inputs = {ask, ask};
   EXPECT_EQ(RunMessageLoop(), 0u);
   // First paint; then each input's key, the character it makes, and one repaint.
-  EXPECT_EQ(LoggedNumbers({WM_CREATE, WM_SIZE}),
-            (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_CHAR, WM_PAINT, WM_KEYDOWN, WM_CHAR,
-                               WM_PAINT}));
+  EXPECT_EQ(
+      LoggedNumbers({WM_CREATE, WM_SIZE}),
+      (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_CHAR, WM_PAINT, WM_KEYDOWN, WM_CHAR, WM_PAINT}));
   EXPECT_EQ(seen_when_asked, (std::vector<UINT>{3, 6}));
 }
 
@@ -144,8 +144,8 @@ TEST_F(WindowMessages, CreationFailsForUnknownClassesAndRefusals) {
   EXPECT_EQ(CreateWindowExW(0, u"REFUSING", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
                             nullptr, nullptr),
             nullptr);
-  EXPECT_EQ(CreateWindowExW(0, u"NO_SUCH_CLASS", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr,
-                            nullptr, nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExW(0, u"NO_SUCH_CLASS", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                            nullptr, nullptr),
             nullptr);
   EXPECT_TRUE(LiveWindows().empty());
   EXPECT_EQ(backend->shown, 0);
@@ -168,8 +168,8 @@ TEST_F(WindowMessages, FindWindowMatchesClassWithoutCaseAndTitleExactly) {
   EXPECT_EQ(FindWindowW(u"LOGGING", nullptr), window);
   EXPECT_EQ(FindWindowW(u"LOGGING", u"title"), nullptr);
   EXPECT_EQ(FindWindowW(u"OTHER", u"Title"), nullptr);
-  EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(
-      reinterpret_cast<std::uintptr_t>(window) | 1)));
+  EXPECT_TRUE(
+      SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(window) | 1)));
   EXPECT_EQ(backend->foreground_requests, 1);
 }
 

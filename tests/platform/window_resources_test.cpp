@@ -11,8 +11,7 @@ namespace {
 // Broken bars: a button short, and a popup index past the menu's popups.
 constexpr WORD kShortBar[] = {102, 2, I_IMAGENONE, 40001, 4, 0x18, 104, 0, 0, I_IMAGENONE};
 constexpr WORD kBadPopupBar[] = {102, 1, I_IMAGENONE, 40001, 4, 0x18, 104, 0, 1};
-constexpr MenuBarResource kBars[] = {
-    {102, kTestBarWords}, {200, kShortBar}, {201, kBadPopupBar}};
+constexpr MenuBarResource kBars[] = {{102, kTestBarWords}, {200, kShortBar}, {201, kBadPopupBar}};
 constexpr BYTE kIconPixels[3 * 2 * 2] = {};
 constexpr IconResource kIcons[] = {{101, 2, 2, kIconPixels}};
 const ModuleResources kModule{kTestStrings, kTestMenus, kBars, kIcons};

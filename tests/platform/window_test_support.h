@@ -22,11 +22,22 @@ inline constexpr MenuItemResource kTestOptionsItems[] = {{u"Set last period", 40
                                                          {u"Help", 40004}};
 inline constexpr PopupResource kTestPopups[] = {{u"Options", kTestOptionsItems}};
 inline constexpr MenuResource kTestMenus[] = {{102, kTestPopups}};
-inline constexpr WORD kTestBarWords[] = {102, 2,
-                                         I_IMAGENONE, 40001, TBSTATE_ENABLED,
-                                         TBSTYLE_DROPDOWN | TBSTYLE_AUTOSIZE, 104, 0, 0,
-                                         I_IMAGENONE, 40002, TBSTATE_ENABLED, TBSTYLE_AUTOSIZE,
-                                         105, 0, NOMENU};
+inline constexpr WORD kTestBarWords[] = {102,
+                                         2,
+                                         I_IMAGENONE,
+                                         40001,
+                                         TBSTATE_ENABLED,
+                                         TBSTYLE_DROPDOWN | TBSTYLE_AUTOSIZE,
+                                         104,
+                                         0,
+                                         0,
+                                         I_IMAGENONE,
+                                         40002,
+                                         TBSTATE_ENABLED,
+                                         TBSTYLE_AUTOSIZE,
+                                         105,
+                                         0,
+                                         NOMENU};
 inline constexpr MenuBarResource kTestBars[] = {{102, kTestBarWords}};
 inline const ModuleResources kSoftKeyModule{kTestStrings, kTestMenus, kTestBars, {}};
 
@@ -45,8 +56,7 @@ class RecordingBackend final : public WindowBackend {
 
   void WindowShown(HWND) override { ++shown; }
   void BringToForeground(HWND) override { ++foreground_requests; }
-  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
-                     UINT) override {
+  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption, UINT) override {
     boxes.push_back({std::u16string(caption), std::u16string(text)});
     return IDOK;
   }
@@ -110,9 +120,8 @@ inline void RegisterLoggingClass(const char16_t* name) {
 // `module`, the log cleared.
 inline HWND CreateLoggingWindow(HINSTANCE module) {
   RegisterLoggingClass(u"LOGGING");
-  HWND window = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                module, nullptr);
+  HWND window = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
   UpdateWindow(window);
   MessageLog().clear();
   return window;

@@ -1,3 +1,5 @@
+#include "report/day_report.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,7 +12,6 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/dateformat.h"
-#include "report/day_report.h"
 
 namespace {
 
@@ -93,22 +94,20 @@ const ReportCase kReportCases[] = {
     {"11th day: 280 days after the last period", At(2026, 1, 1), At(2026, 1, 11), 28,
      u"Non-fertile day", u"Not likely to conceive", u"Thursday, October 8, 2026", u"Libra",
      u"Horse"},
-    {"5 days before the last period: +285", At(2026, 1, 6), At(2026, 1, 1), 28,
-     u"Non-fertile day", u"Not likely to conceive", u"Tuesday, October 13, 2026", u"Libra",
-     u"Horse"},
+    {"5 days before the last period: +285", At(2026, 1, 6), At(2026, 1, 1), 28, u"Non-fertile day",
+     u"Not likely to conceive", u"Tuesday, October 13, 2026", u"Libra", u"Horse"},
     {"30 days before the last period: +282", At(2026, 1, 31), At(2026, 1, 1), 28,
      u"Non-fertile day", u"Not likely to conceive", u"Saturday, October 10, 2026", u"Libra",
      u"Horse"},
     {"earlier time of day counts 9 days: +271", At(2026, 1, 1, 15), At(2026, 1, 11, 9), 28,
-     u"Non-fertile day", u"Not likely to conceive", u"Friday, October 9, 2026", u"Libra",
-     u"Horse"},
+     u"Non-fertile day", u"Not likely to conceive", u"Friday, October 9, 2026", u"Libra", u"Horse"},
     {"negative length truncates toward zero: +278", At(2026, 1, 1), At(2026, 1, 31), -28,
      u"Non-fertile day", u"Not likely to conceive", u"Thursday, November 5, 2026", u"Scorpio",
      u"Horse"},
     {"length 0: 280 days after the last period", At(2026, 1, 1), At(2026, 1, 11), 0, nullptr,
      nullptr, u"Thursday, October 8, 2026", u"Libra", u"Horse"},
-    {"length -1: every day starts a cycle", At(2026, 1, 1), At(2026, 1, 11), -1, nullptr,
-     nullptr, u"Sunday, October 18, 2026", u"Libra", u"Horse"},
+    {"length -1: every day starts a cycle", At(2026, 1, 1), At(2026, 1, 11), -1, nullptr, nullptr,
+     u"Sunday, October 18, 2026", u"Libra", u"Horse"},
     {"length INT_MIN", At(2026, 1, 1), At(2026, 1, 11), INT_MIN, nullptr, nullptr,
      u"Thursday, October 8, 2026", u"Libra", u"Horse"},
     {"length INT_MAX", At(2026, 1, 1), At(2026, 1, 11), INT_MAX, nullptr, nullptr,
@@ -230,13 +229,30 @@ constexpr std::int64_t kMin64 = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
 
 constexpr OffsetCase kOffsetCases[] = {
-    {0, 28, 280},       {10, 28, 270},       {27, 28, 253},     {28, 28, 280},
-    {35, 28, 273},      {-5, 28, 285},       {-28, 28, 280},    {-30, 28, 282},
-    {30, -28, 278},     {-30, -28, 282},     {10, 0, 270},      {-100, 0, 380},
-    {400, 0, -120},     {12345, 1, 280},     {12345, -1, 280},  {kMin64, -1, 280},
-    {kMax64, -1, 280},  {10, INT_MAX, 270},  {-10, INT_MAX, 290},
-    {10, INT_MIN, 270}, {-10, INT_MIN, 290}, {kMin64, INT_MIN, 280},
-    {kMax64, INT_MIN, 280 - INT_MAX},  {kMin64, INT_MAX, 282},
+    {0, 28, 280},
+    {10, 28, 270},
+    {27, 28, 253},
+    {28, 28, 280},
+    {35, 28, 273},
+    {-5, 28, 285},
+    {-28, 28, 280},
+    {-30, 28, 282},
+    {30, -28, 278},
+    {-30, -28, 282},
+    {10, 0, 270},
+    {-100, 0, 380},
+    {400, 0, -120},
+    {12345, 1, 280},
+    {12345, -1, 280},
+    {kMin64, -1, 280},
+    {kMax64, -1, 280},
+    {10, INT_MAX, 270},
+    {-10, INT_MAX, 290},
+    {10, INT_MIN, 270},
+    {-10, INT_MIN, 290},
+    {kMin64, INT_MIN, 280},
+    {kMax64, INT_MIN, 280 - INT_MAX},
+    {kMin64, INT_MAX, 282},
     // Length 0 with a count no two dates give: reduced by the 65536-year cycle, no overflow.
     {kMin64, 0, 23292408},
 };

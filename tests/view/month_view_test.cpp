@@ -9,10 +9,10 @@
 
 #include "model/app_state.h"
 #include "platform/canvas.h"
-#include "platform/pixel_canvas.h"
 #include "platform/dateformat.h"
 #include "platform/datetime.h"
 #include "platform/gdi.h"
+#include "platform/pixel_canvas.h"
 #include "platform/window_backend.h"
 #include "platform/window_internal.h"
 
@@ -153,10 +153,8 @@ TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
     int column, row;
   } cases[] = {
       {Day(2025, 3, 1), 6, 2},  // a 31-day month beginning on a Saturday
-      {Day(2025, 3, 2), 0, 3},
-      {Day(2025, 3, 30), 0, 7},
-      {Day(2025, 3, 31), 1, 7},
-      {Day(2026, 2, 1), 0, 2},  // a 28-day month beginning on a Sunday
+      {Day(2025, 3, 2), 0, 3},  {Day(2025, 3, 30), 0, 7},
+      {Day(2025, 3, 31), 1, 7}, {Day(2026, 2, 1), 0, 2},  // a 28-day month beginning on a Sunday
       {Day(2026, 2, 28), 6, 5},
   };
   for (const Case& c : cases) {
@@ -178,8 +176,8 @@ TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
 TEST_F(MonthView, PaintsAnySizeAndReleasesWhatItMade) {
   struct Case {
     int width, height, cell_width, cell_height;
-  } cases[] = {{0, 0, 0, 0},   {6, 7, 0, 0},       {7, 7, 1, 0},  {6, 8, 0, 1},
-               {7, 8, 1, 1},   {240, 266, 34, 33}, {1920, 1080, 274, 135}};
+  } cases[] = {{0, 0, 0, 0}, {6, 7, 0, 0},       {7, 7, 1, 0},          {6, 8, 0, 1},
+               {7, 8, 1, 1}, {240, 266, 34, 33}, {1920, 1080, 274, 135}};
   AppState.LastPeriodKnown = 1;
   AppState.LastPeriod = Day(2024, 5, 1);
   for (const Case& c : cases) {

@@ -22,10 +22,10 @@ struct Date {
 SYSTEMTIME At(Date d) { return SYSTEMTIME{d.year, d.month, d.weekday, d.day, 9, 41, 17, 250}; }
 
 std::string Show(const SYSTEMTIME& t) {
-  return std::to_string(t.wDay) + "." + std::to_string(t.wMonth) + "." +
-         std::to_string(t.wYear) + " (" + std::to_string(t.wDayOfWeek) + ") " +
-         std::to_string(t.wHour) + ":" + std::to_string(t.wMinute) + ":" +
-         std::to_string(t.wSecond) + "." + std::to_string(t.wMilliseconds);
+  return std::to_string(t.wDay) + "." + std::to_string(t.wMonth) + "." + std::to_string(t.wYear) +
+         " (" + std::to_string(t.wDayOfWeek) + ") " + std::to_string(t.wHour) + ":" +
+         std::to_string(t.wMinute) + ":" + std::to_string(t.wSecond) + "." +
+         std::to_string(t.wMilliseconds);
 }
 
 class CountingBackend : public WindowBackend {
@@ -53,9 +53,8 @@ class Navigation : public ::testing::Test {
     window_class.lpfnWndProc = PlainProcedure;
     window_class.lpszClassName = u"NavigationTest";
     RegisterClassW(&window_class);
-    window_ = CreateWindowExW(0, u"NavigationTest", u"", WS_VISIBLE, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                              nullptr, nullptr);
+    window_ = CreateWindowExW(0, u"NavigationTest", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
     AppState = AppStateRecord{};
     // The report's box has no owner here, so the window system's repaint of an owner
@@ -93,7 +92,7 @@ TEST(MonthSteps, ClampTheDayAndNameTheWeekday) {
       {{2025, 1, 15, 3}, false, {2024, 12, 15, 0}},
       {{2024, 12, 15, 0}, true, {2025, 1, 15, 3}},
       {{2024, 5, 31, 5}, true, {2024, 6, 30, 0}},
-      {{65535, 12, 31, 5}, true, {0, 1, 31, 1}},   // the 16-bit year wraps
+      {{65535, 12, 31, 5}, true, {0, 1, 31, 1}},  // the 16-bit year wraps
       {{0, 1, 1, 6}, false, {65535, 12, 1, 0}},
   };
   for (const Case& c : cases) {
@@ -151,21 +150,21 @@ TEST_F(Navigation, TapsHitTheirTargetsInOrder) {
     bool repaint;
     int boxes;
   } cases[] = {
-      {{2024, 5, 15, 3}, 34, 33, {2024, 4, 15, 1}, true, 0},    // "<", corner inclusive
+      {{2024, 5, 15, 3}, 34, 33, {2024, 4, 15, 1}, true, 0},  // "<", corner inclusive
       {{2024, 5, 15, 3}, 0, 0, {2024, 4, 15, 1}, true, 0},
-      {{2024, 5, 15, 3}, 204, 0, {2024, 6, 15, 6}, true, 0},    // ">"
-      {{2024, 5, 15, 3}, 239, 20, {2024, 6, 15, 6}, true, 0},   // strip right of the grid
+      {{2024, 5, 15, 3}, 204, 0, {2024, 6, 15, 6}, true, 0},   // ">"
+      {{2024, 5, 15, 3}, 239, 20, {2024, 6, 15, 6}, true, 0},  // strip right of the grid
       {{2024, 5, 15, 3}, 65535, 33, {2024, 6, 15, 6}, true, 0},
-      {{2024, 5, 15, 3}, 35, 10, {2024, 5, 15, 3}, false, 0},   // title
-      {{2024, 5, 15, 3}, 100, 50, {2024, 5, 15, 3}, false, 0},  // weekday row
-      {{2024, 5, 15, 3}, 120, 265, {2024, 5, 15, 3}, false, 0}, // below the day rows
+      {{2024, 5, 15, 3}, 35, 10, {2024, 5, 15, 3}, false, 0},    // title
+      {{2024, 5, 15, 3}, 100, 50, {2024, 5, 15, 3}, false, 0},   // weekday row
+      {{2024, 5, 15, 3}, 120, 265, {2024, 5, 15, 3}, false, 0},  // below the day rows
       {{2024, 5, 15, 3}, 120, 80, {2024, 5, 1, 3}, true, 0},
-      {{2024, 5, 15, 3}, 136, 80, {2024, 5, 1, 3}, true, 0},    // line between 1 and 2
-      {{2024, 5, 15, 3}, 120, 99, {2024, 5, 1, 3}, true, 0},    // line between 1 and 8
+      {{2024, 5, 15, 3}, 136, 80, {2024, 5, 1, 3}, true, 0},  // line between 1 and 2
+      {{2024, 5, 15, 3}, 120, 99, {2024, 5, 1, 3}, true, 0},  // line between 1 and 8
       {{2024, 5, 15, 3}, 137, 100, {2024, 5, 9, 4}, true, 0},
-      {{2024, 5, 15, 3}, 50, 80, {2024, 5, 15, 3}, false, 0},   // before the 1st
-      {{2024, 5, 15, 3}, 220, 210, {2024, 5, 15, 3}, false, 0}, // after the 31st
-      {{2024, 5, 1, 3}, 120, 80, {2024, 5, 1, 3}, false, 1},    // selected again: report
+      {{2024, 5, 15, 3}, 50, 80, {2024, 5, 15, 3}, false, 0},    // before the 1st
+      {{2024, 5, 15, 3}, 220, 210, {2024, 5, 15, 3}, false, 0},  // after the 31st
+      {{2024, 5, 1, 3}, 120, 80, {2024, 5, 1, 3}, false, 1},     // selected again: report
       {{2024, 3, 15, 5}, 10, 250, {2024, 3, 31, 0}, true, 0},
       {{2024, 3, 15, 5}, 10, 264, {2024, 3, 31, 0}, true, 0},
       {{2024, 3, 15, 5}, 10, 265, {2024, 3, 15, 5}, false, 0},
@@ -219,9 +218,9 @@ TEST_F(Navigation, DayAtPointPrefersTheEarlierDayOnSharedEdges) {
   struct Case {
     std::int32_t x, y, day;
   } cases[] = {
-      {102, 66, 1},  {136, 99, 1},  {137, 99, 2},   {136, 100, 8}, {0, 99, 5},
-      {0, 100, 5},   {34, 100, 5},  {35, 100, 6},   {171, 231, 31}, {171, 232, 0},
-      {101, 66, 0},  {238, 132, 11}, {239, 133, 0}, {102, 265, 0},
+      {102, 66, 1}, {136, 99, 1},   {137, 99, 2},  {136, 100, 8},  {0, 99, 5},
+      {0, 100, 5},  {34, 100, 5},   {35, 100, 6},  {171, 231, 31}, {171, 232, 0},
+      {101, 66, 0}, {238, 132, 11}, {239, 133, 0}, {102, 265, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DayAtPoint(c.x, c.y), c.day) << c.x << "," << c.y;
