@@ -14,15 +14,7 @@ for tool in Xvfb xdotool import python3; do
   command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
+start_scratch
 
 # Polls a command until it succeeds; says what it waited for when time runs out (the
 # caller's FAIL line then says what it found).

@@ -13,3 +13,17 @@ poll_until() {
     sleep 0.05
   done
 }
+
+# start_scratch: a scratch folder $tmp and a list $pids of background processes, both cleaned
+# up when the script exits; fail MESSAGE then prints every $tmp/*.log before exiting 1.
+start_scratch() {
+  tmp=$(mktemp -d)
+  pids=()
+  trap scratch_cleanup EXIT
+}
+scratch_cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }

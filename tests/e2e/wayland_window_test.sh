@@ -21,15 +21,7 @@ done
 seat_module=${CYCLUNE_WESTON_TEST_SEAT:-}
 [[ -f $seat_module ]] || skip "the weston test seat module was not built (libweston-10-dev)"
 
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
+start_scratch
 
 # weston keeps its socket in XDG_RUNTIME_DIR, which must be private to its owner.
 export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config"
