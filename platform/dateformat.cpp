@@ -54,6 +54,14 @@ struct FormatterCache {
 
 FormatterCache& Cache() {
   static FormatterCache cache;
+  // Every format here is in UTC. Without a zone of its own, ICU would look for the host's
+  // zone (reading /etc/localtime and its zone data) for each format it builds, which is a
+  // good part of the first date's cost; no code of ours asks ICU for local time.
+  static const bool utc = [] {
+    icu::TimeZone::adoptDefault(icu::TimeZone::getGMT()->clone());
+    return true;
+  }();
+  (void)utc;
   return cache;
 }
 
@@ -131,25 +139,21 @@ LocaleFormats& FormatsOf(const std::string& id, FormatterCache& cache) {
 }
 
 // UTC, so no zone shifts the date; Gregorian rules back to the earliest date, so dates
-// before October 1582 are not read as Julian.
-icu::Calendar* NewProlepticUtcCalendar(const icu::Locale& locale, UErrorCode& status) {
-  auto calendar =
-      std::make_unique<icu::GregorianCalendar>(icu::TimeZone::getGMT()->clone(), locale, status);
-  calendar->setGregorianChange(-std::numeric_limits<double>::max(), status);
-  return U_SUCCESS(status) ? calendar.release() : nullptr;
-}
-
+// before October 1582 are not read as Julian. A copy of the calendar the format made for its
+// locale (ICU caches that one per locale), as building another costs more than the format.
 std::unique_ptr<icu::SimpleDateFormat> NewDateFormat(std::u16string_view pattern,
                                                      const icu::Locale& locale) {
   UErrorCode status = U_ZERO_ERROR;
   const icu::UnicodeString icu_pattern(pattern.data(), static_cast<std::int32_t>(pattern.size()));
   auto format = std::make_unique<icu::SimpleDateFormat>(icu_pattern, locale, status);
-  icu::Calendar* calendar = NewProlepticUtcCalendar(locale, status);
-  if (U_FAILURE(status) || calendar == nullptr) {
-    delete calendar;
-    return nullptr;
-  }
-  format->adoptCalendar(calendar);
+  if (U_FAILURE(status)) return nullptr;
+  std::unique_ptr<icu::Calendar> calendar(format->getCalendar()->clone());
+  auto* gregorian = dynamic_cast<icu::GregorianCalendar*>(calendar.get());
+  if (gregorian == nullptr) return nullptr;
+  gregorian->adoptTimeZone(icu::TimeZone::getGMT()->clone());
+  gregorian->setGregorianChange(-std::numeric_limits<double>::max(), status);
+  if (U_FAILURE(status)) return nullptr;
+  format->adoptCalendar(calendar.release());
   return format;
 }
 

@@ -67,7 +67,7 @@ TEST(ProgramModules, NeitherTheCurrentFolderNorTheLibraryPathLendsAModule) {
   EXPECT_NE(month.err.find("cyclune-program.so is missing"), std::string::npos) << month.err;
 }
 
-TEST(ProgramModules, WithoutTheWindowModuleOnlyThePixelModesFail) {
+TEST(ProgramModules, WithTheProgramModuleAloneOnlyTheFrontEndsFail) {
   ScratchDir scratch;
   const fs::path binary = InstallCopy(scratch.path() / "no-pixels", {"cyclune-program.so"});
   const ProgramOutcome month = RunCopy(binary, scratch.path(), {"--month", "2024-05"});
@@ -81,6 +81,7 @@ TEST(ProgramModules, WithoutTheWindowModuleOnlyThePixelModesFail) {
   const Case cases[] = {
       {{"--headless"}, "cyclune: cyclune-pixels.so is missing"},
       {{"--window"}, "cyclune: cannot open a window: cyclune-pixels.so is missing"},
+      {{"--terminal"}, "cyclune: cyclune-terminal.so is missing"},
   };
   for (const Case& c : cases) {
     const ProgramOutcome outcome = RunCopy(binary, scratch.path(), c.arguments);

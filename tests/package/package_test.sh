@@ -59,6 +59,7 @@ expected_files="bin/cyclune
 $module_dir/cyclune-formats.so
 $module_dir/cyclune-pixels.so
 $module_dir/cyclune-program.so
+$module_dir/cyclune-terminal.so
 share/applications/$app_id.desktop
 share/doc/cyclune/changelog.gz
 share/doc/cyclune/copyright
@@ -184,13 +185,14 @@ expect_mapped() {
 }
 
 # Each mode loads what it needs and nothing of the others: --help and --version the C++
-# library alone; the commands and the terminal the program module (ICU, ncurses) and no window
-# stack; the file formats only for --import and --ics; SDL only for the headless runner. The
-# modules come from the installed folder.
+# library alone; the commands and the terminal the program module (ICU) and no window stack;
+# ncurses only for the terminal; the file formats only for --import and --ics; SDL only for the
+# headless runner. The modules come from the installed folder.
 check_libraries() {
   local prefix=$1 where=$2 modules=$1/$module_dir libraries
   local window='SDL|fontconfig|libX11|wayland|cyclune-pixels'
   local formats='libical|sqlite|cyclune-formats'
+  local terminal='ncurses|libtinfo|cyclune-terminal'
   mkdir -p -m 700 "$scratch/config-libs"
   printf '2024-04-03\n2024-05-01\n' >"$scratch/starts.txt"
   for mode in --version --help; do
@@ -203,17 +205,17 @@ check_libraries() {
   done
   libraries=$(run_mapped "$prefix" "$where" month --month 2024-05 --now 2024-05-20T09:00:00)
   expect_mapped "$where" --month "$libraries" must "^$modules/cyclune-program\.so$" \
-    must libicuuc never "$window" never "$formats"
+    must libicuuc never "$window" never "$formats" never "$terminal"
   libraries=$(run_mapped "$prefix" "$where" import --import "$scratch/starts.txt" \
               --now 2024-05-20T09:00:00)
   expect_mapped "$where" --import "$libraries" must "^$modules/cyclune-formats\.so$" \
-    never "$window"
+    never "$window" never "$terminal"
   libraries=$(run_mapped "$prefix" "$where" ics --ics --now 2024-05-20T09:00:00)
-  expect_mapped "$where" --ics "$libraries" must libical never "$window"
+  expect_mapped "$where" --ics "$libraries" must libical never "$window" never "$terminal"
   libraries=$(printf 'shot month\n' |
               run_mapped "$prefix" "$where" headless --headless --out "$scratch/out-libs")
   expect_mapped "$where" --headless "$libraries" must "^$modules/cyclune-pixels\.so$" \
-    must libSDL2 never "$formats"
+    must libSDL2 never "$formats" never "$terminal"
   if command -v script >/dev/null 2>&1; then
     # A terminal of its own; F2 (Exit) waits in its input until the program reads it.
     local log=$scratch/ld-$where-terminal
@@ -224,7 +226,8 @@ check_libraries() {
       fail "$where: the terminal run under script(1) failed"
     libraries=$(sed -n 's/^.*calling init: //p' "$log".* 2>/dev/null | sort -u)
     expect_mapped "$where" --terminal "$libraries" must libncursesw \
-      must "^$modules/cyclune-program\.so$" never "$window" never "$formats"
+      must "^$modules/cyclune-program\.so$" must "^$modules/cyclune-terminal\.so$" \
+      never "$window" never "$formats"
   fi
 }
 

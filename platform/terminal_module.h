@@ -1,0 +1,25 @@
+// The terminal module, cyclune-terminal.so: the terminal front end over ncurses. The program
+// opens it (platform/module_loader.h) only when the terminal is started, so the commands for
+// scripts (--report, --month, --ics, --import) never load ncurses. Character cells
+// themselves (the canvas, printing a window as text) stay in the program, as --month uses
+// them.
+//
+// Like the window module it runs on the program module's window system and exports only
+// kTerminalModuleEntry. Platform-internal: platform/terminal_loader.cpp opens the module,
+// platform/terminal_module.cpp is its entry.
+#pragma once
+
+#include "platform/module_loader.h"
+#include "platform/terminal.h"
+
+constexpr char kTerminalModuleFile[] = "cyclune-terminal.so";
+constexpr char kTerminalModuleEntry[] = "CycluneTerminalModule";
+constexpr int kTerminalModuleInterface = 1;  // raised whenever TerminalModule changes
+
+// The module's own front-end functions (platform/terminal.h).
+struct TerminalModule {
+  ModuleStamp stamp;
+  decltype(&StartTerminal) start_terminal = nullptr;
+  decltype(&TerminalShowsColour) terminal_shows_colour = nullptr;
+  decltype(&FinishTerminal) finish_terminal = nullptr;
+};
