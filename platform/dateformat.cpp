@@ -33,15 +33,18 @@ constexpr std::size_t kMaxCachedPictures = 64;
 constexpr std::size_t kMaxCachedLocales = 16;
 
 // A compiled picture or style is a list of pieces whose texts are joined: an ICU date
-// format, or the year's last two digits, which no ICU field prints for year 0.
+// pattern, or the year's last two digits, which no ICU field prints for year 0.
 struct Piece {
-  std::unique_ptr<icu::SimpleDateFormat> dates;
-  std::unique_ptr<icu::NumberFormat> short_year;
+  icu::UnicodeString pattern;                     // empty for the short year
+  std::unique_ptr<icu::NumberFormat> short_year;  // null for a pattern
 };
 using CompiledFormat = std::vector<Piece>;
 
 struct LocaleFormats {
   icu::Locale locale;
+  // One ICU format per locale, given each pattern in turn: building a format costs more than
+  // the rest of a first date together, and a month's paint needs three or four patterns.
+  std::unique_ptr<icu::SimpleDateFormat> format;
   std::map<std::u16string, CompiledFormat, std::less<>> pictures;
   std::map<DWORD, CompiledFormat> styles;
 };
@@ -135,26 +138,34 @@ LocaleFormats& FormatsOf(const std::string& id, FormatterCache& cache) {
   icu::Locale locale(id.c_str());
   UErrorCode status = U_ZERO_ERROR;
   locale.setKeywordValue("calendar", "gregorian", status);
-  return cache.locales.emplace(id, LocaleFormats{locale, {}, {}}).first->second;
+  return cache.locales.emplace(id, LocaleFormats{locale, nullptr, {}, {}}).first->second;
 }
 
-// UTC, so no zone shifts the date; Gregorian rules back to the earliest date, so dates
-// before October 1582 are not read as Julian. A copy of the calendar the format made for its
-// locale (ICU caches that one per locale), as building another costs more than the format.
-std::unique_ptr<icu::SimpleDateFormat> NewDateFormat(std::u16string_view pattern,
-                                                     const icu::Locale& locale) {
-  UErrorCode status = U_ZERO_ERROR;
-  const icu::UnicodeString icu_pattern(pattern.data(), static_cast<std::int32_t>(pattern.size()));
-  auto format = std::make_unique<icu::SimpleDateFormat>(icu_pattern, locale, status);
-  if (U_FAILURE(status)) return nullptr;
-  std::unique_ptr<icu::Calendar> calendar(format->getCalendar()->clone());
+// Sets the format to UTC, so no zone shifts the date, and to Gregorian rules back to the
+// earliest date, so dates before October 1582 are not read as Julian. The calendar is a copy
+// of the one the format made for its locale (ICU caches that one per locale).
+bool UseProlepticUtc(icu::SimpleDateFormat& format) {
+  std::unique_ptr<icu::Calendar> calendar(format.getCalendar()->clone());
   auto* gregorian = dynamic_cast<icu::GregorianCalendar*>(calendar.get());
-  if (gregorian == nullptr) return nullptr;
+  if (gregorian == nullptr) return false;
+  UErrorCode status = U_ZERO_ERROR;
   gregorian->adoptTimeZone(icu::TimeZone::getGMT()->clone());
   gregorian->setGregorianChange(-std::numeric_limits<double>::max(), status);
-  if (U_FAILURE(status)) return nullptr;
-  format->adoptCalendar(calendar.release());
-  return format;
+  if (U_FAILURE(status)) return false;
+  format.adoptCalendar(calendar.release());
+  return true;
+}
+
+// The locale's format, built on first use; nullptr when ICU cannot build it.
+icu::SimpleDateFormat* FormatOf(LocaleFormats& formats) {
+  if (formats.format == nullptr) {
+    UErrorCode status = U_ZERO_ERROR;
+    auto format =
+        std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(), formats.locale, status);
+    if (U_FAILURE(status) || !UseProlepticUtc(*format)) return nullptr;
+    formats.format = std::move(format);
+  }
+  return formats.format.get();
 }
 
 std::unique_ptr<icu::NumberFormat> NewShortYearFormat(int digits, const icu::Locale& locale) {
@@ -172,8 +183,8 @@ std::optional<CompiledFormat> CompilePicture(std::u16string_view picture,
   for (const datepattern::PicturePiece& piece : datepattern::TranslatePicture(picture)) {
     Piece part;
     if (piece.short_year_digits == 0) {
-      part.dates = NewDateFormat(piece.icu_pattern, locale);
-      if (part.dates == nullptr) return std::nullopt;
+      part.pattern = icu::UnicodeString(piece.icu_pattern.data(),
+                                        static_cast<std::int32_t>(piece.icu_pattern.size()));
     } else {
       part.short_year = NewShortYearFormat(piece.short_year_digits, locale);
       if (part.short_year == nullptr) return std::nullopt;
@@ -183,21 +194,27 @@ std::optional<CompiledFormat> CompilePicture(std::u16string_view picture,
   return compiled;
 }
 
-std::optional<CompiledFormat> CompileStyle(DWORD style, const icu::Locale& locale) {
+// The style's pattern is the one of ICU's format of that style; when the locale has no format
+// yet, that format becomes it, rather than building a second one.
+std::optional<CompiledFormat> CompileStyle(DWORD style, LocaleFormats& formats) {
   const icu::DateFormat::EStyle icu_style = style == DATE_LONGDATE     ? icu::DateFormat::kFull
                                             : style == DATE_MEDIUMDATE ? icu::DateFormat::kMedium
                                                                        : icu::DateFormat::kShort;
-  const std::unique_ptr<icu::DateFormat> base(
-      icu::DateFormat::createDateInstance(icu_style, locale));
-  const auto* simple = dynamic_cast<const icu::SimpleDateFormat*>(base.get());
+  std::unique_ptr<icu::DateFormat> base(
+      icu::DateFormat::createDateInstance(icu_style, formats.locale));
+  auto* simple = dynamic_cast<icu::SimpleDateFormat*>(base.get());
   if (simple == nullptr) return std::nullopt;
   icu::UnicodeString pattern;
   simple->toPattern(pattern);
   const std::u16string plain = datepattern::PlainYearPattern(
       std::u16string_view(pattern.getBuffer(), static_cast<std::size_t>(pattern.length())));
+  if (formats.format == nullptr && UseProlepticUtc(*simple)) {
+    base.release();
+    formats.format.reset(simple);
+  }
   CompiledFormat compiled;
-  compiled.push_back(Piece{NewDateFormat(plain, locale), nullptr});
-  if (compiled.front().dates == nullptr) return std::nullopt;
+  compiled.push_back(
+      Piece{icu::UnicodeString(plain.data(), static_cast<std::int32_t>(plain.size())), nullptr});
   return compiled;
 }
 
@@ -208,7 +225,7 @@ const CompiledFormat* FindFormat(LocaleFormats& formats, DWORD flags, const char
     if (const auto found = formats.styles.find(style); found != formats.styles.end()) {
       return &found->second;
     }
-    std::optional<CompiledFormat> compiled = CompileStyle(style, formats.locale);
+    std::optional<CompiledFormat> compiled = CompileStyle(style, formats);
     if (!compiled) return nullptr;
     return &formats.styles.emplace(style, std::move(*compiled)).first->second;
   }
@@ -234,13 +251,15 @@ bool IsValidRequest(DWORD flags, const SYSTEMTIME* date, const char16_t* picture
   return (flags & ~kStyleFlags) == 0 && (flags & (flags - 1)) == 0;
 }
 
-icu::UnicodeString FormatDate(const CompiledFormat& format, const SYSTEMTIME& date) {
+icu::UnicodeString FormatDate(const CompiledFormat& compiled, icu::SimpleDateFormat& format,
+                              const SYSTEMTIME& date) {
   const double midnight =
       static_cast<double>(civil::CivilDaysFrom(date.wYear, date.wMonth, date.wDay)) * 86400000.0;
   icu::UnicodeString text;
-  for (const Piece& piece : format) {
-    if (piece.dates != nullptr) {
-      piece.dates->format(midnight, text);
+  for (const Piece& piece : compiled) {
+    if (piece.short_year == nullptr) {
+      format.applyPattern(piece.pattern);
+      format.format(midnight, text);
     } else {
       piece.short_year->format(static_cast<std::int32_t>(date.wYear % 100), text);
     }
@@ -257,9 +276,12 @@ int GetDateFormatW(DWORD locale, DWORD flags, const SYSTEMTIME* date, const char
   const std::lock_guard<std::mutex> lock(cache.mutex);
   const std::optional<std::string> id = IcuIdForLocale(locale, cache);
   if (!id) return 0;
-  const CompiledFormat* format = FindFormat(FormatsOf(*id, cache), flags, picture);
+  LocaleFormats& formats = FormatsOf(*id, cache);
+  const CompiledFormat* compiled = FindFormat(formats, flags, picture);
+  if (compiled == nullptr) return 0;
+  icu::SimpleDateFormat* format = FormatOf(formats);
   if (format == nullptr) return 0;
-  const icu::UnicodeString text = FormatDate(*format, *date);
+  const icu::UnicodeString text = FormatDate(*compiled, *format, *date);
   const int needed = text.length() + 1;
   if (capacity == 0) return needed;
   if (needed > capacity) return 0;
