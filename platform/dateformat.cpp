@@ -7,6 +7,7 @@
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 #include <unicode/uloc.h>
+#include <unicode/ures.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -91,14 +92,18 @@ std::string IcuIdFromPosix(std::string_view posix) {
 }
 
 // ICU falls back to its own default locale for a language it has no data for; the system
-// default must not depend on that, so such a locale means English.
+// default must not depend on that, so such a locale means English. The language has data when
+// it names one of ICU's installed locales (every installed locale's language does), looked up
+// in ICU's index of them: building the list of available locales costs more than a first date.
 bool HasDateData(const icu::Locale& locale) {
-  std::int32_t count = 0;
-  const icu::Locale* available = icu::DateFormat::getAvailableLocales(count);
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (std::strcmp(available[i].getLanguage(), locale.getLanguage()) == 0) return true;
-  }
-  return false;
+  if (*locale.getLanguage() == '\0') return false;
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::LocalUResourceBundlePointer index(ures_openDirect(nullptr, "res_index", &status));
+  const icu::LocalUResourceBundlePointer installed(
+      ures_getByKey(index.getAlias(), "InstalledLocales", nullptr, &status));
+  const icu::LocalUResourceBundlePointer entry(
+      ures_getByKey(installed.getAlias(), locale.getLanguage(), nullptr, &status));
+  return U_SUCCESS(status);
 }
 
 std::string DefaultLocaleFromEnvironment() {

@@ -176,6 +176,8 @@ TEST_F(DateFormat, LocaleComesFromTheEnvironment) {
       {nullptr, nullptr, "C.UTF-8", "October 2024"},
       {nullptr, nullptr, nullptr, "October 2024"},
       {"xx_YY.UTF-8", nullptr, nullptr, "October 2024"},   // no data: English
+      {"de_YY.UTF-8", nullptr, nullptr, "Oktober 2024"},   // the language's data
+      {"iw_IL.UTF-8", nullptr, nullptr, "אוקטובר 2024"},   // the language's old code
       {"de_DE;rm -rf", nullptr, nullptr, "October 2024"},  // not a locale name
       {"sr_RS.UTF-8@latin", nullptr, nullptr, "oktobar 2024"},
       {"sr_RS.UTF-8", nullptr, nullptr, "октобар 2024"},
