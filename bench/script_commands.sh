@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Whole-process time of the commands for scripts: `cyclune --report`, `--month` and `--ics`
 # (to standard output) from spawn to exit, beside `true` as the floor that spawning alone
-# costs and `cyclune --version`, which loads the program and its libraries and does nothing. Settings in a scratch folder with a last period, English locale, a fixed now.
-# Prints the median and the spread of RUNS runs of each (20 by default), wall-clock time, and
-# the median processor time (user + system) of the process, which a loaded machine disturbs less.
+# costs and `cyclune --version`, which starts the executable and opens no module. Settings in a
+# scratch folder with a last period, English locale, a fixed now.
+# Prints the median and the spread of RUNS runs of each (20 by default), wall-clock time, the
+# median as a multiple of `true`'s (machines and moments differ mostly in what starting any
+# process costs), and the median processor time (user + system) of the process.
 # Usage: bench/script_commands.sh [path/to/cyclune] [runs]
 set -euo pipefail
 
@@ -54,9 +56,11 @@ samples = {name: [] for name, _ in commands}
 for _ in range(runs):
     for name, argv in commands:
         samples[name].append(once(argv))
+floor = statistics.median(wall for wall, _ in samples["true"])
 for name, _ in commands:
     walls = sorted(wall for wall, _ in samples[name])
     cpu = statistics.median(cpu for _, cpu in samples[name])
-    print("%-18s median %6.2f ms   min %6.2f ms   max %6.2f ms   cpu %6.2f ms   (%d runs)"
-          % (name, statistics.median(walls), walls[0], walls[-1], cpu, runs))
+    median = statistics.median(walls)
+    print("%-18s median %6.2f ms (%4.1f x true)   min %6.2f ms   max %6.2f ms   cpu %6.2f ms"
+          "   (%d runs)" % (name, median, median / floor, walls[0], walls[-1], cpu, runs))
 EOF_PY
