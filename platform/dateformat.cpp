@@ -56,8 +56,9 @@ struct FormatterCache {
   std::map<std::string, LocaleFormats, std::less<>> locales;
 };
 
+// Never destroyed: taking ICU's formats apart at exit would only lengthen every run.
 FormatterCache& Cache() {
-  static FormatterCache cache;
+  static FormatterCache& cache = *new FormatterCache;
   // Every format here is in UTC. Without a zone of its own, ICU would look for the host's
   // zone (reading /etc/localtime and its zone data) for each format it builds, which is a
   // good part of the first date's cost; no code of ours asks ICU for local time.

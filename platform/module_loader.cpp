@@ -9,8 +9,9 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 #include <map>
+#include <string>
+#include <string_view>
 
 #ifndef CYCLUNE_MODULE_DIR
 #error "CYCLUNE_MODULE_DIR names the modules' folder relative to the executable's"
@@ -48,6 +49,19 @@ bool OfThisBuild(const ModuleStamp* stamp, int interface) {
          std::strcmp(stamp->version, CYCLUNE_VERSION) == 0;
 }
 
+// `relative` (a folder relative to `folder`, which ends in '/') as one path without ".."
+// steps, with a final '/'. Plain string work: the folders are ours and hold no "." steps.
+std::string JoinFolder(std::string folder, std::string_view relative) {
+  while (relative.substr(0, 3) == "../" && folder.size() > 1) {
+    folder.pop_back();
+    folder.erase(folder.rfind('/') + 1);
+    relative.remove_prefix(3);
+  }
+  folder += relative;
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
 // Where module `file` is: beside the executable, else in its installed folder.
 bool FindModule(const char* file, std::string* path, std::string* error) {
   const std::string folder = ExecutableFolder();
@@ -55,8 +69,7 @@ bool FindModule(const char* file, std::string* path, std::string* error) {
     *error = std::string("cannot find ") + file + ": /proc/self/exe cannot be read";
     return false;
   }
-  const std::string installed =
-      (std::filesystem::path(folder) / CYCLUNE_MODULE_DIR / file).lexically_normal().string();
+  const std::string installed = JoinFolder(folder, CYCLUNE_MODULE_DIR) + file;
   for (const std::string& candidate : {folder + file, installed}) {
     if (access(candidate.c_str(), F_OK) != 0) continue;
     *path = candidate;
