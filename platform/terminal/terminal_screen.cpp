@@ -115,6 +115,11 @@ struct TerminalScreen::Session {
   std::unordered_map<std::uint64_t, int> pairs;
   std::array<std::optional<COLORREF>, 256> defined;  // palette entries given exact colours
   std::deque<TerminalInput> mouse;                   // reports read together, oldest first
+  // The last style drawn and what it came to: neighbouring cells mostly share one, and
+  // choosing colours for each cell anew was a good part of a screen's drawing.
+  std::optional<CellStyle> last_style;
+  int last_attributes = 0;
+  int last_pair = 0;
 };
 
 std::unique_ptr<TerminalScreen> TerminalScreen::Open(int in_fd, int out_fd, std::string* error) {
@@ -248,6 +253,20 @@ int TerminalScreen::PairFor(int foreground, int background) {
 }
 
 int TerminalScreen::StyleAttributes(const CellStyle& style, int* pair) {
+  const std::optional<CellStyle>& last = session_->last_style;
+  if (last.has_value() && last->foreground == style.foreground &&
+      last->background == style.background && last->bold == style.bold &&
+      last->terminal_reverse == style.terminal_reverse) {
+    *pair = session_->last_pair;
+    return session_->last_attributes;
+  }
+  session_->last_attributes = ChooseAttributes(style, &session_->last_pair);
+  session_->last_style = style;
+  *pair = session_->last_pair;
+  return session_->last_attributes;
+}
+
+int TerminalScreen::ChooseAttributes(const CellStyle& style, int* pair) {
   *pair = 0;
   int attributes = style.bold ? A_BOLD : 0;
   if (style.terminal_reverse) return attributes | A_REVERSE;

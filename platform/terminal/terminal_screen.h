@@ -96,7 +96,8 @@ class TerminalScreen {
   void SetUpSession();
   void StopFlowControl();
   void ReadMouseReports(TerminalInput* input);
-  int StyleAttributes(const CellStyle& style, int* pair);
+  int StyleAttributes(const CellStyle& style, int* pair);  // ChooseAttributes, remembered
+  int ChooseAttributes(const CellStyle& style, int* pair);
   int PairFor(int foreground, int background);
   int ColourNumber(int index, COLORREF exact);
 
