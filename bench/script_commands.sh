@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process time of the commands for scripts: `cyclune --report`, `--month` and `--ics`
 # (to standard output) from spawn to exit, beside `true` as the floor that spawning alone
-# costs and `cyclune --version`, which starts the executable and opens no module. Settings in a
-# scratch folder with a last period, English locale, a fixed now.
+# costs, `cal` where installed, and `cyclune --version`, which starts the executable and
+# opens no module. Settings in a scratch folder with a last period, English locale, a fixed now.
 # Prints the median and the spread of RUNS runs of each (20 by default), wall-clock time, the
 # median as a multiple of `true`'s (machines and moments differ mostly in what starting any
 # process costs), and the median processor time (user + system) of the process.
@@ -33,6 +33,10 @@ commands = [
     ("cyclune --month", [cyclune, "--month", "--color=always"] + now),
     ("cyclune --ics", [cyclune, "--ics"] + now),
 ]
+# cal (package ncal), where installed: a small C program that prints a month, for scale.
+if any(os.access(os.path.join(folder, "cal"), os.X_OK)
+       for folder in os.environ.get("PATH", "").split(os.pathsep)):
+    commands.insert(1, ("cal", ["cal", "5", "2024"]))
 
 
 def once(argv):
