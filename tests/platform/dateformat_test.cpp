@@ -111,6 +111,31 @@ TEST_F(DateFormat, EnglishPicturesAndStyles) {
   for (const Case& c : cases) EXPECT_EQ(Format(c.date, c.flags, c.picture), c.text);
 }
 
+// A locale's formats share one ICU format, built by whichever request comes first: a style's
+// or a picture's. Either way every later request gets its own pattern and the proleptic UTC
+// calendar (10 October 1582 is a date of the Julian gap in ICU's default calendar).
+TEST_F(DateFormat, TextsDoNotDependOnWhichRequestCameFirst) {
+  struct Request {
+    DWORD flags;
+    const char16_t* picture;
+    const char* text;
+  };
+  const Request requests[] = {
+      {DATE_LONGDATE, nullptr, "Sunday, October 10, 1582"},
+      {0, u"ddd d MMMM yyyy", "Sun 10 October 1582"},
+      {DATE_SHORTDATE, nullptr, "10/10/1582"},
+      {0, u"MMMM yy", "October 82"},
+      {DATE_MEDIUMDATE, nullptr, "Oct 10, 1582"},
+  };
+  for (std::size_t first = 0; first < std::size(requests); ++first) {
+    ResetDateFormatLocale();
+    for (std::size_t i = 0; i < std::size(requests); ++i) {
+      const Request& r = requests[(first + i) % std::size(requests)];
+      EXPECT_EQ(Format(Date(1582, 10, 10), r.flags, r.picture), r.text) << "first " << first;
+    }
+  }
+}
+
 TEST_F(DateFormat, WeekdayHeaderInitials) {
   const char initials[] = "SMTWTFS";
   for (int day = 1; day <= 7; ++day) {
