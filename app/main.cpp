@@ -54,11 +54,10 @@ int main(int argc, char** argv) {
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);
   // Shared, as the window module runs on the program's window system.
-  const ModuleStamp* stamp =
-      OpenModule(kProgramModuleFile, kProgramModuleEntry, kProgramModuleInterface, true, &error);
-  if (stamp == nullptr) {
+  const auto* program = OpenModuleTable<ProgramModule>(kProgramModule, true, &error);
+  if (program == nullptr) {
     std::fprintf(stderr, "cyclune: cannot start: %s\n", error.c_str());
     return kExitNoProgram;
   }
-  return reinterpret_cast<const ProgramModule*>(stamp)->run_program(line);
+  return program->run_program(line);
 }

@@ -12,9 +12,8 @@
 // (--report, --month, --ics, --import), the headless runner, the terminal or the window.
 int RunProgram(const CommandLine& line);
 
-constexpr char kProgramModuleFile[] = "cyclune-program.so";
-constexpr char kProgramModuleEntry[] = "CycluneProgramModule";
-constexpr int kProgramModuleInterface = 1;  // raised whenever ProgramModule or CommandLine changes
+// Its interface number is raised whenever ProgramModule or CommandLine changes.
+constexpr ModuleName kProgramModule{"cyclune-program.so", "CycluneProgramModule", 1};
 
 struct ProgramModule {
   ModuleStamp stamp;

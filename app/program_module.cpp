@@ -2,6 +2,6 @@
 #include "app/program.h"
 
 extern "C" const ModuleStamp* CycluneProgramModule() {
-  static const ProgramModule module{{kProgramModuleInterface, CYCLUNE_VERSION}, RunProgram};
+  static const ProgramModule module{{kProgramModule.interface, CYCLUNE_VERSION}, RunProgram};
   return &module.stamp;
 }

@@ -12,10 +12,9 @@ namespace {
 const FormatsModule* Formats() {
   static const FormatsModule* module = [] {
     std::string error;
-    const ModuleStamp* stamp =
-        OpenModule(kFormatsModuleFile, kFormatsModuleEntry, kFormatsModuleInterface, false, &error);
-    if (stamp == nullptr) std::fprintf(stderr, "cyclune: %s\n", error.c_str());
-    return reinterpret_cast<const FormatsModule*>(stamp);  // the stamp is the first member
+    const auto* table = OpenModuleTable<FormatsModule>(kFormatsModule, false, &error);
+    if (table == nullptr) std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+    return table;
   }();
   return module;
 }

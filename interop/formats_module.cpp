@@ -3,7 +3,7 @@
 #include "interop/formats_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CycluneFormatsModule() {
-  static const FormatsModule module{{kFormatsModuleInterface, CYCLUNE_VERSION},
+  static const FormatsModule module{{kFormatsModule.interface, CYCLUNE_VERSION},
                                     WriteIcsCalendar,
                                     ParseTrackerFile,
                                     ImportFormatName,

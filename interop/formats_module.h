@@ -4,16 +4,14 @@
 // turn bytes into days and events into text, and keep no state of the program's.
 //
 // The program's functions of the same names (interop/formats_loader.cpp) open the module and
-// call its own, which the table below carries; the module exports only kFormatsModuleEntry.
+// call its own, which the table below carries; the module exports only its entry.
 #pragma once
 
 #include "interop/ics_calendar.h"
 #include "interop/import_parse.h"
 #include "platform/module_loader.h"
 
-constexpr char kFormatsModuleFile[] = "cyclune-formats.so";
-constexpr char kFormatsModuleEntry[] = "CycluneFormatsModule";
-constexpr int kFormatsModuleInterface = 1;  // raised whenever FormatsModule changes
+constexpr ModuleName kFormatsModule{"cyclune-formats.so", "CycluneFormatsModule", 1};
 
 struct FormatsModule {
   ModuleStamp stamp;

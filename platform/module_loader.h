@@ -12,7 +12,9 @@
 // must match the build of the executable, as a module of another build would not fit it.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <type_traits>
 
 struct ModuleStamp {
   int interface = 0;              // the table's layout, raised whenever the table changes
@@ -26,8 +28,26 @@ struct ModuleStamp {
 // nullptr, with *error set to one line, when the module is missing, cannot be loaded or is
 // not of this build. A module is never closed.
 //
-//   const ModuleStamp* stamp = OpenModule("cyclune-pixels.so", "CyclunePixelModule", 1,
-//                                         false, &error);
-//   if (stamp != nullptr) table = reinterpret_cast<const PixelModule*>(stamp);
+// Modules are opened through OpenModuleTable below; this is its untyped core.
 const ModuleStamp* OpenModule(const char* file, const char* entry, int interface,
                               bool share_symbols, std::string* error);
+
+// What names a module: its file, its entry function and the layout of the table it returns.
+struct ModuleName {
+  const char* file;
+  const char* entry;
+  int interface;  // raised whenever the module's table changes
+};
+
+// OpenModule for module `name`, whose entry returns a Table: a struct whose first member is
+// the ModuleStamp `stamp`.
+//
+//   constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 1};
+//   const PixelModule* table = OpenModuleTable<PixelModule>(kPixelModule, false, &error);
+template <typename Table>
+const Table* OpenModuleTable(const ModuleName& name, bool share_symbols, std::string* error) {
+  static_assert(std::is_standard_layout_v<Table> && offsetof(Table, stamp) == 0,
+                "a module's table starts with its stamp");
+  return reinterpret_cast<const Table*>(
+      OpenModule(name.file, name.entry, name.interface, share_symbols, error));
+}

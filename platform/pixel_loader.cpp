@@ -15,12 +15,7 @@ namespace {
 const PixelModule* g_module = nullptr;
 
 const PixelModule* OpenPixelModule(std::string* error) {
-  if (g_module == nullptr) {
-    const ModuleStamp* stamp =
-        OpenModule(kPixelModuleFile, kPixelModuleEntry, kPixelModuleInterface, false, error);
-    // The stamp is the table's first member.
-    g_module = reinterpret_cast<const PixelModule*>(stamp);
-  }
+  if (g_module == nullptr) g_module = OpenModuleTable<PixelModule>(kPixelModule, false, error);
   return g_module;
 }
 

@@ -4,7 +4,7 @@
 #include "platform/pixel_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CyclunePixelModule() {
-  static const PixelModule module{{kPixelModuleInterface, CYCLUNE_VERSION},
+  static const PixelModule module{{kPixelModule.interface, CYCLUNE_VERSION},
                                   StartDesktopWindow,
                                   FinishDesktopWindow,
                                   StartHeadless,

@@ -5,7 +5,7 @@
 // fontconfig or what they pull in (X11, Wayland, audio, image codecs).
 //
 // The module runs on the window system of the program that opens it: it resolves the
-// platform's functions against the program module, and exports only kPixelModuleEntry, which
+// platform's functions against the program module, and exports only its entry, which
 // returns the table below. Platform-internal: platform/pixel_loader.cpp opens the module,
 // platform/pixel_module.cpp is its entry.
 #pragma once
@@ -14,9 +14,7 @@
 #include "platform/headless.h"
 #include "platform/module_loader.h"
 
-constexpr char kPixelModuleFile[] = "cyclune-pixels.so";
-constexpr char kPixelModuleEntry[] = "CyclunePixelModule";
-constexpr int kPixelModuleInterface = 1;  // raised whenever PixelModule changes
+constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 1};
 
 // The module's own front-end functions (platform/desktop.h, platform/headless.h).
 struct PixelModule {

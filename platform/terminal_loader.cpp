@@ -12,13 +12,9 @@ const TerminalModule* g_module = nullptr;
 }  // namespace
 
 bool StartTerminal(std::string* error) {
-  if (g_module == nullptr) {
-    const ModuleStamp* stamp = OpenModule(kTerminalModuleFile, kTerminalModuleEntry,
-                                          kTerminalModuleInterface, false, error);
-    if (stamp == nullptr) return false;
-    // The stamp is the table's first member.
-    g_module = reinterpret_cast<const TerminalModule*>(stamp);
-  }
+  if (g_module == nullptr)
+    g_module = OpenModuleTable<TerminalModule>(kTerminalModule, false, error);
+  if (g_module == nullptr) return false;
   return g_module->start_terminal(error);
 }
 

@@ -4,7 +4,7 @@
 #include "platform/terminal_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CycluneTerminalModule() {
-  static const TerminalModule module{{kTerminalModuleInterface, CYCLUNE_VERSION},
+  static const TerminalModule module{{kTerminalModule.interface, CYCLUNE_VERSION},
                                      StartTerminal,
                                      TerminalShowsColour,
                                      FinishTerminal};

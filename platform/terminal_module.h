@@ -5,16 +5,14 @@
 // them.
 //
 // Like the window module it runs on the program module's window system and exports only
-// kTerminalModuleEntry. Platform-internal: platform/terminal_loader.cpp opens the module,
+// its entry. Platform-internal: platform/terminal_loader.cpp opens the module,
 // platform/terminal_module.cpp is its entry.
 #pragma once
 
 #include "platform/module_loader.h"
 #include "platform/terminal.h"
 
-constexpr char kTerminalModuleFile[] = "cyclune-terminal.so";
-constexpr char kTerminalModuleEntry[] = "CycluneTerminalModule";
-constexpr int kTerminalModuleInterface = 1;  // raised whenever TerminalModule changes
+constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 1};
 
 // The module's own front-end functions (platform/terminal.h).
 struct TerminalModule {
