@@ -83,6 +83,36 @@ bool ApplyNow(std::string_view value, CommandLine* line, std::string* error) {
   return line->fixed_now;
 }
 
+// A number of days 0 to kMaxReminderDays, as --days-before and --alarm take.
+bool ParseReminderDays(std::string_view value, int* days) {
+  if (value.empty() || value.size() > 2) return false;
+  int number = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
+  if (number > kMaxReminderDays) return false;
+  *days = number;
+  return true;
+}
+
+bool ApplyDaysBefore(std::string_view value, CommandLine* line, std::string* error) {
+  if (ParseReminderDays(value, &line->days_before)) return true;
+  *error = "--days-before wants a number of days 0 to 14, not " + Quoted(value);
+  return false;
+}
+
+bool ApplyAlarm(std::string_view value, CommandLine* line, std::string* error) {
+  if (ParseReminderDays(value, &line->alarm_days)) return true;
+  *error = "--alarm wants a number of days 0 to 14, not " + Quoted(value);
+  return false;
+}
+
+bool SetFlag(bool* flag) {
+  *flag = true;
+  return true;
+}
+
 // The options, in the order of the usage.
 constexpr OptionEntry kOptions[] = {
     {"window", Value::kNone, "--window", "open the desktop window (default with a display)",
@@ -134,6 +164,21 @@ constexpr OptionEntry kOptions[] = {
        line->file = value;
        return true;
      }},
+    {"alarm", Value::kRequired, "--alarm DAYS",
+     "with --ics: remind DAYS (0 to 14) before each period", ApplyAlarm},
+    {"remind", Value::kNone, "--remind", "say once what is due today, as a notification",
+     [](std::string_view, CommandLine* line, std::string*) {
+       return SetCommand(line, ScriptCommand::kRemind);
+     }},
+    {"days-before", Value::kRequired, "--days-before N",
+     "with --remind: a period due in N days or fewer (2)", ApplyDaysBefore},
+    {"fertile", Value::kNone, "--fertile", "with --remind: a fertile window starting tomorrow",
+     [](std::string_view, CommandLine* line, std::string*) { return SetFlag(&line->fertile); }},
+    {"discreet", Value::kNone, "--discreet",
+     "with --remind: no health words (CYCLUNE_DISCREET=1)",
+     [](std::string_view, CommandLine* line, std::string*) { return SetFlag(&line->discreet); }},
+    {"print", Value::kNone, "--print", "with --remind: print instead of a notification",
+     [](std::string_view, CommandLine* line, std::string*) { return SetFlag(&line->print_only); }},
     {"import", Value::kRequired, "--import FILE", "record the periods of another tracker's export",
      [](std::string_view value, CommandLine* line, std::string* error) {
        SetCommand(line, ScriptCommand::kImport);
@@ -165,7 +210,8 @@ constexpr char kForms[] =
     "       cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "                          [--script FILE] [--out DIR] [--single-instance]\n"
     "       cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN]\n"
-    "       cyclune --ics [FILE]\n"
+    "       cyclune --ics [FILE] [--alarm DAYS]\n"
+    "       cyclune --remind [--days-before N] [--fertile] [--discreet] [--print]\n"
     "       cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --help | --version\n"
     "A private fertility calendar: one month at a time, each day coloured by its\n"
@@ -240,6 +286,19 @@ bool CheckCombination(const CommandLine& line, std::string* error) {
   }
   if (importing && line.front_end != FrontEnd::kInteractive) {
     *error = "--import does not open the calendar: leave out --window, --terminal, --headless";
+    return false;
+  }
+  if (line.alarm_days >= 0 && line.command != ScriptCommand::kIcs) {
+    *error = "--alarm goes with --ics";
+    return false;
+  }
+  const bool reminding = line.command == ScriptCommand::kRemind;
+  if (!reminding && (line.days_before >= 0 || line.fertile || line.discreet || line.print_only)) {
+    *error = "--days-before, --fertile, --discreet and --print go with --remind";
+    return false;
+  }
+  if (reminding && line.front_end != FrontEnd::kInteractive) {
+    *error = "--remind does not open the calendar: leave out --window, --terminal, --headless";
     return false;
   }
   return true;

@@ -23,7 +23,7 @@
 enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
 enum class Information { kNone, kHelp, kVersion };
 // Commands that print or write what Cyclune knows and end, without a window.
-enum class ScriptCommand { kNone, kReport, kMonth, kIcs, kImport };
+enum class ScriptCommand { kNone, kReport, kMonth, kIcs, kImport, kRemind };
 enum class ColourChoice { kAuto, kAlways, kNever };
 
 struct CommandLine {
@@ -40,7 +40,17 @@ struct CommandLine {
   bool dry_run = false;     // --import: show the result, write nothing
   ColourChoice colour = ColourChoice::kAuto;
   bool cues = false;  // --cues: days show their kind by a mark's shape as well
+  int alarm_days = -1;  // --ics --alarm DAYS: a reminder that many days before each period
+  // --remind: what is due today, said once.
+  int days_before = -1;    // --days-before N: a period expected in N days or fewer; -1: not given
+  bool fertile = false;    // --fertile: also a fertile window that starts tomorrow
+  bool discreet = false;   // --discreet: no health words in what is said
+  bool print_only = false;  // --print: on standard output, never as a notification
 };
+
+// The days --days-before and --alarm take, and --days-before when not given.
+constexpr int kMaxReminderDays = 14;
+constexpr int kDefaultDaysBefore = 2;
 
 // Reads argv into *line. On a mistake returns false with *error set to one line without the
 // program's name ("unknown option '--frobnicate'", "option --out needs a value").

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/app_state.h"
+#include "model/calendar.h"
 #include "model/record_period.h"
 #include "model/settings.h"
 #include "platform/datetime.h"
@@ -56,6 +57,25 @@ void SetLastPeriod(HWND window) {
   MessageBoxW(window, sentence.c_str(), title, MB_OK);
 }
 
+// A reminder's "Started today", sent here because this instance keeps the settings: the day
+// is selected, keeping the time of day as navigation does, and recorded as "Set last period"
+// records it, so the month shows the new period.
+LRESULT OnRecordPeriodRequest(HWND window, WPARAM wparam) {
+  const SYSTEMTIME day = RecordPeriodRequestDay(wparam);
+  if (day.wMonth < 1 || day.wMonth > 12 || day.wDay < 1 ||
+      day.wDay > DaysInMonth(day.wYear, day.wMonth)) {
+    return 0;
+  }
+  SYSTEMTIME& selected = AppState.SelectedDate;
+  selected.wYear = day.wYear;
+  selected.wMonth = day.wMonth;
+  selected.wDay = day.wDay;
+  selected.wDayOfWeek = static_cast<WORD>(DayOfWeek(day.wDay, day.wMonth, day.wYear));
+  InvalidateRect(window, nullptr, FALSE);
+  SetLastPeriod(window);
+  return 0;
+}
+
 LRESULT OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (LOWORD(wparam)) {
     case IDM_EXIT:
@@ -88,6 +108,8 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       return OnCommand(window, message, wparam, lparam);
     case WM_LBUTTONDOWN:
       return HandleTap(window, lparam);
+    case WM_RECORD_PERIOD_REQUEST:
+      return OnRecordPeriodRequest(window, wparam);
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }

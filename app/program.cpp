@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/import_command.h"
+#include "app/remind_command.h"
 #include "app/script_commands.h"
 #include "app/win_main.h"
 #include "model/app_state.h"
@@ -74,6 +75,8 @@ int RunCommand(const CommandLine& line) {
     case ScriptCommand::kImport:
       if (line.fixed_now) SetFixedLocalTime(&line.now);
       return RunImport(line.file, line.dry_run);
+    case ScriptCommand::kRemind:
+      return RunRemind(line);
     case ScriptCommand::kNone:
       break;
   }

@@ -13,7 +13,7 @@
 int RunProgram(const CommandLine& line);
 
 // Its interface number is raised whenever ProgramModule or CommandLine changes.
-constexpr ModuleName kProgramModule{"cyclune-program.so", "CycluneProgramModule", 1};
+constexpr ModuleName kProgramModule{"cyclune-program.so", "CycluneProgramModule", 2};
 
 struct ProgramModule {
   ModuleStamp stamp;

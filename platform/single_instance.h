@@ -11,6 +11,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/win_types.h"
 
 // Switches the rule on for this process (the desktop and terminal front ends; the headless
 // runner only on request). Off by default.
@@ -32,6 +35,12 @@ bool InstanceLockHeld();
 // False when it did not answer; SecondStartMessage then says why.
 bool AskRunningInstanceToComeForward();
 
+// Asks the running instance to record a period that began on `day` (date fields only), as its
+// "Set last period" would on that day, and waits two seconds at most for it to take the
+// request. For a process that is not an instance itself (a reminder): the running one keeps
+// the settings, so its lock is never broken. False when it did not answer, as above.
+bool AskRunningInstanceToRecordPeriod(const SYSTEMTIME& day);
+
 // What the latest second start found, as one line for the user ("Cyclune is already running
 // but does not respond"); empty when this process made no second start.
 std::string SecondStartMessage();
@@ -45,9 +54,13 @@ int ReportSecondStart(int winmain_result);
 // connection's time-out needs TakeForegroundRequests. -1 when this process is not listening.
 int ForegroundRequestSocket();
 
-// Accepts pending connections and reads what they sent, without ever waiting; answers and
-// counts every complete request to come forward. Connections idle for a second are closed.
+// Accepts pending connections and reads what they sent, without ever waiting; answers every
+// complete request and counts those to come forward. Connections idle for a second are closed.
 int TakeForegroundRequests();
+
+// The days of the requests to record a period that TakeForegroundRequests has taken since the
+// last call, oldest first.
+std::vector<SYSTEMTIME> TakeRecordPeriodRequests();
 
 // Closes the socket and releases the lock (end of a run, tests).
 void ReleaseSingleInstance();

@@ -30,6 +30,19 @@ constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
+// Our extension, in the application's range: another process (a reminder) asked this instance
+// over its socket to record a period; wParam is the day, RecordPeriodRequestParam(day).
+constexpr UINT WM_RECORD_PERIOD_REQUEST = 0x8001;
+
+// The day of WM_RECORD_PERIOD_REQUEST as year x 10000 + month x 100 + day, and back (date
+// fields only, wDayOfWeek left 0).
+constexpr WPARAM RecordPeriodRequestParam(const SYSTEMTIME& day) {
+  return WPARAM{day.wYear} * 10000 + WPARAM{day.wMonth} * 100 + day.wDay;
+}
+constexpr SYSTEMTIME RecordPeriodRequestDay(WPARAM param) {
+  return SYSTEMTIME{static_cast<WORD>(param / 10000), static_cast<WORD>(param / 100 % 100), 0,
+                    static_cast<WORD>(param % 100),   0, 0, 0, 0};
+}
 
 // Virtual key codes. Digits and letters are their upper-case characters ('0' 0x30, 'A' 0x41).
 constexpr UINT VK_BACK = 0x08;

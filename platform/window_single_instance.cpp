@@ -134,9 +134,9 @@ bool Settle(Outcome outcome, std::string detail) {
 }
 
 // Sends the request and waits for the answer until `deadline`.
-bool SendAndAwaitAnswer(int fd, Clock::time_point deadline) {
-  if (send(fd, kForegroundRequest.data(), kForegroundRequest.size(), MSG_NOSIGNAL) !=
-      static_cast<ssize_t>(kForegroundRequest.size())) {
+bool SendAndAwaitAnswer(int fd, std::string_view request, Clock::time_point deadline) {
+  if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+      static_cast<ssize_t>(request.size())) {
     return false;
   }
   std::string answer;
@@ -158,7 +158,7 @@ bool SendAndAwaitAnswer(int fd, Clock::time_point deadline) {
 
 // One attempt at the recorded path. A full queue (the first is not accepting) and a missing
 // listener (the first may be about to listen) are worth another attempt; the rest is final.
-Outcome AskAt(const std::string& path, Clock::time_point deadline) {
+Outcome AskAt(const std::string& path, std::string_view request, Clock::time_point deadline) {
   if (path.empty()) return Outcome::kNoSocket;
   sockaddr_un address;
   if (!MakeSocketAddress(path, &address)) return Outcome::kPathTooLong;
@@ -166,12 +166,31 @@ Outcome AskAt(const std::string& path, Clock::time_point deadline) {
   if (fd < 0) return Outcome::kNotListening;
   Outcome outcome = Outcome::kNotListening;
   if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-    outcome = SendAndAwaitAnswer(fd, deadline) ? Outcome::kAsked : Outcome::kNoAnswer;
+    outcome = SendAndAwaitAnswer(fd, request, deadline) ? Outcome::kAsked : Outcome::kNoAnswer;
   } else if (errno == EAGAIN || errno == EINPROGRESS) {
     outcome = Outcome::kNoAnswer;
   }
   close(fd);
   return outcome;
+}
+
+// Sends `request` to the instance recorded in the lock, retrying while it may be mid-start.
+bool AskRunningInstance(std::string_view request) {
+  InstanceState& state = State();
+  if (state.outcome == Outcome::kLockUnusable) return false;
+  // A process that never tried to be the first (a reminder) finds the lock beside the settings.
+  if (state.lock_path.empty()) state.lock_path = RegistryFolder() + "/" + kLockName;
+  const auto deadline = Clock::now() + kAnswerTimeout;
+  for (;;) {
+    std::string path;
+    const Outcome outcome = ReadRecordedSocket(state.lock_path, &path)
+                                ? AskAt(path, request, deadline)
+                                : Outcome::kNoAnswer;
+    Settle(outcome, path);
+    const bool final = outcome != Outcome::kNoAnswer && outcome != Outcome::kNotListening;
+    if (final || Clock::now() + kRetryPause >= deadline) return outcome == Outcome::kAsked;
+    std::this_thread::sleep_for(kRetryPause);
+  }
 }
 
 }  // namespace
@@ -222,19 +241,10 @@ bool InstanceLockHeld() {
   return held;
 }
 
-bool AskRunningInstanceToComeForward() {
-  InstanceState& state = State();
-  if (state.outcome == Outcome::kLockUnusable) return false;
-  const auto deadline = Clock::now() + kAnswerTimeout;
-  for (;;) {
-    std::string path;
-    const Outcome outcome =
-        ReadRecordedSocket(state.lock_path, &path) ? AskAt(path, deadline) : Outcome::kNoAnswer;
-    Settle(outcome, path);
-    const bool final = outcome != Outcome::kNoAnswer && outcome != Outcome::kNotListening;
-    if (final || Clock::now() + kRetryPause >= deadline) return outcome == Outcome::kAsked;
-    std::this_thread::sleep_for(kRetryPause);
-  }
+bool AskRunningInstanceToComeForward() { return AskRunningInstance(kForegroundRequest); }
+
+bool AskRunningInstanceToRecordPeriod(const SYSTEMTIME& day) {
+  return AskRunningInstance(RecordPeriodRequest(day));
 }
 
 std::string SecondStartMessage() {
@@ -272,6 +282,8 @@ int ReportSecondStart(int winmain_result) {
 int ForegroundRequestSocket() { return ListenerWakeFd(); }
 
 int TakeForegroundRequests() { return TakeListenerRequests(); }
+
+std::vector<SYSTEMTIME> TakeRecordPeriodRequests() { return TakeListenerRecordDays(); }
 
 void ReleaseSingleInstance() {
   StopListening();

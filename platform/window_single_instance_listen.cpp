@@ -10,11 +10,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/civil_days.h"
 #include "platform/single_instance_listen.h"
 
 namespace {
@@ -37,6 +39,7 @@ struct ListenerState {
   int timer_fd = -1;  // fires when the oldest peer has been idle too long
   std::string socket_path;
   std::vector<Peer> peers;  // oldest first
+  std::vector<SYSTEMTIME> record_days;  // asked for and not yet taken
 };
 
 ListenerState& Listener() {
@@ -79,10 +82,46 @@ void AcceptPeers(ListenerState& state) {
   }
 }
 
-enum class PeerRead { kWaiting, kComplete, kDone };
+enum class PeerRead { kWaiting, kForeground, kRecordPeriod, kDone };
 
-// Takes what the peer has sent so far, without waiting for more.
-PeerRead ReadPeer(Peer& peer) {
+constexpr std::size_t kMaxRequestLine = 32;  // the longest request, its newline included
+
+// The day of "YYYY-MM-DD", a real day of the years 1 to 9999; false for anything else.
+bool ParseRequestDay(std::string_view text, SYSTEMTIME* day) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  unsigned fields[3] = {0, 0, 0};
+  const std::size_t starts[3] = {0, 5, 8};
+  const std::size_t lengths[3] = {4, 2, 2};
+  for (int i = 0; i < 3; ++i) {
+    for (std::size_t at = starts[i]; at < starts[i] + lengths[i]; ++at) {
+      if (text[at] < '0' || text[at] > '9') return false;
+      fields[i] = fields[i] * 10 + static_cast<unsigned>(text[at] - '0');
+    }
+  }
+  const auto [year, month, date] = fields;
+  if (year < 1 || month < 1 || month > 12 || date < 1 || date > civil::LastDayOfMonth(year, month)) {
+    return false;
+  }
+  const std::int64_t days = civil::CivilDaysFrom(year, month, date);
+  *day = SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),
+                    static_cast<WORD>(civil::WeekdayOf(days)), static_cast<WORD>(date), 0, 0, 0, 0};
+  return true;
+}
+
+// What one complete line asks for.
+PeerRead RequestOf(std::string_view line, SYSTEMTIME* day) {
+  if (line == kForegroundRequest.substr(0, kForegroundRequest.size() - 1)) {
+    return PeerRead::kForeground;
+  }
+  if (line.starts_with(kRecordPeriodRequest) &&
+      ParseRequestDay(line.substr(kRecordPeriodRequest.size()), day)) {
+    return PeerRead::kRecordPeriod;
+  }
+  return PeerRead::kDone;
+}
+
+// Takes what the peer has sent so far, without waiting for more: one line, its request.
+PeerRead ReadPeer(Peer& peer, SYSTEMTIME* day) {
   char buffer[32];
   for (;;) {
     const ssize_t got = read(peer.fd, buffer, sizeof buffer);
@@ -90,10 +129,11 @@ PeerRead ReadPeer(Peer& peer) {
     if (got < 0 && errno == EAGAIN) return PeerRead::kWaiting;
     if (got <= 0) return PeerRead::kDone;
     peer.received.append(buffer, static_cast<std::size_t>(got));
-    if (peer.received.size() >= kForegroundRequest.size()) {
-      return peer.received.starts_with(kForegroundRequest) ? PeerRead::kComplete : PeerRead::kDone;
+    const std::size_t end = peer.received.find('\n');
+    if (end != std::string::npos) {
+      return RequestOf(std::string_view(peer.received).substr(0, end), day);
     }
-    if (!kForegroundRequest.starts_with(peer.received)) return PeerRead::kDone;
+    if (peer.received.size() >= kMaxRequestLine) return PeerRead::kDone;
   }
 }
 
@@ -156,9 +196,11 @@ int TakeListenerRequests() {
   int requests = 0;
   std::vector<Peer> waiting;
   for (Peer& peer : state.peers) {
-    const PeerRead read = ReadPeer(peer);
-    if (read == PeerRead::kComplete) {
-      ++requests;
+    SYSTEMTIME day{};
+    const PeerRead read = ReadPeer(peer, &day);
+    if (read == PeerRead::kForeground) ++requests;
+    if (read == PeerRead::kRecordPeriod) state.record_days.push_back(day);
+    if (read == PeerRead::kForeground || read == PeerRead::kRecordPeriod) {
       send(peer.fd, kForegroundAnswer.data(), kForegroundAnswer.size(),
            MSG_NOSIGNAL | MSG_DONTWAIT);
     }
@@ -173,10 +215,21 @@ int TakeListenerRequests() {
   return requests;
 }
 
+std::vector<SYSTEMTIME> TakeListenerRecordDays() {
+  return std::exchange(Listener().record_days, {});
+}
+
+std::string RecordPeriodRequest(const SYSTEMTIME& day) {
+  char line[40];
+  std::snprintf(line, sizeof line, "%04u-%02u-%02u\n", day.wYear, day.wMonth, day.wDay);
+  return std::string(kRecordPeriodRequest) + line;
+}
+
 void StopListening() {
   ListenerState& state = Listener();
   for (Peer& peer : state.peers) close(peer.fd);
   state.peers.clear();
+  state.record_days.clear();
   CloseFd(&state.timer_fd);
   CloseFd(&state.wake_fd);
   if (state.listen_fd >= 0) {

@@ -1,0 +1,98 @@
+#include "app/started_today.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "model/app_state.h"
+#include "model/record_period.h"
+#include "model/settings.h"
+#include "platform/datetime.h"
+#include "platform/single_instance.h"
+#include "platform/unicode.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+
+int Failed(const std::string& line) {
+  std::fprintf(stderr, "cyclune: %s\n", line.c_str());
+  return kExitFailure;
+}
+
+// Starts `argv` in a session of its own, its input closed; false when it cannot be started.
+bool Spawn(char* const argv[], bool search_path) {
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  pid_t child = -1;
+  const int spawned = search_path
+                          ? posix_spawnp(&child, argv[0], &files, &attributes, argv, environ)
+                          : posix_spawn(&child, argv[0], &files, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attributes);
+  return spawned == 0;
+}
+
+}  // namespace
+
+int RecordPeriodStartedOn(const SYSTEMTIME& today) {
+  // Read afresh: the notification may have waited a while for its answer.
+  AppState = AppStateRecord{};
+  const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
+  if (!loaded.ok) {
+    return Failed("cannot read your settings in " + Utf16ToUtf8(loaded.file) + ": " +
+                  Utf16ToUtf8(loaded.reason) + "; nothing was recorded");
+  }
+  AppState.SelectedDate = today;
+  const SettingsSaveResult saved = RecordPeriod();
+  if (!saved.ok) return Failed(Utf16ToUtf8(SaveFailureSentence(saved)));
+  const std::u16string notice = SaveNoticeSentence(saved);
+  if (!notice.empty()) std::printf("%s\n", Utf16ToUtf8(notice).c_str());
+  std::printf("Recorded a period that started today.\n");
+  return 0;
+}
+
+int RecordStartedToday() {
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  if (!InstanceLockHeld()) return RecordPeriodStartedOn(today);
+  if (!AskRunningInstanceToRecordPeriod(today)) {
+    return Failed(SecondStartMessage() + "; record the period in it");
+  }
+  std::printf("Cyclune is open: it was asked to record a period that started today.\n");
+  return 0;
+}
+
+int OpenCyclune() {
+  if (InstanceLockHeld()) {
+    if (!AskRunningInstanceToComeForward()) return Failed(SecondStartMessage());
+    std::printf("Cyclune is open: it was asked to come forward.\n");
+    return 0;
+  }
+  char program[PATH_MAX] = {};
+  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+  if (length <= 0) return Failed("cannot find the cyclune program to start it");
+  char window[] = "--window";
+  // Under systemd the reminder is a service whose leftover processes end with it: the window
+  // gets a scope of its own.
+  char run[] = "systemd-run", user[] = "--user", scope[] = "--scope", quiet[] = "--quiet";
+  char collect[] = "--collect", end[] = "--";
+  char* const in_scope[] = {run, user, scope, quiet, collect, end, program, window, nullptr};
+  char* const plain[] = {program, window, nullptr};
+  const bool started = (std::getenv("INVOCATION_ID") != nullptr && Spawn(in_scope, true)) ||
+                       Spawn(plain, false);
+  if (!started) return Failed("cannot start " + std::string(program));
+  std::printf("Started Cyclune.\n");
+  return 0;
+}
