@@ -39,12 +39,12 @@ struct CommandLine {
   std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
   bool dry_run = false;     // --import: show the result, write nothing
   ColourChoice colour = ColourChoice::kAuto;
-  bool cues = false;  // --cues: days show their kind by a mark's shape as well
+  bool cues = false;    // --cues: days show their kind by a mark's shape as well
   int alarm_days = -1;  // --ics --alarm DAYS: a reminder that many days before each period
   // --remind: what is due today, said once.
-  int days_before = -1;    // --days-before N: a period expected in N days or fewer; -1: not given
-  bool fertile = false;    // --fertile: also a fertile window that starts tomorrow
-  bool discreet = false;   // --discreet: no health words in what is said
+  int days_before = -1;     // --days-before N: a period expected in N days or fewer; -1: not given
+  bool fertile = false;     // --fertile: also a fertile window that starts tomorrow
+  bool discreet = false;    // --discreet: no health words in what is said
   bool print_only = false;  // --print: on standard output, never as a notification
 };
 

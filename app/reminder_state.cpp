@@ -99,8 +99,7 @@ bool WriteSaidReminders(const std::string& path, const std::vector<std::string>&
   return WritePrivateFile(path, text, error);
 }
 
-std::vector<std::string> KeptReminders(const std::vector<std::string>& keys,
-                                       std::int64_t oldest) {
+std::vector<std::string> KeptReminders(const std::vector<std::string>& keys, std::int64_t oldest) {
   std::vector<std::string> kept;
   for (const std::string& key : keys) {
     std::int64_t day = 0;

@@ -14,8 +14,7 @@ std::string ReminderStateFile();
 
 // The keys in the file at `path`; none when there is no file. False, with *error naming the
 // file and the reason, when it exists and cannot be read.
-bool ReadSaidReminders(const std::string& path, std::vector<std::string>* keys,
-                       std::string* error);
+bool ReadSaidReminders(const std::string& path, std::vector<std::string>* keys, std::string* error);
 
 // Replaces the file at `path` with `keys`, making its folder (0700) when needed. False, with
 // *error naming the file or folder and the reason, when that cannot be done.

@@ -95,8 +95,8 @@ bool ReminderKeyDay(const std::string& key, std::int64_t* day_number) {
   if (space == std::string::npos || key.size() - space != 11 ||
       std::sscanf(key.c_str() + space + 1, "%4u-%2u-%2u%c", &year, &month, &day, &end) != 3 ||
       year < 1 || month < 1 || month > 12 || day < 1 ||
-      static_cast<std::int32_t>(day) > DaysInMonth(static_cast<std::int32_t>(year),
-                                                    static_cast<std::int32_t>(month))) {
+      static_cast<std::int32_t>(day) >
+          DaysInMonth(static_cast<std::int32_t>(year), static_cast<std::int32_t>(month))) {
     return false;
   }
   *day_number = DayNumber(SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0,

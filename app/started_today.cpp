@@ -90,8 +90,8 @@ int OpenCyclune() {
   char collect[] = "--collect", end[] = "--";
   char* const in_scope[] = {run, user, scope, quiet, collect, end, program, window, nullptr};
   char* const plain[] = {program, window, nullptr};
-  const bool started = (std::getenv("INVOCATION_ID") != nullptr && Spawn(in_scope, true)) ||
-                       Spawn(plain, false);
+  const bool started =
+      (std::getenv("INVOCATION_ID") != nullptr && Spawn(in_scope, true)) || Spawn(plain, false);
   if (!started) return Failed("cannot start " + std::string(program));
   std::printf("Started Cyclune.\n");
   return 0;

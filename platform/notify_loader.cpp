@@ -7,8 +7,7 @@
 
 NotificationResult ShowDesktopNotification(const DesktopNotification& notification) {
   std::string error;
-  static const NotifyModule* module =
-      OpenModuleTable<NotifyModule>(kNotifyModule, false, &error);
+  static const NotifyModule* module = OpenModuleTable<NotifyModule>(kNotifyModule, false, &error);
   if (module == nullptr) {
     NotificationResult result;
     result.reason = "the notification module cannot be loaded: " + error;

@@ -40,8 +40,14 @@ constexpr WPARAM RecordPeriodRequestParam(const SYSTEMTIME& day) {
   return WPARAM{day.wYear} * 10000 + WPARAM{day.wMonth} * 100 + day.wDay;
 }
 constexpr SYSTEMTIME RecordPeriodRequestDay(WPARAM param) {
-  return SYSTEMTIME{static_cast<WORD>(param / 10000), static_cast<WORD>(param / 100 % 100), 0,
-                    static_cast<WORD>(param % 100),   0, 0, 0, 0};
+  return SYSTEMTIME{static_cast<WORD>(param / 10000),
+                    static_cast<WORD>(param / 100 % 100),
+                    0,
+                    static_cast<WORD>(param % 100),
+                    0,
+                    0,
+                    0,
+                    0};
 }
 
 // Virtual key codes. Digits and letters are their upper-case characters ('0' 0x30, 'A' 0x41).

@@ -38,7 +38,7 @@ struct ListenerState {
   int wake_fd = -1;   // epoll over the listening socket, the peers and the timer
   int timer_fd = -1;  // fires when the oldest peer has been idle too long
   std::string socket_path;
-  std::vector<Peer> peers;  // oldest first
+  std::vector<Peer> peers;              // oldest first
   std::vector<SYSTEMTIME> record_days;  // asked for and not yet taken
 };
 
@@ -99,12 +99,19 @@ bool ParseRequestDay(std::string_view text, SYSTEMTIME* day) {
     }
   }
   const auto [year, month, date] = fields;
-  if (year < 1 || month < 1 || month > 12 || date < 1 || date > civil::LastDayOfMonth(year, month)) {
+  if (year < 1 || month < 1 || month > 12 || date < 1 ||
+      date > civil::LastDayOfMonth(year, month)) {
     return false;
   }
   const std::int64_t days = civil::CivilDaysFrom(year, month, date);
-  *day = SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month),
-                    static_cast<WORD>(civil::WeekdayOf(days)), static_cast<WORD>(date), 0, 0, 0, 0};
+  *day = SYSTEMTIME{static_cast<WORD>(year),
+                    static_cast<WORD>(month),
+                    static_cast<WORD>(civil::WeekdayOf(days)),
+                    static_cast<WORD>(date),
+                    0,
+                    0,
+                    0,
+                    0};
   return true;
 }
 

@@ -133,8 +133,8 @@ int AppendStringHint(sd_bus_message* message, const char* key, const std::string
 // Notify's arguments: app_name, replaces_id, app_icon, summary, body, actions, hints, timeout.
 int AppendNotify(sd_bus_message* message, const DesktopNotification& shown, bool with_actions,
                  const std::string& body) {
-  int r = sd_bus_message_append(message, "susss", shown.app_name.c_str(), 0u,
-                                shown.app_id.c_str(), shown.summary.c_str(), body.c_str());
+  int r = sd_bus_message_append(message, "susss", shown.app_name.c_str(), 0u, shown.app_id.c_str(),
+                                shown.summary.c_str(), body.c_str());
   if (r >= 0) r = sd_bus_message_open_container(message, 'a', "s");
   for (const NotificationAction& action : shown.actions) {
     if (r >= 0 && with_actions) {
