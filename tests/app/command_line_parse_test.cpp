@@ -54,6 +54,23 @@ TEST(CommandLineParse, OptionalValuesAndMistakes) {
        ScriptCommand::kMonth,
        "--month wants a month YYYY-MM, not '+024-05'",
        false},
+      {{"--remind", "--days-before", "14", "--fertile", "--print"},
+       ScriptCommand::kRemind,
+       "",
+       true},
+      {{"--remind", "--days-before=15"},
+       ScriptCommand::kRemind,
+       "--days-before wants a number of days 0 to 14, not '15'",
+       false},
+      {{"--ics", "--alarm", "-1"},
+       ScriptCommand::kIcs,
+       "--alarm wants a number of days 0 to 14, not '-1'",
+       false},
+      {{"--discreet"},
+       ScriptCommand::kNone,
+       "--days-before, --fertile, --discreet and --print go with --remind",
+       false},
+      {{"--report", "--alarm", "0"}, ScriptCommand::kReport, "--alarm goes with --ics", false},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = c.arguments;
