@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/month_text.h"
+#include "app/reminders.h"
 #include "interop/ics_calendar.h"
 #include "interop/predicted_events.h"
 #include "model/app_state.h"
@@ -87,6 +88,12 @@ SYSTEMTIME UniversalTime(const SYSTEMTIME& local) {
                     static_cast<WORD>(utc.tm_sec),         0};
 }
 
+// --alarm DAYS: each predicted period reminds as the reminder would say it, without the date.
+IcsAlarm AlarmOf(const CommandLine& line) {
+  if (line.alarm_days < 0) return IcsAlarm{};
+  return IcsAlarm{line.alarm_days, PeriodExpectedWords(line.alarm_days)};
+}
+
 }  // namespace
 
 int RunReport(const CommandLine& line) {
@@ -115,7 +122,8 @@ int RunIcs(const CommandLine& line) {
   }
   const PredictedEvents predicted = CollectPredictedEvents();
   std::string text;
-  if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), &text)) {
+  if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), AlarmOf(line),
+                        &text)) {
     std::fprintf(stderr, "cyclune: the calendar library could not build the calendar\n");
     return kExitFailure;
   }

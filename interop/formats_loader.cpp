@@ -22,8 +22,8 @@ const FormatsModule* Formats() {
 }  // namespace
 
 bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
-                      std::string* text) {
-  return Formats() != nullptr && Formats()->write_ics_calendar(events, stamp, text);
+                      const IcsAlarm& alarm, std::string* text) {
+  return Formats() != nullptr && Formats()->write_ics_calendar(events, stamp, alarm, text);
 }
 
 ImportParse ParseTrackerFile(std::string_view bytes) {

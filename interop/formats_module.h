@@ -11,7 +11,7 @@
 #include "interop/import_parse.h"
 #include "platform/module_loader.h"
 
-constexpr ModuleName kFormatsModule{"cyclune-formats.so", "CycluneFormatsModule", 1};
+constexpr ModuleName kFormatsModule{"cyclune-formats.so", "CycluneFormatsModule", 2};
 
 struct FormatsModule {
   ModuleStamp stamp;

@@ -56,7 +56,23 @@ bool Writable(const SYSTEMTIME& day) {
   return day.wYear >= kFirstWritableYear && day.wYear <= kLastWritableYear;
 }
 
-bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEMTIME& stamp) {
+// A display alarm the given days before the start: TRIGGER:-P<days>D, or PT0S on the day. The
+// days are set as days: from seconds the library would write whole weeks (-P2W).
+bool AddAlarm(icalcomponent* vevent, const IcsAlarm& alarm) {
+  icalcomponent* valarm = icalcomponent_new_valarm();
+  if (valarm == nullptr) return false;
+  icalcomponent_add_component(vevent, valarm);
+  icaltriggertype trigger = icaltriggertype_from_int(0);
+  trigger.duration = icaldurationtype_null_duration();
+  trigger.duration.days = static_cast<unsigned>(alarm.days_before);
+  trigger.duration.is_neg = alarm.days_before > 0 ? 1 : 0;
+  return Add(valarm, icalproperty_new_action(ICAL_ACTION_DISPLAY)) &&
+         Add(valarm, icalproperty_new_trigger(trigger)) &&
+         Add(valarm, icalproperty_new_description(alarm.description.c_str()));
+}
+
+bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEMTIME& stamp,
+              const IcsAlarm& alarm) {
   // The end of an all-day event is the day after its last one.
   const SYSTEMTIME end = ShiftDays(event.last, 1);
   // Out of its range the library writes a zero date in silence.
@@ -70,7 +86,10 @@ bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEM
          Add(vevent, icalproperty_new_dtend(DateOf(end))) &&
          Add(vevent, icalproperty_new_summary(EventSummary(event.kind))) &&
          Add(vevent, icalproperty_new_class(ICAL_CLASS_PRIVATE)) &&
-         Add(vevent, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+         Add(vevent, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT)) &&
+         // The first period is the recorded one, not a prediction to be reminded of.
+         (alarm.days_before < 0 || event.kind != EventKind::kPeriod || event.number == 1 ||
+          AddAlarm(vevent, alarm));
 }
 
 bool AddCalendarProperties(icalcomponent* calendar) {
@@ -102,11 +121,11 @@ const char* EventSummary(EventKind kind) {
 }
 
 bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
-                      std::string* text) {
+                      const IcsAlarm& alarm, std::string* text) {
   Component calendar(icalcomponent_new_vcalendar());
   if (calendar == nullptr || !AddCalendarProperties(calendar.get())) return false;
   for (const PredictedEvent& event : events) {
-    if (!AddEvent(calendar.get(), event, stamp)) return false;
+    if (!AddEvent(calendar.get(), event, stamp, alarm)) return false;
   }
   char* written = icalcomponent_as_ical_string_r(calendar.get());
   if (written == nullptr) return false;

@@ -11,7 +11,7 @@
 //
 // Example:
 //   std::string text;
-//   if (!WriteIcsCalendar(CollectPredictedEvents().events, stamp_utc, &text)) ...
+//   if (!WriteIcsCalendar(CollectPredictedEvents().events, stamp_utc, IcsAlarm{}, &text)) ...
 #pragma once
 
 #include <string>
@@ -27,8 +27,16 @@ std::string EventUid(const PredictedEvent& event);
 // fertile day".
 const char* EventSummary(EventKind kind);
 
+// A reminder in each predicted period's event (not in the last recorded period's): a VALARM
+// that displays `description` `days_before` days before the period's first day. None when
+// days_before is negative.
+struct IcsAlarm {
+  int days_before = -1;
+  std::string description;  // e.g. "Period expected in 2 days"
+};
+
 // Writes the calendar with the events into *text; `stamp` (UTC) is every event's DTSTAMP.
 // False when the calendar library cannot build it: out of memory, or a day (the day after an
 // event's last, or the stamp's) outside the years kFirstWritableYear to kLastWritableYear.
 bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
-                      std::string* text);
+                      const IcsAlarm& alarm, std::string* text);

@@ -44,10 +44,10 @@ write_settings() {
   } > "$1/config/cyclune/registry.reg"
 }
 
-# khal_check DIR [again]: imports the calendar into a scratch khal and lists it back; with
-# "again", imports it twice first.
-khal_check() {
-  local dir=$1 again=${2:-}
+# khal_config DIR: a scratch khal with one empty calendar, in DIR/khal.
+khal_config() {
+  local dir=$1
+  rm -rf "$dir/khal"
   mkdir -p "$dir/khal/calendar"
   cat > "$dir/khal/config" <<KHAL
 [calendars]
@@ -65,6 +65,13 @@ local_timezone = UTC
 [sqlite]
 path = $dir/khal/cache.db
 KHAL
+}
+
+# khal_check DIR [again]: imports the calendar into a scratch khal and lists it back; with
+# "again", imports it twice first.
+khal_check() {
+  local dir=$1 again=${2:-}
+  khal_config "$dir"
   local first last
   first=$(head -n1 "$dir/events.txt" | cut -d' ' -f1)
   last=$(cut -d' ' -f2 "$dir/events.txt" | sort | tail -n1)
@@ -143,6 +150,22 @@ luteal-0            28     5          0
 luteal-negative     28     5          -6
 menstrual-over      10     40         14
 SETTINGS
+
+# --alarm: each predicted period reminds two days before, read back by both programs.
+dir=$WORK/initial
+if XDG_CONFIG_HOME="$dir/config" "$CYCLUNE" --ics "$dir/alarm.ics" --alarm 2 \
+    --now 2024-03-10T09:00:00 2> "$dir/alarm.stderr"; then
+  probe alarms "$dir/alarm.ics" 2 > "$dir/alarms.txt" || fail "alarms: $(cat "$dir/alarms.txt")"
+  grep -qx "period-2@predictions.cyclune" "$dir/alarms.txt" || fail "period 2 has no alarm"
+  khal_config "$dir"
+  khal -c "$dir/khal/config" import --batch -a cyclune "$dir/alarm.ics" > /dev/null 2>&1
+  khal -c "$dir/khal/config" list --format '{uid}|{alarm-symbol}' --day-format '' 2024-01-01 \
+    2026-01-01 2>&1 | sed -n 's/|.\+$//p' | sort -u > "$dir/khal/alarms.txt"
+  sort "$dir/alarms.txt" | diff - "$dir/khal/alarms.txt" > "$dir/khal/alarms.diff" ||
+    { fail "khal sees other alarms"; head -n 5 "$dir/khal/alarms.diff"; }
+else
+  fail "--ics --alarm failed: $(cat "$dir/alarm.stderr")"
+fi
 
 if ((FAILURES > 0)); then
   echo "$FAILURES failure(s)"

@@ -10,6 +10,9 @@ headless runner's shots and the month printed as text, each as one line per even
                                              DIR/mN-a.png (1st selected) and mN-b.png (2nd)
   calendar_probe.py text FILE YYYY-MM        the same from `cyclune --month --color=always`
   calendar_probe.py compare EVENTS GRID      events against the painted days (exit 1 on a fault)
+  calendar_probe.py alarms FILE DAYS         "UID" of each event with an alarm, after checking that
+                                             each predicted period has one: displayed DAYS days
+                                             before its start, with a description
 
 CLASS is start, period, most or fertile; white days are not listed.
 """
@@ -199,6 +202,22 @@ def compare(events_path, grid_path):
         fail("; ".join(faults[:5]))
 
 
+def alarms(path, days):
+    calendar = icalendar.Calendar.from_ical(open(path, "rb").read())
+    for event in calendar.walk("VEVENT"):
+        uid = str(event["UID"])
+        found = event.walk("VALARM")
+        predicted = uid.startswith("period-") and not uid.startswith("period-1@")
+        if len(found) != (1 if predicted else 0):
+            fail("%s has %d alarms" % (uid, len(found)))
+        for alarm in found:
+            if str(alarm["ACTION"]) != "DISPLAY" or \
+                    alarm.decoded("TRIGGER") != -datetime.timedelta(days=days) or \
+                    not str(alarm.get("DESCRIPTION", "")):
+                fail("%s: the alarm is %r" % (uid, alarm.to_ical()))
+            print(uid)
+
+
 def main():
     command, arguments = sys.argv[1], sys.argv[2:]
     if command == "ics":
@@ -213,6 +232,8 @@ def main():
         text_month(arguments[0], arguments[1])
     elif command == "compare":
         compare(arguments[0], arguments[1])
+    elif command == "alarms":
+        alarms(arguments[0], int(arguments[1]))
 
 
 main()

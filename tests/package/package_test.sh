@@ -18,7 +18,7 @@ set -uo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 
 for tool in cpack dpkg-deb dpkg-shlibdeps file gzip groff lintian appstreamcli \
-            desktop-file-validate; do
+            desktop-file-validate systemd-analyze; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIP: $tool is not installed (scripts/install-deps installs it)"
     exit 77
@@ -57,9 +57,12 @@ module_dir=$(sed -n 's/^CYCLUNE_MODULE_INSTALL_DIR:INTERNAL=//p' "$build/CMakeCa
 app_id=io.github.cyclune.Cyclune
 expected_files="bin/cyclune
 $module_dir/cyclune-formats.so
+$module_dir/cyclune-notify.so
 $module_dir/cyclune-pixels.so
 $module_dir/cyclune-program.so
 $module_dir/cyclune-terminal.so
+lib/systemd/user/cyclune-reminder.service
+lib/systemd/user/cyclune-reminder.timer
 share/applications/$app_id.desktop
 share/doc/cyclune/changelog.gz
 share/doc/cyclune/copyright
@@ -157,6 +160,24 @@ check_program() {
   fi
 }
 
+# check_units PREFIX PROGRAM WHERE: the reminder's user units under PREFIX run PROGRAM, once,
+# every day and after a missed day; where PROGRAM is installed, systemd-analyze verify (as
+# for user units, the manual page looked up under PREFIX) says nothing about them.
+check_units() {
+  local units=$1/lib/systemd/user said
+  grep -qxF "ExecStart=$2 --remind" "$units/cyclune-reminder.service" ||
+    fail "$3: the service does not run $2 --remind"
+  grep -qxF "Type=oneshot" "$units/cyclune-reminder.service" || fail "$3: the service is no oneshot"
+  for line in Persistent=true WantedBy=timers.target; do
+    grep -qxF "$line" "$units/cyclune-reminder.timer" || fail "$3: the timer has no line $line"
+  done
+  [[ -x $2 ]] || return 0  # the unpacked package, whose program is not at /usr/bin yet
+  mkdir -p -m 700 "$scratch/units-runtime"
+  said=$(XDG_RUNTIME_DIR=$scratch/units-runtime MANPATH=$1/share/man systemd-analyze --user \
+         verify "$units/cyclune-reminder.service" "$units/cyclune-reminder.timer" 2>&1) &&
+    [[ -z $said ]] || fail "$3: systemd-analyze verify finds fault with the units: $said"
+}
+
 # The shared libraries that a run initialises, one path a line: LD_DEBUG=libs names each one
 # as the loader calls its initialiser, whether it was linked or opened with dlopen.
 # run_mapped PREFIX WHERE NAME ARGS...: runs the installed program with ARGS, stdin empty.
@@ -210,6 +231,10 @@ check_libraries() {
               --now 2024-05-20T09:00:00)
   expect_mapped "$where" --import "$libraries" must "^$modules/cyclune-formats\.so$" \
     never "$window" never "$terminal"
+  # Nothing to remind of (no last period): no bus library, no bus.
+  libraries=$(run_mapped "$prefix" "$where" remind --remind --now 2024-05-20T09:00:00)
+  expect_mapped "$where" --remind "$libraries" must "^$modules/cyclune-program\.so$" \
+    never 'libsystemd|cyclune-notify' never "$window" never "$terminal"
   libraries=$(run_mapped "$prefix" "$where" ics --ics --now 2024-05-20T09:00:00)
   expect_mapped "$where" --ics "$libraries" must libical never "$window" never "$terminal"
   libraries=$(printf 'shot month\n' |
@@ -274,6 +299,7 @@ grep -qE '^-rwxr-xr-x .* \./usr/bin/cyclune$' <<<"$contents" ||
 root=$scratch/root
 check "dpkg-deb -x unpacks the package" dpkg-deb -x "$deb" "$root"
 check_data_files "$root/usr"
+check_units "$root/usr" /usr/bin/cyclune deb
 check_program "$root/usr" deb
 check_libraries "$root/usr" deb
 
@@ -284,6 +310,7 @@ if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; the
   [[ $installed == "$(sort <<<"$expected_files")" ]] ||
     fail "cmake --install laid out other files than expected:"$'\n'"$installed"
   check_data_files "$prefix"
+  check_units "$prefix" "$prefix/bin/cyclune" prefix
   check_program "$prefix" prefix
   check_libraries "$prefix" prefix
 else
@@ -307,6 +334,7 @@ if [[ ${CYCLUNE_TEST_DPKG_INSTALL:-0} == 1 && $(id -u) -eq 0 ]]; then
           fail "man -w cyclune does not find the installed page"
       fi
       check_program /usr dpkg
+      check_units /usr /usr/bin/cyclune dpkg
       check_libraries /usr dpkg
     else
       cat "$scratch/dpkg.log" >&2
