@@ -132,6 +132,45 @@ TEST_F(SingleInstance, FirstHearsRequestsWithoutWaitingOnAnyPeer) {
   close(slow);
 }
 
+// A request to record a period is answered and its day handed on only when it names a real
+// day; anything else closes the connection unanswered.
+TEST_F(SingleInstance, RecordRequestsNameARealDayOrAreDropped) {
+  ASSERT_FALSE(AnotherInstanceRunning());
+  std::string recorded = ReadWholeFile(lock_);
+  recorded.pop_back();
+  const struct {
+    std::string sent;
+    bool taken;
+  } cases[] = {
+      {"period 2024-02-29\n", true},
+      {"period 2023-02-29\n", false},
+      {"period 2024-5-15\n", false},
+      {"period 2024-05-15 09:00\n", false},
+      {"period 0000-01-01\n", false},
+      {"period " + std::string(40, '1'), false},
+      {"foreground period 2024-05-15\n", false},
+  };
+  for (const auto& c : cases) {
+    const int peer = ConnectTo(recorded);
+    ASSERT_EQ(send(peer, c.sent.data(), c.sent.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(c.sent.size()));
+    char answer[8] = {};
+    for (int pass = 0; pass < 100 && !Readable(peer, 0); ++pass) {
+      if (Readable(ForegroundRequestSocket(), 10000)) TakeForegroundRequests();
+    }
+    const ssize_t got =
+        read(peer, answer, sizeof answer);  // closed: 0, or a reset with data unread
+    EXPECT_TRUE(c.taken ? got == 3 : got <= 0) << c.sent;
+    const std::vector<SYSTEMTIME> days = TakeRecordPeriodRequests();
+    ASSERT_EQ(days.size(), c.taken ? 1u : 0u) << c.sent;
+    if (c.taken) {
+      EXPECT_EQ(days[0].wYear * 10000 + days[0].wMonth * 100 + days[0].wDay, 20240229);
+      EXPECT_EQ(days[0].wDayOfWeek, 4);  // a Thursday
+    }
+    close(peer);
+  }
+}
+
 TEST_F(SingleInstance, LockBesideTheSettingsHoldsWhateverItsHazards) {
   // Through a symbolic link the lock could be anyone's file: never followed, the start ends.
   const std::string elsewhere = settings_.root() + "/elsewhere";
