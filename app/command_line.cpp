@@ -164,8 +164,8 @@ constexpr OptionEntry kOptions[] = {
        line->file = value;
        return true;
      }},
-    {"alarm", Value::kRequired, "--alarm DAYS",
-     "with --ics: remind DAYS (0 to 14) before each period", ApplyAlarm},
+    {"alarm", Value::kRequired, "--alarm DAYS", "with --ics: an alarm DAYS days before each period",
+     ApplyAlarm},
     {"remind", Value::kNone, "--remind", "say once what is due today, as a notification",
      [](std::string_view, CommandLine* line, std::string*) {
        return SetCommand(line, ScriptCommand::kRemind);
@@ -174,7 +174,7 @@ constexpr OptionEntry kOptions[] = {
      "with --remind: a period due in N days or fewer (2)", ApplyDaysBefore},
     {"fertile", Value::kNone, "--fertile", "with --remind: a fertile window starting tomorrow",
      [](std::string_view, CommandLine* line, std::string*) { return SetFlag(&line->fertile); }},
-    {"discreet", Value::kNone, "--discreet", "with --remind: no health words (CYCLUNE_DISCREET=1)",
+    {"discreet", Value::kNone, "--discreet", "no health words in a reminder (CYCLUNE_DISCREET=1)",
      [](std::string_view, CommandLine* line, std::string*) { return SetFlag(&line->discreet); }},
     {"print", Value::kNone, "--print", "with --remind: print instead of a notification",
      [](std::string_view, CommandLine* line, std::string*) { return SetFlag(&line->print_only); }},

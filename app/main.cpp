@@ -4,14 +4,16 @@
 //   cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]
 //   cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS] [--script FILE] [--out DIR]
 //           [--single-instance]
-//   cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN] | --ics [FILE]
+//   cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN] | --ics [FILE] [--alarm N]
 //   cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]
+//   cyclune --remind [--days-before N] [--fertile] [--discreet] [--print]
 //   cyclune --help | --version
 //
 // --help and --version print to standard output and exit with status 0 (1 when that output
 // cannot be written). An unknown option prints one line and the usage on standard error, a bad
 // option value one line; both exit with status 2. --report, --month and --ics print or write
-// what they are asked for and end (app/script_commands.h).
+// what they are asked for and end (app/script_commands.h); --remind says what is due
+// (app/remind_command.h).
 // Without an option the desktop window opens when a display is named (DISPLAY or
 // WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
 // --window insists on the window.

@@ -26,13 +26,13 @@ reminder_ends printed 0 ""  # said already, whichever way
 
 # dunst on a private bus, finding our icon by its name.
 start_bus
-Xvfb :$$ -screen 0 640x480x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 pids+=($!)
 mkdir -p "$tmp/icons"
 convert -size 16x16 xc:red "$tmp/icons/io.github.cyclune.Cyclune.png"
 printf '[global]\n    icon_path = %s\n' "$tmp/icons" >"$tmp/dunstrc"
-poll_until test -S "/tmp/.X11-unix/X$$" || fail "Xvfb did not start"
-DISPLAY=:$$ dunst -conf "$tmp/dunstrc" >"$tmp/dunst.log" 2>&1 &
+poll_until test -s "$tmp/display" || fail "Xvfb did not start"
+DISPLAY=:$(cat "$tmp/display") dunst -conf "$tmp/dunstrc" >"$tmp/dunst.log" 2>&1 &
 pids+=($!)
 poll_until dunstctl is-paused >/dev/null 2>&1 || fail "dunst did not start"
 

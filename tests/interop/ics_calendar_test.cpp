@@ -28,7 +28,8 @@ TEST(IcsCalendar, DaysBeyondTheLibrarysYearsAreRefused) {
   };
   for (const auto& c : cases) {
     std::string text = "untouched";
-    EXPECT_EQ(WriteIcsCalendar({c.event}, c.stamp, IcsAlarm{}, &text), c.written) << c.event.first.wYear;
+    EXPECT_EQ(WriteIcsCalendar({c.event}, c.stamp, IcsAlarm{}, &text), c.written)
+        << c.event.first.wYear;
     EXPECT_EQ(text == "untouched", !c.written);
     EXPECT_EQ(text.find("00000000"), std::string::npos) << text;
   }
