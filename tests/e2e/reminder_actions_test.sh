@@ -3,7 +3,7 @@
 # bus: a server without actions is offered none and the reminder ends at once; with actions,
 # "Started today" records a period today in the settings or, while a terminal Cyclune is open
 # (tmux), asks that one over its socket, and its month repaints; "Open Cyclune" asks the open
-# one to come forward.
+# one to come forward, and with none open starts the window (under Xvfb).
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
 tmp=$WORK/reminder
@@ -12,6 +12,9 @@ mkdir -p "$tmp"
 trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; wait 2>/dev/null; cleanup' EXIT
 source "$(dirname "$0")/reminder_lib.sh"
 "$PYTHON" -c 'import dbusmock' 2>/dev/null || { echo "python3-dbusmock is missing: skipped"; exit 77; }
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed: skipped"; exit 77; }
+done
 
 # mock [CAPABILITIES]: a fresh notification server, its calls logged in $tmp/mock.log.
 mock_pid=
@@ -80,4 +83,19 @@ mock "body actions"
 remind forward --now 2024-06-10T09:00:00  # the new prediction, 11 June, is due
 choose open
 reminder_ends forward 0 "Cyclune is open: it was asked to come forward."
+
+# With no Cyclune open on these settings, "Open Cyclune" starts the window.
+export XDG_CONFIG_HOME=$tmp/config-closed
+rm -r "$XDG_STATE_HOME"
+settings 2024-04-19
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+pids+=($!)
+poll_until test -s "$tmp/display" || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$tmp/display")
+mock "body actions"
+remind started-window
+choose open
+reminder_ends started-window 0 "Started Cyclune."
+window_shown() { xdotool search --classname io.github.cyclune.Cyclune >/dev/null 2>&1; }
+wait_until "the window Cyclune" window_shown
 finish
