@@ -41,7 +41,7 @@ using Message = std::unique_ptr<sd_bus_message, MessageUnref>;
 
 // An sd_bus_error freed with its owner.
 struct BusError {
-  sd_bus_error error = SD_BUS_ERROR_NULL;
+  sd_bus_error error{nullptr, nullptr, 0};  // SD_BUS_ERROR_NULL, a C compound literal
   ~BusError() { sd_bus_error_free(&error); }
   std::string Text(int code) const {
     if (sd_bus_error_is_set(&error)) return std::string(error.name) + ": " + error.message;
