@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/month_text.h"
+#include "interop/formats_loader.h"
 #include "interop/ics_calendar.h"
 #include "interop/predicted_events.h"
 #include "model/app_state.h"
@@ -106,6 +107,7 @@ int RunMonth(const CommandLine& line) {
 }
 
 int RunIcs(const CommandLine& line) {
+  if (!FileFormatsAvailable()) return kExitFailure;  // its reason is on standard error
   StartAsCyclune(line);
   if (!AppState.LastPeriodKnown) {
     std::fprintf(stderr,
@@ -114,6 +116,14 @@ int RunIcs(const CommandLine& line) {
     return kExitFailure;
   }
   const PredictedEvents predicted = CollectPredictedEvents();
+  if (predicted.events.empty()) {
+    // A calendar must hold at least one event; the file that is there stays as it was.
+    std::fprintf(stderr,
+                 "cyclune: these settings predict no day in the years %d to %d, so there is "
+                 "nothing to write; check them in Cyclune\n",
+                 kFirstWritableYear, kLastWritableYear);
+    return kExitFailure;
+  }
   std::string text;
   if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), &text)) {
     std::fprintf(stderr, "cyclune: the calendar library could not build the calendar\n");
