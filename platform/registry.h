@@ -8,12 +8,14 @@
 // through it are visible to its own queries at once and reach the file together, in one
 // atomic and durable replacement, when the key is closed. That replacement holds a lock
 // across reading the file again, applying this handle's changes and writing, so values that
-// other handles or processes stored meanwhile are kept. Everything else in the file (other
-// keys, values of any type, comments, order) is written back as it was. A file that could not
-// be read cleanly is first copied aside as registry.reg.unreadable-YYYYmmdd-HHMMSS; one too
-// large to read in full (over 8 MiB) is moved there whole when a value is set, and a new file
-// is started. Opening a key that is not in the file creates it in the file at the close, except
-// in a file that could not be read in full, which only setting a value replaces.
+// other handles or processes stored meanwhile are kept; a lock that another holds for more
+// than a few seconds fails the close, naming the holder (RegistryWriteLock holds it longer).
+// Everything else in the file (other keys, values of any type, comments, order) is written
+// back as it was. A file that could not be read cleanly is first copied aside as
+// registry.reg.unreadable-YYYYmmdd-HHMMSS; one too large to read in full (over 8 MiB) is moved
+// there whole when a value is set, and a new file is started. Opening a key that is not in the
+// file creates it in the file at the close, except in a file that could not be read in full,
+// which only setting a value replaces.
 //
 // Example:
 //   HKEY key;

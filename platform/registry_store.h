@@ -4,7 +4,8 @@
 // Folder ${XDG_CONFIG_HOME:-$HOME/.config}/cyclune, created 0700 with its parents as needed,
 // made 0700 again before each write when it is the user's own, and not written at all when
 // it belongs to another user. In it registry.reg (0600), registry.reg.lock (0600, the
-// advisory lock that serialises writers of all processes), registry.reg.tmp (the next version
+// advisory lock that serialises writers of all processes, waited for kRegistryLockWait at
+// most), registry.reg.tmp (the next version
 // while it is being written) and registry.reg.unreadable-YYYYmmdd-HHMMSS (local time) holding
 // an original that could not be read in full: a copy (0600) of a file that did not parse
 // cleanly, or, for a file over the read limit, the file itself under a second name.
