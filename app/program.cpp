@@ -3,7 +3,8 @@
 // WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
 // --window insists on the window. A start while Cyclune runs on the same settings asks that
 // one to come forward before it looks for a front end. --cues or CYCLUNE_CUES=1 marks each
-// day's kind by shape as well as colour; a terminal without colour marks the days by itself.
+// day's kind by shape as well as colour; a terminal whose colours cannot tell the days
+// apart (fewer than 16) marks them by itself.
 #include "app/program.h"
 
 #include <cstdio>
@@ -44,8 +45,7 @@ int RunTerminal(const CommandLine& line) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }
-  // Where the terminal shows no colour, only the marks tell the days apart.
-  if (!TerminalShowsColour()) AppState.DayMarks = 1;
+  if (TerminalNeedsDayMarks()) AppState.DayMarks = 1;
   if (line.fixed_now) SetFixedLocalTime(&line.now);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
