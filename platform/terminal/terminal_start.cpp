@@ -16,7 +16,7 @@
 namespace {
 
 struct TerminalRun {
-  bool active = false;      // the backend owns the terminal
+  bool active = false;     // the backend owns the terminal
   bool day_marks = false;  // its colours cannot tell the day classes apart
 };
 TerminalRun g_run;
