@@ -2,7 +2,8 @@
 // is one entry of a table (app/command_line.cpp) that gives its name, whether it takes a
 // value, its line in the usage and what it sets; getopt_long reads the arguments. Options
 // are taken whole ("--term" is not "--terminal"); a value follows as the next argument or
-// after "=". --help and --version end the reading: what follows them is not looked at.
+// after "=". A run is one front end or one command: naming two, or one of each, is a mistake.
+// --help and --version end the reading: what follows them is not looked at.
 //
 // Example:
 //   CommandLine line;
@@ -53,9 +54,9 @@ bool WantDayMarks(const CommandLine& line, const char* cues_variable);
 // The usage: the forms of the command, then one line per option.
 std::string UsageText();
 
-// "YYYY-MM-DD" naming a real day of the years 0001 to 9999, wDayOfWeek computed. False on
-// anything else.
+// "YYYY-MM-DD" naming a real day, its year 0 to 65535 as --now takes it (four digits, or five
+// from 10000 on), wDayOfWeek computed and no time of day. False on anything else.
 bool ParseDayArgument(std::string_view text, SYSTEMTIME* day);
 
-// "YYYY-MM" with a year 0001 to 9999: the 1st of that month, wDayOfWeek computed.
+// "YYYY-MM" with a year as above: the 1st of that month, wDayOfWeek computed.
 bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day);

@@ -48,6 +48,10 @@ int Print(const std::string& text) {
   return kExitFailure;
 }
 
+// Text for the user to read, in the locale's character set as the terminal shows it. (The
+// calendar file is UTF-8 whatever the locale, as iCalendar requires.)
+int PrintText(const std::string& utf8) { return Print(Utf8ToLocaleCharset(utf8)); }
+
 // The report's lines end in "\r\n" in its box; printed lines end in "\n".
 std::string AsLines(const std::u16string& text) {
   std::string lines;
@@ -94,7 +98,7 @@ int RunReport(const CommandLine& line) {
   StartAsCyclune(line);
   if (line.date_given) SelectDay(line.date);
   const DayReport report = ComposeDayReport();
-  return Print(AsLines(report.caption) + AsLines(report.text));
+  return PrintText(AsLines(report.caption) + AsLines(report.text));
 }
 
 int RunMonth(const CommandLine& line) {
@@ -103,7 +107,7 @@ int RunMonth(const CommandLine& line) {
   const SYSTEMTIME shown = line.date_given ? line.date : today;  // another month: its 1st
   const bool holds_today = shown.wYear == today.wYear && shown.wMonth == today.wMonth;
   SelectDay(holds_today ? today : shown);
-  return Print(MonthText(holds_today, WantColour(line.colour)));
+  return PrintText(MonthText(holds_today, WantColour(line.colour)));
 }
 
 int RunIcs(const CommandLine& line) {

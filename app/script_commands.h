@@ -13,7 +13,9 @@
 //                                  links, FIFOs and devices) or standard output; status 1
 //                                  without a last period, when the settings predict no day
 //                                  or when it cannot be written
-// Output that cannot be written is status 1 with one line on standard error.
+// The report and the month are in the locale's character set, a '?' for each character it
+// lacks; the calendar file is UTF-8. Output that cannot be written is status 1 with one line
+// on standard error.
 #pragma once
 
 #include "app/command_line.h"

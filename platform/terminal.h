@@ -20,10 +20,11 @@
 // output is not a terminal"), when the terminal cannot be used; nothing is changed then.
 bool StartTerminal(std::string* error);
 
-// Whether the terminal of this run shows colours: false on a terminal of fewer than 8
-// colours, or when NO_COLOR is set and not empty, which the terminal obeys by drawing
-// coloured cells in reverse video instead. Meaningful after a successful StartTerminal.
-bool TerminalShowsColour();
+// Whether the days must carry their marks (as with --cues) because the terminal's colours
+// cannot tell the four day classes apart: fewer than 16 colours, or NO_COLOR set and not
+// empty (coloured cells are then drawn in reverse video). Meaningful after a successful
+// StartTerminal.
+bool TerminalNeedsDayMarks();
 
 // Ends the terminal run: gives the terminal back, removes the backend and releases the
 // instance lock. When the start found Cyclune already running, says on standard error what

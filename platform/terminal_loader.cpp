@@ -18,7 +18,7 @@ bool StartTerminal(std::string* error) {
   return g_module->start_terminal(error);
 }
 
-bool TerminalShowsColour() { return g_module != nullptr && g_module->terminal_shows_colour(); }
+bool TerminalNeedsDayMarks() { return g_module != nullptr && g_module->terminal_needs_day_marks(); }
 
 int FinishTerminal(int winmain_result) {
   return g_module != nullptr ? g_module->finish_terminal(winmain_result) : winmain_result;

@@ -175,6 +175,37 @@ TEST(ScriptCommands, LeaveTheSettingsAlone) {
   }
 }
 
+// In a locale that is not UTF-8 the report and the month come in its character set, as a
+// terminal of that locale shows them; what the set lacks is a '?', a space it lacks a space.
+TEST(ScriptCommands, PrintInTheCharacterSetOfTheLocale) {
+  const struct {
+    const char* ctype;  // LC_CTYPE: the character set
+    const char* time;   // LC_TIME: the language of the dates
+    const char* option;
+    const char* first_line;  // without the blanks that centre it
+  } cases[] = {
+      {"de_DE", "de_DE", "--report=2024-03-15", "Freitag, 15. M\xe4rz 2024"},  // Latin-1
+      {"ru_RU.koi8r", "ru_RU.koi8r", "--report=2024-03-15",  // "... 2024 г." in KOI8-R
+       "\xd0\xd1\xd4\xce\xc9\xc3\xc1, 15 \xcd\xc1\xd2\xd4\xc1 2024 \xc7."},
+      {"el_GR", "el_GR", "--month=2024-03", "\xcc\xdc\xf1\xf4\xe9\xef\xf2 2024"},  // ISO-8859-7
+      {"de_DE", "ru_RU.UTF-8", "--month=2024-03", "???? 2024"},  // Cyrillic in Latin-1
+      {"C", "de_DE.UTF-8", "--report=2024-03-15", "Freitag, 15. M?rz 2024"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir scratch;
+    const Outcome outcome = cyclune_test::RunProgram(
+        {{c.option, "--color=never"},
+         {"LC_ALL", "LANG", std::string("LC_CTYPE=") + c.ctype, std::string("LC_TIME=") + c.time,
+          "XDG_CONFIG_HOME=" + (scratch.path() / "config").string()},
+         {},
+         scratch.path() / "stdout.txt",
+         scratch.path() / "stderr.txt"});
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    const std::string first = outcome.out.substr(0, outcome.out.find('\n'));
+    EXPECT_EQ(first.substr(first.find_first_not_of(' ')), c.first_line) << c.ctype << c.option;
+  }
+}
+
 TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
