@@ -41,8 +41,9 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas);
 int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
                    int font_size, COLORREF foreground, COLORREF background);
 
-// Writes a pixel canvas as a PNG file; false (with *error set) when it cannot.
-bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* error);
+// Writes a pixel canvas as PNG to the descriptor `fd` (left open); false with *error set
+// when it cannot, a write that failed (a full disk, a file-size limit) included.
+bool WritePixelCanvasPng(const Canvas& canvas, int fd, std::string* error);
 
 // Reads a PNG file into a pixel canvas (tests that look at shots); nullptr, with *error set,
 // when it cannot.
