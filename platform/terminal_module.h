@@ -12,7 +12,7 @@
 #include "platform/module_loader.h"
 #include "platform/terminal.h"
 
-constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 1};
+constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 2};
 
 // The module's own front-end functions (platform/terminal.h).
 struct TerminalModule {
