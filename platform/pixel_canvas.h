@@ -49,6 +49,11 @@ bool WritePixelCanvasPng(const Canvas& canvas, int fd, std::string* error);
 // when it cannot.
 std::unique_ptr<Canvas> LoadPixelCanvasPng(const char* path, std::string* error);
 
+// Frees the renderings and closes the fonts that text drawing keeps between paints, all
+// made for the sizes of the text drawn so far: for a window whose size, and so every text
+// size, has just changed, where a large window's would otherwise stay.
+void DropCachedText();
+
 // Releases the fonts and renderings that text drawing keeps between paints. Called at exit;
 // drawing text again afterwards opens them anew.
 void ReleaseTextResources();
