@@ -202,7 +202,7 @@ until_true new_layout ||
 # AddressSanitizer, whose quarantine keeps freed memory resident.
 resident_kib() { awk '/^VmRSS/ { print $2 }' /proc/"$(program_pid)"/status; }
 peak_kib() { awk '/^VmHWM/ { print $2 }' /proc/"$(program_pid)"/status; }
-if ! ASAN_OPTIONS=help=1 "$cyclune" --version 2>&1 | grep -q AddressSanitizer; then
+if [[ $(ASAN_OPTIONS=help=1 "$cyclune" --version 2>&1) != *AddressSanitizer* ]]; then
   resident=$(resident_kib)
   x_do xdotool windowsize --sync "$win" 5000 5000
   painted_large() { (($(peak_kib) > resident + 300000)); }  # three 5000 x 5000 surfaces
