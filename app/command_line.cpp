@@ -135,6 +135,11 @@ constexpr OptionEntry kOptions[] = {
        line->cues = true;
        return true;
      }},
+    {"cursor", Value::kNone, "--cursor", "terminal: show the cursor (CYCLUNE_CURSOR=1)",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->cursor = true;
+       return true;
+     }},
     {"ics", Value::kOptional, "--ics [FILE]", "iCalendar of the predictions; none or -: stdout",
      [](std::string_view value, CommandLine* line, std::string*) {
        SetCommand(line, ScriptCommand::kIcs);
@@ -170,7 +175,7 @@ constexpr int kOptionCount = static_cast<int>(sizeof kOptions / sizeof kOptions[
 constexpr int kFirstOptionCode = 0x100;  // getopt's codes for the table, past every character
 
 constexpr char kForms[] =
-    "Usage: cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "Usage: cyclune [--window | --terminal [--cursor]] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "                          [--script FILE] [--out DIR] [--single-instance]\n"
     "       cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN]\n"
@@ -272,10 +277,16 @@ bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day) {
   return ParseDayArgument(std::string(text) + "-01", day);
 }
 
+bool SwitchedOn(const char* variable) {
+  return variable != nullptr && variable[0] != '\0' && std::string_view(variable) != "0";
+}
+
 bool WantDayMarks(const CommandLine& line, const char* cues_variable) {
-  if (line.cues) return true;
-  return cues_variable != nullptr && cues_variable[0] != '\0' &&
-         std::string_view(cues_variable) != "0";
+  return line.cues || SwitchedOn(cues_variable);
+}
+
+bool WantCursor(const CommandLine& line, const char* cursor_variable) {
+  return line.cursor || SwitchedOn(cursor_variable);
 }
 
 std::string UsageText() {

@@ -40,7 +40,8 @@ struct CommandLine {
   std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
   bool dry_run = false;     // --import: show the result, write nothing
   ColourChoice colour = ColourChoice::kAuto;
-  bool cues = false;  // --cues: days show their kind by a mark's shape as well
+  bool cues = false;    // --cues: days show their kind by a mark's shape as well
+  bool cursor = false;  // --cursor: the terminal shows its cursor
 };
 
 // Reads argv into *line. On a mistake returns false with *error set to one line without the
@@ -50,6 +51,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* err
 // Whether the month view marks each day's kind by shape as well as colour: --cues, or the
 // variable CYCLUNE_CUES (`cues_variable`, nullptr when unset) set to anything but "" or "0".
 bool WantDayMarks(const CommandLine& line, const char* cues_variable);
+
+// Whether a terminal run shows its cursor: --cursor, or the variable CYCLUNE_CURSOR
+// (`cursor_variable`, nullptr when unset) set to anything but "" or "0".
+bool WantCursor(const CommandLine& line, const char* cursor_variable);
 
 // The usage: the forms of the command, then one line per option.
 std::string UsageText();

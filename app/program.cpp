@@ -41,7 +41,9 @@ int RunHeadless(const CommandLine& line) {
 
 int RunTerminal(const CommandLine& line) {
   std::string error;
-  if (!StartTerminal(&error)) {
+  TerminalOptions options;
+  options.show_cursor = WantCursor(line, std::getenv("CYCLUNE_CURSOR"));
+  if (!StartTerminal(options, &error)) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }

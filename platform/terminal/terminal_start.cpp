@@ -33,7 +33,7 @@ void UndoStart() {
 
 }  // namespace
 
-bool StartTerminal(std::string* error) {
+bool StartTerminal(const TerminalOptions& options, std::string* error) {
   if (isatty(STDIN_FILENO) == 0) {
     *error = "standard input is not a terminal";
     return false;
@@ -61,6 +61,7 @@ bool StartTerminal(std::string* error) {
     UndoStart();
     return false;
   }
+  backend->Screen().ShowCursor(options.show_cursor);
   SetTerminalRescueSequence(backend->Screen().RescueSequence());
   g_run.active = true;
   g_run.day_marks = !ColoursTellDayClassesApart(backend->Screen().Depth());
