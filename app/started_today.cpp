@@ -13,6 +13,7 @@
 #include "model/record_period.h"
 #include "model/settings.h"
 #include "platform/datetime.h"
+#include "platform/registry.h"
 #include "platform/single_instance.h"
 #include "platform/unicode.h"
 
@@ -47,6 +48,14 @@ bool Spawn(char* const argv[], bool search_path) {
 }  // namespace
 
 int RecordPeriodStartedOn(const SYSTEMTIME& today) {
+  // Read and saved under the writers' lock, so that an import beside it neither loses this
+  // period nor is lost by it.
+  RegistryWriteLock lock;
+  if (!RegistryFileSystemPath().empty() && lock.Take() != ERROR_SUCCESS) {
+    const RegistryFailure why = GetRegistryFailure();
+    return Failed("cannot lock your settings: " + why.path + ": " + Utf16ToUtf8(why.reason) +
+                  "; nothing was recorded");
+  }
   // Read afresh: the notification may have waited a while for its answer.
   AppState = AppStateRecord{};
   const SettingsSaveResult loaded = LoadSettingsWithoutCreating();

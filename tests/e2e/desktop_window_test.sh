@@ -2,7 +2,8 @@
 # The desktop window end to end: the real cyclune in an X server of its own (Xvfb), driven by
 # xdotool and read back from screenshots at cell corners, away from the text: the first
 # frame, the arrows, a tap, the day report, the Options popup ("Set last period" by keys,
-# "Help" by clicks and by digit), a resize, a second start, F2 and the close button.
+# "Help" by clicks and by digit), a resize, a second start, a request to record a period,
+# F2 and the close button.
 # Every check of the screen waits for what it expects (tests/e2e/wait_lib.sh).
 # Usage: bash desktop_window_test.sh /path/to/cyclune     Exit 77: a tool it needs is missing.
 set -uo pipefail
@@ -119,6 +120,22 @@ cell_is 0 0 "$white" || fail "the '<' cell is not white"
 x_do xdotool search --class '^io\.github\.cyclune\.Cyclune$' | grep -qx "$win" ||
   fail "the window's WM_CLASS is not io.github.cyclune.Cyclune"
 
+# --- idle, it sleeps until there is something to do: no wake-ups to poll the instance socket
+# (that woke it ten times a second); a second start still reaches it (below).
+# The program itself: run_cyclune runs it from a subshell, whose pid $app is.
+program_pid() { pgrep -P "$app" -x cyclune || echo "$app"; }
+switches() {
+  cat /proc/"$(program_pid)"/task/*/status |
+    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'
+}
+quiet_second() {
+  local before
+  before=$(switches)
+  sleep 1
+  (($(switches) - before <= 1))
+}
+until_true quiet_second || fail "the idle window keeps waking up"
+
 # --- arrows and a tap -----------------------------------------------------------------------
 key Down
 expect_cell 4 4 "$dark_blue" "Down selects 16 May"
@@ -182,6 +199,21 @@ until_true new_layout ||
        "cell 1,5 is $(cell_colour 1 5), cell 1,1 is $(cell_colour 1 1)"
 ((cw == 100)) || fail "cell width $cw after resizing to 700 pixels"
 
+# Back from a far larger size, what that size's paint made (its texts) is freed. Not under
+# AddressSanitizer, whose quarantine keeps freed memory resident.
+resident_kib() { awk '/^VmRSS/ { print $2 }' /proc/"$(program_pid)"/status; }
+peak_kib() { awk '/^VmHWM/ { print $2 }' /proc/"$(program_pid)"/status; }
+if [[ $(ASAN_OPTIONS=help=1 "$cyclune" --version 2>&1) != *AddressSanitizer* ]]; then
+  resident=$(resident_kib)
+  x_do xdotool windowsize --sync "$win" 5000 5000
+  painted_large() { (($(peak_kib) > resident + 300000)); }  # three 5000 x 5000 surfaces
+  until_true painted_large || fail "no paint at 5000 x 5000 (peak $(peak_kib) KiB)"
+  x_do xdotool windowsize --sync "$win" 700 500
+  until_true new_layout || fail "no layout at 700 pixels wide after 5000"
+  freed() { (($(resident_kib) < resident + 12000)); }
+  until_true freed || fail "$(($(resident_kib) - resident)) KiB more resident after 5000 x 5000"
+fi
+
 # --- a second start brings the running window forward and ends ------------------------------
 cover_pid=""
 start_cover() {
@@ -209,6 +241,15 @@ if [[ -n $cover_pid ]]; then
   kill "$cover_pid"
 fi
 
+# --- a reminder's request to record a period wakes the idle window, which records it --------
+socket=$(compgen -G "$XDG_RUNTIME_DIR/cyclune-*.sock") || fail "no instance socket"
+answer=$(python3 -c 'import socket, sys
+s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(b"period 2024-05-27\n")
+print(s.recv(16).decode().strip())' "$socket") || fail "the period request could not be sent"
+[[ $answer == ok ]] || fail "the period request was answered '$answer'"
+expect_cell 1 6 "$dark_blue" "the recorded period's day (27 May) is selected"
+expect_cell 2 6 "128 0 0|255 0 0" "the day after the recorded period is a menstrual day"
+
 # --- F2 ends the application with status 0 --------------------------------------------------
 key F2 2>/dev/null  # the key's release may find the window gone
 exit_status "$app"
@@ -224,10 +265,23 @@ pids+=("$app")
 until_true window_ids >/dev/null || fail "no window at the third start"
 win=$(window_ids)
 until_true first_frame || fail "the third start shows no month view"
-expect_cell 2 5 "128 0 0|255 0 0" "the stored last period is read back at the next start"
+expect_cell 2 6 "128 0 0|255 0 0" "the stored last period is read back at the next start"
 x_do probe close "$win"
 exit_status "$app"
 status=$?
 ((status == 0)) || fail "the close button ended the application with status $status"
+
+# --- the display going away ends it with status 1, its instance socket removed ------------
+run_cyclune >"$tmp/display-gone.log" 2>&1 &
+app=$!
+pids+=("$app")
+until_true window_ids >/dev/null || fail "no window at the fourth start"
+socket_there() { compgen -G "$XDG_RUNTIME_DIR/cyclune-*.sock" >/dev/null; }
+until_true socket_there || fail "no instance socket in $XDG_RUNTIME_DIR"
+kill "${pids[0]}"  # Xvfb
+exit_status "$app"
+status=$?
+((status == 1)) || fail "the display going away ended the application with status $status"
+socket_there && fail "the instance socket stayed after the display went away: $(ls "$XDG_RUNTIME_DIR")"
 
 echo "PASS: desktop window"
