@@ -57,6 +57,29 @@ bool ApplyMonth(std::string_view value, CommandLine* line, std::string* error) {
   return line->date_given;
 }
 
+bool ApplyHistory(std::string_view value, CommandLine* line, std::string* error) {
+  SetCommand(line, ScriptCommand::kHistory);
+  if (value.empty() || value == "text") {
+    line->history_format = HistoryFormat::kText;
+  } else if (value == "json" || value == "csv") {
+    line->history_format = value == "json" ? HistoryFormat::kJson : HistoryFormat::kCsv;
+  } else {
+    *error = "--history wants text, json or csv, not " + Quoted(value);
+    return false;
+  }
+  return true;
+}
+
+// --record and --remove: the day they name.
+bool ApplyHistoryDay(ScriptCommand command, const char* option, std::string_view value,
+                     CommandLine* line, std::string* error) {
+  SetCommand(line, command);
+  line->date_given = ParseDayArgument(value, &line->date);
+  if (!line->date_given)
+    *error = std::string(option) + " wants a real date YYYY-MM-DD, not " + Quoted(value);
+  return line->date_given;
+}
+
 bool ApplyColour(std::string_view value, CommandLine* line, std::string* error) {
   if (value == "auto" || value == "always" || value == "never") {
     line->colour = value == "auto"     ? ColourChoice::kAuto
@@ -141,7 +164,22 @@ constexpr OptionEntry kOptions[] = {
        if (value.empty()) *error = "--import needs a file name";
        return !value.empty();
      }},
-    {"dry-run", Value::kNone, "--dry-run", "with --import: show the result, write nothing",
+    {"history", Value::kOptional, "--history[=text|json|csv]",
+     "print the recorded periods and their statistics", ApplyHistory},
+    {"undo", Value::kNone, "--undo", "undo the last recording, removal or import",
+     [](std::string_view, CommandLine* line, std::string*) {
+       return SetCommand(line, ScriptCommand::kUndo);
+     }},
+    {"record", Value::kRequired, "--record YYYY-MM-DD", "set the last period to that day",
+     [](std::string_view value, CommandLine* line, std::string* error) {
+       return ApplyHistoryDay(ScriptCommand::kRecord, "--record", value, line, error);
+     }},
+    {"remove", Value::kRequired, "--remove YYYY-MM-DD",
+     "take that start out, replay the later ones",
+     [](std::string_view value, CommandLine* line, std::string* error) {
+       return ApplyHistoryDay(ScriptCommand::kRemove, "--remove", value, line, error);
+     }},
+    {"dry-run", Value::kNone, "--dry-run", "with --import or the history: show, write nothing",
      [](std::string_view, CommandLine* line, std::string*) {
        line->dry_run = true;
        return true;
@@ -167,6 +205,8 @@ constexpr char kForms[] =
     "       cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN]\n"
     "       cyclune --ics [FILE]\n"
     "       cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "       cyclune --history[=text|json|csv] | --undo | --record YYYY-MM-DD\n"
+    "               | --remove YYYY-MM-DD  [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --help | --version\n"
     "A private fertility calendar: one month at a time, each day coloured by its\n"
     "place in the menstrual cycle.\n"
@@ -233,13 +273,19 @@ SYSTEMTIME DateOf(int year, int month, int day) {
 
 // Options that only make sense together, or not at all together.
 bool CheckCombination(const CommandLine& line, std::string* error) {
-  const bool importing = line.command == ScriptCommand::kImport;
-  if (line.dry_run && !importing) {
-    *error = "--dry-run goes with --import FILE";
+  const bool writing =
+      line.command == ScriptCommand::kImport || line.command == ScriptCommand::kHistory ||
+      line.command == ScriptCommand::kUndo || line.command == ScriptCommand::kRecord ||
+      line.command == ScriptCommand::kRemove;
+  if (line.dry_run && !writing) {
+    *error = "--dry-run goes with --import FILE, --history, --undo, --record or --remove";
     return false;
   }
-  if (importing && line.front_end != FrontEnd::kInteractive) {
-    *error = "--import does not open the calendar: leave out --window, --terminal, --headless";
+  if (writing && line.front_end != FrontEnd::kInteractive) {
+    constexpr const char* kNames[] = {"",          "",       "",         "",        "--import",
+                                      "--history", "--undo", "--record", "--remove"};
+    *error = std::string(kNames[static_cast<int>(line.command)]) +
+             " does not open the calendar: leave out --window, --terminal, --headless";
     return false;
   }
   return true;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/history_command.h"
 #include "app/import_command.h"
 #include "app/script_commands.h"
 #include "app/win_main.h"
@@ -74,6 +75,14 @@ int RunCommand(const CommandLine& line) {
     case ScriptCommand::kImport:
       if (line.fixed_now) SetFixedLocalTime(&line.now);
       return RunImport(line.file, line.dry_run);
+    case ScriptCommand::kHistory:
+      return RunHistory(line);
+    case ScriptCommand::kUndo:
+      return RunUndo(line);
+    case ScriptCommand::kRecord:
+      return RunRecord(line);
+    case ScriptCommand::kRemove:
+      return RunRemove(line);
     case ScriptCommand::kNone:
       break;
   }

@@ -243,3 +243,19 @@ std::u16string RegistryFilePath() {
   std::string folder = RegistryFolder();
   return folder.empty() ? std::u16string() : Widen(RegistryFileIn(folder));
 }
+
+RegistryWriteLock::RegistryWriteLock() {
+  const std::string folder = RegistryFolder();
+  StoreFailure failure;
+  if (folder.empty()) {
+    Failed(ERROR_BAD_PATHNAME, u"", u"no home folder is known for the settings");
+  } else if (HoldRegistryLock(folder, &failure)) {
+    held_ = true;
+  } else {
+    FailedStore(failure);
+  }
+}
+
+RegistryWriteLock::~RegistryWriteLock() {
+  if (held_) ReleaseRegistryLock();
+}

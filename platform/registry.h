@@ -114,6 +114,23 @@ RegistryFailure GetRegistryFailure();
 // before it started a new one; empty when it moved nothing.
 std::u16string GetRegistryMovedAside();
 
+// Holds the writers' lock of the registry file (registry.reg.lock beside it) while it lives,
+// so that reading the settings, writing a file beside them and saving them again is one step
+// for every other process; this process's own saves meanwhile run under it. Waits for the
+// lock, making the folder (0700) as a save would. When the lock cannot be had, held() is false
+// and GetRegistryFailure() says why.
+class RegistryWriteLock {
+ public:
+  RegistryWriteLock();
+  ~RegistryWriteLock();
+  RegistryWriteLock(const RegistryWriteLock&) = delete;
+  RegistryWriteLock& operator=(const RegistryWriteLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  bool held_ = false;
+};
+
 // The file the registry lives in for the current environment (XDG_CONFIG_HOME, HOME);
 // empty when neither names a home folder.
 std::u16string RegistryFilePath();

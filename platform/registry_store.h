@@ -49,6 +49,13 @@ std::string RegistryFileIn(const std::string& folder);
 // sees one whole version). A missing file reads as an empty, clean document.
 bool LoadRegistryDocument(const std::string& folder, RegTextParse* parse, StoreFailure* failure);
 
+// Takes the writers' lock of `folder` (made as a save would make it) and keeps it until
+// ReleaseRegistryLock; meanwhile UpdateRegistryDocument on that folder runs under it instead
+// of taking it again. Calls nest: the lock goes with the last release. False with *failure
+// set when the lock cannot be had.
+bool HoldRegistryLock(const std::string& folder, StoreFailure* failure);
+void ReleaseRegistryLock();
+
 // A change to the document. `sets_values` false (only keys created) never replaces a file
 // that could not be read in full.
 struct RegistryEdit {
