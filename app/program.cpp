@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/history_command.h"
+#include "app/history_menu.h"
 #include "app/import_command.h"
 #include "app/script_commands.h"
 #include "app/win_main.h"
@@ -34,6 +35,7 @@ int RunHeadless(const CommandLine& line) {
     return status;
   }
   if (line.fixed_now) SetFixedLocalTime(&line.now);
+  SetFrontEndSource(HistorySource::kHeadless);
   return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
@@ -46,6 +48,7 @@ int RunTerminal(const CommandLine& line) {
   // Where the terminal shows no colour, only the marks tell the days apart.
   if (!TerminalShowsColour()) AppState.DayMarks = 1;
   if (line.fixed_now) SetFixedLocalTime(&line.now);
+  SetFrontEndSource(HistorySource::kTerminal);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
@@ -57,6 +60,7 @@ int RunWindow(const CommandLine& line, bool fall_back) {
     return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
   }
   if (line.fixed_now) SetFixedLocalTime(&line.now);
+  SetFrontEndSource(HistorySource::kWindow);
   return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 

@@ -25,6 +25,8 @@ constexpr UINT IDM_OPTIONS = 40001;          // left soft key: opens the "Option
 constexpr UINT IDM_EXIT = 40002;             // right soft key
 constexpr UINT IDM_SET_LAST_PERIOD = 40003;  // "Options" > "Set last period"
 constexpr UINT IDM_HELP = 40004;             // "Options" > "Help"
+constexpr UINT IDM_UNDO_LAST_PERIOD = 40005;  // "Options" > "Undo last period"
+constexpr UINT IDM_HISTORY = 40006;           // "Options" > "History"
 
 // The icon's size and colour depth: one 32 x 32 image, 24-bit colour.
 constexpr int kAppIconSize = 32;

@@ -17,6 +17,9 @@ void AddCodePoint(GlyphLine* line, char32_t c) {
   if (!g_unicode) {
     if (c < 0x80) {
       line->push_back(CellGlyph{{c, 0, 0}, 1});
+    } else if (c >= 0x2580 && c <= 0x259F) {
+      // A block of a bar chart still reads as one in ASCII.
+      line->push_back(CellGlyph{{U'#', 0, 0}, 1});
     } else if (wcwidth(static_cast<wchar_t>(c)) != 0) {
       // Without UTF-8 the C library may not know the character: a mark is dropped, anything
       // else is one '?' per glyph.
