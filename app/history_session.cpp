@@ -1,5 +1,8 @@
 #include "app/history_session.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/registry.h"

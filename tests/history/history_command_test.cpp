@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,76 @@ TEST(HistoryCommands, TheHistoryIsPrivateWhateverTheUmask) {
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   auto files = home.Files();
   EXPECT_EQ(files.count("history.sqlite-journal"), 0u) << "the journal outlived the write";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HistoryCommands, ItsCsvImportedIntoEmptySettingsGivesTheSameSettings) {
+  Home home;
+  // Recorded in runs at different times of day, so the intervals count whole 24-hour spans.
+  for (const auto& [day, now] :
+       std::vector<std::pair<std::string, std::string>>{{"2024-01-03", "2024-01-03T21:15:07"},
+                                                        {"2024-01-30", "2024-01-31T07:02:59"},
+                                                        {"2024-02-28", "2024-03-02T13:00:00"},
+                                                        {"2024-03-27", "2024-03-27T06:45:00"}}) {
+    ASSERT_EQ(home.Cyclune({"--record", day}, now).exit_code, 0);
+  }
+  const auto csv = home.Cyclune({"--history=csv"});
+  ASSERT_EQ(csv.exit_code, 0) << csv.err;
+  Home fresh;
+  WriteFile(fresh.scratch.path() / "history.csv", csv.out);
+  const auto imported = fresh.Cyclune({"--import", (fresh.scratch.path() / "history.csv").string()},
+                                      "2024-06-01T12:00:00");
+  ASSERT_EQ(imported.exit_code, 0) << imported.err << imported.out;
+  EXPECT_EQ(fresh.Settings(), home.Settings());
+}
+
+TEST(HistoryCommands, AnImportMergesAroundAWrongEntryAndIsUndoneAsOne) {
+  Home home;
+  ASSERT_EQ(home.Cyclune({"--record", "2024-05-20"}).exit_code, 0);  // meant for 20 April
+  const auto before = home.Settings();
+  WriteFile(home.scratch.path() / "starts.txt", "2024-02-24\n2024-03-23\n2024-04-20\n");
+  const auto imported = home.Cyclune({"--import", (home.scratch.path() / "starts.txt").string()});
+  ASSERT_EQ(imported.exit_code, 0) << imported.err;
+  EXPECT_NE(imported.out.find("2024-05-20        30           29           14              4"
+                              "  (history)"),
+            std::string::npos)
+      << imported.out;
+  EXPECT_EQ(home.Settings().at("CycleLength"), 29u);
+  ASSERT_EQ(home.Cyclune({"--undo"}).exit_code, 0);
+  EXPECT_EQ(home.Settings(), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HistoryCommands, TheCalendarTitlesEveryRecordedPeriodPeriod) {
+  Home home;
+  for (const char* day : {"2024-03-01", "2024-03-29", "2024-04-26"}) {
+    ASSERT_EQ(home.Cyclune({"--record", day}).exit_code, 0);
+  }
+  const auto ics = home.Cyclune({"--ics"});
+  ASSERT_EQ(ics.exit_code, 0) << ics.err;
+  // UID, first day and summary of each event, in order.
+  std::vector<std::string> events;
+  std::istringstream lines(ics.out);
+  std::string uid, start;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("UID:", 0) == 0) uid = line.substr(4);
+    if (line.rfind("DTSTART;VALUE=DATE:", 0) == 0) start = line.substr(19);
+    if (line.rfind("SUMMARY:", 0) == 0) events.push_back(uid + " " + start + " " + line.substr(8));
+  }
+  ASSERT_GE(events.size(), 5u);
+  EXPECT_EQ(events[0], "recorded-period-1@history.cyclune 20240301 Period");
+  EXPECT_EQ(events[1], "recorded-period-2@history.cyclune 20240329 Period");
+  EXPECT_EQ(events[2], "period-1@predictions.cyclune 20240426 Period");
+  EXPECT_EQ(events[3].substr(0, 12), "fertile-wind") << events[3];
+  EXPECT_NE(ics.out.find("UID:period-2@predictions.cyclune\r\nDTSTAMP"), std::string::npos);
+  EXPECT_NE(ics.out.find("SUMMARY:Predicted period"), std::string::npos);
 }
 
 }  // namespace
