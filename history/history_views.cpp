@@ -73,7 +73,7 @@ std::string Quoted(const std::string& field) {
   return quoted + "\"";
 }
 
-nlohmann::ordered_json SettingsJson(const StoredSettings& settings) {
+nlohmann::json SettingsJson(const StoredSettings& settings) {
   return {{"CycleLength", settings.CycleLength},
           {"LutealPhase", settings.LutealPhase},
           {"MenstrualDays", settings.MenstrualDays},
@@ -81,14 +81,14 @@ nlohmann::ordered_json SettingsJson(const StoredSettings& settings) {
           {"LastPeriodLow", settings.LastPeriodLow}};
 }
 
-nlohmann::ordered_json OperationJson(const HistoryOperation& operation) {
+nlohmann::json OperationJson(const HistoryOperation& operation) {
   constexpr const char* kKinds[] = {"base", "record", "undo", "remove", "import"};
-  nlohmann::ordered_json json{{"id", operation.id},
-                              {"kind", kKinds[static_cast<int>(operation.kind)]},
-                              {"recorded_at", operation.recorded_at},
-                              {"source", SourceName(operation.source)},
-                              {"before", SettingsJson(operation.before)},
-                              {"after", SettingsJson(operation.after)}};
+  nlohmann::json json{{"id", operation.id},
+                      {"kind", kKinds[static_cast<int>(operation.kind)]},
+                      {"recorded_at", operation.recorded_at},
+                      {"source", SourceName(operation.source)},
+                      {"before", SettingsJson(operation.before)},
+                      {"after", SettingsJson(operation.after)}};
   if (operation.kind == OperationKind::kRecord || operation.kind == OperationKind::kRemove) {
     json["date"] = IsoDayOf(operation.start.day);
     json["time"] = IsoTimeOf(operation.start.time_ms);
@@ -97,7 +97,7 @@ nlohmann::ordered_json OperationJson(const HistoryOperation& operation) {
   if (operation.kind == OperationKind::kImport) {
     json["format"] = operation.format;
     json["file"] = operation.file;
-    json["dates"] = nlohmann::ordered_json::array();
+    json["dates"] = nlohmann::json::array();
     for (const Recording& start : operation.starts) json["dates"].push_back(IsoDayOf(start.day));
   }
   return json;
@@ -184,15 +184,15 @@ std::u16string HistoryText(const std::vector<ListedStart>& starts) {
 
 std::string HistoryJson(const PeriodHistory& history) {
   const std::vector<ListedStart> starts = history.Starts();
-  nlohmann::ordered_json json{{"starts", nlohmann::ordered_json::array()},
-                              {"settings", SettingsJson(history.Current())},
-                              {"operations", nlohmann::ordered_json::array()}};
+  nlohmann::json json{{"starts", nlohmann::json::array()},
+                      {"settings", SettingsJson(history.Current())},
+                      {"operations", nlohmann::json::array()}};
   for (std::size_t i = 0; i < starts.size(); ++i) {
-    nlohmann::ordered_json start{{"date", IsoDayOf(starts[i].start.day)},
-                                 {"time", IsoTimeOf(starts[i].start.time_ms)},
-                                 {"days_to_next", nullptr},
-                                 {"source", SourceName(starts[i].source)},
-                                 {"where", Where(starts[i])}};
+    nlohmann::json start{{"date", IsoDayOf(starts[i].start.day)},
+                         {"time", IsoTimeOf(starts[i].start.time_ms)},
+                         {"days_to_next", nullptr},
+                         {"source", SourceName(starts[i].source)},
+                         {"where", Where(starts[i])}};
     if (i > 0) start["days_to_next"] = starts[i - 1].start.day - starts[i].start.day;
     if (!starts[i].recorded_at.empty()) start["recorded_at"] = starts[i].recorded_at;
     json["starts"].push_back(start);
@@ -209,7 +209,7 @@ std::string HistoryJson(const PeriodHistory& history) {
   for (const HistoryOperation& operation : history.operations()) {
     json["operations"].push_back(OperationJson(operation));
   }
-  return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 std::string HistoryCsv(const std::vector<ListedStart>& starts) {
