@@ -46,3 +46,22 @@ TEST(HistoryMenu, SetUndoAndHistoryFromAScript) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HistoryMenu, WithAHistoryItCannotUseSetLastPeriodSavesAloneAndSaysSoOnce) {
+  HeadlessRun run;
+  const auto folder = run.config / "cyclune";
+  std::filesystem::create_directories(folder);
+  std::filesystem::create_symlink("/nonexistent/history", folder / "history.sqlite");
+  ASSERT_EQ(run.Run("2024-05-20T09:30:00", "command 40003\nkey 0x28\ncommand 40003\n").exit_code,
+            0);
+  const auto boxes = ReadMessageBoxes(run.out);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind(u"Cannot use the history ", 0), 0u);
+  EXPECT_NE(boxes[0].text.find(u"it is a symbolic link"), std::u16string::npos);
+  EXPECT_EQ(ReadSettings(run.config).at("CycleLength"), 14u);  // 28, then an interval of 1
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "history.sqlite"));
+}
+
+}  // namespace
