@@ -34,6 +34,46 @@ void SortByDay(std::vector<Recording>* starts) {
                    [](const Recording& a, const Recording& b) { return a.day < b.day; });
 }
 
+// Which of the file's `starts` (by day, one a day) the import adds to the history's `held`
+// ones: none after today, none on or before the day the history began with, none it holds.
+void SortOut(const std::vector<Recording>& starts, std::int64_t today,
+             std::optional<std::int64_t> first_day, const std::vector<Recording>& held,
+             ImportMerge* merge) {
+  std::unordered_set<std::int64_t> days;
+  for (const Recording& start : held) days.insert(start.day);
+  for (const Recording& start : starts) {
+    if (start.day > today) {
+      merge->after_today.push_back(start.day);
+    } else if (first_day && start.day <= *first_day) {
+      ++merge->before_history;
+    } else if (!days.insert(start.day).second) {
+      ++merge->already_recorded;
+    } else {
+      merge->added.push_back(start);
+    }
+  }
+}
+
+// Folds `all` (by day) from `base` into merge->steps; the values after the last.
+StoredSettings ReplaySteps(const StoredSettings& base, const std::vector<Recording>& all,
+                           ImportMerge* merge) {
+  std::unordered_set<std::int64_t> added;
+  for (const Recording& start : merge->added) added.insert(start.day);
+  StoredSettings values = base;
+  for (const Recording& start : all) {
+    ImportMerge::Step step;
+    step.start = start;
+    step.added = added.count(start.day) != 0;
+    const CycleSettings loaded = LoadedSettings(values);
+    step.interval_known = loaded.LastPeriodKnown;
+    if (step.interval_known) step.interval = DaysBetween(loaded.LastPeriod, DateTimeOf(start));
+    values = RecordedSettings(values, start);
+    step.after = values;
+    merge->steps.push_back(step);
+  }
+  return values;
+}
+
 }  // namespace
 
 StoredSettings RecordedSettings(const StoredSettings& before, const Recording& start) {
@@ -189,6 +229,27 @@ bool PeriodHistory::Undo(const HistoryStamp& stamp) {
   return false;
 }
 
+std::string PeriodHistory::RemovalRefusal(std::int64_t day,
+                                          const std::vector<Segment>& segments) const {
+  const HistoryOperation& base = operations_[segments.back().base];
+  if (LastPeriodDay(base.after) == day) {
+    return base.source == HistorySource::kOutside
+               ? "is the last period of settings changed outside Cyclune; the values before it "
+                 "are not known, so it cannot be taken out"
+               : "is the last period your settings held when the history began; the values "
+                 "before it are not known, so it cannot be taken out";
+  }
+  for (const Segment& segment : segments) {
+    for (const Entry& entry : segment.entries) {
+      if (entry.start.day == day) {
+        return "was recorded before the settings file was changed outside Cyclune, so taking "
+               "it out could not change the settings";
+      }
+    }
+  }
+  return "is not a recorded start";
+}
+
 bool PeriodHistory::Remove(std::int64_t day, const HistoryStamp& stamp, std::string* refusal) {
   std::vector<Segment> segments = Timeline();
   if (segments.empty()) {
@@ -199,25 +260,7 @@ bool PeriodHistory::Remove(std::int64_t day, const HistoryStamp& stamp, std::str
   auto found = std::find_if(last.entries.rbegin(), last.entries.rend(),
                             [day](const Entry& entry) { return entry.start.day == day; });
   if (found == last.entries.rend()) {
-    const StoredSettings& base = operations_[last.base].after;
-    if (LastPeriodDay(base) == day) {
-      *refusal = operations_[last.base].source == HistorySource::kOutside
-                     ? "is the last period of settings changed outside Cyclune; the values "
-                       "before it are not known, so it cannot be taken out"
-                     : "is the last period your settings held when the history began; the "
-                       "values before it are not known, so it cannot be taken out";
-      return false;
-    }
-    for (const Segment& segment : segments) {
-      for (const Entry& entry : segment.entries) {
-        if (entry.start.day != day) continue;
-        *refusal =
-            "was recorded before the settings file was changed outside Cyclune, so taking it out "
-            "could not change the settings";
-        return false;
-      }
-    }
-    *refusal = "is not a recorded start";
+    *refusal = RemovalRefusal(day, segments);
     return false;
   }
   HistoryOperation operation;
@@ -226,8 +269,9 @@ bool PeriodHistory::Remove(std::int64_t day, const HistoryStamp& stamp, std::str
   operation.before = Current();
   last.entries.erase(std::next(found).base());
   operation.after = operations_[last.base].after;
-  for (const Entry& entry : last.entries)
+  for (const Entry& entry : last.entries) {
     operation.after = RecordedSettings(operation.after, entry.start);
+  }
   Add(operation, stamp);
   return true;
 }
@@ -240,50 +284,21 @@ ImportMerge PeriodHistory::Import(std::vector<Recording> starts, std::int64_t to
                            [](const Recording& a, const Recording& b) { return a.day == b.day; }),
                starts.end());
   const std::vector<Segment> segments = Timeline();
-  std::vector<Recording> merged;
+  std::vector<Recording> all;
   StoredSettings base = Current();
   if (!segments.empty()) {
     base = operations_[segments.back().base].after;
-    for (const Entry& entry : segments.back().entries) merged.push_back(entry.start);
+    for (const Entry& entry : segments.back().entries) all.push_back(entry.start);
   }
-  const std::optional<std::int64_t> first_day = LastPeriodDay(base);
-  std::unordered_set<std::int64_t> held;
-  for (const Recording& start : merged) held.insert(start.day);
-  for (const Recording& start : starts) {
-    if (start.day > today) {
-      if (merge.after_today.empty() || merge.after_today.back() != start.day) {
-        merge.after_today.push_back(start.day);
-      }
-    } else if (first_day && start.day <= *first_day) {
-      ++merge.before_history;
-    } else if (!held.insert(start.day).second) {
-      ++merge.already_recorded;
-    } else {
-      merge.added.push_back(start);
-    }
-  }
-  std::vector<Recording> all = merged;
+  SortOut(starts, today, LastPeriodDay(base), all, &merge);
   all.insert(all.end(), merge.added.begin(), merge.added.end());
   SortByDay(&all);
-  std::unordered_set<std::int64_t> added_days;
-  for (const Recording& start : merge.added) added_days.insert(start.day);
-  StoredSettings values = base;
-  for (const Recording& start : all) {
-    ImportMerge::Step step;
-    step.start = start;
-    step.added = added_days.count(start.day) != 0;
-    const CycleSettings loaded = LoadedSettings(values);
-    step.interval_known = loaded.LastPeriodKnown;
-    if (step.interval_known) step.interval = DaysBetween(loaded.LastPeriod, DateTimeOf(start));
-    values = RecordedSettings(values, start);
-    step.after = values;
-    merge.steps.push_back(step);
-  }
+  const StoredSettings after = ReplaySteps(base, all, &merge);
   if (merge.added.empty()) return merge;
   HistoryOperation operation;
   operation.kind = OperationKind::kImport;
   operation.before = Current();
-  operation.after = values;
+  operation.after = after;
   operation.starts = merge.added;
   Add(operation, stamp);
   return merge;

@@ -107,6 +107,8 @@ class PeriodHistory {
     std::vector<Entry> entries;
   };
   std::vector<Segment> Timeline() const;
+  // Why `day` is no recording that Remove can take out.
+  std::string RemovalRefusal(std::int64_t day, const std::vector<Segment>& segments) const;
   void Add(HistoryOperation operation, const HistoryStamp& stamp);
   void Drop(std::int64_t batch);
 
