@@ -92,6 +92,8 @@ SYSTEMTIME UniversalTime(const SYSTEMTIME& local) {
 // The periods the history recorded before the last one, each as long as the menstrual days
 // now and never into the next start.
 std::vector<RecordedPeriod> EarlierPeriods(const SYSTEMTIME& now) {
+  // Without a history, nothing more is read.
+  if (::access(HistoryFilePath().c_str(), F_OK) != 0) return {};
   HistorySession session(HistorySession::kLook,
                          HistoryStamp{LocalStamp(now), HistorySource::kCommandLine, "", ""});
   if (!session.usable()) return {};
