@@ -80,8 +80,8 @@ int RunHistory(const CommandLine& line) {
   const std::vector<ListedStart> starts = session.history().Starts();
   std::string text;
   switch (line.history_format) {
-    case HistoryFormat::kText:
-      text = Utf16ToUtf8(HistoryText(starts));
+    case HistoryFormat::kText:  // for the terminal, in its character set
+      text = Utf8ToLocaleCharset(Utf16ToUtf8(HistoryText(starts)));
       break;
     case HistoryFormat::kJson:
       text = HistoryJson(session.history());

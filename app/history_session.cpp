@@ -15,7 +15,7 @@ std::string Line(const std::u16string& text) { return Utf16ToUtf8(text); }
 }  // namespace
 
 std::string HistoryFilePath() {
-  const std::string settings = Utf16ToUtf8(RegistryFilePath());
+  const std::string settings = RegistryFileSystemPath();
   if (settings.empty()) return {};
   return settings.substr(0, settings.rfind('/') + 1) + "history.sqlite";
 }
@@ -27,12 +27,14 @@ std::string LocalStamp(const SYSTEMTIME& now) {
   return text;
 }
 
-HistorySession::HistorySession(Mode mode, const HistoryStamp& stamp) : mode_(mode) {
-  if (mode_ == kWrite) {
+HistorySession::HistorySession(Mode mode, const HistoryStamp& stamp, const RegistryWriteLock* held)
+    : mode_(mode) {
+  if (mode_ == kWrite && held == nullptr) {
     lock_ = std::make_unique<RegistryWriteLock>();
-    if (!lock_->held()) {
+    if (lock_->Take() != ERROR_SUCCESS) {
       const RegistryFailure failure = GetRegistryFailure();
-      problem_ = "cannot lock " + Line(failure.file) + ": " + Line(failure.reason);
+      const std::string file = failure.path.empty() ? "your settings" : failure.path;
+      problem_ = "cannot lock " + file + ": " + Line(failure.reason);
       return;
     }
   }
@@ -61,7 +63,7 @@ HistorySession::HistorySession(Mode mode, const HistoryStamp& stamp) : mode_(mod
   CloseHistoryFile(file_);
   file_ = nullptr;
   problem_ = "cannot use the history " + path + ": " + why +
-             "; it is left as it is, and Cyclune works on " + Line(RegistryFilePath()) + " alone";
+             "; it is left as it is, and Cyclune works on " + RegistryFileSystemPath() + " alone";
 }
 
 HistorySession::~HistorySession() { CloseHistoryFile(file_); }

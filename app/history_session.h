@@ -42,7 +42,9 @@ class HistorySession {
     kWrite,  // make the history when there is none; write what the session changes
     kLook,   // read it as it would be; write nothing, make nothing (views, dry runs)
   };
-  HistorySession(Mode mode, const HistoryStamp& stamp);
+  // In kWrite the session takes the settings' writers' lock itself, unless the caller passes
+  // the one it holds already (an import, which read the settings under it).
+  HistorySession(Mode mode, const HistoryStamp& stamp, const RegistryWriteLock* held = nullptr);
   ~HistorySession();
   HistorySession(const HistorySession&) = delete;
   HistorySession& operator=(const HistorySession&) = delete;

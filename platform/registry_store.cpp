@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
+#include <utility>
 
 #include "platform/registry_files.h"
 
@@ -143,50 +143,7 @@ bool ReplaceOversized(const FileSpot& spot, int original, const std::string& tex
   return false;
 }
 
-// The lock this process holds across several steps (HoldRegistryLock).
-struct HeldLock {
-  std::mutex mutex;
-  std::string folder;
-  Fd lock;
-  int depth = 0;
-};
-
-HeldLock& Held() {
-  static HeldLock held;
-  return held;
-}
-
-bool HeldFor(const std::string& folder) {
-  HeldLock& held = Held();
-  std::lock_guard<std::mutex> guard(held.mutex);
-  return held.depth > 0 && held.folder == folder;
-}
-
 }  // namespace
-
-bool HoldRegistryLock(const std::string& folder, StoreFailure* failure) {
-  HeldLock& held = Held();
-  std::lock_guard<std::mutex> guard(held.mutex);
-  if (held.depth > 0) {
-    if (held.folder != folder) return FailWith(failure, folder, "another folder's lock is held");
-    ++held.depth;
-    return true;
-  }
-  if (!MakeFolder(folder, failure)) return false;
-  Fd dir = OpenPrivateFolder(folder, failure);
-  if (!dir.ok()) return false;
-  held.lock = TakeLock(dir.get(), folder, kLockName, failure);
-  if (!held.lock.ok()) return false;
-  held.folder = folder;
-  held.depth = 1;
-  return true;
-}
-
-void ReleaseRegistryLock() {
-  HeldLock& held = Held();
-  std::lock_guard<std::mutex> guard(held.mutex);
-  if (held.depth > 0 && --held.depth == 0) held.lock = Fd();
-}
 
 std::string RegistryFolder() {
   // Trailing slashes dropped, so "/" itself becomes "" and every join below adds one slash.
@@ -227,15 +184,13 @@ bool LoadRegistryDocument(const std::string& folder, RegTextParse* parse, StoreF
 }
 
 bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
-                            StoreFailure* failure, std::string* moved_aside) {
+                            StoreFailure* failure, KeptAside* kept) {
+  *kept = KeptAside{};
   if (!MakeFolder(folder, failure)) return false;
   Fd dir = OpenPrivateFolder(folder, failure);
   if (!dir.ok()) return false;
-  Fd lock;
-  if (!HeldFor(folder)) {
-    lock = TakeLock(dir.get(), folder, kLockName, failure);
-    if (!lock.ok()) return false;
-  }
+  Fd lock = TakeLock(dir.get(), folder, kLockName, failure);
+  if (!lock.ok()) return false;
   FileSpot spot{dir.get(), folder, kFileName};
   Fd linked_dir;
   if (!FollowLink(folder, &spot, &linked_dir, failure)) return false;
@@ -256,7 +211,25 @@ bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
   if (cut) parse = RegTextParse{};
   edit.apply(parse.document);
   const std::string text = SerializeRegText(parse.document);
-  if (cut) return ReplaceOversized(spot, original.get(), text, moved_aside, failure);
-  if (original.ok() && !parse.clean && !CopyAside(spot, original.get(), failure)) return false;
+  if (cut) return ReplaceOversized(spot, original.get(), text, &kept->moved, failure);
+  if (original.ok() && !parse.clean && !CopyAside(spot, original.get(), &kept->copied, failure)) {
+    return false;
+  }
   return WriteReplacing(spot, text, failure);
+}
+
+int HoldWriteLock(const std::string& folder, StoreFailure* failure) {
+  if (!MakeFolder(folder, failure)) return -1;
+  Fd dir = OpenPrivateFolder(folder, failure);
+  if (!dir.ok()) return -1;
+  Fd lock = TakeLock(dir.get(), folder, kLockName, failure);
+  if (!lock.ok()) return -1;
+  HoldLockAcrossUpdates(lock.get());
+  return lock.Release();
+}
+
+void ReleaseWriteLock(int fd) {
+  if (fd < 0) return;
+  EndHeldLock();
+  ::close(fd);
 }

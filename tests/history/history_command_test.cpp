@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -15,6 +16,7 @@
 
 #include "platform/single_instance.h"
 #include "tests/app/headless_run.h"
+#include "tests/platform/registry_test_folder.h"
 
 namespace {
 
@@ -31,11 +33,12 @@ struct Home {
   Home() { mkdir(run.c_str(), 0700); }
 
   cyclune_test::ProgramOutcome Cyclune(std::vector<std::string> arguments,
-                                       const std::string& now = "2024-06-01T09:00:00") const {
+                                       const std::string& now = "2024-06-01T09:00:00",
+                                       const std::string& locale = "en_US.UTF-8") const {
     arguments.insert(arguments.end(), {"--now", now});
     return cyclune_test::RunProgram({arguments,
                                      {"XDG_CONFIG_HOME=" + config.string(),
-                                      "XDG_RUNTIME_DIR=" + run.string(), "LC_ALL=en_US.UTF-8"},
+                                      "XDG_RUNTIME_DIR=" + run.string(), "LC_ALL=" + locale},
                                      {},
                                      scratch.path() / "stdout.txt",
                                      scratch.path() / "stderr.txt"});
@@ -208,6 +211,37 @@ TEST(HistoryCommands, ARunningCycluneRefusesAndADryRunWritesNothing) {
     EXPECT_EQ(Lines(outcome.err), 1);
   }
   EXPECT_EQ(home.Files(), before);
+}
+
+// A recording waits for the settings' writers' lock as every save does, and gives up after 5
+// seconds, naming the process that holds it and writing nothing.
+TEST(HistoryCommands, GiveUpOnALockHeldOnAndSayWhoHoldsIt) {
+  Home home;
+  ASSERT_EQ(home.Cyclune({"--record", "2024-03-01"}).exit_code, 0);
+  const std::string lock = (home.folder / "registry.reg.lock").string();
+  LockHeldElsewhere holder(lock, 20);
+  ASSERT_TRUE(holder.held());
+  const auto before = home.Files();
+  const auto outcome = home.Cyclune({"--record", "2024-03-29"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "cyclune: cannot lock " + lock + ": another process (pid " +
+                             std::to_string(holder.pid()) +
+                             ") has held it for more than 5 seconds. Nothing was recorded.\n");
+  EXPECT_EQ(home.Files(), before);
+}
+
+// Outside UTF-8 the text comes in the locale's character set, the bars drawn in '#'.
+TEST(HistoryCommands, TheTextComesInTheLocalesCharacterSet) {
+  Home home;
+  for (const char* day : {"2024-03-01", "2024-03-29"}) {
+    ASSERT_EQ(home.Cyclune({"--record", day}).exit_code, 0);
+  }
+  const auto text = home.Cyclune({"--history"}, "2024-06-01T09:00:00", "C");
+  ASSERT_EQ(text.exit_code, 0) << text.err;
+  EXPECT_NE(text.out.find("\n############ 28\n"), std::string::npos) << text.out;
+  EXPECT_TRUE(std::all_of(text.out.begin(), text.out.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x80;
+  })) << text.out;
 }
 
 TEST(HistoryCommands, TheHistoryIsPrivateWhateverTheUmask) {
