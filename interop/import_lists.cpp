@@ -13,6 +13,8 @@ std::string_view TrimmedView(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+}  // namespace
+
 bool IsDateColumn(std::string_view name) {
   const std::string_view trimmed = TrimmedView(name);
   if (trimmed.size() != 4) return false;
@@ -22,17 +24,12 @@ bool IsDateColumn(std::string_view name) {
   return true;
 }
 
-}  // namespace
-
 ImportParse ParseDateList(std::string_view text) {
   ImportParse parse;
   parse.format = ImportFormat::kDateList;
   std::size_t line_number = 0;
   for (std::size_t at = 0; at < text.size();) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = TrimmedView(text.substr(at, end - at));
-    at = end + 1;
+    const std::string_view line = TrimmedView(NextLine(text, &at));
     ++line_number;
     if (line.empty() || line[0] == '#') continue;
     ImportDay day;
@@ -74,12 +71,4 @@ ImportParse ParseDateColumnCsv(std::string_view text) {
     parse.starts.push_back(day);
   }
   return parse;
-}
-
-// Used by the format detection: whether a CSV header line names a date column.
-bool HasDateColumn(const std::vector<std::string>& header) {
-  for (const std::string& name : header) {
-    if (IsDateColumn(name)) return true;
-  }
-  return false;
 }

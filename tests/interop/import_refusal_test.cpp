@@ -110,6 +110,10 @@ TEST(ImportRefusal, DamagedCsvAndListsNameTheLine) {
        "line 2: '2025-1-2' is not a date"},
       {"a date column with a bad date", "date,note\n2025-01-01,a\n,b\n", kBroken,
        ImportFormat::kDateColumn, "line 3: '' is not a date"},
+      {"lines ended by CR", "2025-01-01\r\r2025-02-30\r", kBroken, ImportFormat::kDateList,
+       "line 3: '2025-02-30' is not a real date"},
+      {"a drip header past the field limit", "date,bleeding.value" + std::string(1 << 20, ','),
+       kBroken, ImportFormat::kDrip, "line 1: more than 1048576 fields"},
   });
 }
 
@@ -117,6 +121,8 @@ TEST(ImportRefusal, JsonOfTheWrongShapeNamesTheKey) {
   ExpectRefusals({
       {"not JSON", "{\"periods\": [\n  {\"date\": }\n]}", kBroken, ImportFormat::kUnknown,
        "line 2, column 12"},
+      {"not JSON, lines ended by CR", "{\"periods\": [\r\r  {\"date\": }\r]}", kBroken,
+       ImportFormat::kUnknown, "line 3, column 12"},
       {"a number beyond any double", R"({"periods":[{"date":"2025-01-01","id":2e520}]})", kBroken,
        ImportFormat::kUnknown, "number overflow"},
       {"nested without end", std::string(100000, '['), kBroken, ImportFormat::kUnknown,

@@ -1,12 +1,15 @@
 // Every sample export of the other trackers gives exactly the period starts that the tracker
 // itself derives from it (the .starts.txt beside each sample), recognised from its content.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "interop/import_parse.h"
@@ -15,11 +18,13 @@ namespace {
 
 const std::string kSamples = CYCLUNE_SOURCE_DIR "/tests/interop/samples/";
 
-std::string ReadSample(const std::string& name) {
-  std::ifstream in(kSamples + name, std::ios::binary);
-  EXPECT_TRUE(in.good()) << name;
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in.good()) << path;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string ReadSample(const std::string& name) { return ReadFile(kSamples + name); }
 
 std::vector<std::string> SortedUnique(const std::vector<ImportDay>& days) {
   std::vector<std::string> text;
@@ -103,6 +108,71 @@ TEST(ImportSamples, ByteOrderMarkBeforeTheHeaderIsSkipped) {
   const ImportParse marked = ParseTrackerFile("\xEF\xBB\xBF" + drip);
   EXPECT_EQ(marked.problem, ImportProblem::kNone) << marked.error;
   EXPECT_EQ(SortedUnique(marked.starts), Lines(ReadSample("drip-messy.starts.txt")));
+}
+
+// `text` with every line break (CRLF, LF or CR) written as `line_end`.
+std::string WithLineEnds(const std::string& text, const std::string& line_end) {
+  std::string out;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] != '\r' && text[at] != '\n') {
+      out.push_back(text[at]);
+      continue;
+    }
+    out += line_end;
+    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ++at;
+  }
+  return out;
+}
+
+// Old Mac programs end lines with CR alone; every text format reads the same with any ending.
+TEST(ImportSamples, LinesEndedByCrLfOrCrlfReadAlike) {
+  struct Text {
+    const char* name;
+    std::string text;
+    std::vector<std::string> starts;
+  };
+  const Text texts[] = {
+      {"drip-clean.csv", ReadSample("drip-clean.csv"), Lines(ReadSample("drip-clean.starts.txt"))},
+      {"drip-messy.csv", ReadSample("drip-messy.csv"), Lines(ReadSample("drip-messy.starts.txt"))},
+      {"clue-messy.json", ReadSample("clue-messy.json"),
+       Lines(ReadSample("clue-messy.starts.txt"))},
+      {"a list of dates", "# starts\n2025-01-01\n\n2025-01-29 \n", {"2025-01-01", "2025-01-29"}},
+      {"a CSV with a date column",
+       "note,Date\n\"two\nlines\",2025-01-01\n,2025-01-29\n",
+       {"2025-01-01", "2025-01-29"}},
+  };
+  const std::pair<const char*, const char*> kLineEnds[] = {
+      {"\n", " LF"}, {"\r\n", " CRLF"}, {"\r", " CR"}};
+  for (const Text& text : texts) {
+    for (const auto& [line_end, label] : kLineEnds) {
+      SCOPED_TRACE(text.name + std::string(label));
+      const ImportParse parse = ParseTrackerFile(WithLineEnds(text.text, line_end));
+      EXPECT_EQ(parse.problem, ImportProblem::kNone) << parse.error;
+      EXPECT_EQ(SortedUnique(parse.starts), text.starts);
+    }
+  }
+}
+
+// A database in write-ahead-log mode, its log folded in and gone as when the app closed it,
+// reads as the same database with a rollback journal.
+TEST(ImportSamples, PeriodicalDatabaseInWalModeIsRead) {
+  const std::string path = testing::TempDir() + "cyclune-wal-main.db";
+  std::remove(path.c_str());
+  { std::ofstream(path, std::ios::binary) << ReadSample("periodical-legacy-main.db"); }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=wal; UPDATE data SET eventtype = eventtype;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  const std::string bytes = ReadFile(path);
+  std::remove(path.c_str());
+  ASSERT_GT(bytes.size(), 19u);
+  ASSERT_EQ(bytes[18], 2) << "not in WAL mode";
+  const ImportParse parse = ParseTrackerFile(bytes);
+  EXPECT_EQ(parse.problem, ImportProblem::kNone) << parse.error;
+  EXPECT_EQ(parse.format, ImportFormat::kPeriodicalDatabase);
+  EXPECT_EQ(SortedUnique(parse.starts), Lines(ReadSample("periodical-legacy-main.starts.txt")));
 }
 
 }  // namespace
