@@ -6,11 +6,14 @@
 #include <cstring>
 #include <vector>
 
-#include "model/calendar.h"
-
 namespace {
 
 enum class Value { kNone, kRequired, kOptional };
+
+// What an option is: one of the front ends, one of the commands, or a setting for them. A run
+// is one front end or one command, so the first two kinds each come at most once, and never
+// together.
+enum class Kind { kSetting, kFrontEnd, kCommand };
 
 using Apply = bool (*)(std::string_view value, CommandLine* line, std::string* error);
 
@@ -20,6 +23,7 @@ struct OptionEntry {
   const char* shown;  // the option as the usage shows it
   const char* help;   // the usage's words for it
   Apply apply;
+  Kind kind = Kind::kSetting;
 };
 
 // "'text'" for messages.
@@ -88,15 +92,18 @@ constexpr OptionEntry kOptions[] = {
     {"window", Value::kNone, "--window", "open the desktop window (default with a display)",
      [](std::string_view, CommandLine* line, std::string*) {
        return SetFrontEnd(line, FrontEnd::kWindow);
-     }},
+     },
+     Kind::kFrontEnd},
     {"terminal", Value::kNone, "--terminal", "run in this terminal (default without a display)",
      [](std::string_view, CommandLine* line, std::string*) {
        return SetFrontEnd(line, FrontEnd::kTerminal);
-     }},
+     },
+     Kind::kFrontEnd},
     {"headless", Value::kNone, "--headless", "run off-screen on a script of input events",
      [](std::string_view, CommandLine* line, std::string*) {
        return SetFrontEnd(line, FrontEnd::kHeadless);
-     }},
+     },
+     Kind::kFrontEnd},
     {"size", Value::kRequired, "--size WxH", "headless client area, pixels 0 to 8192 (240x266)",
      ApplySize},
     {"now", Value::kRequired, "--now YYYY-MM-DDTHH:MM:SS", "take this local date and time as now",
@@ -118,9 +125,9 @@ constexpr OptionEntry kOptions[] = {
        return true;
      }},
     {"report", Value::kOptional, "--report [YYYY-MM-DD]",
-     "print the day report of that day (today)", ApplyReport},
+     "print the day report of that day (today)", ApplyReport, Kind::kCommand},
     {"month", Value::kOptional, "--month [YYYY-MM]", "print that month (this month) as text",
-     ApplyMonth},
+     ApplyMonth, Kind::kCommand},
     {"color", Value::kRequired, "--color=auto|always|never",
      "colours for --month (auto: on a terminal)", ApplyColour},
     {"cues", Value::kNone, "--cues", "mark each day's kind by shape too (CYCLUNE_CUES=1)",
@@ -128,19 +135,26 @@ constexpr OptionEntry kOptions[] = {
        line->cues = true;
        return true;
      }},
+    {"cursor", Value::kNone, "--cursor", "terminal: show the cursor (CYCLUNE_CURSOR=1)",
+     [](std::string_view, CommandLine* line, std::string*) {
+       line->cursor = true;
+       return true;
+     }},
     {"ics", Value::kOptional, "--ics [FILE]", "iCalendar of the predictions; none or -: stdout",
      [](std::string_view value, CommandLine* line, std::string*) {
        SetCommand(line, ScriptCommand::kIcs);
        line->file = value;
        return true;
-     }},
+     },
+     Kind::kCommand},
     {"import", Value::kRequired, "--import FILE", "record the periods of another tracker's export",
      [](std::string_view value, CommandLine* line, std::string* error) {
        SetCommand(line, ScriptCommand::kImport);
        line->file = value;
        if (value.empty()) *error = "--import needs a file name";
        return !value.empty();
-     }},
+     },
+     Kind::kCommand},
     {"dry-run", Value::kNone, "--dry-run", "with --import: show the result, write nothing",
      [](std::string_view, CommandLine* line, std::string*) {
        line->dry_run = true;
@@ -161,7 +175,7 @@ constexpr int kOptionCount = static_cast<int>(sizeof kOptions / sizeof kOptions[
 constexpr int kFirstOptionCode = 0x100;  // getopt's codes for the table, past every character
 
 constexpr char kForms[] =
-    "Usage: cyclune [--window | --terminal] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "Usage: cyclune [--window | --terminal [--cursor]] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --headless [--size WxH] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "                          [--script FILE] [--out DIR] [--single-instance]\n"
     "       cyclune --report [YYYY-MM-DD] | --month [YYYY-MM] [--color=WHEN]\n"
@@ -209,37 +223,40 @@ bool TakesNextAsValue(int argc, char** argv) {
   return optind < argc && (argv[optind][0] != '-' || std::strcmp(argv[optind], "-") == 0);
 }
 
-// Digits of `count` at `at`; false unless every one is a digit.
-bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int* value) {
-  if (at + count > text.size()) return false;
-  *value = 0;
-  for (std::size_t i = at; i < at + count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    *value = *value * 10 + (text[i] - '0');
+// The front end and the command named so far. Only one of them runs, so a second of either,
+// or one of each, is refused rather than left for the last to win unseen.
+struct Modes {
+  const OptionEntry* front_end = nullptr;
+  const OptionEntry* command = nullptr;
+};
+
+bool TakeMode(const OptionEntry& entry, Modes* modes, std::string* error) {
+  if (entry.kind == Kind::kSetting) return true;
+  const bool command = entry.kind == Kind::kCommand;
+  const OptionEntry*& earlier = command ? modes->command : modes->front_end;
+  const std::string name = std::string("--") + entry.name;
+  if (earlier == &entry) {
+    *error = name + " is given twice: give it once";
+    return false;
+  }
+  if (earlier != nullptr) {
+    *error = std::string("--") + earlier->name + " and " + name + " are two " +
+             (command ? "commands" : "front ends") + ": give one of them";
+    return false;
+  }
+  earlier = &entry;
+  if (modes->command != nullptr && modes->front_end != nullptr) {
+    *error = std::string("--") + modes->command->name +
+             " does not open the calendar: leave out --window, --terminal, --headless";
+    return false;
   }
   return true;
 }
 
-SYSTEMTIME DateOf(int year, int month, int day) {
-  return SYSTEMTIME{static_cast<WORD>(year),
-                    static_cast<WORD>(month),
-                    static_cast<WORD>(DayOfWeek(day, month, year)),
-                    static_cast<WORD>(day),
-                    0,
-                    0,
-                    0,
-                    0};
-}
-
-// Options that only make sense together, or not at all together.
+// Settings that go with one command only.
 bool CheckCombination(const CommandLine& line, std::string* error) {
-  const bool importing = line.command == ScriptCommand::kImport;
-  if (line.dry_run && !importing) {
+  if (line.dry_run && line.command != ScriptCommand::kImport) {
     *error = "--dry-run goes with --import FILE";
-    return false;
-  }
-  if (importing && line.front_end != FrontEnd::kInteractive) {
-    *error = "--import does not open the calendar: leave out --window, --terminal, --headless";
     return false;
   }
   return true;
@@ -247,31 +264,29 @@ bool CheckCombination(const CommandLine& line, std::string* error) {
 
 }  // namespace
 
+// Every date of the command line has the form and the years of --now's: a day is read as its
+// midnight, a month as its 1st.
 bool ParseDayArgument(std::string_view text, SYSTEMTIME* day) {
-  int year = 0, month = 0, date = 0;
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !ReadDigits(text, 0, 4, &year) ||
-      !ReadDigits(text, 5, 2, &month) || !ReadDigits(text, 8, 2, &date) || year < 1 || month < 1 ||
-      month > 12 || date < 1 || date > DaysInMonth(year, month)) {
-    return false;
-  }
-  *day = DateOf(year, month, date);
+  SYSTEMTIME midnight{};
+  if (!ParseLocalTimeArgument(std::string(text) + "T00:00:00", &midnight)) return false;
+  *day = midnight;
   return true;
 }
 
 bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day) {
-  int year = 0, month = 0;
-  if (text.size() != 7 || text[4] != '-' || !ReadDigits(text, 0, 4, &year) ||
-      !ReadDigits(text, 5, 2, &month) || year < 1 || month < 1 || month > 12) {
-    return false;
-  }
-  *day = DateOf(year, month, 1);
-  return true;
+  return ParseDayArgument(std::string(text) + "-01", day);
+}
+
+bool SwitchedOn(const char* variable) {
+  return variable != nullptr && variable[0] != '\0' && std::string_view(variable) != "0";
 }
 
 bool WantDayMarks(const CommandLine& line, const char* cues_variable) {
-  if (line.cues) return true;
-  return cues_variable != nullptr && cues_variable[0] != '\0' &&
-         std::string_view(cues_variable) != "0";
+  return line.cues || SwitchedOn(cues_variable);
+}
+
+bool WantCursor(const CommandLine& line, const char* cursor_variable) {
+  return line.cursor || SwitchedOn(cursor_variable);
 }
 
 std::string UsageText() {
@@ -286,6 +301,7 @@ std::string UsageText() {
 
 bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* error) {
   const std::vector<option> table = GetoptTable();
+  Modes modes;
   optind = 0;  // a fresh scan, as glibc takes it
   opterr = 0;  // the messages are ours
   for (;;) {
@@ -310,7 +326,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* err
     if (optarg == nullptr && entry.value == Value::kOptional && TakesNextAsValue(argc, argv)) {
       value = argv[optind++];
     }
-    if (!entry.apply(value, line, error)) return false;
+    if (!TakeMode(entry, &modes, error) || !entry.apply(value, line, error)) return false;
     if (line->information != Information::kNone) return true;  // nothing else will run
   }
   if (optind < argc) return Unknown(argv[optind], line, error);

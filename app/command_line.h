@@ -2,7 +2,8 @@
 // is one entry of a table (app/command_line.cpp) that gives its name, whether it takes a
 // value, its line in the usage and what it sets; getopt_long reads the arguments. Options
 // are taken whole ("--term" is not "--terminal"); a value follows as the next argument or
-// after "=". --help and --version end the reading: what follows them is not looked at.
+// after "=". A run is one front end or one command: naming two, or one of each, is a mistake.
+// --help and --version end the reading: what follows them is not looked at.
 //
 // Example:
 //   CommandLine line;
@@ -39,7 +40,8 @@ struct CommandLine {
   std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
   bool dry_run = false;     // --import: show the result, write nothing
   ColourChoice colour = ColourChoice::kAuto;
-  bool cues = false;  // --cues: days show their kind by a mark's shape as well
+  bool cues = false;    // --cues: days show their kind by a mark's shape as well
+  bool cursor = false;  // --cursor: the terminal shows its cursor
 };
 
 // Reads argv into *line. On a mistake returns false with *error set to one line without the
@@ -50,12 +52,16 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* err
 // variable CYCLUNE_CUES (`cues_variable`, nullptr when unset) set to anything but "" or "0".
 bool WantDayMarks(const CommandLine& line, const char* cues_variable);
 
+// Whether a terminal run shows its cursor: --cursor, or the variable CYCLUNE_CURSOR
+// (`cursor_variable`, nullptr when unset) set to anything but "" or "0".
+bool WantCursor(const CommandLine& line, const char* cursor_variable);
+
 // The usage: the forms of the command, then one line per option.
 std::string UsageText();
 
-// "YYYY-MM-DD" naming a real day of the years 0001 to 9999, wDayOfWeek computed. False on
-// anything else.
+// "YYYY-MM-DD" naming a real day, its year 0 to 65535 as --now takes it (four digits, or five
+// from 10000 on), wDayOfWeek computed and no time of day. False on anything else.
 bool ParseDayArgument(std::string_view text, SYSTEMTIME* day);
 
-// "YYYY-MM" with a year 0001 to 9999: the 1st of that month, wDayOfWeek computed.
+// "YYYY-MM" with a year as above: the 1st of that month, wDayOfWeek computed.
 bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day);

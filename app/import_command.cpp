@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/import_files.h"
+#include "interop/formats_loader.h"
 #include "interop/import_parse.h"
 #include "interop/import_replay.h"
 #include "model/app_state.h"
@@ -91,28 +92,55 @@ void PrintResult() {
               AppState.CycleLength, AppState.LutealPhase, AppState.MenstrualDays);
 }
 
-// Keeps the old file aside, then saves AppState once.
-int Save() {
-  const std::string settings_file = Utf16ToUtf8(RegistryFilePath());
+// The file a failed load or save names, byte for byte as the system names it.
+std::string FailurePath(const SettingsSaveResult& result) {
+  const RegistryFailure why = GetRegistryFailure();
+  return why.file == result.file && !why.path.empty() ? why.path : Utf16ToUtf8(result.file);
+}
+
+// What the save kept of the file it replaced, beside the copy from before the import.
+std::string KeptAsideLines(const RegistryKeptAside& kept) {
+  std::string lines;
+  if (!kept.moved.empty()) {
+    lines +=
+        "Your settings file was larger than 8 MiB, so only its first 8 MiB were read; "
+        "the whole file is kept in " +
+        kept.moved + ".\n";
+  }
+  if (!kept.copied.empty()) {
+    lines += "Part of your settings file could not be read; the file as it was is kept in " +
+             kept.copied + ".\n";
+  }
+  return lines;
+}
+
+// Keeps the old file aside, then saves AppState once. The caller holds the writers' lock, so
+// no other save comes between the settings read and these.
+int Save(const std::string& settings_file) {
   std::string copy;
   std::string error;
-  if (!CopySettingsAside(settings_file, &copy, &error)) {
+  if (!CopySettingsAside(settings_file, kMaxRegistryFileBytes, &copy, &error)) {
     return Fail("could not keep a copy of your settings (" + error + "); nothing was imported.");
   }
   const SettingsSaveResult saved = SaveSettings();
   if (!saved.ok) {
-    return Fail("could not save the imported settings to " + Utf16ToUtf8(saved.file) + ": " +
-                Utf16ToUtf8(saved.reason) + ". Your settings are unchanged.");
+    std::string message = "could not save the imported settings to " + FailurePath(saved) + ": " +
+                          Utf16ToUtf8(saved.reason) + ". Your settings are unchanged";
+    if (!copy.empty()) message += "; the copy made before the import is " + copy;
+    const std::string unreadable = GetRegistryKeptAside().copied;
+    if (!unreadable.empty()) message += "; a copy of the file as it was is " + unreadable;
+    return Fail(message + ".");
   }
   std::printf("Saved to %s.\n", settings_file.c_str());
   if (copy.empty())
     std::printf("There were no settings before the import.\n");
   else
     std::printf("Your settings from before the import are in %s.\n", copy.c_str());
+  std::fputs(KeptAsideLines(GetRegistryKeptAside()).c_str(), stdout);
   return kImportDone;
 }
 
-// Everything up to the replay: reading, parsing, the running-instance check, the settings.
+// Reading and parsing the file, and the running-instance check.
 int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
   std::string bytes;
   std::string error;
@@ -135,10 +163,21 @@ int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
         "Cyclune is running: close it, then import again (its next save would "
         "overwrite the import).");
   }
+  return kImportDone;
+}
+
+// The settings the import starts from. A real import reads them under the writers' lock, held
+// until its save, so that an import or a save running beside it is neither lost nor loses this.
+int LoadSettingsFor(bool dry_run, RegistryWriteLock* lock) {
+  if (!dry_run && !RegistryFileSystemPath().empty() && lock->Take() != ERROR_SUCCESS) {
+    const RegistryFailure why = GetRegistryFailure();
+    return Fail("cannot lock your settings for the import: " + why.path + ": " +
+                Utf16ToUtf8(why.reason) + ". Nothing was imported.");
+  }
   AppState = AppStateRecord{};
   const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
   if (!loaded.ok) {
-    return Fail("cannot read your settings in " + Utf16ToUtf8(loaded.file) + ": " +
+    return Fail("cannot read your settings in " + FailurePath(loaded) + ": " +
                 Utf16ToUtf8(loaded.reason) + ". Nothing was imported.");
   }
   return kImportDone;
@@ -147,8 +186,13 @@ int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
 }  // namespace
 
 int RunImport(const std::string& file, bool dry_run) {
+  if (!FileFormatsAvailable()) return kImportFailed;  // its reason is on standard error
   ImportParse parse;
   if (const int status = Prepare(file, dry_run, &parse); status != kImportDone) return status;
+  RegistryWriteLock lock;
+  if (const int status = LoadSettingsFor(dry_run, &lock); status != kImportDone) {
+    return status;
+  }
   SYSTEMTIME now{};
   GetLocalTime(&now);
   const ImportReplay replay = ReplayStarts(parse.starts, now);
@@ -163,7 +207,7 @@ int RunImport(const std::string& file, bool dry_run) {
     std::printf("Nothing new to record: your settings are unchanged.\n");
   } else {
     std::fflush(stdout);  // the table first, should the save report a failure
-    status = Save();
+    status = Save(RegistryFileSystemPath());
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "cyclune: cannot write to standard output\n");

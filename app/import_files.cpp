@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -68,15 +69,40 @@ std::string LocalStamp() {
   return stamp;
 }
 
+// The name of the n-th attempt at a copy of `base`: base.before-import-STAMP[-n].
+std::string CopyName(const std::string& stem, int attempt) {
+  return attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
+}
+
 // Creates a new file beside `base` named base.before-import-STAMP[-n]; -1 with errno.
 int CreateCopyFile(const std::string& base, std::string* name) {
   const std::string stem = base + ".before-import-" + LocalStamp();
   for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
-    *name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
+    *name = CopyName(stem, attempt);
     const int fd = open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Gives the file that `base` names (through a symbolic link) the name base.before-import-STAMP
+// as well; 0 or the errno.
+int LinkCopyName(const std::string& base, std::string* name) {
+  const std::string stem = base + ".before-import-" + LocalStamp();
+  for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
+    *name = CopyName(stem, attempt);
+    if (linkat(AT_FDCWD, base.c_str(), AT_FDCWD, name->c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+// Makes the folder entry that holds `file` durable; 0 or the errno.
+int SyncFolderOf(const std::string& file) {
+  const std::string folder = file.substr(0, file.find_last_of('/') + 1);
+  Descriptor directory(
+      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return directory.get() >= 0 && fsync(directory.get()) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -113,28 +139,39 @@ ImportRead ReadImportFile(const std::string& path, std::size_t limit, std::strin
   }
 }
 
-bool CopySettingsAside(const std::string& settings_file, std::string* copy, std::string* error) {
+bool CopySettingsAside(const std::string& settings_file, std::size_t copy_limit, std::string* copy,
+                       std::string* error) {
   copy->clear();
-  Descriptor original(open(settings_file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (original.get() < 0) {
+  // Never blocks on a FIFO or device put in its place: the settings were read, so it is a file.
+  Descriptor original(open(settings_file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat info {};
+  if (original.get() < 0 || fstat(original.get(), &info) != 0) {
     if (errno == ENOENT) return true;
     *error = settings_file + ": " + Reason(errno);
     return false;
   }
   std::string name;
-  Descriptor target(CreateCopyFile(settings_file, &name));
-  if (target.get() < 0) {
-    *error = name + ": " + Reason(errno);
-    return false;
+  int failure = 0;
+  if (static_cast<std::uintmax_t>(info.st_size) > copy_limit) {
+    // One file under two names has one mode: the copy's 0600 is the original's too.
+    failure = (info.st_mode & 07777) == 0600 || fchmod(original.get(), 0600) == 0 ? 0 : errno;
+    if (failure == 0) failure = LinkCopyName(settings_file, &name);
+    if (failure != 0) {
+      *error = (name.empty() ? settings_file : name) + ": " + Reason(failure);
+      return false;
+    }
+  } else {
+    Descriptor target(CreateCopyFile(settings_file, &name));
+    if (target.get() < 0) {
+      *error = name + ": " + Reason(errno);
+      return false;
+    }
+    // The mode asked for at creation is narrowed by the umask only; make it exactly 0600.
+    failure = fchmod(target.get(), 0600) == 0 ? 0 : errno;
+    if (failure == 0) failure = CopyContents(original.get(), target.get());
+    if (!target.Close() && failure == 0) failure = errno;
   }
-  // The mode asked for at creation is narrowed by the umask only; make it exactly 0600.
-  int failure = fchmod(target.get(), 0600) == 0 ? 0 : errno;
-  if (failure == 0) failure = CopyContents(original.get(), target.get());
-  if (!target.Close() && failure == 0) failure = errno;
-  const std::string folder = settings_file.substr(0, settings_file.find_last_of('/') + 1);
-  Descriptor directory(
-      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (failure == 0 && (directory.get() < 0 || fsync(directory.get()) != 0)) failure = errno;
+  if (failure == 0) failure = SyncFolderOf(name);
   if (failure != 0) {
     unlink(name.c_str());
     *error = name + ": " + Reason(failure);

@@ -12,7 +12,10 @@ ImportRead ReadImportFile(const std::string& path, std::size_t limit, std::strin
                           std::string* error);
 
 // Copies `settings_file` to <settings_file>.before-import-YYYYmmdd-HHMMSS (local time; -2, -3
-// ... appended when that name is taken), mode 0600, flushed to disk with its folder. True with
+// ... appended when that name is taken), mode 0600, flushed to disk with its folder. A file
+// larger than `copy_limit` gets that name as a second name (a hard link) instead, as the save
+// itself keeps such a file, so that no import fills the disk with a copy of it. True with
 // *copy empty when there is no settings file to copy; false with *error when the copy failed,
 // in which case no partial copy is left.
-bool CopySettingsAside(const std::string& settings_file, std::string* copy, std::string* error);
+bool CopySettingsAside(const std::string& settings_file, std::size_t copy_limit, std::string* copy,
+                       std::string* error);

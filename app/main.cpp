@@ -16,8 +16,8 @@
 // WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
 // --window insists on the window.
 // --cues or CYCLUNE_CUES=1 marks each day's kind by shape as well as colour, in every front
-// end and in --month; a terminal without colour (NO_COLOR, fewer than 8 colours) and --month
-// without colour mark the days by themselves.
+// end and in --month; a terminal whose colours cannot tell the days apart (NO_COLOR, fewer
+// than 16 colours) and --month without colour mark the days by themselves.
 // The executable links the C++ library alone; everything else is in the modules, loaded by
 // the modes that need them.
 #include <cstdio>

@@ -1,8 +1,10 @@
 // The program: the commands and the front ends, chosen from the parsed command line.
 // Without an option the desktop window opens when a display is named (DISPLAY or
 // WAYLAND_DISPLAY), the terminal is used otherwise or when the window cannot be opened;
-// --window insists on the window. --cues or CYCLUNE_CUES=1 marks each day's kind by shape
-// as well as colour; a terminal without colour marks the days by itself.
+// --window insists on the window. A start while Cyclune runs on the same settings asks that
+// one to come forward before it looks for a front end. --cues or CYCLUNE_CUES=1 marks each
+// day's kind by shape as well as colour; a terminal whose colours cannot tell the days
+// apart (fewer than 16) marks them by itself.
 #include "app/program.h"
 
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "platform/datetime.h"
 #include "platform/desktop.h"
 #include "platform/headless.h"
+#include "platform/single_instance.h"
 #include "platform/terminal.h"
 #include "platform/window.h"
 #include "resources/resources.h"
@@ -38,12 +41,13 @@ int RunHeadless(const CommandLine& line) {
 
 int RunTerminal(const CommandLine& line) {
   std::string error;
-  if (!StartTerminal(&error)) {
+  TerminalOptions options;
+  options.show_cursor = WantCursor(line, std::getenv("CYCLUNE_CURSOR"));
+  if (!StartTerminal(options, &error)) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }
-  // Where the terminal shows no colour, only the marks tell the days apart.
-  if (!TerminalShowsColour()) AppState.DayMarks = 1;
+  if (TerminalNeedsDayMarks()) AppState.DayMarks = 1;
   if (line.fixed_now) SetFixedLocalTime(&line.now);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
@@ -61,6 +65,17 @@ int RunWindow(const CommandLine& line, bool fall_back) {
 
 int RunInteractive(const CommandLine& line) {
   return DesktopDisplayAvailable() ? RunWindow(line, true) : RunTerminal(line);
+}
+
+// A second start needs no front end of its own, only the running instance: asking it first
+// lets a start without a terminal or a display (a launcher, a script) reach it as well. True
+// with the exit status set when there was one; false when this process is now the first.
+bool ReachedRunningInstance(int* status) {
+  EnableSingleInstance(true);
+  if (!AnotherInstanceRunning()) return false;
+  AskRunningInstanceToComeForward();
+  *status = ReportSecondStart(0);
+  return true;
 }
 
 int RunCommand(const CommandLine& line) {
@@ -85,15 +100,11 @@ int RunCommand(const CommandLine& line) {
 int RunProgram(const CommandLine& line) {
   AppState.DayMarks = WantDayMarks(line, std::getenv("CYCLUNE_CUES")) ? 1 : 0;
   if (line.command != ScriptCommand::kNone) return RunCommand(line);
-  switch (line.front_end) {
-    case FrontEnd::kHeadless:
-      return RunHeadless(line);
-    case FrontEnd::kTerminal:
-      return RunTerminal(line);
-    case FrontEnd::kWindow:
-      return RunWindow(line, false);
-    case FrontEnd::kInteractive:
-      break;
-  }
+  // The headless runner keeps to the rule only on request (--single-instance).
+  if (line.front_end == FrontEnd::kHeadless) return RunHeadless(line);
+  int status = 0;
+  if (ReachedRunningInstance(&status)) return status;
+  if (line.front_end == FrontEnd::kTerminal) return RunTerminal(line);
+  if (line.front_end == FrontEnd::kWindow) return RunWindow(line, false);
   return RunInteractive(line);
 }

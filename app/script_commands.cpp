@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/month_text.h"
+#include "interop/formats_loader.h"
 #include "interop/ics_calendar.h"
 #include "interop/predicted_events.h"
 #include "model/app_state.h"
@@ -46,6 +47,10 @@ int Print(const std::string& text) {
   std::fprintf(stderr, "cyclune: cannot write to standard output\n");
   return kExitFailure;
 }
+
+// Text for the user to read, in the locale's character set as the terminal shows it. (The
+// calendar file is UTF-8 whatever the locale, as iCalendar requires.)
+int PrintText(const std::string& utf8) { return Print(Utf8ToLocaleCharset(utf8)); }
 
 // The report's lines end in "\r\n" in its box; printed lines end in "\n".
 std::string AsLines(const std::u16string& text) {
@@ -93,7 +98,7 @@ int RunReport(const CommandLine& line) {
   StartAsCyclune(line);
   if (line.date_given) SelectDay(line.date);
   const DayReport report = ComposeDayReport();
-  return Print(AsLines(report.caption) + AsLines(report.text));
+  return PrintText(AsLines(report.caption) + AsLines(report.text));
 }
 
 int RunMonth(const CommandLine& line) {
@@ -102,10 +107,11 @@ int RunMonth(const CommandLine& line) {
   const SYSTEMTIME shown = line.date_given ? line.date : today;  // another month: its 1st
   const bool holds_today = shown.wYear == today.wYear && shown.wMonth == today.wMonth;
   SelectDay(holds_today ? today : shown);
-  return Print(MonthText(holds_today, WantColour(line.colour)));
+  return PrintText(MonthText(holds_today, WantColour(line.colour)));
 }
 
 int RunIcs(const CommandLine& line) {
+  if (!FileFormatsAvailable()) return kExitFailure;  // its reason is on standard error
   StartAsCyclune(line);
   if (!AppState.LastPeriodKnown) {
     std::fprintf(stderr,
@@ -114,6 +120,14 @@ int RunIcs(const CommandLine& line) {
     return kExitFailure;
   }
   const PredictedEvents predicted = CollectPredictedEvents();
+  if (predicted.events.empty()) {
+    // A calendar must hold at least one event; the file that is there stays as it was.
+    std::fprintf(stderr,
+                 "cyclune: these settings predict no day in the years %d to %d, so there is "
+                 "nothing to write; check them in Cyclune\n",
+                 kFirstWritableYear, kLastWritableYear);
+    return kExitFailure;
+  }
   std::string text;
   if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), &text)) {
     std::fprintf(stderr, "cyclune: the calendar library could not build the calendar\n");

@@ -9,9 +9,13 @@
 //   cyclune --month [YYYY-MM]      that month (this month) as text, coloured as the month
 //                                  view paints it or with a mark per day; status 0
 //   cyclune --ics [FILE]           every prediction as an iCalendar file, to FILE (mode 0600,
-//                                  replaced atomically) or standard output; status 1 without
-//                                  a last period or when it cannot be written
-// Output that cannot be written is status 1 with one line on standard error.
+//                                  replaced atomically; see platform/private_file.h for
+//                                  links, FIFOs and devices) or standard output; status 1
+//                                  without a last period, when the settings predict no day
+//                                  or when it cannot be written
+// The report and the month are in the locale's character set, a '?' for each character it
+// lacks; the calendar file is UTF-8. Output that cannot be written is status 1 with one line
+// on standard error.
 #pragma once
 
 #include "app/command_line.h"

@@ -2,6 +2,8 @@
 // (interop/formats_module.h) at its first call and runs the module's own. A module that
 // cannot be opened is a broken installation: the reason goes to standard error once, and the
 // functions answer as for a file or calendar they cannot handle, so the command fails.
+#include "interop/formats_loader.h"
+
 #include <cstdio>
 #include <string>
 
@@ -20,6 +22,8 @@ const FormatsModule* Formats() {
 }
 
 }  // namespace
+
+bool FileFormatsAvailable() { return Formats() != nullptr; }
 
 bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
                       std::string* text) {

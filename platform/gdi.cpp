@@ -256,7 +256,7 @@ int GetDeviceCaps(HDC target, int index) {
     return canvas->HoldsCharacters() ? DT_CHARSTREAM : DT_RASDISPLAY;
   }
   // A target without a surface yet: the kind its surfaces will be.
-  const std::unique_ptr<Canvas> probe = target->maker(0, 0);
+  const std::unique_ptr<Canvas> probe = target->maker != nullptr ? target->maker(0, 0) : nullptr;
   return probe != nullptr && probe->HoldsCharacters() ? DT_CHARSTREAM : DT_RASDISPLAY;
 }
 

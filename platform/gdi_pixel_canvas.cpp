@@ -2,8 +2,10 @@
 // plain row copies, which is what keeps a month view paint well under a millisecond.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -154,6 +156,39 @@ void PixelCanvas::Blit(int x, int y, int width, int height, const Canvas& source
   CopyRows(copied, from, pixels->surface_->pitch / 4, pixels == this);
 }
 
+// A stream that writes straight to a descriptor and remembers the first failure.
+struct FdSink {
+  int fd;
+  int error;        // errno of the first write that failed; 0 while all went well
+  Sint64 position;  // bytes written
+};
+
+size_t WriteSink(SDL_RWops* self, const void* data, size_t size, size_t count) {
+  auto& sink = *static_cast<FdSink*>(self->hidden.unknown.data1);
+  if (sink.error != 0 || size == 0) return 0;
+  const auto* bytes = static_cast<const char*>(data);
+  std::size_t left = size * count;
+  while (left > 0) {
+    const ssize_t written = ::write(sink.fd, bytes, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      sink.error = written < 0 ? errno : ENOSPC;
+      return 0;
+    }
+    bytes += written;
+    left -= static_cast<std::size_t>(written);
+    sink.position += written;
+  }
+  return count;
+}
+
+// Only where the stream stands can be asked; it never moves back.
+Sint64 SeekSink(SDL_RWops* self, Sint64 offset, int whence) {
+  const auto& sink = *static_cast<const FdSink*>(self->hidden.unknown.data1);
+  if (whence == RW_SEEK_CUR && offset == 0) return sink.position;
+  return SDL_SetError("a PNG being written cannot seek");
+}
+
 }  // namespace
 
 std::unique_ptr<Canvas> MakePixelCanvas(int width, int height) {
@@ -195,17 +230,36 @@ int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16strin
   return image.width;
 }
 
-bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* error) {
+bool WritePixelCanvasPng(const Canvas& canvas, int fd, std::string* error) {
   const auto* pixels = dynamic_cast<const PixelCanvas*>(&canvas);
   if (pixels == nullptr) {
     *error = "the window has no pixel picture";
     return false;
   }
-  if (IMG_SavePNG(pixels->Surface(), path) != 0) {
+  // The encoder takes no notice of a write that fails: the sink keeps the first failure.
+  FdSink sink{fd, 0, 0};
+  SDL_RWops* stream = SDL_AllocRW();
+  if (stream == nullptr) {
     *error = SDL_GetError();
     return false;
   }
-  return true;
+  stream->type = SDL_RWOPS_UNKNOWN;
+  stream->hidden.unknown.data1 = &sink;
+  stream->size = [](SDL_RWops*) -> Sint64 { return -1; };
+  stream->seek = SeekSink;
+  stream->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
+  stream->write = WriteSink;
+  stream->close = [](SDL_RWops* self) {
+    SDL_FreeRW(self);
+    return 0;
+  };
+  const bool encoded = IMG_SavePNG_RW(pixels->Surface(), stream, 1) == 0;
+  if (sink.error != 0) {
+    *error = std::strerror(sink.error);
+    return false;
+  }
+  if (!encoded) *error = SDL_GetError();
+  return encoded;
 }
 
 std::unique_ptr<Canvas> LoadPixelCanvasPng(const char* path, std::string* error) {

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -61,9 +62,18 @@ using FontKey = std::pair<int, int>;  // face in the font set, pixel size
 class TextCache {
  public:
   ~TextCache() {
+    Drop();
+    if (started_ttf_) TTF_Quit();
+  }
+
+  // Frees every rendered line and closes every font; the face list stays.
+  void Drop() {
     for (auto& [key, line] : lines_) SDL_FreeSurface(line.surface);
     for (auto& [key, open] : fonts_) TTF_CloseFont(open.font);
-    if (started_ttf_) TTF_Quit();
+    lines_.clear();
+    recent_.clear();
+    fonts_.clear();
+    bytes_ = 0;
   }
 
   bool Render(std::u16string_view text, int size, COLORREF fg, COLORREF bg, TextImage* out);
@@ -267,6 +277,14 @@ bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground
   if (!release_at_exit) release_at_exit = std::atexit(ReleaseTextResources) == 0;
   if (g_cache == nullptr) g_cache = new TextCache();
   return g_cache->Render(text, font_size, foreground, background, image);
+}
+
+void DropCachedText() {
+  if (g_cache == nullptr) return;
+  g_cache->Drop();
+  // The renderings of a large size were taken from the heap, whose freed middle glibc keeps
+  // mapped unless asked to give it back.
+  malloc_trim(0);
 }
 
 void ReleaseTextResources() {

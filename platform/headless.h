@@ -21,7 +21,9 @@
 //                   {"caption": "...", "text": "..."}; each box is answered IDOK.
 //   events.jsonl    with single_instance only: {"event": "foreground"} for every request of
 //                   a second start to bring the window forward.
-//   NAME.png        the shots.
+//   NAME.png        the shots, each written under a temporary name and renamed once whole:
+//                   a shot that cannot be written (a full disk, a file-size limit) is said
+//                   on standard error, fails the run and leaves nothing under its name.
 //
 // Typical use by the entry point:
 //   HeadlessOptions options;  // filled from --size, --script, --out, --single-instance

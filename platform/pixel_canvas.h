@@ -41,12 +41,18 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas);
 int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
                    int font_size, COLORREF foreground, COLORREF background);
 
-// Writes a pixel canvas as a PNG file; false (with *error set) when it cannot.
-bool SavePixelCanvasPng(const Canvas& canvas, const char* path, std::string* error);
+// Writes a pixel canvas as PNG to the descriptor `fd` (left open); false with *error set
+// when it cannot, a write that failed (a full disk, a file-size limit) included.
+bool WritePixelCanvasPng(const Canvas& canvas, int fd, std::string* error);
 
 // Reads a PNG file into a pixel canvas (tests that look at shots); nullptr, with *error set,
 // when it cannot.
 std::unique_ptr<Canvas> LoadPixelCanvasPng(const char* path, std::string* error);
+
+// Frees the renderings and closes the fonts that text drawing keeps between paints, all
+// made for the sizes of the text drawn so far: for a window whose size, and so every text
+// size, has just changed, where a large window's would otherwise stay.
+void DropCachedText();
 
 // Releases the fonts and renderings that text drawing keeps between paints. Called at exit;
 // drawing text again afterwards opens them anew.

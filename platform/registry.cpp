@@ -26,9 +26,11 @@ namespace {
 
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr const char16_t* kNoHome =
+    u"No home folder is known (neither XDG_CONFIG_HOME nor HOME is set)";
 
 thread_local RegistryFailure g_last_failure;
-thread_local std::u16string g_last_moved_aside;
+thread_local KeptAside g_last_kept_aside;
 
 std::mutex& OpenKeysMutex() {
   static std::mutex mutex;
@@ -64,14 +66,14 @@ std::u16string Widen(const std::string& text) {
   return wide;
 }
 
-LONG Failed(LONG code, std::u16string file, std::u16string reason) {
-  g_last_failure = RegistryFailure{code, std::move(file), std::move(reason)};
+LONG Failed(LONG code, std::u16string file, std::u16string reason, std::string path = {}) {
+  g_last_failure = RegistryFailure{code, std::move(file), std::move(reason), std::move(path)};
   return code;
 }
 
 LONG FailedParameter(const std::string& folder) {
   return Failed(ERROR_INVALID_PARAMETER, folder.empty() ? u"" : Widen(RegistryFileIn(folder)),
-                u"The parameter is incorrect");
+                u"The parameter is incorrect", folder.empty() ? "" : RegistryFileIn(folder));
 }
 
 LONG FailedStore(const StoreFailure& failure) {
@@ -80,7 +82,7 @@ LONG FailedStore(const StoreFailure& failure) {
   if (failure.error == EACCES || failure.error == EPERM || failure.error == EROFS) {
     code = ERROR_ACCESS_DENIED;
   }
-  return Failed(code, Widen(failure.path), Widen(failure.reason));
+  return Failed(code, Widen(failure.path), Widen(failure.reason), failure.path);
 }
 
 // Accepts "A\B\C" (one trailing backslash tolerated); every part non-empty, at most 255 units
@@ -131,8 +133,7 @@ LONG OpenKey(HKEY parent, const char16_t* sub_key, bool flags_ok, bool create, H
     return Failed(ERROR_BAD_PATHNAME, u"", u"The key path is malformed");
   }
   if (folder.empty()) {
-    return Failed(ERROR_REGISTRY_IO_FAILED, u"",
-                  u"No home folder is known (neither XDG_CONFIG_HOME nor HOME is set)");
+    return Failed(ERROR_REGISTRY_IO_FAILED, u"", kNoHome);
   }
   RegTextParse parse;
   StoreFailure failure;
@@ -140,7 +141,8 @@ LONG OpenKey(HKEY parent, const char16_t* sub_key, bool flags_ok, bool create, H
 
   const bool exists = RegKeyExists(parse.document, path);
   if (!exists && !create) {
-    return Failed(ERROR_FILE_NOT_FOUND, Widen(RegistryFileIn(folder)), u"The key does not exist");
+    return Failed(ERROR_FILE_NOT_FOUND, Widen(RegistryFileIn(folder)), u"The key does not exist",
+                  RegistryFileIn(folder));
   }
   auto key = std::make_unique<RegistryKey>();
   key->path = std::move(path);
@@ -217,7 +219,7 @@ LONG RegCloseKey(HKEY key) {
     }
   }
   std::unique_ptr<RegistryKey> owned(key);
-  g_last_moved_aside.clear();
+  g_last_kept_aside = KeptAside{};
   if (!owned->created && owned->changes.empty()) return ERROR_SUCCESS;
   StoreFailure failure;
   RegistryEdit edit{[&owned](RegTextDocument& document) {
@@ -227,17 +229,35 @@ LONG RegCloseKey(HKEY key) {
                       }
                     },
                     !owned->changes.empty()};
-  std::string moved_aside;
-  if (!UpdateRegistryDocument(owned->folder, edit, &failure, &moved_aside)) {
-    return FailedStore(failure);
-  }
-  if (!moved_aside.empty()) g_last_moved_aside = Widen(moved_aside);
-  return ERROR_SUCCESS;
+  const bool saved = UpdateRegistryDocument(owned->folder, edit, &failure, &g_last_kept_aside);
+  return saved ? ERROR_SUCCESS : FailedStore(failure);
 }
 
 RegistryFailure GetRegistryFailure() { return g_last_failure; }
 
-std::u16string GetRegistryMovedAside() { return g_last_moved_aside; }
+std::u16string GetRegistryMovedAside() { return Widen(g_last_kept_aside.moved); }
+
+RegistryKeptAside GetRegistryKeptAside() {
+  return RegistryKeptAside{g_last_kept_aside.moved, g_last_kept_aside.copied};
+}
+
+std::string RegistryFileSystemPath() {
+  std::string folder = RegistryFolder();
+  return folder.empty() ? std::string() : RegistryFileIn(folder);
+}
+
+RegistryWriteLock::~RegistryWriteLock() { ReleaseWriteLock(fd_); }
+
+LONG RegistryWriteLock::Take() {
+  if (fd_ >= 0) return ERROR_SUCCESS;
+  const std::string folder = RegistryFolder();
+  if (folder.empty()) {
+    return Failed(ERROR_REGISTRY_IO_FAILED, u"", kNoHome);
+  }
+  StoreFailure failure;
+  fd_ = HoldWriteLock(folder, &failure);
+  return fd_ >= 0 ? ERROR_SUCCESS : FailedStore(failure);
+}
 
 std::u16string RegistryFilePath() {
   std::string folder = RegistryFolder();

@@ -8,12 +8,14 @@
 // through it are visible to its own queries at once and reach the file together, in one
 // atomic and durable replacement, when the key is closed. That replacement holds a lock
 // across reading the file again, applying this handle's changes and writing, so values that
-// other handles or processes stored meanwhile are kept. Everything else in the file (other
-// keys, values of any type, comments, order) is written back as it was. A file that could not
-// be read cleanly is first copied aside as registry.reg.unreadable-YYYYmmdd-HHMMSS; one too
-// large to read in full (over 8 MiB) is moved there whole when a value is set, and a new file
-// is started. Opening a key that is not in the file creates it in the file at the close, except
-// in a file that could not be read in full, which only setting a value replaces.
+// other handles or processes stored meanwhile are kept; a lock that another holds for more
+// than a few seconds fails the close, naming the holder (RegistryWriteLock holds it longer).
+// Everything else in the file (other keys, values of any type, comments, order) is written
+// back as it was. A file that could not be read cleanly is first copied aside as
+// registry.reg.unreadable-YYYYmmdd-HHMMSS; one too large to read in full (over 8 MiB) is moved
+// there whole when a value is set, and a new file is started. Opening a key that is not in the
+// file creates it in the file at the close, except in a file that could not be read in full,
+// which only setting a value replaces.
 //
 // Example:
 //   HKEY key;
@@ -28,6 +30,7 @@
 //   }
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -103,10 +106,12 @@ LONG RegCloseKey(HKEY key);
 
 // Why a registry call of this thread last failed: the code it returned, the file or folder
 // concerned and the system's reason ("No space left on device"). Empty before any failure.
+// `path` is `file` as the system names it, byte for byte, for a name that is not UTF-8.
 struct RegistryFailure {
   LONG code = ERROR_SUCCESS;
   std::u16string file;
   std::u16string reason;
+  std::string path;
 };
 RegistryFailure GetRegistryFailure();
 
@@ -114,6 +119,48 @@ RegistryFailure GetRegistryFailure();
 // before it started a new one; empty when it moved nothing.
 std::u16string GetRegistryMovedAside();
 
+// The files in which the last RegCloseKey of this thread kept the file it replaced, as the
+// system names them: `moved`, a file too large to read in full, under a second name (as
+// GetRegistryMovedAside); `copied`, a copy of a file that could not be read cleanly. Empty
+// when it kept nothing.
+struct RegistryKeptAside {
+  std::string moved;
+  std::string copied;
+};
+RegistryKeptAside GetRegistryKeptAside();
+
 // The file the registry lives in for the current environment (XDG_CONFIG_HOME, HOME);
 // empty when neither names a home folder.
 std::u16string RegistryFilePath();
+
+// The same file as the system names it, byte for byte, for a name that is not UTF-8.
+std::string RegistryFileSystemPath();
+
+// Files larger than this are read only this far, count as unclean and are never rewritten from
+// the part read. A settings file is a few hundred bytes; this bounds time and memory.
+constexpr std::size_t kMaxRegistryFileBytes = std::size_t{8} << 20;
+
+// The lock that keeps writers of the registry file apart, held by this process for as long as
+// the object lives: a read of the file, the values worked out from it and their save are then
+// one step to every other writer, process or handle. The keys closed meanwhile write under it.
+//
+// Example:
+//   RegistryWriteLock lock;
+//   if (lock.Take() != ERROR_SUCCESS) ... GetRegistryFailure(): the lock file, who holds it
+//   ... open the key, read, set, close ...
+class RegistryWriteLock {
+ public:
+  RegistryWriteLock() = default;
+  ~RegistryWriteLock();
+  RegistryWriteLock(const RegistryWriteLock&) = delete;
+  RegistryWriteLock& operator=(const RegistryWriteLock&) = delete;
+
+  // Takes the lock of the current environment's file, making its folder as a save would. A
+  // lock that another holds is waited for a few seconds at most, as every save waits for it;
+  // then the result is an error code, and GetRegistryFailure() names the lock file and the
+  // process that holds it where it can be known.
+  LONG Take();
+
+ private:
+  int fd_ = -1;
+};

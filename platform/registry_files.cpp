@@ -5,16 +5,83 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace {
 
 constexpr mode_t kPrivateFile = 0600;
 constexpr int kNewFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+constexpr auto kLockPoll = std::chrono::milliseconds(20);
+
+// The lock file that this process holds across a whole change, by its identity.
+struct HeldLock {
+  bool held = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+HeldLock g_held_lock;
+
+bool HeldHere(int fd) {
+  struct stat st {};
+  return g_held_lock.held && ::fstat(fd, &st) == 0 && st.st_dev == g_held_lock.device &&
+         st.st_ino == g_held_lock.inode;
+}
+
+// The process that holds an flock on the file `fd` is open on, as /proc/locks tells it
+// ("1: FLOCK  ADVISORY  WRITE 4242 fe:00:131090 0 EOF"; "->" lines are waiters); 0 when it
+// cannot be known.
+long LockHolder(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return 0;
+  std::FILE* locks = std::fopen("/proc/locks", "re");
+  if (locks == nullptr) return 0;
+  long holder = 0;
+  char line[256];
+  while (holder == 0 && std::fgets(line, sizeof line, locks) != nullptr) {
+    char kind[16] = "";
+    long pid = 0;
+    unsigned major_number = 0, minor_number = 0;
+    unsigned long inode = 0;
+    if (std::strstr(line, "->") == nullptr &&
+        std::sscanf(line, "%*d: %15s %*s %*s %ld %x:%x:%lu", kind, &pid, &major_number,
+                    &minor_number, &inode) == 5 &&
+        std::strcmp(kind, "FLOCK") == 0 && major_number == major(st.st_dev) &&
+        minor_number == minor(st.st_dev) && inode == st.st_ino) {
+      holder = pid;
+    }
+  }
+  std::fclose(locks);
+  return holder;
+}
+
+// Takes the lock, polling, until kRegistryLockWait has passed: a writer that hangs (or a
+// process that merely holds the file) must not freeze every save behind it.
+bool WaitForLock(int fd, const std::string& path, StoreFailure* failure) {
+  const auto deadline = std::chrono::steady_clock::now() + kRegistryLockWait;
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return Fail(failure, path, errno);
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(kLockPoll);
+  }
+  const long holder = LockHolder(fd);
+  const std::string who =
+      holder > 0 ? "another process (pid " + std::to_string(holder) + ")" : "another process";
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(kRegistryLockWait);
+  *failure = StoreFailure{
+      EWOULDBLOCK, path,
+      who + " has held it for more than " + std::to_string(seconds.count()) + " seconds"};
+  return false;
+}
 
 // strerror_r comes in a GNU and a POSIX flavour; these pick the text from either.
 [[maybe_unused]] const char* ReasonText(int result, const char* buffer) {
@@ -155,16 +222,18 @@ Fd TakeLock(int dir, const std::string& folder, const char* name, StoreFailure* 
     Fail(failure, path, errno);
     return Fd();
   }
-  while (::flock(lock.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      Fail(failure, path, errno);
-      return Fd();
-    }
-  }
+  if (!HeldHere(lock.get()) && !WaitForLock(lock.get(), path, failure)) return Fd();
   return lock;
 }
 
-bool CopyAside(const FileSpot& spot, int original, StoreFailure* failure) {
+void HoldLockAcrossUpdates(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) g_held_lock = HeldLock{true, st.st_dev, st.st_ino};
+}
+
+void EndHeldLock() { g_held_lock = HeldLock{}; }
+
+bool CopyAside(const FileSpot& spot, int original, std::string* copy_path, StoreFailure* failure) {
   std::string name;
   Fd copy;
   for (int attempt = 1; !copy.ok() && attempt <= 100; ++attempt) {
@@ -190,6 +259,7 @@ bool CopyAside(const FileSpot& spot, int original, StoreFailure* failure) {
     ::unlinkat(spot.dir, name.c_str(), 0);
     return Fail(failure, path, error);
   }
+  *copy_path = path;
   return SyncFolder(spot.dir, spot.folder, failure);
 }
 

@@ -25,6 +25,8 @@ class Fd {
   bool ok() const { return fd_ >= 0; }
   // Closes now, so that an error of the close itself (delayed write failures) is seen.
   bool Close();
+  // Gives the descriptor up to the caller, who closes it.
+  int Release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
@@ -54,11 +56,20 @@ bool ReadAtMost(int fd, std::size_t limit, std::string* out, bool* cut);
 // anything but a regular file. An invalid Fd with *absent set when there is no file.
 Fd OpenExisting(const FileSpot& spot, bool* absent, StoreFailure* failure);
 
-// Opens (creating it 0600 whatever the umask) and takes the lock file `name` in `dir`.
+// Opens (creating it 0600 whatever the umask) and takes the lock file `name` in `dir`, waiting
+// kRegistryLockWait at most; then *failure names the process that holds it, when it can be
+// known. A lock that this process holds across a whole change (HoldLockAcrossUpdates) is not
+// waited for: the descriptor returned then leaves it to its holder.
 Fd TakeLock(int dir, const std::string& folder, const char* name, StoreFailure* failure);
 
-// Copies all of `original` to a new NAME.unreadable-YYYYmmdd-HHMMSS beside it (0600).
-bool CopyAside(const FileSpot& spot, int original, StoreFailure* failure);
+// Marks the lock that `fd` holds as held by this process until EndHeldLock, so that TakeLock
+// on the same file goes on without waiting for it.
+void HoldLockAcrossUpdates(int fd);
+void EndHeldLock();
+
+// Copies all of `original` to a new NAME.unreadable-YYYYmmdd-HHMMSS beside it (0600); *copy
+// receives the copy's path.
+bool CopyAside(const FileSpot& spot, int original, std::string* copy, StoreFailure* failure);
 
 // Gives the file a second name NAME.unreadable-YYYYmmdd-HHMMSS beside it, which keeps every
 // byte without copying one; *aside receives the new name.

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/registry_files.h"
 
@@ -183,7 +184,8 @@ bool LoadRegistryDocument(const std::string& folder, RegTextParse* parse, StoreF
 }
 
 bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
-                            StoreFailure* failure, std::string* moved_aside) {
+                            StoreFailure* failure, KeptAside* kept) {
+  *kept = KeptAside{};
   if (!MakeFolder(folder, failure)) return false;
   Fd dir = OpenPrivateFolder(folder, failure);
   if (!dir.ok()) return false;
@@ -209,7 +211,25 @@ bool UpdateRegistryDocument(const std::string& folder, const RegistryEdit& edit,
   if (cut) parse = RegTextParse{};
   edit.apply(parse.document);
   const std::string text = SerializeRegText(parse.document);
-  if (cut) return ReplaceOversized(spot, original.get(), text, moved_aside, failure);
-  if (original.ok() && !parse.clean && !CopyAside(spot, original.get(), failure)) return false;
+  if (cut) return ReplaceOversized(spot, original.get(), text, &kept->moved, failure);
+  if (original.ok() && !parse.clean && !CopyAside(spot, original.get(), &kept->copied, failure)) {
+    return false;
+  }
   return WriteReplacing(spot, text, failure);
+}
+
+int HoldWriteLock(const std::string& folder, StoreFailure* failure) {
+  if (!MakeFolder(folder, failure)) return -1;
+  Fd dir = OpenPrivateFolder(folder, failure);
+  if (!dir.ok()) return -1;
+  Fd lock = TakeLock(dir.get(), folder, kLockName, failure);
+  if (!lock.ok()) return -1;
+  HoldLockAcrossUpdates(lock.get());
+  return lock.Release();
+}
+
+void ReleaseWriteLock(int fd) {
+  if (fd < 0) return;
+  EndHeldLock();
+  ::close(fd);
 }

@@ -20,6 +20,7 @@ inline constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un::sun_path) - 1;
 bool MakeSocketAddress(const std::string& path, sockaddr_un* address);
 
 // Listens at `path`, replacing a socket file left there; false when that cannot be done.
+// The file is removed by StopListening, or at exit when the process ends without it.
 bool StartListening(const std::string& path);
 
 // Readable when TakeListenerRequests has work; -1 when not listening.

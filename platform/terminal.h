@@ -8,22 +8,33 @@
 //
 // Typical use by the entry point:
 //   std::string error;
-//   if (!StartTerminal(&error)) { std::fprintf(stderr, "cyclune: %s\n", error.c_str()); return 2; }
+//   if (!StartTerminal(TerminalOptions{}, &error)) {
+//     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
+//     return 2;
+//   }
 //   return FinishTerminal(WinMain(...));
 #pragma once
 
 #include <string>
 
+struct TerminalOptions {
+  // The cursor is always put where a screen reader should read (the selected day, the
+  // highlighted item of the Options popup, the first line a message box shows); it is drawn
+  // only when this is set.
+  bool show_cursor = false;
+};
+
 // Makes the terminal the window system's backend and switches the one-instance rule on.
 // When another instance already runs, the screen is left alone (WinMain then asks that
 // instance to come forward and ends). False, with *error set to one line (e.g. "standard
 // output is not a terminal"), when the terminal cannot be used; nothing is changed then.
-bool StartTerminal(std::string* error);
+bool StartTerminal(const TerminalOptions& options, std::string* error);
 
-// Whether the terminal of this run shows colours: false on a terminal of fewer than 8
-// colours, or when NO_COLOR is set and not empty, which the terminal obeys by drawing
-// coloured cells in reverse video instead. Meaningful after a successful StartTerminal.
-bool TerminalShowsColour();
+// Whether the days must carry their marks (as with --cues) because the terminal's colours
+// cannot tell the four day classes apart: fewer than 16 colours, or NO_COLOR set and not
+// empty (coloured cells are then drawn in reverse video). Meaningful after a successful
+// StartTerminal.
+bool TerminalNeedsDayMarks();
 
 // Ends the terminal run: gives the terminal back, removes the backend and releases the
 // instance lock. When the start found Cyclune already running, says on standard error what

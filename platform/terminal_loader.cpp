@@ -11,14 +11,14 @@ const TerminalModule* g_module = nullptr;
 
 }  // namespace
 
-bool StartTerminal(std::string* error) {
+bool StartTerminal(const TerminalOptions& options, std::string* error) {
   if (g_module == nullptr)
     g_module = OpenModuleTable<TerminalModule>(kTerminalModule, false, error);
   if (g_module == nullptr) return false;
-  return g_module->start_terminal(error);
+  return g_module->start_terminal(options, error);
 }
 
-bool TerminalShowsColour() { return g_module != nullptr && g_module->terminal_shows_colour(); }
+bool TerminalNeedsDayMarks() { return g_module != nullptr && g_module->terminal_needs_day_marks(); }
 
 int FinishTerminal(int winmain_result) {
   return g_module != nullptr ? g_module->finish_terminal(winmain_result) : winmain_result;

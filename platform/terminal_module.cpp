@@ -6,7 +6,7 @@
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CycluneTerminalModule() {
   static const TerminalModule module{{kTerminalModule.interface, CYCLUNE_VERSION},
                                      StartTerminal,
-                                     TerminalShowsColour,
+                                     TerminalNeedsDayMarks,
                                      FinishTerminal};
   return &module.stamp;
 }

@@ -12,12 +12,12 @@
 #include "platform/module_loader.h"
 #include "platform/terminal.h"
 
-constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 1};
+constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 2};
 
 // The module's own front-end functions (platform/terminal.h).
 struct TerminalModule {
   ModuleStamp stamp;
   decltype(&StartTerminal) start_terminal = nullptr;
-  decltype(&TerminalShowsColour) terminal_shows_colour = nullptr;
+  decltype(&TerminalNeedsDayMarks) terminal_needs_day_marks = nullptr;
   decltype(&FinishTerminal) finish_terminal = nullptr;
 };

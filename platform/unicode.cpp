@@ -1,9 +1,66 @@
 #include "platform/unicode.h"
 
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
+
+#include <algorithm>
+#include <cerrno>
+
 namespace {
 
 constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The bytes of the UTF-8 sequence that `lead` starts; 1 for a byte that starts none.
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  return 1;
+}
+
+// The code point of the `length` bytes at `bytes`, as SequenceLength measured them; a stray
+// byte gives U+FFFD.
+char32_t CodePointAt(const char* bytes, std::size_t length) {
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  if (length == 1) return lead < 0x80 ? lead : kReplacementCharacter;
+  char32_t c = lead & (0x7Fu >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    c = c << 6 | (static_cast<unsigned char>(bytes[i]) & 0x3Fu);
+  }
+  return c;
+}
+
+// The character set of the user's locale, looked up without changing this process's own.
+std::string UserCharset() {
+  const locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (user == static_cast<locale_t>(nullptr)) return "ASCII";
+  std::string charset = nl_langinfo_l(CODESET, user);
+  freelocale(user);
+  return charset;
+}
+
+// Converts all of `in` with `converter`, a '?' for each character the target set lacks.
+std::string ConvertReplacing(iconv_t converter, std::string_view in) {
+  std::string out;
+  char* next = const_cast<char*>(in.data());  // iconv reads through a non-const pointer only
+  std::size_t left = in.size();
+  while (left > 0) {
+    char buffer[512];
+    char* end = buffer;
+    std::size_t room = sizeof buffer;
+    const std::size_t done = iconv(converter, &next, &left, &end, &room);
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
+    if (done != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+    // EILSEQ: a character the set lacks (or a stray byte); EINVAL: a sequence cut short.
+    const std::size_t skip = std::min(left, SequenceLength(static_cast<unsigned char>(*next)));
+    out.push_back(StandInFor(CodePointAt(next, skip)));
+    next += skip;
+    left -= skip;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -90,4 +147,15 @@ std::string Utf16ToUtf8(std::u16string_view in) {
   std::string out;
   Utf16ToUtf8(in, &out);
   return out;
+}
+
+std::string Utf8ToLocaleCharset(std::string_view utf8) {
+  const std::string charset = UserCharset();
+  if (charset == "UTF-8") return std::string(utf8);
+  iconv_t converter = iconv_open(charset.c_str(), "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) converter = iconv_open("ASCII", "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
+  std::string text = ConvertReplacing(converter, utf8);
+  iconv_close(converter);
+  return text;
 }

@@ -26,3 +26,17 @@ bool Utf16ToUtf8(std::u16string_view in, std::string* out);
 
 // Lenient: unpaired surrogates become U+FFFD. For text handed to display libraries.
 std::string Utf16ToUtf8(std::u16string_view in);
+
+// What shows in place of a character that a locale's character set lacks: a plain space for
+// a space of another width (no-break, narrow, ideographic...), '?' for anything else.
+constexpr char StandInFor(char32_t c) {
+  const bool space = c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||
+                     c == 0x205F || c == 0x3000;
+  return space ? ' ' : '?';
+}
+
+// UTF-8 text in the character set of the user's locale (LC_ALL, LC_CTYPE, LANG), as a
+// terminal in that locale shows it: unchanged in a UTF-8 locale; elsewhere each character
+// the set lacks becomes its StandInFor and the rest are converted (iconv). An unknown or unusable
+// locale counts as ASCII, as the C library then takes it.
+std::string Utf8ToLocaleCharset(std::string_view utf8);

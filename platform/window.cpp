@@ -198,6 +198,7 @@ BOOL DestroyWindow(HWND window) {
     }
   }
   RemoveQueuedMessages(window);
+  ForgetCaretOf(window);
   const HWND owner = window->is_menu_bar ? window->owner : nullptr;
   if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowDestroyed(window);
   auto& windows = Registry().windows;

@@ -172,6 +172,19 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // coalesce into one WM_PAINT. The erase flag is accepted and ignored: paints never erase.
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 
+// --- the caret ------------------------------------------------------------------------------
+
+// The caret marks where the keyboard's attention lies in a window's client area, such as the
+// selected entry of a grid; screen readers and braille displays follow it. There is one at a
+// time: CreateCaret gives it to `window` as a width x height box at (0, 0) (`bitmap` must be
+// nullptr), replacing any other; it goes with DestroyCaret or with its window. It is never
+// drawn over the picture: a front end that can show a place to assistive technology (a
+// terminal's cursor) puts that there.
+BOOL CreateCaret(HWND window, HGDIOBJ bitmap, int width, int height);
+// Moves the caret's box to client point (x, y); FALSE when there is no caret.
+BOOL SetCaretPos(int x, int y);
+BOOL DestroyCaret();
+
 // --- resources, message boxes, shell -------------------------------------------------------
 
 // Copies string `id` of the module into buffer (at most capacity - 1 units and a

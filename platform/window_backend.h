@@ -60,6 +60,10 @@ WindowBackend* CurrentWindowBackend();
 // The top-level window that receives input: the most recently shown visible one.
 HWND InputWindow();
 
+// The caret's box in the client area of `window` (CreateCaret, SetCaretPos); false when
+// that window does not own the caret.
+bool CaretOf(HWND window, RECT* box);
+
 // The client area as last painted; nullptr when `window` is not a window.
 const Canvas* ClientCanvas(HWND window);
 

@@ -41,6 +41,9 @@ const std::vector<std::unique_ptr<WindowObject>>& LiveWindows();
 // Adds a window to the registry and returns its handle.
 HWND AdoptWindow(std::unique_ptr<WindowObject> window);
 
+// Destroys the caret when `window` owns it (the window is going away).
+void ForgetCaretOf(HWND window);
+
 // Consumes the window's pending paint request (BeginPaint).
 void ValidateWindow(HWND window);
 

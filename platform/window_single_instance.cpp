@@ -215,9 +215,14 @@ bool InstanceLockHeld() {
   if (State().lock_fd >= 0) return true;
   const std::string folder = RegistryFolder();
   if (folder.empty()) return false;
-  const int fd = open((folder + "/" + kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  // O_NONBLOCK: a FIFO put there must not hang the look.
+  const int fd = open((folder + "/" + kLockName).c_str(),
+                      O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return false;  // no lock file: no instance has run here
-  const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  struct stat info {};
+  // No instance runs on anything but a plain file there (OpenLockFile refuses it).
+  const bool held = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   close(fd);  // releases the shared lock if it was granted
   return held;
 }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -36,6 +37,7 @@ struct ListenerState {
   int wake_fd = -1;   // epoll over the listening socket, the peers and the timer
   int timer_fd = -1;  // fires when the oldest peer has been idle too long
   std::string socket_path;
+  pid_t owner = 0;          // the process that made the socket file
   std::vector<Peer> peers;  // oldest first
 };
 
@@ -111,6 +113,13 @@ void ArmTimer(const ListenerState& state) {
   timerfd_settime(state.timer_fd, 0, &when, nullptr);
 }
 
+// An exit that skips StopListening (Xlib ends the process when the display goes away) still
+// takes the socket file away, as a normal end does; a forked child leaves it to its parent.
+void RemoveSocketAtExit() {
+  const ListenerState& state = Listener();
+  if (state.listen_fd >= 0 && state.owner == getpid()) unlink(state.socket_path.c_str());
+}
+
 }  // namespace
 
 bool MakeSocketAddress(const std::string& path, sockaddr_un* address) {
@@ -141,6 +150,9 @@ bool StartListening(const std::string& path) {
   state.wake_fd = wake;
   state.timer_fd = timer;
   state.socket_path = path;
+  state.owner = getpid();
+  static const bool removed_at_exit = std::atexit(RemoveSocketAtExit) == 0;
+  (void)removed_at_exit;
   return true;
 }
 

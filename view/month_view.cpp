@@ -180,6 +180,23 @@ void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selecte
   }
 }
 
+// The caret on the selected day's number (its cell's corner where no glyph shows), so that
+// screen readers follow the selection.
+void PlaceCaret(HWND window, HDC canvas, Grid grid, std::int32_t day) {
+  const SYSTEMTIME& month = AppState.SelectedDate;
+  const std::int32_t place = DayOfWeek(1, month.wMonth, month.wYear) + day - 1;
+  const RECT cell = CellRect(place % kGridColumns, kFirstDayRow + place / kGridColumns,
+                             grid.cell_width, grid.cell_height);
+  const DayNumberText number = FormatDayNumber(day);
+  RECT ink{};
+  if (!GetTextInkBox(canvas, number.units.data(), number.length, &cell, &ink) ||
+      ink.right <= ink.left) {
+    ink = RECT{cell.left, cell.top, cell.left, cell.top};
+  }
+  CreateCaret(window, nullptr, ink.right - ink.left, ink.bottom - ink.top);
+  SetCaretPos(ink.left, ink.top);
+}
+
 void ReleaseBrushes(const PaintBrushes& brushes) {
   for (HBRUSH brush : {brushes.white, brushes.blue, brushes.dark_blue, brushes.red,
                        brushes.dark_red, brushes.green, brushes.dark_green}) {
@@ -212,6 +229,7 @@ LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
   DrawTitleRow(canvas, title, n, grid);
   DrawWeekdayRow(canvas, brushes, grid);
   DrawDays(canvas, brushes, grid, selected);
+  if (selected != 0) PlaceCaret(window, canvas, grid, selected);
 
   // The copy spans the whole client area; the strip beyond the grid, which the surface does
   // not cover, comes out white, the window's background.

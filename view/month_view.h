@@ -5,7 +5,8 @@
 // days green (the most fertile and the first menstrual day in the brighter shade) with
 // yellow numbers. With AppState.DayMarks set, each of those days also carries the mark of
 // its class (view/day_marks.h); without, not a pixel differs.
-// The picture is composed off-screen and reaches the window in one block copy.
+// The picture is composed off-screen and reaches the window in one block copy. The caret
+// (platform/window.h) is put on the selected day's number, where screen readers look.
 #pragma once
 
 #include "platform/colours.h"

@@ -2,6 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/gdi.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
 
@@ -31,6 +32,37 @@ void RequestRepaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 void Select(HWND window, const SYSTEMTIME& date) {
   AppState.SelectedDate = date;
   RequestRepaint(window);
+}
+
+// The day whose cell, cell_width x cell_height, holds (x, y); the earlier day on a shared
+// edge. Stepping back wDay - 1 weekdays from the selected day's lands on the 1st's column.
+std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0) return 0;
+  const SYSTEMTIME& selected = AppState.SelectedDate;
+  const std::int64_t back = (static_cast<std::int64_t>(selected.wDay) - 1) % kWeekdays;
+  std::int64_t column = (selected.wDayOfWeek % kWeekdays - back + kWeekdays) % kWeekdays;
+  std::int64_t top = kFirstDayRow * height;
+  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
+  for (std::int32_t day = 1; day <= count; ++day) {
+    const bool in_column = column * width <= x && x <= (column + 1) * width;
+    if (in_column && top <= y && y <= top + height) return day;
+    if (++column >= kWeekdays) {
+      column = 0;
+      top += height;
+    }
+  }
+  return 0;
+}
+
+// On a screen of character cells a tap names a whole character, not a point: the regions
+// are tested at its middle, in half units, so that the character's own cell takes it even
+// where a cell is one character wide and every character lies on an edge. On pixels the
+// tap is the point itself.
+std::int64_t TapScale() {
+  HDC screen = CreateCompatibleDC(nullptr);
+  const bool cells = GetDeviceCaps(screen, TECHNOLOGY) == DT_CHARSTREAM;
+  DeleteDC(screen);
+  return cells ? 2 : 1;
 }
 
 }  // namespace
@@ -80,33 +112,17 @@ LRESULT HandleKey(HWND window, WPARAM key_code) {
 }
 
 std::int32_t DayAtPoint(std::int32_t x, std::int32_t y) {
-  const std::int64_t width = AppState.CellWidth;
-  const std::int64_t height = AppState.CellHeight;
-  if (width <= 0 || height <= 0) return 0;
-  const SYSTEMTIME& selected = AppState.SelectedDate;
-  // Stepping back wDay - 1 weekdays from the selected day's lands on the 1st's column.
-  const std::int64_t back = (static_cast<std::int64_t>(selected.wDay) - 1) % kWeekdays;
-  std::int64_t column = (selected.wDayOfWeek % kWeekdays - back + kWeekdays) % kWeekdays;
-  std::int64_t top = kFirstDayRow * height;
-  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
-  for (std::int32_t day = 1; day <= count; ++day) {
-    const bool in_column = column * width <= x && x <= (column + 1) * width;
-    if (in_column && top <= y && y <= top + height) return day;
-    if (++column >= kWeekdays) {
-      column = 0;
-      top += height;
-    }
-  }
-  return 0;
+  return DayAt(x, y, AppState.CellWidth, AppState.CellHeight);
 }
 
 LRESULT HandleTap(HWND window, LPARAM position) {
-  const std::int64_t width = AppState.CellWidth;
-  const std::int64_t height = AppState.CellHeight;
   // With no cell size every hit region collapses onto the origin: nothing can be hit.
-  if (width <= 0 || height <= 0) return 0;
-  const std::int32_t x = LOWORD(static_cast<std::uintptr_t>(position));
-  const std::int32_t y = HIWORD(static_cast<std::uintptr_t>(position));
+  if (AppState.CellWidth <= 0 || AppState.CellHeight <= 0) return 0;
+  const std::int64_t scale = TapScale();
+  const std::int64_t width = AppState.CellWidth * scale;
+  const std::int64_t height = AppState.CellHeight * scale;
+  const std::int64_t x = LOWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
+  const std::int64_t y = HIWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
   const SYSTEMTIME& selected = AppState.SelectedDate;
   if (x <= (kPreviousMonthColumn + 1) * width && y <= height) {
     Select(window, PreviousMonth(selected));
@@ -117,7 +133,7 @@ LRESULT HandleTap(HWND window, LPARAM position) {
     return 0;
   }
   if (y < kFirstDayRow * height || y > kGridRows * height) return 0;
-  const std::int32_t day = DayAtPoint(x, y);
+  const std::int32_t day = DayAt(x, y, width, height);
   if (day == 0) return 0;
   if (day == selected.wDay) {
     ShowDayReport();

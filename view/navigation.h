@@ -2,7 +2,9 @@
 // AppState.SelectedDate by a day or a month, or open the day report, and ask for a repaint
 // of the whole window without erasing. Taps are hit-tested against the cell size that the
 // last paint stored (AppState.CellWidth, AppState.CellHeight); cell edges are inclusive and
-// the earlier target wins. Every change keeps SelectedDate valid: month 1 to 12, day within
+// the earlier target wins. On a screen of character cells (a terminal) a tap covers its
+// whole character and is tested at the character's middle, which lies on no edge: the
+// character's own cell takes it. Every change keeps SelectedDate valid: month 1 to 12, day within
 // its month, wDayOfWeek its weekday; the time-of-day fields are never touched.
 //
 // Keys: Enter 0x0D report; Left 0x25 previous month; Up 0x26 previous day; Right 0x27 next

@@ -1,6 +1,7 @@
 // The headless backend: an off-screen client area, input from a script checked before the
 // run, message boxes written to messages.jsonl and answered OK, shots written as PNG files.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +73,8 @@ class LineFile {
   std::FILE* file_ = nullptr;
   std::string path_;
 };
+
+bool WriteShot(const Canvas& canvas, const std::string& path, std::string* error);
 
 class HeadlessBackend final : public WindowBackend {
  public:
@@ -171,19 +174,44 @@ void HeadlessBackend::Shoot(HWND window, const ScriptCommand& command) {
     error = "there is no window";
   } else if (canvas->Width() == 0 || canvas->Height() == 0) {
     error = "the client area is empty";
-  } else {
-    // Made private before the picture goes in; the writer keeps the mode of the file it finds.
-    const int fd = OpenPrivate(path, 0);
-    if (fd < 0 || ::close(fd) != 0) {
-      error = std::strerror(errno);
-    } else if (SavePixelCanvasPng(*canvas, path.c_str(), &error)) {
-      return;
-    }
+  } else if (WriteShot(*canvas, path, &error)) {
+    return;
   }
   Fail("script line " + std::to_string(command.line) + ": cannot write '" + path + "': " + error);
 }
 
+// The picture goes to a private file of its own beside `path` and takes the name only once
+// it is whole, so a shot cut short (a full disk, a file-size limit) never stands under the
+// name. False with *error set, the partial file removed.
+bool WriteShot(const Canvas& canvas, const std::string& path, std::string* error) {
+  const std::size_t slash = path.rfind('/');
+  std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0 || ::fchmod(fd, 0600) != 0) {
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(temporary.c_str());
+    }
+    *error = std::strerror(errno);
+    return false;
+  }
+  bool written = WritePixelCanvasPng(canvas, fd, error);
+  if (::close(fd) != 0 && written) {
+    *error = std::strerror(errno);
+    written = false;
+  }
+  if (written && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    *error = std::strerror(errno);
+    written = false;
+  }
+  if (!written) ::unlink(temporary.c_str());
+  return written;
+}
+
 HeadlessBackend* g_headless = nullptr;
+// What SIGXFSZ did before the run: during it a file-size limit fails the write, which is
+// reported, instead of ending the process with a file cut short.
+struct sigaction g_file_size_action {};
 
 bool ReadScript(const std::string& source, std::string* text, std::string* error) {
   const bool from_stdin = source.empty() || source == "-";
@@ -245,6 +273,9 @@ bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit
   if (!backend->OpenOutput(options.single_instance, error)) return false;
   g_headless = backend.get();
   InstallWindowBackend(std::move(backend));
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &g_file_size_action);
   EnableSingleInstance(options.single_instance);
   status = 0;
   return true;
@@ -255,6 +286,7 @@ int FinishHeadless(int winmain_result) {
   if (g_headless != nullptr && CurrentWindowBackend() == g_headless) {
     InstallWindowBackend(nullptr);
   }
+  if (g_headless != nullptr) sigaction(SIGXFSZ, &g_file_size_action, nullptr);
   g_headless = nullptr;
   const int status = ReportSecondStart(winmain_result);
   ReleaseSingleInstance();

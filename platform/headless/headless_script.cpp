@@ -8,17 +8,24 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = 200;
 
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    const std::size_t start = i;
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-    if (i > start) words.push_back(line.substr(start, i - start));
+// The words of a line, one at a time: a line is never split further than a command needs,
+// so a long line costs nothing beyond its own bytes.
+class WordReader {
+ public:
+  explicit WordReader(std::string_view line) : rest_(line) {}
+  // The next word; empty once the line has no more.
+  std::string_view Next() {
+    const std::size_t start = rest_.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return rest_ = {};
+    rest_.remove_prefix(start);
+    const std::string_view word = rest_.substr(0, rest_.find_first_of(" \t"));
+    rest_.remove_prefix(word.size());
+    return word;
   }
-  return words;
-}
+
+ private:
+  std::string_view rest_;
+};
 
 // Unsigned decimal, or hexadecimal after 0x; no sign, no spaces, no overflow past `max`.
 bool ParseNumber(std::string_view word, std::uint32_t max, std::uint32_t* value) {
@@ -67,26 +74,30 @@ constexpr Grammar kGrammar[] = {
     {"shot", ScriptCommand::Kind::kShot, 1, 0, 0, "shot NAME"},
 };
 
-// Empty when the line is good; the reason otherwise.
-std::string ParseLine(std::string_view line, ScriptCommand* command) {
-  const std::vector<std::string_view> words = Words(line);
+// Empty when the line is good; the reason otherwise. `first` is the line's first word,
+// `words` reads the rest.
+std::string ParseLine(std::string_view first, WordReader& words, ScriptCommand* command) {
   for (const Grammar& grammar : kGrammar) {
-    if (words[0] != grammar.word) continue;
-    if (words.size() != grammar.arguments + 1) {
+    if (first != grammar.word) continue;
+    std::string_view arguments[2];
+    for (std::size_t i = 0; i < grammar.arguments; ++i) arguments[i] = words.Next();
+    if (arguments[grammar.arguments - 1].empty() || !words.Next().empty()) {
       return std::string("expected ") + grammar.usage;
     }
     command->kind = grammar.kind;
     if (grammar.kind == ScriptCommand::Kind::kShot) {
-      command->name = std::string(words[1]);
-      return CheckName(words[1]);
+      std::string reason = CheckName(arguments[0]);
+      if (reason.empty()) command->name = std::string(arguments[0]);
+      return reason;
     }
-    if (!ParseNumber(words[1], grammar.first_max, &command->first) ||
-        (grammar.arguments == 2 && !ParseNumber(words[2], grammar.second_max, &command->second))) {
+    if (!ParseNumber(arguments[0], grammar.first_max, &command->first) ||
+        (grammar.arguments == 2 &&
+         !ParseNumber(arguments[1], grammar.second_max, &command->second))) {
       return std::string("bad number, expected ") + grammar.usage;
     }
     return {};
   }
-  std::string shown(words[0].substr(0, 40));
+  std::string shown(first.substr(0, 40));
   for (char& c : shown) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   }
@@ -106,11 +117,12 @@ bool ParseScript(std::string_view text, std::vector<ScriptCommand>* commands, st
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::string reason;
     if (line.find('\0') != std::string_view::npos) reason = "contains a NUL byte";
-    const std::vector<std::string_view> words = Words(line);
-    if (reason.empty() && (words.empty() || words[0][0] == '#')) continue;
+    WordReader words(line);
+    const std::string_view first = words.Next();
+    if (reason.empty() && (first.empty() || first[0] == '#')) continue;
     ScriptCommand command;
     command.line = number;
-    if (reason.empty()) reason = ParseLine(line, &command);
+    if (reason.empty()) reason = ParseLine(first, words, &command);
     if (!reason.empty()) {
       *error = "script line " + std::to_string(number) + ": " + reason;
       return false;

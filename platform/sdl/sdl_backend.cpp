@@ -80,6 +80,7 @@ SDL_Renderer* MakeRenderer(SDL_Window* window) {
 }  // namespace
 
 DesktopBackend::~DesktopBackend() {
+  watch_.Stop();  // before the socket closes (FinishDesktopWindow) and SDL ends
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -96,6 +97,8 @@ bool DesktopBackend::Open(std::string* error) {
     return false;
   }
   SDL_StopTextInput();  // keys only: no input method window
+  const Uint32 wake = SDL_RegisterEvents(1);
+  wake_event_ = wake != static_cast<Uint32>(-1) ? wake : 0;
   int width = 0;
   int height = 0;
   SDL_GetRendererOutputSize(renderer_, &width, &height);
@@ -181,23 +184,26 @@ int DesktopBackend::ClientHeightFor(int drawable_height) const {
 }
 
 // The window's size changed (by the user or the window manager): the client area follows,
-// which lays the month view out afresh through WM_SIZE and a repaint.
-void DesktopBackend::FollowWindowSize() {
+// which lays the month view out afresh through WM_SIZE and a repaint. True when the client
+// area was resized.
+bool DesktopBackend::FollowWindowSize() {
   int window_width = 0;
   int window_height = 0;
   int width = 0;
   int height = 0;
   SDL_GetWindowSize(window_, &window_width, &window_height);
-  if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0) return;
+  if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0) return false;
   if (window_width > 0) {
     ui_ = static_cast<float>(scale_) * static_cast<float>(width) / static_cast<float>(window_width);
   }
-  if (shown_window_ == nullptr) return;
+  if (shown_window_ == nullptr) return false;
   const Canvas* canvas = ClientCanvas(shown_window_);
   const int client_height = ClientHeightFor(height);
-  if (canvas == nullptr || canvas->Width() != width || canvas->Height() != client_height) {
-    ResizeClientArea(shown_window_, width, client_height);
+  if (canvas != nullptr && canvas->Width() == width && canvas->Height() == client_height) {
+    return false;
   }
+  DropCachedText();  // the texts of the old size, a large window's taking tens of megabytes
+  return ResizeClientArea(shown_window_, width, client_height) != FALSE;
 }
 
 void DesktopBackend::RevealWindow() {

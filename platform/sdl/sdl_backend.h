@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/modal.h"
+#include "platform/sdl/foreground_watch.h"
 #include "platform/sdl/sdl_chrome.h"
 #include "platform/window_backend.h"
 
@@ -44,7 +45,7 @@ class DesktopBackend final : public WindowBackend {
   void ComposeChrome(int width, int client_height);
   bool PrepareFrame(int width, int height);
   int ClientHeightFor(int drawable_height) const;
-  void FollowWindowSize();
+  bool FollowWindowSize();
   void RevealWindow();
   void SetTitleAndIcon(HWND window);
 
@@ -70,4 +71,7 @@ class DesktopBackend final : public WindowBackend {
   HWND shown_window_ = nullptr;  // the window on screen
   bool revealed_ = false;        // the SDL window has been mapped
   ModalModel modal_;             // the bar, the popup and the message box
+  ForegroundWatch watch_;        // the one-instance socket, watched beside the display
+  bool watching_ = false;
+  Uint32 wake_event_ = 0;  // what the watch pushes; 0 when SDL had no event type to spare
 };

@@ -10,7 +10,8 @@
 
 namespace {
 
-// How often a wait looks for a second start asking for the window.
+// How often a wait looks for a second start asking for the window, where no thread can
+// watch the socket (ForegroundWatch).
 constexpr Uint32 kForegroundPollMilliseconds = 100;
 
 // Keypad keys without Num Lock, as a PC keyboard labels them.
@@ -116,13 +117,21 @@ int DesktopBackend::ShowMessageBox(HWND, std::u16string_view text, std::u16strin
   return IDOK;  // MessageBoxW has the window repainted, which takes the box away
 }
 
-// The next event; false when none came within the time a second start may wait.
+// The next event, a second start's request among them (the watch's event); without a
+// watch, false when none came within the time such a request may wait.
 bool DesktopBackend::WaitEvent(SDL_Event* event) {
-  const int timeout = ForegroundRequestSocket() >= 0 ? kForegroundPollMilliseconds : -1;
+  const int socket = ForegroundRequestSocket();
+  if (socket != watch_.fd()) watching_ = watch_.Watch(socket, wake_event_);
+  const int timeout = socket >= 0 && !watching_ ? kForegroundPollMilliseconds : -1;
   return SDL_WaitEventTimeout(event, timeout) != 0;
 }
 
 void DesktopBackend::Handle(const SDL_Event& event) {
+  if (event.type == wake_event_ && wake_event_ != 0) {
+    ServiceForegroundRequests();
+    watch_.Rearm();
+    return;
+  }
   switch (event.type) {
     case SDL_QUIT:
       RequestClose();
@@ -166,11 +175,18 @@ void DesktopBackend::OnWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_CLOSE:
       RequestClose();
       break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      FollowWindowSize();
-      // A box holds the owner's paints; it lays itself out anew.
-      if (modal_.showing() == ModalModel::Showing::kMessageBox) Present();
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      const bool resized = FollowWindowSize();
+      if (modal_.showing() != ModalModel::Showing::kMessageBox) break;
+      // The loop waits for the open box: the month behind it is painted for the new size
+      // here, which presents it with the box laid out anew.
+      if (resized && shown_window_ != nullptr) {
+        UpdateWindow(shown_window_);
+      } else {
+        Present();
+      }
       break;
+    }
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_RESTORED:
       PresentAgain();

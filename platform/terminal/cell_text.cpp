@@ -1,5 +1,6 @@
 #include "platform/terminal/cell_text.h"
 
+#include <climits>
 #include <cwchar>
 
 #include "platform/unicode.h"
@@ -8,20 +9,24 @@ namespace {
 
 bool g_unicode = false;
 
+// Whether the locale's character set holds `c`, so that the terminal can show it.
+bool LocaleHolds(char32_t c) {
+  if (g_unicode || c < 0x80) return true;
+  char bytes[MB_LEN_MAX];
+  std::mbstate_t state{};
+  return std::wcrtomb(bytes, static_cast<wchar_t>(c), &state) != static_cast<std::size_t>(-1);
+}
+
 // Adds one code point to the line: a new glyph, a mark on the previous one, or nothing.
 void AddCodePoint(GlyphLine* line, char32_t c) {
   if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
     line->push_back(CellGlyph{});  // a control character shows as a space
     return;
   }
-  if (!g_unicode) {
-    if (c < 0x80) {
-      line->push_back(CellGlyph{{c, 0, 0}, 1});
-    } else if (wcwidth(static_cast<wchar_t>(c)) != 0) {
-      // Without UTF-8 the C library may not know the character: a mark is dropped, anything
-      // else is one '?' per glyph.
-      line->push_back(CellGlyph{{U'?', 0, 0}, 1});
-    }
+  // Outside UTF-8 the replacement character itself may be missing from the set.
+  const char32_t replacement = g_unicode ? kReplacementCharacter : U'?';
+  if (!LocaleHolds(c)) {
+    line->push_back(CellGlyph{{static_cast<char32_t>(StandInFor(c)), 0, 0}, 1});
     return;
   }
   const int width = wcwidth(static_cast<wchar_t>(c));
@@ -36,7 +41,7 @@ void AddCodePoint(GlyphLine* line, char32_t c) {
     return;
   }
   if (width < 0) {
-    line->push_back(CellGlyph{{kReplacementCharacter, 0, 0}, 1});
+    line->push_back(CellGlyph{{replacement, 0, 0}, 1});
     return;
   }
   line->push_back(CellGlyph{{c, 0, 0}, width > 1 ? 2 : 1});

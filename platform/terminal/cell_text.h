@@ -1,7 +1,7 @@
 // Text laid out in character cells: UTF-16 decoded into glyphs one or two cells wide (wide
 // CJK characters take two, combining marks ride on the glyph before them), with the widths
 // of the C library's locale (wcwidth). When the terminal's locale is not UTF-8, glyphs are
-// plain ASCII and every other character shows as '?'.
+// the characters of its character set (Latin-1, KOI8-R...), and every other shows as '?'.
 #pragma once
 
 #include <array>
@@ -16,8 +16,9 @@ struct CellGlyph {
 };
 using GlyphLine = std::vector<CellGlyph>;
 
-// Whether glyphs may be any printable Unicode character (true) or ASCII only (false, the
-// default until the terminal front end has looked at the locale).
+// Whether glyphs may be any printable Unicode character (true) or only those of the C
+// library's locale, ASCII in the "C" locale (false, the default until the terminal front
+// end has looked at the locale).
 void SetCellTextUnicode(bool unicode);
 bool CellTextUnicode();
 

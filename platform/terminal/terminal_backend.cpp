@@ -238,8 +238,10 @@ void TerminalBackend::FollowSize() {
         canvas->Height() != ClientRows()) {
       ResizeClientArea(window, screen_->Columns(), ClientRows());
     }
+    // The loop waits for the open box, so the month behind it is painted for the new size
+    // here (which presents it, the box on top).
+    if (modal_.showing() == ModalModel::Showing::kMessageBox) UpdateWindow(window);
   }
-  // Under a message box no paint comes until it closes: show the last picture now.
   if (modal_.showing() == ModalModel::Showing::kMessageBox) Present(true);
 }
 

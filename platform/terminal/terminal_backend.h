@@ -49,6 +49,8 @@ class TerminalBackend final : public WindowBackend {
 
   int ClientRows() const;
   void Present(bool repaint_all = false);
+  POINT CaretPlace() const;
+  static POINT LineStart(const BoxLayout& box, int row, POINT otherwise);
   void DrawPicture();
   void DrawBar();
   void DrawBox(const BoxLayout& box, int selected, int scroll);

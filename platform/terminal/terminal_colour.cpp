@@ -44,6 +44,8 @@ ColourDepth DepthForColours(int colours, bool direct) {
   return ColourDepth::kMonochrome;
 }
 
+bool ColoursTellDayClassesApart(ColourDepth depth) { return depth >= ColourDepth::kSixteen; }
+
 COLORREF PaletteColour(int index) {
   if (index < 0 || index > 255) return 0;
   if (index < 16) return kAnsi[static_cast<std::size_t>(index)];

@@ -13,6 +13,11 @@ enum class ColourDepth { kMonochrome, kEight, kSixteen, kPalette256, kDirect };
 // The depth ncurses reports for `colours` colours (COLORS) and whether direct colour is on.
 ColourDepth DepthForColours(int colours, bool direct);
 
+// Whether a terminal of `depth` tells the month view's four day classes apart by colour: the
+// first and the other period days, the most fertile and the other fertile days differ only
+// by brightness, which takes 16 colours at least. Where it cannot, the days carry marks.
+bool ColoursTellDayClassesApart(ColourDepth depth);
+
 // The colour that palette entry `index` (0 to 255) shows on a terminal with the xterm
 // defaults.
 COLORREF PaletteColour(int index);

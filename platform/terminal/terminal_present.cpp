@@ -1,5 +1,7 @@
 // Putting the terminal backend's state on the screen: the client area as last painted, the
 // soft-key bar, and over them the open popup or message box, in one update.
+#include <algorithm>
+
 #include "platform/colours.h"
 #include "platform/terminal/terminal_backend.h"
 
@@ -26,20 +28,47 @@ CellGlyph Glyph(char32_t c) { return CellGlyph{{c, 0, 0}, 1}; }
 
 }  // namespace
 
+// The cursor goes where a screen reader should read: the highlighted item of a popup, the
+// first line a box shows, or else the window's caret (the selected day).
 void TerminalBackend::Present(bool repaint_all) {
   DrawPicture();
   DrawBar();
+  POINT cursor = CaretPlace();
   switch (modal_.showing()) {
-    case ModalModel::Showing::kPopup:
-      DrawBox(PopupLayout(), modal_.highlighted(), 0);
+    case ModalModel::Showing::kPopup: {
+      const BoxLayout popup = PopupLayout();
+      DrawBox(popup, modal_.highlighted(), 0);
+      cursor = LineStart(popup, modal_.highlighted(), cursor);
       break;
-    case ModalModel::Showing::kMessageBox:
-      DrawBox(MessageBoxLayout(), -1, modal_.first_line());
+    }
+    case ModalModel::Showing::kMessageBox: {
+      // Laid out before the first line is read: a new size may move it.
+      const BoxLayout box = MessageBoxLayout();
+      DrawBox(box, -1, modal_.first_line());
+      cursor = LineStart(box, 0, cursor);
       break;
+    }
     case ModalModel::Showing::kNothing:
       break;
   }
-  screen_->Flush(repaint_all);
+  screen_->Flush(repaint_all, cursor.x, cursor.y);
+}
+
+POINT TerminalBackend::CaretPlace() const {
+  RECT caret{};
+  if (!CaretOf(InputWindow(), &caret) || caret.left >= shown_.Width() ||
+      caret.top >= shown_.Height()) {
+    return POINT{0, 0};
+  }
+  return POINT{caret.left, caret.top};
+}
+
+// The first cell of the box's `row`th line shown; `otherwise` for a box with no line shown.
+POINT TerminalBackend::LineStart(const BoxLayout& box, int row, POINT otherwise) {
+  if (box.width <= 0 || box.height <= 0 || box.visible_lines <= 0) return otherwise;
+  const int edge = box.border ? 1 : 0;
+  return POINT{box.left + edge + box.padding,
+               box.top + edge + std::clamp(row, 0, box.visible_lines - 1)};
 }
 
 void TerminalBackend::DrawPicture() {

@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -172,7 +173,7 @@ void TerminalScreen::SetUpSession() {
   intrflush(stdscr, FALSE);
   keypad(stdscr, TRUE);
   nodelay(stdscr, TRUE);
-  leaveok(stdscr, TRUE);
+  leaveok(stdscr, FALSE);  // the cursor stays where each frame puts it
   set_escdelay(kEscapeDelayMs);
   StopFlowControl();
   // Arrows, Home and End in every form terminals send them, whatever terminfo says: some
@@ -305,10 +306,17 @@ void TerminalScreen::PutCell(int x, int y, const Cell& cell) {
   PutGlyph(x, y, glyph, CellStyle{cell.foreground, cell.background, false, false});
 }
 
-void TerminalScreen::Flush(bool repaint_all) {
+void TerminalScreen::Flush(bool repaint_all, int cursor_x, int cursor_y) {
   if (repaint_all) clearok(curscr, TRUE);
+  wmove(stdscr, std::clamp(cursor_y, 0, std::max(0, Rows() - 1)),
+        std::clamp(cursor_x, 0, std::max(0, Columns() - 1)));
   wnoutrefresh(stdscr);
   doupdate();
+}
+
+void TerminalScreen::ShowCursor(bool shown) {
+  cursor_shown_ = shown;
+  curs_set(shown ? 1 : 0);
 }
 
 bool TerminalScreen::ReadInput(TerminalInput* input) {
@@ -430,6 +438,7 @@ void TerminalScreen::Bell() { beep(); }
 
 void TerminalScreen::Resume() {
   reset_prog_mode();
+  curs_set(cursor_shown_ ? 1 : 0);  // a shell may have changed it meanwhile
   for (std::size_t index = 0; index < session_->defined.size(); ++index) {
     if (!session_->defined[index].has_value()) continue;
     const COLORREF exact = *session_->defined[index];

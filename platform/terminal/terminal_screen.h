@@ -71,8 +71,12 @@ class TerminalScreen {
   void PutCell(int x, int y, const Cell& cell);
   // Draws a glyph; one that does not fit whole on the screen is drawn as a blank.
   void PutGlyph(int x, int y, const CellGlyph& glyph, const CellStyle& style);
-  // Puts the frame on the terminal; `repaint_all` sends every cell, not just the changes.
-  void Flush(bool repaint_all);
+  // Puts the frame on the terminal with the cursor left at (cursor_x, cursor_y), kept on
+  // the screen; `repaint_all` sends every cell, not just the changes.
+  void Flush(bool repaint_all, int cursor_x, int cursor_y);
+  // Shows the cursor (for screen readers and braille displays) or hides it, as it is at the
+  // start; it is put where the frame says either way.
+  void ShowCursor(bool shown);
 
   // The next input that is already there; false when there is none.
   bool ReadInput(TerminalInput* input);
@@ -109,4 +113,5 @@ class TerminalScreen {
   bool redefine_palette_ = false;
   bool palette_changed_ = false;
   bool mouse_ = false;
+  bool cursor_shown_ = false;
 };

@@ -16,8 +16,8 @@
 namespace {
 
 struct TerminalRun {
-  bool active = false;  // the backend owns the terminal
-  bool colour = false;  // the terminal shows colours
+  bool active = false;     // the backend owns the terminal
+  bool day_marks = false;  // its colours cannot tell the day classes apart
 };
 TerminalRun g_run;
 
@@ -33,7 +33,7 @@ void UndoStart() {
 
 }  // namespace
 
-bool StartTerminal(std::string* error) {
+bool StartTerminal(const TerminalOptions& options, std::string* error) {
   if (isatty(STDIN_FILENO) == 0) {
     *error = "standard input is not a terminal";
     return false;
@@ -61,15 +61,16 @@ bool StartTerminal(std::string* error) {
     UndoStart();
     return false;
   }
+  backend->Screen().ShowCursor(options.show_cursor);
   SetTerminalRescueSequence(backend->Screen().RescueSequence());
   g_run.active = true;
-  g_run.colour = backend->Screen().Depth() != ColourDepth::kMonochrome;
+  g_run.day_marks = !ColoursTellDayClassesApart(backend->Screen().Depth());
   static const bool registered = std::atexit(RescueAtExit) == 0;
   (void)registered;
   return true;
 }
 
-bool TerminalShowsColour() { return g_run.colour; }
+bool TerminalNeedsDayMarks() { return g_run.day_marks; }
 
 int FinishTerminal(int winmain_result) {
   if (g_run.active) {

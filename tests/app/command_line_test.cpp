@@ -40,7 +40,7 @@ TEST(CommandLine, HelpListsEveryOptionOnItsOwnLine) {
   EXPECT_EQ(help.out.rfind("Usage: cyclune ", 0), 0u) << help.out;
   for (const char* option :
        {"--window", "--terminal", "--headless", "--size WxH", "--now YYYY-MM-DDTHH:MM:SS",
-        "--script FILE", "--out DIR", "--single-instance", "--help", "--version"}) {
+        "--script FILE", "--out DIR", "--single-instance", "--cursor", "--help", "--version"}) {
     EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   // Fits a terminal of 80 columns without touching its last one.

@@ -11,12 +11,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/datetime.h"
 #include "platform/single_instance.h"
 #include "tests/app/headless_run.h"
+#include "tests/platform/registry_test_folder.h"
 
 namespace {
 
@@ -243,6 +245,142 @@ TEST(ImportCommand, ReadsStandardInput) {
   EXPECT_NE(run.out.find("Last period 2026-01-29; CycleLength 28, LutealPhase 14"),
             std::string::npos)
       << run.out;
+}
+
+// The files beside the settings whose names begin with `prefix`.
+std::vector<fs::path> FilesBeside(const fs::path& settings, const std::string& prefix) {
+  std::vector<fs::path> found;
+  for (const auto& entry : fs::directory_iterator(settings.parent_path())) {
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
+  }
+  return found;
+}
+
+// Two imports started together while a third writer holds the lock: each reads, folds and
+// saves in turn, so the second starts from the first's result and neither is lost.
+TEST(ImportCommand, TwoAtOnceAreBothKept) {
+  ImportHome home;
+  WriteFile(home.settings, kStoredSettings);
+  WriteFile(home.scratch.path() / "a.txt", "2026-01-01\n");
+  WriteFile(home.scratch.path() / "b.txt", "2026-02-01\n");
+  const std::string script =
+      "flock \"$2\" sh -c ': > held; sleep 1' &\n"
+      "while [ ! -e held ]; do sleep 0.01; done\n"
+      "for f in a b; do \"$1\" --import $f.txt --now 2026-03-01T09:00:00 > $f.out 2>&1 & done\n"
+      "wait\n";
+  const Outcome run = cyclune_test::RunProgramAt(
+      "/bin/sh", home.scratch.path(),
+      {{"-c", script, "sh", CYCLUNE_BINARY, (home.settings.string() + ".lock")},
+       {"XDG_CONFIG_HOME=" + home.config.string(), "XDG_RUNTIME_DIR=" + home.run.string()},
+       {},
+       {},
+       {}});
+  ASSERT_EQ(run.exit_code, 0);
+  int saves = 0;
+  for (const char* name : {"a.out", "b.out"}) {
+    const std::string out = ReadFile(home.scratch.path() / name);
+    const bool saved = out.find("Saved to") != std::string::npos;
+    saves += saved;
+    EXPECT_TRUE(saved || out.find("Nothing new to record") != std::string::npos) << out;
+  }
+  // Each save kept what it replaced: the first the stored settings, the second the first's.
+  std::set<std::string> kept;
+  for (const fs::path& copy : FilesBeside(home.settings, "registry.reg.before-import-")) {
+    kept.insert(ReadFile(copy));
+  }
+  EXPECT_EQ(kept.size(), static_cast<std::size_t>(saves));
+  EXPECT_EQ(kept.count(kStoredSettings), 1u);
+  EXPECT_EQ(cyclune_test::ReadSettings(home.config).at("LastPeriodLow"),
+            Ticks(2026, 2, 1, 9).dwLowDateTime);
+}
+
+TEST(ImportCommand, GivesUpOnALockHeldOnAndSaysWhoHoldsIt) {
+  ImportHome home;
+  WriteFile(home.settings, kStoredSettings);
+  fs::permissions(home.settings.parent_path(), fs::perms::owner_all);  // as Cyclune makes it
+  LockHeldElsewhere holder(home.settings.string() + ".lock", 20);
+  ASSERT_TRUE(holder.held());
+  const auto before = Snapshot(home.config);
+  const Outcome run = home.Cyclune({"--import", kSamples + "drip-clean.csv"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "cyclune: cannot lock your settings for the import: " + home.settings.string() +
+                ".lock: another process (pid " + std::to_string(holder.pid()) +
+                ") has held it for more than 5 seconds. Nothing was imported.\n");
+  EXPECT_EQ(Snapshot(home.config), before);
+}
+
+// A FIFO put where the instance lock belongs is no running Cyclune, and no reason to wait.
+TEST(ImportCommand, FifoAtTheInstanceLockDoesNotHang) {
+  ImportHome home;
+  WriteFile(home.settings, kStoredSettings);
+  ASSERT_EQ(mkfifo((home.config / "cyclune" / "cyclune.lock").c_str(), 0600), 0);
+  const Outcome run = cyclune_test::RunProgramAt(
+      "/usr/bin/timeout", {},
+      {{"20", CYCLUNE_BINARY, "--import", kSamples + "drip-clean.csv"},
+       {"XDG_CONFIG_HOME=" + home.config.string(), "XDG_RUNTIME_DIR=" + home.run.string()},
+       {},
+       home.scratch.path() / "stdout.txt",
+       home.scratch.path() / "stderr.txt"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;  // 124: timed out
+  EXPECT_NE(run.out.find("Saved to"), std::string::npos) << run.out;
+}
+
+// A byte that is not UTF-8 in the settings path is kept as it is, in the files and the output.
+TEST(ImportCommand, SettingsPathThatIsNotUtf8) {
+  ImportHome home;
+  home.config = home.scratch.path() / "config\xff";
+  home.settings = home.config / "cyclune" / "registry.reg";
+  WriteFile(home.settings, kStoredSettings);
+  const Outcome run = home.Cyclune({"--import", kSamples + "drip-clean.csv"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const std::vector<fs::path> copies = FilesBeside(home.settings, "registry.reg.before-import-");
+  ASSERT_EQ(copies.size(), 1u) << run.out;
+  EXPECT_EQ(ReadFile(copies[0]), kStoredSettings);
+  EXPECT_NE(run.out.find("Saved to " + home.settings.string() + ".\n"), std::string::npos);
+  EXPECT_NE(run.out.find("before the import are in " + copies[0].string() + ".\n"),
+            std::string::npos)
+      << run.out;
+}
+
+// Whatever the import leaves beside the settings, it names; a settings file too large to read
+// in full is kept under second names, never copied.
+TEST(ImportCommand, NamesEveryFileItLeaves) {
+  const struct {
+    const char* what;
+    std::string settings;
+    std::uintmax_t size;  // 0: as written
+    bool save_fails;      // a folder at the temporary name stops the save after the copy
+    int status;
+  } cases[] = {
+      {"larger than 8 MiB", kStoredSettings, std::uintmax_t{64} << 20, false, 0},
+      {"does not parse", kStoredSettings + "[HKEY_LOCAL_MACHINE\\Broken\n", 0, false, 0},
+      {"save fails", kStoredSettings, 0, true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportHome home;
+    WriteFile(home.settings, c.settings);
+    if (c.size != 0) fs::resize_file(home.settings, c.size);  // sparse
+    if (c.save_fails) fs::create_directories(home.settings.string() + ".tmp");
+    const Outcome run = home.Cyclune({"--import", kSamples + "drip-clean.csv"});
+    EXPECT_EQ(run.exit_code, c.status) << run.err;
+    for (const auto& entry : fs::directory_iterator(home.settings.parent_path())) {
+      const std::string name = entry.path().filename().string();
+      if (name == "registry.reg" || name == "registry.reg.lock" || name == "registry.reg.tmp") {
+        continue;
+      }
+      EXPECT_NE((run.out + run.err).find(entry.path().string()), std::string::npos)
+          << name << " is not named in:\n"
+          << run.out << run.err;
+      struct stat info {};
+      ASSERT_EQ(stat(entry.path().c_str(), &info), 0);
+      if (c.size != 0) {
+        EXPECT_EQ(info.st_nlink, 2u) << name << " is a copy, not a second name";
+      }
+    }
+  }
 }
 
 // The colours of April 2026 after importing drip's messy sample: periods every 23 days from

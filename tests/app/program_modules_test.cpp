@@ -82,6 +82,9 @@ TEST(ProgramModules, WithTheProgramModuleAloneOnlyTheFrontEndsFail) {
       {{"--headless"}, "cyclune: cyclune-pixels.so is missing"},
       {{"--window"}, "cyclune: cannot open a window: cyclune-pixels.so is missing"},
       {{"--terminal"}, "cyclune: cyclune-terminal.so is missing"},
+      // A broken installation, whatever the command: the same status for both.
+      {{"--import", "export.csv"}, "cyclune: cyclune-formats.so is missing"},
+      {{"--ics"}, "cyclune: cyclune-formats.so is missing"},
   };
   for (const Case& c : cases) {
     const ProgramOutcome outcome = RunCopy(binary, scratch.path(), c.arguments);

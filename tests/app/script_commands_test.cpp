@@ -175,6 +175,37 @@ TEST(ScriptCommands, LeaveTheSettingsAlone) {
   }
 }
 
+// In a locale that is not UTF-8 the report and the month come in its character set, as a
+// terminal of that locale shows them; what the set lacks is a '?', a space it lacks a space.
+TEST(ScriptCommands, PrintInTheCharacterSetOfTheLocale) {
+  const struct {
+    const char* ctype;  // LC_CTYPE: the character set
+    const char* time;   // LC_TIME: the language of the dates
+    const char* option;
+    const char* first_line;  // without the blanks that centre it
+  } cases[] = {
+      {"de_DE", "de_DE", "--report=2024-03-15", "Freitag, 15. M\xe4rz 2024"},  // Latin-1
+      {"ru_RU.koi8r", "ru_RU.koi8r", "--report=2024-03-15",  // "... 2024 г." in KOI8-R
+       "\xd0\xd1\xd4\xce\xc9\xc3\xc1, 15 \xcd\xc1\xd2\xd4\xc1 2024 \xc7."},
+      {"el_GR", "el_GR", "--month=2024-03", "\xcc\xdc\xf1\xf4\xe9\xef\xf2 2024"},  // ISO-8859-7
+      {"de_DE", "ru_RU.UTF-8", "--month=2024-03", "???? 2024"},  // Cyrillic in Latin-1
+      {"C", "de_DE.UTF-8", "--report=2024-03-15", "Freitag, 15. M?rz 2024"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir scratch;
+    const Outcome outcome = cyclune_test::RunProgram(
+        {{c.option, "--color=never"},
+         {"LC_ALL", "LANG", std::string("LC_CTYPE=") + c.ctype, std::string("LC_TIME=") + c.time,
+          "XDG_CONFIG_HOME=" + (scratch.path() / "config").string()},
+         {},
+         scratch.path() / "stdout.txt",
+         scratch.path() / "stderr.txt"});
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    const std::string first = outcome.out.substr(0, outcome.out.find('\n'));
+    EXPECT_EQ(first.substr(first.find_first_not_of(' ')), c.first_line) << c.ctype << c.option;
+  }
+}
+
 TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
@@ -202,6 +233,117 @@ TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
   const Outcome unwritable = RunCommand({"--ics", missing}, config);
   EXPECT_EQ(unwritable.exit_code, 1);
   EXPECT_EQ(unwritable.err, "cyclune: cannot write " + missing + ": No such file or directory\n");
+}
+
+// Runs a bash script in `folder` with $1 the cyclune binary, in English, UTC and with the
+// settings folder `config`.
+Outcome RunScript(const std::string& script, const fs::path& folder, const fs::path& config) {
+  return cyclune_test::RunProgramAt(
+      "/bin/bash", folder,
+      {{"-c", "set -e\n" + script, "bash", CYCLUNE_BINARY},
+       {"LC_ALL=en_US.UTF-8", "TZ=UTC", "XDG_CONFIG_HOME=" + config.string()},
+       {},
+       {},
+       folder / "stderr.txt"});
+}
+
+const char kNow[] = "2024-05-15T09:00:00";
+
+// The calendar of the settings in `config` on standard output.
+std::string Calendar(const fs::path& config) {
+  return RunCommand({"--ics", "-", "--now", kNow}, config).out;
+}
+
+// What is not a plain file is written in place, as standard output is: the FIFO stays one and
+// its reader gets the calendar, and so do /dev/stdout and a pipe given as /dev/fd/3 (as a
+// process substitution gives one).
+TEST(IcsCommand, WritesInPlaceWhatIsNotAPlainFile) {
+  ScratchDir scratch;
+  const fs::path config = scratch.path() / "config";
+  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  const Outcome run = RunScript(
+      "mkfifo fifo\n"
+      "timeout 20 cat fifo > from-fifo &\n"
+      "\"$1\" --ics fifo --now 2024-05-15T09:00:00\n"
+      "wait $!\n"
+      "\"$1\" --ics /dev/stdout --now 2024-05-15T09:00:00 > from-stdout\n"
+      "\"$1\" --ics /dev/fd/3 --now 2024-05-15T09:00:00 3>&1 >/dev/null | cat > from-pipe\n",
+      scratch.path(), config);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  struct stat st {};
+  ASSERT_EQ(::lstat((scratch.path() / "fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  const std::string calendar = Calendar(config);
+  ASSERT_NE(calendar.find("BEGIN:VEVENT"), std::string::npos);
+  for (const char* file : {"from-fifo", "from-stdout", "from-pipe"}) {
+    EXPECT_EQ(ReadFile(scratch.path() / file), calendar) << file;
+  }
+}
+
+// A link (a synced folder, a dotfile manager's) stays, and the file it leads to is replaced;
+// a link of another user is not followed.
+TEST(IcsCommand, WritesThroughASymbolicLink) {
+  ScratchDir scratch;
+  const fs::path config = scratch.path() / "config";
+  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  const fs::path target = scratch.path() / "synced" / "cycle.ics";
+  cyclune_test::WriteFile(target, "an older calendar");
+  const fs::path link = scratch.path() / "cycle.ics";
+  fs::create_symlink("synced/cycle.ics", link);
+  const Outcome run = RunCommand({"--ics", link, "--now", kNow}, config);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFile(target), Calendar(config));
+  EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), {}), 1);
+  if (::geteuid() != 0) return;  // only root can give a link to another user
+  cyclune_test::WriteFile(target, "an older calendar");
+  ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+  const Outcome refused = RunCommand({"--ics", link, "--now", kNow}, config);
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_EQ(refused.err,
+            "cyclune: cannot write " + link.string() + ": it is a symbolic link of another user\n");
+  EXPECT_EQ(ReadFile(target), "an older calendar");
+}
+
+TEST(IcsCommand, TakesTheLongestFileName) {
+  ScratchDir scratch;
+  const fs::path config = scratch.path() / "config";
+  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  const fs::path file = scratch.path() / (std::string(251, 'c') + ".ics");  // 255 bytes
+  const Outcome run = RunCommand({"--ics", file, "--now", kNow}, config);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(ReadFile(file), Calendar(config));
+}
+
+// A calendar without an event is not a valid one: settings that predict nothing are refused
+// as no last period is, and the file there is left as it was.
+TEST(IcsCommand, RefusesSettingsThatPredictNothing) {
+  const struct {
+    const char* what;
+    std::uint32_t cycle_length;
+    SYSTEMTIME last;
+  } cases[] = {
+      {"a cycle of 0 days", 0, {2024, 5, 3, 1, 9, 0, 0, 0}},
+      {"a last period after the year 3000", 28, {3001, 1, 1, 1, 9, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir scratch;
+    const fs::path config = scratch.path() / "config";
+    FILETIME ticks{};
+    SystemTimeToFileTime(&c.last, &ticks);
+    cyclune_test::WriteSettings(config, {{"CycleLength", c.cycle_length},
+                                         {"LastPeriodHigh", ticks.dwHighDateTime},
+                                         {"LastPeriodLow", ticks.dwLowDateTime}});
+    const fs::path file = scratch.path() / "cycle.ics";
+    cyclune_test::WriteFile(file, "an older calendar");
+    const Outcome run = RunCommand({"--ics", file, "--now", kNow}, config);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err,
+              "cyclune: these settings predict no day in the years 1 to 3000, so there is "
+              "nothing to write; check them in Cyclune\n");
+    EXPECT_EQ(ReadFile(file), "an older calendar");
+  }
 }
 
 }  // namespace

@@ -119,6 +119,22 @@ cell_is 0 0 "$white" || fail "the '<' cell is not white"
 x_do xdotool search --class '^io\.github\.cyclune\.Cyclune$' | grep -qx "$win" ||
   fail "the window's WM_CLASS is not io.github.cyclune.Cyclune"
 
+# --- idle, it sleeps until there is something to do: no wake-ups to poll the instance socket
+# (that woke it ten times a second); a second start still reaches it (below).
+# The program itself: run_cyclune runs it from a subshell, whose pid $app is.
+program_pid() { pgrep -P "$app" -x cyclune || echo "$app"; }
+switches() {
+  cat /proc/"$(program_pid)"/task/*/status |
+    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'
+}
+quiet_second() {
+  local before
+  before=$(switches)
+  sleep 1
+  (($(switches) - before <= 1))
+}
+until_true quiet_second || fail "the idle window keeps waking up"
+
 # --- arrows and a tap -----------------------------------------------------------------------
 key Down
 expect_cell 4 4 "$dark_blue" "Down selects 16 May"
@@ -182,6 +198,21 @@ until_true new_layout ||
        "cell 1,5 is $(cell_colour 1 5), cell 1,1 is $(cell_colour 1 1)"
 ((cw == 100)) || fail "cell width $cw after resizing to 700 pixels"
 
+# Back from a far larger size, what that size's paint made (its texts) is freed. Not under
+# AddressSanitizer, whose quarantine keeps freed memory resident.
+resident_kib() { awk '/^VmRSS/ { print $2 }' /proc/"$(program_pid)"/status; }
+peak_kib() { awk '/^VmHWM/ { print $2 }' /proc/"$(program_pid)"/status; }
+if [[ $(ASAN_OPTIONS=help=1 "$cyclune" --version 2>&1) != *AddressSanitizer* ]]; then
+  resident=$(resident_kib)
+  x_do xdotool windowsize --sync "$win" 5000 5000
+  painted_large() { (($(peak_kib) > resident + 300000)); }  # three 5000 x 5000 surfaces
+  until_true painted_large || fail "no paint at 5000 x 5000 (peak $(peak_kib) KiB)"
+  x_do xdotool windowsize --sync "$win" 700 500
+  until_true new_layout || fail "no layout at 700 pixels wide after 5000"
+  freed() { (($(resident_kib) < resident + 12000)); }
+  until_true freed || fail "$(($(resident_kib) - resident)) KiB more resident after 5000 x 5000"
+fi
+
 # --- a second start brings the running window forward and ends ------------------------------
 cover_pid=""
 start_cover() {
@@ -229,5 +260,18 @@ x_do probe close "$win"
 exit_status "$app"
 status=$?
 ((status == 0)) || fail "the close button ended the application with status $status"
+
+# --- the display going away ends it with status 1, its instance socket removed ------------
+run_cyclune >"$tmp/display-gone.log" 2>&1 &
+app=$!
+pids+=("$app")
+until_true window_ids >/dev/null || fail "no window at the fourth start"
+socket_there() { compgen -G "$XDG_RUNTIME_DIR/cyclune-*.sock" >/dev/null; }
+until_true socket_there || fail "no instance socket in $XDG_RUNTIME_DIR"
+kill "${pids[0]}"  # Xvfb
+exit_status "$app"
+status=$?
+((status == 1)) || fail "the display going away ended the application with status $status"
+socket_there && fail "the instance socket stayed after the display went away: $(ls "$XDG_RUNTIME_DIR")"
 
 echo "PASS: desktop window"

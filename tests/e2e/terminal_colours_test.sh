@@ -26,11 +26,13 @@ wait_coloured eight 42 29
 keys eight F2
 expect_end eight 0
 
-# --- marks: where colour cannot tell the days apart (NO_COLOR, a terminal without colour)
-# each day carries the mark of its kind after its number, as it does with --cues; with
-# colour and without --cues there are none. After the period recorded on 15 May (selected):
+# --- marks: where colour cannot tell the days apart (NO_COLOR, a terminal without colour or
+# with 8 colours, whose bright and dark red look the same) each day carries the mark of its
+# kind after its number, as it does with --cues; with 16 colours or more and without --cues
+# there are none. After the period recorded on 15 May (selected):
 # 16-18 May menstrual, 26-30 May fertile, 29 May the most fertile day.
-for run in "nocolour NO_COLOR=1" "vt100 TERM=vt100" "cues -- --cues" "plain"; do
+for run in "nocolour NO_COLOR=1" "vt100 TERM=vt100" "screen TERM=screen" "cues -- --cues" \
+           "plain"; do
   read -r name settings <<<"$run"
   # shellcheck disable=SC2086  # the settings are separate words
   start_pane "$name" 80 24 $settings

@@ -3,8 +3,8 @@
 # closed terminal, Ctrl+C with the popup open all end it as "Exit" does, with status 0 and
 # the terminal given back; a crash, and every other signal that ends a process, gives the
 # terminal back too; a second start on the same settings asks the running one forward (its
-# terminal rings), says so on standard error and ends with 0, or, when the running one is
-# stopped, says that it does not respond and ends with 1.
+# terminal rings), says so on standard error and ends with 0, also from where there is no
+# terminal, or, when the running one is stopped, says that it does not respond and ends with 1.
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
 
@@ -68,6 +68,14 @@ grep -q "Cyclune is already running" "$WORK/second/stderr" ||
 wait_until "the bell of the first" eval \
   '[[ $(tmux -L "$SERVER" display-message -p -t first "#{window_bell_flag}") == 1 ]]'
 wait_for first "May 2024"  # the first keeps its month view
+
+# A second start without a terminal or a display (a launcher, a script) reaches it too.
+env -u DISPLAY -u WAYLAND_DISPLAY TERM=xterm-256color XDG_CONFIG_HOME="$WORK/first/config" \
+  XDG_RUNTIME_DIR="$WORK/runtime" "$CYCLUNE" </dev/null >/dev/null 2>"$WORK/launched.err"
+launched=$?
+[[ $launched == 0 ]] || fail "a start without a terminal ended with $launched"
+grep -q "Cyclune is already running; it was asked to come forward" "$WORK/launched.err" ||
+  fail "a start without a terminal said: $(cat "$WORK/launched.err")"
 
 # A stopped first (as by Ctrl+Z) cannot hold a second start: it says so and ends with 1.
 signal first STOP

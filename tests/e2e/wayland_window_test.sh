@@ -3,8 +3,8 @@
 # headless weston of its own. weston's headless backend has no input devices; the test seat
 # module (weston_test_seat.c) gives it a keyboard that this script types on. The screen is
 # read back with weston's screenshooter: the first frame shows 15 May selected, Down moves
-# the selection one cell right, F2 ends the program with status 0; the window's app_id is
-# the application ID. Then the same compositor
+# the selection one cell right; idle, it does not wake, and a second start reaches it; F2
+# ends the program with status 0; the window's app_id is the application ID. Then the same compositor
 # without the seat: the program must say why in one line and exit 1, not crash.
 # Usage: bash wayland_window_test.sh /path/to/cyclune
 # Needs CYCLUNE_WESTON_TEST_SEAT, the built module. Exit 77: weston, the module or a tool is
@@ -95,6 +95,28 @@ type_key 108
 poll_until more_frames_than "$before" || fail "Down brought no new frame"
 poll_until selected_at $((first_x + cell_width / 2)) ||
   fail "Down did not move the selection right of x=$first_x: $(selection_box)"
+# Idle, it sleeps until there is something to do, yet a second start still reaches it: the
+# running one answers, and the second ends with status 0.
+program_pid() { pgrep -P "$app" -x cyclune || echo "$app"; }
+switches() {
+  cat /proc/"$(program_pid)"/task/*/status |
+    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'
+}
+quiet_second() {
+  local before
+  before=$(switches)
+  sleep 1
+  (($(switches) - before <= 1))
+}
+poll_until quiet_second || fail "the idle window keeps waking up"
+run_cyclune cyclune-test "$tmp/second.log" "$window_asan_options" &
+second=$!
+pids+=("$second")
+second_ended() { ! kill -0 "$second" 2>/dev/null; }
+poll_until second_ended || fail "a second start did not end"
+wait "$second"
+status=$?
+((status == 0)) || fail "a second start exited with $status: $(grep cyclune: "$tmp/second.log")"
 type_key 60
 has_ended() { ! kill -0 "$app" 2>/dev/null; }
 poll_until has_ended || fail "F2 did not end the program"

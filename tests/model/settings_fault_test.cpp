@@ -283,6 +283,30 @@ TEST_F(SaveFaults, FolderThatMayNotBeWrittenIsReported) {
   EXPECT_TRUE(NoTemporaryLeft());
 }
 
+// A writer that holds the lock on and on (stuck, or not a writer at all) is waited for a few
+// seconds, then named; the values stay for a later save, which goes through once it is gone.
+TEST_F(SaveFaults, LockHeldOnIsWaitedForBrieflyThenNamed) {
+  const std::string lock = folder_.folder() + "/registry.reg.lock";
+  LockHeldElsewhere holder(lock, 20);
+  ASSERT_TRUE(holder.held());
+  SetNumbered(kNew);
+  const SettingsSaveResult saved = SaveSettings();
+  EXPECT_FALSE(saved.ok);
+  EXPECT_EQ(Narrow(saved.file), lock);
+  const std::string reason = "another process (pid " + std::to_string(holder.pid()) +
+                             ") has held it for more than 5 seconds";
+  EXPECT_EQ(Narrow(saved.reason), reason);
+  EXPECT_EQ(Narrow(SaveFailureSentence(saved)),
+            "Cyclune could not save your settings to " + lock + ": " + reason +
+                ". The new settings are kept only until Cyclune is closed.");
+  EXPECT_EQ(AppState.CycleLength, static_cast<std::int32_t>(kNew));
+  const std::string left = ReadWholeFile(folder_.file());
+  holder.Release();
+  EXPECT_TRUE(SaveSettings().ok);
+  EXPECT_EQ(StoredNumber(left), kOld);
+  EXPECT_EQ(StoredNumber(ReadWholeFile(folder_.file())), kNew);
+}
+
 TEST_F(SaveFaults, LinkAtTheTemporaryNameIsReportedNotFollowed) {
   const std::string victim = folder_.root() + "/victim";
   WriteWholeFile(victim, "not yours");

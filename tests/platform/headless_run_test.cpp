@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/colours.h"
@@ -165,6 +167,29 @@ TEST_F(HeadlessRun, ShotsAreThePaintedClientAreaAsPng) {
     EXPECT_EQ(PixelAt(*shot, c.red.x, c.white.y), kWhite) << c.file;
   }
   EXPECT_EQ(FinishHeadless(0), 0);
+}
+
+// A shot that cannot be written whole (a file-size limit here; a full disk fails the same
+// writes) is said in one line and fails the run; nothing stands under its name, and the
+// shots that fit are written.
+TEST_F(HeadlessRun, AShotCutShortIsReportedAndLeavesNoFile) {
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 2000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  testing::internal::CaptureStderr();
+  Run("resize 2000 2000\nshot big\nresize 24 26\nshot small\n");
+  const std::string said = testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(FinishHeadless(0), 1);
+  EXPECT_EQ(said, "cyclune: script line 2: cannot write '" + (dir / "out" / "big.png").string() +
+                      "': File too large\n");
+  std::set<std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir / "out")) {
+    files.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(files, (std::set<std::string>{"messages.jsonl", "small.png"}));
 }
 
 TEST_F(HeadlessRun, TheWindowsOwnQuitEndsTheRunEarly) {

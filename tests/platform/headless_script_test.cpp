@@ -2,6 +2,15 @@
 #include "platform/headless/headless_script.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/headless.h"
 #include "platform/json_text.h"
@@ -88,6 +97,47 @@ TEST(HeadlessScript, BadLinesAreRefusedWithNumberAndReason) {
     std::string error;
     EXPECT_FALSE(ParseScript(c.script, &commands, &error)) << c.script;
     EXPECT_EQ(error, c.error) << c.script;
+  }
+}
+
+// A line is split no further than its command needs: 12 MB lines are refused within 8 MiB
+// of address space beyond what the process holds (splitting the line of words took twenty
+// times its size). A child process takes the limit, as it binds every allocation.
+TEST(HeadlessScript, LongLinesAreRefusedInLittleMemory) {
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "the sanitizer's shadow memory leaves no address-space limit to set";
+#endif
+#endif
+  std::string line = "key";
+  line.reserve(12'000'004);
+  while (line.size() < 12'000'000) line += " 1";
+  const std::pair<std::string, std::string> cases[] = {
+      {line, "script line 1: expected key CODE"},
+      {"shot " + std::string(12'000'000, 'x'), "script line 1: shot name longer than 200 bytes"},
+  };
+  for (const auto& [script, expected] : cases) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      long pages = 0;
+      std::FILE* statm = std::fopen("/proc/self/statm", "r");
+      const bool read = statm != nullptr && std::fscanf(statm, "%ld", &pages) == 1;
+      const rlimit limit{static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + (8 << 20)),
+                         RLIM_INFINITY};
+      if (!read || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+      try {
+        std::vector<ScriptCommand> commands;
+        std::string error;
+        _exit(!ParseScript(script, &commands, &error) && error == expected ? 0 : 1);
+      } catch (const std::bad_alloc&) {
+        _exit(3);
+      }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << expected << ": status " << status << " (exit 3: out of memory)";
   }
 }
 

@@ -2,7 +2,11 @@
 // for the test's lifetime, so the registry file of each test is its own.
 #pragma once
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -58,3 +62,45 @@ inline unsigned ModeOf(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned>(st.st_mode & 07777) : 0u;
 }
+
+// The lock file `path` held by another process (a child that takes an flock on it) until
+// Release, or until `seconds` have passed, so that a test that waits for it cannot hang.
+class LockHeldElsewhere {
+ public:
+  LockHeldElsewhere(const std::string& path, int seconds) {
+    int ready[2];
+    if (::pipe(ready) != 0 || ::pipe(finish_) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+      const char taken = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+      if (::write(ready[1], &taken, 1) != 1) ::_exit(1);
+      pollfd told{finish_[0], POLLIN, 0};
+      ::poll(&told, 1, seconds * 1000);
+      ::_exit(0);
+    }
+    char taken = 'n';
+    held_ = pid_ > 0 && ::read(ready[0], &taken, 1) == 1 && taken == 'y';
+    ::close(ready[0]);
+    ::close(ready[1]);
+  }
+  ~LockHeldElsewhere() { Release(); }
+  LockHeldElsewhere(const LockHeldElsewhere&) = delete;
+  LockHeldElsewhere& operator=(const LockHeldElsewhere&) = delete;
+
+  bool held() const { return held_; }
+  pid_t pid() const { return pid_; }
+  void Release() {
+    if (pid_ <= 0) return;
+    [[maybe_unused]] const ssize_t told = ::write(finish_[1], "x", 1);
+    ::waitpid(pid_, nullptr, 0);
+    ::close(finish_[0]);
+    ::close(finish_[1]);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int finish_[2] = {-1, -1};
+  bool held_ = false;
+};
