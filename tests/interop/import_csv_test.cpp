@@ -82,10 +82,6 @@ TEST(ImportCsv, NamesTheLineOfTextThatIsNotCsv) {
   for (const Case& c : cases) {
     EXPECT_EQ(ReadAll(c.text).error, c.error) << c.text.substr(0, 40);
   }
-  const Read widest = ReadAll(std::string(kMaxCsvFields - 1, ','));
-  EXPECT_EQ(widest.error, "");
-  ASSERT_EQ(widest.records.size(), 1u);
-  EXPECT_EQ(widest.records[0].size(), kMaxCsvFields);
 }
 
 }  // namespace

@@ -106,18 +106,12 @@ TEST(ImportSamples, ByteOrderMarkBeforeTheHeaderIsSkipped) {
   EXPECT_EQ(SortedUnique(marked.starts), Lines(ReadSample("drip-messy.starts.txt")));
 }
 
-// `text` with every line break (CRLF, LF or CR) written as `line_end`.
-std::string WithLineEnds(const std::string& text, const std::string& line_end) {
-  std::string out;
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    if (text[at] != '\r' && text[at] != '\n') {
-      out.push_back(text[at]);
-      continue;
-    }
-    out += line_end;
-    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ++at;
+// `text`, whose lines end in LF, with `line_end` at the end of each line instead.
+std::string WithLineEnds(std::string text, const std::string& line_end) {
+  for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += line_end.size()) {
+    text.replace(at, 1, line_end);
   }
-  return out;
+  return text;
 }
 
 // Old Mac programs end lines with CR alone; every text format reads the same with any ending.
