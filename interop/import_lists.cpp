@@ -23,8 +23,6 @@ bool IsColumn(std::string_view field, std::string_view name) {
   return true;
 }
 
-bool IsDateColumn(std::string_view name) { return IsColumn(name, "date"); }
-
 // HH:MM, HH:MM:SS or HH:MM:SS.mmm as milliseconds after midnight.
 bool ParseTimeOfDay(std::string_view text, std::int32_t* ms) {
   auto digits = [&text](std::size_t at, std::size_t count, int limit, int* value) {
@@ -48,15 +46,14 @@ bool ParseTimeOfDay(std::string_view text, std::int32_t* ms) {
 
 }  // namespace
 
+bool IsDateColumn(std::string_view name) { return IsColumn(name, "date"); }
+
 ImportParse ParseDateList(std::string_view text) {
   ImportParse parse;
   parse.format = ImportFormat::kDateList;
   std::size_t line_number = 0;
   for (std::size_t at = 0; at < text.size();) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = TrimmedView(text.substr(at, end - at));
-    at = end + 1;
+    const std::string_view line = TrimmedView(NextLine(text, &at));
     ++line_number;
     if (line.empty() || line[0] == '#') continue;
     ImportDay day;
@@ -112,12 +109,4 @@ ImportParse ParseDateColumnCsv(std::string_view text) {
     parse.start_times.push_back(ms);
   }
   return parse;
-}
-
-// Used by the format detection: whether a CSV header line names a date column.
-bool HasDateColumn(const std::vector<std::string>& header) {
-  for (const std::string& name : header) {
-    if (IsDateColumn(name)) return true;
-  }
-  return false;
 }
