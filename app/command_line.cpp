@@ -61,6 +61,29 @@ bool ApplyMonth(std::string_view value, CommandLine* line, std::string* error) {
   return line->date_given;
 }
 
+bool ApplyHistory(std::string_view value, CommandLine* line, std::string* error) {
+  SetCommand(line, ScriptCommand::kHistory);
+  if (value.empty() || value == "text") {
+    line->history_format = HistoryFormat::kText;
+  } else if (value == "json" || value == "csv") {
+    line->history_format = value == "json" ? HistoryFormat::kJson : HistoryFormat::kCsv;
+  } else {
+    *error = "--history wants text, json or csv, not " + Quoted(value);
+    return false;
+  }
+  return true;
+}
+
+// --record and --remove: the day they name.
+bool ApplyHistoryDay(ScriptCommand command, const char* option, std::string_view value,
+                     CommandLine* line, std::string* error) {
+  SetCommand(line, command);
+  line->date_given = ParseDayArgument(value, &line->date);
+  if (!line->date_given)
+    *error = std::string(option) + " wants a real date YYYY-MM-DD, not " + Quoted(value);
+  return line->date_given;
+}
+
 bool ApplyColour(std::string_view value, CommandLine* line, std::string* error) {
   if (value == "auto" || value == "always" || value == "never") {
     line->colour = value == "auto"     ? ColourChoice::kAuto
@@ -200,7 +223,25 @@ constexpr OptionEntry kOptions[] = {
        return !value.empty();
      },
      Kind::kCommand},
-    {"dry-run", Value::kNone, "--dry-run", "with --import: show the result, write nothing",
+    {"history", Value::kOptional, "--history[=text|json|csv]",
+     "print the recorded periods and their statistics", ApplyHistory, Kind::kCommand},
+    {"undo", Value::kNone, "--undo", "undo the last recording, removal or import",
+     [](std::string_view, CommandLine* line, std::string*) {
+       return SetCommand(line, ScriptCommand::kUndo);
+     },
+     Kind::kCommand},
+    {"record", Value::kRequired, "--record YYYY-MM-DD", "set the last period to that day",
+     [](std::string_view value, CommandLine* line, std::string* error) {
+       return ApplyHistoryDay(ScriptCommand::kRecord, "--record", value, line, error);
+     },
+     Kind::kCommand},
+    {"remove", Value::kRequired, "--remove YYYY-MM-DD",
+     "take that start out, replay the later ones",
+     [](std::string_view value, CommandLine* line, std::string* error) {
+       return ApplyHistoryDay(ScriptCommand::kRemove, "--remove", value, line, error);
+     },
+     Kind::kCommand},
+    {"dry-run", Value::kNone, "--dry-run", "with --import or the history: show, write nothing",
      [](std::string_view, CommandLine* line, std::string*) {
        line->dry_run = true;
        return true;
@@ -227,6 +268,8 @@ constexpr char kForms[] =
     "       cyclune --ics [FILE] [--alarm DAYS]\n"
     "       cyclune --remind [--days-before N] [--fertile] [--discreet] [--print]\n"
     "       cyclune --import FILE [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "       cyclune --history[=text|json|csv] | --undo | --record YYYY-MM-DD\n"
+    "               | --remove YYYY-MM-DD  [--dry-run] [--now YYYY-MM-DDTHH:MM:SS]\n"
     "       cyclune --help | --version\n"
     "A private fertility calendar: one month at a time, each day coloured by its\n"
     "place in the menstrual cycle.\n"
@@ -301,8 +344,12 @@ bool TakeMode(const OptionEntry& entry, Modes* modes, std::string* error) {
 
 // Settings that go with one command only.
 bool CheckCombination(const CommandLine& line, std::string* error) {
-  if (line.dry_run && line.command != ScriptCommand::kImport) {
-    *error = "--dry-run goes with --import FILE";
+  const bool writing =
+      line.command == ScriptCommand::kImport || line.command == ScriptCommand::kHistory ||
+      line.command == ScriptCommand::kUndo || line.command == ScriptCommand::kRecord ||
+      line.command == ScriptCommand::kRemove;
+  if (line.dry_run && !writing) {
+    *error = "--dry-run goes with --import FILE, --history, --undo, --record or --remove";
     return false;
   }
   if (line.alarm_days >= 0 && line.command != ScriptCommand::kIcs) {

@@ -24,7 +24,19 @@
 enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
 enum class Information { kNone, kHelp, kVersion };
 // Commands that print or write what Cyclune knows and end, without a window.
-enum class ScriptCommand { kNone, kReport, kMonth, kIcs, kImport, kRemind };
+enum class ScriptCommand {
+  kNone,
+  kReport,
+  kMonth,
+  kIcs,
+  kImport,
+  kHistory,
+  kUndo,
+  kRecord,
+  kRemove,
+  kRemind
+};
+enum class HistoryFormat { kText, kJson, kCsv };
 enum class ColourChoice { kAuto, kAlways, kNever };
 
 struct CommandLine {
@@ -35,10 +47,11 @@ struct CommandLine {
   bool fixed_now = false;
   SYSTEMTIME now{};
   ScriptCommand command = ScriptCommand::kNone;
-  bool date_given = false;  // --report YYYY-MM-DD or --month YYYY-MM
+  bool date_given = false;  // --report YYYY-MM-DD, --month YYYY-MM, --record, --remove
   SYSTEMTIME date{};        // that day, or the 1st of that month; no time of day
   std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
-  bool dry_run = false;     // --import: show the result, write nothing
+  bool dry_run = false;     // --import and the history's commands: show, write nothing
+  HistoryFormat history_format = HistoryFormat::kText;
   ColourChoice colour = ColourChoice::kAuto;
   bool cues = false;    // --cues: days show their kind by a mark's shape as well
   bool cursor = false;  // --cursor: the terminal shows its cursor

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/history_session.h"
 #include "app/import_files.h"
 #include "interop/formats_loader.h"
 #include "interop/import_parse.h"
@@ -45,9 +46,10 @@ std::string ParseRefusal(const std::string& file, const ImportParse& parse) {
   return file + " (" + ImportFormatName(parse.format) + "): " + parse.error + ".";
 }
 
-void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYSTEMTIME& now) {
-  const std::size_t found =
-      replay.recorded.size() + replay.after_today.size() + replay.before_last_period;
+// `kept`: starts of the file that the history holds already.
+void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYSTEMTIME& now,
+                std::size_t added, std::size_t kept) {
+  const std::size_t found = added + kept + replay.after_today.size() + replay.before_last_period;
   std::printf("Found %zu period start%s (%s).\n", found, found == 1 ? "" : "s",
               ImportFormatName(parse.format));
   for (const std::string& note : parse.notes) std::printf("%s\n", note.c_str());
@@ -68,6 +70,9 @@ void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYST
     std::printf("%zu period%s before your last recorded one %s skipped.\n", count,
                 count == 1 ? "" : "s", count == 1 ? "was" : "were");
   }
+  if (kept > 0) {
+    std::printf("%zu start%s already in your history.\n", kept, kept == 1 ? " is" : "s are");
+  }
 }
 
 void PrintTable(const ImportReplay& replay) {
@@ -77,8 +82,9 @@ void PrintTable(const ImportReplay& replay) {
     const std::string interval =
         step.interval_known ? std::to_string(step.interval) : std::string("(28)");
     assumed = assumed || !step.interval_known;
-    std::printf("%s  %8s  %11d  %11d  %13d\n", FormatImportDay(step.day).c_str(), interval.c_str(),
-                step.CycleLength, step.LutealPhase, step.MenstrualDays);
+    std::printf("%s  %8s  %11d  %11d  %13d%s\n", FormatImportDay(step.day).c_str(),
+                interval.c_str(), step.CycleLength, step.LutealPhase, step.MenstrualDays,
+                step.from_history ? "  (history)" : "");
   }
   if (assumed) std::printf("(28): no earlier period was known, so the interval counts as 28.\n");
 }
@@ -114,15 +120,25 @@ std::string KeptAsideLines(const RegistryKeptAside& kept) {
   return lines;
 }
 
-// Keeps the old file aside, then saves AppState once. The caller holds the writers' lock, so
-// no other save comes between the settings read and these.
-int Save(const std::string& settings_file) {
+// Keeps the old file aside, then saves AppState once, through the history when there is one
+// (its values are AppState's then). The caller holds the writers' lock, so no other save comes
+// between the settings read and these.
+int Save(const std::string& settings_file, HistorySession* session) {
   std::string copy;
   std::string error;
   if (!CopySettingsAside(settings_file, kMaxRegistryFileBytes, &copy, &error)) {
     return Fail("could not keep a copy of your settings (" + error + "); nothing was imported.");
   }
-  const SettingsSaveResult saved = SaveSettings();
+  SettingsSaveResult saved;
+  bool in_history = false;
+  if (session != nullptr) {
+    const HistorySave through = session->Save();
+    if (!through.history_written) std::fprintf(stderr, "cyclune: %s\n", through.problem.c_str());
+    saved = through.settings;
+    in_history = through.history_written;
+  } else {
+    saved = SaveSettings();
+  }
   if (!saved.ok) {
     std::string message = "could not save the imported settings to " + FailurePath(saved) + ": " +
                           Utf16ToUtf8(saved.reason) + ". Your settings are unchanged";
@@ -137,6 +153,10 @@ int Save(const std::string& settings_file) {
   else
     std::printf("Your settings from before the import are in %s.\n", copy.c_str());
   std::fputs(KeptAsideLines(GetRegistryKeptAside()).c_str(), stdout);
+  if (in_history) {
+    std::printf("The import is recorded in %s; cyclune --undo takes it back.\n",
+                HistoryFilePath().c_str());
+  }
   return kImportDone;
 }
 
@@ -183,6 +203,68 @@ int LoadSettingsFor(bool dry_run, RegistryWriteLock* lock) {
   return kImportDone;
 }
 
+// The file's starts as the history takes them: each at the time of day the file gives, or at
+// now's.
+std::vector<Recording> RecordingsOf(const ImportParse& parse, const SYSTEMTIME& now) {
+  std::vector<Recording> starts;
+  const std::int32_t now_ms = RecordingOf(now).time_ms;
+  for (std::size_t i = 0; i < parse.starts.size(); ++i) {
+    const ImportDay& day = parse.starts[i];
+    SYSTEMTIME date = now;
+    date.wYear = static_cast<WORD>(day.year);
+    date.wMonth = static_cast<WORD>(day.month);
+    date.wDay = static_cast<WORD>(day.day);
+    Recording start = RecordingOf(date);
+    start.time_ms = i < parse.start_times.size() ? parse.start_times[i] : now_ms;
+    starts.push_back(start);
+  }
+  return starts;
+}
+
+ImportDay ImportDayOf(std::int64_t day) {
+  const SYSTEMTIME date = DateTimeOf(Recording{day, 0});
+  return ImportDay{date.wYear, date.wMonth, date.wDay};
+}
+
+// The history's merge in the words of a replay: every start replayed, the history's own
+// marked, and the values after each.
+ImportReplay ReplayOf(const ImportMerge& merge) {
+  ImportReplay replay;
+  for (const ImportMerge::Step& step : merge.steps) {
+    const CycleSettings after = LoadedSettings(step.after);
+    ReplayedStart row{
+        ImportDayOf(step.start.day), step.interval_known, step.interval, after.CycleLength,
+        after.LutealPhase,           after.MenstrualDays, !step.added};
+    replay.recorded.push_back(row);
+  }
+  for (std::int64_t day : merge.after_today) replay.after_today.push_back(ImportDayOf(day));
+  replay.before_last_period = merge.before_history;
+  return replay;
+}
+
+// Prints what the import does and writes it (unless a dry run); the status.
+int Report(const ImportParse& parse, const ImportReplay& replay, const SYSTEMTIME& now,
+           std::size_t added, std::size_t kept, bool dry_run, HistorySession* session) {
+  PrintNotes(parse, replay, now, added, kept);
+  if (!replay.recorded.empty()) PrintTable(replay);
+  PrintResult();
+  int status = kImportDone;
+  if (dry_run) {
+    std::printf("Dry run: nothing was written.\n");
+    if (InstanceLockHeld()) std::printf("Cyclune is running: close it before importing.\n");
+  } else if (added == 0) {
+    std::printf("Nothing new to record: your settings are unchanged.\n");
+  } else {
+    std::fflush(stdout);  // the table first, should the save report a failure
+    status = Save(RegistryFileSystemPath(), session);
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "cyclune: cannot write to standard output\n");
+    if (status == kImportDone) status = kImportFailed;
+  }
+  return status;
+}
+
 }  // namespace
 
 int RunImport(const std::string& file, bool dry_run) {
@@ -195,23 +277,19 @@ int RunImport(const std::string& file, bool dry_run) {
   }
   SYSTEMTIME now{};
   GetLocalTime(&now);
+  const HistoryStamp stamp{LocalStamp(now), HistorySource::kImport, ImportFormatName(parse.format),
+                           file};
+  // The history is read and written under the lock taken for the settings.
+  HistorySession session(dry_run ? HistorySession::kLook : HistorySession::kWrite, stamp, &lock);
+  if (session.usable()) {
+    // Merged with the history by date, so one wrong recent entry no longer shuts out the file.
+    const std::int64_t today = RecordingOf(now).day;
+    const ImportMerge merge = session.history().Import(RecordingsOf(parse, now), today, stamp);
+    SetCycleSettings(LoadedSettings(session.history().Current()), &AppState);
+    return Report(parse, ReplayOf(merge), now, merge.added.size(), merge.already_recorded, dry_run,
+                  &session);
+  }
+  if (!session.problem().empty()) std::fprintf(stderr, "cyclune: %s\n", session.problem().c_str());
   const ImportReplay replay = ReplayStarts(parse.starts, now);
-  PrintNotes(parse, replay, now);
-  if (!replay.recorded.empty()) PrintTable(replay);
-  PrintResult();
-  int status = kImportDone;
-  if (dry_run) {
-    std::printf("Dry run: nothing was written.\n");
-    if (InstanceLockHeld()) std::printf("Cyclune is running: close it before importing.\n");
-  } else if (replay.recorded.empty()) {
-    std::printf("Nothing new to record: your settings are unchanged.\n");
-  } else {
-    std::fflush(stdout);  // the table first, should the save report a failure
-    status = Save(RegistryFileSystemPath());
-  }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "cyclune: cannot write to standard output\n");
-    if (status == kImportDone) status = kImportFailed;
-  }
-  return status;
+  return Report(parse, replay, now, replay.recorded.size(), 0, dry_run, nullptr);
 }

@@ -1,10 +1,8 @@
 #include "app/main_window.h"
 
-#include <string>
-
+#include "app/history_menu.h"
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "model/record_period.h"
 #include "model/settings.h"
 #include "platform/datetime.h"
 #include "resources/resources.h"
@@ -15,7 +13,6 @@ namespace {
 
 constexpr DWORD kMenuBarInfoSize = 36;  // the platform's size of SHMENUBARINFO
 constexpr int kHelpCapacity = 1000;     // help text and caption, terminator included
-constexpr int kTitleCapacity = 100;
 
 // Soft-key bar, today's date, then the stored settings: the first paint needs all three.
 LRESULT OnCreate(HWND window) {
@@ -45,18 +42,6 @@ void ShowHelp(HWND window) {
   MessageBoxW(window, text, caption, MB_OK);
 }
 
-// The recorded values stay in AppState either way; a save that failed is said, since the
-// next start would otherwise silently show the old settings again, and so is a settings file
-// that was moved aside.
-void SetLastPeriod(HWND window) {
-  const SettingsSaveResult saved = RecordPeriod();
-  const std::u16string sentence = saved.ok ? SaveNoticeSentence(saved) : SaveFailureSentence(saved);
-  if (sentence.empty()) return;
-  char16_t title[kTitleCapacity] = {};
-  LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);
-  MessageBoxW(window, sentence.c_str(), title, MB_OK);
-}
-
 // A reminder's "Started today", sent here because this instance keeps the settings: the day
 // is selected, keeping the time of day as navigation does, and recorded as "Set last period"
 // records it, so the month shows the new period.
@@ -72,7 +57,7 @@ LRESULT OnRecordPeriodRequest(HWND window, WPARAM wparam) {
   selected.wDay = day.wDay;
   selected.wDayOfWeek = static_cast<WORD>(DayOfWeek(day.wDay, day.wMonth, day.wYear));
   InvalidateRect(window, nullptr, FALSE);
-  SetLastPeriod(window);
+  RecordPeriodWithHistory(window, HistorySource::kReminder);
   return 0;
 }
 
@@ -82,10 +67,16 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       DestroyWindow(window);
       return 0;
     case IDM_SET_LAST_PERIOD:
-      SetLastPeriod(window);
+      SetLastPeriodWithHistory(window);
       return 0;
     case IDM_HELP:
       ShowHelp(window);
+      return 0;
+    case IDM_UNDO_LAST_PERIOD:
+      UndoLastPeriod(window);
+      return 0;
+    case IDM_HISTORY:
+      ShowHistory(window);
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);

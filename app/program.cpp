@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/history_command.h"
+#include "app/history_menu.h"
 #include "app/import_command.h"
 #include "app/remind_command.h"
 #include "app/script_commands.h"
@@ -37,6 +39,7 @@ int RunHeadless(const CommandLine& line) {
     return status;
   }
   if (line.fixed_now) SetFixedLocalTime(&line.now);
+  SetFrontEndSource(HistorySource::kHeadless);
   return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
@@ -50,6 +53,7 @@ int RunTerminal(const CommandLine& line) {
   }
   if (TerminalNeedsDayMarks()) AppState.DayMarks = 1;
   if (line.fixed_now) SetFixedLocalTime(&line.now);
+  SetFrontEndSource(HistorySource::kTerminal);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
@@ -61,6 +65,7 @@ int RunWindow(const CommandLine& line, bool fall_back) {
     return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
   }
   if (line.fixed_now) SetFixedLocalTime(&line.now);
+  SetFrontEndSource(HistorySource::kWindow);
   return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
 
@@ -90,6 +95,14 @@ int RunCommand(const CommandLine& line) {
     case ScriptCommand::kImport:
       if (line.fixed_now) SetFixedLocalTime(&line.now);
       return RunImport(line.file, line.dry_run);
+    case ScriptCommand::kHistory:
+      return RunHistory(line);
+    case ScriptCommand::kUndo:
+      return RunUndo(line);
+    case ScriptCommand::kRecord:
+      return RunRecord(line);
+    case ScriptCommand::kRemove:
+      return RunRemove(line);
     case ScriptCommand::kRemind:
       return RunRemind(line);
     case ScriptCommand::kNone:

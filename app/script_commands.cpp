@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
+#include "app/history_session.h"
 #include "app/month_text.h"
 #include "app/reminders.h"
 #include "interop/formats_loader.h"
@@ -99,6 +101,30 @@ IcsAlarm AlarmOf(const CommandLine& line) {
   return IcsAlarm{line.alarm_days, PeriodExpectedWords(line.alarm_days)};
 }
 
+// The periods the history recorded before the last one, each as long as the menstrual days
+// now and never into the next start.
+std::vector<RecordedPeriod> EarlierPeriods(const SYSTEMTIME& now) {
+  // Without a history, nothing more is read.
+  if (::access(HistoryFilePath().c_str(), F_OK) != 0) return {};
+  HistorySession session(HistorySession::kLook,
+                         HistoryStamp{LocalStamp(now), HistorySource::kCommandLine, "", ""});
+  if (!session.usable()) return {};
+  const std::int64_t last = RecordingOf(AppState.LastPeriod).day;
+  std::vector<std::int64_t> days;
+  for (const ListedStart& start : session.history().Starts()) {
+    if (start.start.day < last) days.insert(days.begin(), start.start.day);
+  }
+  const std::int64_t length = std::max<std::int64_t>(1, AppState.MenstrualDays);
+  std::vector<RecordedPeriod> periods;
+  for (std::size_t i = 0; i < days.size(); ++i) {
+    const std::int64_t next = i + 1 < days.size() ? days[i + 1] : last;
+    const std::int64_t end = std::min(days[i] + length, next) - 1;
+    periods.push_back(
+        RecordedPeriod{DateTimeOf(Recording{days[i], 0}), DateTimeOf(Recording{end, 0})});
+  }
+  return periods;
+}
+
 }  // namespace
 
 int RunReport(const CommandLine& line) {
@@ -126,7 +152,8 @@ int RunIcs(const CommandLine& line) {
                  "set it in Cyclune first\n");
     return kExitFailure;
   }
-  const PredictedEvents predicted = CollectPredictedEvents();
+  PredictedEvents predicted = CollectPredictedEvents();
+  AddRecordedPeriods(EarlierPeriods(AppState.SelectedDate), &predicted);
   if (predicted.events.empty()) {
     // A calendar must hold at least one event; the file that is there stays as it was.
     std::fprintf(stderr,

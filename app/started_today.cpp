@@ -9,11 +9,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/app_state.h"
-#include "model/record_period.h"
+#include "app/history_session.h"
 #include "model/settings.h"
 #include "platform/datetime.h"
-#include "platform/registry.h"
 #include "platform/single_instance.h"
 #include "platform/unicode.h"
 
@@ -48,25 +46,17 @@ bool Spawn(char* const argv[], bool search_path) {
 }  // namespace
 
 int RecordPeriodStartedOn(const SYSTEMTIME& today) {
-  // Read and saved under the writers' lock, so that an import beside it neither loses this
-  // period nor is lost by it.
-  RegistryWriteLock lock;
-  if (!RegistryFileSystemPath().empty() && lock.Take() != ERROR_SUCCESS) {
-    const RegistryFailure why = GetRegistryFailure();
-    return Failed("cannot lock your settings: " + why.path + ": " + Utf16ToUtf8(why.reason) +
-                  "; nothing was recorded");
-  }
-  // Read afresh: the notification may have waited a while for its answer.
-  AppState = AppStateRecord{};
-  const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
-  if (!loaded.ok) {
-    return Failed("cannot read your settings in " + Utf16ToUtf8(loaded.file) + ": " +
-                  Utf16ToUtf8(loaded.reason) + "; nothing was recorded");
-  }
-  AppState.SelectedDate = today;
-  const SettingsSaveResult saved = RecordPeriod();
-  if (!saved.ok) return Failed(Utf16ToUtf8(SaveFailureSentence(saved)));
-  const std::u16string notice = SaveNoticeSentence(saved);
+  // As "Set last period" records: in the history first, then the settings file, both read
+  // afresh (the notification may have waited a while for its answer) under the writers' lock
+  // the session holds, so that an import beside it neither loses this period nor is lost by it.
+  const HistoryStamp stamp{LocalStamp(today), HistorySource::kReminder, "", ""};
+  HistorySession session(HistorySession::kWrite, stamp);
+  if (!session.settings_read()) return Failed(session.problem() + "; nothing was recorded");
+  session.history().Record(RecordingOf(today), stamp);
+  const HistorySave saved = session.Save();
+  if (!saved.history_written) std::fprintf(stderr, "cyclune: %s\n", saved.problem.c_str());
+  if (!saved.ok) return Failed(Utf16ToUtf8(SaveFailureSentence(saved.settings)));
+  const std::u16string notice = SaveNoticeSentence(saved.settings);
   if (!notice.empty()) std::printf("%s\n", Utf16ToUtf8(notice).c_str());
   std::printf("Recorded a period that started today.\n");
   return 0;

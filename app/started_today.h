@@ -10,6 +10,7 @@
 int RecordStartedToday();
 int OpenCyclune();
 
-// Records a period that began on `today` (its time of day kept) into the stored settings,
-// with no Cyclune open. The one place where a reminder records a period.
+// Records a period that began on `today` (its time of day kept) into the history and the
+// stored settings, with no Cyclune open, as made by the reminder. The one place where a
+// reminder records a period itself.
 int RecordPeriodStartedOn(const SYSTEMTIME& today);

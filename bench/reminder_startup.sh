@@ -24,21 +24,8 @@ mkdir -p "$tmp/config/cyclune"
 # Last period 1 May 2024 09:00, the initial cycle settings: 29 May is predicted.
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"LastPeriodHigh"=dword:01da9ba5\n"LastPeriodLow"=dword:f26d2800\n' \
   > "$tmp/config/cyclune/registry.reg"
-cat > "$tmp/bus.conf" <<'CONF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$tmp/bus.conf" --fork --print-address=3 --print-pid=4 \
+bus_config=$(cd "$(dirname "$0")/../tests/e2e" && pwd)/session_bus.conf
+dbus-daemon --config-file="$bus_config" --fork --print-address=3 --print-pid=4 \
   3>"$tmp/bus.address" 4>"$tmp/bus.pid"
 pids+=("$(cat "$tmp/bus.pid")")
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$tmp/bus.address")
@@ -52,39 +39,29 @@ for _ in $(seq 100); do
 done
 
 XDG_CONFIG_HOME="$tmp/config" XDG_STATE_HOME="$tmp/state" LC_ALL=en_US.UTF-8 \
-  "$python" - "$cyclune" "$runs" "$tmp/state/cyclune/reminders" <<'EOF_PY'
-import os, statistics, sys, time
+  PYTHONPATH="$(dirname "$0")" "$python" - "$cyclune" "$runs" "$tmp/state/cyclune/reminders" <<'EOF_PY'
+import os, statistics, sys
+
+from spawn_timing import interleaved
 
 cyclune, runs, state = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 commands = [
-    ("true", ["true"], False),
-    ("--remind, nothing to say", [cyclune, "--remind", "--now", "2024-05-20T09:00:00"], False),
-    ("--remind, a notification", [cyclune, "--remind", "--now", "2024-05-27T09:00:00"], True),
+    ("true", ["true"]),
+    ("--remind, nothing to say", [cyclune, "--remind", "--now", "2024-05-20T09:00:00"]),
+    ("--remind, a notification", [cyclune, "--remind", "--now", "2024-05-27T09:00:00"]),
 ]
 
 
-def once(argv, fresh):
-    if fresh and os.path.exists(state):
+def forget(name):
+    """The notification's run says it afresh each time: what was said is forgotten."""
+    if name == commands[2][0] and os.path.exists(state):
         os.remove(state)
-    started = time.perf_counter()
-    pid = os.posix_spawnp(argv[0], argv, os.environ,
-                          file_actions=[(os.POSIX_SPAWN_OPEN, 1, os.devnull, os.O_WRONLY, 0)])
-    _, status, usage = os.wait4(pid, 0)
-    wall = (time.perf_counter() - started) * 1000.0
-    if status != 0:
-        sys.exit("%s failed" % argv)
-    return wall, (usage.ru_utime + usage.ru_stime) * 1000.0
 
 
-for _, argv, fresh in commands:
-    once(argv, fresh)  # a warm start
+samples = interleaved(commands, runs, forget)
 if not os.path.exists(state):
     sys.exit("the notification run kept no state: it said nothing")
-samples = {name: [] for name, _, _ in commands}
-for _ in range(runs):
-    for name, argv, fresh in commands:
-        samples[name].append(once(argv, fresh))
-for name, _, _ in commands:
+for name, _ in commands:
     walls = sorted(wall for wall, _ in samples[name])
     cpu = statistics.median(cpu for _, cpu in samples[name])
     print("%-26s median %6.2f ms   min %6.2f ms   max %6.2f ms   cpu %6.2f ms   (%d runs)"

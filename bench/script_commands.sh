@@ -21,8 +21,11 @@ mkdir -p "$tmp/config/cyclune"
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n"LastPeriodHigh"=dword:01da9ba5\n"LastPeriodLow"=dword:f26d2800\n' \
   > "$tmp/config/cyclune/registry.reg"
 
-XDG_CONFIG_HOME="$tmp/config" LC_ALL=en_US.UTF-8 python3 - "$cyclune" "$runs" <<'EOF_PY'
-import os, statistics, sys, time
+XDG_CONFIG_HOME="$tmp/config" LC_ALL=en_US.UTF-8 PYTHONPATH="$(dirname "$0")" \
+  python3 - "$cyclune" "$runs" <<'EOF_PY'
+import os, statistics, sys
+
+from spawn_timing import interleaved
 
 cyclune, runs = sys.argv[1], int(sys.argv[2])
 now = ["--now", "2024-05-15T09:00:00"]
@@ -38,28 +41,7 @@ if any(os.access(os.path.join(folder, "cal"), os.X_OK)
        for folder in os.environ.get("PATH", "").split(os.pathsep)):
     commands.insert(1, ("cal", ["cal", "5", "2024"]))
 
-
-def once(argv):
-    """Wall-clock and processor milliseconds of one run, from spawn to the exit reaped.
-    posix_spawn (vfork and exec) keeps the harness's own cost out of the figure."""
-    started = time.perf_counter()
-    pid = os.posix_spawnp(argv[0], argv, os.environ,
-                          file_actions=[(os.POSIX_SPAWN_OPEN, 1, os.devnull, os.O_WRONLY, 0)])
-    _, status, usage = os.wait4(pid, 0)
-    wall = (time.perf_counter() - started) * 1000.0
-    if status != 0:
-        sys.exit("%s failed" % argv)
-    return wall, (usage.ru_utime + usage.ru_stime) * 1000.0
-
-
-# Interleaved: each round runs every command once, so a busy moment of the machine falls on
-# all of them alike rather than on one.
-for _, argv in commands:
-    once(argv)  # a warm start: the program and its libraries in the page cache
-samples = {name: [] for name, _ in commands}
-for _ in range(runs):
-    for name, argv in commands:
-        samples[name].append(once(argv))
+samples = interleaved(commands, runs)
 floor = statistics.median(wall for wall, _ in samples["true"])
 for name, _ in commands:
     walls = sorted(wall for wall, _ in samples[name])

@@ -19,6 +19,8 @@ const char* KindName(EventKind kind) {
       return "period";
     case EventKind::kFertileWindow:
       return "fertile-window";
+    case EventKind::kRecordedPeriod:
+      return "recorded-period";
     case EventKind::kMostFertileDay:
       break;
   }
@@ -84,7 +86,7 @@ bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEM
          Add(vevent, icalproperty_new_dtstamp(StampOf(stamp))) &&
          Add(vevent, icalproperty_new_dtstart(DateOf(event.first))) &&
          Add(vevent, icalproperty_new_dtend(DateOf(end))) &&
-         Add(vevent, icalproperty_new_summary(EventSummary(event.kind))) &&
+         Add(vevent, icalproperty_new_summary(EventSummary(event))) &&
          Add(vevent, icalproperty_new_class(ICAL_CLASS_PRIVATE)) &&
          Add(vevent, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT)) &&
          // The first period is the recorded one, not a prediction to be reminded of.
@@ -104,16 +106,20 @@ bool AddCalendarProperties(icalcomponent* calendar) {
 }  // namespace
 
 std::string EventUid(const PredictedEvent& event) {
-  return std::string(KindName(event.kind)) + "-" + std::to_string(event.number) +
-         "@predictions.cyclune";
+  const char* domain =
+      event.kind == EventKind::kRecordedPeriod ? "@history.cyclune" : "@predictions.cyclune";
+  return std::string(KindName(event.kind)) + "-" + std::to_string(event.number) + domain;
 }
 
-const char* EventSummary(EventKind kind) {
-  switch (kind) {
+const char* EventSummary(const PredictedEvent& event) {
+  if (event.recorded) return "Period";
+  switch (event.kind) {
     case EventKind::kPeriod:
       return "Predicted period";
     case EventKind::kFertileWindow:
       return "Predicted fertile window";
+    case EventKind::kRecordedPeriod:
+      return "Period";
     case EventKind::kMostFertileDay:
       break;
   }

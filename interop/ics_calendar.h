@@ -7,7 +7,9 @@
 // the first being the last recorded period itself). The same settings give the same UIDs, so
 // importing the file again updates the events instead of adding copies; after a new period is
 // recorded, the same UIDs carry the new predictions, so a re-import or a subscription moves the
-// events rather than leaving the old ones behind. Nothing in a UID reveals a date.
+// events rather than leaving the old ones behind. Nothing in a UID reveals a date. Periods
+// recorded before the last one are numbered apart ("recorded-period-1@history.cyclune" is
+// the oldest in the history).
 //
 // Example:
 //   std::string text;
@@ -23,9 +25,9 @@
 // The UID of an event, e.g. "fertile-window-2@predictions.cyclune".
 std::string EventUid(const PredictedEvent& event);
 
-// The summary of an event: "Predicted period", "Predicted fertile window" or "Predicted most
-// fertile day".
-const char* EventSummary(EventKind kind);
+// The summary of an event: "Period" for a recorded one, else "Predicted period", "Predicted
+// fertile window" or "Predicted most fertile day".
+const char* EventSummary(const PredictedEvent& event);
 
 // A reminder in each predicted period's event (not in the last recorded period's): a VALARM
 // that displays `description` `days_before` days before the period's first day. None when

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <unordered_set>
 
 #include "interop/import_csv.h"
 #include "interop/import_formats.h"
@@ -63,6 +64,7 @@ constexpr std::array<std::string_view, 49> kDripColumns = {"date",
                                                            "mood.note"};
 
 constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+constexpr std::size_t kIgnoredNamed = 3;  // columns named in the note; the rest are counted
 
 struct DripColumns {
   std::size_t date = kAbsent;
@@ -87,36 +89,48 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The note on the columns drip does not have: the first few by name, the rest counted, so that
+// a header of thousands of columns gives a line, not a page.
+std::string IgnoredNote(const std::vector<std::string_view>& named, std::size_t count) {
+  std::string names;
+  for (std::string_view name : named) names += (names.empty() ? "" : ", ") + Quoted(name);
+  if (count > named.size()) names += " and " + std::to_string(count - named.size()) + " more";
+  return (count == 1 ? "Ignored the column " : "Ignored the columns ") + names +
+         ", which drip does not have.";
+}
+
 // Finds the three columns we read; names the others as ignored. False on a repeated column.
 bool ReadHeader(const CsvRecord& header, DripColumns* columns, ImportParse* parse) {
   columns->count = header.fields.size();
-  std::vector<std::string_view> seen;
-  std::string ignored;
-  int ignored_count = 0;
+  std::unordered_set<std::string_view> seen;
+  std::vector<std::string_view> ignored;
+  std::size_t ignored_count = 0;
   for (std::size_t i = 0; i < header.fields.size(); ++i) {
     const std::string& name = header.fields[i];
-    if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
+    if (!seen.insert(name).second) {
       *parse = Broken(ImportFormat::kDrip, "line 1: column " + Quoted(name) + " appears twice");
       return false;
     }
-    seen.push_back(name);
     if (name == "date") columns->date = i;
     if (name == "bleeding.value") columns->bleeding = i;
     if (name == "bleeding.exclude") columns->exclude = i;
     if (std::find(kDripColumns.begin(), kDripColumns.end(), name) == kDripColumns.end()) {
-      ignored += (ignored.empty() ? "" : ", ") + Quoted(name);
+      if (ignored.size() < kIgnoredNamed) ignored.push_back(name);
       ++ignored_count;
     }
   }
-  if (ignored_count > 0) {
-    parse->notes.push_back((ignored_count == 1 ? "Ignored the column " : "Ignored the columns ") +
-                           ignored + ", which drip does not have.");
-  }
+  if (ignored_count > 0) parse->notes.push_back(IgnoredNote(ignored, ignored_count));
   if (columns->date == kAbsent) {
     *parse = Broken(ImportFormat::kDrip, "line 1: the header has no date column");
     return false;
   }
   return true;
+}
+
+// The cell of `column`, empty past the end of a row: a spreadsheet may drop trailing empty
+// cells (and filling them in would cost each row the width of the header).
+std::string_view Cell(const std::vector<std::string>& cells, std::size_t column) {
+  return column < cells.size() ? std::string_view(cells[column]) : std::string_view();
 }
 
 // drip's bleeding values are the integers 0-3; a spreadsheet may have written 2 as 2.0.
@@ -129,9 +143,8 @@ bool IsBleedingValue(std::string_view value) {
 // Whether the row has bleeding that counts; false with *why for values drip would refuse.
 bool ReadBleeding(const std::vector<std::string>& cells, const DripColumns& columns, bool* bleeding,
                   std::string* why) {
-  const std::string value = Trimmed(cells[columns.bleeding]);
-  const std::string exclude =
-      columns.exclude == kAbsent ? std::string() : Lower(Trimmed(cells[columns.exclude]));
+  const std::string value = Trimmed(Cell(cells, columns.bleeding));
+  const std::string exclude = Lower(Trimmed(Cell(cells, columns.exclude)));
   if (!value.empty() && !IsBleedingValue(value)) {
     *why = "bleeding.value is " + Quoted(value) + ", not 0, 1, 2 or 3";
     return false;
@@ -145,7 +158,7 @@ bool ReadBleeding(const std::vector<std::string>& cells, const DripColumns& colu
 }
 
 // Reads one data row into *days; false with *parse set when the row is broken.
-bool ReadRow(CsvRecord& record, const DripColumns& columns, std::vector<DripDay>* days,
+bool ReadRow(const CsvRecord& record, const DripColumns& columns, std::vector<DripDay>* days,
              ImportParse* parse) {
   const std::string where = "line " + std::to_string(record.line) + ": ";
   if (record.fields.size() > columns.count) {
@@ -159,10 +172,9 @@ bool ReadRow(CsvRecord& record, const DripColumns& columns, std::vector<DripDay>
       return false;
     }
   }
-  record.fields.resize(columns.count);  // a spreadsheet may drop trailing empty cells
   DripDay day;
   std::string why;
-  if (!ParseIsoDay(Trimmed(record.fields[columns.date]), &day.day, &why) ||
+  if (!ParseIsoDay(Trimmed(Cell(record.fields, columns.date)), &day.day, &why) ||
       (columns.bleeding != kAbsent && !ReadBleeding(record.fields, columns, &day.bleeding, &why))) {
     *parse = Broken(ImportFormat::kDrip, where + why);
     return false;

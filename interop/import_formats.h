@@ -40,14 +40,14 @@ ImportParse Unrecognised(std::string detail);
 // CSV text whose header names bleeding.value.
 ImportParse ParseDripCsv(std::string_view text);
 
-// Lines of YYYY-MM-DD (blank lines and lines starting with # skipped).
+// Lines of YYYY-MM-DD (blank lines and lines starting with # skipped), ended by CRLF, LF or CR.
 ImportParse ParseDateList(std::string_view text);
 
 // CSV text whose header has a column named date (any case): each row's date is a start.
 ImportParse ParseDateColumnCsv(std::string_view text);
 
-// Whether a CSV header names a column "date" (any case, spaces around it allowed).
-bool HasDateColumn(const std::vector<std::string>& header);
+// Whether a CSV header's column is named "date" (any case, spaces around it allowed).
+bool IsDateColumn(std::string_view name);
 
 // JSON text (a UTF-8 byte order mark already removed): Periodical's backup, Mensinator's,
 // Menstrudel's or Clue's export, told apart by their shapes.

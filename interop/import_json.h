@@ -1,4 +1,4 @@
-// What the JSON formats share: reading the text with a bound on nesting, and reading the
+// What the JSON formats share: reading the text with bounds on nesting and memory, and reading the
 // scalars that trackers write sometimes as strings and sometimes as numbers. Internal to
 // interop/.
 #pragma once
@@ -12,8 +12,9 @@
 
 using Json = nlohmann::json;
 
-// Parses `text`; false with *error ("line 3, column 7: ...") when it is not JSON or is nested
-// deeper than a tracker's export ever is.
+// Parses `text`; false with *error ("not valid JSON: line 3, column 7: ...") when it is not
+// JSON, is nested deeper than a tracker's export ever is, or holds so many values that their
+// tree would take more memory than a few times the largest file.
 bool ParseJsonText(std::string_view text, Json* value, std::string* error);
 
 // The text of a string, or the digits of an integer; false for anything else.

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "interop/import_csv.h"
 #include "interop/import_formats.h"
@@ -32,14 +33,30 @@ bool LooksLikeDate(std::string_view line) {
 // The first line that is neither blank nor a # comment.
 std::string_view FirstContentLine(std::string_view text) {
   for (std::size_t at = 0; at < text.size();) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(at, end - at);
-    const std::size_t first = line.find_first_not_of(" \t\r");
+    const std::string_view line = NextLine(text, &at);
+    const std::size_t first = line.find_first_not_of(" \t");
     if (first != std::string_view::npos && line[first] != '#') return line.substr(first);
-    at = end + 1;
   }
   return {};
+}
+
+// The reader of a CSV text by the names in its header, read one at a time so that a header of
+// a million columns costs no more than its bytes; nullptr for a header that names neither
+// bleeding.value nor a date column, or that is not CSV.
+using CsvReader = ImportParse (*)(std::string_view text);
+CsvReader CsvReaderByHeader(std::string_view text) {
+  CsvCursor cursor{text};
+  std::string name;
+  std::string error;
+  bool drip = false;
+  bool date_column = false;
+  for (bool last = false; !last;) {
+    if (!NextCsvField(&cursor, &name, &last, &error)) return nullptr;
+    drip = drip || name == "bleeding.value";
+    date_column = date_column || IsDateColumn(name);
+  }
+  if (drip) return ParseDripCsv;
+  return date_column ? ParseDateColumnCsv : nullptr;
 }
 
 ImportParse ParseText(std::string_view text) {
@@ -50,15 +67,7 @@ ImportParse ParseText(std::string_view text) {
   if (first == std::string_view::npos) return Unrecognised("the file holds nothing but space");
   if (text[first] == '{' || text[first] == '[') return ParseTrackerJson(text);
   if (LooksLikeDate(FirstContentLine(text))) return ParseDateList(text);
-  CsvCursor cursor{text};
-  CsvRecord header;
-  std::string error;
-  if (NextCsvRecord(&cursor, &header, &error) == CsvStep::kRecord) {
-    for (const std::string& name : header.fields) {
-      if (name == "bleeding.value") return ParseDripCsv(text);
-    }
-    if (HasDateColumn(header.fields)) return ParseDateColumnCsv(text);
-  }
+  if (const CsvReader reader = CsvReaderByHeader(text)) return reader(text);
   return Unrecognised(
       "text whose first line is neither a date nor a CSV header with a "
       "date column");
@@ -95,7 +104,13 @@ ImportParse ParseTrackerFile(std::string_view bytes) {
     return parse;
   }
   if (bytes.empty()) return Unrecognised("the file is empty");
-  return ParseBytes(bytes, false);
+  // The readers bound what they keep; should memory run out all the same (a low address-space
+  // limit, a machine short of memory), the file is refused rather than the program ended.
+  try {
+    return ParseBytes(bytes, false);
+  } catch (const std::bad_alloc&) {
+    return Broken(ImportFormat::kUnknown, "there is not enough memory to read it");
+  }
 }
 
 const char* ImportFormatName(ImportFormat format) {

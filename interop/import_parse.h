@@ -59,6 +59,10 @@ struct ImportParse {
   ImportProblem problem = ImportProblem::kNone;
   ImportFormat format = ImportFormat::kUnknown;  // set once recognised, problems included
   std::vector<ImportDay> starts;                 // file order; may repeat a day
+  // The time of day of each start, milliseconds after midnight, where the file gives one (a
+  // date column's CSV with a column named time, as Cyclune's own history writes): as many as
+  // `starts`, or none.
+  std::vector<std::int32_t> start_times;
   std::vector<std::string> notes;  // what was read differently from the tracker, or ignored
   std::string error;               // with a problem: what and where ("line 12: ...")
 };

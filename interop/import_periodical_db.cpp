@@ -1,6 +1,6 @@
 // Periodical's raw main.db (backups of its versions up to 1.72): a SQLite file read from
 // memory. SQLite never opens the file: the bytes are handed over read-only, so neither the
-// file nor a journal beside it can be written. The database comes from outside, so SQLite's
+// file nor a journal or log beside it can be written. The database comes from outside, so SQLite's
 // defensive settings are on, the schema is not trusted and the work of a query is bounded.
 #include <sqlite3.h>
 
@@ -25,6 +25,38 @@ int BoundWork(void* state) {
   return ++static_cast<Database*>(state)->progress_calls > kProgressCalls ? 1 : 0;
 }
 
+// The header bytes that give the versions SQLite needs to write and to read the file: 1 for
+// a rollback journal, 2 for write-ahead logging (WAL).
+constexpr std::size_t kWriteVersion = 18;
+constexpr std::size_t kReadVersion = 19;
+constexpr char kWal = 2;
+constexpr char kRollback = 1;
+
+bool InWalMode(std::string_view bytes) {
+  return bytes.size() > kReadVersion &&
+         (bytes[kWriteVersion] == kWal || bytes[kReadVersion] == kWal);
+}
+
+// Hands the bytes to SQLite as the database "main", read-only. A database in WAL mode would
+// need the shared memory of a log beside it, which a database in memory cannot have; an import
+// is given main.db alone, which without its log is a database like any other. So a copy is
+// marked as using a rollback journal and read instead.
+int Deserialize(sqlite3* db, std::string_view bytes) {
+  const auto size = static_cast<sqlite3_int64>(bytes.size());
+  if (!InWalMode(bytes)) {
+    // READONLY: SQLite neither writes nor frees the buffer, which outlives the connection.
+    auto* data = reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()));
+    return sqlite3_deserialize(db, "main", data, size, size, SQLITE_DESERIALIZE_READONLY);
+  }
+  auto* copy = static_cast<char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(size)));
+  if (copy == nullptr) return SQLITE_NOMEM;
+  bytes.copy(copy, bytes.size());
+  copy[kWriteVersion] = copy[kWriteVersion] == kWal ? kRollback : copy[kWriteVersion];
+  copy[kReadVersion] = copy[kReadVersion] == kWal ? kRollback : copy[kReadVersion];
+  return sqlite3_deserialize(db, "main", reinterpret_cast<unsigned char*>(copy), size, size,
+                             SQLITE_DESERIALIZE_READONLY | SQLITE_DESERIALIZE_FREEONCLOSE);
+}
+
 // Opens the bytes as a read-only database in memory; false with *error.
 bool OpenFromMemory(std::string_view bytes, Database* database, std::string* error) {
   if (sqlite3_open_v2(":memory:", &database->db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
@@ -35,10 +67,7 @@ bool OpenFromMemory(std::string_view bytes, Database* database, std::string* err
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   sqlite3_progress_handler(db, kProgressStep, BoundWork, database);
-  // READONLY: SQLite neither writes nor frees the buffer, which outlives the connection.
-  auto* data = reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()));
-  const auto size = static_cast<sqlite3_int64>(bytes.size());
-  if (sqlite3_deserialize(db, "main", data, size, size, SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+  if (Deserialize(db, bytes) != SQLITE_OK) {
     *error = std::string("SQLite could not read it (") + sqlite3_errmsg(db) + ")";
     return false;
   }

@@ -26,6 +26,7 @@ struct ReplayedStart {
   std::int32_t CycleLength = 0;  // the settings after recording this start
   std::int32_t LutealPhase = 0;
   std::int32_t MenstrualDays = 0;
+  bool from_history = false;  // a start the history held, replayed with the file's
 };
 
 struct ImportReplay {

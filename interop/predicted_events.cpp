@@ -149,3 +149,24 @@ PredictedEvents CollectPredictedEvents() {
   result.events = builder.Finish();
   return result;
 }
+
+void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, PredictedEvents* predicted) {
+  for (PredictedEvent& event : predicted->events) {
+    if (event.kind == EventKind::kPeriod && event.number == 1 &&
+        DayNumber(event.first) == DayNumber(AppState.LastPeriod)) {
+      event.recorded = true;
+    }
+  }
+  std::vector<PredictedEvent> events;
+  int number = 0;
+  for (const RecordedPeriod& period : earlier) {
+    events.push_back(
+        PredictedEvent{EventKind::kRecordedPeriod, period.first, period.last, ++number, true});
+  }
+  events.insert(events.end(), predicted->events.begin(), predicted->events.end());
+  std::stable_sort(events.begin(), events.end(),
+                   [](const PredictedEvent& a, const PredictedEvent& b) {
+                     return DayNumber(a.first) < DayNumber(b.first);
+                   });
+  predicted->events = std::move(events);
+}

@@ -14,13 +14,17 @@
 
 #include "platform/win_types.h"
 
-enum class EventKind : std::uint8_t { kPeriod, kFertileWindow, kMostFertileDay };
+// kRecordedPeriod: a period recorded before the last one, from the history.
+enum class EventKind : std::uint8_t { kPeriod, kFertileWindow, kMostFertileDay, kRecordedPeriod };
 
 struct PredictedEvent {
   EventKind kind;
   SYSTEMTIME first;  // the first day (date fields only)
   SYSTEMTIME last;   // the last day, included
   int number;        // 1 for the earliest event of its kind, then 2, 3, ...
+  // A period that was recorded, not predicted: the last period (period 1, which begins on it)
+  // and every kRecordedPeriod.
+  bool recorded = false;
 };
 
 // At most this many months (100 years) are searched, the earliest first: a bound on the time
@@ -43,3 +47,14 @@ struct PredictedEvents {
 // one class form one event, and a first day of a period (CriticalLevel 2) begins a new period
 // even right after another. Uses AppState.SelectedDate while it runs and gives it back.
 PredictedEvents CollectPredictedEvents();
+
+// A period recorded before the last one: its first and last day (date fields only).
+struct RecordedPeriod {
+  SYSTEMTIME first;
+  SYSTEMTIME last;
+};
+
+// Adds the periods recorded before the last one (oldest first) to `predicted` as events of
+// kind kRecordedPeriod, numbered from 1, and marks the first predicted period, which begins on
+// the recorded last period, as recorded. The events stay in order of their first days.
+void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, PredictedEvents* predicted);

@@ -22,18 +22,19 @@ RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
                        static_cast<std::int32_t>(new_luteal)};
 }
 
-void RecordPeriodWithoutSaving() {
+CycleSettings RecordPeriodOn(const CycleSettings& settings, const SYSTEMTIME& selected) {
   // The interval is kept as the 32-bit number the averages are defined on.
   const std::int32_t interval =
-      AppState.LastPeriodKnown
-          ? static_cast<std::int32_t>(DaysBetween(AppState.LastPeriod, AppState.SelectedDate))
+      settings.LastPeriodKnown
+          ? static_cast<std::int32_t>(DaysBetween(settings.LastPeriod, selected))
           : kIntervalWithoutLastPeriod;
-  const RecordedCycle cycle = FoldInterval(AppState.CycleLength, AppState.LutealPhase, interval);
-  AppState.CycleLength = cycle.CycleLength;
-  AppState.MenstrualDays = cycle.MenstrualDays;
-  AppState.LutealPhase = cycle.LutealPhase;
-  AppState.LastPeriod = AppState.SelectedDate;
-  AppState.LastPeriodKnown = 1;
+  const RecordedCycle cycle = FoldInterval(settings.CycleLength, settings.LutealPhase, interval);
+  return CycleSettings{cycle.CycleLength, cycle.MenstrualDays, cycle.LutealPhase, true, selected};
+}
+
+void RecordPeriodWithoutSaving() {
+  const CycleSettings recorded = RecordPeriodOn(CycleSettingsOf(AppState), AppState.SelectedDate);
+  SetCycleSettings(recorded, &AppState);
 }
 
 SettingsSaveResult RecordPeriod() {

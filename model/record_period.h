@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "model/settings.h"
+#include "platform/win_types.h"
 
 // The new settings from the old cycle length, the old luteal phase and the observed
 // interval in days; divisions truncate toward zero, sums are taken in 64 bits and the
@@ -22,6 +23,11 @@ struct RecordedCycle {
 };
 RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
                            std::int32_t interval);
+
+// "Set last period" on `selected` applied to `settings`: the interval is
+// DaysBetween(LastPeriod, selected), or 28 without a known last period; LastPeriod becomes
+// `selected`. RecordPeriod's fold, on values; nothing is repainted or saved.
+CycleSettings RecordPeriodOn(const CycleSettings& settings, const SYSTEMTIME& selected);
 
 // RecordPeriod's change to AppState alone, without the repaint request and the save: for
 // recording a series of periods (an import) that is then saved once.

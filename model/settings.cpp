@@ -28,22 +28,28 @@ void ReadSetting(HKEY key, const char16_t* name, std::int32_t* field) {
   if (ReadDword(key, name, &value)) *field = static_cast<std::int32_t>(value);
 }
 
-// The five values of an open key into AppState; the key is closed (it was only read).
-void ReadSettingsAndClose(HKEY key) {
-  ReadSetting(key, u"CycleLength", &AppState.CycleLength);
-  ReadSetting(key, u"LutealPhase", &AppState.LutealPhase);
-  ReadSetting(key, u"MenstrualDays", &AppState.MenstrualDays);
+// The five values of an open key into *settings, each field that has one; the key is closed
+// (it was only read).
+void ReadSettingsAndClose(HKEY key, CycleSettings* settings) {
+  ReadSetting(key, u"CycleLength", &settings->CycleLength);
+  ReadSetting(key, u"LutealPhase", &settings->LutealPhase);
+  ReadSetting(key, u"MenstrualDays", &settings->MenstrualDays);
   DWORD high = 0;
   DWORD low = 0;
   ReadDword(key, u"LastPeriodHigh", &high);
   ReadDword(key, u"LastPeriodLow", &low);
   RegCloseKey(key);
-  // The stored sum, carry dropped, is what marks a last period as recorded.
-  if (static_cast<DWORD>(high + low) != 0) {
-    const FILETIME ticks{low, high};
-    FileTimeToSystemTime(&ticks, &AppState.LastPeriod);
-    AppState.LastPeriodKnown = 1;
+  const CycleSettings loaded = LoadedSettings(StoredSettings{0, 0, 0, high, low});
+  if (loaded.LastPeriodKnown) {
+    settings->LastPeriod = loaded.LastPeriod;
+    settings->LastPeriodKnown = true;
   }
+}
+
+void ReadSettingsAndClose(HKEY key) {
+  CycleSettings settings = CycleSettingsOf(AppState);
+  ReadSettingsAndClose(key, &settings);
+  SetCycleSettings(settings, &AppState);
 }
 
 LONG WriteDword(HKEY key, const char16_t* name, DWORD value) {
@@ -82,19 +88,60 @@ SettingsSaveResult LoadSettingsWithoutCreating() {
   return SettingsSaveResult{true, RegistryFilePath(), u"", u""};
 }
 
-SettingsSaveResult SaveSettings() {
-  FILETIME ticks{0, 0};
-  if (AppState.LastPeriodKnown && !SystemTimeToFileTime(&AppState.LastPeriod, &ticks)) {
-    // Storing some other instant would silently replace the period the user set.
-    return SettingsSaveResult{false, RegistryFilePath(),
-                              u"the date of the last period is not a valid date", u""};
+CycleSettings LoadedSettings(const StoredSettings& stored) {
+  CycleSettings settings;
+  settings.CycleLength = stored.CycleLength;
+  settings.LutealPhase = stored.LutealPhase;
+  settings.MenstrualDays = stored.MenstrualDays;
+  // The stored sum, carry dropped, is what marks a last period as recorded.
+  if (static_cast<DWORD>(stored.LastPeriodHigh + stored.LastPeriodLow) != 0) {
+    const FILETIME ticks{stored.LastPeriodLow, stored.LastPeriodHigh};
+    FileTimeToSystemTime(&ticks, &settings.LastPeriod);
+    settings.LastPeriodKnown = true;
   }
-  if (AppState.LastPeriodKnown &&
+  return settings;
+}
+
+bool StoredSettingsOf(const CycleSettings& settings, StoredSettings* stored) {
+  FILETIME ticks{0, 0};
+  if (settings.LastPeriodKnown && !SystemTimeToFileTime(&settings.LastPeriod, &ticks)) {
+    return false;
+  }
+  if (settings.LastPeriodKnown &&
       static_cast<DWORD>(ticks.dwHighDateTime + ticks.dwLowDateTime) == 0) {
     // Halves adding up to 0 would load as no last period (1 January 1601 00:00:00.000, some
     // instants before). One tick more still names the same millisecond.
     if (++ticks.dwLowDateTime == 0) ++ticks.dwHighDateTime;
   }
+  *stored = StoredSettings{settings.CycleLength, settings.LutealPhase, settings.MenstrualDays,
+                           ticks.dwHighDateTime, ticks.dwLowDateTime};
+  return true;
+}
+
+CycleSettings CycleSettingsOf(const AppStateRecord& state) {
+  return CycleSettings{state.CycleLength, state.MenstrualDays, state.LutealPhase,
+                       state.LastPeriodKnown != 0, state.LastPeriod};
+}
+
+void SetCycleSettings(const CycleSettings& settings, AppStateRecord* state) {
+  state->CycleLength = settings.CycleLength;
+  state->MenstrualDays = settings.MenstrualDays;
+  state->LutealPhase = settings.LutealPhase;
+  state->LastPeriodKnown = settings.LastPeriodKnown ? 1 : 0;
+  state->LastPeriod = settings.LastPeriod;
+}
+
+SettingsSaveResult SaveSettings() {
+  StoredSettings stored;
+  if (!StoredSettingsOf(CycleSettingsOf(AppState), &stored)) {
+    // Storing some other instant would silently replace the period the user set.
+    return SettingsSaveResult{false, RegistryFilePath(),
+                              u"the date of the last period is not a valid date", u""};
+  }
+  return SaveStoredSettings(stored);
+}
+
+SettingsSaveResult SaveStoredSettings(const StoredSettings& stored) {
   HKEY key = nullptr;
   DWORD disposition = 0;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, 0, nullptr, &key,
@@ -102,11 +149,11 @@ SettingsSaveResult SaveSettings() {
     return FailedSave();
   }
   const LONG written[] = {
-      WriteDword(key, u"CycleLength", static_cast<DWORD>(AppState.CycleLength)),
-      WriteDword(key, u"LutealPhase", static_cast<DWORD>(AppState.LutealPhase)),
-      WriteDword(key, u"MenstrualDays", static_cast<DWORD>(AppState.MenstrualDays)),
-      WriteDword(key, u"LastPeriodHigh", ticks.dwHighDateTime),
-      WriteDword(key, u"LastPeriodLow", ticks.dwLowDateTime),
+      WriteDword(key, u"CycleLength", static_cast<DWORD>(stored.CycleLength)),
+      WriteDword(key, u"LutealPhase", static_cast<DWORD>(stored.LutealPhase)),
+      WriteDword(key, u"MenstrualDays", static_cast<DWORD>(stored.MenstrualDays)),
+      WriteDword(key, u"LastPeriodHigh", stored.LastPeriodHigh),
+      WriteDword(key, u"LastPeriodLow", stored.LastPeriodLow),
   };
   SettingsSaveResult result{true, RegistryFilePath(), u"", u""};
   for (LONG code : written) {
@@ -115,6 +162,19 @@ SettingsSaveResult SaveSettings() {
   if (RegCloseKey(key) != ERROR_SUCCESS && result.ok) result = FailedSave();
   if (result.ok) result.moved_aside = GetRegistryMovedAside();
   return result;
+}
+
+SettingsSaveResult ReadStoredSettings(StoredSettings* stored) {
+  CycleSettings settings;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) {
+    const RegistryFailure failure = GetRegistryFailure();
+    if (failure.code != ERROR_FILE_NOT_FOUND) return FailedSave();
+  } else {
+    ReadSettingsAndClose(key, &settings);
+  }
+  StoredSettingsOf(settings, stored);  // a last period read from ticks converts back
+  return SettingsSaveResult{true, RegistryFilePath(), u"", u""};
 }
 
 std::u16string SaveFailureSentence(const SettingsSaveResult& result) {

@@ -12,7 +12,46 @@
 //   else if (!saved.moved_aside.empty()) show SaveNoticeSentence(saved) likewise
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "platform/win_types.h"
+
+struct AppStateRecord;
+
+// The cycle settings as the program holds them: the fields of AppState that loading fills and
+// a recording reads and writes, as a value.
+struct CycleSettings {
+  std::int32_t CycleLength = 28;
+  std::int32_t MenstrualDays = 5;
+  std::int32_t LutealPhase = 14;
+  bool LastPeriodKnown = false;
+  SYSTEMTIME LastPeriod{};
+};
+
+// The five values as the settings file holds them. Two settings are the same for the file
+// when these are equal.
+struct StoredSettings {
+  std::int32_t CycleLength = 28;
+  std::int32_t LutealPhase = 14;
+  std::int32_t MenstrualDays = 5;
+  DWORD LastPeriodHigh = 0;
+  DWORD LastPeriodLow = 0;
+  friend bool operator==(const StoredSettings&, const StoredSettings&) = default;
+};
+
+// What LoadSettings makes of the five values: the last period is known when the halves,
+// added as 32-bit words, are not 0.
+CycleSettings LoadedSettings(const StoredSettings& stored);
+
+// What SaveSettings writes for the settings (both halves 0 without a known last period, one
+// tick later for halves that would add up to 0). False, *stored untouched, when the last
+// period is not a valid date.
+bool StoredSettingsOf(const CycleSettings& settings, StoredSettings* stored);
+
+// The settings fields of `state`, and back.
+CycleSettings CycleSettingsOf(const AppStateRecord& state);
+void SetCycleSettings(const CycleSettings& settings, AppStateRecord* state);
 
 // How a save went. When it failed, `file` is the file or folder that could not be written and
 // `reason` the system's words for why ("No space left on device"); the settings in AppState
@@ -41,6 +80,15 @@ SettingsSaveResult LoadSettingsWithoutCreating();
 // would add up to 0 is stored one tick (100 ns) later, so that it loads as known and as the
 // same millisecond.
 SettingsSaveResult SaveSettings();
+
+// Writes the five values as they are, creating the key when needed; SaveSettings without
+// AppState.
+SettingsSaveResult SaveStoredSettings(const StoredSettings& stored);
+
+// The five values the settings file holds, as LoadSettings would read them into the initial
+// settings (a missing value keeps its initial one), creating nothing. `ok` is false, with the
+// file and the reason, only when the file cannot be read.
+SettingsSaveResult ReadStoredSettings(StoredSettings* stored);
 
 // The message for a failed save, naming the file and the reason, e.g. "Cyclune could not save
 // your settings to /home/ann/.config/cyclune/registry.reg: No space left on device. The new

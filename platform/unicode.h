@@ -28,11 +28,13 @@ bool Utf16ToUtf8(std::u16string_view in, std::string* out);
 std::string Utf16ToUtf8(std::u16string_view in);
 
 // What shows in place of a character that a locale's character set lacks: a plain space for
-// a space of another width (no-break, narrow, ideographic...), '?' for anything else.
+// a space of another width (no-break, narrow, ideographic...), '#' for a block element (so a
+// bar chart still reads as one), '?' for anything else.
 constexpr char StandInFor(char32_t c) {
   const bool space = c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||
                      c == 0x205F || c == 0x3000;
-  return space ? ' ' : '?';
+  if (space) return ' ';
+  return c >= 0x2580 && c <= 0x259F ? '#' : '?';
 }
 
 // UTF-8 text in the character set of the user's locale (LC_ALL, LC_CTYPE, LANG), as a

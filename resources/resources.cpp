@@ -37,6 +37,8 @@ constexpr StringResource kStrings[] = {
 constexpr MenuItemResource kOptionsItems[] = {
     {u"Set last period", IDM_SET_LAST_PERIOD},
     {u"Help", IDM_HELP},
+    {u"Undo last period", IDM_UNDO_LAST_PERIOD},
+    {u"History", IDM_HISTORY},
 };
 
 constexpr PopupResource kMenuPopups[] = {

@@ -21,10 +21,12 @@ constexpr UINT IDI_APP = 101;
 constexpr UINT IDR_MENU = 102;
 
 // Commands, posted as WM_COMMAND with the id in the low 16 bits of the first parameter.
-constexpr UINT IDM_OPTIONS = 40001;          // left soft key: opens the "Options" menu
-constexpr UINT IDM_EXIT = 40002;             // right soft key
-constexpr UINT IDM_SET_LAST_PERIOD = 40003;  // "Options" > "Set last period"
-constexpr UINT IDM_HELP = 40004;             // "Options" > "Help"
+constexpr UINT IDM_OPTIONS = 40001;           // left soft key: opens the "Options" menu
+constexpr UINT IDM_EXIT = 40002;              // right soft key
+constexpr UINT IDM_SET_LAST_PERIOD = 40003;   // "Options" > "Set last period"
+constexpr UINT IDM_HELP = 40004;              // "Options" > "Help"
+constexpr UINT IDM_UNDO_LAST_PERIOD = 40005;  // "Options" > "Undo last period"
+constexpr UINT IDM_HISTORY = 40006;           // "Options" > "History"
 
 // The icon's size and colour depth: one 32 x 32 image, 24-bit colour.
 constexpr int kAppIconSize = 32;

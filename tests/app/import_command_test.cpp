@@ -342,6 +342,8 @@ TEST(ImportCommand, SettingsPathThatIsNotUtf8) {
   EXPECT_NE(run.out.find("before the import are in " + copies[0].string() + ".\n"),
             std::string::npos)
       << run.out;
+  const fs::path history = home.config / "cyclune" / "history.sqlite";  // beside, as named
+  EXPECT_NE(run.out.find("recorded in " + history.string() + ";"), std::string::npos) << run.err;
 }
 
 // Whatever the import leaves beside the settings, it names; a settings file too large to read
@@ -368,7 +370,9 @@ TEST(ImportCommand, NamesEveryFileItLeaves) {
     EXPECT_EQ(run.exit_code, c.status) << run.err;
     for (const auto& entry : fs::directory_iterator(home.settings.parent_path())) {
       const std::string name = entry.path().filename().string();
-      if (name == "registry.reg" || name == "registry.reg.lock" || name == "registry.reg.tmp") {
+      // The settings, their lock, the save's temporary name and the history kept beside them.
+      if (name == "registry.reg" || name == "registry.reg.lock" || name == "registry.reg.tmp" ||
+          name == "history.sqlite") {
         continue;
       }
       EXPECT_NE((run.out + run.err).find(entry.path().string()), std::string::npos)

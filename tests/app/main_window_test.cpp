@@ -58,7 +58,8 @@ TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   ASSERT_EQ(keys.size(), 2u);
   EXPECT_EQ(keys[0].label, u"Options");
   EXPECT_EQ(keys[0].command, IDM_OPTIONS);
-  EXPECT_EQ(keys[0].menu, (std::vector<std::u16string>{u"Set last period", u"Help"}));
+  EXPECT_EQ(keys[0].menu, (std::vector<std::u16string>{u"Set last period", u"Help",
+                                                       u"Undo last period", u"History"}));
   EXPECT_EQ(keys[1].label, u"Exit");
   EXPECT_EQ(keys[1].command, IDM_EXIT);
   EXPECT_TRUE(keys[1].menu.empty());

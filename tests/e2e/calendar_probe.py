@@ -27,7 +27,7 @@ WIDTH, HEIGHT = 240, 266          # the shots' client area
 CELL_W, CELL_H = WIDTH // 7, HEIGHT // 8
 CLASSES = {(255, 0, 0): "start", (128, 0, 0): "period", (0, 255, 0): "most",
            (0, 128, 0): "fertile", (255, 255, 255): None, (0, 0, 64): "selected"}
-SUMMARIES = {"Predicted period": "p", "Predicted fertile window": "w",
+SUMMARIES = {"Period": "p", "Predicted period": "p", "Predicted fertile window": "w",
              "Predicted most fertile day": "m"}
 LETTERS = {"start": "p", "period": "p", "most": "mw", "fertile": "w"}
 

@@ -172,21 +172,21 @@ until_true period_stored || fail "Set last period stored nothing: $(cat "$settin
 expect_cell 2 5 "128 0 0|255 0 0" "the day after the new last period is a menstrual day"
 expect_cell 1 5 "$dark_blue" "the selection stays"
 
-# --- Help: by clicks on the bar and the popup, then by the digit 2 --------------------------
+# --- History by clicks on the bar and the popup, then Help by the digit 2 -------------------
 saved=$(cksum <"$settings")
 before=$(messages)
 click 10 $((ch + bar / 2))
 expect_point 2 $((ch + 2)) "$open_key" "a click on Options opens the popup"
-click 20 $((ch - bar / 2))  # the second item, just above the bar
-expect_box "Help" "$before"
+click 20 $((ch - bar / 2))  # the last item, just above the bar
+expect_box "History" "$before"
 click 10 $((ch + bar / 2))  # OK
-expect_point 2 2 "$white" "a click on OK closes the help"
+expect_point 2 2 "$white" "a click on OK closes the box"
 before=$(messages)
 key F1 2
 expect_box "Help" "$before"
 key F2
 expect_point 2 2 "$white" "F2 closes the help"
-[[ $(cksum <"$settings") == "$saved" ]] || fail "Help changed the settings file"
+[[ $(cksum <"$settings") == "$saved" ]] || fail "History or Help changed the settings file"
 
 # --- a resize lays the grid out afresh ------------------------------------------------------
 x_do xdotool windowsize --sync "$win" 700 500

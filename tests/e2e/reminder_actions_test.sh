@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The reminder's actions, chosen through python3-dbusmock's notification server on a private
 # bus: a server without actions is offered none and the reminder ends at once; with actions,
-# "Started today" records a period today in the settings or, while a terminal Cyclune is open
-# (tmux), asks that one over its socket, and its month repaints; "Open Cyclune" asks the open
+# "Started today" records a period today in the history and the settings or, while a terminal
+# Cyclune is open (tmux), asks that one over its socket, which records it so, and its month
+# repaints; "Open Cyclune" asks the open
 # one to come forward, and with none open starts the window (under Xvfb).
 set -uo pipefail
 source "$(dirname "$0")/terminal_lib.sh"
@@ -66,6 +67,12 @@ grep -qF '["started-today", "Started today", "open", "Open Cyclune"]' "$tmp/mock
 for half in $(tick_halves 2024-05-15T09:00:00); do
   grep -qxF "$half" "$XDG_CONFIG_HOME/cyclune/registry.reg" || fail "the settings lack $half"
 done
+# recorded_in: the history's newest start is 15 May, recorded by the reminder.
+recorded_in() {
+  "$CYCLUNE" --history=csv --dry-run | tail -n 1 | grep -q '^2024-05-15,.*,reminder,' ||
+    fail "$1: the history's newest start: $("$CYCLUNE" --history=csv --dry-run | tail -n 1)"
+}
+recorded_in "none open"
 
 # With a terminal Cyclune open on the same settings, it records the period itself.
 settings 2024-04-19
@@ -78,6 +85,7 @@ choose started-today
 reminder_ends asked 0 "Cyclune is open: it was asked to record a period that started today."
 wait_coloured open "48;5;88" 16  # 15 May began a period: the next days are menstrual now
 wait_coloured open "48;5;88" 17
+recorded_in "the terminal"
 
 mock "body actions"
 remind forward --now 2024-06-10T09:00:00  # the new prediction, 11 June, is due

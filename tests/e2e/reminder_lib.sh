@@ -24,22 +24,9 @@ print("%08x %08x" % (t >> 32, t & 0xffffffff))' "$1")
 
 # start_bus: a private session bus (no service files, so nothing is started on demand) as
 # DBUS_SESSION_BUS_ADDRESS.
+bus_config=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/session_bus.conf
 start_bus() {
-  cat > "$tmp/bus.conf" <<'CONF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-  dbus-daemon --config-file="$tmp/bus.conf" --fork --print-address=3 --print-pid=4 \
+  dbus-daemon --config-file="$bus_config" --fork --print-address=3 --print-pid=4 \
     3>"$tmp/bus.address" 4>"$tmp/bus.pid" || fail "dbus-daemon did not start"
   pids+=("$(cat "$tmp/bus.pid")")
   DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$tmp/bus.address")

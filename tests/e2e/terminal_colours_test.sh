@@ -83,8 +83,8 @@ fi
 start_pane ascii 80 24 LC_ALL=C
 wait_for ascii "May 2024"
 keys ascii F1
-wait_for ascii "+-------------------+"
-wait_for ascii "| 2 Help            |"
+wait_for ascii "+--------------------+"
+wait_for ascii "| 2 Help             |"
 keys ascii 2
 wait_for ascii "+ Help -"
 wait_for ascii "| Legend:"

@@ -39,12 +39,12 @@ keys wide Escape
 wait_gone wide "Wednesday, May 15, 2024"
 wait_coloured wide "$SELECTED" 15
 
-# Set last period through the popup (F1, then Down twice round to the item, Enter).
+# Set last period through the popup (F1, then Down four times round to the item, Enter).
 keys wide F1
 wait_for wide "1 Set last period"
 wait_for wide "2 Help"
 wait_row wide 24 '^Options +Cancel$'  # F2 now closes the popup
-keys wide Down Down Enter
+keys wide Down Down Down Down Enter
 wait_gone wide "1 Set last period"
 # 15 May is now the first day of a period: the days after it are menstrual (dark red) and
 # the fertile window (green) lies at the end of the month.

@@ -44,14 +44,18 @@ TEST(ImportCsv, ReadsQuotingAndLineEndsAsWritten) {
       {"doubled quote", "\"say \"\"hi\"\"\"\n", {{"say \"hi\""}}, {1}},
       {"empty quoted field", "\"\",a\n", {{"", "a"}}, {1}},
       {"line break in quotes counts lines",
-       "\"one\r\ntwo\nthree\",x\nnext\n",
-       {{"one\r\ntwo\nthree", "x"}, {"next"}},
-       {1, 4}},
+       "\"one\r\ntwo\nthree\rfour\",x\nnext\n",
+       {{"one\r\ntwo\nthree\rfour", "x"}, {"next"}},
+       {1, 5}},
       {"quotes inside an unquoted field stay",
        "ovulation spotting \"\"again\"\",1\n",
        {{"ovulation spotting \"\"again\"\"", "1"}},
        {1}},
-      {"lone CR is text", "a\rb,c\n", {{"a\rb", "c"}}, {1}},
+      {"lone CR ends a record (old Mac files)", "a\rb,c\r", {{"a"}, {"b", "c"}}, {1, 2}},
+      {"CR, LF and CRLF in one text",
+       "a\rb\nc\r\n\rd",
+       {{"a"}, {"b"}, {"c"}, {""}, {"d"}},
+       {1, 2, 3, 4, 5}},
       {"blank line is one empty field", "a\n\nb\n", {{"a"}, {""}, {"b"}}, {1, 2, 3}},
       {"empty text", "", {}, {}},
   };
@@ -66,16 +70,17 @@ TEST(ImportCsv, ReadsQuotingAndLineEndsAsWritten) {
 
 TEST(ImportCsv, NamesTheLineOfTextThatIsNotCsv) {
   struct Case {
-    std::string_view text;
+    std::string text;
     const char* error;
   };
   const Case cases[] = {
       {"a,b\n\"open\nstill open", "line 2: a quoted field is not closed"},
       {"a\n\"x\"y,z\n", "line 2: text after the closing quote of a field"},
       {"\"multi\nline\"tail\n", "line 2: text after the closing quote of a field"},
+      {"a\r" + std::string(kMaxCsvFields, ','), "line 2: more than 1048576 fields in one record"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ReadAll(c.text).error, c.error) << c.text;
+    EXPECT_EQ(ReadAll(c.text).error, c.error) << c.text.substr(0, 40);
   }
 }
 

@@ -1,7 +1,12 @@
 // Files that cannot be imported: none of the formats, a known format that is damaged or of the
-// wrong shape (the message names the line, key or row), and files that are or become too large.
+// wrong shape (the message names the line, key or row), and files that are or become too large,
+// in bytes or in the memory reading them would take: within the 64 MiB an import reads, a file
+// costs time and memory in proportion to its size, or is refused in one line.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <fstream>
@@ -9,6 +14,14 @@
 #include <string>
 
 #include "interop/import_parse.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define CYCLUNE_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CYCLUNE_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace {
 
@@ -110,6 +123,10 @@ TEST(ImportRefusal, DamagedCsvAndListsNameTheLine) {
        "line 2: '2025-1-2' is not a date"},
       {"a date column with a bad date", "date,note\n2025-01-01,a\n,b\n", kBroken,
        ImportFormat::kDateColumn, "line 3: '' is not a date"},
+      {"lines ended by CR", "2025-01-01\r\r2025-02-30\r", kBroken, ImportFormat::kDateList,
+       "line 3: '2025-02-30' is not a real date"},
+      {"a drip header past the field limit", "date,bleeding.value" + std::string(1 << 20, ','),
+       kBroken, ImportFormat::kDrip, "line 1: more than 1048576 fields"},
   });
 }
 
@@ -117,6 +134,8 @@ TEST(ImportRefusal, JsonOfTheWrongShapeNamesTheKey) {
   ExpectRefusals({
       {"not JSON", "{\"periods\": [\n  {\"date\": }\n]}", kBroken, ImportFormat::kUnknown,
        "line 2, column 12"},
+      {"not JSON, lines ended by CR", "{\"periods\": [\r\r  {\"date\": }\r]}", kBroken,
+       ImportFormat::kUnknown, "line 3, column 12"},
       {"a number beyond any double", R"({"periods":[{"date":"2025-01-01","id":2e520}]})", kBroken,
        ImportFormat::kUnknown, "number overflow"},
       {"nested without end", std::string(100000, '['), kBroken, ImportFormat::kUnknown,
@@ -184,6 +203,95 @@ TEST(ImportRefusal, GzipMembersAreReadInTurn) {
   const ImportParse parse = ParseTrackerFile(split);
   EXPECT_EQ(parse.problem, ImportProblem::kNone) << parse.error;
   EXPECT_EQ(parse.starts.size(), ParseTrackerFile(payload).starts.size());
+}
+
+// `first`, then `item` as often as it fits in `bytes`, then `last`.
+std::string Repeated(const std::string& first, const std::string& item, const std::string& last,
+                     std::size_t bytes) {
+  std::string text = first;
+  while (text.size() + item.size() + last.size() <= bytes) text += item;
+  return text + last;
+}
+
+// The address space this process has mapped, from /proc/self/status.
+std::size_t AddressSpaceInUse() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoul(line.substr(7)) * 1024;  // in kB
+  }
+  return 0;
+}
+
+// The error of parsing `bytes` in a child process whose address space may grow by `headroom`
+// bytes at most ("" when it reads), or how the child ended without one.
+std::string ErrorWithin(const std::string& bytes, std::size_t headroom) {
+  int ends[2];
+  if (pipe(ends) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    const rlim_t limit = AddressSpaceInUse() + headroom;
+    const rlimit bound{limit, limit};
+    std::string error = "no limit";
+    try {  // no exception may reach the test framework's handler in this copy of it
+      if (setrlimit(RLIMIT_AS, &bound) == 0) error = ParseTrackerFile(bytes).error;
+    } catch (...) {
+      error = "an exception";
+    }
+    _exit(write(ends[1], error.data(), error.size()) < 0 ? 1 : 0);
+  }
+  close(ends[1]);
+  std::string error;
+  char buffer[4096];
+  for (ssize_t got; (got = read(ends[0], buffer, sizeof buffer)) > 0;) error.append(buffer, got);
+  close(ends[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status)) : error;
+}
+
+TEST(ImportBounds, CostlyFilesAreRefusedWithinAnAddressLimit) {
+#ifdef CYCLUNE_ADDRESS_SANITIZER
+  GTEST_SKIP() << "AddressSanitizer maps far more address space than any limit here";
+#endif
+  const std::string kTooMany =
+      "the JSON holds too many values: reading them would take more than 256 MiB of memory";
+  const std::size_t kMiB = std::size_t{1} << 20;
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::size_t headroom;
+    std::string error;
+  } cases[] = {
+      {"a CSV line of 64 Mi empty fields, gzip", Gzip(std::string(kMaxImportBytes - 1, ',') + "\n"),
+       1024 * kMiB, "text whose first line is neither a date nor a CSV header with a date column"},
+      {"64 MiB of [[],[],...]", Repeated("[[]", ",[]", "]", kMaxImportBytes), 1024 * kMiB,
+       kTooMany},
+      {"64 MiB of [{},{},...]", Repeated("[{}", ",{}", "]", kMaxImportBytes), 1024 * kMiB,
+       kTooMany},
+      {"a quarter of a million objects, read",
+       Repeated("[{\"type\":\"period\",\"date\":\"2025-01-01\"}", ",{}", "]", 750'000), 1024 * kMiB,
+       ""},
+      // Within every bound, but more than the memory left: the last resort.
+      {"64 MiB of dates, memory for half their days",
+       Repeated("", "2025-01-01\n", "", kMaxImportBytes), 36 * kMiB,
+       "there is not enough memory to read it"},
+  };
+  for (const auto& c : cases) ASSERT_EQ(ErrorWithin(c.bytes, c.headroom), c.error) << c.name;
+}
+
+// A header of 100,000 columns is read in time linear in its length, and the note on the
+// columns drip does not have stays one short line.
+TEST(ImportBounds, WideDripHeaderNotesAFewColumnsAndCountsTheRest) {
+  std::string text = "date,bleeding.value";
+  for (int i = 0; i < 99'998; ++i) text += ",c" + std::to_string(i);
+  const ImportParse parse = ParseTrackerFile(text + "\n2025-01-01,1\n");
+  EXPECT_EQ(parse.problem, ImportProblem::kNone) << parse.error;
+  EXPECT_EQ(parse.starts.size(), 1u);
+  ASSERT_EQ(parse.notes.size(), 1u);
+  EXPECT_EQ(parse.notes[0],
+            "Ignored the columns 'c0', 'c1', 'c2' and 99995 more, which drip does not have.");
+  text += ",c7";
+  EXPECT_EQ(ParseTrackerFile(text).error, "line 1: column 'c7' appears twice");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "interop/import_parse.h"
@@ -103,6 +104,50 @@ TEST(ImportSamples, ByteOrderMarkBeforeTheHeaderIsSkipped) {
   const ImportParse marked = ParseTrackerFile("\xEF\xBB\xBF" + drip);
   EXPECT_EQ(marked.problem, ImportProblem::kNone) << marked.error;
   EXPECT_EQ(SortedUnique(marked.starts), Lines(ReadSample("drip-messy.starts.txt")));
+}
+
+// `text`, whose lines end in LF, with `line_end` at the end of each line instead.
+std::string WithLineEnds(std::string text, const std::string& line_end) {
+  for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += line_end.size()) {
+    text.replace(at, 1, line_end);
+  }
+  return text;
+}
+
+// Old Mac programs end lines with CR alone; every text format reads the same with any ending.
+TEST(ImportSamples, LinesEndedByCrLfOrCrlfReadAlike) {
+  struct Text {
+    const char* name;
+    std::string text;
+    std::vector<std::string> starts;
+  };
+  const Text texts[] = {
+      {"drip-clean.csv", ReadSample("drip-clean.csv"), Lines(ReadSample("drip-clean.starts.txt"))},
+      {"a list of dates", "# starts\n2025-01-01\n\n2025-01-29 \n", {"2025-01-01", "2025-01-29"}},
+      {"a CSV with a date column",
+       "note,Date\n\"two\nlines\",2025-01-01\n,2025-01-29\n",
+       {"2025-01-01", "2025-01-29"}},
+  };
+  const std::pair<const char*, const char*> kLineEnds[] = {
+      {"\n", " LF"}, {"\r\n", " CRLF"}, {"\r", " CR"}};
+  for (const Text& text : texts) {
+    for (const auto& [line_end, label] : kLineEnds) {
+      SCOPED_TRACE(text.name + std::string(label));
+      const ImportParse parse = ParseTrackerFile(WithLineEnds(text.text, line_end));
+      EXPECT_EQ(parse.problem, ImportProblem::kNone) << parse.error;
+      EXPECT_EQ(SortedUnique(parse.starts), text.starts);
+    }
+  }
+}
+
+// A database left in write-ahead-log mode by its app, with no log beside it, differs from one
+// with a rollback journal by two bytes of its header.
+TEST(ImportSamples, PeriodicalDatabaseInWalModeIsRead) {
+  std::string bytes = ReadSample("periodical-legacy-main.db");
+  bytes[18] = bytes[19] = 2;
+  const ImportParse parse = ParseTrackerFile(bytes);
+  EXPECT_EQ(parse.problem, ImportProblem::kNone) << parse.error;
+  EXPECT_EQ(SortedUnique(parse.starts), Lines(ReadSample("periodical-legacy-main.starts.txt")));
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ module_dir=$(sed -n 's/^CYCLUNE_MODULE_INSTALL_DIR:INTERNAL=//p' "$build/CMakeCa
 app_id=io.github.cyclune.Cyclune
 expected_files="bin/cyclune
 $module_dir/cyclune-formats.so
+$module_dir/cyclune-history.so
 $module_dir/cyclune-notify.so
 $module_dir/cyclune-pixels.so
 $module_dir/cyclune-program.so
@@ -140,9 +141,12 @@ check_program() {
   local got
   got=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/cyclune" --version)
   [[ $got == "cyclune $version" ]] || fail "$where: cyclune --version printed '$got'"
-  # Every option of --help is in the manual page.
+  # Every option of --help is in the manual page. It is read whole first: a grep -q that stops
+  # at the first match would end gzip early, which pipefail reports as a failure.
+  local manual
+  manual=$(gzip -dc "$prefix/share/man/man1/cyclune.1.gz")
   for option in $("$prefix/bin/cyclune" --help | grep -o -- '--[a-z-]*' | sort -u); do
-    gzip -dc "$prefix/share/man/man1/cyclune.1.gz" | grep -qF -- "${option//-/\\-}" ||
+    grep -qF -- "${option//-/\\-}" <<<"$manual" ||
       fail "$where: the manual page does not describe $option"
   done
   mkdir -p "$scratch/config-$where"
@@ -214,6 +218,7 @@ check_libraries() {
   local window='SDL|fontconfig|libX11|wayland|cyclune-pixels'
   local formats='libical|sqlite|cyclune-formats'
   local terminal='ncurses|libtinfo|cyclune-terminal'
+  local history='cyclune-history'
   mkdir -p -m 700 "$scratch/config-libs"
   printf '2024-04-03\n2024-05-01\n' >"$scratch/starts.txt"
   for mode in --version --help; do
@@ -226,7 +231,10 @@ check_libraries() {
   done
   libraries=$(run_mapped "$prefix" "$where" month --month 2024-05 --now 2024-05-20T09:00:00)
   expect_mapped "$where" --month "$libraries" must "^$modules/cyclune-program\.so$" \
-    must libicuuc never "$window" never "$formats" never "$terminal"
+    must libicuuc never "$window" never "$formats" never "$terminal" never "$history"
+  libraries=$(run_mapped "$prefix" "$where" history --history --now 2024-05-20T09:00:00)
+  expect_mapped "$where" --history "$libraries" must "^$modules/cyclune-history\.so$" \
+    must libsqlite3 never "$window" never "$terminal"
   libraries=$(run_mapped "$prefix" "$where" import --import "$scratch/starts.txt" \
               --now 2024-05-20T09:00:00)
   expect_mapped "$where" --import "$libraries" must "^$modules/cyclune-formats\.so$" \
@@ -240,7 +248,7 @@ check_libraries() {
   libraries=$(printf 'shot month\n' |
               run_mapped "$prefix" "$where" headless --headless --out "$scratch/out-libs")
   expect_mapped "$where" --headless "$libraries" must "^$modules/cyclune-pixels\.so$" \
-    must libSDL2 never "$formats" never "$terminal"
+    must libSDL2 never "$formats" never "$terminal" never "$history"
   if command -v script >/dev/null 2>&1; then
     # A terminal of its own; F2 (Exit) waits in its input until the program reads it.
     local log=$scratch/ld-$where-terminal
@@ -252,7 +260,7 @@ check_libraries() {
     libraries=$(sed -n 's/^.*calling init: //p' "$log".* 2>/dev/null | sort -u)
     expect_mapped "$where" --terminal "$libraries" must libncursesw \
       must "^$modules/cyclune-program\.so$" must "^$modules/cyclune-terminal\.so$" \
-      never "$window" never "$formats"
+      never "$window" never "$formats" never "$history"
   fi
 }
 

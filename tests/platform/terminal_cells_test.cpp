@@ -214,15 +214,16 @@ TEST_F(TerminalCells, GlyphsOfDecodesUtf16) {
 }
 
 // Outside UTF-8 a cell shows what the locale's character set holds: in Latin-1 an a-umlaut,
-// not a Han character nor a combining mark; a narrow no-break space becomes a space.
+// not a Han character nor a combining mark; a narrow no-break space becomes a space, a bar
+// chart's block a '#'.
 TEST_F(TerminalCells, OtherCharacterSetsShowWhatTheyHold) {
   if (std::setlocale(LC_CTYPE, "de_DE") == nullptr) GTEST_SKIP() << "no de_DE locale";
   SetCellTextUnicode(false);
-  const GlyphLine glyphs = GlyphsOf(u"M\u00e4r\u202f日e\u0301");
+  const GlyphLine glyphs = GlyphsOf(u"M\u00e4r\u202f日e\u0301\u2588\u258c");
   std::u32string bases;
   for (const CellGlyph& glyph : glyphs) bases.push_back(glyph.text[0]);
-  EXPECT_EQ(bases, U"M\u00e4r ?e?");
-  EXPECT_EQ(CellWidthOf(glyphs), 7);
+  EXPECT_EQ(bases, U"M\u00e4r ?e?##");
+  EXPECT_EQ(CellWidthOf(glyphs), 9);
 }
 
 }  // namespace
