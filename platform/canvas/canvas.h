@@ -1,8 +1,9 @@
 // The drawing surface behind every device context: a rectangle of picture elements that can
 // be filled, carry one line of centred text on an opaque box, and take a block copied from
 // another canvas of the same kind. Backends supply the kind: pixels (SDL surfaces,
-// platform/pixel_canvas.h) for the desktop window and the headless runner, character cells for
-// a terminal. Platform-internal: the system's code sees only HDC and HBITMAP (platform/gdi.h).
+// platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner, character
+// cells for a terminal. Platform-internal: the system's code sees only HDC and HBITMAP
+// (platform/ui/gdi.h).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 class Canvas;
 

@@ -3,7 +3,7 @@
 // month view adds its own cycle colours (view/month_view.h).
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);

@@ -1,4 +1,4 @@
-#include "platform/dateformat.h"
+#include "platform/dates/dateformat.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/gregocal.h>
@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/civil_days.h"
-#include "platform/date_pattern.h"
+#include "platform/dates/civil_days.h"
+#include "platform/dates/date_pattern.h"
 
 namespace {
 

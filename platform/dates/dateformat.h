@@ -11,7 +11,7 @@
 //   // n == 15 and title == u"September 2024" for any day of September 2024 in English
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 constexpr DWORD LOCALE_SYSTEM_DEFAULT = 0x0800;
 constexpr DWORD LOCALE_USER_DEFAULT = 0x0400;

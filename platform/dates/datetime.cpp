@@ -1,10 +1,10 @@
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 
 #include <ctime>
 #include <mutex>
 #include <optional>
 
-#include "platform/civil_days.h"
+#include "platform/dates/civil_days.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 //   // (b as 64 bits) - (a as 64 bits) == 864000000000, one day
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // Fills *now with the current local date and time, wDayOfWeek and milliseconds included.
 // When a fixed time has been set (tests, the headless runner), that time is returned instead.

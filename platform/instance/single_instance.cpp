@@ -3,6 +3,8 @@
 // start reaches it whatever its own runtime folder. The socket only carries the request to
 // come forward and its answer, so a stale socket file is harmless and replaced. A second
 // start waits for the first a moment at most, then says what it found.
+#include "platform/instance/single_instance.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -20,9 +22,8 @@
 #include <string_view>
 #include <thread>
 
-#include "platform/registry_store.h"
-#include "platform/single_instance.h"
-#include "platform/single_instance_listen.h"
+#include "platform/instance/single_instance_listen.h"
+#include "platform/settings/registry_store.h"
 
 namespace {
 

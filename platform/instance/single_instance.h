@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // Switches the rule on for this process (the desktop and terminal front ends; the headless
 // runner only on request). Off by default.

@@ -1,6 +1,8 @@
 // Accepting and reading never wait: the listening socket and every connection are
 // non-blocking, and one epoll descriptor gathers them with a timer for the oldest
 // connection's time-out, so a backend polls one descriptor for all of them.
+#include "platform/instance/single_instance_listen.h"
+
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/timerfd.h>
@@ -17,8 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/civil_days.h"
-#include "platform/single_instance_listen.h"
+#include "platform/dates/civil_days.h"
 
 namespace {
 

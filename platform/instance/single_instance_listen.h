@@ -1,9 +1,9 @@
-// The first instance's side of the one-instance rule (platform/single_instance.h): the socket
-// over which a second start asks it to come forward, and a reminder asks it to record a period.
-// Connections are accepted and read without ever waiting on one; "foreground\n" and
-// "period YYYY-MM-DD\n" are answered "ok\n", and a connection idle for a second is closed, so
-// neither a slow second start nor a flood of silent ones can freeze the loop that polls the
-// socket. Platform-internal.
+// The first instance's side of the one-instance rule (platform/instance/single_instance.h): the
+// socket over which a second start asks it to come forward, and a reminder asks it to record a
+// period. Connections are accepted and read without ever waiting on one; "foreground\n" and "period
+// YYYY-MM-DD\n" are answered "ok\n", and a connection idle for a second is closed, so neither a
+// slow second start nor a flood of silent ones can freeze the loop that polls the socket.
+// Platform-internal.
 #pragma once
 
 #include <sys/un.h>
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 inline constexpr std::string_view kForegroundRequest = "foreground\n";
 inline constexpr std::string_view kForegroundAnswer = "ok\n";

@@ -17,7 +17,7 @@ bool StartDesktopWindow(std::string* error);
 
 // Closes the window and the display and removes the backend; returns `winmain_result`, the
 // process exit status, or after a second start what ReportSecondStart says
-// (platform/single_instance.h).
+// (platform/instance/single_instance.h).
 int FinishDesktopWindow(int winmain_result);
 
 // True when the environment names a display (DISPLAY or WAYLAND_DISPLAY is set and not empty),

@@ -2,7 +2,7 @@
 // without a display loads nothing of the window stack.
 #include <cstdlib>
 
-#include "platform/desktop.h"
+#include "platform/modules/desktop.h"
 
 bool DesktopDisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {

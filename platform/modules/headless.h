@@ -40,7 +40,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // The largest client side that --size or a script's resize may ask for.
 constexpr std::uint32_t kMaxClientSide = 8192;

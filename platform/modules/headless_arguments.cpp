@@ -1,8 +1,8 @@
 // The runner's command-line values: the client size and the fixed "now".
 #include <charconv>
 
-#include "platform/civil_days.h"
-#include "platform/headless.h"
+#include "platform/dates/civil_days.h"
+#include "platform/modules/headless.h"
 
 namespace {
 

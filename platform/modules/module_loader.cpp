@@ -3,7 +3,7 @@
 // -z now, so a function missing from what they run on fails the dlopen, not a call in the
 // middle of a run. They are never closed: SDL, fontconfig and ICU keep state until the
 // process ends.
-#include "platform/module_loader.h"
+#include "platform/modules/module_loader.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

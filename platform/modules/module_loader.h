@@ -1,8 +1,8 @@
 // Cyclune's own modules: shared objects that the executable opens with dlopen when a mode
 // needs what they hold, so that no mode loads the libraries of another. The program itself is
 // one (cyclune-program.so: everything but --help and --version), the front ends that draw
-// pixels another (cyclune-pixels.so, platform/pixel_module.h), the terminal a third
-// (cyclune-terminal.so, platform/terminal_module.h).
+// pixels another (cyclune-pixels.so, platform/modules/pixel_module.h), the terminal a third
+// (cyclune-terminal.so, platform/modules/terminal_module.h).
 //
 // A module is looked for beside the executable (the build tree), then in the folder it is
 // installed in, relative to the executable's own folder (CYCLUNE_MODULE_DIR, e.g.

@@ -1,9 +1,9 @@
 // Desktop notifications as the program sees them: the first call opens the notification
-// module (platform/notify_module.h) and runs the module's own. A module that cannot be opened
-// is reported as a notification service that is not there, so the reminder is printed.
+// module (platform/modules/notify_module.h) and runs the module's own. A module that cannot be
+// opened is reported as a notification service that is not there, so the reminder is printed.
 #include <string>
 
-#include "platform/notify_module.h"
+#include "platform/modules/notify_module.h"
 
 NotificationResult ShowDesktopNotification(const DesktopNotification& notification) {
   std::string error;

@@ -1,5 +1,5 @@
 // The pixel front ends as the program sees them: StartDesktopWindow and StartHeadless open
-// the window module (platform/pixel_module.h) the first time one of them is called and run
+// the window module (platform/modules/pixel_module.h) the first time one of them is called and run
 // the module's own; the Finish functions hand over to the module that started.
 //
 // A module rather than a second executable that this one would run: a window that cannot be
@@ -8,7 +8,7 @@
 // libraries they load, with no second program start on top.
 #include <string>
 
-#include "platform/pixel_module.h"
+#include "platform/modules/pixel_module.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The terminal front end as the program sees it: StartTerminal opens the terminal module
-// (platform/terminal_module.h) the first time it is called and runs the module's own; the
+// (platform/modules/terminal_module.h) the first time it is called and runs the module's own; the
 // other two hand over to the module once it is open.
 #include <string>
 
-#include "platform/terminal_module.h"
+#include "platform/modules/terminal_module.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/private_file.h"
+#include "platform/settings/private_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

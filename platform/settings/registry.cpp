@@ -1,7 +1,7 @@
 // The registry calls over the text file. A key handle holds the key's values as read at open
 // plus the changes made through it; the file is touched only when a key is opened (read) and
 // when a changed or newly created key is closed (one locked read-modify-write).
-#include "platform/registry.h"
+#include "platform/settings/registry.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/registry_store.h"
-#include "platform/registry_text.h"
+#include "platform/settings/registry_store.h"
+#include "platform/settings/registry_text.h"
 
 struct RegistryKey {
   std::u16string path;               // root name first

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/registry_text.h"
+#include "platform/settings/registry_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // File steps of the registry store. Every step names files relative to an open folder and
 // never follows a link at a name it creates, so a name swapped midway cannot redirect a write.
-#include "platform/registry_files.h"
+#include "platform/settings/registry_files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,13 +1,13 @@
 // File steps beneath the registry store, each relative to an open folder descriptor: reading
 // with a size limit, writing a new version beside a file and renaming it over, keeping an
-// original aside, and the lock. Internal to the store (platform/registry_store.cpp).
+// original aside, and the lock. Internal to the store (platform/settings/registry_store.cpp).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <utility>
 
-#include "platform/registry_store.h"
+#include "platform/settings/registry_store.h"
 
 // An owned file descriptor, closed when it goes.
 class Fd {

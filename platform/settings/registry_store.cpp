@@ -1,6 +1,6 @@
 // Reading and atomically replacing the registry file. Every step works relative to an open
 // descriptor of the folder, so a folder renamed or replaced midway cannot redirect a write.
-#include "platform/registry_store.h"
+#include "platform/settings/registry_store.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/registry_files.h"
+#include "platform/settings/registry_files.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Parsing of the registry export text format. The parser never stops early: a line it cannot
 // understand is dropped (the parse becomes unclean) and the next line is read, so a damaged file
 // still yields every value that survived. Each byte is looked at a bounded number of times.
-#include "platform/registry_text.h"
+#include "platform/settings/registry_text.h"
 
 #include <string>
 

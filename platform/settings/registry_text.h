@@ -25,8 +25,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry.h"
-#include "platform/unicode.h"
+#include "platform/settings/registry.h"
+#include "platform/text/unicode.h"
 
 enum class RegLineKind {
   kComment,  // a blank line or a "; ..." line, kept as written

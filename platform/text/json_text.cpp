@@ -1,8 +1,8 @@
-#include "platform/json_text.h"
+#include "platform/text/json_text.h"
 
 #include <cstdio>
 
-#include "platform/unicode.h"
+#include "platform/text/unicode.h"
 
 std::string JsonString(std::u16string_view text) {
   std::string out = "\"";

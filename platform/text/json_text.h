@@ -1,6 +1,6 @@
 // JSON text of UTF-16 strings, and the one line that describes a message box wherever boxes
 // are logged: the headless runner's messages.jsonl and the message log of the end-to-end
-// tests (platform/test_hooks.h).
+// tests (platform/ui/test_hooks.h).
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
-#include "platform/text_wrap.h"
+#include "platform/text/text_wrap.h"
 
-#include "platform/unicode.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/unicode.h"
+#include "platform/text/unicode.h"
 
 #include <iconv.h>
 #include <langinfo.h>

@@ -1,14 +1,14 @@
 // Drawing targets and objects. A target (DeviceContext) draws on a canvas: the window's
 // client canvas during a paint, or the surface selected into an off-screen target. Every
 // handle is checked against the live sets, so a stale or doubled Delete* fails harmlessly.
-#include "platform/gdi.h"
+#include "platform/ui/gdi.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 struct GdiObject {
   enum class Kind { kBrush, kBitmap };

@@ -5,8 +5,8 @@
 // clipped to the target's surface.
 #pragma once
 
-#include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/ui/win_types.h"
+#include "platform/ui/window.h"
 
 struct DeviceContext;
 using HDC = DeviceContext*;

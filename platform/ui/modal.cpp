@@ -1,10 +1,10 @@
-#include "platform/modal.h"
+#include "platform/ui/modal.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
-#include "platform/window_backend.h"
+#include "platform/ui/window_backend.h"
 
 namespace {
 

@@ -33,8 +33,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_wrap.h"
-#include "platform/window.h"
+#include "platform/text/text_wrap.h"
+#include "platform/ui/window.h"
 
 // The soft-key bar as it reads now: its two labels, and which key is held open by its popup
 // (1 left, 2 right, 0 none).

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 struct StringResource {
   UINT id;

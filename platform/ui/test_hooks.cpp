@@ -1,4 +1,4 @@
-#include "platform/test_hooks.h"
+#include "platform/ui/test_hooks.h"
 
 #include <time.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/json_text.h"
+#include "platform/text/json_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 //
 //   CYCLUNE_MESSAGE_LOG=PATH  every message box shown, by any front end, is appended to PATH
 //                             as one JSON line, {"caption": "...", "text": "..."} (the line
-//                             of platform/json_text.h), before it is drawn.
+//                             of platform/text/json_text.h), before it is drawn.
 //   CYCLUNE_TRACE_FRAMES=1    the desktop window writes "cyclune-trace: input SECONDS" for each
 //                             key or click it reads and "cyclune-trace: frame SECONDS" for each
 //                             frame it presents to standard error (CLOCK_MONOTONIC seconds).

@@ -66,7 +66,7 @@ constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) {
 }
 
 // Handles. A window is an object of the window system; a module instance is the module's
-// resource set (string table, soft-key bars, menus, icons), see platform/resource.h.
+// resource set (string table, soft-key bars, menus, icons), see platform/ui/resource.h.
 struct WindowObject;
 using HWND = WindowObject*;
 struct ModuleResources;

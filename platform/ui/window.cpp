@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/single_instance.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/instance/single_instance.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 namespace {
 

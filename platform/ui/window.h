@@ -2,10 +2,10 @@
 // quit request, modal message boxes, the string table and the soft-key bar with its menus.
 // It offers what Cyclune's shell relies on, under the platform's names and numbers, and
 // runs on one of several backends (headless, desktop window, terminal) that the front end
-// installs at start (platform/window_backend.h). Everything runs on one thread.
+// installs at start (platform/ui/window_backend.h). Everything runs on one thread.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 struct IconObject;

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/resource.h"
-#include "platform/window.h"
+#include "platform/canvas/canvas.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/window.h"
 
 // The kind of canvas made where no backend chooses one: without a backend, and by a backend
 // that keeps WindowBackend::MakeCanvas. Unset (nullptr) at the start, which leaves such windows
@@ -98,5 +98,5 @@ BOOL PostButtonUp(HWND window, int x, int y);
 
 // Accepts pending requests of a second start and brings InputWindow() forward through the
 // backend for each. GetMessageW calls it before waiting for input; a backend that blocks
-// for long polls ForegroundRequestSocket() (platform/single_instance.h) as well.
+// for long polls ForegroundRequestSocket() (platform/instance/single_instance.h) as well.
 void ServiceForegroundRequests();

@@ -1,8 +1,8 @@
 // The caret: one per process, owned by a window, a box in its client area that says where
 // the keyboard's attention is. Nothing draws it; front ends that can show a place to
 // assistive technology (a terminal's cursor) read it with CaretOf.
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Input messages as the platform posts them, for every backend and the modal layer.
 #include <algorithm>
 
-#include "platform/window_backend.h"
+#include "platform/ui/window_backend.h"
 
 namespace {
 

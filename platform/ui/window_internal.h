@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/gdi.h"
-#include "platform/resource.h"
-#include "platform/window.h"
+#include "platform/canvas/canvas.h"
+#include "platform/ui/gdi.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/window.h"
 
 struct SoftKeyRecord {
   std::u16string label;

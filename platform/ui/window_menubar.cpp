@@ -2,8 +2,8 @@
 // bar is a window owned by its parent; backends present it and press its keys.
 #include <span>
 
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <deque>
 
-#include "platform/gdi.h"
-#include "platform/single_instance.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/instance/single_instance.h"
+#include "platform/ui/gdi.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/test_hooks.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/ui/test_hooks.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 struct IconObject {
   const IconResource* resource;

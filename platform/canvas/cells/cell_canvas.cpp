@@ -1,11 +1,11 @@
-#include "platform/terminal/cell_canvas.h"
+#include "platform/canvas/cells/cell_canvas.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/canvas_box.h"
-#include "platform/colours.h"
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/canvas_box.h"
+#include "platform/canvas/cells/cell_text.h"
+#include "platform/canvas/colours.h"
 
 namespace {
 

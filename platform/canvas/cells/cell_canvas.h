@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/canvas_box.h"
+#include "platform/canvas/canvas.h"
+#include "platform/canvas/canvas_box.h"
 
 struct Cell {
   enum class Part : std::uint8_t {

@@ -1,5 +1,5 @@
 // The printing backend: cell canvases, no input, message boxes answered unseen.
-#include "platform/cell_print.h"
+#include "platform/canvas/cells/cell_print.h"
 
 #include <langinfo.h>
 
@@ -8,10 +8,10 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/terminal/cell_canvas.h"
-#include "platform/terminal/cell_text.h"
-#include "platform/unicode.h"
-#include "platform/window_backend.h"
+#include "platform/canvas/cells/cell_canvas.h"
+#include "platform/canvas/cells/cell_text.h"
+#include "platform/text/unicode.h"
+#include "platform/ui/window_backend.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/ui/win_types.h"
+#include "platform/ui/window.h"
 
 // One cell: its glyph (a character and up to two combining marks; empty for the right half
 // of a glyph two cells wide) and its colours.

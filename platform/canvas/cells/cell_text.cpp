@@ -1,9 +1,9 @@
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/cells/cell_text.h"
 
 #include <climits>
 #include <cwchar>
 
-#include "platform/unicode.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/font_runs.h"
+#include "platform/canvas/pixels/font_runs.h"
 
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>

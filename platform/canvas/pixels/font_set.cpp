@@ -1,4 +1,4 @@
-#include "platform/font_set.h"
+#include "platform/canvas/pixels/font_set.h"
 
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>

@@ -1,5 +1,7 @@
 // The pixel canvas: one 32-bit XRGB SDL surface, made without any video device. Copies are
 // plain row copies, which is what keeps a month view paint well under a millisecond.
+#include "platform/canvas/pixels/pixel_canvas.h"
+
 #include <SDL.h>
 #include <SDL_image.h>
 #include <unistd.h>
@@ -9,9 +11,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/canvas_box.h"
-#include "platform/gdi_text.h"
-#include "platform/pixel_canvas.h"
+#include "platform/canvas/canvas_box.h"
+#include "platform/canvas/pixels/pixel_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/gdi_text.h"
+#include "platform/canvas/pixels/pixel_text.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/font_runs.h"
-#include "platform/font_set.h"
-#include "platform/pixel_canvas.h"
-#include "platform/test_hooks.h"
+#include "platform/canvas/pixels/font_runs.h"
+#include "platform/canvas/pixels/font_set.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
+#include "platform/ui/test_hooks.h"
 
 namespace {
 

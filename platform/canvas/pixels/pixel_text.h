@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/unicode.h"
-#include "platform/win_types.h"
+#include "platform/text/unicode.h"
+#include "platform/ui/win_types.h"
 
 // One rendered line: its opaque box in 32-bit XRGB pixels, `pitch` pixels a row. Width 0 for
 // empty text (the height is then still the line height).
