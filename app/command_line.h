@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/headless.h"
-#include "platform/win_types.h"
+#include "platform/modules/headless.h"
+#include "platform/ui/win_types.h"
 
 enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
 enum class Information { kNone, kHelp, kVersion };

@@ -6,9 +6,9 @@
 #include "app/history_session.h"
 #include "history/history_views.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
-#include "platform/single_instance.h"
-#include "platform/unicode.h"
+#include "platform/dates/datetime.h"
+#include "platform/instance/single_instance.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "history/history_views.h"
 #include "model/app_state.h"
 #include "model/record_period.h"
-#include "platform/datetime.h"
-#include "platform/unicode.h"
-#include "platform/window.h"
+#include "platform/dates/datetime.h"
+#include "platform/text/unicode.h"
+#include "platform/ui/window.h"
 #include "resources/resources.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "history/history_types.h"
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // Where this run's recordings are made (the window, the terminal, a headless script); the
 // window when never set.

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/registry.h"
-#include "platform/unicode.h"
+#include "platform/settings/registry.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

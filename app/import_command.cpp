@@ -10,10 +10,10 @@
 #include "interop/import_replay.h"
 #include "model/app_state.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
-#include "platform/registry.h"
-#include "platform/single_instance.h"
-#include "platform/unicode.h"
+#include "platform/dates/datetime.h"
+#include "platform/instance/single_instance.h"
+#include "platform/settings/registry.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

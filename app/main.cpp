@@ -27,7 +27,7 @@
 
 #include "app/command_line.h"
 #include "app/program.h"
-#include "platform/module_loader.h"
+#include "platform/modules/module_loader.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 #include "resources/resources.h"
 #include "view/month_view.h"
 #include "view/navigation.h"

@@ -4,8 +4,8 @@
 // destroyed. Every other message goes to the platform's default procedure.
 #pragma once
 
-#include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/ui/win_types.h"
+#include "platform/ui/window.h"
 
 // The window procedure of the main window class. Returns 0 for every message it handles,
 // otherwise DefWindowProcW's result.

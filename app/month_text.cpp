@@ -4,8 +4,8 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/cell_print.h"
-#include "platform/unicode.h"
+#include "platform/canvas/cells/cell_print.h"
+#include "platform/text/unicode.h"
 #include "view/day_class.h"
 #include "view/month_layout.h"
 #include "view/month_view.h"

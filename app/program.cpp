@@ -18,12 +18,12 @@
 #include "app/script_commands.h"
 #include "app/win_main.h"
 #include "model/app_state.h"
-#include "platform/datetime.h"
-#include "platform/desktop.h"
-#include "platform/headless.h"
-#include "platform/single_instance.h"
-#include "platform/terminal.h"
-#include "platform/window.h"
+#include "platform/dates/datetime.h"
+#include "platform/instance/single_instance.h"
+#include "platform/modules/desktop.h"
+#include "platform/modules/headless.h"
+#include "platform/terminal/terminal.h"
+#include "platform/ui/window.h"
 #include "resources/resources.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "app/command_line.h"
-#include "platform/module_loader.h"
+#include "platform/modules/module_loader.h"
 
 // Runs what `line` asks for (no --help, --version: the executable answers those): a command
 // (--report, --month, --ics, --import), the headless runner, the terminal or the window.

@@ -13,9 +13,9 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
-#include "platform/notify.h"
-#include "platform/unicode.h"
+#include "platform/dates/datetime.h"
+#include "platform/notify/notify.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "app/reminders.h"
-#include "platform/private_file.h"
+#include "platform/settings/private_file.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "interop/predicted_events.h"
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/dateformat.h"
-#include "platform/unicode.h"
+#include "platform/dates/dateformat.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

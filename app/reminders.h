@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 enum class ReminderKind { kPeriodExpected, kPeriodLate, kFertileWindow };
 

@@ -17,9 +17,9 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
-#include "platform/private_file.h"
-#include "platform/unicode.h"
+#include "platform/dates/datetime.h"
+#include "platform/settings/private_file.h"
+#include "platform/text/unicode.h"
 #include "report/day_report.h"
 
 namespace {

@@ -9,7 +9,7 @@
 //   cyclune --month [YYYY-MM]      that month (this month) as text, coloured as the month
 //                                  view paints it or with a mark per day; status 0
 //   cyclune --ics [FILE]           every prediction as an iCalendar file, to FILE (mode 0600,
-//                                  replaced atomically; see platform/private_file.h for
+//                                  replaced atomically; see platform/settings/private_file.h for
 //                                  links, FIFOs and devices) or standard output; status 1
 //                                  without a last period, when the settings predict no day
 //                                  or when it cannot be written

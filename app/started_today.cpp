@@ -11,9 +11,9 @@
 
 #include "app/history_session.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
-#include "platform/single_instance.h"
-#include "platform/unicode.h"
+#include "platform/dates/datetime.h"
+#include "platform/instance/single_instance.h"
+#include "platform/text/unicode.h"
 
 extern char** environ;
 

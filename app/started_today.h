@@ -5,7 +5,7 @@
 // Each prints one line saying what was done and returns the exit status.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 int RecordStartedToday();
 int OpenCyclune();

@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "model/app_state.h"
-#include "platform/window.h"
+#include "platform/ui/window.h"
 #include "resources/resources.h"
 
 namespace {

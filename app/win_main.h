@@ -4,7 +4,7 @@
 // chosen before WinMain runs; this code is the same on every one.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // Runs the program: InitInstance, then the message loop. Returns the quit request's exit
 // code, or 0 when start-up failed or another instance was already running.

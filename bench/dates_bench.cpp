@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "platform/dateformat.h"
-#include "platform/datetime.h"
+#include "platform/dates/dateformat.h"
+#include "platform/dates/datetime.h"
 
 namespace {
 

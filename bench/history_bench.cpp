@@ -10,7 +10,7 @@
 
 #include "history/history_file.h"
 #include "history/history_views.h"
-#include "platform/civil_days.h"
+#include "platform/dates/civil_days.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "app/main_window.h"
 #include "app/win_main.h"
 #include "model/app_state.h"
-#include "platform/datetime.h"
-#include "platform/window.h"
-#include "platform/window_backend.h"
+#include "platform/dates/datetime.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_backend.h"
 #include "resources/resources.h"
 #include "view/month_view.h"
 

@@ -18,10 +18,10 @@
 #include "app/main_window.h"
 #include "app/win_main.h"
 #include "model/app_state.h"
-#include "platform/datetime.h"
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/cells/cell_text.h"
+#include "platform/dates/datetime.h"
 #include "platform/terminal/terminal_backend.h"
-#include "platform/window.h"
+#include "platform/ui/window.h"
 #include "resources/resources.h"
 
 namespace {

@@ -83,7 +83,7 @@ function(cyclune_use_headers target)
   endforeach()
 endfunction()
 
-# A shared object that the executable opens with dlopen (platform/module_loader.h), named
+# A shared object that the executable opens with dlopen (platform/modules/module_loader.h), named
 # FILE_NAME.so and built beside the executable, where the program looks for it in the build
 # tree.
 #

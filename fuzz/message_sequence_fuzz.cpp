@@ -23,11 +23,11 @@
 #include "app/win_main.h"
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/datetime.h"
-#include "platform/headless.h"
-#include "platform/window.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/dates/datetime.h"
+#include "platform/modules/headless.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 #include "resources/resources.h"
 
 namespace {

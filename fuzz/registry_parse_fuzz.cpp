@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry_text.h"
+#include "platform/settings/registry_text.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // data, shared by the history's file (history/history_file.h), its rules
 // (history/period_history.h) and its views (history/history_views.h).
 //
-// A recorded start is a civil day (days from 1970-01-01, platform/civil_days.h) and the time of
-// day that the fold used: "Set last period" stores the selected day at the time of day the
+// A recorded start is a civil day (days from 1970-01-01, platform/dates/civil_days.h) and the time
+// of day that the fold used: "Set last period" stores the selected day at the time of day the
 // program started, and an interval counts whole 24-hour spans between two such instants.
 #pragma once
 
@@ -43,9 +43,9 @@ enum class HistorySource {
 
 // The names of the sources, in their order: as the history's file stores them and its JSON
 // and CSV views show them.
-inline constexpr const char* kHistorySourceNames[] = {
-    "settings file", "outside", "window", "terminal", "headless", "command line", "import",
-    "reminder"};
+inline constexpr const char* kHistorySourceNames[] = {"settings file", "outside",  "window",
+                                                      "terminal",      "headless", "command line",
+                                                      "import",        "reminder"};
 static_assert(sizeof kHistorySourceNames / sizeof kHistorySourceNames[0] ==
               static_cast<int>(HistorySource::kReminder) + 1);
 

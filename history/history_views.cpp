@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "platform/civil_days.h"
-#include "platform/dateformat.h"
-#include "platform/unicode.h"
+#include "platform/dates/civil_days.h"
+#include "platform/dates/dateformat.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "model/calendar.h"
 #include "model/record_period.h"
-#include "platform/civil_days.h"
+#include "platform/dates/civil_days.h"
 
 namespace {
 

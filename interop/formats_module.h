@@ -1,5 +1,6 @@
 // The file-format module, cyclune-formats.so: the iCalendar writer (libical) and the readers
-// of other trackers' exports (JSON, gzip, SQLite), opened (platform/module_loader.h) only by
+// of other trackers' exports (JSON, gzip, SQLite), opened (platform/modules/module_loader.h) only
+// by
 // --ics and --import, so no other mode loads those libraries. It holds the formats alone: they
 // turn bytes into days and events into text, and keep no state of the program's.
 //
@@ -9,7 +10,7 @@
 
 #include "interop/ics_calendar.h"
 #include "interop/import_parse.h"
-#include "platform/module_loader.h"
+#include "platform/modules/module_loader.h"
 
 constexpr ModuleName kFormatsModule{"cyclune-formats.so", "CycluneFormatsModule", 2};
 

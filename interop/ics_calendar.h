@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "interop/predicted_events.h"
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // The UID of an event, e.g. "fertile-window-2@predictions.cyclune".
 std::string EventUid(const PredictedEvent& event);

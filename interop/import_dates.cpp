@@ -4,7 +4,7 @@
 
 #include "interop/import_formats.h"
 #include "model/calendar.h"
-#include "platform/unicode.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "interop/import_parse.h"
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 struct ReplayedStart {
   ImportDay day;

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // kRecordedPeriod: a period recorded before the last one, from the history.
 enum class EventKind : std::uint8_t { kPeriod, kFertileWindow, kMostFertileDay, kRecordedPeriod };

@@ -3,7 +3,7 @@
 // system reads and writes the fields it needs; nothing else holds state.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 struct AppStateRecord {
   std::int32_t CycleLength = 28;   // predicted length of a cycle, days

@@ -1,7 +1,7 @@
 #include "model/calendar.h"
 
-#include "platform/civil_days.h"
-#include "platform/datetime.h"
+#include "platform/dates/civil_days.h"
+#include "platform/dates/datetime.h"
 
 namespace {
 

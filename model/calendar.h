@@ -1,7 +1,7 @@
 // The calendar of Cyclune: the Gregorian leap-year rule, month lengths, weekdays, stepping a
 // date by whole days and counting the days between two instants. Every function is pure: it
 // reads only its arguments and changes nothing else. The day arithmetic is the platform's civil
-// days (platform/civil_days.h); this unit adds the rules of the 16-bit date record on top.
+// days (platform/dates/civil_days.h); this unit adds the rules of the 16-bit date record on top.
 //
 // Dates are SYSTEMTIME records passed by value. The stepping functions read and write only
 // wYear, wMonth and wDay; wDayOfWeek and the time of day come back exactly as they were given,
@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // Days of a common year before the 1st of each month, indexed by the month itself (1 = January
 // to 12 = December); entry 0 is unused.

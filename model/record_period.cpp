@@ -2,7 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/window.h"
+#include "platform/ui/window.h"
 
 namespace {
 

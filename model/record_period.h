@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "model/settings.h"
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // The new settings from the old cycle length, the old luteal phase and the observed
 // interval in days; divisions truncate toward zero, sums are taken in 64 bits and the

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "model/app_state.h"
-#include "platform/datetime.h"
-#include "platform/registry.h"
+#include "platform/dates/datetime.h"
+#include "platform/settings/registry.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 struct AppStateRecord;
 

@@ -6,8 +6,8 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/cycle.h"
-#include "platform/dateformat.h"
-#include "platform/datetime.h"
+#include "platform/dates/dateformat.h"
+#include "platform/dates/datetime.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 // Capacity of a long date text, terminator included: a long date shows at most 29 UTF-16 units.
 constexpr int kLongDateCapacity = 30;

@@ -1,7 +1,7 @@
 // Kept apart from the composition so that what the report says can be checked without a
 // window system.
 #include "model/app_state.h"
-#include "platform/window.h"
+#include "platform/ui/window.h"
 #include "report/day_report.h"
 
 void ShowDayReport() {

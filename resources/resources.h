@@ -5,8 +5,8 @@
 // draws the view at its own scale, so the marker would tell nothing to anyone.
 #pragma once
 
-#include "platform/resource.h"
-#include "platform/win_types.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/win_types.h"
 
 // Strings.
 constexpr UINT IDS_APP_TITLE = 1;     // "Cyclune", the window title

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 enum class DayClass : std::uint8_t {
   kPlain,        // no prediction, or no last period known

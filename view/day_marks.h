@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "platform/gdi.h"
+#include "platform/ui/gdi.h"
 #include "view/day_class.h"
 
 // The smallest side a shape is drawn at: below it the shapes are no longer told apart.

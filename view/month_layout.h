@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 constexpr std::int32_t kGridColumns = 7;
 constexpr std::int32_t kGridRows = 8;

@@ -6,8 +6,8 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/dateformat.h"
-#include "platform/gdi.h"
+#include "platform/dates/dateformat.h"
+#include "platform/ui/gdi.h"
 #include "view/day_class.h"
 #include "view/day_marks.h"
 #include "view/month_layout.h"

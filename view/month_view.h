@@ -6,15 +6,15 @@
 // yellow numbers. With AppState.DayMarks set, each of those days also carries the mark of
 // its class (view/day_marks.h); without, not a pixel differs.
 // The picture is composed off-screen and reaches the window in one block copy. The caret
-// (platform/window.h) is put on the selected day's number, where screen readers look.
+// (platform/ui/window.h) is put on the selected day's number, where screen readers look.
 #pragma once
 
-#include "platform/colours.h"
-#include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/canvas/colours.h"
+#include "platform/ui/win_types.h"
+#include "platform/ui/window.h"
 
-// The month view's colours, 0x00BBGGRR: white, black, blue and dark blue (platform/colours.h)
-// and these.
+// The month view's colours, 0x00BBGGRR: white, black, blue and dark blue
+// (platform/canvas/colours.h) and these.
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);

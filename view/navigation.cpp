@@ -2,7 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/gdi.h"
+#include "platform/ui/gdi.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
 

@@ -13,8 +13,8 @@
 
 #include <cstdint>
 
-#include "platform/win_types.h"
-#include "platform/window.h"
+#include "platform/ui/win_types.h"
+#include "platform/ui/window.h"
 
 // Handles WM_KEYDOWN with the key code from its first parameter. Returns 0 for every code.
 LRESULT HandleKey(HWND window, WPARAM key_code);

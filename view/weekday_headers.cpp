@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "platform/unicode.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

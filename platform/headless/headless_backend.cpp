@@ -14,12 +14,12 @@
 #include <iterator>
 #include <sstream>
 
-#include "platform/headless.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/headless/headless_script.h"
-#include "platform/json_text.h"
-#include "platform/pixel_canvas.h"
-#include "platform/single_instance.h"
-#include "platform/window_backend.h"
+#include "platform/instance/single_instance.h"
+#include "platform/modules/headless.h"
+#include "platform/text/json_text.h"
+#include "platform/ui/window_backend.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "platform/headless.h"
+#include "platform/modules/headless.h"
 
 namespace {
 

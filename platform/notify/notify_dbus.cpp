@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notify.h"
+#include "platform/notify/notify.h"
 
 namespace {
 

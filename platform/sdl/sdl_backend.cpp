@@ -1,5 +1,5 @@
 // The desktop window: its making, its size and scale, and the composition and presentation
-// of each frame. Also the desktop front end's entry (platform/desktop.h).
+// of each frame. Also the desktop front end's entry (platform/modules/desktop.h).
 #include "platform/sdl/sdl_backend.h"
 
 #include <algorithm>
@@ -8,13 +8,13 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/colours.h"
-#include "platform/desktop.h"
-#include "platform/gdi_text.h"
-#include "platform/pixel_canvas.h"
+#include "platform/canvas/colours.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
+#include "platform/canvas/pixels/pixel_text.h"
+#include "platform/instance/single_instance.h"
+#include "platform/modules/desktop.h"
 #include "platform/sdl/sdl_display.h"
-#include "platform/single_instance.h"
-#include "platform/test_hooks.h"
+#include "platform/ui/test_hooks.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The desktop window backend: one SDL window shows the input window's client area with the
-// soft-key bar below it. Native events become the modal layer's input (platform/modal.h) in
+// soft-key bar below it. Native events become the modal layer's input (platform/ui/modal.h) in
 // one switch (sdl_input.cpp), which a message box's loop shares. Windows paint on ordinary
 // pixel canvases; every painted picture is composed with the bar, popup or box the modal
 // layer shows into one frame (a pixel canvas too), uploaded to one streaming texture and
@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/modal.h"
 #include "platform/sdl/foreground_watch.h"
 #include "platform/sdl/sdl_chrome.h"
-#include "platform/window_backend.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/window_backend.h"
 
 class DesktopBackend final : public WindowBackend {
  public:

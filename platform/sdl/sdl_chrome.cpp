@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/colours.h"
-#include "platform/gdi_text.h"
-#include "platform/pixel_canvas.h"
+#include "platform/canvas/colours.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
+#include "platform/canvas/pixels/pixel_text.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr int kScrollBarWidth = 3;
 constexpr int kBorder = 1;
 
 // Greys of the bar and the scroll bar; the rest is the month view's palette where it fits
-// (platform/colours.h): the popup and the caption band take the weekday blue and dark blue.
+// (platform/canvas/colours.h): the popup and the caption band take the weekday blue and dark blue.
 constexpr COLORREF kBarBackground = RGB(40, 40, 40);
 constexpr COLORREF kBarOpenKey = RGB(90, 90, 90);
 constexpr COLORREF kBarLabel = kWhite;

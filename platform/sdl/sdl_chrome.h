@@ -1,5 +1,5 @@
 // What the desktop window draws around and over the month view, as the modal layer
-// (platform/modal.h) has them: the soft-key bar below the client area, the popup menu of a
+// (platform/ui/modal.h) has them: the soft-key bar below the client area, the popup menu of a
 // soft key above it, and message boxes over the client area (a caption band, then the lines
 // of the text from the first one shown, and a scroll bar when they do not all fit). Sizes
 // are given in units of a 240-pixel-wide screen and multiplied by the window's scale `ui`
@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/modal.h"
+#include "platform/canvas/canvas.h"
+#include "platform/ui/modal.h"
 
 // Drawable pixels for `units` at scale `ui`; at least 1.
 int ScaledPixels(float ui, int units);

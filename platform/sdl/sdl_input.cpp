@@ -1,12 +1,12 @@
-// Native input to the modal layer (platform/modal.h) in one switch over SDL's events: keys
+// Native input to the modal layer (platform/ui/modal.h) in one switch over SDL's events: keys
 // as virtual-key codes, left clicks as what they hit (the client area at drawable pixels, a
 // soft key, an item of the popup), the wheel in steps. The main loop and a message box's
 // loop both go through it; while a box is open the modal layer keeps the input to itself.
 #include <algorithm>
 
+#include "platform/instance/single_instance.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/single_instance.h"
-#include "platform/test_hooks.h"
+#include "platform/ui/test_hooks.h"
 
 namespace {
 

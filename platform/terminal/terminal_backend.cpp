@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/single_instance.h"
+#include "platform/instance/single_instance.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
 // The terminal window backend: the client area is the terminal less its last row, drawn
 // from cell canvases; the last row is the soft-key bar. Native input becomes the modal
-// layer's input (platform/modal.h) in one switch, which a message box's loop shares; the
+// layer's input (platform/ui/modal.h) in one switch, which a message box's loop shares; the
 // popup and message boxes the modal layer shows are drawn over the month view.
-// Platform-internal; the front end is platform/terminal.h.
+// Platform-internal; the front end is platform/terminal/terminal.h.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/modal.h"
-#include "platform/terminal/cell_canvas.h"
+#include "platform/canvas/cells/cell_canvas.h"
 #include "platform/terminal/terminal_layout.h"
 #include "platform/terminal/terminal_screen.h"
 #include "platform/terminal/terminal_signals.h"
-#include "platform/window_backend.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/window_backend.h"
 
 class TerminalBackend final : public WindowBackend {
  public:

@@ -6,7 +6,7 @@
 // and, without colour, reverse video for every cell not on white.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 enum class ColourDepth { kMonochrome, kEight, kSixteen, kPalette256, kDirect };
 

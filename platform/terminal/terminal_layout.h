@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/cells/cell_text.h"
 
 // One label of the soft-key bar: its glyphs, cut to fit, starting at column `left`.
 struct BarLabel {

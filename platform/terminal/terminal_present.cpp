@@ -2,7 +2,7 @@
 // soft-key bar, and over them the open popup or message box, in one update.
 #include <algorithm>
 
-#include "platform/colours.h"
+#include "platform/canvas/colours.h"
 #include "platform/terminal/terminal_backend.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/terminal/cell_canvas.h"
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/cells/cell_canvas.h"
+#include "platform/canvas/cells/cell_text.h"
 #include "platform/terminal/terminal_colour.h"
 
 // One input as ncurses delivers it, in the terminal's own terms (no ncurses types).

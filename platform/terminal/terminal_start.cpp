@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/single_instance.h"
-#include "platform/terminal.h"
+#include "platform/instance/single_instance.h"
+#include "platform/terminal/terminal.h"
 #include "platform/terminal/terminal_backend.h"
 #include "platform/terminal/terminal_signals.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win_types.h"
+#include "platform/ui/win_types.h"
 
 namespace cyclune_test {
 

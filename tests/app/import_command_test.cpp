@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/datetime.h"
-#include "platform/single_instance.h"
+#include "platform/dates/datetime.h"
+#include "platform/instance/single_instance.h"
 #include "tests/app/headless_run.h"
 #include "tests/platform/registry_test_folder.h"
 

@@ -11,9 +11,9 @@
 
 #include "app/win_main.h"
 #include "model/app_state.h"
-#include "platform/datetime.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/dates/datetime.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 #include "resources/resources.h"
 #include "tests/app/headless_run.h"
 

@@ -12,7 +12,7 @@
 #include "app/reminder_state.h"
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/dateformat.h"
+#include "platform/dates/dateformat.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/datetime.h"
-#include "platform/unicode.h"
+#include "platform/dates/datetime.h"
+#include "platform/text/unicode.h"
 #include "tests/app/headless_run.h"
 
 namespace {

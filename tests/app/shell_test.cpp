@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 #include "tests/app/headless_run.h"
 
 namespace {

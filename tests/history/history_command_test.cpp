@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/single_instance.h"
+#include "platform/instance/single_instance.h"
 #include "tests/app/headless_run.h"
 #include "tests/platform/registry_test_folder.h"
 

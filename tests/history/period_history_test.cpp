@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/civil_days.h"
+#include "platform/dates/civil_days.h"
 
 namespace {
 

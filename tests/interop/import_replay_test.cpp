@@ -9,7 +9,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 
 namespace {
 

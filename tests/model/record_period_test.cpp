@@ -15,7 +15,7 @@
 #include <string>
 
 #include "model/app_state.h"
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 
 #include "model/app_state.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
-#include "platform/registry_text.h"
+#include "platform/dates/datetime.h"
+#include "platform/settings/registry_text.h"
 #include "tests/platform/registry_test_folder.h"
 
 namespace {

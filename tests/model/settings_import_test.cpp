@@ -9,7 +9,7 @@
 #include "model/app_state.h"
 #include "model/record_period.h"
 #include "model/settings.h"
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 #include "tests/platform/registry_test_folder.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "model/app_state.h"
-#include "platform/datetime.h"
+#include "platform/dates/datetime.h"
 #include "tests/platform/registry_test_folder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/civil_days.h"
+#include "platform/dates/civil_days.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/date_pattern.h"
+#include "platform/dates/date_pattern.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/dateformat.h"
+#include "platform/dates/dateformat.h"
 
 #include <gtest/gtest.h>
 

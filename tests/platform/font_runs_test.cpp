@@ -1,7 +1,7 @@
 // Splitting lines into runs of one font and one script, over three made-up fonts: a Latin
 // font (ASCII, Latin-1 and combining accents), a CJK font (Han, ASCII digits and the space)
 // and a Thai font (the Thai block and the space), preferred in that order.
-#include "platform/font_runs.h"
+#include "platform/canvas/pixels/font_runs.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <tuple>
 
-#include "platform/colours.h"
+#include "platform/canvas/colours.h"
 #include "tests/platform/window_test_support.h"
 
 namespace {

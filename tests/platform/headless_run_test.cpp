@@ -16,9 +16,9 @@
 #include <set>
 #include <sstream>
 
-#include "platform/colours.h"
-#include "platform/headless.h"
-#include "platform/single_instance.h"
+#include "platform/canvas/colours.h"
+#include "platform/instance/single_instance.h"
+#include "platform/modules/headless.h"
 #include "tests/platform/window_test_support.h"
 
 extern char** environ;

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/headless.h"
-#include "platform/json_text.h"
+#include "platform/modules/headless.h"
+#include "platform/text/json_text.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/single_instance.h"
+#include "platform/instance/single_instance.h"
 
 namespace {
 

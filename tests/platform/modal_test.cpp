@@ -1,6 +1,6 @@
 // The modal layer that every front end shares: what keys, the wheel and presses do to the
 // soft keys, the Options popup and message boxes, what reaches the window, and word wrapping.
-#include "platform/modal.h"
+#include "platform/ui/modal.h"
 
 #include <gtest/gtest.h>
 

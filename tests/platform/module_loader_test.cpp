@@ -1,6 +1,6 @@
 // The module loader: a module is taken from beside the executable only, and only when its
 // stamp is that of this build; everything else is refused with one line that names the file.
-#include "platform/module_loader.h"
+#include "platform/modules/module_loader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

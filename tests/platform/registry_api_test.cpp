@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
-#include "platform/registry_text.h"
+#include "platform/settings/registry.h"
+#include "platform/settings/registry_text.h"
 #include "tests/platform/registry_test_folder.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The .reg text format: what a line means, what an import would leave in a key, and that
 // writing a document back changes nothing but the values that were set.
-#include "platform/registry_text.h"
+#include "platform/settings/registry_text.h"
 
 #include <gtest/gtest.h>
 

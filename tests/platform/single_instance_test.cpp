@@ -1,7 +1,7 @@
 // The one-instance rule in one process: what a second start says about each kind of running
 // instance (played by the test, which holds the lock itself), how the first hears requests
 // without waiting on any peer, and the lock file's hazards.
-#include "platform/single_instance.h"
+#include "platform/instance/single_instance.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

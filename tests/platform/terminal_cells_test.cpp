@@ -7,10 +7,10 @@
 #include <clocale>
 #include <string>
 
-#include "platform/colours.h"
-#include "platform/pixel_canvas.h"
-#include "platform/terminal/cell_canvas.h"
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/cells/cell_canvas.h"
+#include "platform/canvas/cells/cell_text.h"
+#include "platform/canvas/colours.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
 
 namespace {
 

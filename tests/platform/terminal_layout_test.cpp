@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
-#include "platform/colours.h"
+#include "platform/canvas/colours.h"
 #include "platform/terminal/terminal_colour.h"
-#include "platform/text_wrap.h"
+#include "platform/text/text_wrap.h"
 
 namespace {
 

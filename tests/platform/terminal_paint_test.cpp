@@ -11,9 +11,9 @@
 #include <string>
 
 #include "model/app_state.h"
-#include "platform/dateformat.h"
-#include "platform/terminal/cell_canvas.h"
-#include "platform/terminal/cell_text.h"
+#include "platform/canvas/cells/cell_canvas.h"
+#include "platform/canvas/cells/cell_text.h"
+#include "platform/dates/dateformat.h"
 #include "tests/platform/window_test_support.h"
 #include "view/day_class.h"
 #include "view/month_view.h"

@@ -1,6 +1,6 @@
 // The hooks by which tests watch a run: every message box, whatever shows it, in the message
 // log that CYCLUNE_MESSAGE_LOG names.
-#include "platform/test_hooks.h"
+#include "platform/ui/test_hooks.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "platform/canvas.h"
-#include "platform/gdi_text.h"
+#include "platform/canvas/canvas.h"
+#include "platform/canvas/pixels/pixel_text.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/pixel_canvas.h"
-#include "platform/resource.h"
-#include "platform/window.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
+#include "platform/ui/gdi.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 // A module with the program's soft-key bar (102): "Options" (40001) with the items "Set last
 // period" (40003) and "Help" (40004), and "Exit" (40002).

@@ -11,7 +11,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/dateformat.h"
+#include "platform/dates/dateformat.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "model/app_state.h"
-#include "platform/dateformat.h"
-#include "platform/pixel_canvas.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
+#include "platform/dates/dateformat.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 #include "view/month_view.h"
 
 namespace {

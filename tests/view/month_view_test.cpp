@@ -8,13 +8,13 @@
 #include <string>
 
 #include "model/app_state.h"
-#include "platform/canvas.h"
-#include "platform/dateformat.h"
-#include "platform/datetime.h"
-#include "platform/gdi.h"
-#include "platform/pixel_canvas.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/canvas/canvas.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
+#include "platform/dates/dateformat.h"
+#include "platform/dates/datetime.h"
+#include "platform/ui/gdi.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 namespace {
 

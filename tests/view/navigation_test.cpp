@@ -10,8 +10,8 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/window_backend.h"
-#include "platform/window_internal.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
 
 namespace {
 

@@ -1,0 +1,54 @@
+// The drawing surface behind every device context: a rectangle of picture elements that can
+// be filled, carry one line of centred text on an opaque box, and take a block copied from
+// another canvas of the same kind. Backends supply the kind: pixels (SDL surfaces,
+// platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner, character
+// cells for a terminal. Platform-internal: the system's code sees only HDC and HBITMAP
+// (platform/ui/gdi.h).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/win_types.h"
+
+class Canvas;
+
+// Makes a canvas of width x height of one kind, initially black; nullptr when it cannot.
+using CanvasMaker = std::unique_ptr<Canvas> (*)(int width, int height);
+
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // The maker of canvases of this kind (what CreateCompatibleBitmap uses).
+  virtual CanvasMaker Maker() const = 0;
+
+  // Fills rect, clipped to the canvas, with one colour.
+  virtual void Fill(const RECT& rect, COLORREF colour) = 0;
+
+  // Draws one line of text centred both ways in rect on an opaque box of colour `background`
+  // the size of the text's extent; everything is clipped to rect and to the canvas. Returns
+  // the height of the text line, 0 when no text can be drawn (no font).
+  virtual int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
+                              COLORREF background) = 0;
+
+  // The smallest box holding what DrawTextCentred would draw of the text's glyphs in rect
+  // (not of its opaque box), before clipping; drawing nothing. Empty (right <= left) when no
+  // glyph would show. The colours are those the text is about to be drawn in, so that a
+  // canvas may keep what it makes for the drawing to come.
+  virtual RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
+                       COLORREF background) = 0;
+
+  // Whether a picture element is a character cell: it holds a glyph, and a shape drawn in
+  // elements this coarse would not read as a shape.
+  virtual bool HoldsCharacters() const { return false; }
+
+  // Copies width x height from (sx, sy) of `source` to (x, y) of this canvas. Where the
+  // block reaches beyond the source, the source has no picture: those places become white.
+  // A source of another kind is treated as all white.
+  virtual void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) = 0;
+};

@@ -1,0 +1,22 @@
+// The terminal module, cyclune-terminal.so: the terminal front end over ncurses. The program
+// opens it (platform/modules/module_loader.h) only when the terminal is started, so the commands
+// for scripts (--report, --month, --ics, --import) never load ncurses. Character cells themselves
+// (the canvas, printing a window as text) stay in the program, as --month uses them.
+//
+// Like the window module it runs on the program module's window system and exports only
+// its entry. Platform-internal: platform/modules/terminal_loader.cpp opens the module,
+// platform/modules/terminal_module.cpp is its entry.
+#pragma once
+
+#include "platform/modules/module_loader.h"
+#include "platform/terminal/terminal.h"
+
+constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 2};
+
+// The module's own front-end functions (platform/terminal/terminal.h).
+struct TerminalModule {
+  ModuleStamp stamp;
+  decltype(&StartTerminal) start_terminal = nullptr;
+  decltype(&TerminalNeedsDayMarks) terminal_needs_day_marks = nullptr;
+  decltype(&FinishTerminal) finish_terminal = nullptr;
+};

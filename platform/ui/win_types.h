@@ -1,0 +1,73 @@
+// The platform's plain data types, as the system's code uses them: fixed-width integers under
+// the platform's names, the date record, the tick count, the rectangle and the colour value.
+// Nothing here depends on a backend; every layer may include it.
+#pragma once
+
+#include <cstdint>
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = std::uint32_t;
+using BOOL = int;
+using ATOM = std::uint16_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using COLORREF = std::uint32_t;  // 0x00BBGGRR
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+// A calendar date and time of day. wDayOfWeek: 0 = Sunday ... 6 = Saturday.
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
+// 100-nanosecond ticks since 1601-01-01 00:00, split into two 32-bit halves.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
+// Covers left <= x < right and top <= y < bottom.
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
+         (static_cast<COLORREF>(b) << 16);
+}
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+
+constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) {
+  return static_cast<LPARAM>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16));
+}
+
+// Handles. A window is an object of the window system; a module instance is the module's
+// resource set (string table, soft-key bars, menus, icons), see platform/ui/resource.h.
+struct WindowObject;
+using HWND = WindowObject*;
+struct ModuleResources;
+using HINSTANCE = const ModuleResources*;

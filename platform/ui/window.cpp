@@ -1,0 +1,279 @@
+// Window classes and windows: registration, creation with its synchronous WM_CREATE,
+// showing, destruction, lookup, and what backends ask of a window.
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/instance/single_instance.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
+
+namespace {
+
+struct WindowClassRecord {
+  std::u16string name;
+  ATOM atom = 0;
+  WNDCLASSW definition{};
+};
+
+struct WindowRegistry {
+  std::vector<WindowClassRecord> classes;
+  std::vector<std::unique_ptr<WindowObject>> windows;
+  std::unique_ptr<WindowBackend> backend;
+  CanvasMaker default_canvas_maker = nullptr;
+  std::uint64_t show_clock = 0;
+  ATOM next_atom = 0xC000;  // the platform's range for registered class atoms
+};
+
+WindowRegistry& Registry() {
+  static WindowRegistry* registry = new WindowRegistry();  // lives as long as the process
+  return *registry;
+}
+
+// Stands for the window of the instance already running in another process.
+WindowObject g_running_instance_window;
+
+bool IsAtom(const char16_t* name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
+
+char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; }
+
+// Class names compare without regard to ASCII case, as on the platform.
+bool SameClassName(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](auto x, auto y) {
+           return AsciiUpper(x) == AsciiUpper(y);
+         });
+}
+
+const WindowClassRecord* FindClass(const char16_t* name) {
+  if (name == nullptr) return nullptr;
+  for (const WindowClassRecord& record : Registry().classes) {
+    if (IsAtom(name) ? record.atom == reinterpret_cast<std::uintptr_t>(name)
+                     : SameClassName(record.name, name)) {
+      return &record;
+    }
+  }
+  return nullptr;
+}
+
+std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH background) {
+  WindowBackend* backend = CurrentWindowBackend();
+  std::unique_ptr<Canvas> canvas;
+  if (backend != nullptr) {
+    canvas = backend->MakeCanvas(width, height);
+  } else if (const CanvasMaker maker = DefaultCanvasMaker(); maker != nullptr) {
+    canvas = maker(width, height);
+  }
+  if (canvas == nullptr) return nullptr;
+  COLORREF colour = RGB(255, 255, 255);
+  BrushColour(background, &colour);
+  canvas->Fill(RECT{0, 0, width, height}, colour);
+  return canvas;
+}
+
+void ClientSizeFor(int width, int height, int* client_width, int* client_height) {
+  if (width == CW_USEDEFAULT || height == CW_USEDEFAULT) {
+    *client_width = 240;
+    *client_height = 266;
+    if (WindowBackend* backend = CurrentWindowBackend()) {
+      backend->DefaultClientSize(client_width, client_height);
+    }
+    return;
+  }
+  *client_width = std::max(width, 0);
+  *client_height = std::max(height, 0);
+}
+
+}  // namespace
+
+bool IsLiveWindow(HWND window) {
+  if (window == nullptr) return false;
+  const auto& windows = Registry().windows;
+  return std::any_of(windows.begin(), windows.end(),
+                     [window](const auto& live) { return live.get() == window; });
+}
+
+const std::vector<std::unique_ptr<WindowObject>>& LiveWindows() { return Registry().windows; }
+
+HWND AdoptWindow(std::unique_ptr<WindowObject> window) {
+  Registry().windows.push_back(std::move(window));
+  return Registry().windows.back().get();
+}
+
+void InstallWindowBackend(std::unique_ptr<WindowBackend> backend) {
+  Registry().backend = std::move(backend);
+}
+
+WindowBackend* CurrentWindowBackend() { return Registry().backend.get(); }
+
+void SetDefaultCanvasMaker(CanvasMaker maker) { Registry().default_canvas_maker = maker; }
+
+CanvasMaker DefaultCanvasMaker() { return Registry().default_canvas_maker; }
+
+ATOM RegisterClassW(const WNDCLASSW* window_class) {
+  if (window_class == nullptr || window_class->lpfnWndProc == nullptr ||
+      window_class->lpszClassName == nullptr || IsAtom(window_class->lpszClassName) ||
+      window_class->lpszClassName[0] == u'\0' || FindClass(window_class->lpszClassName)) {
+    return 0;
+  }
+  WindowRegistry& registry = Registry();
+  if (registry.next_atom == 0xFFFF) return 0;
+  WindowClassRecord record;
+  record.name = window_class->lpszClassName;
+  record.atom = registry.next_atom++;
+  record.definition = *window_class;
+  record.definition.lpszClassName = nullptr;  // the caller's buffer may not outlive the call
+  record.definition.lpszMenuName = nullptr;
+  registry.classes.push_back(std::move(record));
+  return registry.classes.back().atom;
+}
+
+HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, DWORD style, int,
+                     int, int width, int height, HWND, HMENU, HINSTANCE instance, void* param) {
+  const WindowClassRecord* window_class = FindClass(class_name);
+  if (window_class == nullptr) return nullptr;
+  int client_width = 0;
+  int client_height = 0;
+  ClientSizeFor(width, height, &client_width, &client_height);
+  auto object = std::make_unique<WindowObject>();
+  object->class_name = window_class->name;
+  object->title = title != nullptr ? title : u"";
+  object->procedure = window_class->definition.lpfnWndProc;
+  object->icon = window_class->definition.hIcon;
+  object->canvas =
+      MakeClientCanvas(client_width, client_height, window_class->definition.hbrBackground);
+  if (object->canvas == nullptr) return nullptr;
+  HWND window = AdoptWindow(std::move(object));
+
+  CREATESTRUCTW create{param,
+                       instance,
+                       nullptr,
+                       nullptr,
+                       client_height,
+                       client_width,
+                       0,
+                       0,
+                       static_cast<LONG>(style),
+                       title,
+                       class_name,
+                       0};
+  if (SendMessageW(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+    DestroyWindow(window);
+    return nullptr;
+  }
+  if (!IsLiveWindow(window)) return nullptr;  // the procedure destroyed it while creating
+  SendMessageW(window, WM_SIZE, 0,
+               MAKELPARAM(static_cast<WORD>(client_width), static_cast<WORD>(client_height)));
+  if ((style & WS_VISIBLE) != 0 && IsLiveWindow(window)) ShowWindow(window, SW_SHOW);
+  return IsLiveWindow(window) ? window : nullptr;
+}
+
+BOOL ShowWindow(HWND window, int show_command) {
+  if (!IsLiveWindow(window) || window->is_menu_bar) return FALSE;
+  const BOOL was_visible = window->visible ? TRUE : FALSE;
+  if (show_command == SW_HIDE) {
+    window->visible = false;
+    return was_visible;
+  }
+  if (!window->visible) {
+    window->visible = true;
+    window->paint_pending = true;
+  }
+  window->shown_order = ++Registry().show_clock;
+  if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowShown(window);
+  return was_visible;
+}
+
+BOOL DestroyWindow(HWND window) {
+  if (!IsLiveWindow(window) || window->destroying) return FALSE;
+  window->destroying = true;
+  SendMessageW(window, WM_DESTROY, 0, 0);
+  // Owned windows (the soft-key bar) go with their owner.
+  for (bool found = true; found;) {
+    found = false;
+    for (const auto& other : Registry().windows) {
+      if (other->owner == window && !other->destroying) {
+        DestroyWindow(other.get());
+        found = true;
+        break;
+      }
+    }
+  }
+  RemoveQueuedMessages(window);
+  ForgetCaretOf(window);
+  const HWND owner = window->is_menu_bar ? window->owner : nullptr;
+  if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowDestroyed(window);
+  auto& windows = Registry().windows;
+  windows.erase(std::find_if(windows.begin(), windows.end(),
+                             [window](const auto& live) { return live.get() == window; }));
+  if (owner != nullptr && IsLiveWindow(owner)) {
+    if (WindowBackend* backend = CurrentWindowBackend()) backend->MenuBarChanged(owner);
+  }
+  return TRUE;
+}
+
+HWND FindWindowW(const char16_t* class_name, const char16_t* title) {
+  for (const auto& window : Registry().windows) {
+    if (window->is_menu_bar || window->destroying) continue;
+    if (class_name != nullptr && !IsAtom(class_name) &&
+        !SameClassName(window->class_name, class_name)) {
+      continue;
+    }
+    if (class_name != nullptr && IsAtom(class_name)) {
+      const WindowClassRecord* record = FindClass(class_name);
+      if (record == nullptr || !SameClassName(record->name, window->class_name)) continue;
+    }
+    if (title != nullptr && window->title != title) continue;
+    return window.get();
+  }
+  if (SingleInstanceEnabled() && AnotherInstanceRunning()) return &g_running_instance_window;
+  return nullptr;
+}
+
+BOOL SetForegroundWindow(HWND window) {
+  // The platform lets callers set the lowest bit of the handle.
+  const auto bits = reinterpret_cast<std::uintptr_t>(window) & ~std::uintptr_t{1};
+  window = reinterpret_cast<HWND>(bits);
+  if (window == &g_running_instance_window) {
+    return AskRunningInstanceToComeForward() ? TRUE : FALSE;
+  }
+  if (!IsLiveWindow(window) || window->is_menu_bar || !window->visible) return FALSE;
+  window->shown_order = ++Registry().show_clock;
+  if (WindowBackend* backend = CurrentWindowBackend()) backend->BringToForeground(window);
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND window, RECT* rect) {
+  if (!IsLiveWindow(window) || rect == nullptr || window->canvas == nullptr) return FALSE;
+  *rect = RECT{0, 0, window->canvas->Width(), window->canvas->Height()};
+  return TRUE;
+}
+
+HWND InputWindow() {
+  HWND best = nullptr;
+  for (const auto& window : Registry().windows) {
+    if (window->is_menu_bar || !window->visible || window->destroying) continue;
+    if (best == nullptr || window->shown_order > best->shown_order) best = window.get();
+  }
+  return best;
+}
+
+const Canvas* ClientCanvas(HWND window) {
+  return IsLiveWindow(window) ? window->canvas.get() : nullptr;
+}
+
+BOOL ResizeClientArea(HWND window, int width, int height) {
+  if (!IsLiveWindow(window) || window->is_menu_bar || width < 0 || height < 0) return FALSE;
+  std::unique_ptr<Canvas> canvas = MakeClientCanvas(width, height, nullptr);
+  if (canvas == nullptr) return FALSE;
+  window->canvas = std::move(canvas);
+  SendMessageW(window, WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
+  InvalidateRect(window, nullptr, FALSE);
+  return TRUE;
+}
+
+std::u16string WindowTitle(HWND window) {
+  return IsLiveWindow(window) ? window->title : std::u16string();
+}
+
+const IconResource* WindowIcon(HWND window) {
+  return IsLiveWindow(window) ? IconResourceOf(window->icon) : nullptr;
+}

@@ -1,0 +1,54 @@
+// The caret: one per process, owned by a window, a box in its client area that says where
+// the keyboard's attention is. Nothing draws it; front ends that can show a place to
+// assistive technology (a terminal's cursor) read it with CaretOf.
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
+
+namespace {
+
+struct Caret {
+  HWND owner = nullptr;
+  RECT box{};
+};
+
+Caret& TheCaret() {
+  static Caret caret;
+  return caret;
+}
+
+}  // namespace
+
+BOOL CreateCaret(HWND window, HGDIOBJ bitmap, int width, int height) {
+  if (!IsLiveWindow(window) || window->is_menu_bar || bitmap != nullptr || width < 0 ||
+      height < 0) {
+    return FALSE;
+  }
+  TheCaret() = Caret{window, RECT{0, 0, width, height}};
+  return TRUE;
+}
+
+BOOL SetCaretPos(int x, int y) {
+  Caret& caret = TheCaret();
+  if (!IsLiveWindow(caret.owner)) return FALSE;
+  const LONG width = caret.box.right - caret.box.left;
+  const LONG height = caret.box.bottom - caret.box.top;
+  caret.box = RECT{x, y, x + width, y + height};
+  return TRUE;
+}
+
+BOOL DestroyCaret() {
+  const bool had = IsLiveWindow(TheCaret().owner);
+  TheCaret() = Caret{};
+  return had ? TRUE : FALSE;
+}
+
+void ForgetCaretOf(HWND window) {
+  if (TheCaret().owner == window) TheCaret() = Caret{};
+}
+
+bool CaretOf(HWND window, RECT* box) {
+  const Caret& caret = TheCaret();
+  if (window == nullptr || caret.owner != window || !IsLiveWindow(window)) return false;
+  *box = caret.box;
+  return true;
+}

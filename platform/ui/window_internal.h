@@ -1,0 +1,65 @@
+// Internals shared by the window system's and the drawing code's source files: the window
+// record, the registry of live windows, and the few things drawing and windows ask of each
+// other. Platform-internal; tests may read the live-object counts.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/canvas/canvas.h"
+#include "platform/ui/gdi.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/window.h"
+
+struct SoftKeyRecord {
+  std::u16string label;
+  UINT command = 0;
+  const PopupResource* popup = nullptr;
+};
+
+struct WindowObject {
+  std::u16string class_name;
+  std::u16string title;
+  WNDPROC procedure = nullptr;
+  HICON icon = nullptr;
+  HWND owner = nullptr;  // the window a soft-key bar belongs to
+  bool is_menu_bar = false;
+  std::vector<SoftKeyRecord> soft_keys;
+  bool visible = false;
+  bool paint_pending = false;
+  bool destroying = false;
+  std::uint64_t shown_order = 0;
+  std::unique_ptr<Canvas> canvas;
+};
+
+// Whether `window` is a window that exists now (any stale or made-up handle is not).
+bool IsLiveWindow(HWND window);
+// Every live window, in creation order.
+const std::vector<std::unique_ptr<WindowObject>>& LiveWindows();
+// Adds a window to the registry and returns its handle.
+HWND AdoptWindow(std::unique_ptr<WindowObject> window);
+
+// Destroys the caret when `window` owns it (the window is going away).
+void ForgetCaretOf(HWND window);
+
+// Consumes the window's pending paint request (BeginPaint).
+void ValidateWindow(HWND window);
+
+// The colour of a brush; false when `brush` is not a live brush.
+bool BrushColour(HBRUSH brush, COLORREF* colour);
+
+// The resource an icon handle stands for; nullptr for none.
+const IconResource* IconResourceOf(HICON icon);
+
+// Drops queued messages for a window that is going away.
+void RemoveQueuedMessages(HWND window);
+
+// The canvas a drawing target draws on now; nullptr when it has none (tests, backends).
+const Canvas* TargetCanvas(HDC target);
+
+// Counts of drawing objects and targets that exist now (leak checks in tests); stock
+// objects are not counted.
+std::size_t LiveGdiObjectCount();
+std::size_t LiveDeviceContextCount();

@@ -1,0 +1,74 @@
+// Reading the module's resources (strings, icons) and the modal message box.
+#include <algorithm>
+#include <map>
+
+#include "platform/ui/test_hooks.h"
+#include "platform/ui/window_backend.h"
+#include "platform/ui/window_internal.h"
+
+struct IconObject {
+  const IconResource* resource;
+};
+
+namespace {
+
+// Icons loaded from a module are shared and live as long as the process, as on the platform.
+std::map<const IconResource*, IconObject>& LoadedIcons() {
+  static auto* icons = new std::map<const IconResource*, IconObject>();
+  return *icons;
+}
+
+bool IsIntegerResource(const char16_t* name) {
+  return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
+}
+
+}  // namespace
+
+int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity) {
+  if (buffer == nullptr || capacity <= 0) return 0;
+  buffer[0] = u'\0';
+  if (instance == nullptr) return 0;
+  for (const StringResource& string : instance->strings) {
+    if (string.id != id) continue;
+    const std::size_t count = std::min(string.text.size(), static_cast<std::size_t>(capacity) - 1);
+    std::copy_n(string.text.begin(), count, buffer);
+    buffer[count] = u'\0';
+    return static_cast<int>(count);
+  }
+  return 0;
+}
+
+HICON LoadIconW(HINSTANCE instance, const char16_t* name) {
+  if (instance == nullptr || name == nullptr || !IsIntegerResource(name)) return nullptr;
+  const auto id = static_cast<UINT>(reinterpret_cast<std::uintptr_t>(name));
+  for (const IconResource& icon : instance->icons) {
+    if (icon.id != id) continue;
+    auto [entry, added] = LoadedIcons().try_emplace(&icon, IconObject{&icon});
+    return &entry->second;
+  }
+  return nullptr;
+}
+
+const IconResource* IconResourceOf(HICON icon) {
+  if (icon == nullptr) return nullptr;
+  for (auto& [resource, object] : LoadedIcons()) {
+    if (&object == icon) return resource;
+  }
+  return nullptr;
+}
+
+int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type) {
+  const std::u16string_view shown_text = text != nullptr ? text : u"";
+  const std::u16string_view shown_caption = caption != nullptr ? caption : u"Error";
+  LogMessageBoxForTests(shown_caption, shown_text);
+  int result = IDOK;
+  if (WindowBackend* backend = CurrentWindowBackend()) {
+    result = backend->ShowMessageBox(IsLiveWindow(owner) ? owner : nullptr, shown_text,
+                                     shown_caption, type);
+  }
+  // The box covered the owner; it is repainted once the box has gone.
+  if (IsLiveWindow(owner)) InvalidateRect(owner, nullptr, FALSE);
+  return result;
+}
+
+BOOL SHInitExtraControls() { return TRUE; }
