@@ -19,8 +19,7 @@ HistorySource g_source = HistorySource::kWindow;
 bool g_told_unusable = false;  // the reason a history cannot be used is said once a run
 
 HistoryStamp StampFrom(HistorySource source) {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  const LocalDateTime now = LocalNow();
   return HistoryStamp{LocalStamp(now), source, "", ""};
 }
 

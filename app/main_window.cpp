@@ -22,7 +22,7 @@ LRESULT OnCreate(HWND window) {
   bar.nToolBarId = IDR_MENU;
   bar.hInstRes = AppState.Instance;
   AppState.MenuBar = SHCreateMenuBar(&bar) ? bar.hwndMB : nullptr;
-  GetLocalTime(&AppState.SelectedDate);
+  AppState.SelectedDate = LocalNow();
   LoadSettings();
   return 0;
 }
@@ -46,16 +46,14 @@ void ShowHelp(HWND window) {
 // is selected, keeping the time of day as navigation does, and recorded as "Set last period"
 // records it, so the month shows the new period.
 LRESULT OnRecordPeriodRequest(HWND window, WPARAM wparam) {
-  const SYSTEMTIME day = RecordPeriodRequestDay(wparam);
-  if (day.wMonth < 1 || day.wMonth > 12 || day.wDay < 1 ||
-      day.wDay > DaysInMonth(day.wYear, day.wMonth)) {
+  const WPARAM month = wparam / 100 % 100;
+  const WPARAM day = wparam % 100;
+  if (month < 1 || month > 12 || day < 1 ||
+      day > static_cast<WPARAM>(DaysInMonth(static_cast<std::int32_t>(wparam / 10000),
+                                            static_cast<std::int32_t>(month)))) {
     return 0;
   }
-  SYSTEMTIME& selected = AppState.SelectedDate;
-  selected.wYear = day.wYear;
-  selected.wMonth = day.wMonth;
-  selected.wDay = day.wDay;
-  selected.wDayOfWeek = static_cast<WORD>(DayOfWeek(day.wDay, day.wMonth, day.wYear));
+  AppState.SelectedDate = OnDay(AppState.SelectedDate, RecordPeriodRequestDay(wparam));
   InvalidateRect(window, nullptr, FALSE);
   RecordPeriodWithHistory(window, HistorySource::kReminder);
   return 0;

@@ -100,9 +100,8 @@ bool Said(const std::vector<std::string>& keys, const Reminder& reminder) {
 }  // namespace
 
 int RunRemind(const CommandLine& line) {
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
+  if (line.fixed_now) FixLocalClock(line.now);
+  const LocalDateTime today = LocalNow();
   AppState.SelectedDate = today;
   const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
   if (!loaded.ok) {
@@ -117,7 +116,7 @@ int RunRemind(const CommandLine& line) {
   std::vector<std::string> keys;
   std::string error;
   if (!ReadSaidReminders(path, &keys, &error)) return Failed(error);
-  keys = KeptReminders(keys, DayNumber(today) - kKeepDays);
+  keys = KeptReminders(keys, DayNumber(today.date) - kKeepDays);
   const std::vector<std::string> before = keys;
   std::vector<Reminder> fresh;
   for (const Reminder& reminder : due) {

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/win_types.h"
+#include "platform/dates/civil_day.h"
 
 enum class ReminderKind { kPeriodExpected, kPeriodLate, kFertileWindow };
 
 struct Reminder {
   ReminderKind kind;
-  SYSTEMTIME day;     // the predicted day it is about (date fields only)
+  CivilDay day;       // the predicted day it is about
   std::int64_t days;  // days from today to `day`; for a late period, days since it
 };
 
@@ -37,7 +37,7 @@ inline constexpr char kDiscreetSentence[] = "Cyclune has a reminder for you";
 // (today included); the latest predicted period that has begun, when it began kLateAfterDays
 // or more days ago (the last recorded period itself is never late); with `fertile`, a fertile
 // window that begins tomorrow.
-std::vector<Reminder> DueReminders(const SYSTEMTIME& today, int days_before, bool fertile);
+std::vector<Reminder> DueReminders(const LocalDateTime& today, int days_before, bool fertile);
 
 // The sentence for a reminder, its day in the user's locale: "Period expected in 2 days
 // (Thursday, 10 December)", "Period expected tomorrow (...)", "Period expected today (...)",

@@ -143,8 +143,8 @@ class PseudoTerminal {
     AppState.Instance = &CycluneModule;
     static const bool registered = RegisterMainClass(&CycluneModule, u"CYCLUNE") != 0;
     (void)registered;
-    const SYSTEMTIME now{2024, 5, 3, 15, 9, 0, 0, 0};
-    SetFixedLocalTime(&now);
+    const LocalDateTime now{CivilDay(2024, 5, 15), 9};
+    FixLocalClock(now);
   }
   ~PseudoTerminal() {
     close(master_);

@@ -8,21 +8,18 @@
 
 namespace {
 
-ImportDay DayOf(const SYSTEMTIME& date) { return ImportDay{date.wYear, date.wMonth, date.wDay}; }
+ImportDay DayOf(const LocalDateTime& date) {
+  return ImportDay{date.date.year(), date.date.month(), date.date.day()};
+}
 
-// `day` at the time of day of `now`, with its own weekday.
-SYSTEMTIME AtTimeOfDay(const ImportDay& day, const SYSTEMTIME& now) {
-  SYSTEMTIME date = now;
-  date.wYear = static_cast<WORD>(day.year);
-  date.wMonth = static_cast<WORD>(day.month);
-  date.wDay = static_cast<WORD>(day.day);
-  date.wDayOfWeek = static_cast<WORD>(DayOfWeek(day.day, day.month, day.year));
-  return date;
+// `day` at the time of day of `now`.
+LocalDateTime AtTimeOfDay(const ImportDay& day, const LocalDateTime& now) {
+  return OnDay(now, CivilDay(day.year, day.month, day.day));
 }
 
 }  // namespace
 
-ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now) {
+ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& now) {
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
   ImportReplay replay;

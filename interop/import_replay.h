@@ -6,9 +6,7 @@
 //
 // Example:
 //   LoadSettingsWithoutCreating();
-//   SYSTEMTIME now;
-//   GetLocalTime(&now);
-//   ImportReplay replay = ReplayStarts(parse.starts, now);
+//   ImportReplay replay = ReplayStarts(parse.starts, LocalNow());
 //   // replay.recorded[i]: the day, its interval and the settings after it
 #pragma once
 
@@ -17,7 +15,7 @@
 #include <vector>
 
 #include "interop/import_parse.h"
-#include "platform/ui/win_types.h"
+#include "platform/dates/civil_day.h"
 
 struct ReplayedStart {
   ImportDay day;
@@ -37,4 +35,4 @@ struct ImportReplay {
 
 // Replays `starts` (any order, repeats allowed) onto AppState, `now` giving today and the
 // time of day of every recorded start.
-ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now);
+ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& now);

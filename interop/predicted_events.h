@@ -12,16 +12,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/ui/win_types.h"
+#include "platform/dates/civil_day.h"
 
 // kRecordedPeriod: a period recorded before the last one, from the history.
 enum class EventKind : std::uint8_t { kPeriod, kFertileWindow, kMostFertileDay, kRecordedPeriod };
 
 struct PredictedEvent {
   EventKind kind;
-  SYSTEMTIME first;  // the first day (date fields only)
-  SYSTEMTIME last;   // the last day, included
-  int number;        // 1 for the earliest event of its kind, then 2, 3, ...
+  CivilDay first;  // the first day
+  CivilDay last;   // the last day, included
+  int number;      // 1 for the earliest event of its kind, then 2, 3, ...
   // A period that was recorded, not predicted: the last period (period 1, which begins on it)
   // and every kRecordedPeriod.
   bool recorded = false;
@@ -48,10 +48,10 @@ struct PredictedEvents {
 // even right after another. Uses AppState.SelectedDate while it runs and gives it back.
 PredictedEvents CollectPredictedEvents();
 
-// A period recorded before the last one: its first and last day (date fields only).
+// A period recorded before the last one: its first and last day.
 struct RecordedPeriod {
-  SYSTEMTIME first;
-  SYSTEMTIME last;
+  CivilDay first;
+  CivilDay last;
 };
 
 // Adds the periods recorded before the last one (oldest first) to `predicted` as events of

@@ -3,6 +3,7 @@
 // system reads and writes the fields it needs; nothing else holds state.
 #pragma once
 
+#include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 
 struct AppStateRecord {
@@ -12,8 +13,8 @@ struct AppStateRecord {
   RECT ClientRect{};               // client rectangle at the last paint
   std::int32_t CellWidth = 0;      // month-grid cell, pixels, from the last paint
   std::int32_t CellHeight = 0;
-  SYSTEMTIME LastPeriod{};    // first day of the last recorded period, with its time
-  SYSTEMTIME SelectedDate{};  // the selected day; its month is the month on display
+  LocalDateTime LastPeriod{};    // first day of the last recorded period, with its time
+  LocalDateTime SelectedDate{};  // the selected day; its month is the month on display
   HWND MainWindow = nullptr;
   HWND MenuBar = nullptr;
   HINSTANCE Instance = nullptr;

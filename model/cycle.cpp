@@ -10,27 +10,25 @@
 // visited k by k and, within each k, j by j. Rather than building a date per candidate, the
 // day being classified is turned into the residue `delta` of its distance from the anchor: a
 // positive count lands on it exactly when count == delta (mod DaysInYearCycle), since stepping
-// wraps around that cycle. Counts of 0 or less stand for the anchor record itself, whose raw
-// fields are compared, as AddDays returns it unchanged.
+// wraps around that cycle. Counts of 0 or less stand for the anchor itself, as AddDays returns
+// it unchanged.
 
 namespace {
 
 struct ScanTarget {
-  bool anchor_matches;  // the anchor's own fields name the day being classified
+  bool anchor_matches;  // the anchor is the day being classified
   bool target_valid;    // the day exists, so a stepped (always valid) candidate can land on it
   std::int64_t delta;   // [0, DaysInYearCycle); positive counts == delta mod the cycle match
 };
 
-ScanTarget MakeTarget(const SYSTEMTIME& anchor, std::int32_t day) {
-  const SYSTEMTIME& selected = AppState.SelectedDate;
+ScanTarget MakeTarget(const LocalDateTime& anchor, std::int32_t day) {
+  const CivilDay selected = AppState.SelectedDate.date;
   ScanTarget target{};
-  target.anchor_matches =
-      anchor.wYear == selected.wYear && anchor.wMonth == selected.wMonth && anchor.wDay == day;
-  target.target_valid = selected.wMonth >= 1 && selected.wMonth <= 12 && day >= 1 &&
-                        day <= DaysInMonth(selected.wYear, selected.wMonth);
+  target.target_valid = day >= 1 && day <= DaysInMonth(selected.year(), selected.month());
   if (target.target_valid) {
-    const SYSTEMTIME date{selected.wYear, selected.wMonth, 0, static_cast<WORD>(day), 0, 0, 0, 0};
-    const std::int64_t distance = DayNumber(date) - DayNumber(anchor);
+    const CivilDay date(selected.year(), selected.month(), day);
+    target.anchor_matches = anchor.date == date;
+    const std::int64_t distance = DayNumber(date) - DayNumber(anchor.date);
     target.delta = (distance % DaysInYearCycle + DaysInYearCycle) % DaysInYearCycle;
   }
   return target;
@@ -80,9 +78,9 @@ std::optional<std::int32_t> CycleCount() {
 
 // Appends the days of counts low..high from `anchor`, a count of 0 or less standing for the
 // anchor itself.
-void AddCountRange(const SYSTEMTIME& anchor, std::int64_t low, std::int64_t high,
+void AddCountRange(const LocalDateTime& anchor, std::int64_t low, std::int64_t high,
                    std::vector<DayRange>* ranges) {
-  const std::int64_t start = DayNumber(anchor);  // [0, DaysInYearCycle)
+  const std::int64_t start = DayNumber(anchor.date);  // [0, DaysInYearCycle)
   ranges->push_back(
       DayRange{start + std::max<std::int64_t>(low, 0), start + std::max<std::int64_t>(high, 0)});
 }
@@ -92,7 +90,7 @@ std::optional<std::int64_t> FirstOvulationMatch(std::int32_t day, std::int64_t j
                                                 std::int64_t j_high) {
   const auto cycles = CycleCount();
   if (!cycles) return std::nullopt;
-  const SYSTEMTIME anchor = SubtractDays(AppState.LastPeriod, AppState.LutealPhase);
+  const LocalDateTime anchor = SubtractDays(AppState.LastPeriod, AppState.LutealPhase);
   return FirstMatch(MakeTarget(anchor, day), AppState.CycleLength, 1,
                     static_cast<std::int64_t>(*cycles) + 1, j_low, j_high);
 }
@@ -124,7 +122,7 @@ std::vector<DayRange> PredictedDayRanges() {
   if (!cycles) return ranges;
   // The same candidates as the scans above, window by window: k x length + j.
   const std::int64_t length = AppState.CycleLength;
-  const SYSTEMTIME ovulation = SubtractDays(AppState.LastPeriod, AppState.LutealPhase);
+  const LocalDateTime ovulation = SubtractDays(AppState.LastPeriod, AppState.LutealPhase);
   for (std::int64_t k = 1; k <= *cycles + 1; ++k) {
     AddCountRange(ovulation, k * length - 3, k * length + 1, &ranges);
   }

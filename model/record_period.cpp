@@ -22,7 +22,7 @@ RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
                        static_cast<std::int32_t>(new_luteal)};
 }
 
-CycleSettings RecordPeriodOn(const CycleSettings& settings, const SYSTEMTIME& selected) {
+CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime& selected) {
   // The interval is kept as the 32-bit number the averages are defined on.
   const std::int32_t interval =
       settings.LastPeriodKnown

@@ -187,7 +187,7 @@ void ServiceForegroundRequests() {
     if (window != nullptr && backend != nullptr) backend->BringToForeground(window);
   }
   // Posted, so that a recording asked for while a message box is open waits for it to close.
-  for (const SYSTEMTIME& day : TakeRecordPeriodRequests()) {
+  for (const CivilDay day : TakeRecordPeriodRequests()) {
     if (HWND window = InputWindow()) {
       PostMessageW(window, WM_RECORD_PERIOD_REQUEST, RecordPeriodRequestParam(day), 0);
     }

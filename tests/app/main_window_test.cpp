@@ -23,8 +23,8 @@ class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", (scratch_.path() / "config").c_str(), 1);
-    const SYSTEMTIME now{2024, 5, 0, 20, 9, 30, 15, 125};
-    SetFixedLocalTime(&now);
+    const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30, 15, 125};
+    FixLocalClock(now);
     AppState = AppStateRecord{};
   }
   void TearDown() override {
@@ -35,7 +35,7 @@ class MainWindow : public ::testing::Test {
     for (HWND window : left) DestroyWindow(window);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) != 0) DispatchMessageW(&message);
-    SetFixedLocalTime(nullptr);
+    UseRealLocalClock();
     unsetenv("XDG_CONFIG_HOME");
   }
   cyclune_test::ScratchDir scratch_;
@@ -65,9 +65,9 @@ TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   EXPECT_TRUE(keys[1].menu.empty());
 
   // Today, the time of day included; painted once while being shown.
-  const SYSTEMTIME& s = AppState.SelectedDate;
-  EXPECT_EQ(std::vector<int>({s.wYear, s.wMonth, s.wDay, s.wDayOfWeek, s.wHour, s.wMinute,
-                              s.wSecond, s.wMilliseconds}),
+  const LocalDateTime& s = AppState.SelectedDate;
+  EXPECT_EQ(std::vector<int>({s.date.year(), s.date.month(), s.date.day(), s.date.weekday(), s.hour,
+                              s.minute, s.second, s.millisecond}),
             std::vector<int>({2024, 5, 20, 1, 9, 30, 15, 125}));
   EXPECT_EQ(AppState.CellWidth, 34);
   EXPECT_EQ(AppState.CellHeight, 33);

@@ -16,9 +16,8 @@
 
 namespace {
 
-SYSTEMTIME Day(int year, int month, int day) {
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 0, 0, 0};
+LocalDateTime Day(int year, int month, int day) {
+  return LocalDateTime{CivilDay(year, month, day), 9};
 }
 
 class RemindersTest : public ::testing::Test {
@@ -38,7 +37,7 @@ class RemindersTest : public ::testing::Test {
 // ...; the first fertile window runs 30 April to 4 May.
 TEST_F(RemindersTest, SaysWhatIsDueOnEachDay) {
   const struct {
-    SYSTEMTIME today;
+    LocalDateTime today;
     int days_before;
     bool fertile;
     std::vector<std::string> sentences;
@@ -81,7 +80,8 @@ TEST_F(RemindersTest, SaysWhatIsDueOnEachDay) {
     const std::vector<Reminder> due = DueReminders(c.today, c.days_before, c.fertile);
     std::vector<std::string> sentences;
     for (const Reminder& reminder : due) sentences.push_back(ReminderSentence(reminder));
-    const std::string when = std::to_string(c.today.wMonth) + "-" + std::to_string(c.today.wDay);
+    const std::string when =
+        std::to_string(c.today.date.month()) + "-" + std::to_string(c.today.date.day());
     EXPECT_EQ(sentences, c.sentences) << when;
     if (c.first_key[0] != '\0' && !due.empty()) {
       EXPECT_EQ(ReminderKey(due[0]), c.first_key) << when;

@@ -13,11 +13,9 @@
 
 namespace {
 
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute = 0) {
-  SYSTEMTIME time{year, month, 0, day, hour, minute, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&time, &ticks);
-  FileTimeToSystemTime(&ticks, &time);  // names the weekday
+LocalDateTime At(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour,
+                 std::int32_t minute = 0) {
+  LocalDateTime time{CivilDay(year, month, day), hour, minute};
   return time;
 }
 
@@ -55,7 +53,7 @@ TEST_F(ImportReplayTest, RecordsEachStartAsSetLastPeriodWouldAtTheCurrentTimeOfD
   AppState.LastPeriod = At(2025, 12, 1, 20);
   AppState.LastPeriodKnown = 1;
   AppState.CycleLength = 30;
-  const SYSTEMTIME now = At(2026, 4, 2, 9, 15);
+  const LocalDateTime now = At(2026, 4, 2, 9, 15);
   const ImportReplay replay = ReplayStarts({{2025, 12, 31}, {2026, 1, 30}}, now);
   ASSERT_EQ(replay.recorded.size(), 2u);
   struct Expected {
@@ -70,9 +68,9 @@ TEST_F(ImportReplayTest, RecordsEachStartAsSetLastPeriodWouldAtTheCurrentTimeOfD
     EXPECT_EQ(replay.recorded[i].LutealPhase, expected[i].luteal) << i;
     EXPECT_EQ(replay.recorded[i].MenstrualDays, expected[i].menstrual) << i;
   }
-  const SYSTEMTIME last = AppState.LastPeriod;
-  EXPECT_EQ((std::vector<int>{last.wYear, last.wMonth, last.wDay, last.wDayOfWeek, last.wHour,
-                              last.wMinute}),
+  const LocalDateTime last = AppState.LastPeriod;
+  EXPECT_EQ((std::vector<int>{last.date.year(), last.date.month(), last.date.day(),
+                              last.date.weekday(), last.hour, last.minute}),
             (std::vector<int>{2026, 1, 30, 5, 9, 15}));
 }
 
@@ -91,9 +89,9 @@ TEST_F(ImportReplayTest, WithoutAStoredPeriodTheFirstIntervalIsAssumed) {
 // truncating means climb from 28 towards the 306-day cycle, settling one below it.
 TEST_F(ImportReplayTest, TenThousandStartsOverEightThousandYears) {
   std::vector<ImportDay> starts;
-  SYSTEMTIME day = At(1601, 1, 1, 0);
+  LocalDateTime day = At(1601, 1, 1, 0);
   for (int i = 0; i < 10000; ++i) {
-    starts.push_back(ImportDay{day.wYear, day.wMonth, day.wDay});
+    starts.push_back(ImportDay{day.date.year(), day.date.month(), day.date.day()});
     day = AddDays(day, 306);
   }
   const ImportReplay replay = ReplayStarts(starts, At(9999, 12, 31, 23, 59));

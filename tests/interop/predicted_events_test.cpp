@@ -12,16 +12,15 @@
 
 namespace {
 
-SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 0, 0, 0};
+LocalDateTime Date(int year, int month, int day) {
+  return LocalDateTime{CivilDay(year, month, day), 9};
 }
 
 TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
   const struct {
     const char* name;
     std::int32_t cycle, menstrual;
-    SYSTEMTIME last;
+    LocalDateTime last;
     bool cut;
     std::size_t periods;
   } cases[] = {
@@ -40,11 +39,11 @@ TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
     AppState.SelectedDate = Date(2024, 5, 15);
     const PredictedEvents predicted = CollectPredictedEvents();
     EXPECT_EQ(predicted.cut, c.cut) << c.name;
-    EXPECT_EQ(AppState.SelectedDate.wMonth, 5) << c.name << ": the selection is given back";
+    EXPECT_EQ(AppState.SelectedDate.date.month(), 5) << c.name << ": the selection is given back";
     std::size_t periods = 0;
     for (const PredictedEvent& event : predicted.events) {
       periods += event.kind == EventKind::kPeriod ? 1 : 0;
-      EXPECT_GE(event.first.wYear, kFirstWritableYear) << c.name;
+      EXPECT_GE(event.first.year(), kFirstWritableYear) << c.name;
       EXPECT_LE(DayNumber(event.last), DayNumber(Date(kLastWritableYear, 11, 30))) << c.name;
       EXPECT_LE(DayNumber(event.last) - DayNumber(predicted.events[0].first), 100 * 366) << c.name;
     }

@@ -60,7 +60,7 @@ class TerminalPaint : public ::testing::Test {
     window_class.lpszClassName = u"TERMINALPAINT";
     window_class.hbrBackground = GetStockObject(WHITE_BRUSH);
     RegisterClassW(&window_class);  // classes outlive a test: a second time is refused
-    AppState.SelectedDate = SYSTEMTIME{2024, 5, 3, 15, 9, 0, 0, 0};  // Wednesday 15 May
+    AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 15), 9};  // Wednesday 15 May
     AppState.LastPeriodKnown = 0;
     AppState.DayMarks = 0;
     window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr, nullptr,
@@ -188,8 +188,8 @@ TEST_F(TerminalPaint, MarksTakeACellBesideTheNumberAndChangeNothingElse) {
   } cases[] = {{80, 23, 14}, {21, 24, 14}, {14, 16, 14}, {14, 8, 5}, {7, 8, 0}};
   AppState.LastPeriodKnown = 1;
   // Periods 1-5 and 29-31 May, fertile 12-16 May, most fertile the 15th; the 20th selected.
-  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0};
-  AppState.SelectedDate = SYSTEMTIME{2024, 5, 1, 20, 9, 0, 0, 0};
+  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
+  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     AppState.DayMarks = 0;

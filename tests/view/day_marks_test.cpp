@@ -108,8 +108,8 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
   HWND window = CreateWindowExW(0, u"DayMarksTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
                                 nullptr, nullptr);
   AppState = AppStateRecord{};
-  AppState.SelectedDate = SYSTEMTIME{2024, 5, 1, 20, 9, 0, 0, 0};
-  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0};
+  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
+  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
   AppState.LastPeriodKnown = 1;
   for (const auto& [width, height] : {std::pair{240, 266}, {480, 532}, {1400, 400}, {350, 1200}}) {
     SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));

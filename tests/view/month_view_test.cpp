@@ -22,11 +22,8 @@ LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-SYSTEMTIME Day(WORD year, WORD month, WORD day) {
-  SYSTEMTIME t{year, month, 0, day, 9, 0, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&t, &ticks);
-  FileTimeToSystemTime(&ticks, &t);
+LocalDateTime Day(std::int32_t year, std::int32_t month, std::int32_t day) {
+  LocalDateTime t{CivilDay(year, month, day), 9};
   return t;
 }
 
@@ -117,7 +114,7 @@ TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
     const char* name;
     bool known;
     std::int32_t menstrual_days;
-    WORD selected_day;
+    std::int32_t selected_day;
     int day;
     COLORREF fill;
     COLORREF text;
@@ -149,7 +146,7 @@ TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
 
 TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
   struct Case {
-    SYSTEMTIME selected;
+    LocalDateTime selected;
     int column, row;
   } cases[] = {
       {Day(2025, 3, 1), 6, 2},  // a 31-day month beginning on a Saturday
@@ -161,7 +158,7 @@ TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
     AppState.SelectedDate = c.selected;
     Paint(240, 266);
     EXPECT_EQ(Hex(CellFill(c.column, c.row)), Hex(kDarkBlue))
-        << c.selected.wDay << "." << c.selected.wMonth;
+        << c.selected.date.day() << "." << c.selected.date.month();
   }
   AppState.SelectedDate = Day(2026, 2, 10);  // rows 6 and 7 stay empty
   Paint(240, 266);

@@ -16,16 +16,16 @@
 namespace {
 
 struct Date {
-  WORD year, month, day, weekday;
+  std::int32_t year, month, day, weekday;
 };
 
-SYSTEMTIME At(Date d) { return SYSTEMTIME{d.year, d.month, d.weekday, d.day, 9, 41, 17, 250}; }
+LocalDateTime At(Date d) { return LocalDateTime{CivilDay(d.year, d.month, d.day), 9, 41, 17, 250}; }
 
-std::string Show(const SYSTEMTIME& t) {
-  return std::to_string(t.wDay) + "." + std::to_string(t.wMonth) + "." + std::to_string(t.wYear) +
-         " (" + std::to_string(t.wDayOfWeek) + ") " + std::to_string(t.wHour) + ":" +
-         std::to_string(t.wMinute) + ":" + std::to_string(t.wSecond) + "." +
-         std::to_string(t.wMilliseconds);
+std::string Show(const LocalDateTime& t) {
+  return std::to_string(t.date.day()) + "." + std::to_string(t.date.month()) + "." +
+         std::to_string(t.date.year()) + " (" + std::to_string(t.date.weekday()) + ") " +
+         std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" + std::to_string(t.second) +
+         "." + std::to_string(t.millisecond);
 }
 
 class CountingBackend : public WindowBackend {
@@ -68,7 +68,7 @@ class Navigation : public ::testing::Test {
     InstallWindowBackend(nullptr);
   }
   // Selects `date`, forgets earlier repaint requests and boxes.
-  void Start(const SYSTEMTIME& date) {
+  void Start(const LocalDateTime& date) {
     AppState.SelectedDate = date;
     ValidateWindow(window_);
     boxes_ = 0;
@@ -96,8 +96,8 @@ TEST(MonthSteps, ClampTheDayAndNameTheWeekday) {
       {{0, 1, 1, 6}, false, {65535, 12, 1, 0}},
   };
   for (const Case& c : cases) {
-    const SYSTEMTIME from = At(c.from);
-    const SYSTEMTIME got = c.forward ? NextMonth(from) : PreviousMonth(from);
+    const LocalDateTime from = At(c.from);
+    const LocalDateTime got = c.forward ? NextMonth(from) : PreviousMonth(from);
     EXPECT_EQ(Show(got), Show(At(c.expected))) << Show(from) << (c.forward ? " next" : " previous");
   }
 }
