@@ -285,6 +285,8 @@ int RunImport(const std::string& file, bool dry_run) {
                   &session);
   }
   if (!session.problem().empty()) std::fprintf(stderr, "cyclune: %s\n", session.problem().c_str());
-  const ImportReplay replay = ReplayStarts(parse.starts, now);
+  CycleSettings cycle = CycleSettingsOf(AppState);
+  const ImportReplay replay = ReplayStarts(parse.starts, now, &cycle);
+  SetCycleSettings(cycle, &AppState);
   return Report(parse, replay, now, replay.recorded.size(), 0, dry_run, nullptr);
 }

@@ -41,11 +41,12 @@ std::string IsoDay(CivilDay day) {
 
 }  // namespace
 
-std::vector<Reminder> DueReminders(const LocalDateTime& today, int days_before, bool fertile) {
+std::vector<Reminder> DueReminders(const CycleSettings& cycle, const LocalDateTime& today,
+                                   int days_before, bool fertile) {
   std::vector<Reminder> due;
   std::optional<Reminder> late;
   const std::int64_t now = DayNumber(today.date);
-  for (const PredictedEvent& event : CollectPredictedEvents().events) {
+  for (const PredictedEvent& event : CollectPredictedEvents(cycle).events) {
     const std::int64_t days = DayNumber(event.first) - now;
     // The first period is the recorded one itself, no prediction.
     if (event.kind == EventKind::kPeriod && event.number > 1) {

@@ -120,8 +120,9 @@ std::vector<RecordedPeriod> EarlierPeriods(const LocalDateTime& now) {
 
 int RunReport(const CommandLine& line) {
   StartAsCyclune(line);
-  if (line.date_given) SelectDay(line.date);
-  const DayReport report = ComposeDayReport();
+  const LocalDateTime today = AppState.SelectedDate;
+  const LocalDateTime selected = line.date_given ? OnDay(today, line.date) : today;
+  const DayReport report = ComposeDayReport(CycleSettingsOf(AppState), selected);
   return PrintText(AsLines(report.caption) + AsLines(report.text));
 }
 
@@ -143,8 +144,8 @@ int RunIcs(const CommandLine& line) {
                  "set it in Cyclune first\n");
     return kExitFailure;
   }
-  PredictedEvents predicted = CollectPredictedEvents();
-  AddRecordedPeriods(EarlierPeriods(AppState.SelectedDate), &predicted);
+  PredictedEvents predicted = CollectPredictedEvents(CycleSettingsOf(AppState));
+  AddRecordedPeriods(EarlierPeriods(AppState.SelectedDate), AppState.LastPeriod.date, &predicted);
   if (predicted.events.empty()) {
     // A calendar must hold at least one event; the file that is there stays as it was.
     std::fprintf(stderr,

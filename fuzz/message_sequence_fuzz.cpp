@@ -2,7 +2,7 @@
 // backend: key presses with any code, taps anywhere, menu commands ("Set last period"
 // included), resizes down to 0 x 0, paints and arbitrary other messages, starting from a
 // random "now" and random stored settings. After every message the selection must still
-// be a real date: month 1 to 12, day within its month, wDayOfWeek its weekday, the time of
+// be a real date: month 1 to 12, day within its month, the time of
 // day that of the start.
 //
 // Input: 8 bytes of start (year, month, day, hour, settings flag and size), 20 bytes of

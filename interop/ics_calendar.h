@@ -13,7 +13,7 @@
 //
 // Example:
 //   std::string text;
-//   if (!WriteIcsCalendar(CollectPredictedEvents().events, stamp_utc, IcsAlarm{}, &text)) ...
+//   if (!WriteIcsCalendar(CollectPredictedEvents(cycle).events, stamp_utc, IcsAlarm{}, &text)) ...
 #pragma once
 
 #include <string>

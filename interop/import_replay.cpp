@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/record_period.h"
 
@@ -19,7 +18,8 @@ LocalDateTime AtTimeOfDay(const ImportDay& day, const LocalDateTime& now) {
 
 }  // namespace
 
-ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& now) {
+ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& now,
+                          CycleSettings* cycle) {
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
   ImportReplay replay;
@@ -29,20 +29,19 @@ ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& no
       replay.after_today.push_back(day);
       continue;
     }
-    if (AppState.LastPeriodKnown && day <= DayOf(AppState.LastPeriod)) {
+    if (cycle->LastPeriodKnown && day <= DayOf(cycle->LastPeriod)) {
       ++replay.before_last_period;
       continue;
     }
     ReplayedStart step;
     step.day = day;
-    AppState.SelectedDate = AtTimeOfDay(day, now);
-    step.interval_known = AppState.LastPeriodKnown != 0;
-    if (step.interval_known)
-      step.interval = DaysBetween(AppState.LastPeriod, AppState.SelectedDate);
-    RecordPeriodWithoutSaving();
-    step.CycleLength = AppState.CycleLength;
-    step.LutealPhase = AppState.LutealPhase;
-    step.MenstrualDays = AppState.MenstrualDays;
+    const LocalDateTime selected = AtTimeOfDay(day, now);
+    step.interval_known = cycle->LastPeriodKnown;
+    if (step.interval_known) step.interval = DaysBetween(cycle->LastPeriod, selected);
+    *cycle = RecordPeriodOn(*cycle, selected);
+    step.CycleLength = cycle->CycleLength;
+    step.LutealPhase = cycle->LutealPhase;
+    step.MenstrualDays = cycle->MenstrualDays;
     replay.recorded.push_back(step);
   }
   return replay;

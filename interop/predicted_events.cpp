@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/cycle.h"
 #include "view/day_class.h"
@@ -114,44 +113,42 @@ class EventBuilder {
 };
 
 // Classifies every day of the month, as the month view does with nothing selected.
-void ClassifyMonth(std::int64_t month, EventBuilder* builder) {
+void ClassifyMonth(const CycleSettings& cycle, std::int64_t month, EventBuilder* builder) {
   const auto year = static_cast<std::int32_t>(month / 12);
   const auto month_of_year = static_cast<std::int32_t>(month % 12 + 1);
-  AppState.SelectedDate.date = CivilDay(year, month_of_year, 1);
+  const CivilDay first(year, month_of_year, 1);
   const std::int32_t days = DaysInMonth(year, month_of_year);
   for (std::int32_t day = 1; day <= days; ++day) {
-    builder->Day(CivilDay(year, month_of_year, day), ClassifyDay(day, 0));
+    builder->Day(CivilDay(year, month_of_year, day), ClassifyDay(cycle, first, day, 0));
   }
 }
 
 }  // namespace
 
-PredictedEvents CollectPredictedEvents() {
+PredictedEvents CollectPredictedEvents(const CycleSettings& cycle) {
   PredictedEvents result;
-  if (!AppState.LastPeriodKnown) return result;
-  const LocalDateTime kept = AppState.SelectedDate;
+  if (!cycle.LastPeriodKnown) return result;
   EventBuilder builder;
   std::int64_t left = kMaxEventMonths;
   std::int64_t previous = -2;
-  for (const MonthSpan& span : MonthsToSearch(PredictedDayRanges(), &result.cut)) {
+  for (const MonthSpan& span : MonthsToSearch(PredictedDayRanges(cycle), &result.cut)) {
     if (span.last - span.first + 1 > left) result.cut = true;
     const std::int64_t last = std::min(span.last, span.first + left - 1);
     for (std::int64_t month = span.first; month <= last; ++month) {
       if (month != previous + 1) builder.Break();
-      ClassifyMonth(month, &builder);
+      ClassifyMonth(cycle, month, &builder);
       previous = month;
       --left;
     }
   }
-  AppState.SelectedDate = kept;
   result.events = builder.Finish();
   return result;
 }
 
-void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, PredictedEvents* predicted) {
+void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, CivilDay last_period,
+                        PredictedEvents* predicted) {
   for (PredictedEvent& event : predicted->events) {
-    if (event.kind == EventKind::kPeriod && event.number == 1 &&
-        event.first == AppState.LastPeriod.date) {
+    if (event.kind == EventKind::kPeriod && event.number == 1 && event.first == last_period) {
       event.recorded = true;
     }
   }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/settings.h"
 #include "platform/dates/civil_day.h"
 
 // kRecordedPeriod: a period recorded before the last one, from the history.
@@ -43,10 +44,10 @@ struct PredictedEvents {
   bool cut = false;
 };
 
-// The events of the settings in AppState; none without a known last period. Runs of days of
-// one class form one event, and a first day of a period (CriticalLevel 2) begins a new period
-// even right after another. Uses AppState.SelectedDate while it runs and gives it back.
-PredictedEvents CollectPredictedEvents();
+// The events of the settings; none without a known last period. Runs of days of one class
+// form one event, and a first day of a period (CriticalLevel 2) begins a new period even
+// right after another.
+PredictedEvents CollectPredictedEvents(const CycleSettings& cycle);
 
 // A period recorded before the last one: its first and last day.
 struct RecordedPeriod {
@@ -56,5 +57,7 @@ struct RecordedPeriod {
 
 // Adds the periods recorded before the last one (oldest first) to `predicted` as events of
 // kind kRecordedPeriod, numbered from 1, and marks the first predicted period, which begins on
-// the recorded last period, as recorded. The events stay in order of their first days.
-void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, PredictedEvents* predicted);
+// `last_period` (the recorded last period), as recorded. The events stay in order of their first
+// days.
+void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, CivilDay last_period,
+                        PredictedEvents* predicted);

@@ -42,13 +42,14 @@ struct StatusLines {
 };
 
 // The first rule that holds decides, so a menstrual day is critical even inside a fertile window.
-StatusLines DayStatus(std::int32_t day) {
-  if (CriticalLevel(day) != 0) return {u"Critical day", u"Recommended to abstain"};
-  const std::int32_t fertility = FertilityLevel(day);
+StatusLines DayStatus(const CycleSettings& cycle, CivilDay date) {
+  const std::int32_t day = date.day();
+  if (CriticalLevel(cycle, date, day) != 0) return {u"Critical day", u"Recommended to abstain"};
+  const std::int32_t fertility = FertilityLevel(cycle, date, day);
   if (fertility == 2) return {u"Most fertile day", u"Good chance to conceive a boy"};
   if (fertility == 1) {
-    return {u"Fertile day", IsBoyWindow(day) ? u"Good chance to conceive a boy"
-                                             : u"Good chance to conceive a girl"};
+    return {u"Fertile day", IsBoyWindow(cycle, date, day) ? u"Good chance to conceive a boy"
+                                                          : u"Good chance to conceive a girl"};
   }
   return {u"Non-fertile day", u"Not likely to conceive"};
 }
@@ -122,22 +123,25 @@ std::u16string ReportDateText(CivilDay date) {
 }
 
 DayReport ComposeDayReport() {
+  return ComposeDayReport(CycleSettingsOf(AppState), AppState.SelectedDate);
+}
+
+DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected) {
   DayReport report;
-  const LocalDateTime selected = AppState.SelectedDate;
   report.caption = ReportDateText(selected.date);
-  if (AppState.LastPeriodKnown == 0) {
+  if (!cycle.LastPeriodKnown) {
     report.text = u"Please set last period";
     return report;
   }
 
-  const StatusLines status = DayStatus(selected.date.day());
+  const StatusLines status = DayStatus(cycle, selected.date);
   report.text += status.status;
   report.text += u"\r\n";
   report.text += status.hint;
   report.text += u"\r\n";
 
-  const std::int64_t days = DaysBetween(AppState.LastPeriod, selected);
-  const CivilDay due = DueDate(selected, DueDateOffset(days, AppState.CycleLength)).date;
+  const std::int64_t days = DaysBetween(cycle.LastPeriod, selected);
+  const CivilDay due = DueDate(selected, DueDateOffset(days, cycle.CycleLength)).date;
   AppendLine(report.text, u"Possible Due Date: ", ReportDateText(due));
   AppendLine(report.text, u"Western Zodiac: ", WesternZodiacSign(due.month(), due.day()));
   AppendLine(report.text, u"Chinese Zodiac: ",

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/settings.h"
 #include "platform/dates/civil_day.h"
 
 // Capacity of a long date text, terminator included: a long date shows at most 29 UTF-16 units.
@@ -44,7 +45,9 @@ LocalDateTime DueDate(const LocalDateTime& selected, std::int64_t offset);
 // long one needs more than 29 units; empty only for a date the formatter rejects.
 std::u16string ReportDateText(CivilDay date);
 
-// Composes the caption and the text for AppState.SelectedDate from the current AppState.
+// Composes the caption and the text for the selected day under the settings; the form
+// without them reads AppState and its SelectedDate.
+DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected);
 DayReport ComposeDayReport();
 
 // Shows the composed report in a modal box with an OK button owned by AppState.MainWindow,

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/reminder_state.h"
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/dates/dateformat.h"
 
@@ -23,14 +22,9 @@ LocalDateTime Day(int year, int month, int day) {
 class RemindersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = AppState;
     setenv("LC_ALL", "en_US.UTF-8", 1);
     ResetDateFormatLocale();
   }
-  void TearDown() override { AppState = saved_; }
-
- private:
-  AppStateRecord saved_;
 };
 
 // Initial settings, last period Friday 19 April 2024: predicted periods begin 17 May, 14 June,
@@ -74,10 +68,10 @@ TEST_F(RemindersTest, SaysWhatIsDueOnEachDay) {
       {Day(2024, 4, 23), 2, true, {}, ""},
   };
   for (const auto& c : cases) {
-    AppState = AppStateRecord{};
-    AppState.LastPeriod = Day(2024, 4, 19);
-    AppState.LastPeriodKnown = 1;
-    const std::vector<Reminder> due = DueReminders(c.today, c.days_before, c.fertile);
+    CycleSettings cycle;
+    cycle.LastPeriod = Day(2024, 4, 19);
+    cycle.LastPeriodKnown = true;
+    const std::vector<Reminder> due = DueReminders(cycle, c.today, c.days_before, c.fertile);
     std::vector<std::string> sentences;
     for (const Reminder& reminder : due) sentences.push_back(ReminderSentence(reminder));
     const std::string when =
@@ -87,8 +81,8 @@ TEST_F(RemindersTest, SaysWhatIsDueOnEachDay) {
       EXPECT_EQ(ReminderKey(due[0]), c.first_key) << when;
     }
   }
-  AppState = AppStateRecord{};  // no last period: nothing to say
-  EXPECT_TRUE(DueReminders(Day(2024, 5, 15), 14, true).empty());
+  // No last period: nothing to say.
+  EXPECT_TRUE(DueReminders(CycleSettings{}, Day(2024, 5, 15), 14, true).empty());
 }
 
 TEST_F(RemindersTest, KeepsTheKeysOfDaysThatCanStillBeDue) {

@@ -7,7 +7,6 @@
 
 #include <climits>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 
 namespace {
@@ -31,15 +30,13 @@ TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
       {"before the year 1", 28, 5, Date(0, 12, 1), true, 13},
   };
   for (const auto& c : cases) {
-    AppState = AppStateRecord{};
-    AppState.CycleLength = c.cycle;
-    AppState.MenstrualDays = c.menstrual;
-    AppState.LastPeriod = c.last;
-    AppState.LastPeriodKnown = 1;
-    AppState.SelectedDate = Date(2024, 5, 15);
-    const PredictedEvents predicted = CollectPredictedEvents();
+    CycleSettings cycle;
+    cycle.CycleLength = c.cycle;
+    cycle.MenstrualDays = c.menstrual;
+    cycle.LastPeriod = c.last;
+    cycle.LastPeriodKnown = true;
+    const PredictedEvents predicted = CollectPredictedEvents(cycle);
     EXPECT_EQ(predicted.cut, c.cut) << c.name;
-    EXPECT_EQ(AppState.SelectedDate.date.month(), 5) << c.name << ": the selection is given back";
     std::size_t periods = 0;
     for (const PredictedEvent& event : predicted.events) {
       periods += event.kind == EventKind::kPeriod ? 1 : 0;
@@ -49,9 +46,7 @@ TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
     }
     EXPECT_EQ(periods, c.periods) << c.name;
   }
-  AppState.LastPeriodKnown = 0;
-  EXPECT_TRUE(CollectPredictedEvents().events.empty());
-  AppState = AppStateRecord{};
+  EXPECT_TRUE(CollectPredictedEvents(CycleSettings{}).events.empty());
 }
 
 }  // namespace
