@@ -8,6 +8,7 @@
 #include "model/record_period.h"
 #include "platform/dates/datetime.h"
 #include "platform/text/unicode.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
 
@@ -43,7 +44,7 @@ std::u16string UnusableNotice(const std::string& problem) {
 void Show(HWND window, const std::u16string& text) {
   if (text.empty()) return;
   char16_t title[kTitleCapacity] = {};
-  LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);
+  LoadStringW(AppWindow.Instance, IDS_APP_TITLE, title, kTitleCapacity);
   MessageBoxW(window, text.c_str(), title, MB_OK);
 }
 
@@ -58,7 +59,7 @@ std::u16string SaveMessages(const SettingsSaveResult& saved, const std::u16strin
 // The session's values become the program's, and the month view shows them.
 void TakeValues(HistorySession* session) {
   SetCycleSettings(LoadedSettings(session->history().Current()), &AppState);
-  InvalidateRect(AppState.MainWindow, nullptr, FALSE);
+  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
 }
 
 // The history ends at what the program shows, whatever an earlier failed save left behind.

@@ -5,6 +5,7 @@
 #include "model/calendar.h"
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "resources/resources.h"
 #include "view/month_view.h"
 #include "view/navigation.h"
@@ -20,16 +21,16 @@ LRESULT OnCreate(HWND window) {
   bar.cbSize = kMenuBarInfoSize;
   bar.hwndParent = window;
   bar.nToolBarId = IDR_MENU;
-  bar.hInstRes = AppState.Instance;
-  AppState.MenuBar = SHCreateMenuBar(&bar) ? bar.hwndMB : nullptr;
+  bar.hInstRes = AppWindow.Instance;
+  AppWindow.MenuBar = SHCreateMenuBar(&bar) ? bar.hwndMB : nullptr;
   AppState.SelectedDate = LocalNow();
   LoadSettings();
   return 0;
 }
 
 LRESULT OnDestroy() {
-  DestroyWindow(AppState.MenuBar);
-  AppState.MenuBar = nullptr;  // gone with the window; no handle is kept past it
+  DestroyWindow(AppWindow.MenuBar);
+  AppWindow.MenuBar = nullptr;  // gone with the window; no handle is kept past it
   PostQuitMessage(0);
   return 0;
 }
@@ -37,8 +38,8 @@ LRESULT OnDestroy() {
 void ShowHelp(HWND window) {
   char16_t text[kHelpCapacity] = {};
   char16_t caption[kHelpCapacity] = {};
-  LoadStringW(AppState.Instance, IDS_HELP_TEXT, text, kHelpCapacity);
-  LoadStringW(AppState.Instance, IDS_HELP, caption, kHelpCapacity);
+  LoadStringW(AppWindow.Instance, IDS_HELP_TEXT, text, kHelpCapacity);
+  LoadStringW(AppWindow.Instance, IDS_HELP, caption, kHelpCapacity);
   MessageBoxW(window, text, caption, MB_OK);
 }
 

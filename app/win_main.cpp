@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "model/app_state.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
 
@@ -34,7 +35,7 @@ ATOM RegisterMainClass(HINSTANCE instance, const char16_t* class_name) {
 }
 
 BOOL InitInstance(HINSTANCE instance, int show_command) {
-  AppState.Instance = instance;
+  AppWindow.Instance = instance;
   SHInitExtraControls();
   char16_t title[kNameCapacity] = {};
   char16_t class_name[kNameCapacity] = {};
@@ -53,7 +54,7 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
   if (window == nullptr) return FALSE;
   ShowWindow(window, show_command);
   UpdateWindow(window);
-  AppState.MainWindow = window;
+  AppWindow.MainWindow = window;
   return TRUE;
 }
 

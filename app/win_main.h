@@ -12,7 +12,7 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char16_t* command_line
 
 // Stores the instance, brings a running instance forward and returns FALSE if there is
 // one, else registers the class, creates, shows and paints the main window, stores it in
-// AppState.MainWindow and returns TRUE. FALSE on any failure.
+// AppWindow.MainWindow and returns TRUE. FALSE on any failure.
 BOOL InitInstance(HINSTANCE instance, int show_command);
 
 // Registers the main window class (MainWndProc, icon IDI_APP, white background) under

@@ -25,6 +25,7 @@
 #include "model/calendar.h"
 #include "platform/dates/datetime.h"
 #include "platform/modules/headless.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
@@ -191,14 +192,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!StartHeadless(options, &error)) std::abort();
   FixLocalClock(start);
   AppState = AppStateRecord{};
-  AppState.Instance = &CycluneModule;
+  AppWindow = AppWindowRecord{};
+  AppWindow.Instance = &CycluneModule;
 
   HWND window =
       CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
   if (window == nullptr) std::abort();
   UpdateWindow(window);
-  AppState.MainWindow = window;
+  AppWindow.MainWindow = window;
   CheckSelection(start);
   int saves = 0;
   for (int step = 0; step < kMaxOperations && !in.Empty(); ++step) {

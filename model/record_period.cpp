@@ -2,6 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 
 namespace {
@@ -39,6 +40,6 @@ void RecordPeriodWithoutSaving() {
 
 SettingsSaveResult RecordPeriod() {
   RecordPeriodWithoutSaving();
-  InvalidateRect(AppState.MainWindow, nullptr, FALSE);
+  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
   return SaveSettings();
 }

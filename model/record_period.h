@@ -34,7 +34,7 @@ CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime&
 void RecordPeriodWithoutSaving();
 
 // Updates AppState from SelectedDate (the interval is DaysBetween(LastPeriod, SelectedDate),
-// or 28 without a known last period), requests a repaint of AppState.MainWindow without
+// or 28 without a known last period), requests a repaint of AppWindow.MainWindow without
 // erasing, then saves the settings. Returns the save's result; the new values stay in
 // AppState whether or not the save succeeded. Shows nothing itself.
 SettingsSaveResult RecordPeriod();

@@ -50,6 +50,6 @@ std::u16string ReportDateText(CivilDay date);
 DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected);
 DayReport ComposeDayReport();
 
-// Shows the composed report in a modal box with an OK button owned by AppState.MainWindow,
+// Shows the composed report in a modal box with an OK button owned by AppWindow.MainWindow,
 // and returns once the user has closed it.
 void ShowDayReport();

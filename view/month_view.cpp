@@ -7,6 +7,7 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/dates/dateformat.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/gdi.h"
 #include "view/day_class.h"
 #include "view/day_marks.h"
@@ -202,10 +203,10 @@ void ReleaseBrushes(const PaintBrushes& brushes) {
 LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
   PAINTSTRUCT paint{};
   HDC screen = BeginPaint(window, &paint);
-  GetClientRect(window, &AppState.ClientRect);
-  AppState.CellWidth = CellWidthFor(AppState.ClientRect);
-  AppState.CellHeight = CellHeightFor(AppState.ClientRect);
-  const Grid grid{AppState.CellWidth, AppState.CellHeight};
+  GetClientRect(window, &AppWindow.ClientRect);
+  AppWindow.CellWidth = CellWidthFor(AppWindow.ClientRect);
+  AppWindow.CellHeight = CellHeightFor(AppWindow.ClientRect);
+  const Grid grid{AppWindow.CellWidth, AppWindow.CellHeight};
 
   HDC canvas = CreateCompatibleDC(screen);
   HBITMAP surface =
@@ -219,7 +220,7 @@ LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
   SetBkColor(canvas, kWhite);
   SetTextColor(canvas, kBlack);
   brushes.white = CreateSolidBrush(kWhite);
-  FillRect(canvas, &AppState.ClientRect, brushes.white);
+  FillRect(canvas, &AppWindow.ClientRect, brushes.white);
   DrawTitleRow(canvas, title.c_str(), n, grid);
   DrawWeekdayRow(canvas, brushes, grid);
   DrawDays(canvas, brushes, grid, selected);
@@ -227,7 +228,7 @@ LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
 
   // The copy spans the whole client area; the strip beyond the grid, which the surface does
   // not cover, comes out white, the window's background.
-  const RECT& client = AppState.ClientRect;
+  const RECT& client = AppWindow.ClientRect;
   BitBlt(screen, client.left, client.top, client.right, client.bottom, canvas, 0, 0, SRCCOPY);
 
   SelectObject(canvas, previous_surface);

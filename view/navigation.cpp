@@ -2,6 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/gdi.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
@@ -94,15 +95,15 @@ LRESULT HandleKey(HWND window, WPARAM key_code) {
 }
 
 std::int32_t DayAtPoint(std::int32_t x, std::int32_t y) {
-  return DayAt(x, y, AppState.CellWidth, AppState.CellHeight);
+  return DayAt(x, y, AppWindow.CellWidth, AppWindow.CellHeight);
 }
 
 LRESULT HandleTap(HWND window, LPARAM position) {
   // With no cell size every hit region collapses onto the origin: nothing can be hit.
-  if (AppState.CellWidth <= 0 || AppState.CellHeight <= 0) return 0;
+  if (AppWindow.CellWidth <= 0 || AppWindow.CellHeight <= 0) return 0;
   const std::int64_t scale = TapScale();
-  const std::int64_t width = AppState.CellWidth * scale;
-  const std::int64_t height = AppState.CellHeight * scale;
+  const std::int64_t width = AppWindow.CellWidth * scale;
+  const std::int64_t height = AppWindow.CellHeight * scale;
   const std::int64_t x = LOWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
   const std::int64_t y = HIWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
   const LocalDateTime& selected = AppState.SelectedDate;

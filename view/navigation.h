@@ -1,7 +1,7 @@
 // Selection and navigation in the month view: key presses and taps move
 // AppState.SelectedDate by a day or a month, or open the day report, and ask for a repaint
 // of the whole window without erasing. Taps are hit-tested against the cell size that the
-// last paint stored (AppState.CellWidth, AppState.CellHeight); cell edges are inclusive and
+// last paint stored (AppWindow.CellWidth, AppWindow.CellHeight); cell edges are inclusive and
 // the earlier target wins. On a screen of character cells (a terminal) a tap covers its
 // whole character and is tested at the character's middle, which lies on no edge: the
 // character's own cell takes it. Every change keeps the time of day of SelectedDate as it was.

@@ -12,6 +12,7 @@
 #include "app/win_main.h"
 #include "model/app_state.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 #include "resources/resources.h"
@@ -26,6 +27,7 @@ class MainWindow : public ::testing::Test {
     const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30, 15, 125};
     FixLocalClock(now);
     AppState = AppStateRecord{};
+    AppWindow = AppWindowRecord{};
   }
   void TearDown() override {
     std::vector<HWND> left;  // destroying changes the list: collect first
@@ -44,16 +46,16 @@ class MainWindow : public ::testing::Test {
 // One story: the window class can be registered once per process.
 TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   ASSERT_TRUE(InitInstance(&CycluneModule, SW_SHOWNORMAL));
-  HWND window = AppState.MainWindow;
+  HWND window = AppWindow.MainWindow;
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(AppState.Instance, &CycluneModule);
+  EXPECT_EQ(AppWindow.Instance, &CycluneModule);
   EXPECT_EQ(WindowTitle(window), u"Cyclune");
   const IconResource* icon = WindowIcon(window);
   ASSERT_NE(icon, nullptr);
   EXPECT_EQ(icon->id, IDI_APP);
   EXPECT_EQ(icon->rgb.size(), 32u * 32u * 3u);
 
-  ASSERT_NE(AppState.MenuBar, nullptr);
+  ASSERT_NE(AppWindow.MenuBar, nullptr);
   const std::vector<SoftKey> keys = SoftKeysOf(window);
   ASSERT_EQ(keys.size(), 2u);
   EXPECT_EQ(keys[0].label, u"Options");
@@ -69,17 +71,17 @@ TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   EXPECT_EQ(std::vector<int>({s.date.year(), s.date.month(), s.date.day(), s.date.weekday(), s.hour,
                               s.minute, s.second, s.millisecond}),
             std::vector<int>({2024, 5, 20, 1, 9, 30, 15, 125}));
-  EXPECT_EQ(AppState.CellWidth, 34);
-  EXPECT_EQ(AppState.CellHeight, 33);
+  EXPECT_EQ(AppWindow.CellWidth, 34);
+  EXPECT_EQ(AppWindow.CellHeight, 33);
 
   // A second start finds the window and creates nothing.
   const std::size_t windows = LiveWindows().size();
   EXPECT_FALSE(InitInstance(&CycluneModule, SW_SHOWNORMAL));
   EXPECT_EQ(LiveWindows().size(), windows);
-  EXPECT_EQ(AppState.MainWindow, window);
+  EXPECT_EQ(AppWindow.MainWindow, window);
 
   // "Exit" destroys the window and its bar, and the loop ends with code 0.
-  HWND bar = AppState.MenuBar;
+  HWND bar = AppWindow.MenuBar;
   EXPECT_EQ(SendMessageW(window, WM_COMMAND, IDM_EXIT, 0), 0);
   EXPECT_FALSE(IsLiveWindow(window));
   EXPECT_FALSE(IsLiveWindow(bar));

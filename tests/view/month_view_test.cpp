@@ -12,6 +12,7 @@
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
@@ -46,6 +47,7 @@ class MonthView : public ::testing::Test {
                               nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
     AppState = AppStateRecord{};
+    AppWindow = AppWindowRecord{};
     AppState.SelectedDate = Day(2024, 5, 20);
   }
   void TearDown() override { DestroyWindow(window_); }
@@ -64,12 +66,12 @@ class MonthView : public ::testing::Test {
   }
   COLORREF Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y); }
   COLORREF CellFill(int column, int row) const {
-    return Pixel(column * AppState.CellWidth + 1, row * AppState.CellHeight + 1);
+    return Pixel(column * AppWindow.CellWidth + 1, row * AppWindow.CellHeight + 1);
   }
   int CountInCell(int column, int row, COLORREF colour) const {
     int count = 0;
-    for (int y = row * AppState.CellHeight; y < (row + 1) * AppState.CellHeight; ++y) {
-      for (int x = column * AppState.CellWidth; x < (column + 1) * AppState.CellWidth; ++x) {
+    for (int y = row * AppWindow.CellHeight; y < (row + 1) * AppWindow.CellHeight; ++y) {
+      for (int x = column * AppWindow.CellWidth; x < (column + 1) * AppWindow.CellWidth; ++x) {
         count += Pixel(x, y) == colour ? 1 : 0;
       }
     }
@@ -84,10 +86,10 @@ std::pair<int, int> MayCell(int day) { return {(3 + day - 1) % 7, 2 + (3 + day -
 
 TEST_F(MonthView, LaysOutTheGridFromTheClientSize) {
   Paint(240, 266);
-  EXPECT_EQ(AppState.CellWidth, 34);
-  EXPECT_EQ(AppState.CellHeight, 33);
-  EXPECT_EQ(AppState.ClientRect.right, 240);
-  EXPECT_EQ(AppState.ClientRect.bottom, 266);
+  EXPECT_EQ(AppWindow.CellWidth, 34);
+  EXPECT_EQ(AppWindow.CellHeight, 33);
+  EXPECT_EQ(AppWindow.ClientRect.right, 240);
+  EXPECT_EQ(AppWindow.ClientRect.bottom, 266);
   for (int column = 0; column < 7; ++column) {
     const int x = column * 34 + 1;
     EXPECT_EQ(Hex(Pixel(x, 32)), Hex(kWhite)) << column;  // title row
@@ -181,8 +183,8 @@ TEST_F(MonthView, PaintsAnySizeAndReleasesWhatItMade) {
     const std::size_t objects = LiveGdiObjectCount();
     const std::size_t targets = LiveDeviceContextCount();
     Paint(c.width, c.height);
-    EXPECT_EQ(AppState.CellWidth, c.cell_width) << c.width << "x" << c.height;
-    EXPECT_EQ(AppState.CellHeight, c.cell_height) << c.width << "x" << c.height;
+    EXPECT_EQ(AppWindow.CellWidth, c.cell_width) << c.width << "x" << c.height;
+    EXPECT_EQ(AppWindow.CellHeight, c.cell_height) << c.width << "x" << c.height;
     EXPECT_EQ(LiveGdiObjectCount(), objects) << c.width << "x" << c.height;
     EXPECT_EQ(LiveDeviceContextCount(), targets) << c.width << "x" << c.height;
   }

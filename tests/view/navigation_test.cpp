@@ -10,6 +10,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
@@ -57,11 +58,12 @@ class Navigation : public ::testing::Test {
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
     AppState = AppStateRecord{};
+    AppWindow = AppWindowRecord{};
     // The report's box has no owner here, so the window system's repaint of an owner
     // uncovered by a box cannot hide whether the handler itself asked for one.
-    AppState.MainWindow = nullptr;
-    AppState.CellWidth = 34;  // a 240 x 266 client area
-    AppState.CellHeight = 33;
+    AppWindow.MainWindow = nullptr;
+    AppWindow.CellWidth = 34;  // a 240 x 266 client area
+    AppWindow.CellHeight = 33;
   }
   void TearDown() override {
     DestroyWindow(window_);
@@ -199,8 +201,8 @@ TEST_F(Navigation, TapsDoNothingWithoutACellSize) {
     std::int32_t width, height;
   } sizes[] = {{0, 0}, {0, 33}, {34, 0}};
   for (const Case& size : sizes) {
-    AppState.CellWidth = size.width;
-    AppState.CellHeight = size.height;
+    AppWindow.CellWidth = size.width;
+    AppWindow.CellHeight = size.height;
     for (const auto& [x, y] : {std::pair<WORD, WORD>{0, 0}, {5, 0}, {0, 100}, {200, 200}}) {
       Start(At({2024, 5, 15, 3}));
       HandleTap(window_, MAKELPARAM(x, y));
