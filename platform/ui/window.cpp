@@ -71,8 +71,8 @@ std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH backgroun
 
 void ClientSizeFor(int width, int height, int* client_width, int* client_height) {
   if (width == CW_USEDEFAULT || height == CW_USEDEFAULT) {
-    *client_width = 240;
-    *client_height = 266;
+    *client_width = kDefaultClientWidth;
+    *client_height = kDefaultClientHeight;
     if (WindowBackend* backend = CurrentWindowBackend()) {
       backend->DefaultClientSize(client_width, client_height);
     }
@@ -103,6 +103,8 @@ void InstallWindowBackend(std::unique_ptr<WindowBackend> backend) {
 }
 
 WindowBackend* CurrentWindowBackend() { return Registry().backend.get(); }
+
+UiFrontEnd* CurrentFrontEnd() { return Registry().backend.get(); }
 
 void SetDefaultCanvasMaker(CanvasMaker maker) { Registry().default_canvas_maker = maker; }
 
@@ -237,7 +239,7 @@ BOOL SetForegroundWindow(HWND window) {
   }
   if (!IsLiveWindow(window) || window->is_menu_bar || !window->visible) return FALSE;
   window->shown_order = ++Registry().show_clock;
-  if (WindowBackend* backend = CurrentWindowBackend()) backend->BringToForeground(window);
+  if (WindowBackend* backend = CurrentWindowBackend()) backend->ComeForward();
   return TRUE;
 }
 

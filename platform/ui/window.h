@@ -5,6 +5,10 @@
 // installs at start (platform/ui/window_backend.h). Everything runs on one thread.
 #pragma once
 
+#include <vector>
+
+#include "platform/canvas/canvas.h"
+#include "platform/ui/events.h"
 #include "platform/ui/win_types.h"
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -171,6 +175,15 @@ HWND FindWindowW(const char16_t* class_name, const char16_t* title);
 // Brings the window forward. The low bit of the handle may be set, as the platform allows.
 BOOL SetForegroundWindow(HWND window);
 
+// The client area as last painted; nullptr when `window` is not a window.
+const Canvas* ClientCanvas(HWND window);
+
+// Whether a paint of the window is due (InvalidateRect) and UpdateWindow would paint it.
+bool PaintPending(HWND window);
+
+// The soft-key bar of `owner` (SHCreateMenuBar): one entry per key, left first.
+std::vector<SoftKey> SoftKeysOf(HWND owner);
+
 // Fills *rect with the client rectangle (left and top are 0).
 BOOL GetClientRect(HWND window, RECT* rect);
 
@@ -215,11 +228,10 @@ inline const char16_t* MAKEINTRESOURCEW(UINT id) {
 }
 HGDIOBJ GetStockObject(int object);
 
-// Shows a modal message box with an OK button and returns IDOK once it is closed.
-// The owner's paints are held while it is open; the owner is repainted after it closes.
+// Opens a message box with an OK button in the running loop's modal model (SetMessageBoxSink,
+// platform/ui/front_end.h) and returns IDOK at once: the box is state, drawn over the window
+// until the user closes it; no loop runs inside this call.
 int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
-
-BOOL SHInitExtraControls();
 
 // Creates the soft-key bar described by the MenuBarResource nToolBarId of hInstRes below
 // hwndParent; its buttons post WM_COMMAND to the parent, a drop-down button opens its popup

@@ -97,10 +97,11 @@ std::vector<SoftKey> SoftKeysOf(HWND owner) {
   HWND bar = MenuBarOf(owner);
   if (bar == nullptr) return keys;
   for (const SoftKeyRecord& record : bar->soft_keys) {
-    SoftKey key{record.label, record.command, {}};
+    SoftKey key{record.label, record.command, {}, {}};
     if (record.popup != nullptr) {
       for (const MenuItemResource& item : record.popup->items) {
         key.menu.emplace_back(item.label);
+        key.menu_commands.push_back(item.command);
       }
     }
     keys.push_back(std::move(key));

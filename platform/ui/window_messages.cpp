@@ -4,7 +4,6 @@
 #include <chrono>
 #include <deque>
 
-#include "platform/instance/single_instance.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
@@ -96,8 +95,6 @@ BOOL GetMessageW(MSG* msg, HWND window, UINT min_filter, UINT max_filter) {
         return TRUE;
       }
     }
-    ServiceForegroundRequests();
-    if (!queue.posted.empty()) continue;
     WindowBackend* backend = CurrentWindowBackend();
     if (backend == nullptr || !backend->WaitForInput()) {
       *msg = MakeMessage(nullptr, WM_QUIT, 0, 0);
@@ -170,6 +167,10 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL) {
   return TRUE;
 }
 
+bool PaintPending(HWND window) {
+  return IsLiveWindow(window) && window->paint_pending && window->visible;
+}
+
 BOOL UpdateWindow(HWND window) {
   if (!IsLiveWindow(window)) return FALSE;
   if (window->paint_pending && window->visible) SendMessageW(window, WM_PAINT, 0, 0);
@@ -178,18 +179,4 @@ BOOL UpdateWindow(HWND window) {
 
 void ValidateWindow(HWND window) {
   if (IsLiveWindow(window)) window->paint_pending = false;
-}
-
-void ServiceForegroundRequests() {
-  for (int requests = TakeForegroundRequests(); requests > 0; --requests) {
-    HWND window = InputWindow();
-    WindowBackend* backend = CurrentWindowBackend();
-    if (window != nullptr && backend != nullptr) backend->BringToForeground(window);
-  }
-  // Posted, so that a recording asked for while a message box is open waits for it to close.
-  for (const SYSTEMTIME& day : TakeRecordPeriodRequests()) {
-    if (HWND window = InputWindow()) {
-      PostMessageW(window, WM_RECORD_PERIOD_REQUEST, RecordPeriodRequestParam(day), 0);
-    }
-  }
 }

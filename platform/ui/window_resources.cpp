@@ -12,6 +12,8 @@ struct IconObject {
 
 namespace {
 
+MessageBoxSink g_message_box_sink = nullptr;
+
 // Icons loaded from a module are shared and live as long as the process, as on the platform.
 std::map<const IconResource*, IconObject>& LoadedIcons() {
   static auto* icons = new std::map<const IconResource*, IconObject>();
@@ -57,18 +59,12 @@ const IconResource* IconResourceOf(HICON icon) {
   return nullptr;
 }
 
-int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type) {
+int MessageBoxW(HWND, const char16_t* text, const char16_t* caption, UINT) {
   const std::u16string_view shown_text = text != nullptr ? text : u"";
   const std::u16string_view shown_caption = caption != nullptr ? caption : u"Error";
   LogMessageBoxForTests(shown_caption, shown_text);
-  int result = IDOK;
-  if (WindowBackend* backend = CurrentWindowBackend()) {
-    result = backend->ShowMessageBox(IsLiveWindow(owner) ? owner : nullptr, shown_text,
-                                     shown_caption, type);
-  }
-  // The box covered the owner; it is repainted once the box has gone.
-  if (IsLiveWindow(owner)) InvalidateRect(owner, nullptr, FALSE);
-  return result;
+  if (g_message_box_sink != nullptr) g_message_box_sink(shown_caption, shown_text);
+  return IDOK;
 }
 
-BOOL SHInitExtraControls() { return TRUE; }
+void SetMessageBoxSink(MessageBoxSink sink) { g_message_box_sink = sink; }

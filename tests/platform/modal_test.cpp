@@ -1,5 +1,6 @@
-// The modal layer that every front end shares: what keys, the wheel and presses do to the
-// soft keys, the Options popup and message boxes, what reaches the window, and word wrapping.
+// The modal model that every front end shares: what keys, the wheel and presses do to the
+// soft keys, the Options popup and message boxes, what it passes on to the calendar, and word
+// wrapping.
 #include "platform/ui/modal.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/window_test_support.h"
+#include "platform/ui/win_types.h"
+#include "platform/ui/window.h"
 
 namespace {
 
@@ -32,19 +34,17 @@ Step Press(Place place, int index = 0, int x = 0, int y = 0) {
   return {Step::Kind::kPress, 0, ModalHit{place, index, x, y}};
 }
 
-// A message as the window received it.
-struct Posted {
-  UINT message;
-  WPARAM wparam;
-  LPARAM lparam = 0;
-  bool operator==(const Posted&) const = default;
-};
-Posted Command(WPARAM id) { return {WM_COMMAND, id, 0}; }
-Posted KeyDown(UINT key) { return {WM_KEYDOWN, key, 1}; }
-Posted KeyUp(UINT key) { return {WM_KEYUP, key, static_cast<LPARAM>(0xC0000001)}; }
+// What the model passed on to the calendar.
+using Posted = UiEvent;
+Posted Command(unsigned id) { return CommandEvent(id); }
+Posted KeyDown(UINT key) { return KeyDownEvent(static_cast<Key>(key)); }
+Posted KeyUp(UINT key) { return KeyUpEvent(static_cast<Key>(key)); }
 
-void PrintTo(const Posted& posted, std::ostream* out) {
-  *out << "{" << posted.message << ", " << posted.wparam << ", " << posted.lparam << "}";
+// The program's bar: "Options" (40001) with "Set last period" (40003) and "Help" (40004),
+// and "Exit" (40002).
+std::vector<SoftKey> TestSoftKeys() {
+  return {{u"Options", 40001, {u"Set last period", u"Help"}, {40003, 40004}},
+          {u"Exit", 40002, {}, {}}};
 }
 
 // Twelve lines of at most 10 units; a box 10 wide showing 4 of them scrolls to line 8.
@@ -59,14 +59,7 @@ int Units(std::u16string_view text) {
 
 class Modal : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetWindowSystem();
-    InstallWindowBackend(std::make_unique<RecordingBackend>());
-    window = CreateLoggingWindow(&kSoftKeyModule);
-    SHMENUBARINFO bar{36, window, 0, 102, &kSoftKeyModule, 0, 0, nullptr, 0};
-    ASSERT_TRUE(SHCreateMenuBar(&bar));
-  }
-  void TearDown() override { ResetWindowSystem(); }
+  void SetUp() override { model.SetSoftKeys(TestSoftKeys()); }
 
   void OpenBox(std::u16string_view text = kTwelveLines) {
     model.OpenMessageBox(u"Help", text);
@@ -78,7 +71,7 @@ class Modal : public ::testing::Test {
   bool Run(const std::vector<Step>& steps) {
     bool changed = false;
     for (const Step& step : steps) {
-      const auto key = static_cast<UINT>(step.value);
+      const auto key = static_cast<Key>(step.value);
       switch (step.kind) {
         case Step::Kind::kTap:
           changed = model.KeyDown(key, false);
@@ -105,18 +98,8 @@ class Modal : public ::testing::Test {
     return changed;
   }
 
-  // What the window has been sent since the last call, paints left out.
-  std::vector<Posted> Received() {
-    MessageLog().clear();
-    RunMessageLoop();
-    std::vector<Posted> received;
-    for (const LoggedMessage& logged : MessageLog()) {
-      if (logged.message != WM_PAINT) {
-        received.push_back({logged.message, logged.wparam, logged.lparam});
-      }
-    }
-    return received;
-  }
+  // What the model passed on since the last call.
+  std::vector<Posted> Received() { return model.TakePassed(); }
 
   // Steps from nothing open, then what is open, the item lit and what the window received.
   struct RoutingCase {
@@ -138,7 +121,6 @@ class Modal : public ::testing::Test {
     }
   }
 
-  HWND window = nullptr;
   ModalModel model;
 };
 
@@ -191,8 +173,8 @@ TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
 }
 
 TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
-  const Posted button_down{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)};
-  const Posted button_up{WM_LBUTTONUP, 0, MAKELPARAM(10, 20)};
+  const Posted button_down = PointerDownEvent(ModalHit{Place::kClient, 0, 10, 20});
+  const Posted button_up = PointerUpEvent(10, 20);
   Check({
       {"Options key", {Press(Place::kSoftKey, 1)}, Showing::kPopup, 0, {Command(40001)}},
       {"Exit key", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, {Command(40002)}},
@@ -222,11 +204,7 @@ TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
        Showing::kNothing,
        0,
        {KeyDown(VK_DOWN), KeyUp(VK_DOWN), KeyDown(VK_NEXT), KeyUp(VK_NEXT)}},
-      {"a held key says so",
-       {Held(VK_UP)},
-       Showing::kNothing,
-       0,
-       {{WM_KEYDOWN, VK_UP, static_cast<LPARAM>(0x40000001)}}},
+      {"a held key says so", {Held(VK_UP)}, Showing::kNothing, 0, {KeyDownEvent(Key::kUp, true)}},
       {"the wheel is not the window's", {Wheel(1)}, Showing::kNothing, 0, {}},
   });
 }
@@ -320,6 +298,7 @@ TEST_F(Modal, ANewLayoutKeepsTheFirstLineInRange) {
   Run({Tap(VK_NEXT)});
   EXPECT_EQ(model.first_line(), 3);
   // The next box starts at its top, wrapped afresh.
+  Run({Tap(VK_RETURN)});
   model.OpenMessageBox(u"Report", u"Fertile day");
   EXPECT_TRUE(model.lines().empty());
   EXPECT_EQ(model.first_line(), 0);
@@ -328,19 +307,32 @@ TEST_F(Modal, ANewLayoutKeepsTheFirstLineInRange) {
   EXPECT_EQ(model.lines(), (std::vector<std::u16string>{u"Fer", u"til", u"e", u"day"}));
 }
 
-TEST_F(Modal, ABarThatChangesOrAWindowThatGoesClosesThePopup) {
+TEST_F(Modal, NewSoftKeysCloseThePopupAndNoKeysPressNothing) {
   Run({Tap(VK_F1)});
-  EXPECT_TRUE(model.SoftKeysChanged());
+  model.SetSoftKeys({});
   EXPECT_EQ(model.showing(), Showing::kNothing);
-  EXPECT_FALSE(model.SoftKeysChanged());
-  Run({Tap(VK_F1)});
-  DestroyWindow(window);
-  Received();
   EXPECT_EQ(model.BarLabels().left, u"");
-  // Without a window nothing is pressed or posted, and nothing fails.
-  model.CloseAll();
-  Run({Tap(VK_F1), Tap(VK_DOWN), Press(Place::kClient, 0, 1, 1), Press(Place::kSoftKey, 1)});
+  Received();
+  // Without keys nothing is pressed, and nothing fails.
+  Run({Tap(VK_F1), Press(Place::kSoftKey, 1)});
   EXPECT_EQ(model.showing(), Showing::kNothing);
+  EXPECT_EQ(Received(), std::vector<Posted>{});
+}
+
+// A box opened while one is open waits for it; a front end without a bar passes F1 and F2 on.
+TEST_F(Modal, BoxesQueueAndABarlessFrontEndPassesTheBarKeysOn) {
+  model.OpenMessageBox(u"First", u"one");
+  model.OpenMessageBox(u"Second", u"two");
+  EXPECT_EQ(model.box_number(), 1);
+  EXPECT_TRUE(Run({Tap(VK_RETURN)}));
+  EXPECT_EQ(model.caption(), u"Second");
+  EXPECT_EQ(model.box_number(), 2);
+  Run({Tap(VK_ESCAPE)});
+  EXPECT_EQ(model.showing(), Showing::kNothing);
+  model.SetBarShown(false);
+  Run({Tap(VK_F1)});
+  EXPECT_EQ(model.showing(), Showing::kNothing);
+  EXPECT_EQ(Received(), (std::vector<Posted>{KeyDown(VK_F1), KeyUp(VK_F1)}));
 }
 
 using Lines = std::vector<std::u16string>;

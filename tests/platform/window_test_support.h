@@ -46,20 +46,33 @@ struct RecordedBox {
   std::u16string text;
 };
 
+// The message boxes opened (MessageBoxW) while a RecordingBackend is installed.
+inline std::vector<RecordedBox>& RecordedBoxes() {
+  static std::vector<RecordedBox> boxes;
+  return boxes;
+}
+inline void RecordBox(std::u16string_view caption, std::u16string_view text) {
+  RecordedBoxes().push_back({std::u16string(caption), std::u16string(text)});
+}
+
 class RecordingBackend final : public WindowBackend {
  public:
+  RecordingBackend() {
+    RecordedBoxes().clear();
+    SetMessageBoxSink(RecordBox);
+  }
+  ~RecordingBackend() override { SetMessageBoxSink(nullptr); }
+  RecordingBackend(const RecordingBackend&) = delete;
+  RecordingBackend& operator=(const RecordingBackend&) = delete;
+
+  std::vector<RecordedBox>& boxes = RecordedBoxes();
   std::vector<std::function<void()>> inputs;  // one is run for each wait
   std::size_t next_input = 0;
-  std::vector<RecordedBox> boxes;
   int shown = 0;
   int foreground_requests = 0;
 
   void WindowShown(HWND) override { ++shown; }
-  void BringToForeground(HWND) override { ++foreground_requests; }
-  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption, UINT) override {
-    boxes.push_back({std::u16string(caption), std::u16string(text)});
-    return IDOK;
-  }
+  void ComeForward() override { ++foreground_requests; }
   bool WaitForInput() override {
     if (next_input >= inputs.size()) return false;
     inputs[next_input++]();

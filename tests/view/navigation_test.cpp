@@ -28,17 +28,20 @@ std::string Show(const SYSTEMTIME& t) {
          std::to_string(t.wMilliseconds);
 }
 
+int* g_boxes = nullptr;
+
+void CountBox(std::u16string_view, std::u16string_view) { ++*g_boxes; }
+
+// Counts the message boxes opened while it is installed.
 class CountingBackend : public WindowBackend {
  public:
-  explicit CountingBackend(int* boxes) : boxes_(boxes) {}
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
-    ++*boxes_;
-    return IDOK;
+  explicit CountingBackend(int* boxes) {
+    g_boxes = boxes;
+    SetMessageBoxSink(CountBox);
   }
-  bool WaitForInput() override { return false; }
-
- private:
-  int* boxes_;
+  ~CountingBackend() override { SetMessageBoxSink(nullptr); }
+  CountingBackend(const CountingBackend&) = delete;
+  CountingBackend& operator=(const CountingBackend&) = delete;
 };
 
 LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
