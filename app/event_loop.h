@@ -9,6 +9,8 @@
 // open so that the box is read first.
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "platform/dates/datetime.h"
@@ -35,6 +37,38 @@ struct InstanceRequests {
   virtual ~InstanceRequests() = default;
   virtual int TakeComeForward() = 0;
   virtual std::vector<SYSTEMTIME> TakeRecordPeriod() = 0;
+};
+
+class EventLoop {
+ public:
+  // `requests` nullptr: the process's listener (platform/instance).
+  EventLoop(UiFrontEnd& front_end, LoopCalendar& calendar, InstanceRequests* requests = nullptr);
+  ~EventLoop();
+  EventLoop(const EventLoop&) = delete;
+  EventLoop& operator=(const EventLoop&) = delete;
+
+  // Flushes, then steps until the run is over; returns the exit status, 0.
+  int Run();
+  // Waits for the front end's next events, handles them and flushes. False when the run is
+  // over.
+  bool Step();
+  // Serves the instance socket, paints and presents what is due.
+  void Flush();
+
+ private:
+  void Dispatch(const UiEvent& event);
+  void ServeRequests();
+
+  UiFrontEnd& front_end_;
+  LoopCalendar& calendar_;
+  std::unique_ptr<InstanceRequests> listener_;
+  InstanceRequests& requests_;
+  ModalModel modal_;
+  ModalModel* outer_modal_ = nullptr;
+  std::deque<SYSTEMTIME> periods_;
+  int shown_box_ = 0;
+  bool changed_ = true;  // the first frame
+  bool repaint_all_ = false;
 };
 
 // Runs until the calendar closes or the front end's input ends; returns the exit status, 0.

@@ -30,7 +30,6 @@ LRESULT OnCreate(HWND window) {
 LRESULT OnDestroy() {
   DestroyWindow(AppState.MenuBar);
   AppState.MenuBar = nullptr;  // gone with the window; no handle is kept past it
-  PostQuitMessage(0);
   return 0;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/instance/single_instance.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
@@ -28,9 +27,6 @@ WindowRegistry& Registry() {
   static WindowRegistry* registry = new WindowRegistry();  // lives as long as the process
   return *registry;
 }
-
-// Stands for the window of the instance already running in another process.
-WindowObject g_running_instance_window;
 
 bool IsAtom(const char16_t* name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
 
@@ -199,7 +195,6 @@ BOOL DestroyWindow(HWND window) {
       }
     }
   }
-  RemoveQueuedMessages(window);
   ForgetCaretOf(window);
   const HWND owner = window->is_menu_bar ? window->owner : nullptr;
   if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowDestroyed(window);
@@ -209,37 +204,6 @@ BOOL DestroyWindow(HWND window) {
   if (owner != nullptr && IsLiveWindow(owner)) {
     if (WindowBackend* backend = CurrentWindowBackend()) backend->MenuBarChanged(owner);
   }
-  return TRUE;
-}
-
-HWND FindWindowW(const char16_t* class_name, const char16_t* title) {
-  for (const auto& window : Registry().windows) {
-    if (window->is_menu_bar || window->destroying) continue;
-    if (class_name != nullptr && !IsAtom(class_name) &&
-        !SameClassName(window->class_name, class_name)) {
-      continue;
-    }
-    if (class_name != nullptr && IsAtom(class_name)) {
-      const WindowClassRecord* record = FindClass(class_name);
-      if (record == nullptr || !SameClassName(record->name, window->class_name)) continue;
-    }
-    if (title != nullptr && window->title != title) continue;
-    return window.get();
-  }
-  if (SingleInstanceEnabled() && AnotherInstanceRunning()) return &g_running_instance_window;
-  return nullptr;
-}
-
-BOOL SetForegroundWindow(HWND window) {
-  // The platform lets callers set the lowest bit of the handle.
-  const auto bits = reinterpret_cast<std::uintptr_t>(window) & ~std::uintptr_t{1};
-  window = reinterpret_cast<HWND>(bits);
-  if (window == &g_running_instance_window) {
-    return AskRunningInstanceToComeForward() ? TRUE : FALSE;
-  }
-  if (!IsLiveWindow(window) || window->is_menu_bar || !window->visible) return FALSE;
-  window->shown_order = ++Registry().show_clock;
-  if (WindowBackend* backend = CurrentWindowBackend()) backend->ComeForward();
   return TRUE;
 }
 

@@ -1,5 +1,5 @@
-// The window system: window classes and windows, the message queue, paint requests, the
-// quit request, modal message boxes, the string table and the soft-key bar with its menus.
+// The window system: window classes and windows, their procedures, paint requests, message
+// boxes handed to the program's loop, the string table and the soft-key bar with its menus.
 // It offers what Cyclune's shell relies on, under the platform's names and numbers, and
 // runs on one of several backends (headless, desktop window, terminal) that the front end
 // installs at start (platform/ui/window_backend.h). Everything runs on one thread.
@@ -27,13 +27,9 @@ constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
-constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_KEYDOWN = 0x0100;
-constexpr UINT WM_KEYUP = 0x0101;
-constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
-constexpr UINT WM_LBUTTONUP = 0x0202;
 // Our extension, in the application's range: another process (a reminder) asked this instance
 // over its socket to record a period; wParam is the day, RecordPeriodRequestParam(day).
 constexpr UINT WM_RECORD_PERIOD_REQUEST = 0x8001;
@@ -106,15 +102,6 @@ struct WNDCLASSW {
   const char16_t* lpszClassName;
 };
 
-struct MSG {
-  HWND hwnd;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD time;
-  POINT pt;
-};
-
 // What WM_CREATE carries in its lParam: the arguments of CreateWindowExW (cx, cy: the
 // client size the window was given).
 struct CREATESTRUCTW {
@@ -166,15 +153,6 @@ BOOL UpdateWindow(HWND window);
 // Sends WM_DESTROY to the window (and destroys its soft-key bar if it owns one), then frees it.
 BOOL DestroyWindow(HWND window);
 
-// Finds a top-level window with this class and title: one of this process, or, when the
-// front end keeps to one instance per settings folder, the window of the instance already
-// running (a stand-in handle that only SetForegroundWindow accepts; also given when the
-// instance lock cannot be had, so that the start ends). nullptr when there is none.
-HWND FindWindowW(const char16_t* class_name, const char16_t* title);
-
-// Brings the window forward. The low bit of the handle may be set, as the platform allows.
-BOOL SetForegroundWindow(HWND window);
-
 // The client area as last painted; nullptr when `window` is not a window.
 const Canvas* ClientCanvas(HWND window);
 
@@ -189,15 +167,9 @@ BOOL GetClientRect(HWND window, RECT* rect);
 
 // --- messages ------------------------------------------------------------------------------
 
-// Waits for the next message. Returns 0 for WM_QUIT (also, with code 0, when the backend's
-// input has ended), non-zero otherwise (-1 on error). Posted messages come first, then the
-// quit request, then a pending paint as WM_PAINT; input is awaited only when none is there.
-BOOL GetMessageW(MSG* msg, HWND window, UINT min_filter, UINT max_filter);
-BOOL TranslateMessage(const MSG* msg);
-LRESULT DispatchMessageW(const MSG* msg);
-BOOL PostMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Calls the window's procedure with the message now. There is no queue: the program's loop
+// (app/event_loop.h) hands each event to the calendar as it comes.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-void PostQuitMessage(int exit_code);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Requests a repaint of the whole client area (rect == nullptr) or a part of it; requests

@@ -1,8 +1,8 @@
 // What a window backend (headless, desktop window, terminal) implements and what the window
-// system offers it. The window system keeps the windows, the message queue and the paint
-// requests; a backend shows the client area, turns its native input into the platform's
-// messages (PostMessageW) and presents message boxes and the soft-key bar. Platform-internal:
-// the system's code never includes this.
+// system offers it. The window system keeps the windows and the paint requests; a backend is
+// also the program loop's front end (platform/ui/front_end.h): it turns its native input
+// into neutral events and presents the frames, message boxes and soft-key bar included.
+// Platform-internal: the system's code never includes this.
 #pragma once
 
 #include <memory>
@@ -39,17 +39,12 @@ class WindowBackend : public UiFrontEnd {
   virtual void WindowDestroyed(HWND) {}
   virtual void MenuBarChanged(HWND) {}  // the owner's soft-key bar was created or destroyed
 
-  // Called by GetMessageW when no message is queued and no paint is pending: posts the next
-  // input; false (the default) when there is none, and GetMessageW returns WM_QUIT with code
-  // 0. The program runs its own loop instead (app/event_loop.h).
-  virtual bool WaitForInput() { return false; }
-
   bool WaitEvents(std::vector<UiEvent>*) override { return false; }
   void Present(const Canvas*, ModalModel&, bool) override {}
 };
 
 // Installs the backend (nullptr: none) and destroys the previous one. Without a backend,
-// canvases are of the default kind and an empty queue ends the message loop.
+// canvases are of the default kind.
 void InstallWindowBackend(std::unique_ptr<WindowBackend> backend);
 WindowBackend* CurrentWindowBackend();
 
@@ -66,17 +61,3 @@ BOOL ResizeClientArea(HWND window, int width, int height);
 std::u16string WindowTitle(HWND window);
 // The icon of the window's class, as its resource; nullptr when it has none.
 const IconResource* WindowIcon(HWND window);
-
-// Presses soft key `key` (1 = left, 2 = right) of the owner's bar: posts its WM_COMMAND.
-// A key with a popup then expects ChooseMenuItem (or nothing, when the popup is dismissed).
-BOOL PressSoftKey(HWND owner, int key);
-// Chooses item `item` (0-based) of the popup of soft key `key`: posts the item's WM_COMMAND.
-BOOL ChooseMenuItem(HWND owner, int key, int item);
-
-// Native input as the platform's messages, posted to `window` with the flags the platform
-// gives them: a key pressed (`repeat`: it was already down) or released, and the left button
-// pressed or released at client point (x, y), each coordinate clamped to 0..65535.
-BOOL PostKeyDown(HWND window, UINT key, bool repeat = false);
-BOOL PostKeyUp(HWND window, UINT key);
-BOOL PostButtonDown(HWND window, int x, int y);
-BOOL PostButtonUp(HWND window, int x, int y);

@@ -53,9 +53,6 @@ bool BrushColour(HBRUSH brush, COLORREF* colour);
 // The resource an icon handle stands for; nullptr for none.
 const IconResource* IconResourceOf(HICON icon);
 
-// Drops queued messages for a window that is going away.
-void RemoveQueuedMessages(HWND window);
-
 // The canvas a drawing target draws on now; nullptr when it has none (tests, backends).
 const Canvas* TargetCanvas(HDC target);
 

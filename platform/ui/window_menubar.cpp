@@ -1,5 +1,5 @@
 // The soft-key bar: built from a menu-bar resource (16-bit words) and the menu it names. The
-// bar is a window owned by its parent; backends present it and press its keys.
+// bar is a window owned by its parent; the program's loop reads its keys (SoftKeysOf).
 #include <span>
 
 #include "platform/ui/window_backend.h"
@@ -62,14 +62,6 @@ HWND MenuBarOf(HWND owner) {
   return nullptr;
 }
 
-const SoftKeyRecord* KeyOf(HWND owner, int key) {
-  HWND bar = MenuBarOf(owner);
-  if (bar == nullptr || key < 1 || static_cast<std::size_t>(key) > bar->soft_keys.size()) {
-    return nullptr;
-  }
-  return &bar->soft_keys[static_cast<std::size_t>(key) - 1];
-}
-
 }  // namespace
 
 BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
@@ -107,20 +99,4 @@ std::vector<SoftKey> SoftKeysOf(HWND owner) {
     keys.push_back(std::move(key));
   }
   return keys;
-}
-
-BOOL PressSoftKey(HWND owner, int key) {
-  const SoftKeyRecord* record = KeyOf(owner, key);
-  if (record == nullptr) return FALSE;
-  return PostMessageW(owner, WM_COMMAND, record->command, 0);
-}
-
-BOOL ChooseMenuItem(HWND owner, int key, int item) {
-  const SoftKeyRecord* record = KeyOf(owner, key);
-  if (record == nullptr || record->popup == nullptr || item < 0 ||
-      static_cast<std::size_t>(item) >= record->popup->items.size()) {
-    return FALSE;
-  }
-  const MenuItemResource& chosen = record->popup->items[static_cast<std::size_t>(item)];
-  return PostMessageW(owner, WM_COMMAND, chosen.command, 0);
 }

@@ -68,9 +68,6 @@ LRESULT RunProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == 40004) MessageBoxW(window, u"Line 1\r\n\"two\" \u00e9t\u00e9", u"Help", MB_OK);
       if (wparam == 40002) DestroyWindow(window);
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }

@@ -66,18 +66,11 @@ class RecordingBackend final : public WindowBackend {
   RecordingBackend& operator=(const RecordingBackend&) = delete;
 
   std::vector<RecordedBox>& boxes = RecordedBoxes();
-  std::vector<std::function<void()>> inputs;  // one is run for each wait
-  std::size_t next_input = 0;
   int shown = 0;
   int foreground_requests = 0;
 
   void WindowShown(HWND) override { ++shown; }
   void ComeForward() override { ++foreground_requests; }
-  bool WaitForInput() override {
-    if (next_input >= inputs.size()) return false;
-    inputs[next_input++]();
-    return true;
-  }
 };
 
 struct LoggedMessage {
@@ -92,7 +85,7 @@ inline std::vector<LoggedMessage>& MessageLog() {
   return log;
 }
 
-// Logs each message; paints validate; WM_DESTROY posts quit code 3.
+// Logs each message; paints validate.
 inline LRESULT LoggingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   MessageLog().push_back({message, wparam, lparam});
   switch (message) {
@@ -102,21 +95,15 @@ inline LRESULT LoggingProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_DESTROY:
-      PostQuitMessage(3);
-      return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
-// Destroys every window, drops what is queued and removes the backend.
+// Destroys every window and removes the backend.
 inline void ResetWindowSystem() {
   while (!LiveWindows().empty()) DestroyWindow(LiveWindows().front().get());
   InstallWindowBackend(nullptr);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) != 0) {
-  }
   MessageLog().clear();
 }
 
@@ -138,18 +125,6 @@ inline HWND CreateLoggingWindow(HINSTANCE module) {
   UpdateWindow(window);
   MessageLog().clear();
   return window;
-}
-
-// Runs the message loop to its end; returns the quit code.
-inline WPARAM RunMessageLoop() {
-  MSG msg;
-  BOOL result;
-  while ((result = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
-    if (result == -1) return static_cast<WPARAM>(-1);
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return msg.wParam;
 }
 
 // The messages of the log, numbers only, leaving out those in `ignored`.
