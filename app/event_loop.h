@@ -1,7 +1,7 @@
 // The program's one event loop. A front end hands it neutral events; each goes to the modal
 // model first (the soft-key bar, the Options popup, message boxes) and what that passes on
 // goes to the calendar; when something changed, the loop has the calendar paint and asks the
-// front end for a frame. Message boxes opened anywhere while it runs (MessageBoxW) become
+// front end for a frame. Message boxes opened anywhere while it runs (ShowMessageBox) become
 // state of its modal model: nothing runs a loop of its own.
 //
 // Between waits it serves the instance socket: a second start's "come forward" goes to the

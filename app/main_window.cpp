@@ -33,12 +33,12 @@ LRESULT OnDestroy() {
   return 0;
 }
 
-void ShowHelp(HWND window) {
+void ShowHelp() {
   char16_t text[kHelpCapacity] = {};
   char16_t caption[kHelpCapacity] = {};
   LoadStringW(AppState.Instance, IDS_HELP_TEXT, text, kHelpCapacity);
   LoadStringW(AppState.Instance, IDS_HELP, caption, kHelpCapacity);
-  MessageBoxW(window, text, caption, MB_OK);
+  ShowMessageBox(caption, text);
 }
 
 // A reminder's "Started today", sent here because this instance keeps the settings: the day
@@ -69,7 +69,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       SetLastPeriodWithHistory(window);
       return 0;
     case IDM_HELP:
-      ShowHelp(window);
+      ShowHelp();
       return 0;
     case IDM_UNDO_LAST_PERIOD:
       UndoLastPeriod(window);

@@ -20,7 +20,7 @@
 // Output in DIR (created if missing; both files are started afresh by each run; every file
 // is written 0600, as the day reports and the month colours are health data):
 //   messages.jsonl  every message box shown, one JSON object a line:
-//                   {"caption": "...", "text": "..."}; each box is answered IDOK.
+//                   {"caption": "...", "text": "..."}; each box is answered OK.
 //   events.jsonl    with single_instance only: {"event": "foreground"} for every request of
 //                   a second start to bring the window forward.
 //   NAME.png        the shots, each written under a temporary name and renamed once whole:

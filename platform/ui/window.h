@@ -9,6 +9,7 @@
 
 #include "platform/canvas/canvas.h"
 #include "platform/ui/events.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/win_types.h"
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -81,10 +82,6 @@ constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOW = 5;
 constexpr int SW_SHOWNORMAL = 1;
-
-// Message boxes.
-constexpr UINT MB_OK = 0x00000000;
-constexpr int IDOK = 1;
 
 // Stock objects.
 constexpr int WHITE_BRUSH = 0;
@@ -199,11 +196,6 @@ inline const char16_t* MAKEINTRESOURCEW(UINT id) {
   return reinterpret_cast<const char16_t*>(static_cast<std::uintptr_t>(id));
 }
 HGDIOBJ GetStockObject(int object);
-
-// Opens a message box with an OK button in the running loop's modal model (SetMessageBoxSink,
-// platform/ui/front_end.h) and returns IDOK at once: the box is state, drawn over the window
-// until the user closes it; no loop runs inside this call.
-int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
 
 // Creates the soft-key bar described by the MenuBarResource nToolBarId of hInstRes below
 // hwndParent; its buttons post WM_COMMAND to the parent, a drop-down button opens its popup

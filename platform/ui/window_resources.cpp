@@ -59,12 +59,9 @@ const IconResource* IconResourceOf(HICON icon) {
   return nullptr;
 }
 
-int MessageBoxW(HWND, const char16_t* text, const char16_t* caption, UINT) {
-  const std::u16string_view shown_text = text != nullptr ? text : u"";
-  const std::u16string_view shown_caption = caption != nullptr ? caption : u"Error";
-  LogMessageBoxForTests(shown_caption, shown_text);
-  if (g_message_box_sink != nullptr) g_message_box_sink(shown_caption, shown_text);
-  return IDOK;
+void ShowMessageBox(std::u16string_view caption, std::u16string_view text) {
+  LogMessageBoxForTests(caption, text);
+  if (g_message_box_sink != nullptr) g_message_box_sink(caption, text);
 }
 
 void SetMessageBoxSink(MessageBoxSink sink) { g_message_box_sink = sink; }

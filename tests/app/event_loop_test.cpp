@@ -58,7 +58,7 @@ class RecordingCalendar final : public LoopCalendar {
   }
   void KeyDown(Key key) override {
     calls.push_back("key " + std::to_string(static_cast<int>(key)));
-    if (key == Key::kEnter) MessageBoxW(nullptr, u"report", u"Day", 0);
+    if (key == Key::kEnter) ShowMessageBox(u"Day", u"report");
     paint_due = true;
   }
   void Tap(int x, int y) override {
@@ -67,7 +67,7 @@ class RecordingCalendar final : public LoopCalendar {
   void Command(unsigned command) override {
     calls.push_back("command " + std::to_string(command));
     if (command == 40002) closed = true;
-    if (command == 40004) MessageBoxW(nullptr, u"help", u"Help", 0);
+    if (command == 40004) ShowMessageBox(u"Help", u"help");
   }
   void RecordPeriod(const SYSTEMTIME& day) override {
     calls.push_back("record " + std::to_string(day.wDay));

@@ -65,7 +65,7 @@ LRESULT RunProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       g_run.painted_at_taps.push_back(g_run.painted);
       return 0;
     case WM_COMMAND:
-      if (wparam == 40004) MessageBoxW(window, u"Line 1\r\n\"two\" \u00e9t\u00e9", u"Help", MB_OK);
+      if (wparam == 40004) ShowMessageBox(u"Help", u"Line 1\r\n\"two\" \u00e9t\u00e9");
       if (wparam == 40002) DestroyWindow(window);
       return 0;
     default:

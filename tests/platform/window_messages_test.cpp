@@ -134,7 +134,7 @@ TEST_F(WindowMessages, MessageBoxGoesToTheSinkAndReturnsAtOnce) {
   HWND window = Create();
   UpdateWindow(window);
   MessageLog().clear();
-  EXPECT_EQ(MessageBoxW(window, u"Text\r\nmore", u"Caption", MB_OK), IDOK);
+  ShowMessageBox(u"Caption", u"Text\r\nmore");
   ASSERT_EQ(backend->boxes.size(), 1u);
   EXPECT_EQ(backend->boxes[0].caption, u"Caption");
   EXPECT_EQ(backend->boxes[0].text, u"Text\r\nmore");

@@ -46,7 +46,7 @@ struct RecordedBox {
   std::u16string text;
 };
 
-// The message boxes opened (MessageBoxW) while a RecordingBackend is installed.
+// The message boxes opened (ShowMessageBox) while a RecordingBackend is installed.
 inline std::vector<RecordedBox>& RecordedBoxes() {
   static std::vector<RecordedBox> boxes;
   return boxes;
