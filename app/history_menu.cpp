@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kTitleCapacity = 100;
-
 HistorySource g_source = HistorySource::kWindow;
 bool g_told_unusable = false;  // the reason a history cannot be used is said once a run
 
@@ -43,9 +41,7 @@ std::u16string UnusableNotice(const std::string& problem) {
 
 void Show(HWND, const std::u16string& text) {
   if (text.empty()) return;
-  char16_t title[kTitleCapacity] = {};
-  LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);
-  ShowMessageBox(title, text);
+  ShowMessageBox(TextOf(TextId::kAppTitle), text);
 }
 
 // What the user should know after a save: its failure, a file moved aside, a history that

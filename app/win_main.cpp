@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kNameCapacity = 100;  // title and class name, terminator included
-
 // Runs without input: what a run without a front end (a test) has.
 class NoUiFrontEnd final : public UiFrontEnd {
  public:
@@ -22,7 +20,7 @@ class NoUiFrontEnd final : public UiFrontEnd {
 
 }  // namespace
 
-std::vector<SoftKey> WindowCalendar::SoftKeys() { return SoftKeysOf(window_); }
+std::vector<SoftKey> WindowCalendar::SoftKeys() { return soft_keys_; }
 
 void WindowCalendar::KeyDown(Key key) {
   SendMessageW(window_, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
@@ -71,10 +69,8 @@ ATOM RegisterMainClass(HINSTANCE instance, const char16_t* class_name) {
 
 BOOL InitInstance(HINSTANCE instance, int show_command) {
   AppState.Instance = instance;
-  char16_t title[kNameCapacity] = {};
-  char16_t class_name[kNameCapacity] = {};
-  LoadStringW(instance, IDS_APP_TITLE, title, kNameCapacity);
-  LoadStringW(instance, IDS_WINDOW_CLASS, class_name, kNameCapacity);
+  const std::u16string title(TextOf(TextId::kAppTitle));
+  const std::u16string class_name(TextOf(TextId::kWindowClass));
 
   // Cyclune already runs on these settings: it is asked to come forward and this start ends.
   if (SingleInstanceEnabled() && AnotherInstanceRunning()) {
@@ -82,10 +78,11 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
     return FALSE;
   }
   // Registered already: the window is open in this process.
-  if (RegisterMainClass(instance, class_name) == 0) return FALSE;
+  if (RegisterMainClass(instance, class_name.c_str()) == 0) return FALSE;
 
-  HWND window = CreateWindowExW(0, class_name, title, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(0, class_name.c_str(), title.c_str(), WS_VISIBLE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                instance, nullptr);
   if (window == nullptr) return FALSE;
   ShowWindow(window, show_command);
   UpdateWindow(window);
@@ -96,7 +93,7 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
 int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, const char16_t* /*command_line*/,
             int show_command) {
   if (!InitInstance(instance, show_command)) return 0;
-  WindowCalendar calendar(AppState.MainWindow);
+  WindowCalendar calendar(AppState.MainWindow, CycluneSoftKeys());
   NoUiFrontEnd none;
   UiFrontEnd* front_end = CurrentFrontEnd();
   return RunEventLoop(front_end != nullptr ? *front_end : none, calendar);

@@ -9,11 +9,12 @@
 #include "platform/ui/win_types.h"
 
 // A window as the event loop's calendar: its procedure gets the keys (WM_KEYDOWN), taps
-// (WM_LBUTTONDOWN), commands (WM_COMMAND) and recordings (WM_RECORD_PERIOD_REQUEST); its
-// bar gives the soft keys; closing destroys it.
+// (WM_LBUTTONDOWN), commands (WM_COMMAND) and recordings (WM_RECORD_PERIOD_REQUEST); closing
+// destroys it. `soft_keys` are the bar's.
 class WindowCalendar final : public LoopCalendar {
  public:
-  explicit WindowCalendar(HWND window) : window_(window) {}
+  explicit WindowCalendar(HWND window, std::vector<SoftKey> soft_keys = {})
+      : window_(window), soft_keys_(std::move(soft_keys)) {}
   std::vector<SoftKey> SoftKeys() override;
   void KeyDown(Key key) override;
   void Tap(int x, int y) override;
@@ -26,6 +27,7 @@ class WindowCalendar final : public LoopCalendar {
 
  private:
   HWND window_;
+  std::vector<SoftKey> soft_keys_;
 };
 
 // Runs the program: InitInstance, then the event loop. Returns 0.

@@ -165,7 +165,7 @@ HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, D
 }
 
 BOOL ShowWindow(HWND window, int show_command) {
-  if (!IsLiveWindow(window) || window->is_menu_bar) return FALSE;
+  if (!IsLiveWindow(window)) return FALSE;
   const BOOL was_visible = window->visible ? TRUE : FALSE;
   if (show_command == SW_HIDE) {
     window->visible = false;
@@ -184,26 +184,11 @@ BOOL DestroyWindow(HWND window) {
   if (!IsLiveWindow(window) || window->destroying) return FALSE;
   window->destroying = true;
   SendMessageW(window, WM_DESTROY, 0, 0);
-  // Owned windows (the soft-key bar) go with their owner.
-  for (bool found = true; found;) {
-    found = false;
-    for (const auto& other : Registry().windows) {
-      if (other->owner == window && !other->destroying) {
-        DestroyWindow(other.get());
-        found = true;
-        break;
-      }
-    }
-  }
   ForgetCaretOf(window);
-  const HWND owner = window->is_menu_bar ? window->owner : nullptr;
   if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowDestroyed(window);
   auto& windows = Registry().windows;
   windows.erase(std::find_if(windows.begin(), windows.end(),
                              [window](const auto& live) { return live.get() == window; }));
-  if (owner != nullptr && IsLiveWindow(owner)) {
-    if (WindowBackend* backend = CurrentWindowBackend()) backend->MenuBarChanged(owner);
-  }
   return TRUE;
 }
 
@@ -216,7 +201,7 @@ BOOL GetClientRect(HWND window, RECT* rect) {
 HWND InputWindow() {
   HWND best = nullptr;
   for (const auto& window : Registry().windows) {
-    if (window->is_menu_bar || !window->visible || window->destroying) continue;
+    if (!window->visible || window->destroying) continue;
     if (best == nullptr || window->shown_order > best->shown_order) best = window.get();
   }
   return best;
@@ -227,7 +212,7 @@ const Canvas* ClientCanvas(HWND window) {
 }
 
 BOOL ResizeClientArea(HWND window, int width, int height) {
-  if (!IsLiveWindow(window) || window->is_menu_bar || width < 0 || height < 0) return FALSE;
+  if (!IsLiveWindow(window) || width < 0 || height < 0) return FALSE;
   std::unique_ptr<Canvas> canvas = MakeClientCanvas(width, height, nullptr);
   if (canvas == nullptr) return FALSE;
   window->canvas = std::move(canvas);

@@ -1,5 +1,5 @@
 // The window system: window classes and windows, their procedures, paint requests, message
-// boxes handed to the program's loop, the string table and the soft-key bar with its menus.
+// boxes handed to the program's loop, and icons.
 // It offers what Cyclune's shell relies on, under the platform's names and numbers, and
 // runs on one of several backends (headless, desktop window, terminal) that the front end
 // installs at start (platform/ui/window_backend.h). Everything runs on one thread.
@@ -116,19 +116,6 @@ struct CREATESTRUCTW {
   DWORD dwExStyle;
 };
 
-// The soft-key bar request: cbSize 36 as on the platform; nToolBarId names the MenuBarResource.
-struct SHMENUBARINFO {
-  DWORD cbSize;
-  HWND hwndParent;
-  DWORD dwFlags;
-  UINT nToolBarId;
-  HINSTANCE hInstRes;
-  int nBmpId;
-  int cBmpImages;
-  HWND hwndMB;
-  COLORREF clrBk;
-};
-
 // --- classes and windows -----------------------------------------------------------------
 
 // Registers a window class; returns its atom, 0 when the name is taken or the class invalid.
@@ -147,7 +134,7 @@ BOOL ShowWindow(HWND window, int show_command);
 // Paints the window now (sends WM_PAINT) when a paint is pending.
 BOOL UpdateWindow(HWND window);
 
-// Sends WM_DESTROY to the window (and destroys its soft-key bar if it owns one), then frees it.
+// Sends WM_DESTROY to the window, then frees it.
 BOOL DestroyWindow(HWND window);
 
 // The client area as last painted; nullptr when `window` is not a window.
@@ -155,9 +142,6 @@ const Canvas* ClientCanvas(HWND window);
 
 // Whether a paint of the window is due (InvalidateRect) and UpdateWindow would paint it.
 bool PaintPending(HWND window);
-
-// The soft-key bar of `owner` (SHCreateMenuBar): one entry per key, left first.
-std::vector<SoftKey> SoftKeysOf(HWND owner);
 
 // Fills *rect with the client rectangle (left and top are 0).
 BOOL GetClientRect(HWND window, RECT* rect);
@@ -186,18 +170,10 @@ BOOL CreateCaret(HWND window, HGDIOBJ bitmap, int width, int height);
 BOOL SetCaretPos(int x, int y);
 BOOL DestroyCaret();
 
-// --- resources, message boxes, shell -------------------------------------------------------
+// --- resources ------------------------------------------------------------------------------
 
-// Copies string `id` of the module into buffer (at most capacity - 1 units and a
-// terminator); returns the number of units copied without the terminator, 0 if absent.
-int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity);
 HICON LoadIconW(HINSTANCE instance, const char16_t* name);
 inline const char16_t* MAKEINTRESOURCEW(UINT id) {
   return reinterpret_cast<const char16_t*>(static_cast<std::uintptr_t>(id));
 }
 HGDIOBJ GetStockObject(int object);
-
-// Creates the soft-key bar described by the MenuBarResource nToolBarId of hInstRes below
-// hwndParent; its buttons post WM_COMMAND to the parent, a drop-down button opens its popup
-// whose items post their commands. Stores the bar's handle in hwndMB. FALSE on failure.
-BOOL SHCreateMenuBar(SHMENUBARINFO* info);

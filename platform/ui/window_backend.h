@@ -37,7 +37,6 @@ class WindowBackend : public UiFrontEnd {
   virtual void WindowShown(HWND) {}
   virtual void WindowPainted(HWND) {}  // EndPaint: the client canvas holds a new picture
   virtual void WindowDestroyed(HWND) {}
-  virtual void MenuBarChanged(HWND) {}  // the owner's soft-key bar was created or destroyed
 
   bool WaitEvents(std::vector<UiEvent>*) override { return false; }
   void Present(const Canvas*, ModalModel&, bool) override {}

@@ -13,20 +13,11 @@
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
 
-struct SoftKeyRecord {
-  std::u16string label;
-  UINT command = 0;
-  const PopupResource* popup = nullptr;
-};
-
 struct WindowObject {
   std::u16string class_name;
   std::u16string title;
   WNDPROC procedure = nullptr;
   HICON icon = nullptr;
-  HWND owner = nullptr;  // the window a soft-key bar belongs to
-  bool is_menu_bar = false;
-  std::vector<SoftKeyRecord> soft_keys;
   bool visible = false;
   bool paint_pending = false;
   bool destroying = false;

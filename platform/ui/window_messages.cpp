@@ -28,11 +28,11 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL) {
   if (window == nullptr) {
     for (const auto& each : LiveWindows()) {
-      if (!each->is_menu_bar) each->paint_pending = true;
+      each->paint_pending = true;
     }
     return TRUE;
   }
-  if (!IsLiveWindow(window) || window->is_menu_bar) return FALSE;
+  if (!IsLiveWindow(window)) return FALSE;
   if (rect != nullptr && window->canvas != nullptr) {
     const bool outside = rect->right <= 0 || rect->bottom <= 0 || rect->left >= rect->right ||
                          rect->top >= rect->bottom || rect->left >= window->canvas->Width() ||

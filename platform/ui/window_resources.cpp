@@ -1,4 +1,4 @@
-// Reading the module's resources (strings, icons) and the modal message box.
+// Reading the module's icons, and message boxes handed to the running loop.
 #include <algorithm>
 #include <map>
 
@@ -25,20 +25,6 @@ bool IsIntegerResource(const char16_t* name) {
 }
 
 }  // namespace
-
-int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity) {
-  if (buffer == nullptr || capacity <= 0) return 0;
-  buffer[0] = u'\0';
-  if (instance == nullptr) return 0;
-  for (const StringResource& string : instance->strings) {
-    if (string.id != id) continue;
-    const std::size_t count = std::min(string.text.size(), static_cast<std::size_t>(capacity) - 1);
-    std::copy_n(string.text.begin(), count, buffer);
-    buffer[count] = u'\0';
-    return static_cast<int>(count);
-  }
-  return 0;
-}
 
 HICON LoadIconW(HINSTANCE instance, const char16_t* name) {
   if (instance == nullptr || name == nullptr || !IsIntegerResource(name)) return nullptr;

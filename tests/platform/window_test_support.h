@@ -14,33 +14,6 @@
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
-// A module with the program's soft-key bar (102): "Options" (40001) with the items "Set last
-// period" (40003) and "Help" (40004), and "Exit" (40002).
-inline constexpr StringResource kTestStrings[] = {
-    {1, u"Cyclune"}, {104, u"Options"}, {105, u"Exit"}, {107, u"Help"}};
-inline constexpr MenuItemResource kTestOptionsItems[] = {{u"Set last period", 40003},
-                                                         {u"Help", 40004}};
-inline constexpr PopupResource kTestPopups[] = {{u"Options", kTestOptionsItems}};
-inline constexpr MenuResource kTestMenus[] = {{102, kTestPopups}};
-inline constexpr WORD kTestBarWords[] = {102,
-                                         2,
-                                         I_IMAGENONE,
-                                         40001,
-                                         TBSTATE_ENABLED,
-                                         TBSTYLE_DROPDOWN | TBSTYLE_AUTOSIZE,
-                                         104,
-                                         0,
-                                         0,
-                                         I_IMAGENONE,
-                                         40002,
-                                         TBSTATE_ENABLED,
-                                         TBSTYLE_AUTOSIZE,
-                                         105,
-                                         0,
-                                         NOMENU};
-inline constexpr MenuBarResource kTestBars[] = {{102, kTestBarWords}};
-inline const ModuleResources kSoftKeyModule{kTestStrings, kTestMenus, kTestBars, {}};
-
 struct RecordedBox {
   std::u16string caption;
   std::u16string text;
@@ -114,17 +87,6 @@ inline void RegisterLoggingClass(const char16_t* name) {
   window_class.lpszClassName = name;
   window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   RegisterClassW(&window_class);  // 0 when an earlier test registered it: that is fine
-}
-
-// A shown and painted window of LoggingProc's class "LOGGING" with the resources of
-// `module`, the log cleared.
-inline HWND CreateLoggingWindow(HINSTANCE module) {
-  RegisterLoggingClass(u"LOGGING");
-  HWND window = CreateWindowExW(0, u"LOGGING", u"Owner", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
-  UpdateWindow(window);
-  MessageLog().clear();
-  return window;
 }
 
 // The messages of the log, numbers only, leaving out those in `ignored`.
