@@ -70,7 +70,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT:
       return PaintMonth(window);
     case WM_KEYDOWN:
-      return HandleKey(window, wparam);
+      return HandleKey(window, KeyOfCode(static_cast<std::uint32_t>(wparam)));
     case WM_COMMAND:
       return OnCommand(window, message, wparam, lparam);
     case WM_LBUTTONDOWN:

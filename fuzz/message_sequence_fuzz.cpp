@@ -120,10 +120,10 @@ void CheckSelection(const SYSTEMTIME& start) {
 }
 
 WPARAM KeyCode(Bytes& in) {
-  static constexpr UINT kKeys[] = {VK_RETURN, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+  static constexpr Key kKeys[] = {Key::kEnter, Key::kLeft, Key::kUp, Key::kRight, Key::kDown};
   const std::uint8_t pick = in.U8();
   const std::uint32_t raw = in.U32();
-  return pick < 200 ? kKeys[pick % 5] : raw;
+  return pick < 200 ? static_cast<WPARAM>(kKeys[pick % 5]) : raw;
 }
 
 WPARAM CommandId(Bytes& in, int* saves) {

@@ -125,7 +125,7 @@ ATOM RegisterClassW(const WNDCLASSW* window_class) {
 }
 
 HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, DWORD style, int,
-                     int, int width, int height, HWND, HMENU, HINSTANCE instance, void* param) {
+                     int, int width, int height, HWND, HMENU, HINSTANCE, void*) {
   const WindowClassRecord* window_class = FindClass(class_name);
   if (window_class == nullptr) return nullptr;
   int client_width = 0;
@@ -141,19 +141,8 @@ HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, D
   if (object->canvas == nullptr) return nullptr;
   HWND window = AdoptWindow(std::move(object));
 
-  CREATESTRUCTW create{param,
-                       instance,
-                       nullptr,
-                       nullptr,
-                       client_height,
-                       client_width,
-                       0,
-                       0,
-                       static_cast<LONG>(style),
-                       title,
-                       class_name,
-                       0};
-  if (SendMessageW(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+  // The client size is already the window's (GetClientRect); WM_SIZE follows.
+  if (SendMessageW(window, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(window);
     return nullptr;
   }

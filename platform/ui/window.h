@@ -51,26 +51,6 @@ constexpr SYSTEMTIME RecordPeriodRequestDay(WPARAM param) {
                     0};
 }
 
-// Virtual key codes. Digits and letters are their upper-case characters ('0' 0x30, 'A' 0x41).
-constexpr UINT VK_BACK = 0x08;
-constexpr UINT VK_TAB = 0x09;
-constexpr UINT VK_RETURN = 0x0D;
-constexpr UINT VK_ESCAPE = 0x1B;
-constexpr UINT VK_SPACE = 0x20;
-constexpr UINT VK_PRIOR = 0x21;  // Page Up
-constexpr UINT VK_NEXT = 0x22;   // Page Down
-constexpr UINT VK_END = 0x23;
-constexpr UINT VK_HOME = 0x24;
-constexpr UINT VK_LEFT = 0x25;
-constexpr UINT VK_UP = 0x26;
-constexpr UINT VK_RIGHT = 0x27;
-constexpr UINT VK_DOWN = 0x28;
-constexpr UINT VK_INSERT = 0x2D;
-constexpr UINT VK_DELETE = 0x2E;
-constexpr UINT VK_F1 = 0x70;
-constexpr UINT VK_F2 = 0x71;
-constexpr UINT VK_F12 = 0x7B;
-
 // Mouse key state in the wParam of mouse messages.
 constexpr WPARAM MK_LBUTTON = 0x0001;
 
@@ -97,23 +77,6 @@ struct WNDCLASSW {
   HBRUSH hbrBackground;
   const char16_t* lpszMenuName;
   const char16_t* lpszClassName;
-};
-
-// What WM_CREATE carries in its lParam: the arguments of CreateWindowExW (cx, cy: the
-// client size the window was given).
-struct CREATESTRUCTW {
-  void* lpCreateParams;
-  HINSTANCE hInstance;
-  HMENU hMenu;
-  HWND hwndParent;
-  int cy;
-  int cx;
-  int y;
-  int x;
-  LONG style;
-  const char16_t* lpszName;
-  const char16_t* lpszClass;
-  DWORD dwExStyle;
 };
 
 // --- classes and windows -----------------------------------------------------------------

@@ -29,12 +29,11 @@ int g_shown_at_create = -1;
 LRESULT RecordShowsAtCreate(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CREATE) {
     g_shown_at_create = static_cast<RecordingBackend*>(CurrentWindowBackend())->shown;
+    // The window has its size and title before it is shown.
     RECT client;
     GetClientRect(window, &client);
-    // The creation arguments arrive with the message.
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    EXPECT_EQ(create->cx, client.right);
-    EXPECT_EQ(std::u16string(create->lpszName), u"Shown later");
+    EXPECT_EQ(client.right, 240);
+    EXPECT_EQ(WindowTitle(window), u"Shown later");
   }
   return LoggingProc(window, message, wparam, lparam);
 }
@@ -82,7 +81,7 @@ TEST_F(WindowMessages, DestroyingSendsDestroyAndTheHandleDies) {
   EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_DESTROY}));
   EXPECT_FALSE(DestroyWindow(window));
   EXPECT_FALSE(DestroyWindow(nullptr));
-  EXPECT_EQ(SendMessageW(window, WM_KEYDOWN, VK_DOWN, 1), 0);
+  EXPECT_EQ(SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(Key::kDown), 1), 0);
   EXPECT_FALSE(InvalidateRect(window, nullptr, FALSE));
   EXPECT_FALSE(PaintPending(window));
   EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_DESTROY}));
