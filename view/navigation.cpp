@@ -70,22 +70,22 @@ LocalDateTime PreviousMonth(LocalDateTime date) { return StepMonths(date, -1); }
 
 LocalDateTime NextMonth(LocalDateTime date) { return StepMonths(date, 1); }
 
-LRESULT HandleKey(HWND window, WPARAM key_code) {
+LRESULT HandleKey(HWND window, Key key_code) {
   const LocalDateTime& selected = AppState.SelectedDate;
   switch (key_code) {
-    case VK_RETURN:
+    case Key::kEnter:
       ShowDayReport();
       break;
-    case VK_LEFT:
+    case Key::kLeft:
       Select(window, PreviousMonth(selected));
       break;
-    case VK_RIGHT:
+    case Key::kRight:
       Select(window, NextMonth(selected));
       break;
-    case VK_UP:
+    case Key::kUp:
       Select(window, PreviousDay(selected));
       break;
-    case VK_DOWN:
+    case Key::kDown:
       Select(window, NextDay(selected));
       break;
     default:

@@ -117,7 +117,7 @@ std::size_t LiveDeviceContextCount() { return Gdi().targets.size(); }
 HGDIOBJ GetStockObject(int object) { return object == WHITE_BRUSH ? &g_white_brush : nullptr; }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
-  if (!IsLiveWindow(window) || window->is_menu_bar || paint == nullptr) return nullptr;
+  if (!IsLiveWindow(window) || paint == nullptr) return nullptr;
   auto target = std::make_unique<DeviceContext>();
   target->window = window;
   if (window->canvas != nullptr) target->maker = window->canvas->Maker();

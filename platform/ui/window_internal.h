@@ -13,20 +13,11 @@
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
 
-struct SoftKeyRecord {
-  std::u16string label;
-  UINT command = 0;
-  const PopupResource* popup = nullptr;
-};
-
 struct WindowObject {
   std::u16string class_name;
   std::u16string title;
   WNDPROC procedure = nullptr;
   HICON icon = nullptr;
-  HWND owner = nullptr;  // the window a soft-key bar belongs to
-  bool is_menu_bar = false;
-  std::vector<SoftKeyRecord> soft_keys;
   bool visible = false;
   bool paint_pending = false;
   bool destroying = false;
@@ -52,9 +43,6 @@ bool BrushColour(HBRUSH brush, COLORREF* colour);
 
 // The resource an icon handle stands for; nullptr for none.
 const IconResource* IconResourceOf(HICON icon);
-
-// Drops queued messages for a window that is going away.
-void RemoveQueuedMessages(HWND window);
 
 // The canvas a drawing target draws on now; nullptr when it has none (tests, backends).
 const Canvas* TargetCanvas(HDC target);
