@@ -368,14 +368,14 @@ bool CheckCombination(const CommandLine& line, std::string* error) {
 
 // Every date of the command line has the form and the years of --now's: a day is read as its
 // midnight, a month as its 1st.
-bool ParseDayArgument(std::string_view text, SYSTEMTIME* day) {
-  SYSTEMTIME midnight{};
+bool ParseDayArgument(std::string_view text, CivilDay* day) {
+  LocalDateTime midnight{};
   if (!ParseLocalTimeArgument(std::string(text) + "T00:00:00", &midnight)) return false;
-  *day = midnight;
+  *day = midnight.date;
   return true;
 }
 
-bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day) {
+bool ParseMonthArgument(std::string_view text, CivilDay* day) {
   return ParseDayArgument(std::string(text) + "-01", day);
 }
 

@@ -45,10 +45,10 @@ struct CommandLine {
   HeadlessOptions headless;
   bool unknown_option = false;  // the error names an option we do not have: show the usage
   bool fixed_now = false;
-  SYSTEMTIME now{};
+  LocalDateTime now{};
   ScriptCommand command = ScriptCommand::kNone;
   bool date_given = false;  // --report YYYY-MM-DD, --month YYYY-MM, --record, --remove
-  SYSTEMTIME date{};        // that day, or the 1st of that month; no time of day
+  CivilDay date;            // that day, or the 1st of that month
   std::string file;         // --ics FILE (empty or "-": standard output); --import FILE
   bool dry_run = false;     // --import and the history's commands: show, write nothing
   HistoryFormat history_format = HistoryFormat::kText;
@@ -83,8 +83,8 @@ bool WantCursor(const CommandLine& line, const char* cursor_variable);
 std::string UsageText();
 
 // "YYYY-MM-DD" naming a real day, its year 0 to 65535 as --now takes it (four digits, or five
-// from 10000 on), wDayOfWeek computed and no time of day. False on anything else.
-bool ParseDayArgument(std::string_view text, SYSTEMTIME* day);
+// from 10000 on). False on anything else.
+bool ParseDayArgument(std::string_view text, CivilDay* day);
 
-// "YYYY-MM" with a year as above: the 1st of that month, wDayOfWeek computed.
-bool ParseMonthArgument(std::string_view text, SYSTEMTIME* day);
+// "YYYY-MM" with a year as above: the 1st of that month.
+bool ParseMonthArgument(std::string_view text, CivilDay* day);

@@ -15,7 +15,7 @@ void OpenBoxInRunningLoop(std::u16string_view caption, std::u16string_view text)
 
 struct ListenerRequests final : InstanceRequests {
   int TakeComeForward() override { return TakeForegroundRequests(); }
-  std::vector<SYSTEMTIME> TakeRecordPeriod() override { return TakeRecordPeriodRequests(); }
+  std::vector<CivilDay> TakeRecordPeriod() override { return TakeRecordPeriodRequests(); }
 };
 
 }  // namespace
@@ -103,10 +103,10 @@ void EventLoop::ServeRequests() {
     front_end_.ComeForward();
     changed_ = true;
   }
-  for (const SYSTEMTIME& day : requests_.TakeRecordPeriod()) periods_.push_back(day);
+  for (const CivilDay day : requests_.TakeRecordPeriod()) periods_.push_back(day);
   while (!periods_.empty() && modal_.showing() != ModalModel::Showing::kMessageBox &&
          !calendar_.Closed()) {
-    const SYSTEMTIME day = periods_.front();
+    const CivilDay day = periods_.front();
     periods_.pop_front();
     calendar_.RecordPeriod(day);
   }

@@ -24,7 +24,7 @@ class LoopCalendar {
   virtual void KeyDown(Key key) = 0;
   virtual void Tap(int x, int y) = 0;
   virtual void Command(unsigned command) = 0;
-  virtual void RecordPeriod(const SYSTEMTIME& day) = 0;
+  virtual void RecordPeriod(CivilDay day) = 0;
   virtual void Close() = 0;  // the program is ending
   virtual bool Closed() = 0;
   // Paints when a paint is due; true when it painted.
@@ -36,7 +36,7 @@ class LoopCalendar {
 struct InstanceRequests {
   virtual ~InstanceRequests() = default;
   virtual int TakeComeForward() = 0;
-  virtual std::vector<SYSTEMTIME> TakeRecordPeriod() = 0;
+  virtual std::vector<CivilDay> TakeRecordPeriod() = 0;
 };
 
 class EventLoop {
@@ -65,7 +65,7 @@ class EventLoop {
   InstanceRequests& requests_;
   ModalModel modal_;
   ModalModel* outer_modal_ = nullptr;
-  std::deque<SYSTEMTIME> periods_;
+  std::deque<CivilDay> periods_;
   int shown_box_ = 0;
   bool changed_ = true;  // the first frame
   bool repaint_all_ = false;

@@ -22,9 +22,9 @@ int Say(int status, const std::string& message) {
 }
 
 // The clock as Cyclune starts with it, and the stamp of what the command line does.
-HistoryStamp CommandStamp(const CommandLine& line, SYSTEMTIME* now) {
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  GetLocalTime(now);
+HistoryStamp CommandStamp(const CommandLine& line, LocalDateTime* now) {
+  if (line.fixed_now) FixLocalClock(line.now);
+  *now = LocalNow();
   return HistoryStamp{LocalStamp(*now), HistorySource::kCommandLine, "", ""};
 }
 
@@ -73,7 +73,7 @@ HistorySession::Mode ModeOf(const CommandLine& line) {
 
 int RunHistory(const CommandLine& line) {
   if (Running(line)) return RefuseRunning();
-  SYSTEMTIME now{};
+  LocalDateTime now{};
   HistorySession session(ModeOf(line), CommandStamp(line, &now));
   if (!session.settings_read()) return Say(kFailed, session.problem());
   if (!session.usable()) Say(kDone, session.problem());
@@ -98,7 +98,7 @@ int RunHistory(const CommandLine& line) {
 
 int RunUndo(const CommandLine& line) {
   if (Running(line)) return RefuseRunning();
-  SYSTEMTIME now{};
+  LocalDateTime now{};
   const HistoryStamp stamp = CommandStamp(line, &now);
   HistorySession session(ModeOf(line), stamp);
   if (!session.usable()) return Say(kFailed, session.problem() + "; there is nothing to undo");
@@ -125,15 +125,11 @@ int RunUndo(const CommandLine& line) {
 
 int RunRecord(const CommandLine& line) {
   if (Running(line)) return RefuseRunning();
-  SYSTEMTIME now{};
+  LocalDateTime now{};
   const HistoryStamp stamp = CommandStamp(line, &now);
   HistorySession session(ModeOf(line), stamp);
   if (!session.settings_read()) return Say(kFailed, session.problem() + ". Nothing was recorded.");
-  SYSTEMTIME day = now;
-  day.wYear = line.date.wYear;
-  day.wMonth = line.date.wMonth;
-  day.wDay = line.date.wDay;
-  day.wDayOfWeek = line.date.wDayOfWeek;
+  const LocalDateTime day = OnDay(now, line.date);
   session.history().Record(RecordingOf(day), stamp);
   return Finish(line, &session,
                 "Recorded a period starting " + IsoDayOf(RecordingOf(day).day) + ".");
@@ -141,11 +137,11 @@ int RunRecord(const CommandLine& line) {
 
 int RunRemove(const CommandLine& line) {
   if (Running(line)) return RefuseRunning();
-  SYSTEMTIME now{};
+  LocalDateTime now{};
   const HistoryStamp stamp = CommandStamp(line, &now);
   HistorySession session(ModeOf(line), stamp);
   if (!session.usable()) return Say(kFailed, session.problem() + "; nothing can be removed");
-  const std::int64_t day = RecordingOf(line.date).day;
+  const std::int64_t day = line.date.count();
   std::string refusal;
   if (!session.history().Remove(day, stamp, &refusal)) {
     return Say(kRefused, IsoDayOf(day) + " " + refusal + ". Nothing was changed.");

@@ -8,6 +8,7 @@
 #include "model/record_period.h"
 #include "platform/dates/datetime.h"
 #include "platform/text/unicode.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
 
@@ -17,8 +18,7 @@ HistorySource g_source = HistorySource::kWindow;
 bool g_told_unusable = false;  // the reason a history cannot be used is said once a run
 
 HistoryStamp StampFrom(HistorySource source) {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  const LocalDateTime now = LocalNow();
   return HistoryStamp{LocalStamp(now), source, "", ""};
 }
 
@@ -55,7 +55,7 @@ std::u16string SaveMessages(const SettingsSaveResult& saved, const std::u16strin
 // The session's values become the program's, and the month view shows them.
 void TakeValues(HistorySession* session) {
   SetCycleSettings(LoadedSettings(session->history().Current()), &AppState);
-  InvalidateRect(AppState.MainWindow, nullptr, FALSE);
+  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
 }
 
 // The history ends at what the program shows, whatever an earlier failed save left behind.

@@ -20,10 +20,10 @@ std::string HistoryFilePath() {
   return settings.substr(0, settings.rfind('/') + 1) + "history.sqlite";
 }
 
-std::string LocalStamp(const SYSTEMTIME& now) {
+std::string LocalStamp(const LocalDateTime& now) {
   char text[64];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
-                now.wHour, now.wMinute, now.wSecond);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", now.date.year(),
+                now.date.month(), now.date.day(), now.hour, now.minute, now.second);
   return text;
 }
 

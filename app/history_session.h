@@ -80,4 +80,4 @@ class HistorySession {
 std::string HistoryFilePath();
 
 // The local date and time as YYYY-MM-DDTHH:MM:SS, as operations are stamped.
-std::string LocalStamp(const SYSTEMTIME& now);
+std::string LocalStamp(const LocalDateTime& now);

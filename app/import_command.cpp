@@ -47,7 +47,7 @@ std::string ParseRefusal(const std::string& file, const ImportParse& parse) {
 }
 
 // `kept`: starts of the file that the history holds already.
-void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYSTEMTIME& now,
+void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const LocalDateTime& now,
                 std::size_t added, std::size_t kept) {
   const std::size_t found = added + kept + replay.after_today.size() + replay.before_last_period;
   std::printf("Found %zu period start%s (%s).\n", found, found == 1 ? "" : "s",
@@ -61,7 +61,7 @@ void PrintNotes(const ImportParse& parse, const ImportReplay& replay, const SYST
     }
     if (count > kFutureDaysShown)
       days += " and " + std::to_string(count - kFutureDaysShown) + " more";
-    const ImportDay today{now.wYear, now.wMonth, now.wDay};
+    const ImportDay today{now.date.year(), now.date.month(), now.date.day()};
     std::printf("%zu start%s after today (%s) %s left out: %s.\n", count, count == 1 ? "" : "s",
                 FormatImportDay(today).c_str(), count == 1 ? "was" : "were", days.c_str());
   }
@@ -90,9 +90,9 @@ void PrintTable(const ImportReplay& replay) {
 }
 
 void PrintResult() {
-  const SYSTEMTIME& last = AppState.LastPeriod;
+  const CivilDay last = AppState.LastPeriod.date;
   const std::string day = AppState.LastPeriodKnown
-                              ? FormatImportDay(ImportDay{last.wYear, last.wMonth, last.wDay})
+                              ? FormatImportDay(ImportDay{last.year(), last.month(), last.day()})
                               : std::string("none");
   std::printf("\nLast period %s; CycleLength %d, LutealPhase %d, MenstrualDays %d.\n", day.c_str(),
               AppState.CycleLength, AppState.LutealPhase, AppState.MenstrualDays);
@@ -205,16 +205,12 @@ int LoadSettingsFor(bool dry_run, RegistryWriteLock* lock) {
 
 // The file's starts as the history takes them: each at the time of day the file gives, or at
 // now's.
-std::vector<Recording> RecordingsOf(const ImportParse& parse, const SYSTEMTIME& now) {
+std::vector<Recording> RecordingsOf(const ImportParse& parse, const LocalDateTime& now) {
   std::vector<Recording> starts;
   const std::int32_t now_ms = RecordingOf(now).time_ms;
   for (std::size_t i = 0; i < parse.starts.size(); ++i) {
     const ImportDay& day = parse.starts[i];
-    SYSTEMTIME date = now;
-    date.wYear = static_cast<WORD>(day.year);
-    date.wMonth = static_cast<WORD>(day.month);
-    date.wDay = static_cast<WORD>(day.day);
-    Recording start = RecordingOf(date);
+    Recording start = RecordingOf(OnDay(now, CivilDay(day.year, day.month, day.day)));
     start.time_ms = i < parse.start_times.size() ? parse.start_times[i] : now_ms;
     starts.push_back(start);
   }
@@ -222,8 +218,8 @@ std::vector<Recording> RecordingsOf(const ImportParse& parse, const SYSTEMTIME& 
 }
 
 ImportDay ImportDayOf(std::int64_t day) {
-  const SYSTEMTIME date = DateTimeOf(Recording{day, 0});
-  return ImportDay{date.wYear, date.wMonth, date.wDay};
+  const CivilDay date = CivilDay::FromCount(day);
+  return ImportDay{date.year(), date.month(), date.day()};
 }
 
 // The history's merge in the words of a replay: every start replayed, the history's own
@@ -243,7 +239,7 @@ ImportReplay ReplayOf(const ImportMerge& merge) {
 }
 
 // Prints what the import does and writes it (unless a dry run); the status.
-int Report(const ImportParse& parse, const ImportReplay& replay, const SYSTEMTIME& now,
+int Report(const ImportParse& parse, const ImportReplay& replay, const LocalDateTime& now,
            std::size_t added, std::size_t kept, bool dry_run, HistorySession* session) {
   PrintNotes(parse, replay, now, added, kept);
   if (!replay.recorded.empty()) PrintTable(replay);
@@ -275,8 +271,7 @@ int RunImport(const std::string& file, bool dry_run) {
   if (const int status = LoadSettingsFor(dry_run, &lock); status != kImportDone) {
     return status;
   }
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  const LocalDateTime now = LocalNow();
   const HistoryStamp stamp{LocalStamp(now), HistorySource::kImport, ImportFormatName(parse.format),
                            file};
   // The history is read and written under the lock taken for the settings.
@@ -290,6 +285,8 @@ int RunImport(const std::string& file, bool dry_run) {
                   &session);
   }
   if (!session.problem().empty()) std::fprintf(stderr, "cyclune: %s\n", session.problem().c_str());
-  const ImportReplay replay = ReplayStarts(parse.starts, now);
+  CycleSettings cycle = CycleSettingsOf(AppState);
+  const ImportReplay replay = ReplayStarts(parse.starts, now, &cycle);
+  SetCycleSettings(cycle, &AppState);
   return Report(parse, replay, now, replay.recorded.size(), 0, dry_run, nullptr);
 }

@@ -18,6 +18,6 @@ inline constexpr int kImportDone = 0;
 inline constexpr int kImportFailed = 1;
 inline constexpr int kImportRefused = 2;
 
-// Runs the import of `file` ("-": standard input). The clock (GetLocalTime, --now when given)
+// Runs the import of `file` ("-": standard input). The clock (LocalNow, --now when given)
 // says what today is and gives every recorded start its time of day.
 int RunImport(const std::string& file, bool dry_run);

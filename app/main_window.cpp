@@ -5,6 +5,7 @@
 #include "model/calendar.h"
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "resources/resources.h"
 #include "view/month_view.h"
 #include "view/navigation.h"
@@ -13,7 +14,7 @@ namespace {
 
 // Today's date, then the stored settings: the first paint needs both.
 LRESULT OnCreate() {
-  GetLocalTime(&AppState.SelectedDate);
+  AppState.SelectedDate = LocalNow();
   LoadSettings();
   return 0;
 }
@@ -24,16 +25,14 @@ void ShowHelp() { ShowMessageBox(TextOf(TextId::kHelp), TextOf(TextId::kHelpText
 // is selected, keeping the time of day as navigation does, and recorded as "Set last period"
 // records it, so the month shows the new period.
 LRESULT OnRecordPeriodRequest(HWND window, WPARAM wparam) {
-  const SYSTEMTIME day = RecordPeriodRequestDay(wparam);
-  if (day.wMonth < 1 || day.wMonth > 12 || day.wDay < 1 ||
-      day.wDay > DaysInMonth(day.wYear, day.wMonth)) {
+  const WPARAM month = wparam / 100 % 100;
+  const WPARAM day = wparam % 100;
+  if (month < 1 || month > 12 || day < 1 ||
+      day > static_cast<WPARAM>(DaysInMonth(static_cast<std::int32_t>(wparam / 10000),
+                                            static_cast<std::int32_t>(month)))) {
     return 0;
   }
-  SYSTEMTIME& selected = AppState.SelectedDate;
-  selected.wYear = day.wYear;
-  selected.wMonth = day.wMonth;
-  selected.wDay = day.wDay;
-  selected.wDayOfWeek = static_cast<WORD>(DayOfWeek(day.wDay, day.wMonth, day.wYear));
+  AppState.SelectedDate = OnDay(AppState.SelectedDate, RecordPeriodRequestDay(wparam));
   InvalidateRect(window, nullptr, FALSE);
   RecordPeriodWithHistory(window, HistorySource::kReminder);
   return 0;

@@ -43,16 +43,16 @@ struct GridPlace {
   int row;
 };
 GridPlace PlaceOfDay(int day) {
-  const SYSTEMTIME& month = AppState.SelectedDate;
-  const int index = DayOfWeek(1, month.wMonth, month.wYear) + day - 1;
+  const CivilDay month = AppState.SelectedDate.date;
+  const int index = DayOfWeek(1, month.month(), month.year()) + day - 1;
   return {index % kGridColumns, kFirstDayRow + index / kGridColumns};
 }
 
 // The text line of each grid row down to the last row that holds a day. The line of a row is
 // the one its centred text is drawn on.
 std::vector<CellRow> PaintedRows(HWND window) {
-  const SYSTEMTIME& month = AppState.SelectedDate;
-  const int last_row = PlaceOfDay(DaysInMonth(month.wYear, month.wMonth)).row;
+  const CivilDay month = AppState.SelectedDate.date;
+  const int last_row = PlaceOfDay(DaysInMonth(month.year(), month.month())).row;
   std::vector<CellRow> rows;
   for (int row = 0; row <= last_row; ++row) {
     rows.push_back(PrintedRow(window, row * kCellHeight + kCellHeight / 2));

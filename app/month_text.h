@@ -15,6 +15,6 @@
 
 #include <string>
 
-// The month of AppState.SelectedDate with the settings in AppState; its wDay is drawn as
+// The month of AppState.SelectedDate with the settings in AppState; its day is drawn as
 // selected when `show_selection` is set. Lines end in "\n". AppState is left as it was.
 std::string MonthText(bool show_selection, bool colour);

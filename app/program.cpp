@@ -38,7 +38,7 @@ int RunHeadless(const CommandLine& line) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return status;
   }
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  if (line.fixed_now) FixLocalClock(line.now);
   SetFrontEndSource(HistorySource::kHeadless);
   return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
@@ -52,7 +52,7 @@ int RunTerminal(const CommandLine& line) {
     return kExitNoFrontEnd;
   }
   if (TerminalNeedsDayMarks()) AppState.DayMarks = 1;
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  if (line.fixed_now) FixLocalClock(line.now);
   SetFrontEndSource(HistorySource::kTerminal);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
@@ -64,7 +64,7 @@ int RunWindow(const CommandLine& line, bool fall_back) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
   }
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
+  if (line.fixed_now) FixLocalClock(line.now);
   SetFrontEndSource(HistorySource::kWindow);
   return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
 }
@@ -93,7 +93,7 @@ int RunCommand(const CommandLine& line) {
     case ScriptCommand::kIcs:
       return RunIcs(line);
     case ScriptCommand::kImport:
-      if (line.fixed_now) SetFixedLocalTime(&line.now);
+      if (line.fixed_now) FixLocalClock(line.now);
       return RunImport(line.file, line.dry_run);
     case ScriptCommand::kHistory:
       return RunHistory(line);

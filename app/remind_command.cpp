@@ -100,24 +100,23 @@ bool Said(const std::vector<std::string>& keys, const Reminder& reminder) {
 }  // namespace
 
 int RunRemind(const CommandLine& line) {
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
-  AppState.SelectedDate = today;
+  if (line.fixed_now) FixLocalClock(line.now);
+  const LocalDateTime today = LocalNow();
   const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
   if (!loaded.ok) {
     return Failed("cannot read your settings in " + Utf16ToUtf8(loaded.file) + ": " +
                   Utf16ToUtf8(loaded.reason));
   }
   const int days_before = line.days_before >= 0 ? line.days_before : kDefaultDaysBefore;
-  const std::vector<Reminder> due = DueReminders(today, days_before, line.fertile);
+  const std::vector<Reminder> due =
+      DueReminders(CycleSettingsOf(AppState), today, days_before, line.fertile);
   if (due.empty()) return 0;
   const std::string path = ReminderStateFile();
   if (path.empty()) return Failed("no home folder to keep the reminders' state in");
   std::vector<std::string> keys;
   std::string error;
   if (!ReadSaidReminders(path, &keys, &error)) return Failed(error);
-  keys = KeptReminders(keys, DayNumber(today) - kKeepDays);
+  keys = KeptReminders(keys, DayNumber(today.date) - kKeepDays);
   const std::vector<std::string> before = keys;
   std::vector<Reminder> fresh;
   for (const Reminder& reminder : due) {

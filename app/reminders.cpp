@@ -11,15 +11,13 @@
 
 namespace {
 
-constexpr int kDateCapacity = 100;
+constexpr std::size_t kDateCapacity = 100;
 // The weekday and the day of the month, named in the user's locale, as the window names days.
 constexpr char16_t kDayPicture[] = u"dddd, d MMMM";
 
-std::string DayWords(const SYSTEMTIME& day) {
-  char16_t text[kDateCapacity] = {};
-  if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, &day, kDayPicture, text, kDateCapacity) == 0) {
-    return {};
-  }
+std::string DayWords(CivilDay day) {
+  const std::u16string text = FormatDatePicture(day, kDayPicture);
+  if (text.size() >= kDateCapacity) return {};
   return Utf16ToUtf8(text);
 }
 
@@ -35,19 +33,20 @@ const char* KindName(ReminderKind kind) {
   return "fertile-window";
 }
 
-std::string IsoDay(const SYSTEMTIME& day) {
+std::string IsoDay(CivilDay day) {
   char text[24];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", day.wYear, day.wMonth, day.wDay);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
   return text;
 }
 
 }  // namespace
 
-std::vector<Reminder> DueReminders(const SYSTEMTIME& today, int days_before, bool fertile) {
+std::vector<Reminder> DueReminders(const CycleSettings& cycle, const LocalDateTime& today,
+                                   int days_before, bool fertile) {
   std::vector<Reminder> due;
   std::optional<Reminder> late;
-  const std::int64_t now = DayNumber(today);
-  for (const PredictedEvent& event : CollectPredictedEvents().events) {
+  const std::int64_t now = DayNumber(today.date);
+  for (const PredictedEvent& event : CollectPredictedEvents(cycle).events) {
     const std::int64_t days = DayNumber(event.first) - now;
     // The first period is the recorded one itself, no prediction.
     if (event.kind == EventKind::kPeriod && event.number > 1) {
@@ -99,7 +98,7 @@ bool ReminderKeyDay(const std::string& key, std::int64_t* day_number) {
           DaysInMonth(static_cast<std::int32_t>(year), static_cast<std::int32_t>(month))) {
     return false;
   }
-  *day_number = DayNumber(SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0,
-                                     static_cast<WORD>(day), 0, 0, 0, 0});
+  *day_number =
+      DayNumber(CivilDay(year, static_cast<std::int32_t>(month), static_cast<std::int32_t>(day)));
   return true;
 }

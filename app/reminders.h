@@ -16,13 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/win_types.h"
+#include "model/settings.h"
+#include "platform/dates/civil_day.h"
 
 enum class ReminderKind { kPeriodExpected, kPeriodLate, kFertileWindow };
 
 struct Reminder {
   ReminderKind kind;
-  SYSTEMTIME day;     // the predicted day it is about (date fields only)
+  CivilDay day;       // the predicted day it is about
   std::int64_t days;  // days from today to `day`; for a late period, days since it
 };
 
@@ -32,12 +33,12 @@ constexpr std::int64_t kLateAfterDays = 3;
 // What is said instead of any reminder on a screen that others can see.
 inline constexpr char kDiscreetSentence[] = "Cyclune has a reminder for you";
 
-// The reminders due on `today` for the settings in AppState (none without a known last
-// period), earliest day first: each predicted period that begins within `days_before` days
-// (today included); the latest predicted period that has begun, when it began kLateAfterDays
-// or more days ago (the last recorded period itself is never late); with `fertile`, a fertile
-// window that begins tomorrow.
-std::vector<Reminder> DueReminders(const SYSTEMTIME& today, int days_before, bool fertile);
+// The reminders due on `today` for the settings (none without a known last period), earliest day
+// first: each predicted period that begins within `days_before` days (today included); the latest
+// predicted period that has begun, when it began kLateAfterDays or more days ago (the last recorded
+// period itself is never late); with `fertile`, a fertile window that begins tomorrow.
+std::vector<Reminder> DueReminders(const CycleSettings& cycle, const LocalDateTime& today,
+                                   int days_before, bool fertile);
 
 // The sentence for a reminder, its day in the user's locale: "Period expected in 2 days
 // (Thursday, 10 December)", "Period expected tomorrow (...)", "Period expected today (...)",

@@ -28,19 +28,13 @@ constexpr int kExitFailure = 1;
 
 // As the main window starts: now as the selected day, then the stored settings, read only.
 void StartAsCyclune(const CommandLine& line) {
-  if (line.fixed_now) SetFixedLocalTime(&line.now);
-  GetLocalTime(&AppState.SelectedDate);
+  if (line.fixed_now) FixLocalClock(line.now);
+  AppState.SelectedDate = LocalNow();
   LoadSettingsWithoutCreating();  // an unreadable file reads as empty, as at a start
 }
 
 // Moves the selection to the day of `date`, keeping the time of day, as navigation does.
-void SelectDay(const SYSTEMTIME& date) {
-  SYSTEMTIME& selected = AppState.SelectedDate;
-  selected.wYear = date.wYear;
-  selected.wMonth = date.wMonth;
-  selected.wDay = date.wDay;
-  selected.wDayOfWeek = static_cast<WORD>(DayOfWeek(date.wDay, date.wMonth, date.wYear));
-}
+void SelectDay(CivilDay date) { AppState.SelectedDate = OnDay(AppState.SelectedDate, date); }
 
 // A full disk or a closed pipe must not pass for success.
 int Print(const std::string& text) {
@@ -75,24 +69,22 @@ bool WantColour(ColourChoice choice) {
 
 // The local date and time `local` in UTC, by the system's time zone; itself when the C
 // library cannot place it.
-SYSTEMTIME UniversalTime(const SYSTEMTIME& local) {
+LocalDateTime UniversalTime(const LocalDateTime& local) {
   std::tm broken{};
-  broken.tm_year = local.wYear - 1900;
-  broken.tm_mon = local.wMonth - 1;
-  broken.tm_mday = local.wDay;
-  broken.tm_hour = local.wHour;
-  broken.tm_min = local.wMinute;
-  broken.tm_sec = local.wSecond;
+  broken.tm_year = local.date.year() - 1900;
+  broken.tm_mon = local.date.month() - 1;
+  broken.tm_mday = local.date.day();
+  broken.tm_hour = local.hour;
+  broken.tm_min = local.minute;
+  broken.tm_sec = local.second;
   broken.tm_isdst = -1;
   const std::time_t instant = std::mktime(&broken);
   std::tm utc{};
   if (instant == static_cast<std::time_t>(-1) || gmtime_r(&instant, &utc) == nullptr) {
     return local;
   }
-  return SYSTEMTIME{static_cast<WORD>(utc.tm_year + 1900), static_cast<WORD>(utc.tm_mon + 1),
-                    static_cast<WORD>(utc.tm_wday),        static_cast<WORD>(utc.tm_mday),
-                    static_cast<WORD>(utc.tm_hour),        static_cast<WORD>(utc.tm_min),
-                    static_cast<WORD>(utc.tm_sec),         0};
+  return LocalDateTime{CivilDay(utc.tm_year + 1900LL, utc.tm_mon + 1, utc.tm_mday), utc.tm_hour,
+                       utc.tm_min, utc.tm_sec, 0};
 }
 
 // --alarm DAYS: each predicted period reminds as the reminder would say it, without the date.
@@ -103,7 +95,7 @@ IcsAlarm AlarmOf(const CommandLine& line) {
 
 // The periods the history recorded before the last one, each as long as the menstrual days
 // now and never into the next start.
-std::vector<RecordedPeriod> EarlierPeriods(const SYSTEMTIME& now) {
+std::vector<RecordedPeriod> EarlierPeriods(const LocalDateTime& now) {
   // Without a history, nothing more is read.
   if (::access(HistoryFilePath().c_str(), F_OK) != 0) return {};
   HistorySession session(HistorySession::kLook,
@@ -119,8 +111,7 @@ std::vector<RecordedPeriod> EarlierPeriods(const SYSTEMTIME& now) {
   for (std::size_t i = 0; i < days.size(); ++i) {
     const std::int64_t next = i + 1 < days.size() ? days[i + 1] : last;
     const std::int64_t end = std::min(days[i] + length, next) - 1;
-    periods.push_back(
-        RecordedPeriod{DateTimeOf(Recording{days[i], 0}), DateTimeOf(Recording{end, 0})});
+    periods.push_back(RecordedPeriod{CivilDay::FromCount(days[i]), CivilDay::FromCount(end)});
   }
   return periods;
 }
@@ -129,16 +120,17 @@ std::vector<RecordedPeriod> EarlierPeriods(const SYSTEMTIME& now) {
 
 int RunReport(const CommandLine& line) {
   StartAsCyclune(line);
-  if (line.date_given) SelectDay(line.date);
-  const DayReport report = ComposeDayReport();
+  const LocalDateTime today = AppState.SelectedDate;
+  const LocalDateTime selected = line.date_given ? OnDay(today, line.date) : today;
+  const DayReport report = ComposeDayReport(CycleSettingsOf(AppState), selected);
   return PrintText(AsLines(report.caption) + AsLines(report.text));
 }
 
 int RunMonth(const CommandLine& line) {
   StartAsCyclune(line);
-  const SYSTEMTIME today = AppState.SelectedDate;
-  const SYSTEMTIME shown = line.date_given ? line.date : today;  // another month: its 1st
-  const bool holds_today = shown.wYear == today.wYear && shown.wMonth == today.wMonth;
+  const CivilDay today = AppState.SelectedDate.date;
+  const CivilDay shown = line.date_given ? line.date : today;  // another month: its 1st
+  const bool holds_today = shown.year() == today.year() && shown.month() == today.month();
   SelectDay(holds_today ? today : shown);
   return PrintText(MonthText(holds_today, WantColour(line.colour)));
 }
@@ -152,8 +144,8 @@ int RunIcs(const CommandLine& line) {
                  "set it in Cyclune first\n");
     return kExitFailure;
   }
-  PredictedEvents predicted = CollectPredictedEvents();
-  AddRecordedPeriods(EarlierPeriods(AppState.SelectedDate), &predicted);
+  PredictedEvents predicted = CollectPredictedEvents(CycleSettingsOf(AppState));
+  AddRecordedPeriods(EarlierPeriods(AppState.SelectedDate), AppState.LastPeriod.date, &predicted);
   if (predicted.events.empty()) {
     // A calendar must hold at least one event; the file that is there stays as it was.
     std::fprintf(stderr,

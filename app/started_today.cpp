@@ -45,7 +45,7 @@ bool Spawn(char* const argv[], bool search_path) {
 
 }  // namespace
 
-int RecordPeriodStartedOn(const SYSTEMTIME& today) {
+int RecordPeriodStartedOn(const LocalDateTime& today) {
   // As "Set last period" records: in the history first, then the settings file, both read
   // afresh (the notification may have waited a while for its answer) under the writers' lock
   // the session holds, so that an import beside it neither loses this period nor is lost by it.
@@ -63,10 +63,9 @@ int RecordPeriodStartedOn(const SYSTEMTIME& today) {
 }
 
 int RecordStartedToday() {
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
+  const LocalDateTime today = LocalNow();
   if (!InstanceLockHeld()) return RecordPeriodStartedOn(today);
-  if (!AskRunningInstanceToRecordPeriod(today)) {
+  if (!AskRunningInstanceToRecordPeriod(today.date)) {
     return Failed(SecondStartMessage() + "; record the period in it");
   }
   std::printf("Cyclune is open: it was asked to record a period that started today.\n");

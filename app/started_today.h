@@ -5,7 +5,7 @@
 // Each prints one line saying what was done and returns the exit status.
 #pragma once
 
-#include "platform/ui/win_types.h"
+#include "platform/dates/civil_day.h"
 
 int RecordStartedToday();
 int OpenCyclune();
@@ -13,4 +13,4 @@ int OpenCyclune();
 // Records a period that began on `today` (its time of day kept) into the history and the
 // stored settings, with no Cyclune open, as made by the reminder. The one place where a
 // reminder records a period itself.
-int RecordPeriodStartedOn(const SYSTEMTIME& today);
+int RecordPeriodStartedOn(const LocalDateTime& today);

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "model/app_state.h"
 #include "platform/instance/single_instance.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
 
@@ -36,7 +37,7 @@ void WindowCalendar::Command(unsigned command) {
   SendMessageW(window_, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
-void WindowCalendar::RecordPeriod(const SYSTEMTIME& day) {
+void WindowCalendar::RecordPeriod(CivilDay day) {
   SendMessageW(window_, WM_RECORD_PERIOD_REQUEST, RecordPeriodRequestParam(day), 0);
 }
 
@@ -68,7 +69,7 @@ ATOM RegisterMainClass(HINSTANCE instance, const char16_t* class_name) {
 }
 
 BOOL InitInstance(HINSTANCE instance, int show_command) {
-  AppState.Instance = instance;
+  AppWindow.Instance = instance;
   const std::u16string title(TextOf(TextId::kAppTitle));
   const std::u16string class_name(TextOf(TextId::kWindowClass));
 
@@ -86,14 +87,14 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
   if (window == nullptr) return FALSE;
   ShowWindow(window, show_command);
   UpdateWindow(window);
-  AppState.MainWindow = window;
+  AppWindow.MainWindow = window;
   return TRUE;
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, const char16_t* /*command_line*/,
             int show_command) {
   if (!InitInstance(instance, show_command)) return 0;
-  WindowCalendar calendar(AppState.MainWindow, CycluneSoftKeys());
+  WindowCalendar calendar(AppWindow.MainWindow, CycluneSoftKeys());
   NoUiFrontEnd none;
   UiFrontEnd* front_end = CurrentFrontEnd();
   return RunEventLoop(front_end != nullptr ? *front_end : none, calendar);

@@ -19,7 +19,7 @@ class WindowCalendar final : public LoopCalendar {
   void KeyDown(Key key) override;
   void Tap(int x, int y) override;
   void Command(unsigned command) override;
-  void RecordPeriod(const SYSTEMTIME& day) override;
+  void RecordPeriod(CivilDay day) override;
   void Close() override;
   bool Closed() override;
   bool Paint() override;
@@ -36,7 +36,7 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char16_t* command_line
 // Stores the instance; asks a running instance (platform/instance) to come forward and
 // returns FALSE if there is one, or when the class is registered already (the window is open
 // in this process). Else registers the class, creates, shows and paints the main window,
-// stores it in AppState.MainWindow and returns TRUE. FALSE on any failure.
+// stores it in AppWindow.MainWindow and returns TRUE. FALSE on any failure.
 BOOL InitInstance(HINSTANCE instance, int show_command);
 
 // Registers the main window class (MainWndProc, icon IDI_APP, white background) under

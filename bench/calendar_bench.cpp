@@ -13,14 +13,14 @@
 
 namespace {
 
-const SYSTEMTIME LastPeriod{2024, 3, 5, 1, 9, 30, 0, 0};
+const LocalDateTime LastPeriod{CivilDay(2024, 3, 1), 9, 30};
 
 void BM_AddDays(benchmark::State& state) {
   const auto n = static_cast<std::int32_t>(state.range(0));
-  SYSTEMTIME date = LastPeriod;
+  LocalDateTime date = LastPeriod;
   for (auto _ : state) {
     benchmark::DoNotOptimize(date);
-    SYSTEMTIME result = AddDays(date, n);
+    LocalDateTime result = AddDays(date, n);
     benchmark::DoNotOptimize(result);
   }
 }
@@ -28,10 +28,10 @@ BENCHMARK(BM_AddDays)->Arg(14)->Arg(400)->Arg(1000000)->Arg(INT_MAX);
 
 void BM_SubtractDays(benchmark::State& state) {
   const auto n = static_cast<std::int32_t>(state.range(0));
-  SYSTEMTIME date = LastPeriod;
+  LocalDateTime date = LastPeriod;
   for (auto _ : state) {
     benchmark::DoNotOptimize(date);
-    SYSTEMTIME result = SubtractDays(date, n);
+    LocalDateTime result = SubtractDays(date, n);
     benchmark::DoNotOptimize(result);
   }
 }
@@ -41,7 +41,7 @@ BENCHMARK(BM_SubtractDays)->Arg(14)->Arg(400)->Arg(1000000)->Arg(INT_MAX);
 void BM_AddDaysByStepping(benchmark::State& state) {
   const auto n = static_cast<std::int32_t>(state.range(0));
   for (auto _ : state) {
-    SYSTEMTIME date = LastPeriod;
+    LocalDateTime date = LastPeriod;
     for (std::int32_t i = 0; i < n; ++i) date = NextDay(date);
     benchmark::DoNotOptimize(date);
   }
@@ -56,8 +56,8 @@ void BM_ClassifyMonth(benchmark::State& state) {
   AppState.CycleLength = static_cast<std::int32_t>(state.range(0));
   AppState.LastPeriod = LastPeriod;
   AppState.LastPeriodKnown = 1;
-  AppState.SelectedDate = state.range(1) == 0 ? SYSTEMTIME{2024, 3, 5, 15, 8, 0, 0, 0}
-                                              : SYSTEMTIME{2025, 5, 4, 15, 8, 0, 0, 0};
+  AppState.SelectedDate = state.range(1) == 0 ? LocalDateTime{CivilDay(2024, 3, 15), 8}
+                                              : LocalDateTime{CivilDay(2025, 5, 15), 8};
   for (auto _ : state) {
     std::int32_t sum = 0;
     for (std::int32_t day = 1; day <= 31; ++day) {

@@ -1,6 +1,7 @@
 // Date services: tick conversions and the locale date formatter, in English.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/dates/dateformat.h"
@@ -8,16 +9,9 @@
 
 namespace {
 
-SYSTEMTIME Day(int i) {
+LocalDateTime Day(int i) {
   // Spread over many years so the conversions see varied dates.
-  return SYSTEMTIME{static_cast<WORD>(1900 + i * 7 % 300),
-                    static_cast<WORD>(1 + i % 12),
-                    0,
-                    static_cast<WORD>(1 + i % 28),
-                    static_cast<WORD>(i % 24),
-                    30,
-                    15,
-                    250};
+  return LocalDateTime{CivilDay(1900 + i * 7 % 300, 1 + i % 12, 1 + i % 28), i % 24, 30, 15, 250};
 }
 
 void UseEnglish() {
@@ -25,52 +19,39 @@ void UseEnglish() {
   ResetDateFormatLocale();
 }
 
-void BM_SystemTimeToFileTime(benchmark::State& state) {
-  SYSTEMTIME dates[64];
+void BM_TicksOf(benchmark::State& state) {
+  LocalDateTime dates[64];
   for (int i = 0; i < 64; ++i) dates[i] = Day(i);
-  FILETIME ticks{};
   int i = 0;
-  for (auto _ : state) {
-    SystemTimeToFileTime(&dates[i++ & 63], &ticks);
-    benchmark::DoNotOptimize(ticks);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(TicksOf(dates[i++ & 63]));
 }
-BENCHMARK(BM_SystemTimeToFileTime);
+BENCHMARK(BM_TicksOf);
 
-void BM_FileTimeToSystemTime(benchmark::State& state) {
-  FILETIME ticks[64];
-  for (int i = 0; i < 64; ++i) {
-    const SYSTEMTIME d = Day(i);
-    SystemTimeToFileTime(&d, &ticks[i]);
-  }
-  SYSTEMTIME date{};
+void BM_LocalDateTimeOfTicks(benchmark::State& state) {
+  std::uint64_t ticks[64];
+  for (int i = 0; i < 64; ++i) ticks[i] = TicksOf(Day(i));
   int i = 0;
   for (auto _ : state) {
-    FileTimeToSystemTime(&ticks[i++ & 63], &date);
+    const LocalDateTime date = LocalDateTimeOfTicks(ticks[i++ & 63]);
     benchmark::DoNotOptimize(date);
   }
 }
-BENCHMARK(BM_FileTimeToSystemTime);
+BENCHMARK(BM_LocalDateTimeOfTicks);
 
 void BM_FormatMonthTitle(benchmark::State& state) {
   UseEnglish();
-  char16_t title[20];
   int i = 0;
   for (auto _ : state) {
-    const SYSTEMTIME d = Day(i++ & 63);
-    benchmark::DoNotOptimize(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &d, u"MMMM yyyy", title, 20));
+    benchmark::DoNotOptimize(FormatDatePicture(Day(i++ & 63).date, u"MMMM yyyy"));
   }
 }
 BENCHMARK(BM_FormatMonthTitle);
 
 void BM_FormatLongDate(benchmark::State& state) {
   UseEnglish();
-  char16_t caption[30];
   int i = 0;
   for (auto _ : state) {
-    const SYSTEMTIME d = Day(i++ & 63);
-    benchmark::DoNotOptimize(
-        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &d, nullptr, caption, 30));
+    benchmark::DoNotOptimize(FormatDate(Day(i++ & 63).date, DateStyle::kLong));
   }
 }
 BENCHMARK(BM_FormatLongDate);
@@ -78,15 +59,10 @@ BENCHMARK(BM_FormatLongDate);
 // The texts of one month view paint: the title and the seven weekday names.
 void BM_FormatMonthViewPaint(benchmark::State& state) {
   UseEnglish();
-  char16_t title[20];
-  char16_t weekday[20];
   for (auto _ : state) {
-    const SYSTEMTIME month{2024, 9, 0, 12, 0, 0, 0, 0};
-    benchmark::DoNotOptimize(
-        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &month, u"MMMM yyyy", title, 20));
-    for (WORD i = 0; i < 7; ++i) {
-      const SYSTEMTIME day{1995, 1, i, static_cast<WORD>(i + 1), 0, 0, 0, 0};
-      benchmark::DoNotOptimize(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &day, u"ddd", weekday, 20));
+    benchmark::DoNotOptimize(FormatDatePicture(CivilDay(2024, 9, 12), u"MMMM yyyy"));
+    for (int i = 0; i < 7; ++i) {
+      benchmark::DoNotOptimize(FormatDatePicture(CivilDay(1995, 1, i + 1), u"ddd"));
     }
   }
 }
@@ -95,12 +71,10 @@ BENCHMARK(BM_FormatMonthViewPaint);
 // The first call after a locale change builds the formatter.
 void BM_FormatLongDateUncached(benchmark::State& state) {
   setenv("LC_ALL", "en_US.UTF-8", 1);
-  char16_t caption[30];
-  const SYSTEMTIME d = Day(5);
+  const CivilDay d = Day(5).date;
   for (auto _ : state) {
     ResetDateFormatLocale();
-    benchmark::DoNotOptimize(
-        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &d, nullptr, caption, 30));
+    benchmark::DoNotOptimize(FormatDate(d, DateStyle::kLong));
   }
 }
 BENCHMARK(BM_FormatLongDateUncached);

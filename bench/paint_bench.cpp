@@ -16,6 +16,7 @@
 #include "app/win_main.h"
 #include "model/app_state.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_backend.h"
 #include "resources/resources.h"
@@ -51,12 +52,13 @@ void RemoveScratch() {
 
 // A cycle with every colour on screen: the last period on 1 May 2024, May 2024 selected.
 void ShowColouredMonth() {
-  const SYSTEMTIME now{2024, 5, 1, 20, 9, 30, 0, 0};
-  SetFixedLocalTime(&now);
+  const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30};
+  FixLocalClock(now);
   AppState = AppStateRecord{};
-  AppState.Instance = &CycluneModule;
+  AppWindow = AppWindowRecord{};
+  AppWindow.Instance = &CycluneModule;
   AppState.SelectedDate = now;
-  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 30, 0, 0};
+  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
   AppState.LastPeriodKnown = 1;
 }
 
@@ -66,8 +68,8 @@ HWND MakeMainWindow(int width, int height) {
   ShowColouredMonth();
   HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, 0, 0, width, height, nullptr,
                                 nullptr, &CycluneModule, nullptr);
-  AppState.MainWindow = window;
-  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 30, 0, 0};
+  AppWindow.MainWindow = window;
+  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
   AppState.LastPeriodKnown = 1;
   UpdateWindow(window);
   return window;

@@ -35,7 +35,7 @@ class BenchFolder {
       out << "\"Value" << i << "\"=\"some text of a foreign program\"\n";
     out.close();
     AppState = AppStateRecord{};
-    AppState.LastPeriod = SYSTEMTIME{2024, 3, 5, 1, 8, 30, 0, 0};
+    AppState.LastPeriod = LocalDateTime{CivilDay(2024, 3, 1), 8, 30};
     AppState.LastPeriodKnown = 1;
     SaveSettings();
   }

@@ -21,6 +21,7 @@
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/dates/datetime.h"
 #include "platform/terminal/terminal_backend.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
 
@@ -144,11 +145,11 @@ class PseudoTerminal {
     setenv("XDG_CONFIG_HOME", ScratchDirectory().c_str(), 1);
     std::setlocale(LC_CTYPE, "C.UTF-8");
     SetCellTextUnicode(true);
-    AppState.Instance = &CycluneModule;
+    AppWindow.Instance = &CycluneModule;
     static const bool registered = RegisterMainClass(&CycluneModule, u"CYCLUNE") != 0;
     (void)registered;
-    const SYSTEMTIME now{2024, 5, 3, 15, 9, 0, 0, 0};
-    SetFixedLocalTime(&now);
+    const LocalDateTime now{CivilDay(2024, 5, 15), 9};
+    FixLocalClock(now);
   }
   ~PseudoTerminal() {
     close(master_);
@@ -164,7 +165,7 @@ class PseudoTerminal {
         CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
     UpdateWindow(window);
-    AppState.MainWindow = window;
+    AppWindow.MainWindow = window;
     return window;
   }
   void Stop(HWND window) {

@@ -2,7 +2,7 @@
 // backend: key presses with any code, taps anywhere, menu commands ("Set last period"
 // included), resizes down to 0 x 0, paints and arbitrary other messages, starting from a
 // random "now" and random stored settings. After every message the selection must still
-// be a real date: month 1 to 12, day within its month, wDayOfWeek its weekday, the time of
+// be a real date: month 1 to 12, day within its month, the time of
 // day that of the start.
 //
 // Input: 8 bytes of start (year, month, day, hour, settings flag and size), 20 bytes of
@@ -25,6 +25,7 @@
 #include "model/calendar.h"
 #include "platform/dates/datetime.h"
 #include "platform/modules/headless.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
@@ -96,25 +97,24 @@ void WriteStoredSettings(Bytes& in, const fs::path& file) {
   }
 }
 
-SYSTEMTIME StartTime(Bytes& in) {
-  SYSTEMTIME now{};
-  now.wYear = static_cast<WORD>(1 + in.U16() % 9999);
-  now.wMonth = static_cast<WORD>(1 + in.U8() % 12);
-  now.wDay = static_cast<WORD>(1 + in.U8() % DaysInMonth(now.wYear, now.wMonth));
-  now.wHour = static_cast<WORD>(in.U8() % 24);
-  return now;
+LocalDateTime StartTime(Bytes& in) {
+  const int year = 1 + in.U16() % 9999;
+  const int month = 1 + in.U8() % 12;
+  const int day = 1 + in.U8() % DaysInMonth(year, month);
+  return LocalDateTime{CivilDay(year, month, day), in.U8() % 24};
 }
 
-void CheckSelection(const SYSTEMTIME& start) {
-  const SYSTEMTIME& s = AppState.SelectedDate;
-  const bool valid = s.wMonth >= 1 && s.wMonth <= 12 && s.wDay >= 1 &&
-                     s.wDay <= DaysInMonth(s.wYear, s.wMonth) &&
-                     s.wDayOfWeek == DayOfWeek(s.wDay, s.wMonth, s.wYear) &&
-                     s.wHour == start.wHour && s.wMinute == start.wMinute &&
-                     s.wSecond == start.wSecond && s.wMilliseconds == start.wMilliseconds;
+void CheckSelection(const LocalDateTime& start) {
+  const LocalDateTime& s = AppState.SelectedDate;
+  const bool valid = s.date.month() >= 1 && s.date.month() <= 12 && s.date.day() >= 1 &&
+                     s.date.day() <= DaysInMonth(s.date.year(), s.date.month()) &&
+                     s.date.weekday() == DayOfWeek(s.date.day(), s.date.month(), s.date.year()) &&
+                     s.hour == start.hour && s.minute == start.minute && s.second == start.second &&
+                     s.millisecond == start.millisecond;
   if (!valid) {
-    std::fprintf(stderr, "invalid selection %u-%u-%u (%u) %u:%u:%u.%u\n", s.wYear, s.wMonth, s.wDay,
-                 s.wDayOfWeek, s.wHour, s.wMinute, s.wSecond, s.wMilliseconds);
+    std::fprintf(stderr, "invalid selection %u-%u-%u (%u) %u:%u:%u.%u\n", s.date.year(),
+                 s.date.month(), s.date.day(), s.date.weekday(), s.hour, s.minute, s.second,
+                 s.millisecond);
     std::abort();
   }
 }
@@ -176,7 +176,7 @@ bool Operate(HWND window, Bytes& in, int* saves) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Workspace& workspace = TheWorkspace();
   Bytes in{data, size};
-  const SYSTEMTIME start = StartTime(in);
+  const LocalDateTime start = StartTime(in);
   const std::uint8_t flags = in.U8();
   std::error_code ignored;
   fs::remove(workspace.settings, ignored);
@@ -189,16 +189,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.out_dir = workspace.out.string();
   std::string error;
   if (!StartHeadless(options, &error)) std::abort();
-  SetFixedLocalTime(&start);
+  FixLocalClock(start);
   AppState = AppStateRecord{};
-  AppState.Instance = &CycluneModule;
+  AppWindow = AppWindowRecord{};
+  AppWindow.Instance = &CycluneModule;
 
   HWND window =
       CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
   if (window == nullptr) std::abort();
   UpdateWindow(window);
-  AppState.MainWindow = window;
+  AppWindow.MainWindow = window;
   CheckSelection(start);
   int saves = 0;
   for (int step = 0; step < kMaxOperations && !in.Empty(); ++step) {
@@ -206,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSelection(start);
   }
   if (IsLiveWindow(window)) DestroyWindow(window);
-  SetFixedLocalTime(nullptr);
+  UseRealLocalClock();
   FinishHeadless(0);
   return 0;
 }

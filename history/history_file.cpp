@@ -106,8 +106,8 @@ void ReadSettings(sqlite3_stmt* row, int first, StoredSettings* settings) {
   settings->CycleLength = sqlite3_column_int(row, first);
   settings->LutealPhase = sqlite3_column_int(row, first + 1);
   settings->MenstrualDays = sqlite3_column_int(row, first + 2);
-  settings->LastPeriodHigh = static_cast<DWORD>(sqlite3_column_int64(row, first + 3));
-  settings->LastPeriodLow = static_cast<DWORD>(sqlite3_column_int64(row, first + 4));
+  settings->LastPeriodHigh = static_cast<std::uint32_t>(sqlite3_column_int64(row, first + 3));
+  settings->LastPeriodLow = static_cast<std::uint32_t>(sqlite3_column_int64(row, first + 4));
 }
 
 void BindSettings(sqlite3_stmt* statement, int first, const StoredSettings& settings) {
@@ -143,7 +143,8 @@ bool InsertOperation(sqlite3* db, const HistoryOperation& operation, std::string
   sqlite3_bind_int64(s, 4, operation.start.day);
   sqlite3_bind_int(s, 5, operation.start.time_ms);
   sqlite3_bind_text(s, 6, operation.recorded_at.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(s, 7, kHistorySourceNames[static_cast<int>(operation.source)], -1, SQLITE_STATIC);
+  sqlite3_bind_text(s, 7, kHistorySourceNames[static_cast<int>(operation.source)], -1,
+                    SQLITE_STATIC);
   sqlite3_bind_text(s, 8, operation.format.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_text(s, 9, operation.file.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_int64(s, 10, operation.target);

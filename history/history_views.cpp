@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int kChartCells = 12;    // the longest bar
-constexpr int kDateCapacity = 80;  // a short date in any locale, terminator included
+constexpr int kChartCells = 12;            // the longest bar
+constexpr std::size_t kDateCapacity = 80;  // a short date in any locale, terminator included
 constexpr int kEighths = 8;
 
 // File names need not be UTF-8: such bytes are shown one character each.
@@ -51,13 +51,9 @@ const char* SourceName(HistorySource source) {
 }
 
 std::u16string ShortDate(std::int64_t day) {
-  const SYSTEMTIME date = DateTimeOf(Recording{day, 0});
-  char16_t buffer[kDateCapacity] = {};
-  if (GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_SHORTDATE, &date, nullptr, buffer,
-                     kDateCapacity) == 0) {
-    return Widen(IsoDayOf(day));
-  }
-  return buffer;
+  std::u16string date = FormatDate(CivilDay::FromCount(day), DateStyle::kShort);
+  if (date.empty() || date.size() >= kDateCapacity) return Widen(IsoDayOf(day));
+  return date;
 }
 
 std::string Fixed(double value) {

@@ -14,9 +14,7 @@ constexpr std::int32_t kMsPerSecond = 1000;
 constexpr std::int32_t kMsPerMinute = 60 * kMsPerSecond;
 constexpr std::int32_t kMsPerHour = 60 * kMsPerMinute;
 
-std::int64_t DayOf(const SYSTEMTIME& date) {
-  return civil::CivilDaysFrom(date.wYear, date.wMonth, date.wDay);
-}
+std::int64_t DayOf(const LocalDateTime& date) { return date.date.count(); }
 
 // The day of the last period the values hold, when they hold one.
 std::optional<std::int64_t> LastPeriodDay(const StoredSettings& values) {
@@ -83,22 +81,14 @@ StoredSettings RecordedSettings(const StoredSettings& before, const Recording& s
   return after;
 }
 
-SYSTEMTIME DateTimeOf(const Recording& start) {
-  const civil::CivilDate date = civil::CivilDateOf(start.day);
+LocalDateTime DateTimeOf(const Recording& start) {
   const std::int32_t ms = start.time_ms;
-  return SYSTEMTIME{static_cast<WORD>(date.year),
-                    static_cast<WORD>(date.month),
-                    static_cast<WORD>(civil::WeekdayOf(start.day)),
-                    static_cast<WORD>(date.day),
-                    static_cast<WORD>(ms / kMsPerHour),
-                    static_cast<WORD>(ms / kMsPerMinute % 60),
-                    static_cast<WORD>(ms / kMsPerSecond % 60),
-                    static_cast<WORD>(ms % kMsPerSecond)};
+  return LocalDateTime{CivilDay::FromCount(start.day), ms / kMsPerHour, ms / kMsPerMinute % 60,
+                       ms / kMsPerSecond % 60, ms % kMsPerSecond};
 }
 
-Recording RecordingOf(const SYSTEMTIME& date) {
-  return Recording{DayOf(date), date.wHour * kMsPerHour + date.wMinute * kMsPerMinute +
-                                    date.wSecond * kMsPerSecond + date.wMilliseconds};
+Recording RecordingOf(const LocalDateTime& date) {
+  return Recording{DayOf(date), static_cast<std::int32_t>(MillisecondOfDay(date))};
 }
 
 PeriodHistory::PeriodHistory(std::vector<HistoryOperation> operations)

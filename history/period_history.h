@@ -119,7 +119,7 @@ class PeriodHistory {
 // The settings after "Set last period" on `start` from `before`: one step of every replay.
 StoredSettings RecordedSettings(const StoredSettings& before, const Recording& start);
 
-// The start as a date record at its time of day, weekday included.
-SYSTEMTIME DateTimeOf(const Recording& start);
-// The day and time of day of a date record (a valid one).
-Recording RecordingOf(const SYSTEMTIME& date);
+// The start as a local date-time.
+LocalDateTime DateTimeOf(const Recording& start);
+// The day and time of day of a date-time (a valid one).
+Recording RecordingOf(const LocalDateTime& date);

@@ -25,7 +25,7 @@ const FormatsModule* Formats() {
 
 bool FileFormatsAvailable() { return Formats() != nullptr; }
 
-bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
+bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const LocalDateTime& stamp,
                       const IcsAlarm& alarm, std::string* text) {
   return Formats() != nullptr && Formats()->write_ics_calendar(events, stamp, alarm, text);
 }

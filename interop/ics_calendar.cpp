@@ -27,22 +27,22 @@ const char* KindName(EventKind kind) {
   return "most-fertile-day";
 }
 
-icaltimetype DateOf(const SYSTEMTIME& day) {
+icaltimetype DateOf(CivilDay day) {
   icaltimetype date = icaltime_null_date();
-  date.year = day.wYear;
-  date.month = day.wMonth;
-  date.day = day.wDay;
+  date.year = day.year();
+  date.month = day.month();
+  date.day = day.day();
   return date;
 }
 
-icaltimetype StampOf(const SYSTEMTIME& utc) {
+icaltimetype StampOf(const LocalDateTime& utc) {
   icaltimetype stamp = icaltime_null_time();
-  stamp.year = utc.wYear;
-  stamp.month = utc.wMonth;
-  stamp.day = utc.wDay;
-  stamp.hour = utc.wHour;
-  stamp.minute = utc.wMinute;
-  stamp.second = utc.wSecond;
+  stamp.year = utc.date.year();
+  stamp.month = utc.date.month();
+  stamp.day = utc.date.day();
+  stamp.hour = utc.hour;
+  stamp.minute = utc.minute;
+  stamp.second = utc.second;
   stamp.zone = icaltimezone_get_utc_timezone();
   return stamp;
 }
@@ -54,8 +54,8 @@ bool Add(icalcomponent* component, icalproperty* property) {
   return true;
 }
 
-bool Writable(const SYSTEMTIME& day) {
-  return day.wYear >= kFirstWritableYear && day.wYear <= kLastWritableYear;
+bool Writable(CivilDay day) {
+  return day.year() >= kFirstWritableYear && day.year() <= kLastWritableYear;
 }
 
 // A display alarm the given days before the start: TRIGGER:-P<days>D, or PT0S on the day. The
@@ -73,12 +73,12 @@ bool AddAlarm(icalcomponent* vevent, const IcsAlarm& alarm) {
          Add(valarm, icalproperty_new_description(alarm.description.c_str()));
 }
 
-bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const SYSTEMTIME& stamp,
+bool AddEvent(icalcomponent* calendar, const PredictedEvent& event, const LocalDateTime& stamp,
               const IcsAlarm& alarm) {
   // The end of an all-day event is the day after its last one.
-  const SYSTEMTIME end = ShiftDays(event.last, 1);
+  const CivilDay end = ShiftDays(LocalDateTime{event.last}, 1).date;
   // Out of its range the library writes a zero date in silence.
-  if (!Writable(event.first) || !Writable(end) || !Writable(stamp)) return false;
+  if (!Writable(event.first) || !Writable(end) || !Writable(stamp.date)) return false;
   icalcomponent* vevent = icalcomponent_new_vevent();
   if (vevent == nullptr) return false;
   icalcomponent_add_component(calendar, vevent);
@@ -126,7 +126,7 @@ const char* EventSummary(const PredictedEvent& event) {
   return "Predicted most fertile day";
 }
 
-bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
+bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const LocalDateTime& stamp,
                       const IcsAlarm& alarm, std::string* text) {
   Component calendar(icalcomponent_new_vcalendar());
   if (calendar == nullptr || !AddCalendarProperties(calendar.get())) return false;

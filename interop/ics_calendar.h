@@ -13,14 +13,14 @@
 //
 // Example:
 //   std::string text;
-//   if (!WriteIcsCalendar(CollectPredictedEvents().events, stamp_utc, IcsAlarm{}, &text)) ...
+//   if (!WriteIcsCalendar(CollectPredictedEvents(cycle).events, stamp_utc, IcsAlarm{}, &text)) ...
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "interop/predicted_events.h"
-#include "platform/ui/win_types.h"
+#include "platform/dates/civil_day.h"
 
 // The UID of an event, e.g. "fertile-window-2@predictions.cyclune".
 std::string EventUid(const PredictedEvent& event);
@@ -40,5 +40,5 @@ struct IcsAlarm {
 // Writes the calendar with the events into *text; `stamp` (UTC) is every event's DTSTAMP.
 // False when the calendar library cannot build it: out of memory, or a day (the day after an
 // event's last, or the stamp's) outside the years kFirstWritableYear to kLastWritableYear.
-bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const SYSTEMTIME& stamp,
+bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const LocalDateTime& stamp,
                       const IcsAlarm& alarm, std::string* text);

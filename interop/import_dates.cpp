@@ -63,11 +63,7 @@ bool ParseCompactDay(std::string_view text, ImportDay* day, std::string* why) {
 }
 
 std::int64_t DayIndex(const ImportDay& day) {
-  SYSTEMTIME date{};
-  date.wYear = static_cast<WORD>(day.year);
-  date.wMonth = static_cast<WORD>(day.month);
-  date.wDay = static_cast<WORD>(day.day);
-  return DayNumber(date);
+  return DayNumber(CivilDay(day.year, day.month, day.day));
 }
 
 std::vector<ImportDay> RunStarts(std::vector<ImportDay> days, std::int64_t max_step) {

@@ -2,27 +2,24 @@
 
 #include <algorithm>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/record_period.h"
 
 namespace {
 
-ImportDay DayOf(const SYSTEMTIME& date) { return ImportDay{date.wYear, date.wMonth, date.wDay}; }
+ImportDay DayOf(const LocalDateTime& date) {
+  return ImportDay{date.date.year(), date.date.month(), date.date.day()};
+}
 
-// `day` at the time of day of `now`, with its own weekday.
-SYSTEMTIME AtTimeOfDay(const ImportDay& day, const SYSTEMTIME& now) {
-  SYSTEMTIME date = now;
-  date.wYear = static_cast<WORD>(day.year);
-  date.wMonth = static_cast<WORD>(day.month);
-  date.wDay = static_cast<WORD>(day.day);
-  date.wDayOfWeek = static_cast<WORD>(DayOfWeek(day.day, day.month, day.year));
-  return date;
+// `day` at the time of day of `now`.
+LocalDateTime AtTimeOfDay(const ImportDay& day, const LocalDateTime& now) {
+  return OnDay(now, CivilDay(day.year, day.month, day.day));
 }
 
 }  // namespace
 
-ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now) {
+ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& now,
+                          CycleSettings* cycle) {
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
   ImportReplay replay;
@@ -32,20 +29,19 @@ ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now) 
       replay.after_today.push_back(day);
       continue;
     }
-    if (AppState.LastPeriodKnown && day <= DayOf(AppState.LastPeriod)) {
+    if (cycle->LastPeriodKnown && day <= DayOf(cycle->LastPeriod)) {
       ++replay.before_last_period;
       continue;
     }
     ReplayedStart step;
     step.day = day;
-    AppState.SelectedDate = AtTimeOfDay(day, now);
-    step.interval_known = AppState.LastPeriodKnown != 0;
-    if (step.interval_known)
-      step.interval = DaysBetween(AppState.LastPeriod, AppState.SelectedDate);
-    RecordPeriodWithoutSaving();
-    step.CycleLength = AppState.CycleLength;
-    step.LutealPhase = AppState.LutealPhase;
-    step.MenstrualDays = AppState.MenstrualDays;
+    const LocalDateTime selected = AtTimeOfDay(day, now);
+    step.interval_known = cycle->LastPeriodKnown;
+    if (step.interval_known) step.interval = DaysBetween(cycle->LastPeriod, selected);
+    *cycle = RecordPeriodOn(*cycle, selected);
+    step.CycleLength = cycle->CycleLength;
+    step.LutealPhase = cycle->LutealPhase;
+    step.MenstrualDays = cycle->MenstrualDays;
     replay.recorded.push_back(step);
   }
   return replay;

@@ -1,14 +1,12 @@
 // Replaying the period starts read from another tracker as if each had been recorded in
 // Cyclune on its day: sorted, without repeats, without days after today and without days on
 // or before the last period already stored, each one goes through the model's own
-// "Set last period" (RecordPeriodWithoutSaving) with SelectedDate on that day at the current
-// time of day. Nothing is saved here; AppState holds the result.
+// "Set last period" (RecordPeriodOn) on that day at the current time of day. Nothing is saved
+// here; the settings given hold the result.
 //
 // Example:
 //   LoadSettingsWithoutCreating();
-//   SYSTEMTIME now;
-//   GetLocalTime(&now);
-//   ImportReplay replay = ReplayStarts(parse.starts, now);
+//   ImportReplay replay = ReplayStarts(parse.starts, LocalNow(), &cycle);
 //   // replay.recorded[i]: the day, its interval and the settings after it
 #pragma once
 
@@ -17,7 +15,8 @@
 #include <vector>
 
 #include "interop/import_parse.h"
-#include "platform/ui/win_types.h"
+#include "model/settings.h"
+#include "platform/dates/civil_day.h"
 
 struct ReplayedStart {
   ImportDay day;
@@ -35,6 +34,7 @@ struct ImportReplay {
   std::size_t before_last_period = 0;  // left out: on or before the stored last period
 };
 
-// Replays `starts` (any order, repeats allowed) onto AppState, `now` giving today and the
-// time of day of every recorded start.
-ImportReplay ReplayStarts(std::vector<ImportDay> starts, const SYSTEMTIME& now);
+// Replays `starts` (any order, repeats allowed) onto *cycle, `now` giving today and the time of
+// day of every recorded start.
+ImportReplay ReplayStarts(std::vector<ImportDay> starts, const LocalDateTime& now,
+                          CycleSettings* cycle);

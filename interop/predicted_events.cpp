@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "model/cycle.h"
 #include "view/day_class.h"
@@ -21,8 +20,8 @@ struct MonthSpan {
 };
 
 std::int64_t MonthOfDay(std::int64_t day) {
-  const SYSTEMTIME date = ShiftDays(SYSTEMTIME{0, 1, 0, 1, 0, 0, 0, 0}, day % DaysInYearCycle);
-  return std::int64_t{date.wYear} * 12 + date.wMonth - 1;  // [0, kMonthsInCycle)
+  const CivilDay date = ShiftDays(LocalDateTime{CivilDay(0, 1, 1)}, day % DaysInYearCycle).date;
+  return std::int64_t{date.year()} * 12 + date.month() - 1;  // [0, kMonthsInCycle)
 }
 
 // The writable months that the day ranges touch, merged and in ascending order; `cut` is
@@ -65,7 +64,7 @@ std::vector<MonthSpan> MonthsToSearch(const std::vector<DayRange>& ranges, bool*
 // Turns the classes of consecutive days into events.
 class EventBuilder {
  public:
-  void Day(const SYSTEMTIME& date, DayClass day_class) {
+  void Day(CivilDay date, DayClass day_class) {
     const bool period = day_class == DayClass::kPeriodStart || day_class == DayClass::kPeriod;
     if (!period || day_class == DayClass::kPeriodStart) Close(&period_);
     if (period) Extend(&period_, EventKind::kPeriod, date);
@@ -98,7 +97,7 @@ class EventBuilder {
   }
 
  private:
-  void Extend(std::optional<PredictedEvent>* open, EventKind kind, const SYSTEMTIME& date) {
+  void Extend(std::optional<PredictedEvent>* open, EventKind kind, CivilDay date) {
     if (!*open) *open = PredictedEvent{kind, date, date, ++numbers_[static_cast<int>(kind)]};
     (*open)->last = date;
   }
@@ -114,46 +113,42 @@ class EventBuilder {
 };
 
 // Classifies every day of the month, as the month view does with nothing selected.
-void ClassifyMonth(std::int64_t month, EventBuilder* builder) {
-  SYSTEMTIME& selected = AppState.SelectedDate;
-  selected.wYear = static_cast<WORD>(month / 12);
-  selected.wMonth = static_cast<WORD>(month % 12 + 1);
-  selected.wDay = 1;
-  const std::int32_t days = DaysInMonth(selected.wYear, selected.wMonth);
+void ClassifyMonth(const CycleSettings& cycle, std::int64_t month, EventBuilder* builder) {
+  const auto year = static_cast<std::int32_t>(month / 12);
+  const auto month_of_year = static_cast<std::int32_t>(month % 12 + 1);
+  const CivilDay first(year, month_of_year, 1);
+  const std::int32_t days = DaysInMonth(year, month_of_year);
   for (std::int32_t day = 1; day <= days; ++day) {
-    const SYSTEMTIME date{selected.wYear, selected.wMonth, 0, static_cast<WORD>(day), 0, 0, 0, 0};
-    builder->Day(date, ClassifyDay(day, 0));
+    builder->Day(CivilDay(year, month_of_year, day), ClassifyDay(cycle, first, day, 0));
   }
 }
 
 }  // namespace
 
-PredictedEvents CollectPredictedEvents() {
+PredictedEvents CollectPredictedEvents(const CycleSettings& cycle) {
   PredictedEvents result;
-  if (!AppState.LastPeriodKnown) return result;
-  const SYSTEMTIME kept = AppState.SelectedDate;
+  if (!cycle.LastPeriodKnown) return result;
   EventBuilder builder;
   std::int64_t left = kMaxEventMonths;
   std::int64_t previous = -2;
-  for (const MonthSpan& span : MonthsToSearch(PredictedDayRanges(), &result.cut)) {
+  for (const MonthSpan& span : MonthsToSearch(PredictedDayRanges(cycle), &result.cut)) {
     if (span.last - span.first + 1 > left) result.cut = true;
     const std::int64_t last = std::min(span.last, span.first + left - 1);
     for (std::int64_t month = span.first; month <= last; ++month) {
       if (month != previous + 1) builder.Break();
-      ClassifyMonth(month, &builder);
+      ClassifyMonth(cycle, month, &builder);
       previous = month;
       --left;
     }
   }
-  AppState.SelectedDate = kept;
   result.events = builder.Finish();
   return result;
 }
 
-void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, PredictedEvents* predicted) {
+void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, CivilDay last_period,
+                        PredictedEvents* predicted) {
   for (PredictedEvent& event : predicted->events) {
-    if (event.kind == EventKind::kPeriod && event.number == 1 &&
-        DayNumber(event.first) == DayNumber(AppState.LastPeriod)) {
+    if (event.kind == EventKind::kPeriod && event.number == 1 && event.first == last_period) {
       event.recorded = true;
     }
   }

@@ -12,16 +12,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/ui/win_types.h"
+#include "model/settings.h"
+#include "platform/dates/civil_day.h"
 
 // kRecordedPeriod: a period recorded before the last one, from the history.
 enum class EventKind : std::uint8_t { kPeriod, kFertileWindow, kMostFertileDay, kRecordedPeriod };
 
 struct PredictedEvent {
   EventKind kind;
-  SYSTEMTIME first;  // the first day (date fields only)
-  SYSTEMTIME last;   // the last day, included
-  int number;        // 1 for the earliest event of its kind, then 2, 3, ...
+  CivilDay first;  // the first day
+  CivilDay last;   // the last day, included
+  int number;      // 1 for the earliest event of its kind, then 2, 3, ...
   // A period that was recorded, not predicted: the last period (period 1, which begins on it)
   // and every kRecordedPeriod.
   bool recorded = false;
@@ -43,18 +44,20 @@ struct PredictedEvents {
   bool cut = false;
 };
 
-// The events of the settings in AppState; none without a known last period. Runs of days of
-// one class form one event, and a first day of a period (CriticalLevel 2) begins a new period
-// even right after another. Uses AppState.SelectedDate while it runs and gives it back.
-PredictedEvents CollectPredictedEvents();
+// The events of the settings; none without a known last period. Runs of days of one class
+// form one event, and a first day of a period (CriticalLevel 2) begins a new period even
+// right after another.
+PredictedEvents CollectPredictedEvents(const CycleSettings& cycle);
 
-// A period recorded before the last one: its first and last day (date fields only).
+// A period recorded before the last one: its first and last day.
 struct RecordedPeriod {
-  SYSTEMTIME first;
-  SYSTEMTIME last;
+  CivilDay first;
+  CivilDay last;
 };
 
 // Adds the periods recorded before the last one (oldest first) to `predicted` as events of
 // kind kRecordedPeriod, numbered from 1, and marks the first predicted period, which begins on
-// the recorded last period, as recorded. The events stay in order of their first days.
-void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, PredictedEvents* predicted);
+// `last_period` (the recorded last period), as recorded. The events stay in order of their first
+// days.
+void AddRecordedPeriods(const std::vector<RecordedPeriod>& earlier, CivilDay last_period,
+                        PredictedEvents* predicted);

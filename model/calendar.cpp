@@ -1,7 +1,6 @@
 #include "model/calendar.h"
 
 #include "platform/dates/civil_days.h"
-#include "platform/dates/datetime.h"
 
 namespace {
 
@@ -57,64 +56,31 @@ std::int32_t DayOfWeek(std::int32_t day, std::int32_t month, std::int32_t year) 
   return static_cast<std::int32_t>(civil::WeekdayOf(CivilDaysOfFields(year, month, day)));
 }
 
-SYSTEMTIME NextDay(SYSTEMTIME date) {
-  const std::int32_t length = DaysInMonth(date.wYear, date.wMonth);
-  date.wDay = static_cast<WORD>(date.wDay + 1);
-  if (date.wDay > length) {
-    date.wDay = 1;
-    date.wMonth = static_cast<WORD>(date.wMonth + 1);
-  }
-  if (date.wMonth > 12) {
-    date.wMonth = 1;
-    date.wYear = static_cast<WORD>(date.wYear + 1);
-  }
-  return date;
-}
+LocalDateTime NextDay(LocalDateTime date) { return ShiftDays(date, 1); }
 
-SYSTEMTIME PreviousDay(SYSTEMTIME date) {
-  date.wDay = static_cast<WORD>(date.wDay - 1);
-  if (date.wDay == 0) {
-    date.wMonth = static_cast<WORD>(date.wMonth - 1);
-    if (date.wMonth == 0) {
-      date.wMonth = 12;
-      date.wYear = static_cast<WORD>(date.wYear - 1);
-    }
-    date.wDay = static_cast<WORD>(DaysInMonth(date.wYear, date.wMonth));
-  }
-  return date;
-}
+LocalDateTime PreviousDay(LocalDateTime date) { return ShiftDays(date, -1); }
 
-std::int64_t DayNumber(const SYSTEMTIME& date) {
-  return CivilDaysOfFields(date.wYear, date.wMonth, date.wDay) - DayZero;
-}
+std::int64_t DayNumber(CivilDay day) { return day.count() - DayZero; }
 
-SYSTEMTIME ShiftDays(SYSTEMTIME date, std::int64_t n) {
+LocalDateTime ShiftDays(LocalDateTime date, std::int64_t n) {
   // Reducing both terms first keeps the sum far from overflow for any n.
-  const std::int64_t start = FloorMod(DayNumber(date), DaysInYearCycle);  // [0, 23936531]
-  const std::int64_t step = FloorMod(n, DaysInYearCycle);                 // [0, 23936531]
-  const std::int64_t day = (start + step) % DaysInYearCycle;              // [0, 23936531]
-  const civil::CivilDate shifted = civil::CivilDateOf(day + DayZero);     // years [0, 65535]
-  date.wYear = static_cast<WORD>(shifted.year);
-  date.wMonth = static_cast<WORD>(shifted.month);
-  date.wDay = static_cast<WORD>(shifted.day);
+  const std::int64_t start = FloorMod(DayNumber(date.date), DaysInYearCycle);  // [0, 23936531]
+  const std::int64_t step = FloorMod(n, DaysInYearCycle);                      // [0, 23936531]
+  const std::int64_t day = (start + step) % DaysInYearCycle;                   // [0, 23936531]
+  date.date = CivilDay::FromCount(day + DayZero);                              // years [0, 65535]
   return date;
 }
 
-SYSTEMTIME AddDays(SYSTEMTIME date, std::int32_t n) { return n <= 0 ? date : ShiftDays(date, n); }
+LocalDateTime AddDays(LocalDateTime date, std::int32_t n) {
+  return n <= 0 ? date : ShiftDays(date, n);
+}
 
-SYSTEMTIME SubtractDays(SYSTEMTIME date, std::int32_t n) {
+LocalDateTime SubtractDays(LocalDateTime date, std::int32_t n) {
   return n <= 0 ? date : ShiftDays(date, -static_cast<std::int64_t>(n));
 }
 
-std::int64_t DaysBetween(SYSTEMTIME from, SYSTEMTIME to) {
-  FILETIME from_ticks{};
-  FILETIME to_ticks{};
-  SystemTimeToFileTime(&from, &from_ticks);
-  SystemTimeToFileTime(&to, &to_ticks);
-  const auto read = [](const FILETIME& t) {
-    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
+std::int64_t DaysBetween(const LocalDateTime& from, const LocalDateTime& to) {
   // The clock's counts wrap modulo 2^64, so the unsigned difference read as signed is exact.
-  const auto ticks = static_cast<std::int64_t>(read(to_ticks) - read(from_ticks));
+  const auto ticks = static_cast<std::int64_t>(TicksOf(to) - TicksOf(from));
   return ticks / TicksPerDay;
 }

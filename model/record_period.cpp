@@ -2,6 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 
 namespace {
@@ -22,7 +23,7 @@ RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
                        static_cast<std::int32_t>(new_luteal)};
 }
 
-CycleSettings RecordPeriodOn(const CycleSettings& settings, const SYSTEMTIME& selected) {
+CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime& selected) {
   // The interval is kept as the 32-bit number the averages are defined on.
   const std::int32_t interval =
       settings.LastPeriodKnown
@@ -39,6 +40,6 @@ void RecordPeriodWithoutSaving() {
 
 SettingsSaveResult RecordPeriod() {
   RecordPeriodWithoutSaving();
-  InvalidateRect(AppState.MainWindow, nullptr, FALSE);
+  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
   return SaveSettings();
 }

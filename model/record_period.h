@@ -27,14 +27,14 @@ RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
 // "Set last period" on `selected` applied to `settings`: the interval is
 // DaysBetween(LastPeriod, selected), or 28 without a known last period; LastPeriod becomes
 // `selected`. RecordPeriod's fold, on values; nothing is repainted or saved.
-CycleSettings RecordPeriodOn(const CycleSettings& settings, const SYSTEMTIME& selected);
+CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime& selected);
 
 // RecordPeriod's change to AppState alone, without the repaint request and the save: for
 // recording a series of periods (an import) that is then saved once.
 void RecordPeriodWithoutSaving();
 
 // Updates AppState from SelectedDate (the interval is DaysBetween(LastPeriod, SelectedDate),
-// or 28 without a known last period), requests a repaint of AppState.MainWindow without
+// or 28 without a known last period), requests a repaint of AppWindow.MainWindow without
 // erasing, then saves the settings. Returns the save's result; the new values stay in
 // AppState whether or not the save succeeded. Shows nothing itself.
 SettingsSaveResult RecordPeriod();

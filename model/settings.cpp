@@ -94,27 +94,27 @@ CycleSettings LoadedSettings(const StoredSettings& stored) {
   settings.LutealPhase = stored.LutealPhase;
   settings.MenstrualDays = stored.MenstrualDays;
   // The stored sum, carry dropped, is what marks a last period as recorded.
-  if (static_cast<DWORD>(stored.LastPeriodHigh + stored.LastPeriodLow) != 0) {
-    const FILETIME ticks{stored.LastPeriodLow, stored.LastPeriodHigh};
-    FileTimeToSystemTime(&ticks, &settings.LastPeriod);
+  if (static_cast<std::uint32_t>(stored.LastPeriodHigh + stored.LastPeriodLow) != 0) {
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(stored.LastPeriodHigh) << 32) | stored.LastPeriodLow;
+    settings.LastPeriod = LocalDateTimeOfTicks(ticks);
     settings.LastPeriodKnown = true;
   }
   return settings;
 }
 
 bool StoredSettingsOf(const CycleSettings& settings, StoredSettings* stored) {
-  FILETIME ticks{0, 0};
-  if (settings.LastPeriodKnown && !SystemTimeToFileTime(&settings.LastPeriod, &ticks)) {
-    return false;
-  }
-  if (settings.LastPeriodKnown &&
-      static_cast<DWORD>(ticks.dwHighDateTime + ticks.dwLowDateTime) == 0) {
+  if (settings.LastPeriodKnown && !IsValidTimeOfDay(settings.LastPeriod)) return false;
+  std::uint64_t ticks = settings.LastPeriodKnown ? TicksOf(settings.LastPeriod) : 0;
+  auto high = static_cast<std::uint32_t>(ticks >> 32);
+  auto low = static_cast<std::uint32_t>(ticks & 0xFFFFFFFFu);
+  if (settings.LastPeriodKnown && static_cast<std::uint32_t>(high + low) == 0) {
     // Halves adding up to 0 would load as no last period (1 January 1601 00:00:00.000, some
     // instants before). One tick more still names the same millisecond.
-    if (++ticks.dwLowDateTime == 0) ++ticks.dwHighDateTime;
+    if (++low == 0) ++high;
   }
-  *stored = StoredSettings{settings.CycleLength, settings.LutealPhase, settings.MenstrualDays,
-                           ticks.dwHighDateTime, ticks.dwLowDateTime};
+  *stored =
+      StoredSettings{settings.CycleLength, settings.LutealPhase, settings.MenstrualDays, high, low};
   return true;
 }
 

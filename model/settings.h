@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "platform/dates/civil_day.h"
 
 struct AppStateRecord;
 
@@ -26,7 +26,7 @@ struct CycleSettings {
   std::int32_t MenstrualDays = 5;
   std::int32_t LutealPhase = 14;
   bool LastPeriodKnown = false;
-  SYSTEMTIME LastPeriod{};
+  LocalDateTime LastPeriod{};
 };
 
 // The five values as the settings file holds them. Two settings are the same for the file
@@ -35,8 +35,8 @@ struct StoredSettings {
   std::int32_t CycleLength = 28;
   std::int32_t LutealPhase = 14;
   std::int32_t MenstrualDays = 5;
-  DWORD LastPeriodHigh = 0;
-  DWORD LastPeriodLow = 0;
+  std::uint32_t LastPeriodHigh = 0;
+  std::uint32_t LastPeriodLow = 0;
   friend bool operator==(const StoredSettings&, const StoredSettings&) = default;
 };
 

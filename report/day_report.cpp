@@ -13,10 +13,10 @@ namespace {
 
 struct SignRange {
   const char16_t* sign;
-  WORD from_month;
-  WORD from_day;
-  WORD to_month;
-  WORD to_day;
+  std::int32_t from_month;
+  std::int32_t from_day;
+  std::int32_t to_month;
+  std::int32_t to_day;
 };
 
 // Scanned in this order; the first range that holds the day names it.
@@ -33,21 +33,8 @@ constexpr const char16_t* kAnimals[12] = {
     u"Tiger",  u"Rabbit",  u"Dragon", u"Snake", u"Horse", u"Ram",
 };
 
-// Whole days that a FILETIME difference can hold without overflowing 63 bits.
+// Whole days that a tick difference can hold without overflowing 63 bits.
 constexpr std::int64_t kMaxTickDays = std::numeric_limits<std::int64_t>::max() / TicksPerDay;
-
-std::uint64_t TickCount(const FILETIME& ticks) {
-  return (static_cast<std::uint64_t>(ticks.dwHighDateTime) << 32) | ticks.dwLowDateTime;
-}
-
-FILETIME FromTickCount(std::uint64_t count) {
-  return FILETIME{static_cast<DWORD>(count & 0xFFFFFFFFu), static_cast<DWORD>(count >> 32)};
-}
-
-bool SameTimeOfDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wHour == b.wHour && a.wMinute == b.wMinute && a.wSecond == b.wSecond &&
-         a.wMilliseconds == b.wMilliseconds;
-}
 
 struct StatusLines {
   const char16_t* status;
@@ -55,13 +42,14 @@ struct StatusLines {
 };
 
 // The first rule that holds decides, so a menstrual day is critical even inside a fertile window.
-StatusLines DayStatus(std::int32_t day) {
-  if (CriticalLevel(day) != 0) return {u"Critical day", u"Recommended to abstain"};
-  const std::int32_t fertility = FertilityLevel(day);
+StatusLines DayStatus(const CycleSettings& cycle, CivilDay date) {
+  const std::int32_t day = date.day();
+  if (CriticalLevel(cycle, date, day) != 0) return {u"Critical day", u"Recommended to abstain"};
+  const std::int32_t fertility = FertilityLevel(cycle, date, day);
   if (fertility == 2) return {u"Most fertile day", u"Good chance to conceive a boy"};
   if (fertility == 1) {
-    return {u"Fertile day", IsBoyWindow(day) ? u"Good chance to conceive a boy"
-                                             : u"Good chance to conceive a girl"};
+    return {u"Fertile day", IsBoyWindow(cycle, date, day) ? u"Good chance to conceive a boy"
+                                                          : u"Good chance to conceive a girl"};
   }
   return {u"Non-fertile day", u"Not likely to conceive"};
 }
@@ -74,7 +62,7 @@ void AppendLine(std::u16string& text, const char16_t* label, const std::u16strin
 
 }  // namespace
 
-const char16_t* WesternZodiacSign(WORD month, WORD day) {
+const char16_t* WesternZodiacSign(std::int32_t month, std::int32_t day) {
   for (const SignRange& range : kWesternSigns) {
     if ((month == range.from_month && day >= range.from_day) ||
         (month == range.to_month && day <= range.to_day)) {
@@ -84,7 +72,7 @@ const char16_t* WesternZodiacSign(WORD month, WORD day) {
   return u"Aquarius";
 }
 
-std::u16string ChineseZodiacAnimal(WORD year, WORD month, WORD day) {
+std::u16string ChineseZodiacAnimal(std::int32_t year, std::int32_t month, std::int32_t day) {
   int row = year % 12;  // [0, 11]
   if (month == 1 && day <= 9) return kAnimals[row == 0 ? 11 : row - 1];
   if ((month == 1 && day >= 10) || (month == 2 && day <= 19)) {
@@ -109,58 +97,54 @@ std::int64_t DueDateOffset(std::int64_t days_since_last_period, std::int32_t cyc
   return 280 - r;
 }
 
-SYSTEMTIME DueDate(const SYSTEMTIME& selected, std::int64_t offset) {
+LocalDateTime DueDate(const LocalDateTime& selected, std::int64_t offset) {
   // The tick sum names the due date wherever the platform's tick count holds both instants
   // (from year 0 into year 58455). Beyond that the count wraps into another date, which the
   // day numbers give away; calendar arithmetic then gives the date the ticks could not.
-  FILETIME start{};
-  if (offset >= -kMaxTickDays && offset <= kMaxTickDays &&
-      SystemTimeToFileTime(&selected, &start)) {
-    const FILETIME sum =
-        FromTickCount(TickCount(start) + static_cast<std::uint64_t>(offset * TicksPerDay));
-    SYSTEMTIME due{};
-    FileTimeToSystemTime(&sum, &due);
-    if (DayNumber(due) == DayNumber(selected) + offset && SameTimeOfDay(due, selected)) return due;
+  if (offset >= -kMaxTickDays && offset <= kMaxTickDays) {
+    const LocalDateTime due =
+        LocalDateTimeOfTicks(TicksOf(selected) + static_cast<std::uint64_t>(offset * TicksPerDay));
+    if (DayNumber(due.date) == DayNumber(selected.date) + offset &&
+        MillisecondOfDay(due) == MillisecondOfDay(selected)) {
+      return due;
+    }
   }
-  SYSTEMTIME due = ShiftDays(selected, offset);
-  due.wDayOfWeek = static_cast<WORD>(DayOfWeek(due.wDay, due.wMonth, due.wYear));
-  return due;
+  return ShiftDays(selected, offset);
 }
 
-std::u16string ReportDateText(const SYSTEMTIME& date) {
+std::u16string ReportDateText(CivilDay date) {
   // A caption or due date must never come out empty merely because a locale's long date
   // (or a five-digit year) is too wide for the 29 units that a date may take.
-  for (const DWORD style : {DATE_LONGDATE, DATE_MEDIUMDATE, DATE_SHORTDATE}) {
-    char16_t buffer[kLongDateCapacity] = {};
-    const int written =
-        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, style, &date, nullptr, buffer, kLongDateCapacity);
-    if (written > 0 && written <= kLongDateCapacity) {
-      return std::u16string(buffer, static_cast<std::size_t>(written - 1));
-    }
+  for (const DateStyle style : {DateStyle::kLong, DateStyle::kMedium, DateStyle::kShort}) {
+    std::u16string text = FormatDate(date, style);
+    if (!text.empty() && text.size() < kLongDateCapacity) return text;
   }
   return {};
 }
 
 DayReport ComposeDayReport() {
+  return ComposeDayReport(CycleSettingsOf(AppState), AppState.SelectedDate);
+}
+
+DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected) {
   DayReport report;
-  const SYSTEMTIME selected = AppState.SelectedDate;
-  report.caption = ReportDateText(selected);
-  if (AppState.LastPeriodKnown == 0) {
+  report.caption = ReportDateText(selected.date);
+  if (!cycle.LastPeriodKnown) {
     report.text = u"Please set last period";
     return report;
   }
 
-  const StatusLines status = DayStatus(selected.wDay);
+  const StatusLines status = DayStatus(cycle, selected.date);
   report.text += status.status;
   report.text += u"\r\n";
   report.text += status.hint;
   report.text += u"\r\n";
 
-  const std::int64_t days = DaysBetween(AppState.LastPeriod, selected);
-  const SYSTEMTIME due = DueDate(selected, DueDateOffset(days, AppState.CycleLength));
+  const std::int64_t days = DaysBetween(cycle.LastPeriod, selected);
+  const CivilDay due = DueDate(selected, DueDateOffset(days, cycle.CycleLength)).date;
   AppendLine(report.text, u"Possible Due Date: ", ReportDateText(due));
-  AppendLine(report.text, u"Western Zodiac: ", WesternZodiacSign(due.wMonth, due.wDay));
+  AppendLine(report.text, u"Western Zodiac: ", WesternZodiacSign(due.month(), due.day()));
   AppendLine(report.text, u"Chinese Zodiac: ",
-             ChineseZodiacAnimal(due.wYear, due.wMonth, due.wDay));
+             ChineseZodiacAnimal(due.year(), due.month(), due.day()));
   return report;
 }

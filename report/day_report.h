@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "model/settings.h"
+#include "platform/dates/civil_day.h"
 
 // Capacity of a long date text, terminator included: a long date shows at most 29 UTF-16 units.
 constexpr int kLongDateCapacity = 30;
@@ -25,28 +26,30 @@ struct DayReport {
 };
 
 // The Western sign of a day of the year: "Capricorn" for December 22 to January 19, and so on.
-const char16_t* WesternZodiacSign(WORD month, WORD day);
+const char16_t* WesternZodiacSign(std::int32_t month, std::int32_t day);
 
 // The Chinese animal of a date by year mod 12: from January 1 to 9 the previous year's alone,
 // from January 10 to February 19 both joined by "/" ("Horse/Ram" in 2027), then the year's own.
-std::u16string ChineseZodiacAnimal(WORD year, WORD month, WORD day);
+std::u16string ChineseZodiacAnimal(std::int32_t year, std::int32_t month, std::int32_t day);
 
 // Days from the selected day to its due date, given the signed whole days from the last
 // period to the selected day: 280 - r, r being that count's remainder by the cycle length
 // (truncating); a cycle length of 0 takes the whole count as r. Never overflows.
 std::int64_t DueDateOffset(std::int64_t days_since_last_period, std::int32_t cycle_length);
 
-// The date offset days after `selected`, with its time of day and the weekday of the new
-// date; the year wraps over 65535 to 0 like the calendar's day steps, whatever the offset.
-SYSTEMTIME DueDate(const SYSTEMTIME& selected, std::int64_t offset);
+// The date offset days after `selected`, with its time of day; the year wraps over 65535 to 0 like
+// the calendar's day steps, whatever the offset.
+LocalDateTime DueDate(const LocalDateTime& selected, std::int64_t offset);
 
 // The date in the system default locale's long style, or its next shorter style when the
 // long one needs more than 29 units; empty only for a date the formatter rejects.
-std::u16string ReportDateText(const SYSTEMTIME& date);
+std::u16string ReportDateText(CivilDay date);
 
-// Composes the caption and the text for AppState.SelectedDate from the current AppState.
+// Composes the caption and the text for the selected day under the settings; the form
+// without them reads AppState and its SelectedDate.
+DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected);
 DayReport ComposeDayReport();
 
-// Shows the composed report in a modal box with an OK button owned by AppState.MainWindow,
+// Shows the composed report in a modal box with an OK button owned by AppWindow.MainWindow,
 // and returns once the user has closed it.
 void ShowDayReport();

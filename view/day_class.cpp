@@ -5,12 +5,17 @@
 #include "view/month_view.h"
 
 DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day) {
+  return ClassifyDay(CycleSettingsOf(AppState), AppState.SelectedDate.date, day, selected_day);
+}
+
+DayClass ClassifyDay(const CycleSettings& cycle, CivilDay month, std::int32_t day,
+                     std::int32_t selected_day) {
   if (day == selected_day) return DayClass::kSelected;
-  if (!AppState.LastPeriodKnown) return DayClass::kPlain;
+  if (!cycle.LastPeriodKnown) return DayClass::kPlain;
   // Both levels are asked, fertility first, as the paint has always asked them; the
   // menstrual colours are painted over the fertile ones.
-  const std::int32_t fertility = FertilityLevel(day);
-  const std::int32_t critical = CriticalLevel(day);
+  const std::int32_t fertility = FertilityLevel(cycle, month, day);
+  const std::int32_t critical = CriticalLevel(cycle, month, day);
   if (critical == 2) return DayClass::kPeriodStart;
   if (critical == 1) return DayClass::kPeriod;
   if (fertility == 2) return DayClass::kMostFertile;

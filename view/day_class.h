@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "model/settings.h"
+#include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 
 enum class DayClass : std::uint8_t {
@@ -22,9 +24,12 @@ enum class DayClass : std::uint8_t {
   kFertile,      // FertilityLevel 1: another day of a fertile window
 };
 
-// The class of day `day` of the month of AppState.SelectedDate, `selected_day` being the
+// The class of day `day` of the month of `month` under the settings, `selected_day` being the
 // selected day (0: none): the selection first; then, once a last period is known, the
-// menstrual days before the fertile days; else plain.
+// menstrual days before the fertile days; else plain. The form without settings and month
+// reads those of AppState and the month of AppState.SelectedDate.
+DayClass ClassifyDay(const CycleSettings& cycle, CivilDay month, std::int32_t day,
+                     std::int32_t selected_day);
 DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day);
 
 // How PaintMonth paints a day of the class: the cell filled with `fill` (or left white when

@@ -7,6 +7,7 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/dates/dateformat.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/gdi.h"
 #include "view/day_class.h"
 #include "view/day_marks.h"
@@ -16,13 +17,13 @@
 namespace {
 
 constexpr UINT kCentredLine = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 37
-constexpr int kDateTextCapacity = 20;  // title and weekday names: 19 units and the terminator
+constexpr std::size_t kDateTextCapacity = 20;  // title and weekday names: up to 19 units
 constexpr const char16_t* kTitlePicture = u"MMMM yyyy";
 constexpr const char16_t* kWeekdayPicture = u"ddd";
 constexpr const char16_t* kNarrowWeekdayPicture = u"ddddd";
 // 1 January 1995 was a Sunday: day i + 1 of that month falls on weekday i.
-constexpr WORD kWeekdayNameYear = 1995;
-constexpr WORD kWeekdayNameMonth = 1;
+constexpr std::int32_t kWeekdayNameYear = 1995;
+constexpr std::int32_t kWeekdayNameMonth = 1;
 
 // The seven per-paint brushes; all are released together once the picture is on the window.
 struct PaintBrushes {
@@ -75,17 +76,11 @@ void DrawTitleRow(HDC canvas, const char16_t* title, int n, Grid grid) {
 
 // The seven weekday names of a picture, Sunday first; empty where formatting fails.
 WeekdayTexts WeekdayNames(const char16_t* picture) {
-  SYSTEMTIME weekday = AppState.SelectedDate;
-  weekday.wYear = kWeekdayNameYear;
-  weekday.wMonth = kWeekdayNameMonth;
   WeekdayTexts names;
   for (std::int32_t i = 0; i <= kLastWeekday; ++i) {
-    weekday.wDayOfWeek = static_cast<WORD>(i);
-    weekday.wDay = static_cast<WORD>(i + 1);
-    char16_t name[kDateTextCapacity] = {};
-    const int written =
-        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &weekday, picture, name, kDateTextCapacity);
-    if (written > 1) names[static_cast<std::size_t>(i)].assign(name, written - 1);
+    std::u16string name =
+        FormatDatePicture(CivilDay(kWeekdayNameYear, kWeekdayNameMonth, i + 1), picture);
+    if (name.size() < kDateTextCapacity) names[static_cast<std::size_t>(i)] = std::move(name);
   }
   return names;
 }
@@ -161,15 +156,15 @@ void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, std::int
 void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selected) {
   SetBkColor(canvas, kWhite);
   SetTextColor(canvas, kBlack);
-  const SYSTEMTIME& month = AppState.SelectedDate;
-  std::int32_t column = DayOfWeek(1, month.wMonth, month.wYear);
+  const CivilDay month = AppState.SelectedDate.date;
+  std::int32_t column = DayOfWeek(1, month.month(), month.year());
   std::int32_t row = kFirstDayRow;
   brushes.dark_blue = CreateSolidBrush(kDarkBlue);
   brushes.red = CreateSolidBrush(kRed);
   brushes.dark_red = CreateSolidBrush(kDarkRed);
   brushes.green = CreateSolidBrush(kGreen);
   brushes.dark_green = CreateSolidBrush(kDarkGreen);
-  const std::int32_t count = DaysInMonth(month.wYear, month.wMonth);
+  const std::int32_t count = DaysInMonth(month.year(), month.month());
   for (std::int32_t day = 1; day <= count; ++day) {
     DrawDay(canvas, brushes, day, selected,
             CellRect(column, row, grid.cell_width, grid.cell_height));
@@ -183,8 +178,8 @@ void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selecte
 // The caret on the selected day's number (its cell's corner where no glyph shows), so that
 // screen readers follow the selection.
 void PlaceCaret(HWND window, HDC canvas, Grid grid, std::int32_t day) {
-  const SYSTEMTIME& month = AppState.SelectedDate;
-  const std::int32_t place = DayOfWeek(1, month.wMonth, month.wYear) + day - 1;
+  const CivilDay month = AppState.SelectedDate.date;
+  const std::int32_t place = DayOfWeek(1, month.month(), month.year()) + day - 1;
   const RECT cell = CellRect(place % kGridColumns, kFirstDayRow + place / kGridColumns,
                              grid.cell_width, grid.cell_height);
   const DayNumberText number = FormatDayNumber(day);
@@ -208,32 +203,32 @@ void ReleaseBrushes(const PaintBrushes& brushes) {
 LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
   PAINTSTRUCT paint{};
   HDC screen = BeginPaint(window, &paint);
-  GetClientRect(window, &AppState.ClientRect);
-  AppState.CellWidth = CellWidthFor(AppState.ClientRect);
-  AppState.CellHeight = CellHeightFor(AppState.ClientRect);
-  const Grid grid{AppState.CellWidth, AppState.CellHeight};
+  GetClientRect(window, &AppWindow.ClientRect);
+  AppWindow.CellWidth = CellWidthFor(AppWindow.ClientRect);
+  AppWindow.CellHeight = CellHeightFor(AppWindow.ClientRect);
+  const Grid grid{AppWindow.CellWidth, AppWindow.CellHeight};
 
   HDC canvas = CreateCompatibleDC(screen);
   HBITMAP surface =
       CreateCompatibleBitmap(screen, kGridColumns * grid.cell_width, kGridRows * grid.cell_height);
   HGDIOBJ previous_surface = SelectObject(canvas, surface);
 
-  char16_t title[kDateTextCapacity] = {};
-  const int n = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &AppState.SelectedDate, kTitlePicture,
-                               title, kDateTextCapacity);
+  std::u16string title = FormatDatePicture(AppState.SelectedDate.date, kTitlePicture);
+  if (title.size() >= kDateTextCapacity) title.clear();
+  const int n = title.empty() ? 0 : static_cast<int>(title.size()) + 1;
   PaintBrushes brushes;
   SetBkColor(canvas, kWhite);
   SetTextColor(canvas, kBlack);
   brushes.white = CreateSolidBrush(kWhite);
-  FillRect(canvas, &AppState.ClientRect, brushes.white);
-  DrawTitleRow(canvas, title, n, grid);
+  FillRect(canvas, &AppWindow.ClientRect, brushes.white);
+  DrawTitleRow(canvas, title.c_str(), n, grid);
   DrawWeekdayRow(canvas, brushes, grid);
   DrawDays(canvas, brushes, grid, selected);
   if (selected != 0) PlaceCaret(window, canvas, grid, selected);
 
   // The copy spans the whole client area; the strip beyond the grid, which the surface does
   // not cover, comes out white, the window's background.
-  const RECT& client = AppState.ClientRect;
+  const RECT& client = AppWindow.ClientRect;
   BitBlt(screen, client.left, client.top, client.right, client.bottom, canvas, 0, 0, SRCCOPY);
 
   SelectObject(canvas, previous_surface);
@@ -247,7 +242,7 @@ LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
 }  // namespace
 
 LRESULT PaintMonth(HWND window) {
-  return PaintMonthWithSelection(window, AppState.SelectedDate.wDay);
+  return PaintMonthWithSelection(window, AppState.SelectedDate.date.day());
 }
 
 LRESULT PaintMonthUnselected(HWND window) { return PaintMonthWithSelection(window, 0); }

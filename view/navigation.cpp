@@ -2,47 +2,46 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/gdi.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
 
 namespace {
 
-constexpr WORD kDecember = 12;
 constexpr std::int64_t kWeekdays = kGridColumns;
+constexpr std::int64_t kMonthsInYearCycle = 65536 * 12;  // the years 0 to 65535
 
-WORD WeekdayOf(const SYSTEMTIME& date) {
-  return static_cast<WORD>(DayOfWeek(date.wDay, date.wMonth, date.wYear));
-}
-
-SYSTEMTIME WithWeekday(SYSTEMTIME date) {
-  date.wDayOfWeek = WeekdayOf(date);
+// The date `step` months on, the years wrapping from 65535 to 0 and back, the day kept
+// within the new month.
+LocalDateTime StepMonths(LocalDateTime date, std::int64_t step) {
+  const CivilDay day = date.date;
+  const std::int64_t months =
+      ((day.year() * 12LL + day.month() - 1 + step) % kMonthsInYearCycle + kMonthsInYearCycle) %
+      kMonthsInYearCycle;  // [0, kMonthsInYearCycle)
+  const auto year = static_cast<std::int32_t>(months / 12);
+  const auto month = static_cast<std::int32_t>(months % 12 + 1);
+  const std::int32_t length = DaysInMonth(year, month);
+  date.date = CivilDay(year, month, day.day() > length ? length : day.day());
   return date;
-}
-
-// Keeps the day within the new month and names its weekday.
-SYSTEMTIME SettleMonthStep(SYSTEMTIME date) {
-  const auto length = static_cast<WORD>(DaysInMonth(date.wYear, date.wMonth));
-  if (date.wDay > length) date.wDay = length;
-  return WithWeekday(date);
 }
 
 void RequestRepaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 
-void Select(HWND window, const SYSTEMTIME& date) {
+void Select(HWND window, const LocalDateTime& date) {
   AppState.SelectedDate = date;
   RequestRepaint(window);
 }
 
 // The day whose cell, cell_width x cell_height, holds (x, y); the earlier day on a shared
-// edge. Stepping back wDay - 1 weekdays from the selected day's lands on the 1st's column.
+// edge. Stepping back day - 1 weekdays from the selected day's lands on the 1st's column.
 std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0) return 0;
-  const SYSTEMTIME& selected = AppState.SelectedDate;
-  const std::int64_t back = (static_cast<std::int64_t>(selected.wDay) - 1) % kWeekdays;
-  std::int64_t column = (selected.wDayOfWeek % kWeekdays - back + kWeekdays) % kWeekdays;
+  const CivilDay selected = AppState.SelectedDate.date;
+  const std::int64_t back = (static_cast<std::int64_t>(selected.day()) - 1) % kWeekdays;
+  std::int64_t column = (selected.weekday() - back + kWeekdays) % kWeekdays;
   std::int64_t top = kFirstDayRow * height;
-  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
+  const std::int32_t count = DaysInMonth(selected.year(), selected.month());
   for (std::int32_t day = 1; day <= count; ++day) {
     const bool in_column = column * width <= x && x <= (column + 1) * width;
     if (in_column && top <= y && y <= top + height) return day;
@@ -67,28 +66,12 @@ std::int64_t TapScale() {
 
 }  // namespace
 
-SYSTEMTIME PreviousMonth(SYSTEMTIME date) {
-  if (date.wMonth == 1) {
-    date.wMonth = kDecember;
-    --date.wYear;
-  } else {
-    --date.wMonth;
-  }
-  return SettleMonthStep(date);
-}
+LocalDateTime PreviousMonth(LocalDateTime date) { return StepMonths(date, -1); }
 
-SYSTEMTIME NextMonth(SYSTEMTIME date) {
-  if (date.wMonth == kDecember) {
-    date.wMonth = 1;
-    ++date.wYear;
-  } else {
-    ++date.wMonth;
-  }
-  return SettleMonthStep(date);
-}
+LocalDateTime NextMonth(LocalDateTime date) { return StepMonths(date, 1); }
 
 LRESULT HandleKey(HWND window, Key key_code) {
-  const SYSTEMTIME& selected = AppState.SelectedDate;
+  const LocalDateTime& selected = AppState.SelectedDate;
   switch (key_code) {
     case Key::kEnter:
       ShowDayReport();
@@ -100,10 +83,10 @@ LRESULT HandleKey(HWND window, Key key_code) {
       Select(window, NextMonth(selected));
       break;
     case Key::kUp:
-      Select(window, WithWeekday(PreviousDay(selected)));
+      Select(window, PreviousDay(selected));
       break;
     case Key::kDown:
-      Select(window, WithWeekday(NextDay(selected)));
+      Select(window, NextDay(selected));
       break;
     default:
       break;
@@ -112,18 +95,18 @@ LRESULT HandleKey(HWND window, Key key_code) {
 }
 
 std::int32_t DayAtPoint(std::int32_t x, std::int32_t y) {
-  return DayAt(x, y, AppState.CellWidth, AppState.CellHeight);
+  return DayAt(x, y, AppWindow.CellWidth, AppWindow.CellHeight);
 }
 
 LRESULT HandleTap(HWND window, LPARAM position) {
   // With no cell size every hit region collapses onto the origin: nothing can be hit.
-  if (AppState.CellWidth <= 0 || AppState.CellHeight <= 0) return 0;
+  if (AppWindow.CellWidth <= 0 || AppWindow.CellHeight <= 0) return 0;
   const std::int64_t scale = TapScale();
-  const std::int64_t width = AppState.CellWidth * scale;
-  const std::int64_t height = AppState.CellHeight * scale;
+  const std::int64_t width = AppWindow.CellWidth * scale;
+  const std::int64_t height = AppWindow.CellHeight * scale;
   const std::int64_t x = LOWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
   const std::int64_t y = HIWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
-  const SYSTEMTIME& selected = AppState.SelectedDate;
+  const LocalDateTime& selected = AppState.SelectedDate;
   if (x <= (kPreviousMonthColumn + 1) * width && y <= height) {
     Select(window, PreviousMonth(selected));
     return 0;
@@ -135,12 +118,11 @@ LRESULT HandleTap(HWND window, LPARAM position) {
   if (y < kFirstDayRow * height || y > kGridRows * height) return 0;
   const std::int32_t day = DayAt(x, y, width, height);
   if (day == 0) return 0;
-  if (day == selected.wDay) {
+  if (day == selected.date.day()) {
     ShowDayReport();
     return 0;
   }
-  SYSTEMTIME chosen = selected;
-  chosen.wDay = static_cast<WORD>(day);
-  Select(window, WithWeekday(chosen));
+  const CivilDay month = selected.date;
+  Select(window, OnDay(selected, CivilDay(month.year(), month.month(), day)));
   return 0;
 }

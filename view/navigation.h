@@ -1,11 +1,10 @@
 // Selection and navigation in the month view: key presses and taps move
 // AppState.SelectedDate by a day or a month, or open the day report, and ask for a repaint
 // of the whole window without erasing. Taps are hit-tested against the cell size that the
-// last paint stored (AppState.CellWidth, AppState.CellHeight); cell edges are inclusive and
+// last paint stored (AppWindow.CellWidth, AppWindow.CellHeight); cell edges are inclusive and
 // the earlier target wins. On a screen of character cells (a terminal) a tap covers its
 // whole character and is tested at the character's middle, which lies on no edge: the
-// character's own cell takes it. Every change keeps SelectedDate valid: month 1 to 12, day within
-// its month, wDayOfWeek its weekday; the time-of-day fields are never touched.
+// character's own cell takes it. Every change keeps the time of day of SelectedDate as it was.
 //
 // Keys: Enter 0x0D report; Left 0x25 previous month; Up 0x26 previous day; Right 0x27 next
 // month; Down 0x28 next day; any other code nothing.
@@ -13,6 +12,7 @@
 
 #include <cstdint>
 
+#include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 #include "platform/ui/window.h"
 
@@ -25,12 +25,12 @@ LRESULT HandleKey(HWND window, Key key_code);
 // while the last paint left a cell width or height of 0.
 LRESULT HandleTap(HWND window, LPARAM position);
 
-// The date one month earlier, the day clamped to the new month's length, the weekday
-// recomputed; the time fields unchanged. 31 March 2024 -> 29 February 2024.
-SYSTEMTIME PreviousMonth(SYSTEMTIME date);
+// The date one month earlier, the day clamped to the new month's length, the time unchanged;
+// January of year 0 is followed by December 65535 and back. 31 March 2024 -> 29 February 2024.
+LocalDateTime PreviousMonth(LocalDateTime date);
 
 // The date one month later, as PreviousMonth. 31 January 2024 -> 29 February 2024.
-SYSTEMTIME NextMonth(SYSTEMTIME date);
+LocalDateTime NextMonth(LocalDateTime date);
 
 // The day of SelectedDate's month whose cell holds the point (x, y), or 0 for none; the
 // earlier day wins on a shared edge. 0 while the cell width or height is 0.

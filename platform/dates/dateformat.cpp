@@ -6,12 +6,10 @@
 #include <unicode/numfmt.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
-#include <unicode/uloc.h>
 #include <unicode/ures.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -21,13 +19,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dates/civil_days.h"
+#include "platform/dates/civil_day.h"
 #include "platform/dates/date_pattern.h"
 
 namespace {
 
-constexpr DWORD kLocaleNeutral = 0x0000;
-constexpr DWORD kStyleFlags = DATE_SHORTDATE | DATE_LONGDATE | DATE_MEDIUMDATE;
 // Callers use a handful of pictures; the bounds only keep a stray caller from growing
 // the cache without end.
 constexpr std::size_t kMaxCachedPictures = 64;
@@ -47,7 +43,7 @@ struct LocaleFormats {
   // the rest of a first date together, and a month's paint needs three or four patterns.
   std::unique_ptr<icu::SimpleDateFormat> format;
   std::map<std::u16string, CompiledFormat, std::less<>> pictures;
-  std::map<DWORD, CompiledFormat> styles;
+  std::map<DateStyle, CompiledFormat> styles;
 };
 
 struct FormatterCache {
@@ -123,17 +119,14 @@ std::string DefaultLocaleFromEnvironment() {
   return "en_US";
 }
 
-std::optional<std::string> IcuIdForLocale(DWORD locale, FormatterCache& cache) {
-  if (locale == LOCALE_SYSTEM_DEFAULT || locale == LOCALE_USER_DEFAULT ||
-      locale == kLocaleNeutral) {
+std::optional<std::string> IcuIdForLocale(std::string_view locale, FormatterCache& cache) {
+  if (locale.empty()) {
     if (cache.default_locale.empty()) cache.default_locale = DefaultLocaleFromEnvironment();
     return cache.default_locale;
   }
-  char id[ULOC_FULLNAME_CAPACITY] = {};
-  UErrorCode status = U_ZERO_ERROR;
-  const std::int32_t length = uloc_getLocaleForLCID(locale, id, sizeof id, &status);
-  if (status != U_ZERO_ERROR || length <= 0 || std::strcmp(id, "root") == 0) return std::nullopt;
-  return std::string(id, static_cast<std::size_t>(length));
+  const icu::Locale named = icu::Locale::createCanonical(std::string(locale).c_str());
+  if (named.isBogus() || !HasDateData(named)) return std::nullopt;
+  return std::string(named.getName());
 }
 
 LocaleFormats& FormatsOf(const std::string& id, FormatterCache& cache) {
@@ -202,10 +195,10 @@ std::optional<CompiledFormat> CompilePicture(std::u16string_view picture,
 
 // The style's pattern is the one of ICU's format of that style; when the locale has no format
 // yet, that format becomes it, rather than building a second one.
-std::optional<CompiledFormat> CompileStyle(DWORD style, LocaleFormats& formats) {
-  const icu::DateFormat::EStyle icu_style = style == DATE_LONGDATE     ? icu::DateFormat::kFull
-                                            : style == DATE_MEDIUMDATE ? icu::DateFormat::kMedium
-                                                                       : icu::DateFormat::kShort;
+std::optional<CompiledFormat> CompileStyle(DateStyle style, LocaleFormats& formats) {
+  const icu::DateFormat::EStyle icu_style = style == DateStyle::kLong     ? icu::DateFormat::kFull
+                                            : style == DateStyle::kMedium ? icu::DateFormat::kMedium
+                                                                          : icu::DateFormat::kShort;
   std::unique_ptr<icu::DateFormat> base(
       icu::DateFormat::createDateInstance(icu_style, formats.locale));
   auto* simple = dynamic_cast<icu::SimpleDateFormat*>(base.get());
@@ -224,76 +217,69 @@ std::optional<CompiledFormat> CompileStyle(DWORD style, LocaleFormats& formats) 
   return compiled;
 }
 
-// The cached format for this call, compiled on first use; nullptr when it cannot be built.
-const CompiledFormat* FindFormat(LocaleFormats& formats, DWORD flags, const char16_t* picture) {
-  if (picture == nullptr) {
-    const DWORD style = flags == 0 ? DATE_SHORTDATE : flags;
-    if (const auto found = formats.styles.find(style); found != formats.styles.end()) {
-      return &found->second;
-    }
-    std::optional<CompiledFormat> compiled = CompileStyle(style, formats);
-    if (!compiled) return nullptr;
-    return &formats.styles.emplace(style, std::move(*compiled)).first->second;
-  }
-  const std::u16string_view key(picture);
-  if (const auto found = formats.pictures.find(key); found != formats.pictures.end()) {
+// The cached format of a style or a picture, compiled on first use; nullptr when it cannot be
+// built.
+const CompiledFormat* FindStyle(LocaleFormats& formats, DateStyle style) {
+  if (const auto found = formats.styles.find(style); found != formats.styles.end()) {
     return &found->second;
   }
-  std::optional<CompiledFormat> compiled = CompilePicture(key, formats.locale);
+  std::optional<CompiledFormat> compiled = CompileStyle(style, formats);
+  if (!compiled) return nullptr;
+  return &formats.styles.emplace(style, std::move(*compiled)).first->second;
+}
+
+const CompiledFormat* FindPicture(LocaleFormats& formats, std::u16string_view picture) {
+  if (const auto found = formats.pictures.find(picture); found != formats.pictures.end()) {
+    return &found->second;
+  }
+  std::optional<CompiledFormat> compiled = CompilePicture(picture, formats.locale);
   if (!compiled) return nullptr;
   if (formats.pictures.size() >= kMaxCachedPictures) formats.pictures.clear();
-  return &formats.pictures.emplace(std::u16string(key), std::move(*compiled)).first->second;
+  return &formats.pictures.emplace(std::u16string(picture), std::move(*compiled)).first->second;
 }
 
-bool IsValidRequest(DWORD flags, const SYSTEMTIME* date, const char16_t* picture,
-                    const char16_t* buffer, int capacity) {
-  if (date == nullptr || capacity < 0 || (capacity > 0 && buffer == nullptr)) return false;
-  if (date->wMonth < 1 || date->wMonth > 12 || date->wDay < 1 ||
-      date->wDay > civil::LastDayOfMonth(date->wYear, date->wMonth)) {
-    return false;
-  }
-  // A picture takes no style; without one, at most one style.
-  if (picture != nullptr) return flags == 0;
-  return (flags & ~kStyleFlags) == 0 && (flags & (flags - 1)) == 0;
-}
-
-icu::UnicodeString FormatDate(const CompiledFormat& compiled, icu::SimpleDateFormat& format,
-                              const SYSTEMTIME& date) {
-  const double midnight =
-      static_cast<double>(civil::CivilDaysFrom(date.wYear, date.wMonth, date.wDay)) * 86400000.0;
+icu::UnicodeString FormatCompiled(const CompiledFormat& compiled, icu::SimpleDateFormat& format,
+                                  CivilDay day) {
+  const double midnight = static_cast<double>(day.count()) * 86400000.0;
   icu::UnicodeString text;
   for (const Piece& piece : compiled) {
     if (piece.short_year == nullptr) {
       format.applyPattern(piece.pattern);
       format.format(midnight, text);
     } else {
-      piece.short_year->format(static_cast<std::int32_t>(date.wYear % 100), text);
+      piece.short_year->format(static_cast<std::int32_t>(day.year() % 100), text);
     }
   }
   return text;
 }
 
-}  // namespace
-
-int GetDateFormatW(DWORD locale, DWORD flags, const SYSTEMTIME* date, const char16_t* picture,
-                   char16_t* buffer, int capacity) {
-  if (!IsValidRequest(flags, date, picture, buffer, capacity)) return 0;
+// Formats the day with the format that `find` picks for the locale; empty when it fails.
+template <typename Find>
+std::u16string FormatWith(CivilDay day, std::string_view locale, Find find) {
   FormatterCache& cache = Cache();
   const std::lock_guard<std::mutex> lock(cache.mutex);
   const std::optional<std::string> id = IcuIdForLocale(locale, cache);
-  if (!id) return 0;
+  if (!id) return {};
   LocaleFormats& formats = FormatsOf(*id, cache);
-  const CompiledFormat* compiled = FindFormat(formats, flags, picture);
-  if (compiled == nullptr) return 0;
+  const CompiledFormat* compiled = find(formats);
+  if (compiled == nullptr) return {};
   icu::SimpleDateFormat* format = FormatOf(formats);
-  if (format == nullptr) return 0;
-  const icu::UnicodeString text = FormatDate(*compiled, *format, *date);
-  const int needed = text.length() + 1;
-  if (capacity == 0) return needed;
-  if (needed > capacity) return 0;
-  std::copy_n(text.getBuffer(), text.length(), buffer);
-  buffer[text.length()] = u'\0';
-  return needed;
+  if (format == nullptr) return {};
+  const icu::UnicodeString text = FormatCompiled(*compiled, *format, day);
+  return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
+}
+
+}  // namespace
+
+std::u16string FormatDate(CivilDay day, DateStyle style, std::string_view locale) {
+  return FormatWith(day, locale,
+                    [style](LocaleFormats& formats) { return FindStyle(formats, style); });
+}
+
+std::u16string FormatDatePicture(CivilDay day, std::u16string_view picture,
+                                 std::string_view locale) {
+  return FormatWith(day, locale,
+                    [picture](LocaleFormats& formats) { return FindPicture(formats, picture); });
 }
 
 void ResetDateFormatLocale() {

@@ -249,7 +249,7 @@ bool InstanceLockHeld() {
 
 bool AskRunningInstanceToComeForward() { return AskRunningInstance(kForegroundRequest); }
 
-bool AskRunningInstanceToRecordPeriod(const SYSTEMTIME& day) {
+bool AskRunningInstanceToRecordPeriod(CivilDay day) {
   return AskRunningInstance(RecordPeriodRequest(day));
 }
 
@@ -289,7 +289,7 @@ int ForegroundRequestSocket() { return ListenerWakeFd(); }
 
 int TakeForegroundRequests() { return TakeListenerRequests(); }
 
-std::vector<SYSTEMTIME> TakeRecordPeriodRequests() { return TakeListenerRecordDays(); }
+std::vector<CivilDay> TakeRecordPeriodRequests() { return TakeListenerRecordDays(); }
 
 void ReleaseSingleInstance() {
   StopListening();

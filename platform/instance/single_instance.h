@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 
 // Switches the rule on for this process (the desktop and terminal front ends; the headless
@@ -40,7 +41,7 @@ bool AskRunningInstanceToComeForward();
 // "Set last period" would on that day, and waits two seconds at most for it to take the
 // request. For a process that is not an instance itself (a reminder): the running one keeps
 // the settings, so its lock is never broken. False when it did not answer, as above.
-bool AskRunningInstanceToRecordPeriod(const SYSTEMTIME& day);
+bool AskRunningInstanceToRecordPeriod(CivilDay day);
 
 // What the latest second start found, as one line for the user ("Cyclune is already running
 // but does not respond"); empty when this process made no second start.
@@ -61,7 +62,7 @@ int TakeForegroundRequests();
 
 // The days of the requests to record a period that TakeForegroundRequests has taken since the
 // last call, oldest first.
-std::vector<SYSTEMTIME> TakeRecordPeriodRequests();
+std::vector<CivilDay> TakeRecordPeriodRequests();
 
 // Closes the socket and releases the lock (end of a run, tests).
 void ReleaseSingleInstance();

@@ -40,9 +40,9 @@ struct ListenerState {
   int wake_fd = -1;   // epoll over the listening socket, the peers and the timer
   int timer_fd = -1;  // fires when the oldest peer has been idle too long
   std::string socket_path;
-  pid_t owner = 0;                      // the process that made the socket file
-  std::vector<Peer> peers;              // oldest first
-  std::vector<SYSTEMTIME> record_days;  // asked for and not yet taken
+  pid_t owner = 0;                    // the process that made the socket file
+  std::vector<Peer> peers;            // oldest first
+  std::vector<CivilDay> record_days;  // asked for and not yet taken
 };
 
 ListenerState& Listener() {
@@ -90,7 +90,7 @@ enum class PeerRead { kWaiting, kForeground, kRecordPeriod, kDone };
 constexpr std::size_t kMaxRequestLine = 32;  // the longest request, its newline included
 
 // The day of "YYYY-MM-DD", a real day of the years 1 to 9999; false for anything else.
-bool ParseRequestDay(std::string_view text, SYSTEMTIME* day) {
+bool ParseRequestDay(std::string_view text, CivilDay* day) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
   unsigned fields[3] = {0, 0, 0};
   const std::size_t starts[3] = {0, 5, 8};
@@ -106,20 +106,12 @@ bool ParseRequestDay(std::string_view text, SYSTEMTIME* day) {
       date > civil::LastDayOfMonth(year, month)) {
     return false;
   }
-  const std::int64_t days = civil::CivilDaysFrom(year, month, date);
-  *day = SYSTEMTIME{static_cast<WORD>(year),
-                    static_cast<WORD>(month),
-                    static_cast<WORD>(civil::WeekdayOf(days)),
-                    static_cast<WORD>(date),
-                    0,
-                    0,
-                    0,
-                    0};
+  *day = CivilDay(year, static_cast<std::int32_t>(month), static_cast<std::int32_t>(date));
   return true;
 }
 
 // What one complete line asks for.
-PeerRead RequestOf(std::string_view line, SYSTEMTIME* day) {
+PeerRead RequestOf(std::string_view line, CivilDay* day) {
   if (line == kForegroundRequest.substr(0, kForegroundRequest.size() - 1)) {
     return PeerRead::kForeground;
   }
@@ -131,7 +123,7 @@ PeerRead RequestOf(std::string_view line, SYSTEMTIME* day) {
 }
 
 // Takes what the peer has sent so far, without waiting for more: one line, its request.
-PeerRead ReadPeer(Peer& peer, SYSTEMTIME* day) {
+PeerRead ReadPeer(Peer& peer, CivilDay* day) {
   char buffer[32];
   for (;;) {
     const ssize_t got = read(peer.fd, buffer, sizeof buffer);
@@ -216,7 +208,7 @@ int TakeListenerRequests() {
   int requests = 0;
   std::vector<Peer> waiting;
   for (Peer& peer : state.peers) {
-    SYSTEMTIME day{};
+    CivilDay day;
     const PeerRead read = ReadPeer(peer, &day);
     if (read == PeerRead::kForeground) ++requests;
     if (read == PeerRead::kRecordPeriod) state.record_days.push_back(day);
@@ -235,13 +227,11 @@ int TakeListenerRequests() {
   return requests;
 }
 
-std::vector<SYSTEMTIME> TakeListenerRecordDays() {
-  return std::exchange(Listener().record_days, {});
-}
+std::vector<CivilDay> TakeListenerRecordDays() { return std::exchange(Listener().record_days, {}); }
 
-std::string RecordPeriodRequest(const SYSTEMTIME& day) {
+std::string RecordPeriodRequest(CivilDay day) {
   char line[40];
-  std::snprintf(line, sizeof line, "%04u-%02u-%02u\n", day.wYear, day.wMonth, day.wDay);
+  std::snprintf(line, sizeof line, "%04d-%02d-%02d\n", day.year(), day.month(), day.day());
   return std::string(kRecordPeriodRequest) + line;
 }
 

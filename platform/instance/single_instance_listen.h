@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 
 inline constexpr std::string_view kForegroundRequest = "foreground\n";
@@ -37,10 +38,10 @@ int ListenerWakeFd();
 int TakeListenerRequests();
 
 // The days that requests to record a period named since the last call, oldest first.
-std::vector<SYSTEMTIME> TakeListenerRecordDays();
+std::vector<CivilDay> TakeListenerRecordDays();
 
 // The request line for recording a period on `day`: "period 2024-05-15\n".
-std::string RecordPeriodRequest(const SYSTEMTIME& day);
+std::string RecordPeriodRequest(CivilDay day);
 
 // Closes every connection and the socket, and removes the socket file.
 void StopListening();

@@ -42,6 +42,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 
 // The largest client side that --size or a script's resize may ask for.
@@ -72,7 +73,7 @@ int FinishHeadless(int winmain_result);
 // Parses "WxH" (decimal, 0 to 8192 each), as given to --size. False on anything else.
 bool ParseClientSize(std::string_view text, int* width, int* height);
 
-// Parses "YYYY-MM-DDTHH:MM:SS", as given to --now, into *time (milliseconds 0, wDayOfWeek
-// computed). The year is any of the date record's, 0 to 65535: four digits, or five for
+// Parses "YYYY-MM-DDTHH:MM:SS", as given to --now, into *time (milliseconds 0). The year
+// is one of the calendar's, 0 to 65535: four digits, or five for
 // 10000 and later. False when the text has another form or names no real date and time.
-bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time);
+bool ParseLocalTimeArgument(std::string_view text, LocalDateTime* time);

@@ -42,7 +42,7 @@ bool ParseClientSize(std::string_view text, int* width, int* height) {
   return true;
 }
 
-bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time) {
+bool ParseLocalTimeArgument(std::string_view text, LocalDateTime* time) {
   // Four digits of year, or five (without a leading zero) for 10000 to 65535.
   const std::size_t y = text.size() == 20 ? 5 : 4;
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -58,15 +58,6 @@ bool ParseLocalTimeArgument(std::string_view text, SYSTEMTIME* time) {
       hour > 23 || minute > 59 || second > 59) {
     return false;
   }
-  const std::int64_t days =
-      civil::CivilDaysFrom(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-  *time = SYSTEMTIME{static_cast<WORD>(year),
-                     static_cast<WORD>(month),
-                     static_cast<WORD>(civil::WeekdayOf(days)),
-                     static_cast<WORD>(day),
-                     static_cast<WORD>(hour),
-                     static_cast<WORD>(minute),
-                     static_cast<WORD>(second),
-                     0};
+  *time = LocalDateTime{CivilDay(year, month, day), hour, minute, second, 0};
   return true;
 }

@@ -1,5 +1,5 @@
 // The platform's plain data types, as the system's code uses them: fixed-width integers under
-// the platform's names, the date record, the tick count, the rectangle and the colour value.
+// the platform's names, the rectangle and the colour value.
 // Nothing here depends on a backend; every layer may include it.
 #pragma once
 
@@ -19,24 +19,6 @@ using COLORREF = std::uint32_t;  // 0x00BBGGRR
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
-
-// A calendar date and time of day. wDayOfWeek: 0 = Sunday ... 6 = Saturday.
-struct SYSTEMTIME {
-  WORD wYear;
-  WORD wMonth;
-  WORD wDayOfWeek;
-  WORD wDay;
-  WORD wHour;
-  WORD wMinute;
-  WORD wSecond;
-  WORD wMilliseconds;
-};
-
-// 100-nanosecond ticks since 1601-01-01 00:00, split into two 32-bit halves.
-struct FILETIME {
-  DWORD dwLowDateTime;
-  DWORD dwHighDateTime;
-};
 
 // Covers left <= x < right and top <= y < bottom.
 struct RECT {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/canvas/canvas.h"
+#include "platform/dates/civil_day.h"
 #include "platform/ui/events.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/win_types.h"
@@ -35,20 +36,15 @@ constexpr UINT WM_LBUTTONDOWN = 0x0201;
 // over its socket to record a period; wParam is the day, RecordPeriodRequestParam(day).
 constexpr UINT WM_RECORD_PERIOD_REQUEST = 0x8001;
 
-// The day of WM_RECORD_PERIOD_REQUEST as year x 10000 + month x 100 + day, and back (date
-// fields only, wDayOfWeek left 0).
-constexpr WPARAM RecordPeriodRequestParam(const SYSTEMTIME& day) {
-  return WPARAM{day.wYear} * 10000 + WPARAM{day.wMonth} * 100 + day.wDay;
+// The day of WM_RECORD_PERIOD_REQUEST as year x 10000 + month x 100 + day, and back.
+constexpr WPARAM RecordPeriodRequestParam(CivilDay day) {
+  return static_cast<WPARAM>(day.year()) * 10000 + static_cast<WPARAM>(day.month()) * 100 +
+         static_cast<WPARAM>(day.day());
 }
-constexpr SYSTEMTIME RecordPeriodRequestDay(WPARAM param) {
-  return SYSTEMTIME{static_cast<WORD>(param / 10000),
-                    static_cast<WORD>(param / 100 % 100),
-                    0,
-                    static_cast<WORD>(param % 100),
-                    0,
-                    0,
-                    0,
-                    0};
+constexpr CivilDay RecordPeriodRequestDay(WPARAM param) {
+  return CivilDay(static_cast<std::int64_t>(param / 10000),
+                  static_cast<std::int32_t>(param / 100 % 100),
+                  static_cast<std::int32_t>(param % 100));
 }
 
 // Mouse key state in the wParam of mouse messages.

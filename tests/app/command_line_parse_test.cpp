@@ -132,11 +132,11 @@ TEST(CommandLineParse, OptionalValuesAndMistakes) {
     const bool ok = ParseCommandLine(static_cast<int>(argv.size()) - 1, argv.data(), &line, &error);
     ASSERT_EQ(ok, c.ok) << c.arguments[0] << ": " << error;
     EXPECT_EQ(line.command, c.command) << c.arguments[0];
-    const SYSTEMTIME& d = line.date;
+    const CivilDay d = line.date;
     const std::string value = !ok ? error
                               : line.date_given
-                                  ? std::to_string(d.wYear) + "-" + std::to_string(d.wMonth) + "-" +
-                                        std::to_string(d.wDay)
+                                  ? std::to_string(d.year()) + "-" + std::to_string(d.month()) +
+                                        "-" + std::to_string(d.day())
                                   : line.file;
     EXPECT_EQ(value, c.value) << c.arguments[0];
   }

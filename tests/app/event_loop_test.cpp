@@ -69,8 +69,8 @@ class RecordingCalendar final : public LoopCalendar {
     if (command == 40002) closed = true;
     if (command == 40004) ShowMessageBox(u"Help", u"help");
   }
-  void RecordPeriod(const SYSTEMTIME& day) override {
-    calls.push_back("record " + std::to_string(day.wDay));
+  void RecordPeriod(CivilDay day) override {
+    calls.push_back("record " + std::to_string(day.day()));
   }
   void Close() override {
     calls.push_back("close");
@@ -91,9 +91,9 @@ struct QueuedRequests final : InstanceRequests {
   int period_before = -1;
   int waits = 0;
   int TakeComeForward() override { return waits == forward_before ? 1 : 0; }
-  std::vector<SYSTEMTIME> TakeRecordPeriod() override {
-    return waits++ == period_before ? std::vector<SYSTEMTIME>{SYSTEMTIME{2024, 5, 0, 9, 0, 0, 0, 0}}
-                                    : std::vector<SYSTEMTIME>{};
+  std::vector<CivilDay> TakeRecordPeriod() override {
+    return waits++ == period_before ? std::vector<CivilDay>{CivilDay(2024, 5, 9)}
+                                    : std::vector<CivilDay>{};
   }
 };
 

@@ -67,22 +67,21 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
   return files;
 }
 
-FILETIME Ticks(WORD year, WORD month, WORD day, WORD hour) {
-  const SYSTEMTIME time{year, month, 0, day, hour, 0, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&time, &ticks);
+std::uint64_t Ticks(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour) {
+  const LocalDateTime time{CivilDay(year, month, day), hour};
+  const std::uint64_t ticks = TicksOf(time);
   return ticks;
 }
 
 // Settings with a last period on 1 December 2025 at 20:00, and a value of another program.
 std::string StoredSettings() {
-  const FILETIME last = Ticks(2025, 12, 1, 20);
+  const std::uint64_t last = Ticks(2025, 12, 1, 20);
   char values[160];
   std::snprintf(values, sizeof values,
                 "\"CycleLength\"=dword:0000001e\n\"LutealPhase\"=dword:0000000e\n"
                 "\"MenstrualDays\"=dword:00000005\n\"LastPeriodHigh\"=dword:%08x\n"
                 "\"LastPeriodLow\"=dword:%08x\n",
-                last.dwHighDateTime, last.dwLowDateTime);
+                static_cast<std::uint32_t>(last >> 32), static_cast<std::uint32_t>(last));
   return "Windows Registry Editor Version 5.00\n\n"
          "[HKEY_CURRENT_USER\\Software\\Other]\n\"Name\"=\"kept\"\n\n"
          "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n" +
@@ -130,9 +129,9 @@ TEST(ImportCommand, RecordsEachNewStartAndKeepsTheOldSettingsAside) {
   EXPECT_EQ(values.at("LutealPhase"), 13u);
   EXPECT_EQ(values.at("MenstrualDays"), 4u);
   // 24 February 2026 at the time of day of the import, 09:00.
-  const FILETIME last = Ticks(2026, 2, 24, 9);
-  EXPECT_EQ(values.at("LastPeriodHigh"), last.dwHighDateTime);
-  EXPECT_EQ(values.at("LastPeriodLow"), last.dwLowDateTime);
+  const std::uint64_t last = Ticks(2026, 2, 24, 9);
+  EXPECT_EQ(values.at("LastPeriodHigh"), static_cast<std::uint32_t>(last >> 32));
+  EXPECT_EQ(values.at("LastPeriodLow"), static_cast<std::uint32_t>(last));
   EXPECT_NE(ReadFile(home.settings).find("\"Name\"=\"kept\""), std::string::npos);
 }
 
@@ -291,7 +290,7 @@ TEST(ImportCommand, TwoAtOnceAreBothKept) {
   EXPECT_EQ(kept.size(), static_cast<std::size_t>(saves));
   EXPECT_EQ(kept.count(kStoredSettings), 1u);
   EXPECT_EQ(cyclune_test::ReadSettings(home.config).at("LastPeriodLow"),
-            Ticks(2026, 2, 1, 9).dwLowDateTime);
+            static_cast<std::uint32_t>(Ticks(2026, 2, 1, 9)));
 }
 
 TEST(ImportCommand, GivesUpOnALockHeldOnAndSaysWhoHoldsIt) {

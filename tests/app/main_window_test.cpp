@@ -12,6 +12,7 @@
 #include "app/win_main.h"
 #include "model/app_state.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 #include "resources/resources.h"
@@ -23,13 +24,14 @@ class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", (scratch_.path() / "config").c_str(), 1);
-    const SYSTEMTIME now{2024, 5, 0, 20, 9, 30, 15, 125};
-    SetFixedLocalTime(&now);
+    const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30, 15, 125};
+    FixLocalClock(now);
     AppState = AppStateRecord{};
+    AppWindow = AppWindowRecord{};
   }
   void TearDown() override {
     while (!LiveWindows().empty()) DestroyWindow(LiveWindows().front().get());
-    SetFixedLocalTime(nullptr);
+    UseRealLocalClock();
     unsetenv("XDG_CONFIG_HOME");
   }
   cyclune_test::ScratchDir scratch_;
@@ -38,9 +40,9 @@ class MainWindow : public ::testing::Test {
 // One story: the window class can be registered once per process.
 TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   ASSERT_TRUE(InitInstance(&CycluneModule, SW_SHOWNORMAL));
-  HWND window = AppState.MainWindow;
+  HWND window = AppWindow.MainWindow;
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(AppState.Instance, &CycluneModule);
+  EXPECT_EQ(AppWindow.Instance, &CycluneModule);
   EXPECT_EQ(WindowTitle(window), u"Cyclune");
   const IconResource* icon = WindowIcon(window);
   ASSERT_NE(icon, nullptr);
@@ -60,18 +62,18 @@ TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   EXPECT_TRUE(keys[1].menu.empty());
 
   // Today, the time of day included; painted once while being shown.
-  const SYSTEMTIME& s = AppState.SelectedDate;
-  EXPECT_EQ(std::vector<int>({s.wYear, s.wMonth, s.wDay, s.wDayOfWeek, s.wHour, s.wMinute,
-                              s.wSecond, s.wMilliseconds}),
+  const LocalDateTime& s = AppState.SelectedDate;
+  EXPECT_EQ(std::vector<int>({s.date.year(), s.date.month(), s.date.day(), s.date.weekday(), s.hour,
+                              s.minute, s.second, s.millisecond}),
             std::vector<int>({2024, 5, 20, 1, 9, 30, 15, 125}));
-  EXPECT_EQ(AppState.CellWidth, 34);
-  EXPECT_EQ(AppState.CellHeight, 33);
+  EXPECT_EQ(AppWindow.CellWidth, 34);
+  EXPECT_EQ(AppWindow.CellHeight, 33);
 
   // A second start finds the window and creates nothing.
   const std::size_t windows = LiveWindows().size();
   EXPECT_FALSE(InitInstance(&CycluneModule, SW_SHOWNORMAL));
   EXPECT_EQ(LiveWindows().size(), windows);
-  EXPECT_EQ(AppState.MainWindow, window);
+  EXPECT_EQ(AppWindow.MainWindow, window);
 
   // "Exit" destroys the window.
   EXPECT_EQ(SendMessageW(window, WM_COMMAND, IDM_EXIT, 0), 0);

@@ -10,35 +10,28 @@
 #include <vector>
 
 #include "app/reminder_state.h"
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/dates/dateformat.h"
 
 namespace {
 
-SYSTEMTIME Day(int year, int month, int day) {
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 0, 0, 0};
+LocalDateTime Day(int year, int month, int day) {
+  return LocalDateTime{CivilDay(year, month, day), 9};
 }
 
 class RemindersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = AppState;
     setenv("LC_ALL", "en_US.UTF-8", 1);
     ResetDateFormatLocale();
   }
-  void TearDown() override { AppState = saved_; }
-
- private:
-  AppStateRecord saved_;
 };
 
 // Initial settings, last period Friday 19 April 2024: predicted periods begin 17 May, 14 June,
 // ...; the first fertile window runs 30 April to 4 May.
 TEST_F(RemindersTest, SaysWhatIsDueOnEachDay) {
   const struct {
-    SYSTEMTIME today;
+    LocalDateTime today;
     int days_before;
     bool fertile;
     std::vector<std::string> sentences;
@@ -75,20 +68,21 @@ TEST_F(RemindersTest, SaysWhatIsDueOnEachDay) {
       {Day(2024, 4, 23), 2, true, {}, ""},
   };
   for (const auto& c : cases) {
-    AppState = AppStateRecord{};
-    AppState.LastPeriod = Day(2024, 4, 19);
-    AppState.LastPeriodKnown = 1;
-    const std::vector<Reminder> due = DueReminders(c.today, c.days_before, c.fertile);
+    CycleSettings cycle;
+    cycle.LastPeriod = Day(2024, 4, 19);
+    cycle.LastPeriodKnown = true;
+    const std::vector<Reminder> due = DueReminders(cycle, c.today, c.days_before, c.fertile);
     std::vector<std::string> sentences;
     for (const Reminder& reminder : due) sentences.push_back(ReminderSentence(reminder));
-    const std::string when = std::to_string(c.today.wMonth) + "-" + std::to_string(c.today.wDay);
+    const std::string when =
+        std::to_string(c.today.date.month()) + "-" + std::to_string(c.today.date.day());
     EXPECT_EQ(sentences, c.sentences) << when;
     if (c.first_key[0] != '\0' && !due.empty()) {
       EXPECT_EQ(ReminderKey(due[0]), c.first_key) << when;
     }
   }
-  AppState = AppStateRecord{};  // no last period: nothing to say
-  EXPECT_TRUE(DueReminders(Day(2024, 5, 15), 14, true).empty());
+  // No last period: nothing to say.
+  EXPECT_TRUE(DueReminders(CycleSettings{}, Day(2024, 5, 15), 14, true).empty());
 }
 
 TEST_F(RemindersTest, KeepsTheKeysOfDaysThatCanStillBeDue) {

@@ -36,11 +36,10 @@ Outcome RunCommand(const std::vector<std::string>& arguments, const fs::path& co
 }
 
 // Stores the initial cycle settings with the last period at the given local time.
-void StoreSettings(const fs::path& config, SYSTEMTIME last) {
-  FILETIME ticks{};
-  SystemTimeToFileTime(&last, &ticks);
-  cyclune_test::WriteSettings(
-      config, {{"LastPeriodHigh", ticks.dwHighDateTime}, {"LastPeriodLow", ticks.dwLowDateTime}});
+void StoreSettings(const fs::path& config, LocalDateTime last) {
+  const std::uint64_t ticks = TicksOf(last);
+  cyclune_test::WriteSettings(config, {{"LastPeriodHigh", static_cast<std::uint32_t>(ticks >> 32)},
+                                       {"LastPeriodLow", static_cast<std::uint32_t>(ticks)}});
 }
 
 // The first box of a headless run from 15 May 2024 09:00 that presses `keys`, then Enter,
@@ -61,21 +60,21 @@ std::string ReportByEnter(const fs::path& config, const std::string& keys) {
 TEST(ReportCommand, PrintsTheBoxThatEnterShows) {
   const struct {
     const char* what;
-    SYSTEMTIME last;  // wYear 0: none stored
-    int offset;       // days from today, 15 May 2024; 0 gives no date
+    LocalDateTime last;  // wYear 0: none stored
+    int offset;          // days from today, 15 May 2024; 0 gives no date
   } cases[] = {
-      {"today, most fertile", {2024, 5, 3, 1, 9, 0, 0, 0}, 0},
-      {"a later day, critical", {2024, 5, 3, 1, 9, 0, 0, 0}, 14},
-      {"an earlier time of day counts one day less", {2024, 5, 3, 1, 15, 0, 0, 0}, -4},
-      {"before the last period", {2024, 6, 3, 5, 9, 0, 0, 0}, -1},
-      {"no last period", {0, 0, 0, 0, 0, 0, 0, 0}, 3},
+      {"today, most fertile", {CivilDay(2024, 5, 1), 9, 0, 0, 0}, 0},
+      {"a later day, critical", {CivilDay(2024, 5, 1), 9, 0, 0, 0}, 14},
+      {"an earlier time of day counts one day less", {CivilDay(2024, 5, 1), 15, 0, 0, 0}, -4},
+      {"before the last period", {CivilDay(2024, 6, 5), 9, 0, 0, 0}, -1},
+      {"no last period", {}, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchDir scratch;
     const fs::path config = scratch.path() / "config";
     fs::create_directories(config);
-    if (c.last.wYear != 0) StoreSettings(config, c.last);
+    if (c.last.date.year() != 0) StoreSettings(config, c.last);
     std::vector<std::string> arguments{"--report", "--now", "2024-05-15T09:00:00"};
     std::string keys;
     if (c.offset != 0) {
@@ -107,7 +106,7 @@ constexpr char kMay[] =
 TEST(MonthCommand, GoldenTextAndColourOnRequest) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
-  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
   // Not a terminal: no colour by default.
   EXPECT_EQ(RunCommand({"--month", "--now", "2024-05-15T09:00:00"}, config).out, kMay);
   EXPECT_EQ(RunCommand({"--month", "2024-05", "--now", "2024-05-15T09:00:00"}, config).out, kMay);
@@ -131,7 +130,7 @@ std::string Unstyled(const std::string& text) {
 TEST(MonthCommand, CuesMarkTheColouredMonthAndItsLegend) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
-  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
   const std::string now = "2024-05-15T09:00:00";
   for (const std::string month : {"2024-05", "2024-06"}) {  // June shows the most fertile day
     SCOPED_TRACE(month);
@@ -166,7 +165,7 @@ TEST(ScriptCommands, LeaveTheSettingsAlone) {
   for (const bool stored : {false, true}) {
     ScratchDir scratch;
     const fs::path config = scratch.path() / "config";
-    if (stored) StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+    if (stored) StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
     const auto before = Snapshot(config);
     for (const char* command : {"--report", "--month", "--ics"}) {
       EXPECT_EQ(RunCommand({command}, config).exit_code, stored || command[2] != 'i' ? 0 : 1);
@@ -215,7 +214,7 @@ TEST(IcsCommand, WritesAPrivateFileWholeOrSaysWhyNot) {
   EXPECT_EQ(no_period.err,
             "cyclune: no last period is set, so there is nothing to predict; "
             "set it in Cyclune first\n");
-  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
   const fs::path file = scratch.path() / "cycle.ics";
   cyclune_test::WriteFile(file, "an older calendar");
   ::chmod(file.c_str(), 0644);
@@ -260,7 +259,7 @@ std::string Calendar(const fs::path& config) {
 TEST(IcsCommand, WritesInPlaceWhatIsNotAPlainFile) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
-  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
   const Outcome run = RunScript(
       "mkfifo fifo\n"
       "timeout 20 cat fifo > from-fifo &\n"
@@ -285,7 +284,7 @@ TEST(IcsCommand, WritesInPlaceWhatIsNotAPlainFile) {
 TEST(IcsCommand, WritesThroughASymbolicLink) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
-  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
   const fs::path target = scratch.path() / "synced" / "cycle.ics";
   cyclune_test::WriteFile(target, "an older calendar");
   const fs::path link = scratch.path() / "cycle.ics";
@@ -308,7 +307,7 @@ TEST(IcsCommand, WritesThroughASymbolicLink) {
 TEST(IcsCommand, TakesTheLongestFileName) {
   ScratchDir scratch;
   const fs::path config = scratch.path() / "config";
-  StoreSettings(config, {2024, 5, 3, 1, 9, 0, 0, 0});
+  StoreSettings(config, {CivilDay(2024, 5, 1), 9, 0, 0, 0});
   const fs::path file = scratch.path() / (std::string(251, 'c') + ".ics");  // 255 bytes
   const Outcome run = RunCommand({"--ics", file, "--now", kNow}, config);
   EXPECT_EQ(run.exit_code, 0) << run.err;
@@ -321,20 +320,20 @@ TEST(IcsCommand, RefusesSettingsThatPredictNothing) {
   const struct {
     const char* what;
     std::uint32_t cycle_length;
-    SYSTEMTIME last;
+    LocalDateTime last;
   } cases[] = {
-      {"a cycle of 0 days", 0, {2024, 5, 3, 1, 9, 0, 0, 0}},
-      {"a last period after the year 3000", 28, {3001, 1, 1, 1, 9, 0, 0, 0}},
+      {"a cycle of 0 days", 0, {CivilDay(2024, 5, 1), 9, 0, 0, 0}},
+      {"a last period after the year 3000", 28, {CivilDay(3001, 1, 1), 9, 0, 0, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchDir scratch;
     const fs::path config = scratch.path() / "config";
-    FILETIME ticks{};
-    SystemTimeToFileTime(&c.last, &ticks);
-    cyclune_test::WriteSettings(config, {{"CycleLength", c.cycle_length},
-                                         {"LastPeriodHigh", ticks.dwHighDateTime},
-                                         {"LastPeriodLow", ticks.dwLowDateTime}});
+    const std::uint64_t ticks = TicksOf(c.last);
+    cyclune_test::WriteSettings(config,
+                                {{"CycleLength", c.cycle_length},
+                                 {"LastPeriodHigh", static_cast<std::uint32_t>(ticks >> 32)},
+                                 {"LastPeriodLow", static_cast<std::uint32_t>(ticks)}});
     const fs::path file = scratch.path() / "cycle.ics";
     cyclune_test::WriteFile(file, "an older calendar");
     const Outcome run = RunCommand({"--ics", file, "--now", kNow}, config);

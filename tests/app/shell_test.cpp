@@ -33,19 +33,19 @@ COLORREF MayFill(const cyclune_test::Picture& shot, int day) {
   return shot.At(column * kCellWidth + 1, row * kCellHeight + 1);
 }
 
-FILETIME Ticks(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
-  const SYSTEMTIME t{year, month, 0, day, hour, minute, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&t, &ticks);
+std::uint64_t Ticks(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour,
+                    std::int32_t minute) {
+  const LocalDateTime t{CivilDay(year, month, day), hour, minute};
+  const std::uint64_t ticks = TicksOf(t);
   return ticks;
 }
 
-void StoreLastPeriod(HeadlessRun& run, const FILETIME& last, std::uint32_t cycle = 28) {
+void StoreLastPeriod(HeadlessRun& run, const std::uint64_t& last, std::uint32_t cycle = 28) {
   WriteSettings(run.config, {{"CycleLength", cycle},
                              {"LutealPhase", 14},
                              {"MenstrualDays", 5},
-                             {"LastPeriodHigh", last.dwHighDateTime},
-                             {"LastPeriodLow", last.dwLowDateTime}});
+                             {"LastPeriodHigh", static_cast<std::uint32_t>(last >> 32)},
+                             {"LastPeriodLow", static_cast<std::uint32_t>(last)}});
 }
 
 const std::u16string kHelpText =
@@ -125,10 +125,10 @@ TEST(Shell, SetLastPeriodStoresTheFoldedSettings) {
   struct Case {
     const char* name;
     bool stored;
-    FILETIME last_period;
+    std::uint64_t last_period;
     std::uint32_t cycle;
     const char* keys;  // moves from 20 May 2024 09:30
-    FILETIME expected_last;
+    std::uint64_t expected_last;
     std::int32_t expected_cycle, expected_menstrual, expected_luteal;
   } cases[] = {
       {"none stored", false, {}, 28, "", Ticks(2024, 5, 20, 9, 30), 28, 4, 14},
@@ -153,8 +153,9 @@ TEST(Shell, SetLastPeriodStoresTheFoldedSettings) {
     EXPECT_EQ(static_cast<std::int32_t>(stored.at("MenstrualDays")), c.expected_menstrual)
         << c.name;
     EXPECT_EQ(static_cast<std::int32_t>(stored.at("LutealPhase")), c.expected_luteal) << c.name;
-    EXPECT_EQ(stored.at("LastPeriodHigh"), c.expected_last.dwHighDateTime) << c.name;
-    EXPECT_EQ(stored.at("LastPeriodLow"), c.expected_last.dwLowDateTime) << c.name;
+    EXPECT_EQ(stored.at("LastPeriodHigh"), static_cast<std::uint32_t>(c.expected_last >> 32))
+        << c.name;
+    EXPECT_EQ(stored.at("LastPeriodLow"), static_cast<std::uint32_t>(c.expected_last)) << c.name;
     EXPECT_TRUE(ReadMessageBoxes(run.out).empty()) << c.name;
   }
 }

@@ -9,27 +9,26 @@
 
 namespace {
 
-SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 0, 0, 0, 0};
-}
+CivilDay Date(int year, int month, int day) { return CivilDay(year, month, day); }
 
 TEST(IcsCalendar, DaysBeyondTheLibrarysYearsAreRefused) {
-  const SYSTEMTIME stamp{2024, 5, 3, 15, 7, 30, 5, 0};
+  const LocalDateTime stamp{CivilDay(2024, 5, 15), 7, 30, 5};
   const struct {
     PredictedEvent event;
-    SYSTEMTIME stamp;
+    LocalDateTime stamp;
     bool written;
   } cases[] = {
       {{EventKind::kPeriod, Date(3000, 11, 26), Date(3000, 11, 30), 1}, stamp, true},
       {{EventKind::kPeriod, Date(3000, 12, 27), Date(3000, 12, 31), 1}, stamp, false},  // ends 3001
       {{EventKind::kPeriod, Date(0, 12, 30), Date(1, 1, 2), 1}, stamp, false},
-      {{EventKind::kPeriod, Date(2024, 3, 1), Date(2024, 3, 5), 1}, Date(3001, 1, 1), false},
+      {{EventKind::kPeriod, Date(2024, 3, 1), Date(2024, 3, 5), 1},
+       LocalDateTime{Date(3001, 1, 1)},
+       false},
   };
   for (const auto& c : cases) {
     std::string text = "untouched";
     EXPECT_EQ(WriteIcsCalendar({c.event}, c.stamp, IcsAlarm{}, &text), c.written)
-        << c.event.first.wYear;
+        << c.event.first.year();
     EXPECT_EQ(text == "untouched", !c.written);
     EXPECT_EQ(text.find("00000000"), std::string::npos) << text;
   }

@@ -7,17 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/dates/datetime.h"
 
 namespace {
 
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute = 0) {
-  SYSTEMTIME time{year, month, 0, day, hour, minute, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&time, &ticks);
-  FileTimeToSystemTime(&ticks, &time);  // names the weekday
+LocalDateTime At(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour,
+                 std::int32_t minute = 0) {
+  LocalDateTime time{CivilDay(year, month, day), hour, minute};
   return time;
 }
 
@@ -29,17 +26,16 @@ std::vector<std::string> Days(const std::vector<ImportDay>& days) {
 
 class ImportReplayTest : public ::testing::Test {
  protected:
-  void SetUp() override { AppState = AppStateRecord{}; }
-  void TearDown() override { AppState = AppStateRecord{}; }
+  CycleSettings cycle_;
 };
 
 TEST_F(ImportReplayTest, LeavesOutRepeatsFutureDaysAndDaysUpToTheLastPeriod) {
-  AppState.LastPeriod = At(2025, 10, 30, 20);
-  AppState.LastPeriodKnown = 1;
+  cycle_.LastPeriod = At(2025, 10, 30, 20);
+  cycle_.LastPeriodKnown = true;
   const std::vector<ImportDay> starts = {
       {2026, 1, 27}, {2025, 9, 3}, {2026, 4, 30}, {2025, 10, 30}, {2025, 12, 2},
       {2026, 1, 27}, {2026, 4, 2}, {2026, 5, 28}, {2025, 10, 2},  {2026, 4, 3}};
-  const ImportReplay replay = ReplayStarts(starts, At(2026, 4, 2, 9, 15));
+  const ImportReplay replay = ReplayStarts(starts, At(2026, 4, 2, 9, 15), &cycle_);
   std::vector<std::string> recorded;
   for (const ReplayedStart& step : replay.recorded) recorded.push_back(FormatImportDay(step.day));
   // Today counts; the stored last period's own day is skipped, whatever its time of day.
@@ -52,11 +48,11 @@ TEST_F(ImportReplayTest, LeavesOutRepeatsFutureDaysAndDaysUpToTheLastPeriod) {
 // Intervals are counted by the model from instant to instant: a last period stored at 20:00
 // and a replay at 09:00 give one day less than the calendar, as "Set last period" would.
 TEST_F(ImportReplayTest, RecordsEachStartAsSetLastPeriodWouldAtTheCurrentTimeOfDay) {
-  AppState.LastPeriod = At(2025, 12, 1, 20);
-  AppState.LastPeriodKnown = 1;
-  AppState.CycleLength = 30;
-  const SYSTEMTIME now = At(2026, 4, 2, 9, 15);
-  const ImportReplay replay = ReplayStarts({{2025, 12, 31}, {2026, 1, 30}}, now);
+  cycle_.LastPeriod = At(2025, 12, 1, 20);
+  cycle_.LastPeriodKnown = true;
+  cycle_.CycleLength = 30;
+  const LocalDateTime now = At(2026, 4, 2, 9, 15);
+  const ImportReplay replay = ReplayStarts({{2025, 12, 31}, {2026, 1, 30}}, now, &cycle_);
   ASSERT_EQ(replay.recorded.size(), 2u);
   struct Expected {
     std::int64_t interval;
@@ -70,41 +66,42 @@ TEST_F(ImportReplayTest, RecordsEachStartAsSetLastPeriodWouldAtTheCurrentTimeOfD
     EXPECT_EQ(replay.recorded[i].LutealPhase, expected[i].luteal) << i;
     EXPECT_EQ(replay.recorded[i].MenstrualDays, expected[i].menstrual) << i;
   }
-  const SYSTEMTIME last = AppState.LastPeriod;
-  EXPECT_EQ((std::vector<int>{last.wYear, last.wMonth, last.wDay, last.wDayOfWeek, last.wHour,
-                              last.wMinute}),
+  const LocalDateTime last = cycle_.LastPeriod;
+  EXPECT_EQ((std::vector<int>{last.date.year(), last.date.month(), last.date.day(),
+                              last.date.weekday(), last.hour, last.minute}),
             (std::vector<int>{2026, 1, 30, 5, 9, 15}));
 }
 
 TEST_F(ImportReplayTest, WithoutAStoredPeriodTheFirstIntervalIsAssumed) {
-  const ImportReplay replay = ReplayStarts({{2024, 5, 31}, {2024, 5, 1}}, At(2024, 6, 1, 8));
+  const ImportReplay replay =
+      ReplayStarts({{2024, 5, 31}, {2024, 5, 1}}, At(2024, 6, 1, 8), &cycle_);
   ASSERT_EQ(replay.recorded.size(), 2u);
   EXPECT_FALSE(replay.recorded[0].interval_known);
   EXPECT_EQ(replay.recorded[0].CycleLength, 28);
   EXPECT_EQ(replay.recorded[0].MenstrualDays, 4);
   EXPECT_EQ(replay.recorded[1].interval, 30);
   EXPECT_EQ(replay.recorded[1].CycleLength, 29);
-  EXPECT_EQ(AppState.LastPeriodKnown, 1);
+  EXPECT_TRUE(cycle_.LastPeriodKnown);
 }
 
 // Ten thousand starts spread over 1601 to 9979: every one is recorded, in order, and the
 // truncating means climb from 28 towards the 306-day cycle, settling one below it.
 TEST_F(ImportReplayTest, TenThousandStartsOverEightThousandYears) {
   std::vector<ImportDay> starts;
-  SYSTEMTIME day = At(1601, 1, 1, 0);
+  LocalDateTime day = At(1601, 1, 1, 0);
   for (int i = 0; i < 10000; ++i) {
-    starts.push_back(ImportDay{day.wYear, day.wMonth, day.wDay});
+    starts.push_back(ImportDay{day.date.year(), day.date.month(), day.date.day()});
     day = AddDays(day, 306);
   }
-  const ImportReplay replay = ReplayStarts(starts, At(9999, 12, 31, 23, 59));
+  const ImportReplay replay = ReplayStarts(starts, At(9999, 12, 31, 23, 59), &cycle_);
   ASSERT_EQ(replay.recorded.size(), 10000u);
   EXPECT_EQ(FormatImportDay(replay.recorded.back().day), FormatImportDay(starts.back()));
   for (std::size_t i = 1; i < replay.recorded.size(); ++i) {
     ASSERT_EQ(replay.recorded[i].interval, 306) << i;
   }
-  EXPECT_EQ(AppState.CycleLength, 305);
-  EXPECT_EQ(AppState.LutealPhase, 152);
-  EXPECT_EQ(AppState.MenstrualDays, 50);
+  EXPECT_EQ(cycle_.CycleLength, 305);
+  EXPECT_EQ(cycle_.LutealPhase, 152);
+  EXPECT_EQ(cycle_.MenstrualDays, 50);
 }
 
 }  // namespace

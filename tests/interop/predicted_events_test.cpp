@@ -7,21 +7,19 @@
 
 #include <climits>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
 
 namespace {
 
-SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 0, 0, 0};
+LocalDateTime Date(int year, int month, int day) {
+  return LocalDateTime{CivilDay(year, month, day), 9};
 }
 
 TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
   const struct {
     const char* name;
     std::int32_t cycle, menstrual;
-    SYSTEMTIME last;
+    LocalDateTime last;
     bool cut;
     std::size_t periods;
   } cases[] = {
@@ -32,27 +30,23 @@ TEST(PredictedEvents, BoundedAndSplitWhereTheGridSays) {
       {"before the year 1", 28, 5, Date(0, 12, 1), true, 13},
   };
   for (const auto& c : cases) {
-    AppState = AppStateRecord{};
-    AppState.CycleLength = c.cycle;
-    AppState.MenstrualDays = c.menstrual;
-    AppState.LastPeriod = c.last;
-    AppState.LastPeriodKnown = 1;
-    AppState.SelectedDate = Date(2024, 5, 15);
-    const PredictedEvents predicted = CollectPredictedEvents();
+    CycleSettings cycle;
+    cycle.CycleLength = c.cycle;
+    cycle.MenstrualDays = c.menstrual;
+    cycle.LastPeriod = c.last;
+    cycle.LastPeriodKnown = true;
+    const PredictedEvents predicted = CollectPredictedEvents(cycle);
     EXPECT_EQ(predicted.cut, c.cut) << c.name;
-    EXPECT_EQ(AppState.SelectedDate.wMonth, 5) << c.name << ": the selection is given back";
     std::size_t periods = 0;
     for (const PredictedEvent& event : predicted.events) {
       periods += event.kind == EventKind::kPeriod ? 1 : 0;
-      EXPECT_GE(event.first.wYear, kFirstWritableYear) << c.name;
+      EXPECT_GE(event.first.year(), kFirstWritableYear) << c.name;
       EXPECT_LE(DayNumber(event.last), DayNumber(Date(kLastWritableYear, 11, 30))) << c.name;
       EXPECT_LE(DayNumber(event.last) - DayNumber(predicted.events[0].first), 100 * 366) << c.name;
     }
     EXPECT_EQ(periods, c.periods) << c.name;
   }
-  AppState.LastPeriodKnown = 0;
-  EXPECT_TRUE(CollectPredictedEvents().events.empty());
-  AppState = AppStateRecord{};
+  EXPECT_TRUE(CollectPredictedEvents(CycleSettings{}).events.empty());
 }
 
 }  // namespace

@@ -14,9 +14,8 @@
 
 namespace {
 
-SYSTEMTIME Date(int year, int month, int day) {
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 9, 30, 0, 0};
+LocalDateTime Date(int year, int month, int day) {
+  return LocalDateTime{CivilDay(year, month, day), 9, 30};
 }
 
 bool InRanges(const std::vector<DayRange>& ranges, std::int64_t day) {
@@ -35,17 +34,19 @@ int DaysOutside(const std::vector<DayRange>& ranges) {
       DayNumber(SubtractDays(AppState.LastPeriod, AppState.LutealPhase))};
   for (const DayRange& r : ranges) ends.insert(ends.end(), {r.first, r.last});
   for (const std::int64_t day : ends) {
-    const SYSTEMTIME d = ShiftDays(Date(0, 1, 1), day % DaysInYearCycle);
+    const LocalDateTime d = ShiftDays(Date(0, 1, 1), day % DaysInYearCycle);
     for (int i = -2; i <= 2; ++i)
-      months.insert((d.wYear * 12 + d.wMonth - 1 + i + 786432) % 786432);
+      months.insert((d.date.year() * 12 + d.date.month() - 1 + i + 786432) % 786432);
   }
   int outside = 0;
   for (const std::int64_t index : months) {
     AppState.SelectedDate = Date(static_cast<int>(index / 12), static_cast<int>(index % 12) + 1, 1);
-    const SYSTEMTIME m = AppState.SelectedDate;
-    for (int day = 1; day <= DaysInMonth(m.wYear, m.wMonth); ++day) {
+    const LocalDateTime m = AppState.SelectedDate;
+    for (int day = 1; day <= DaysInMonth(m.date.year(), m.date.month()); ++day) {
       const bool classified = FertilityLevel(day) != 0 || CriticalLevel(day) != 0;
-      outside += classified && !InRanges(ranges, DayNumber(Date(m.wYear, m.wMonth, day))) ? 1 : 0;
+      outside +=
+          classified && !InRanges(ranges, DayNumber(Date(m.date.year(), m.date.month(), day))) ? 1
+                                                                                               : 0;
     }
   }
   return outside;
@@ -55,7 +56,7 @@ TEST(PredictedDayRanges, HoldEveryClassifiedDayAndNoMore) {
   const struct {
     const char* name;
     std::int32_t cycle, menstrual, luteal;
-    SYSTEMTIME last;
+    LocalDateTime last;
     std::int64_t first, end;  // the earliest and latest day, from the last period
   } cases[] = {
       {"initial", 28, 5, 14, Date(2024, 3, 1), 0, 379},

@@ -15,17 +15,16 @@
 
 namespace {
 
-SYSTEMTIME Date(int year, int month, int day) {
+LocalDateTime Date(int year, int month, int day) {
   // A time of day and a stale weekday, which the classification must ignore.
-  return SYSTEMTIME{
-      static_cast<WORD>(year), static_cast<WORD>(month), 4, static_cast<WORD>(day), 9, 30, 15, 250};
+  return LocalDateTime{CivilDay(year, month, day), 9, 30, 15, 250};
 }
 
 struct Settings {
   std::int32_t cycle;
   std::int32_t menstrual;
   std::int32_t luteal;
-  SYSTEMTIME last;
+  LocalDateTime last;
 };
 
 void Apply(const Settings& s) {
@@ -41,16 +40,17 @@ void SelectMonth(int year, int month) { AppState.SelectedDate = Date(year, month
 
 // The levels of every day of the selected month as digits, day 1 first.
 std::string MonthLevels(std::int32_t (*classify)(std::int32_t)) {
-  const SYSTEMTIME& selected = AppState.SelectedDate;
+  const LocalDateTime& selected = AppState.SelectedDate;
   std::string levels;
-  for (std::int32_t day = 1; day <= DaysInMonth(selected.wYear, selected.wMonth); ++day) {
+  for (std::int32_t day = 1; day <= DaysInMonth(selected.date.year(), selected.date.month());
+       ++day) {
     levels += static_cast<char>('0' + classify(day));
   }
   return levels;
 }
 std::int32_t BoyWindow(std::int32_t day) { return IsBoyWindow(day) ? 1 : 0; }
 
-const SYSTEMTIME March1 = Date(2024, 3, 1);
+const LocalDateTime March1 = Date(2024, 3, 1);
 
 TEST(Cycle, MonthsClassifiedDayByDay) {
   const struct {
@@ -266,10 +266,10 @@ constexpr std::int64_t Cycle = DaysInYearCycle;
 // AddDays by NextDay, one day at a time. DaysInYearCycle steps lead back to the same date (the
 // calendar tests walk the whole cycle), so counts are reduced by it.
 struct Stepper {
-  SYSTEMTIME anchor;
-  SYSTEMTIME here;
+  LocalDateTime anchor;
+  LocalDateTime here;
   std::int64_t at;
-  SYSTEMTIME At(std::int64_t count) {
+  LocalDateTime At(std::int64_t count) {
     count %= Cycle;
     if (count < at) {
       here = anchor;
@@ -279,17 +279,17 @@ struct Stepper {
     return here;
   }
 };
-Stepper StepperFrom(const SYSTEMTIME& anchor) { return Stepper{anchor, anchor, 0}; }
+Stepper StepperFrom(const LocalDateTime& anchor) { return Stepper{anchor, anchor, 0}; }
 
-SYSTEMTIME StepBack(SYSTEMTIME date, std::int64_t n) {
+LocalDateTime StepBack(LocalDateTime date, std::int64_t n) {
   for (std::int64_t i = 0; i < n % Cycle; ++i) date = PreviousDay(date);
   return date;
 }
 
-std::uint64_t KeyOf(const SYSTEMTIME& d) {
+std::uint64_t KeyOf(const LocalDateTime& d) {
   // [0, 2^25) for every valid date.
-  return (static_cast<std::uint64_t>(d.wYear) << 9) | (static_cast<std::uint64_t>(d.wMonth) << 5) |
-         d.wDay;
+  return (static_cast<std::uint64_t>(d.date.year()) << 9) |
+         (static_cast<std::uint64_t>(d.date.month()) << 5) | d.date.day();
 }
 
 struct Expected {
@@ -303,7 +303,7 @@ struct Expected {
 using Month = std::pair<int, int>;
 
 // The ovulation anchor, LastPeriod stepped back LutealPhase days.
-SYSTEMTIME OvulationAnchor(const Settings& s) {
+LocalDateTime OvulationAnchor(const Settings& s) {
   return s.luteal > 0 ? StepBack(s.last, s.luteal) : s.last;
 }
 
@@ -312,13 +312,13 @@ SYSTEMTIME OvulationAnchor(const Settings& s) {
 struct Targets {
   std::map<std::uint64_t, Expected> days;
   std::vector<bool> wanted = std::vector<bool>(std::size_t{1} << 25);
-  Expected* Find(const SYSTEMTIME& d) {
+  Expected* Find(const LocalDateTime& d) {
     if (!wanted[KeyOf(d)]) return nullptr;
     return &days.at(KeyOf(d));
   }
 };
 
-std::map<std::uint64_t, Expected> LiteralScan(const Settings& s, const SYSTEMTIME& anchor,
+std::map<std::uint64_t, Expected> LiteralScan(const Settings& s, const LocalDateTime& anchor,
                                               const std::vector<Month>& months) {
   Targets targets;
   for (const auto& [year, month] : months) {
@@ -358,13 +358,13 @@ std::map<std::uint64_t, Expected> LiteralScan(const Settings& s, const SYSTEMTIM
 }
 
 // The months around a date: the one before, its own and the one after.
-void AddMonthsAround(const SYSTEMTIME& d, std::vector<Month>& months) {
-  const int index = d.wYear * 12 + d.wMonth - 1 + 65536 * 12;
+void AddMonthsAround(const LocalDateTime& d, std::vector<Month>& months) {
+  const int index = d.date.year() * 12 + d.date.month() - 1 + 65536 * 12;
   for (int i = index - 1; i <= index + 1; ++i) months.emplace_back(i / 12 % 65536, i % 12 + 1);
 }
 
 // The months where the scans begin and end, found by stepping.
-std::vector<Month> SampleMonths(const Settings& s, const SYSTEMTIME& anchor) {
+std::vector<Month> SampleMonths(const Settings& s, const LocalDateTime& anchor) {
   std::vector<Month> months;
   AddMonthsAround(s.last, months);
   AddMonthsAround(anchor, months);
@@ -380,7 +380,7 @@ std::vector<Month> SampleMonths(const Settings& s, const SYSTEMTIME& anchor) {
 }
 
 void ExpectMatchesLiteralScan(const char* name, const Settings& s) {
-  const SYSTEMTIME anchor = OvulationAnchor(s);
+  const LocalDateTime anchor = OvulationAnchor(s);
   const std::vector<Month> months = SampleMonths(s, anchor);
   const auto expected = LiteralScan(s, anchor, months);
   Apply(s);

@@ -34,11 +34,8 @@ std::map<std::string, std::uint32_t> StoredValues(const fs::path& config_home) {
   return values;
 }
 
-SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour) {
-  SYSTEMTIME t{year, month, 0, day, hour, 0, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&t, &ticks);
-  FileTimeToSystemTime(&ticks, &t);  // names the weekday
+LocalDateTime Local(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour) {
+  LocalDateTime t{CivilDay(year, month, day), hour};
   return t;
 }
 
@@ -105,8 +102,8 @@ TEST_F(RecordPeriodTest, FoldsTheIntervalAndStoresAllFiveValues) {
   struct Case {
     const char* name;
     bool known;
-    SYSTEMTIME last_period;
-    SYSTEMTIME selected;
+    LocalDateTime last_period;
+    LocalDateTime selected;
     std::int32_t cycle;
     RecordedCycle expected;
   } cases[] = {
@@ -132,22 +129,21 @@ TEST_F(RecordPeriodTest, FoldsTheIntervalAndStoresAllFiveValues) {
     EXPECT_EQ(AppState.MenstrualDays, c.expected.MenstrualDays) << c.name;
     EXPECT_EQ(AppState.LutealPhase, c.expected.LutealPhase) << c.name;
     EXPECT_EQ(AppState.LastPeriodKnown, 1) << c.name;
-    EXPECT_EQ(std::memcmp(&AppState.LastPeriod, &c.selected, sizeof(SYSTEMTIME)), 0) << c.name;
+    EXPECT_EQ(AppState.LastPeriod == c.selected, true) << c.name;
 
-    FILETIME ticks{};
-    SystemTimeToFileTime(&c.selected, &ticks);
+    const std::uint64_t ticks = TicksOf(c.selected);
     const auto stored = StoredValues(config_home_);
     EXPECT_EQ(stored.at("CycleLength"), static_cast<std::uint32_t>(c.expected.CycleLength));
     EXPECT_EQ(stored.at("MenstrualDays"), static_cast<std::uint32_t>(c.expected.MenstrualDays));
     EXPECT_EQ(stored.at("LutealPhase"), static_cast<std::uint32_t>(c.expected.LutealPhase));
-    EXPECT_EQ(stored.at("LastPeriodHigh"), ticks.dwHighDateTime) << c.name;
-    EXPECT_EQ(stored.at("LastPeriodLow"), ticks.dwLowDateTime) << c.name;
+    EXPECT_EQ(stored.at("LastPeriodHigh"), static_cast<std::uint32_t>(ticks >> 32)) << c.name;
+    EXPECT_EQ(stored.at("LastPeriodLow"), static_cast<std::uint32_t>(ticks)) << c.name;
   }
 }
 
 TEST_F(RecordPeriodTest, RecordingAgainCountsFromTheFirstRecording) {
   struct Case {
-    SYSTEMTIME first, second;
+    LocalDateTime first, second;
     RecordedCycle expected;
   } cases[] = {
       {Local(2024, 5, 20, 9), Local(2024, 5, 20, 9), {14, 2, 7}},
@@ -178,7 +174,7 @@ TEST_F(RecordPeriodTest, AFailedSaveIsReturnedAndTheNewValuesStay) {
   EXPECT_EQ(AppState.CycleLength, 28);
   EXPECT_EQ(AppState.MenstrualDays, 4);
   EXPECT_EQ(AppState.LastPeriodKnown, 1);
-  EXPECT_EQ(AppState.LastPeriod.wDay, 20);
+  EXPECT_EQ(AppState.LastPeriod.date.day(), 20);
 }
 
 }  // namespace

@@ -33,22 +33,17 @@ void SetNumbered(std::uint32_t n) {
   AppState.CycleLength = static_cast<std::int32_t>(n);
   AppState.LutealPhase = static_cast<std::int32_t>(n + 1);
   AppState.MenstrualDays = static_cast<std::int32_t>(n + 2);
-  AppState.LastPeriod = SYSTEMTIME{2000,
-                                   1,
-                                   0,
-                                   1,
-                                   static_cast<WORD>(n / 3600000 % 24),
-                                   static_cast<WORD>(n / 60000 % 60),
-                                   static_cast<WORD>(n / 1000 % 60),
-                                   static_cast<WORD>(n % 1000)};
+  const auto ms = static_cast<std::int32_t>(n % 86400000);
+  AppState.LastPeriod =
+      LocalDateTime{CivilDay(2000, 1, 1), ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000};
   AppState.LastPeriodKnown = 1;
 }
 
-DWORD Dword(const std::vector<RegKeyValue>& values, std::u16string_view name, bool* ok) {
+std::uint32_t Dword(const std::vector<RegKeyValue>& values, std::u16string_view name, bool* ok) {
   for (const RegKeyValue& value : values) {
     if (value.name == name && value.type == REG_DWORD && value.data.size() == 4) {
-      return static_cast<DWORD>(value.data[0] | value.data[1] << 8 | value.data[2] << 16) |
-             static_cast<DWORD>(value.data[3]) << 24;
+      return static_cast<std::uint32_t>(value.data[0] | value.data[1] << 8 | value.data[2] << 16) |
+             static_cast<std::uint32_t>(value.data[3]) << 24;
     }
   }
   *ok = false;
@@ -61,14 +56,13 @@ long StoredNumber(const std::string& text) {
   if (!parse.clean) return -1;
   std::vector<RegKeyValue> values = ResolveRegKey(parse.document, kPath);
   bool ok = true;
-  DWORD n = Dword(values, u"CycleLength", &ok);
+  std::uint32_t n = Dword(values, u"CycleLength", &ok);
   SetNumbered(n);
-  FILETIME ticks{};
-  SystemTimeToFileTime(&AppState.LastPeriod, &ticks);
+  const std::uint64_t ticks = TicksOf(AppState.LastPeriod);
   ok = ok && Dword(values, u"LutealPhase", &ok) == n + 1 &&
        Dword(values, u"MenstrualDays", &ok) == n + 2 &&
-       Dword(values, u"LastPeriodHigh", &ok) == ticks.dwHighDateTime &&
-       Dword(values, u"LastPeriodLow", &ok) == ticks.dwLowDateTime;
+       Dword(values, u"LastPeriodHigh", &ok) == static_cast<std::uint32_t>(ticks >> 32) &&
+       Dword(values, u"LastPeriodLow", &ok) == static_cast<std::uint32_t>(ticks);
   return ok ? static_cast<long>(n) : -1;
 }
 

@@ -69,10 +69,10 @@ TEST_F(SettingsForImport, SaysWhenTheFileCannotBeRead) {
 }
 
 TEST_F(SettingsForImport, RecordingWithoutSavingLeavesTheDiskAlone) {
-  AppState.SelectedDate = SYSTEMTIME{2024, 5, 3, 1, 9, 30, 0, 0};
+  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
   RecordPeriodWithoutSaving();
   EXPECT_EQ(AppState.LastPeriodKnown, 1);
-  EXPECT_EQ(AppState.LastPeriod.wDay, 1);
+  EXPECT_EQ(AppState.LastPeriod.date.day(), 1);
   EXPECT_EQ(AppState.MenstrualDays, 4);
   EXPECT_FALSE(fs::exists(folder_.folder()));
 }

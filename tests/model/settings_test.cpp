@@ -18,21 +18,15 @@ constexpr char kHead[] =
     "Windows Registry Editor Version 5.00\n\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
 
-SYSTEMTIME Date(WORD y, WORD mo, WORD dow, WORD d, WORD h, WORD mi, WORD s, WORD ms) {
-  return SYSTEMTIME{y, mo, dow, d, h, mi, s, ms};
+LocalDateTime Date(std::int32_t y, std::int32_t mo, std::int32_t d, std::int32_t h, std::int32_t mi,
+                   std::int32_t s, std::int32_t ms) {
+  return LocalDateTime{CivilDay(y, mo, d), h, mi, s, ms};
 }
 
-bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek &&
-         a.wDay == b.wDay && a.wHour == b.wHour && a.wMinute == b.wMinute &&
-         a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
-}
+bool SameTime(const LocalDateTime& a, const LocalDateTime& b) { return a == b; }
 
-SYSTEMTIME FromTicks(DWORD high, DWORD low) {
-  FILETIME ticks{low, high};
-  SYSTEMTIME date{};
-  FileTimeToSystemTime(&ticks, &date);
-  return date;
+LocalDateTime FromTicks(std::uint32_t high, std::uint32_t low) {
+  return LocalDateTimeOfTicks((static_cast<std::uint64_t>(high) << 32) | low);
 }
 
 class Settings : public ::testing::Test {
@@ -47,7 +41,7 @@ struct LoadCase {
   std::string lines;  // below the key's header line; nullptr-like "-" means no file at all
   std::int32_t cycle, luteal, menstrual;
   bool known;
-  DWORD high, low;  // of the expected LastPeriod when known
+  std::uint32_t high, low;  // of the expected LastPeriod when known
 };
 
 // Fields start at 40/20/7 so that "keeps its value" is told apart from "reset to initial".
@@ -98,7 +92,8 @@ TEST_F(Settings, LoadTakesOnlyFourByteDwords) {
     EXPECT_EQ(AppState.LutealPhase, c.luteal);
     EXPECT_EQ(AppState.MenstrualDays, c.menstrual);
     EXPECT_EQ(AppState.LastPeriodKnown, c.known ? 1 : 0);
-    EXPECT_TRUE(SameTime(AppState.LastPeriod, c.known ? FromTicks(c.high, c.low) : SYSTEMTIME{}));
+    EXPECT_TRUE(
+        SameTime(AppState.LastPeriod, c.known ? FromTicks(c.high, c.low) : LocalDateTime{}));
   }
 }
 
@@ -114,16 +109,16 @@ TEST_F(Settings, FirstStartCreatesTheEmptyKey) {
 TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
   struct {
     std::int32_t cycle, luteal, menstrual;
-    SYSTEMTIME last;
+    LocalDateTime last;
   } const cases[] = {
-      {28, 14, 5, Date(2024, 2, 4, 29, 23, 59, 59, 999)},
-      {35, 16, 6, Date(2000, 1, 6, 1, 12, 0, 0, 0)},
-      {-7, 0, 2147483647, Date(1601, 1, 1, 1, 0, 0, 0, 1)},
-      {21, 12, 3, Date(9999, 12, 5, 31, 23, 59, 59, 998)},
+      {28, 14, 5, Date(2024, 2, 29, 23, 59, 59, 999)},
+      {35, 16, 6, Date(2000, 1, 1, 12, 0, 0, 0)},
+      {-7, 0, 2147483647, Date(1601, 1, 1, 0, 0, 0, 1)},
+      {21, 12, 3, Date(9999, 12, 31, 23, 59, 59, 998)},
       // Instants whose two tick halves add up to 0 as 32-bit words, which on loading would
       // mean "no last period".
-      {28, 14, 5, Date(1601, 1, 1, 1, 0, 0, 0, 0)},
-      {28, 14, 5, Date(1600, 12, 5, 22, 1, 23, 26, 541)},
+      {28, 14, 5, Date(1601, 1, 1, 0, 0, 0, 0)},
+      {28, 14, 5, Date(1600, 12, 22, 1, 23, 26, 541)},
   };
   for (const auto& c : cases) {
     AppState = AppStateRecord{};
@@ -140,7 +135,7 @@ TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
     EXPECT_EQ(AppState.LutealPhase, c.luteal);
     EXPECT_EQ(AppState.MenstrualDays, c.menstrual);
     EXPECT_EQ(AppState.LastPeriodKnown, 1);
-    EXPECT_TRUE(SameTime(AppState.LastPeriod, c.last)) << c.last.wYear;
+    EXPECT_TRUE(SameTime(AppState.LastPeriod, c.last)) << c.last.date.year();
   }
   EXPECT_EQ(ModeOf(folder_.folder()), 0700u);
   EXPECT_EQ(ModeOf(folder_.file()), 0600u);
@@ -155,7 +150,7 @@ TEST_F(Settings, SaveWritesFiveDwordsAndKeepsEverythingElse) {
       "kept\n@=\"default\"\n\"LutealPhase\"=dword:00000001\n\"Extra\"=hex(7):61,00,00,00,00,00\n\n"
       "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n";
   WriteWholeFile(folder_.file(), foreign);
-  AppState.LastPeriod = Date(2024, 3, 5, 1, 8, 30, 0, 0);
+  AppState.LastPeriod = Date(2024, 3, 1, 8, 30, 0, 0);
   AppState.LastPeriodKnown = 1;
   ASSERT_TRUE(SaveSettings().ok);
   EXPECT_EQ(
@@ -181,7 +176,7 @@ TEST_F(Settings, WithoutALastPeriodBothHalvesAreZero) {
 
 TEST_F(Settings, AnInvalidLastPeriodIsNotStoredAsSomeOtherDay) {
   WriteWholeFile(folder_.file(), std::string(kHead) + "\"CycleLength\"=dword:0000001c\n");
-  AppState.LastPeriod = Date(2024, 2, 0, 30, 0, 0, 0, 0);
+  AppState.LastPeriod = Date(2024, 2, 29, 24, 0, 0, 0);  // no such time of day
   AppState.LastPeriodKnown = 1;
   SettingsSaveResult saved = SaveSettings();
   EXPECT_FALSE(saved.ok);

@@ -9,10 +9,7 @@
 
 namespace {
 
-SYSTEMTIME Date(int y, int mo, int d) {
-  return SYSTEMTIME{
-      static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), 0, 0, 0, 0};
-}
+CivilDay Date(int y, int mo, int d) { return CivilDay(y, mo, d); }
 
 std::string Utf8(const std::u16string& s) {
   std::string out;
@@ -31,15 +28,11 @@ std::string Utf8(const std::u16string& s) {
   return out;
 }
 
-// Formats with a roomy buffer; "<failed>" when the formatter returns 0.
-std::string Format(const SYSTEMTIME& date, DWORD flags, const char16_t* picture,
-                   DWORD locale = LOCALE_SYSTEM_DEFAULT) {
-  char16_t buffer[100];
-  const int n = GetDateFormatW(locale, flags, &date, picture, buffer, 100);
-  if (n == 0) return "<failed>";
-  const std::u16string text(buffer);
-  EXPECT_EQ(static_cast<std::size_t>(n), text.size() + 1) << Utf8(text);
-  return Utf8(text);
+// The day by the picture when there is one, else in the style.
+std::string Format(CivilDay date, DateStyle style, const char16_t* picture,
+                   const char* locale = "") {
+  return Utf8(picture != nullptr ? FormatDatePicture(date, picture, locale)
+                                 : FormatDate(date, style, locale));
 }
 
 // Each test starts in English and leaves the environment as it found it.
@@ -77,38 +70,38 @@ class DateFormat : public testing::Test {
 
 TEST_F(DateFormat, EnglishPicturesAndStyles) {
   struct Case {
-    SYSTEMTIME date;
-    DWORD flags;
+    CivilDay date;
+    DateStyle style;
     const char16_t* picture;
     const char* text;
   };
   const Case cases[] = {
-      {Date(2024, 9, 1), 0, u"MMMM yyyy", "September 2024"},
-      {Date(2024, 9, 30), 0, u"MMMM yyyy", "September 2024"},
-      {Date(2026, 9, 30), DATE_LONGDATE, nullptr, "Wednesday, September 30, 2026"},
-      {Date(2026, 9, 30), DATE_MEDIUMDATE, nullptr, "Sep 30, 2026"},
-      {Date(2026, 9, 30), DATE_SHORTDATE, nullptr, "9/30/2026"},
-      {Date(2026, 9, 30), 0, nullptr, "9/30/2026"},
-      {Date(2005, 3, 7), 0, u"d/M/y", "7/3/5"},
-      {Date(2005, 3, 7), 0, u"dd.MM.yy", "07.03.05"},
-      {Date(2005, 3, 7), 0, u"dddd d MMM yyyy", "Monday 7 Mar 2005"},
-      {Date(2024, 2, 29), 0, u"'Week of' d MMMM", "Week of 29 February"},
-      {Date(2024, 2, 29), 0, u"MMMM''yy, h", "February'24, h"},
-      {Date(2024, 2, 29), 0, u"''MMMM'''", "'February'"},
-      {Date(2024, 2, 29), 0, u"'it''s' MMMM", "it's February"},
-      {Date(2024, 2, 29), 0, u"", ""},
+      {Date(2024, 9, 1), DateStyle::kShort, u"MMMM yyyy", "September 2024"},
+      {Date(2024, 9, 30), DateStyle::kShort, u"MMMM yyyy", "September 2024"},
+      {Date(2026, 9, 30), DateStyle::kLong, nullptr, "Wednesday, September 30, 2026"},
+      {Date(2026, 9, 30), DateStyle::kMedium, nullptr, "Sep 30, 2026"},
+      {Date(2026, 9, 30), DateStyle::kShort, nullptr, "9/30/2026"},
+      {Date(2026, 9, 30), DateStyle::kShort, nullptr, "9/30/2026"},
+      {Date(2005, 3, 7), DateStyle::kShort, u"d/M/y", "7/3/5"},
+      {Date(2005, 3, 7), DateStyle::kShort, u"dd.MM.yy", "07.03.05"},
+      {Date(2005, 3, 7), DateStyle::kShort, u"dddd d MMM yyyy", "Monday 7 Mar 2005"},
+      {Date(2024, 2, 29), DateStyle::kShort, u"'Week of' d MMMM", "Week of 29 February"},
+      {Date(2024, 2, 29), DateStyle::kShort, u"MMMM''yy, h", "February'24, h"},
+      {Date(2024, 2, 29), DateStyle::kShort, u"''MMMM'''", "'February'"},
+      {Date(2024, 2, 29), DateStyle::kShort, u"'it''s' MMMM", "it's February"},
+      {Date(2024, 2, 29), DateStyle::kShort, u"", ""},
       // Every year prints as itself, without an era, in the proleptic Gregorian calendar.
-      {Date(0, 1, 1), DATE_LONGDATE, nullptr, "Saturday, January 1, 0"},
-      {Date(0, 1, 1), 0, u"MMMM yyyy yy", "January 0000 00"},
-      {Date(1, 1, 1), DATE_LONGDATE, nullptr, "Monday, January 1, 1"},
-      {Date(1000, 1, 1), DATE_LONGDATE, nullptr, "Wednesday, January 1, 1000"},
-      {Date(1582, 10, 10), DATE_LONGDATE, nullptr, "Sunday, October 10, 1582"},
-      {Date(9999, 12, 31), DATE_LONGDATE, nullptr, "Friday, December 31, 9999"},
-      {Date(10000, 1, 1), 0, u"MMMM yyyy", "January 10000"},
-      {Date(65535, 12, 31), DATE_LONGDATE, nullptr, "Tuesday, December 31, 65535"},
-      {Date(65535, 12, 31), DATE_SHORTDATE, nullptr, "12/31/65535"},
+      {Date(0, 1, 1), DateStyle::kLong, nullptr, "Saturday, January 1, 0"},
+      {Date(0, 1, 1), DateStyle::kShort, u"MMMM yyyy yy", "January 0000 00"},
+      {Date(1, 1, 1), DateStyle::kLong, nullptr, "Monday, January 1, 1"},
+      {Date(1000, 1, 1), DateStyle::kLong, nullptr, "Wednesday, January 1, 1000"},
+      {Date(1582, 10, 10), DateStyle::kLong, nullptr, "Sunday, October 10, 1582"},
+      {Date(9999, 12, 31), DateStyle::kLong, nullptr, "Friday, December 31, 9999"},
+      {Date(10000, 1, 1), DateStyle::kShort, u"MMMM yyyy", "January 10000"},
+      {Date(65535, 12, 31), DateStyle::kLong, nullptr, "Tuesday, December 31, 65535"},
+      {Date(65535, 12, 31), DateStyle::kShort, nullptr, "12/31/65535"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Format(c.date, c.flags, c.picture), c.text);
+  for (const Case& c : cases) EXPECT_EQ(Format(c.date, c.style, c.picture), c.text);
 }
 
 // A locale's formats share one ICU format, built by whichever request comes first: a style's
@@ -116,22 +109,22 @@ TEST_F(DateFormat, EnglishPicturesAndStyles) {
 // calendar (10 October 1582 is a date of the Julian gap in ICU's default calendar).
 TEST_F(DateFormat, TextsDoNotDependOnWhichRequestCameFirst) {
   struct Request {
-    DWORD flags;
+    DateStyle style;
     const char16_t* picture;
     const char* text;
   };
   const Request requests[] = {
-      {DATE_LONGDATE, nullptr, "Sunday, October 10, 1582"},
-      {0, u"ddd d MMMM yyyy", "Sun 10 October 1582"},
-      {DATE_SHORTDATE, nullptr, "10/10/1582"},
-      {0, u"MMMM yy", "October 82"},
-      {DATE_MEDIUMDATE, nullptr, "Oct 10, 1582"},
+      {DateStyle::kLong, nullptr, "Sunday, October 10, 1582"},
+      {DateStyle::kShort, u"ddd d MMMM yyyy", "Sun 10 October 1582"},
+      {DateStyle::kShort, nullptr, "10/10/1582"},
+      {DateStyle::kShort, u"MMMM yy", "October 82"},
+      {DateStyle::kMedium, nullptr, "Oct 10, 1582"},
   };
   for (std::size_t first = 0; first < std::size(requests); ++first) {
     ResetDateFormatLocale();
     for (std::size_t i = 0; i < std::size(requests); ++i) {
       const Request& r = requests[(first + i) % std::size(requests)];
-      EXPECT_EQ(Format(Date(1582, 10, 10), r.flags, r.picture), r.text) << "first " << first;
+      EXPECT_EQ(Format(Date(1582, 10, 10), r.style, r.picture), r.text) << "first " << first;
     }
   }
 }
@@ -139,50 +132,22 @@ TEST_F(DateFormat, TextsDoNotDependOnWhichRequestCameFirst) {
 TEST_F(DateFormat, WeekdayHeaderInitials) {
   const char initials[] = "SMTWTFS";
   for (int day = 1; day <= 7; ++day) {
-    SYSTEMTIME date = Date(1995, 1, day);
-    date.wDayOfWeek = 4;  // ignored: the name comes from the date
-    const std::string name = Format(date, 0, u"ddd");
+    const std::string name = Format(Date(1995, 1, day), DateStyle::kShort, u"ddd");
     ASSERT_EQ(name.size(), 3u) << name;
     EXPECT_EQ(name[0], initials[day - 1]) << name;
   }
 }
 
-TEST_F(DateFormat, CapacityCountsTheTerminator) {
-  const SYSTEMTIME date = Date(2024, 9, 12);
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, u"MMMM yyyy", nullptr, 0), 15);
-  char16_t buffer[20];
-  std::fill(std::begin(buffer), std::end(buffer), u'#');
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, u"MMMM yyyy", buffer, 14), 0);
-  EXPECT_EQ(std::u16string(buffer, 20), std::u16string(20, u'#'));
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date, u"MMMM yyyy", buffer, 15), 15);
-  EXPECT_EQ(std::u16string(buffer), u"September 2024");
-  EXPECT_EQ(buffer[15], u'#');
-
-  // The report caption holds 30 units: the longest English long date of a 4-digit year fits.
-  char16_t caption[30];
-  const DWORD locale = LOCALE_SYSTEM_DEFAULT;
-  const SYSTEMTIME longest = Date(2026, 9, 30);
-  EXPECT_EQ(GetDateFormatW(locale, DATE_LONGDATE, &longest, nullptr, caption, 30), 30);
-  const SYSTEMTIME five_digits = Date(10000, 9, 27);
-  EXPECT_EQ(GetDateFormatW(locale, DATE_LONGDATE, &five_digits, nullptr, caption, 30), 0);
+TEST_F(DateFormat, LongDatesOfFourDigitYearsFitTheReportCaption) {
+  // The report caption holds 29 units: the longest English long date of a 4-digit year fits,
+  // a five-digit year does not.
+  EXPECT_EQ(FormatDate(Date(2026, 9, 30), DateStyle::kLong).size(), 29u);
+  EXPECT_EQ(FormatDate(Date(10000, 9, 27), DateStyle::kLong).size(), 30u);
 }
 
-TEST_F(DateFormat, BadRequestsFail) {
-  const SYSTEMTIME ok = Date(2024, 9, 12);
-  const SYSTEMTIME bad_dates[] = {Date(2024, 0, 1), Date(2024, 13, 1), Date(2024, 9, 0),
-                                  Date(2023, 2, 29), Date(2024, 9, 31)};
-  char16_t buffer[40];
-  for (const SYSTEMTIME& d : bad_dates) {
-    EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &d, u"MMMM yyyy", buffer, 40), 0);
-    EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &d, u"MMMM yyyy", nullptr, 0), 0);
-  }
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, nullptr, u"MMMM", buffer, 40), 0);
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &ok, u"MMMM", buffer, -1), 0);
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &ok, u"MMMM", nullptr, 40), 0);
-  EXPECT_EQ(GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &ok, u"MMMM", buffer, 40), 0);
-  EXPECT_EQ(Format(ok, DATE_LONGDATE | DATE_SHORTDATE, nullptr), "<failed>");
-  EXPECT_EQ(Format(ok, 0x0008, nullptr), "<failed>");
-  EXPECT_EQ(Format(ok, DATE_LONGDATE, nullptr, 0x1234), "<failed>");
+TEST_F(DateFormat, ALocaleWithoutDateDataGivesNothing) {
+  EXPECT_EQ(Format(Date(2024, 9, 12), DateStyle::kLong, nullptr, "xx_YY"), "");
+  EXPECT_EQ(Format(Date(2024, 9, 12), DateStyle::kShort, u"MMMM", "xx_YY"), "");
 }
 
 TEST_F(DateFormat, LocaleComesFromTheEnvironment) {
@@ -210,26 +175,26 @@ TEST_F(DateFormat, LocaleComesFromTheEnvironment) {
   };
   for (const Case& c : cases) {
     UseLocale(c.lc_all, c.lc_time, c.lang);
-    EXPECT_EQ(Format(Date(2024, 10, 5), 0, u"MMMM yyyy"), c.title)
+    EXPECT_EQ(Format(Date(2024, 10, 5), DateStyle::kShort, u"MMMM yyyy"), c.title)
         << (c.lc_all ? c.lc_all : "-") << " " << (c.lc_time ? c.lc_time : "-");
   }
 }
 
 TEST_F(DateFormat, OtherLocales) {
   UseLocale("de_DE.UTF-8", nullptr, nullptr);
-  EXPECT_EQ(Format(Date(2024, 9, 1), 0, u"MMMM yyyy"), "September 2024");
-  EXPECT_EQ(Format(Date(2026, 9, 30), DATE_LONGDATE, nullptr), "Mittwoch, 30. September 2026");
-  EXPECT_EQ(Format(Date(2026, 9, 30), DATE_SHORTDATE, nullptr), "30.09.2026");
+  EXPECT_EQ(Format(Date(2024, 9, 1), DateStyle::kShort, u"MMMM yyyy"), "September 2024");
+  EXPECT_EQ(Format(Date(2026, 9, 30), DateStyle::kLong, nullptr), "Mittwoch, 30. September 2026");
+  EXPECT_EQ(Format(Date(2026, 9, 30), DateStyle::kShort, nullptr), "30.09.2026");
   // A month name inside a date takes the form a date needs (Russian: genitive).
   UseLocale("ru_RU.UTF-8", nullptr, nullptr);
-  EXPECT_EQ(Format(Date(2026, 9, 30), 0, u"d MMMM yyyy"), "30 сентября 2026");
+  EXPECT_EQ(Format(Date(2026, 9, 30), DateStyle::kShort, u"d MMMM yyyy"), "30 сентября 2026");
   // The Gregorian year without the era that the Thai long date names.
   UseLocale("th_TH.UTF-8", nullptr, nullptr);
-  EXPECT_EQ(Format(Date(2026, 9, 30), DATE_LONGDATE, nullptr), "วันพุธที่ 30 กันยายน 2026");
-  // An explicit locale identifier overrides the environment.
-  EXPECT_EQ(Format(Date(2026, 9, 30), DATE_LONGDATE, nullptr, 0x0409),
+  EXPECT_EQ(Format(Date(2026, 9, 30), DateStyle::kLong, nullptr), "วันพุธที่ 30 กันยายน 2026");
+  // A locale named by the caller overrides the environment.
+  EXPECT_EQ(Format(Date(2026, 9, 30), DateStyle::kLong, nullptr, "en_US"),
             "Wednesday, September 30, 2026");
-  EXPECT_EQ(Format(Date(2026, 9, 30), DATE_LONGDATE, nullptr, 0x0407),
+  EXPECT_EQ(Format(Date(2026, 9, 30), DateStyle::kLong, nullptr, "de_DE"),
             "Mittwoch, 30. September 2026");
 }
 

@@ -5,29 +5,19 @@
 #include <cstdint>
 #include <ctime>
 #include <random>
+#include <string>
 
 namespace {
 
-constexpr std::int64_t kTicksPerDay = 864000000000;
+constexpr std::int64_t kTicksPerDay = TicksPerDay;
 
-SYSTEMTIME Date(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  return SYSTEMTIME{static_cast<WORD>(y), static_cast<WORD>(mo), 0,
-                    static_cast<WORD>(d), static_cast<WORD>(h),  static_cast<WORD>(mi),
-                    static_cast<WORD>(s), static_cast<WORD>(ms)};
+LocalDateTime Date(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+  return LocalDateTime{CivilDay(y, mo, d), h, mi, s, ms};
 }
 
-std::uint64_t Ticks(const SYSTEMTIME& t) {
-  FILETIME ft{};
-  EXPECT_EQ(SystemTimeToFileTime(&t, &ft), TRUE) << t.wYear << "-" << t.wMonth << "-" << t.wDay;
-  return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
+std::uint64_t Ticks(const LocalDateTime& t) { return TicksOf(t); }
 
-SYSTEMTIME FromTicks(std::uint64_t count) {
-  const FILETIME ft{static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
-  SYSTEMTIME t{};
-  EXPECT_EQ(FileTimeToSystemTime(&ft, &t), TRUE);
-  return t;
-}
+LocalDateTime FromTicks(std::uint64_t count) { return LocalDateTimeOfTicks(count); }
 
 // Zeller's congruence, an oracle independent of the day-count arithmetic under test.
 int ZellerWeekday(int y, int m, int d) {
@@ -42,20 +32,26 @@ int ZellerWeekday(int y, int m, int d) {
   return ((h % 7 + 7) % 7 + 6) % 7;  // Zeller counts from Saturday
 }
 
-void ExpectSameFields(const SYSTEMTIME& got, const SYSTEMTIME& want) {
-  EXPECT_EQ(got.wYear, want.wYear);
-  EXPECT_EQ(got.wMonth, want.wMonth);
-  EXPECT_EQ(got.wDay, want.wDay);
-  EXPECT_EQ(got.wHour, want.wHour);
-  EXPECT_EQ(got.wMinute, want.wMinute);
-  EXPECT_EQ(got.wSecond, want.wSecond);
-  EXPECT_EQ(got.wMilliseconds, want.wMilliseconds);
-  EXPECT_EQ(got.wDayOfWeek, ZellerWeekday(want.wYear, want.wMonth, want.wDay));
+void ExpectSameFields(const LocalDateTime& got, const LocalDateTime& want) {
+  EXPECT_EQ(got.date.year(), want.date.year());
+  EXPECT_EQ(got.date.month(), want.date.month());
+  EXPECT_EQ(got.date.day(), want.date.day());
+  EXPECT_EQ(got.hour, want.hour);
+  EXPECT_EQ(got.minute, want.minute);
+  EXPECT_EQ(got.second, want.second);
+  EXPECT_EQ(got.millisecond, want.millisecond);
+  EXPECT_EQ(got.date.weekday(),
+            ZellerWeekday(want.date.year(), want.date.month(), want.date.day()));
+}
+
+std::string Show(const LocalDateTime& t) {
+  return std::to_string(t.date.year()) + "-" + std::to_string(t.date.month()) + "-" +
+         std::to_string(t.date.day());
 }
 
 TEST(DateTime, KnownInstantsConvertBothWays) {
   struct Case {
-    SYSTEMTIME date;
+    LocalDateTime date;
     std::int64_t ticks;  // as a signed 64-bit count
     int weekday;
   };
@@ -71,16 +67,16 @@ TEST(DateTime, KnownInstantsConvertBothWays) {
       {Date(30828, 9, 14, 2, 48, 5, 478), INT64_MIN + 4192, 4},     // first past it
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.date.wYear << "-" << c.date.wMonth << "-" << c.date.wDay);
+    SCOPED_TRACE(Show(c.date));
     EXPECT_EQ(static_cast<std::int64_t>(Ticks(c.date)), c.ticks);
-    const SYSTEMTIME back = FromTicks(static_cast<std::uint64_t>(c.ticks));
+    const LocalDateTime back = FromTicks(static_cast<std::uint64_t>(c.ticks));
     ExpectSameFields(back, c.date);
-    EXPECT_EQ(back.wDayOfWeek, c.weekday);
+    EXPECT_EQ(back.date.weekday(), c.weekday);
   }
 }
 
 TEST(DateTime, RoundTripsAcrossTheWholeSpan) {
-  const SYSTEMTIME dates[] = {
+  const LocalDateTime dates[] = {
       Date(0, 1, 1),
       Date(0, 2, 29, 12),
       Date(1600, 2, 29, 23, 59, 59, 999),
@@ -94,16 +90,16 @@ TEST(DateTime, RoundTripsAcrossTheWholeSpan) {
       Date(58454, 12, 31, 23, 59, 59, 999),
       Date(58455, 5, 28, 5, 36, 10, 955),  // the last instant of the span
   };
-  for (const SYSTEMTIME& d : dates) ExpectSameFields(FromTicks(Ticks(d)), d);
+  for (const LocalDateTime& d : dates) ExpectSameFields(FromTicks(Ticks(d)), d);
 
   std::mt19937_64 random(20240930);
   std::uniform_int_distribution<std::uint64_t> instant(0, UINT64_MAX / 10000);
   const std::uint64_t year0 = static_cast<std::uint64_t>(-584754 * kTicksPerDay);
   for (int i = 0; i < 20000; ++i) {
     const std::uint64_t count = year0 + instant(random) * 10000;  // whole milliseconds
-    const SYSTEMTIME t = FromTicks(count);
+    const LocalDateTime t = FromTicks(count);
     ASSERT_EQ(Ticks(t), count);
-    ASSERT_EQ(t.wDayOfWeek, ZellerWeekday(t.wYear, t.wMonth, t.wDay));
+    ASSERT_EQ(t.date.weekday(), ZellerWeekday(t.date.year(), t.date.month(), t.date.day()));
   }
 }
 
@@ -111,30 +107,23 @@ TEST(DateTime, RoundTripsAcrossTheWholeSpan) {
 // one before, and converts back to itself with its weekday while inside the span.
 TEST(DateTime, WholeYearRangeWalkedDayByDay) {
   const int month_length[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  SYSTEMTIME day = Date(0, 1, 1, 13, 7, 9, 5);
-  std::uint64_t previous = Ticks(day) - kTicksPerDay;
+  const LocalDateTime start = Date(0, 1, 1, 13, 7, 9, 5);
+  std::uint64_t previous = Ticks(start) - kTicksPerDay;
   int weekday = 6;
   for (int year = 0; year <= 65535; ++year) {
     const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-    day.wYear = static_cast<WORD>(year);
     for (int month = 1; month <= 12; ++month) {
-      day.wMonth = static_cast<WORD>(month);
       const int length = month_length[month - 1] + (month == 2 && leap ? 1 : 0);
       for (int d = 1; d <= length; ++d) {
-        day.wDay = static_cast<WORD>(d);
-        FILETIME ft{};
-        SystemTimeToFileTime(&day, &ft);
-        const std::uint64_t count =
-            (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        const LocalDateTime day = OnDay(start, CivilDay(year, month, d));
+        const std::uint64_t count = Ticks(day);
         ASSERT_EQ(count - previous, static_cast<std::uint64_t>(kTicksPerDay))
             << year << "-" << month << "-" << d;
         previous = count;
         if (year > 58454) continue;
-        SYSTEMTIME back{};
-        FileTimeToSystemTime(&ft, &back);
-        ASSERT_TRUE(back.wYear == day.wYear && back.wMonth == day.wMonth && back.wDay == day.wDay &&
-                    back.wHour == 13 && back.wMinute == 7 && back.wSecond == 9 &&
-                    back.wMilliseconds == 5 && back.wDayOfWeek == weekday)
+        const LocalDateTime back = FromTicks(count);
+        ASSERT_TRUE(back == day && back.date.year() == year && back.date.month() == month &&
+                    back.date.day() == d && back.date.weekday() == weekday)
             << year << "-" << month << "-" << d;
         weekday = (weekday + 1) % 7;
       }
@@ -154,7 +143,7 @@ TEST(DateTime, WrappedCountsReadAsTheSpanFromYearZero) {
 
 TEST(DateTime, OneCalendarDayIsTicksPerDay) {
   struct Case {
-    SYSTEMTIME from, to;
+    LocalDateTime from, to;
   };
   const Case cases[] = {
       {Date(2024, 2, 28, 10), Date(2024, 2, 29, 10)},
@@ -172,68 +161,76 @@ TEST(DateTime, OneCalendarDayIsTicksPerDay) {
       {Date(65535, 12, 30, 18), Date(65535, 12, 31, 18)},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.from.wYear << "-" << c.from.wMonth << "-" << c.from.wDay);
+    SCOPED_TRACE(Show(c.from));
     EXPECT_EQ(static_cast<std::int64_t>(Ticks(c.to) - Ticks(c.from)), kTicksPerDay);
     EXPECT_EQ(static_cast<std::int64_t>(Ticks(c.from) - Ticks(c.to)), -kTicksPerDay);
   }
 }
 
-TEST(DateTime, InvalidFieldsAreRejectedAndNothingWritten) {
-  const SYSTEMTIME invalid[] = {
-      Date(2024, 0, 1),        Date(2024, 13, 1),          Date(2024, 1, 0),
-      Date(2024, 1, 32),       Date(2023, 2, 29),          Date(1900, 2, 29),
-      Date(2024, 2, 30),       Date(2024, 4, 31),          Date(2024, 1, 1, 24),
-      Date(2024, 1, 1, 0, 60), Date(2024, 1, 1, 0, 0, 60), Date(2024, 1, 1, 0, 0, 0, 1000),
+TEST(DateTime, OnlyRealDatesAndTimesOfDayAreValid) {
+  const struct {
+    int year, month, day;
+    bool real;
+  } dates[] = {
+      {2024, 0, 1, false},  {2024, 13, 1, false}, {2024, 1, 0, false},  {2024, 1, 32, false},
+      {2023, 2, 29, false}, {1900, 2, 29, false}, {2024, 2, 30, false}, {2024, 4, 31, false},
+      {2000, 2, 29, true},  {0, 2, 29, true},     {2024, 2, 29, true},  {65535, 12, 31, true},
   };
-  for (const SYSTEMTIME& d : invalid) {
-    FILETIME ft{0xDEADBEEF, 0xCAFEF00D};
-    EXPECT_EQ(SystemTimeToFileTime(&d, &ft), FALSE) << d.wYear << "-" << d.wMonth << "-" << d.wDay;
-    EXPECT_EQ(ft.dwLowDateTime, 0xDEADBEEFu);
-    EXPECT_EQ(ft.dwHighDateTime, 0xCAFEF00Du);
+  for (const auto& c : dates) {
+    EXPECT_EQ(IsRealDate(c.year, c.month, c.day), c.real)
+        << c.year << "-" << c.month << "-" << c.day;
   }
-  const SYSTEMTIME leap_days[] = {Date(2000, 2, 29), Date(0, 2, 29), Date(2024, 2, 29)};
-  FILETIME ft{};
-  for (const SYSTEMTIME& d : leap_days) EXPECT_EQ(SystemTimeToFileTime(&d, &ft), TRUE);
+  const LocalDateTime invalid[] = {Date(2024, 1, 1, 24), Date(2024, 1, 1, 0, 60),
+                                   Date(2024, 1, 1, 0, 0, 60), Date(2024, 1, 1, 0, 0, 0, 1000),
+                                   Date(2024, 1, 1, -1)};
+  for (const LocalDateTime& t : invalid) EXPECT_FALSE(IsValidTimeOfDay(t)) << t.hour;
+  EXPECT_TRUE(IsValidTimeOfDay(Date(2024, 1, 1, 23, 59, 59, 999)));
+}
+
+TEST(DateTime, DateTimesOrderAsInstants) {
+  const LocalDateTime ordered[] = {Date(1999, 12, 31, 23, 59, 59, 999),
+                                   Date(2000, 1, 1),
+                                   Date(2000, 1, 1, 0, 0, 0, 1),
+                                   Date(2000, 1, 1, 0, 1),
+                                   Date(2000, 1, 1, 1),
+                                   Date(2000, 1, 2)};
+  for (std::size_t i = 1; i < std::size(ordered); ++i) {
+    EXPECT_LT(ordered[i - 1], ordered[i]) << i;
+    EXPECT_LT(Ticks(ordered[i - 1]), Ticks(ordered[i])) << i;
+  }
 }
 
 class LocalClock : public testing::Test {
  protected:
-  void TearDown() override { SetFixedLocalTime(nullptr); }
+  void TearDown() override { UseRealLocalClock(); }
 };
 
-TEST_F(LocalClock, FixedTimeIsReturnedWithItsTrueWeekday) {
-  SYSTEMTIME fixed = Date(2026, 9, 30, 8, 15, 42, 123);
-  fixed.wDayOfWeek = 6;  // wrong on purpose
-  ASSERT_EQ(SetFixedLocalTime(&fixed), TRUE);
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  ExpectSameFields(now, fixed);
-  EXPECT_EQ(now.wDayOfWeek, 3);
+TEST_F(LocalClock, FixedTimeIsReturnedUntilTheRealClockIsAskedFor) {
+  const LocalDateTime fixed = Date(2026, 9, 30, 8, 15, 42, 123);
+  ASSERT_TRUE(FixLocalClock(fixed));
+  ExpectSameFields(LocalNow(), fixed);
+  EXPECT_EQ(LocalNow().date.weekday(), 3);
 
-  const SYSTEMTIME bad = Date(2026, 2, 30);
-  EXPECT_EQ(SetFixedLocalTime(&bad), FALSE);
-  GetLocalTime(&now);
-  ExpectSameFields(now, fixed);  // the earlier fixed time stays
+  EXPECT_FALSE(FixLocalClock(Date(2026, 2, 28, 24)));
+  ExpectSameFields(LocalNow(), fixed);  // the earlier fixed time stays
 }
 
 TEST_F(LocalClock, RealClockGivesTheLocalDateAndItsWeekday) {
-  const SYSTEMTIME fixed = Date(1999, 1, 1);
-  SetFixedLocalTime(&fixed);
-  SetFixedLocalTime(nullptr);
+  FixLocalClock(Date(1999, 1, 1));
+  UseRealLocalClock();
   const std::time_t before = std::time(nullptr);
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  const LocalDateTime now = LocalNow();
   const std::time_t after = std::time(nullptr);
   std::tm local{};
   localtime_r(&before, &local);
   if (before != after) GTEST_SKIP() << "the second changed during the test";
-  EXPECT_EQ(now.wYear, local.tm_year + 1900);
-  EXPECT_EQ(now.wMonth, local.tm_mon + 1);
-  EXPECT_EQ(now.wDay, local.tm_mday);
-  EXPECT_EQ(now.wHour, local.tm_hour);
-  EXPECT_EQ(now.wMinute, local.tm_min);
-  EXPECT_EQ(now.wDayOfWeek, ZellerWeekday(now.wYear, now.wMonth, now.wDay));
-  EXPECT_LT(now.wMilliseconds, 1000);
+  EXPECT_EQ(now.date.year(), local.tm_year + 1900);
+  EXPECT_EQ(now.date.month(), local.tm_mon + 1);
+  EXPECT_EQ(now.date.day(), local.tm_mday);
+  EXPECT_EQ(now.hour, local.tm_hour);
+  EXPECT_EQ(now.minute, local.tm_min);
+  EXPECT_EQ(now.date.weekday(), local.tm_wday);
+  EXPECT_LT(now.millisecond, 1000);
 }
 
 }  // namespace

@@ -188,13 +188,13 @@ TEST(HeadlessArguments, FixedTimes) {
   struct Case {
     const char* text;
     bool ok;
-    SYSTEMTIME time;
+    LocalDateTime time;
   };
   const Case cases[] = {
-      {"2024-05-15T09:30:05", true, {2024, 5, 3, 15, 9, 30, 5, 0}},
-      {"2024-02-29T00:00:00", true, {2024, 2, 4, 29, 0, 0, 0, 0}},
-      {"2000-01-01T23:59:59", true, {2000, 1, 6, 1, 23, 59, 59, 0}},
-      {"1995-01-01T12:00:00", true, {1995, 1, 0, 1, 12, 0, 0, 0}},
+      {"2024-05-15T09:30:05", true, {CivilDay(2024, 5, 15), 9, 30, 5, 0}},
+      {"2024-02-29T00:00:00", true, {CivilDay(2024, 2, 29), 0, 0, 0, 0}},
+      {"2000-01-01T23:59:59", true, {CivilDay(2000, 1, 1), 23, 59, 59, 0}},
+      {"1995-01-01T12:00:00", true, {CivilDay(1995, 1, 1), 12, 0, 0, 0}},
       {"2023-02-29T00:00:00", false, {}},
       {"1900-02-29T00:00:00", false, {}},
       {"2024-13-01T00:00:00", false, {}},
@@ -204,27 +204,27 @@ TEST(HeadlessArguments, FixedTimes) {
       {"2024-05-15 10:00:00", false, {}},
       {"2024-5-15T10:00:00", false, {}},
       {"2024-05-15T10:00:00Z", false, {}},
-      {"0000-01-01T00:00:00", true, {0, 1, 6, 1, 0, 0, 0, 0}},
-      {"9999-12-31T23:59:59", true, {9999, 12, 5, 31, 23, 59, 59, 0}},
-      {"10000-01-01T00:00:00", true, {10000, 1, 6, 1, 0, 0, 0, 0}},
-      {"30827-12-31T23:59:59", true, {30827, 12, 5, 31, 23, 59, 59, 0}},
-      {"65535-12-31T00:00:00", true, {65535, 12, 2, 31, 0, 0, 0, 0}},
+      {"0000-01-01T00:00:00", true, {CivilDay(0, 1, 1), 0, 0, 0, 0}},
+      {"9999-12-31T23:59:59", true, {CivilDay(9999, 12, 31), 23, 59, 59, 0}},
+      {"10000-01-01T00:00:00", true, {CivilDay(10000, 1, 1), 0, 0, 0, 0}},
+      {"30827-12-31T23:59:59", true, {CivilDay(30827, 12, 31), 23, 59, 59, 0}},
+      {"65535-12-31T00:00:00", true, {CivilDay(65535, 12, 31), 0, 0, 0, 0}},
       {"65536-01-01T00:00:00", false, {}},
       {"09999-01-01T00:00:00", false, {}},
       {"100000-01-01T00:00:0", false, {}},
       {"999-01-01T00:00:00", false, {}},
   };
   for (const Case& c : cases) {
-    SYSTEMTIME time{};
+    LocalDateTime time{};
     EXPECT_EQ(ParseLocalTimeArgument(c.text, &time), c.ok) << c.text;
     if (!c.ok) continue;
-    EXPECT_EQ(time.wYear, c.time.wYear) << c.text;
-    EXPECT_EQ(time.wMonth, c.time.wMonth) << c.text;
-    EXPECT_EQ(time.wDayOfWeek, c.time.wDayOfWeek) << c.text;
-    EXPECT_EQ(time.wDay, c.time.wDay) << c.text;
-    EXPECT_EQ(time.wHour, c.time.wHour) << c.text;
-    EXPECT_EQ(time.wMinute, c.time.wMinute) << c.text;
-    EXPECT_EQ(time.wSecond, c.time.wSecond) << c.text;
+    EXPECT_EQ(time.date.year(), c.time.date.year()) << c.text;
+    EXPECT_EQ(time.date.month(), c.time.date.month()) << c.text;
+    EXPECT_EQ(time.date.weekday(), c.time.date.weekday()) << c.text;
+    EXPECT_EQ(time.date.day(), c.time.date.day()) << c.text;
+    EXPECT_EQ(time.hour, c.time.hour) << c.text;
+    EXPECT_EQ(time.minute, c.time.minute) << c.text;
+    EXPECT_EQ(time.second, c.time.second) << c.text;
   }
 }
 

@@ -161,11 +161,10 @@ TEST_F(SingleInstance, RecordRequestsNameARealDayOrAreDropped) {
     const ssize_t got =
         read(peer, answer, sizeof answer);  // closed: 0, or a reset with data unread
     EXPECT_TRUE(c.taken ? got == 3 : got <= 0) << c.sent;
-    const std::vector<SYSTEMTIME> days = TakeRecordPeriodRequests();
+    const std::vector<CivilDay> days = TakeRecordPeriodRequests();
     ASSERT_EQ(days.size(), c.taken ? 1u : 0u) << c.sent;
     if (c.taken) {
-      EXPECT_EQ(days[0].wYear * 10000 + days[0].wMonth * 100 + days[0].wDay, 20240229);
-      EXPECT_EQ(days[0].wDayOfWeek, 4);  // a Thursday
+      EXPECT_EQ(days[0], CivilDay(2024, 2, 29));
     }
     close(peer);
   }

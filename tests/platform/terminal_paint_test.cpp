@@ -14,6 +14,7 @@
 #include "platform/canvas/cells/cell_canvas.h"
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/dates/dateformat.h"
+#include "platform/ui/app_window.h"
 #include "tests/platform/window_test_support.h"
 #include "view/day_class.h"
 #include "view/month_view.h"
@@ -58,7 +59,7 @@ class TerminalPaint : public ::testing::Test {
     window_class.lpszClassName = u"TERMINALPAINT";
     window_class.hbrBackground = GetStockObject(WHITE_BRUSH);
     RegisterClassW(&window_class);  // classes outlive a test: a second time is refused
-    AppState.SelectedDate = SYSTEMTIME{2024, 5, 3, 15, 9, 0, 0, 0};  // Wednesday 15 May
+    AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 15), 9};  // Wednesday 15 May
     AppState.LastPeriodKnown = 0;
     AppState.DayMarks = 0;
     window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr, nullptr,
@@ -85,8 +86,8 @@ TEST_F(TerminalPaint, EverySizePaintsTheGridItCanHold) {
       ASSERT_EQ(canvas->Height(), height);
       const int cell_width = width / 7;
       const int cell_height = height / 8;
-      EXPECT_EQ(AppState.CellWidth, cell_width);
-      EXPECT_EQ(AppState.CellHeight, cell_height);
+      EXPECT_EQ(AppWindow.CellWidth, cell_width);
+      EXPECT_EQ(AppWindow.CellHeight, cell_height);
       SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
       // 15 May lies in column 3 of row 4 (the 1st is a Wednesday, in row 2).
       if (cell_width > 0 && cell_height > 0) {
@@ -186,8 +187,8 @@ TEST_F(TerminalPaint, MarksTakeACellBesideTheNumberAndChangeNothingElse) {
   } cases[] = {{80, 23, 14}, {21, 24, 14}, {14, 16, 14}, {14, 8, 5}, {7, 8, 0}};
   AppState.LastPeriodKnown = 1;
   // Periods 1-5 and 29-31 May, fertile 12-16 May, most fertile the 15th; the 20th selected.
-  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0};
-  AppState.SelectedDate = SYSTEMTIME{2024, 5, 1, 20, 9, 0, 0, 0};
+  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
+  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     AppState.DayMarks = 0;
@@ -203,7 +204,7 @@ TEST_F(TerminalPaint, MarksTakeACellBesideTheNumberAndChangeNothingElse) {
     for (int y = 0; y < c.height; ++y) {
       for (int x = 0; x < c.width; ++x) {
         if (plain.At(x, y) == marked.At(x, y)) continue;
-        const int column = x / AppState.CellWidth, row = y / AppState.CellHeight;
+        const int column = x / AppWindow.CellWidth, row = y / AppWindow.CellHeight;
         const int day = (row - 2) * 7 + column - 3 + 1;  // the 1st is a Wednesday, in row 2
         ASSERT_TRUE(row >= 2 && column < 7 && day >= 1 && day <= 31) << x << "," << y;
         const DayClass day_class = ClassifyDay(day, 20);
@@ -212,7 +213,7 @@ TEST_F(TerminalPaint, MarksTakeACellBesideTheNumberAndChangeNothingElse) {
         EXPECT_EQ(cell.text[0], char32_t{MarkOf(day_class).glyph}) << day;
         EXPECT_EQ(cell.foreground, MarkOf(day_class).colour) << day;
         EXPECT_EQ(cell.background, ColoursOf(day_class).fill) << day;
-        EXPECT_EQ(x % AppState.CellWidth, AppState.CellWidth - 1) << day;
+        EXPECT_EQ(x % AppWindow.CellWidth, AppWindow.CellWidth - 1) << day;
         EXPECT_TRUE(marked_days.insert(day).second) << "one mark for " << day;
         glyph_of_class[day_class] = cell.text[0];
       }

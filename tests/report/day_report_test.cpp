@@ -15,10 +15,9 @@
 
 namespace {
 
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour = 9, WORD minute = 0) {
-  SYSTEMTIME t{year, month, 0, day, hour, minute, 0, 0};
-  t.wDayOfWeek = static_cast<WORD>(DayOfWeek(day, month, year));
-  return t;
+LocalDateTime At(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour = 9,
+                 std::int32_t minute = 0) {
+  return LocalDateTime{CivilDay(year, month, day), hour, minute};
 }
 
 std::vector<std::u16string> Lines(const std::u16string& text) {
@@ -45,7 +44,8 @@ class DayReportTest : public ::testing::Test {
     setenv("LC_ALL", name, 1);
     ResetDateFormatLocale();
   }
-  static void SetCycle(SYSTEMTIME last_period, SYSTEMTIME selected, std::int32_t cycle_length) {
+  static void SetCycle(LocalDateTime last_period, LocalDateTime selected,
+                       std::int32_t cycle_length) {
     AppState.LastPeriod = last_period;
     AppState.SelectedDate = selected;
     AppState.CycleLength = cycle_length;
@@ -78,8 +78,8 @@ TEST_F(DayReportTest, WithoutLastPeriodAsksForOneUnderTheSelectedDay) {
 
 struct ReportCase {
   const char* name;
-  SYSTEMTIME last_period;
-  SYSTEMTIME selected;
+  LocalDateTime last_period;
+  LocalDateTime selected;
   std::int32_t cycle_length;
   const char16_t* status;  // nullptr: not checked (the classification's own choice)
   const char16_t* hint;
@@ -144,7 +144,7 @@ TEST_F(DayReportTest, ComposesFiveLinesFromTheDueDate) {
 
 struct StatusCase {
   std::int32_t menstrual_days;
-  WORD day;  // of March 2024; the last period is 1 March, ovulation on the 15th
+  std::int32_t day;  // of March 2024; the last period is 1 March, ovulation on the 15th
   const char16_t* status;
   const char16_t* hint;
 };
@@ -195,7 +195,7 @@ TEST_F(DayReportTest, LongestReportFitsWithA29UnitDueDate) {
 
 struct DateTextCase {
   const char* locale;
-  SYSTEMTIME date;
+  LocalDateTime date;
   const char16_t* text;
 };
 
@@ -210,7 +210,7 @@ TEST_F(DayReportTest, DateTooLongForItsBufferFallsBackToTheMediumStyle) {
   for (const DateTextCase& c : kDateTextCases) {
     SCOPED_TRACE(c.locale);
     UseLocale(c.locale);
-    EXPECT_EQ(ReportDateText(c.date), c.text);
+    EXPECT_EQ(ReportDateText(c.date.date), c.text);
   }
 }
 
@@ -265,48 +265,46 @@ TEST(DueDateOffset, RemainderInTheCycleSetsTheOffset) {
 }
 
 struct DueDateCase {
-  SYSTEMTIME selected;
+  LocalDateTime selected;
   std::int64_t offset;
-  SYSTEMTIME due;  // wDayOfWeek names the due date's weekday
+  LocalDateTime due;
 };
 
 const DueDateCase kDueDateCases[] = {
-    {At(2026, 1, 1, 9, 30), 280, {2026, 10, 4, 8, 9, 30, 0, 0}},
-    {At(2026, 1, 1, 23, 59), -1, {2025, 12, 3, 31, 23, 59, 0, 0}},
+    {At(2026, 1, 1, 9, 30), 280, {CivilDay(2026, 10, 8), 9, 30, 0, 0}},
+    {At(2026, 1, 1, 23, 59), -1, {CivilDay(2025, 12, 31), 23, 59, 0, 0}},
     // Crossing the end of the tick span (about May 58455).
-    {At(58455, 1, 1, 9), 280, {58455, 10, 5, 8, 9, 0, 0, 0}},
+    {At(58455, 1, 1, 9), 280, {CivilDay(58455, 10, 8), 9, 0, 0, 0}},
     // The 16-bit year wraps both ways, as the calendar's day steps do.
-    {At(65535, 12, 31, 9, 30), 280, {0, 10, 5, 6, 9, 30, 0, 0}},
-    {At(0, 1, 1, 9, 30), -1, {65535, 12, 2, 31, 9, 30, 0, 0}},
-    {At(0, 1, 1, 0, 0), 0, {0, 1, 6, 1, 0, 0, 0, 0}},
+    {At(65535, 12, 31, 9, 30), 280, {CivilDay(0, 10, 6), 9, 30, 0, 0}},
+    {At(0, 1, 1, 9, 30), -1, {CivilDay(65535, 12, 31), 9, 30, 0, 0}},
+    {At(0, 1, 1, 0, 0), 0, {CivilDay(0, 1, 1), 0, 0, 0, 0}},
 };
 
-TEST(DueDate, KeepsTimeOfDayAndNamesTheWeekday) {
+TEST(DueDate, KeepsTimeOfDay) {
   for (const DueDateCase& c : kDueDateCases) {
-    const SYSTEMTIME due = DueDate(c.selected, c.offset);
-    SCOPED_TRACE(testing::Message() << c.selected.wYear << "-" << c.selected.wMonth << "-"
-                                    << c.selected.wDay << " + " << c.offset);
-    EXPECT_EQ(due.wYear, c.due.wYear);
-    EXPECT_EQ(due.wMonth, c.due.wMonth);
-    EXPECT_EQ(due.wDay, c.due.wDay);
-    EXPECT_EQ(due.wDayOfWeek, c.due.wDayOfWeek);
-    EXPECT_EQ(due.wHour, c.due.wHour);
-    EXPECT_EQ(due.wMinute, c.due.wMinute);
+    const LocalDateTime due = DueDate(c.selected, c.offset);
+    SCOPED_TRACE(testing::Message() << c.selected.date.year() << "-" << c.selected.date.month()
+                                    << "-" << c.selected.date.day() << " + " << c.offset);
+    EXPECT_EQ(due.date.year(), c.due.date.year());
+    EXPECT_EQ(due.date.month(), c.due.date.month());
+    EXPECT_EQ(due.date.day(), c.due.date.day());
+    EXPECT_EQ(due.hour, c.due.hour);
+    EXPECT_EQ(due.minute, c.due.minute);
   }
 }
 
 TEST(DueDate, SameDateAsCalendarStepsAcrossAllYears) {
   for (std::int32_t year = 0; year <= 65535; year += 331) {
     for (const std::int64_t offset : {-100000, -366, -1, 0, 1, 280, 3000, 2000000}) {
-      const SYSTEMTIME selected = At(static_cast<WORD>(year), 2, 28, 17, 45);
-      const SYSTEMTIME due = DueDate(selected, offset);
-      const SYSTEMTIME expected = ShiftDays(selected, offset);
-      ASSERT_EQ(due.wYear, expected.wYear) << year << " + " << offset;
-      ASSERT_EQ(due.wMonth, expected.wMonth) << year << " + " << offset;
-      ASSERT_EQ(due.wDay, expected.wDay) << year << " + " << offset;
-      ASSERT_EQ(due.wDayOfWeek, DayOfWeek(due.wDay, due.wMonth, due.wYear));
-      ASSERT_EQ(due.wHour, 17);
-      ASSERT_EQ(due.wMinute, 45);
+      const LocalDateTime selected = At(static_cast<std::int32_t>(year), 2, 28, 17, 45);
+      const LocalDateTime due = DueDate(selected, offset);
+      const LocalDateTime expected = ShiftDays(selected, offset);
+      ASSERT_EQ(due.date.year(), expected.date.year()) << year << " + " << offset;
+      ASSERT_EQ(due.date.month(), expected.date.month()) << year << " + " << offset;
+      ASSERT_EQ(due.date.day(), expected.date.day()) << year << " + " << offset;
+      ASSERT_EQ(due.hour, 17);
+      ASSERT_EQ(due.minute, 45);
     }
   }
 }

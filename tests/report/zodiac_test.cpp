@@ -7,8 +7,8 @@
 namespace {
 
 struct SignCase {
-  WORD month;
-  WORD day;
+  std::int32_t month;
+  std::int32_t day;
   const char16_t* sign;
 };
 
@@ -33,9 +33,9 @@ TEST(WesternZodiac, SignChangesOnTheBoundaryDays) {
 }
 
 struct AnimalCase {
-  WORD year;
-  WORD month;
-  WORD day;
+  std::int32_t year;
+  std::int32_t month;
+  std::int32_t day;
   const char16_t* animal;
 };
 

@@ -17,6 +17,7 @@
 #include "model/app_state.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 #include "view/month_view.h"
@@ -108,8 +109,9 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
   HWND window = CreateWindowExW(0, u"DayMarksTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
                                 nullptr, nullptr);
   AppState = AppStateRecord{};
-  AppState.SelectedDate = SYSTEMTIME{2024, 5, 1, 20, 9, 0, 0, 0};
-  AppState.LastPeriod = SYSTEMTIME{2024, 5, 3, 1, 9, 0, 0, 0};
+  AppWindow = AppWindowRecord{};
+  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
+  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
   AppState.LastPeriodKnown = 1;
   for (const auto& [width, height] : {std::pair{240, 266}, {480, 532}, {1400, 400}, {350, 1200}}) {
     SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
@@ -121,13 +123,13 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
     for (std::size_t at = 0; at < plain.size(); ++at) {
       if (plain[at] == marked[at]) continue;
       const int x = static_cast<int>(at) % width, y = static_cast<int>(at) / width;
-      const int column = x / AppState.CellWidth, row = y / AppState.CellHeight;
+      const int column = x / AppWindow.CellWidth, row = y / AppWindow.CellHeight;
       const int day = (row - 2) * 7 + column - 3 + 1;  // the 1st is a Wednesday, in row 2
       ASSERT_TRUE(row >= 2 && column < 7 && day >= 1 && day <= 31) << x << "," << y;
       const DayClass day_class = ClassifyDay(day, 20);
       ASSERT_EQ(plain[at], ColoursOf(day_class).fill) << "covers the number of " << day;
       ASSERT_EQ(marked[at], MarkOf(day_class).colour) << day;
-      changed[day].insert({x % AppState.CellWidth, y % AppState.CellHeight});
+      changed[day].insert({x % AppWindow.CellWidth, y % AppWindow.CellHeight});
     }
     std::map<DayClass, Pixels> mark_of_class;
     for (int day = 1; day <= 31; ++day) {
@@ -142,6 +144,7 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
   }
   DestroyWindow(window);
   AppState = AppStateRecord{};
+  AppWindow = AppWindowRecord{};
 }
 
 }  // namespace

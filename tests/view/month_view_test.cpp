@@ -12,6 +12,7 @@
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/dates/datetime.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
@@ -22,11 +23,8 @@ LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-SYSTEMTIME Day(WORD year, WORD month, WORD day) {
-  SYSTEMTIME t{year, month, 0, day, 9, 0, 0, 0};
-  FILETIME ticks{};
-  SystemTimeToFileTime(&t, &ticks);
-  FileTimeToSystemTime(&ticks, &t);
+LocalDateTime Day(std::int32_t year, std::int32_t month, std::int32_t day) {
+  LocalDateTime t{CivilDay(year, month, day), 9};
   return t;
 }
 
@@ -49,6 +47,7 @@ class MonthView : public ::testing::Test {
                               nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
     AppState = AppStateRecord{};
+    AppWindow = AppWindowRecord{};
     AppState.SelectedDate = Day(2024, 5, 20);
   }
   void TearDown() override { DestroyWindow(window_); }
@@ -67,12 +66,12 @@ class MonthView : public ::testing::Test {
   }
   COLORREF Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y); }
   COLORREF CellFill(int column, int row) const {
-    return Pixel(column * AppState.CellWidth + 1, row * AppState.CellHeight + 1);
+    return Pixel(column * AppWindow.CellWidth + 1, row * AppWindow.CellHeight + 1);
   }
   int CountInCell(int column, int row, COLORREF colour) const {
     int count = 0;
-    for (int y = row * AppState.CellHeight; y < (row + 1) * AppState.CellHeight; ++y) {
-      for (int x = column * AppState.CellWidth; x < (column + 1) * AppState.CellWidth; ++x) {
+    for (int y = row * AppWindow.CellHeight; y < (row + 1) * AppWindow.CellHeight; ++y) {
+      for (int x = column * AppWindow.CellWidth; x < (column + 1) * AppWindow.CellWidth; ++x) {
         count += Pixel(x, y) == colour ? 1 : 0;
       }
     }
@@ -87,10 +86,10 @@ std::pair<int, int> MayCell(int day) { return {(3 + day - 1) % 7, 2 + (3 + day -
 
 TEST_F(MonthView, LaysOutTheGridFromTheClientSize) {
   Paint(240, 266);
-  EXPECT_EQ(AppState.CellWidth, 34);
-  EXPECT_EQ(AppState.CellHeight, 33);
-  EXPECT_EQ(AppState.ClientRect.right, 240);
-  EXPECT_EQ(AppState.ClientRect.bottom, 266);
+  EXPECT_EQ(AppWindow.CellWidth, 34);
+  EXPECT_EQ(AppWindow.CellHeight, 33);
+  EXPECT_EQ(AppWindow.ClientRect.right, 240);
+  EXPECT_EQ(AppWindow.ClientRect.bottom, 266);
   for (int column = 0; column < 7; ++column) {
     const int x = column * 34 + 1;
     EXPECT_EQ(Hex(Pixel(x, 32)), Hex(kWhite)) << column;  // title row
@@ -117,7 +116,7 @@ TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
     const char* name;
     bool known;
     std::int32_t menstrual_days;
-    WORD selected_day;
+    std::int32_t selected_day;
     int day;
     COLORREF fill;
     COLORREF text;
@@ -149,7 +148,7 @@ TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
 
 TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
   struct Case {
-    SYSTEMTIME selected;
+    LocalDateTime selected;
     int column, row;
   } cases[] = {
       {Day(2025, 3, 1), 6, 2},  // a 31-day month beginning on a Saturday
@@ -161,7 +160,7 @@ TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
     AppState.SelectedDate = c.selected;
     Paint(240, 266);
     EXPECT_EQ(Hex(CellFill(c.column, c.row)), Hex(kDarkBlue))
-        << c.selected.wDay << "." << c.selected.wMonth;
+        << c.selected.date.day() << "." << c.selected.date.month();
   }
   AppState.SelectedDate = Day(2026, 2, 10);  // rows 6 and 7 stay empty
   Paint(240, 266);
@@ -184,8 +183,8 @@ TEST_F(MonthView, PaintsAnySizeAndReleasesWhatItMade) {
     const std::size_t objects = LiveGdiObjectCount();
     const std::size_t targets = LiveDeviceContextCount();
     Paint(c.width, c.height);
-    EXPECT_EQ(AppState.CellWidth, c.cell_width) << c.width << "x" << c.height;
-    EXPECT_EQ(AppState.CellHeight, c.cell_height) << c.width << "x" << c.height;
+    EXPECT_EQ(AppWindow.CellWidth, c.cell_width) << c.width << "x" << c.height;
+    EXPECT_EQ(AppWindow.CellHeight, c.cell_height) << c.width << "x" << c.height;
     EXPECT_EQ(LiveGdiObjectCount(), objects) << c.width << "x" << c.height;
     EXPECT_EQ(LiveDeviceContextCount(), targets) << c.width << "x" << c.height;
   }

@@ -10,22 +10,23 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
 namespace {
 
 struct Date {
-  WORD year, month, day, weekday;
+  std::int32_t year, month, day, weekday;
 };
 
-SYSTEMTIME At(Date d) { return SYSTEMTIME{d.year, d.month, d.weekday, d.day, 9, 41, 17, 250}; }
+LocalDateTime At(Date d) { return LocalDateTime{CivilDay(d.year, d.month, d.day), 9, 41, 17, 250}; }
 
-std::string Show(const SYSTEMTIME& t) {
-  return std::to_string(t.wDay) + "." + std::to_string(t.wMonth) + "." + std::to_string(t.wYear) +
-         " (" + std::to_string(t.wDayOfWeek) + ") " + std::to_string(t.wHour) + ":" +
-         std::to_string(t.wMinute) + ":" + std::to_string(t.wSecond) + "." +
-         std::to_string(t.wMilliseconds);
+std::string Show(const LocalDateTime& t) {
+  return std::to_string(t.date.day()) + "." + std::to_string(t.date.month()) + "." +
+         std::to_string(t.date.year()) + " (" + std::to_string(t.date.weekday()) + ") " +
+         std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" + std::to_string(t.second) +
+         "." + std::to_string(t.millisecond);
 }
 
 int* g_boxes = nullptr;
@@ -60,18 +61,19 @@ class Navigation : public ::testing::Test {
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
     AppState = AppStateRecord{};
+    AppWindow = AppWindowRecord{};
     // The report's box has no owner here, so the window system's repaint of an owner
     // uncovered by a box cannot hide whether the handler itself asked for one.
-    AppState.MainWindow = nullptr;
-    AppState.CellWidth = 34;  // a 240 x 266 client area
-    AppState.CellHeight = 33;
+    AppWindow.MainWindow = nullptr;
+    AppWindow.CellWidth = 34;  // a 240 x 266 client area
+    AppWindow.CellHeight = 33;
   }
   void TearDown() override {
     DestroyWindow(window_);
     InstallWindowBackend(nullptr);
   }
   // Selects `date`, forgets earlier repaint requests and boxes.
-  void Start(const SYSTEMTIME& date) {
+  void Start(const LocalDateTime& date) {
     AppState.SelectedDate = date;
     ValidateWindow(window_);
     boxes_ = 0;
@@ -99,8 +101,8 @@ TEST(MonthSteps, ClampTheDayAndNameTheWeekday) {
       {{0, 1, 1, 6}, false, {65535, 12, 1, 0}},
   };
   for (const Case& c : cases) {
-    const SYSTEMTIME from = At(c.from);
-    const SYSTEMTIME got = c.forward ? NextMonth(from) : PreviousMonth(from);
+    const LocalDateTime from = At(c.from);
+    const LocalDateTime got = c.forward ? NextMonth(from) : PreviousMonth(from);
     EXPECT_EQ(Show(got), Show(At(c.expected))) << Show(from) << (c.forward ? " next" : " previous");
   }
 }
@@ -202,8 +204,8 @@ TEST_F(Navigation, TapsDoNothingWithoutACellSize) {
     std::int32_t width, height;
   } sizes[] = {{0, 0}, {0, 33}, {34, 0}};
   for (const Case& size : sizes) {
-    AppState.CellWidth = size.width;
-    AppState.CellHeight = size.height;
+    AppWindow.CellWidth = size.width;
+    AppWindow.CellHeight = size.height;
     for (const auto& [x, y] : {std::pair<WORD, WORD>{0, 0}, {5, 0}, {0, 100}, {200, 200}}) {
       Start(At({2024, 5, 15, 3}));
       HandleTap(window_, MAKELPARAM(x, y));

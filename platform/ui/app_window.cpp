@@ -1,0 +1,3 @@
+#include "platform/ui/app_window.h"
+
+AppWindowRecord AppWindow;
