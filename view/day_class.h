@@ -54,3 +54,10 @@ struct DayMark {
   COLORREF colour;
 };
 DayMark MarkOf(DayClass day_class);
+
+// Whether the days carry their marks: when asked for (--cues), and whenever the colours
+// shown cannot tell the classes apart (no colour at all, or too few), as then only the marks
+// do.
+constexpr bool DayMarksShown(bool colours_tell_classes_apart, bool marks_asked) {
+  return marks_asked || !colours_tell_classes_apart;
+}

@@ -157,26 +157,19 @@ void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, std::int
   DrawCentred(canvas, number.units.data(), number.length, cell);
 }
 
-// Rows 2 to 7: the 1st in the column of its weekday, each further day one column on.
+// Rows 2 to 7: each day in its cell of the month's grid.
 void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selected) {
   SetBkColor(canvas, kWhite);
   SetTextColor(canvas, kBlack);
   const SYSTEMTIME& month = AppState.SelectedDate;
-  std::int32_t column = DayOfWeek(1, month.wMonth, month.wYear);
-  std::int32_t row = kFirstDayRow;
+  const MonthGrid days = MonthGridOf(month.wYear, month.wMonth);
   brushes.dark_blue = CreateSolidBrush(kDarkBlue);
   brushes.red = CreateSolidBrush(kRed);
   brushes.dark_red = CreateSolidBrush(kDarkRed);
   brushes.green = CreateSolidBrush(kGreen);
   brushes.dark_green = CreateSolidBrush(kDarkGreen);
-  const std::int32_t count = DaysInMonth(month.wYear, month.wMonth);
-  for (std::int32_t day = 1; day <= count; ++day) {
-    DrawDay(canvas, brushes, day, selected,
-            CellRect(column, row, grid.cell_width, grid.cell_height));
-    if (++column > kLastWeekday) {
-      column = 0;
-      ++row;
-    }
+  for (std::int32_t day = 1; day <= days.days; ++day) {
+    DrawDay(canvas, brushes, day, selected, days.CellOf(day, grid.cell_width, grid.cell_height));
   }
 }
 
@@ -184,9 +177,8 @@ void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selecte
 // screen readers follow the selection.
 void PlaceCaret(HWND window, HDC canvas, Grid grid, std::int32_t day) {
   const SYSTEMTIME& month = AppState.SelectedDate;
-  const std::int32_t place = DayOfWeek(1, month.wMonth, month.wYear) + day - 1;
-  const RECT cell = CellRect(place % kGridColumns, kFirstDayRow + place / kGridColumns,
-                             grid.cell_width, grid.cell_height);
+  const RECT cell =
+      MonthGridOf(month.wYear, month.wMonth).CellOf(day, grid.cell_width, grid.cell_height);
   const DayNumberText number = FormatDayNumber(day);
   RECT ink{};
   if (!GetTextInkBox(canvas, number.units.data(), number.length, &cell, &ink) ||

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr WORD kDecember = 12;
-constexpr std::int64_t kWeekdays = kGridColumns;
 
 WORD WeekdayOf(const SYSTEMTIME& date) {
   return static_cast<WORD>(DayOfWeek(date.wDay, date.wMonth, date.wYear));
@@ -34,22 +33,17 @@ void Select(HWND window, const SYSTEMTIME& date) {
   RequestRepaint(window);
 }
 
-// The day whose cell, cell_width x cell_height, holds (x, y); the earlier day on a shared
-// edge. Stepping back wDay - 1 weekdays from the selected day's lands on the 1st's column.
+// The day of the selected month whose cell, width x height, holds (x, y), edges included;
+// the earlier day on a shared edge. The sizes may be scaled past 32 bits (TapScale).
 std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0) return 0;
   const SYSTEMTIME& selected = AppState.SelectedDate;
-  const std::int64_t back = (static_cast<std::int64_t>(selected.wDay) - 1) % kWeekdays;
-  std::int64_t column = (selected.wDayOfWeek % kWeekdays - back + kWeekdays) % kWeekdays;
-  std::int64_t top = kFirstDayRow * height;
-  const std::int32_t count = DaysInMonth(selected.wYear, selected.wMonth);
-  for (std::int32_t day = 1; day <= count; ++day) {
-    const bool in_column = column * width <= x && x <= (column + 1) * width;
-    if (in_column && top <= y && y <= top + height) return day;
-    if (++column >= kWeekdays) {
-      column = 0;
-      top += height;
-    }
+  const MonthGrid grid = MonthGridOf(selected.wYear, selected.wMonth);
+  for (std::int32_t day = 1; day <= grid.days; ++day) {
+    const GridPlace place = grid.PlaceOf(day);
+    const std::int64_t left = place.column * width;
+    const std::int64_t top = place.row * height;
+    if (left <= x && x <= left + width && top <= y && y <= top + height) return day;
   }
   return 0;
 }
