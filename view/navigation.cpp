@@ -2,7 +2,7 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
-#include "platform/ui/gdi.h"
+#include "platform/ui/window_paint.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
 
@@ -52,12 +52,7 @@ std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int6
 // are tested at its middle, in half units, so that the character's own cell takes it even
 // where a cell is one character wide and every character lies on an edge. On pixels the
 // tap is the point itself.
-std::int64_t TapScale() {
-  HDC screen = CreateCompatibleDC(nullptr);
-  const bool cells = GetDeviceCaps(screen, TECHNOLOGY) == DT_CHARSTREAM;
-  DeleteDC(screen);
-  return cells ? 2 : 1;
-}
+std::int64_t TapScale() { return ScreenHoldsCharacters() ? 2 : 1; }
 
 }  // namespace
 

@@ -1,9 +1,9 @@
-// The drawing surface behind every device context: a rectangle of picture elements that can
-// be filled, carry one line of centred text on an opaque box, and take a block copied from
-// another canvas of the same kind. Backends supply the kind: pixels (SDL surfaces,
-// platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner, character
-// cells for a terminal. Platform-internal: the system's code sees only HDC and HBITMAP
-// (platform/ui/gdi.h).
+// The canvas everything is drawn on: a rectangle of picture elements that can be filled,
+// carry one line of centred text on an opaque box, and take a block copied from another
+// canvas of the same kind. The front ends supply the kind: pixels (SDL surfaces,
+// platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner,
+// character cells (platform/canvas/cells/cell_canvas.h) for a terminal and the month printed
+// as text. A window's paint gets its client canvas from platform/ui/window_paint.h.
 #pragma once
 
 #include <cstdint>
@@ -52,3 +52,14 @@ class Canvas {
   // A source of another kind is treated as all white.
   virtual void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) = 0;
 };
+
+// The most picture elements an off-screen canvas may have: 64 Mi, far beyond any screen.
+constexpr std::int64_t kMaxCanvasElements = std::int64_t{1} << 26;
+
+// An off-screen canvas of the kind of `like`, width x height, initially black; nullptr for a
+// negative side, more than kMaxCanvasElements, or when it cannot be made.
+inline std::unique_ptr<Canvas> MakeCanvasLike(const Canvas& like, int width, int height) {
+  if (width < 0 || height < 0 || std::int64_t{width} * height > kMaxCanvasElements) return nullptr;
+  const CanvasMaker maker = like.Maker();
+  return maker != nullptr ? maker(width, height) : nullptr;
+}

@@ -7,7 +7,14 @@
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
+// A brush is only a colour here: the background a window's canvas starts in.
+struct GdiObject {
+  COLORREF colour;
+};
+
 namespace {
+
+GdiObject g_white_brush{RGB(255, 255, 255)};
 
 struct WindowClassRecord {
   std::u16string name;
@@ -83,6 +90,14 @@ void ClientSizeFor(int width, int height, int* client_width, int* client_height)
 }
 
 }  // namespace
+
+HGDIOBJ GetStockObject(int object) { return object == WHITE_BRUSH ? &g_white_brush : nullptr; }
+
+bool BrushColour(HBRUSH brush, COLORREF* colour) {
+  if (brush != &g_white_brush) return false;
+  *colour = brush->colour;
+  return true;
+}
 
 bool IsLiveWindow(HWND window) {
   if (window == nullptr) return false;

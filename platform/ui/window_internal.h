@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/canvas/canvas.h"
-#include "platform/ui/gdi.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_paint.h"
 
 struct SoftKeyRecord {
   std::u16string label;
@@ -55,11 +55,3 @@ const IconResource* IconResourceOf(HICON icon);
 
 // Drops queued messages for a window that is going away.
 void RemoveQueuedMessages(HWND window);
-
-// The canvas a drawing target draws on now; nullptr when it has none (tests, backends).
-const Canvas* TargetCanvas(HDC target);
-
-// Counts of drawing objects and targets that exist now (leak checks in tests); stock
-// objects are not counted.
-std::size_t LiveGdiObjectCount();
-std::size_t LiveDeviceContextCount();

@@ -5,9 +5,9 @@
 #include <deque>
 
 #include "platform/instance/single_instance.h"
-#include "platform/ui/gdi.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
+#include "platform/ui/window_paint.h"
 
 namespace {
 
@@ -143,8 +143,8 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
       return 0;
     case WM_PAINT: {
       // A window that does not paint still has its request consumed, or it would come back.
-      PAINTSTRUCT paint{};
-      if (BeginPaint(window, &paint) != nullptr) EndPaint(window, &paint);
+      Canvas* screen = nullptr;
+      if (BeginWindowPaint(window, &screen)) EndWindowPaint(window);
       return 0;
     }
     default:

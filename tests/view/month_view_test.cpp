@@ -12,9 +12,9 @@
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/dates/datetime.h"
-#include "platform/ui/gdi.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
+#include "platform/ui/window_paint.h"
 
 namespace {
 
@@ -56,13 +56,10 @@ class MonthView : public ::testing::Test {
   // Blackens the client area of the given size, then paints the month over it.
   void Paint(int width, int height) {
     ASSERT_TRUE(ResizeClientArea(window_, width, height));
-    PAINTSTRUCT paint{};
-    HDC screen = BeginPaint(window_, &paint);
-    HBRUSH black = CreateSolidBrush(kBlack);
-    const RECT all{0, 0, width, height};
-    FillRect(screen, &all, black);
-    DeleteObject(black);
-    EndPaint(window_, &paint);
+    Canvas* screen = nullptr;
+    ASSERT_TRUE(BeginWindowPaint(window_, &screen));
+    if (screen != nullptr) screen->Fill(RECT{0, 0, width, height}, kBlack);
+    EndWindowPaint(window_);
     EXPECT_EQ(PaintMonth(window_), 0);
   }
   COLORREF Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y); }
@@ -171,9 +168,8 @@ TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
   }
 }
 
-// Every per-paint drawing object is released, at any size, a client area too small for a
-// cell included.
-TEST_F(MonthView, PaintsAnySizeAndReleasesWhatItMade) {
+// Any size paints without fault, a client area too small for a cell included.
+TEST_F(MonthView, PaintsAnySize) {
   struct Case {
     int width, height, cell_width, cell_height;
   } cases[] = {{0, 0, 0, 0}, {6, 7, 0, 0},       {7, 7, 1, 0},          {6, 8, 0, 1},
@@ -181,13 +177,9 @@ TEST_F(MonthView, PaintsAnySizeAndReleasesWhatItMade) {
   AppState.LastPeriodKnown = 1;
   AppState.LastPeriod = Day(2024, 5, 1);
   for (const Case& c : cases) {
-    const std::size_t objects = LiveGdiObjectCount();
-    const std::size_t targets = LiveDeviceContextCount();
     Paint(c.width, c.height);
     EXPECT_EQ(AppState.CellWidth, c.cell_width) << c.width << "x" << c.height;
     EXPECT_EQ(AppState.CellHeight, c.cell_height) << c.width << "x" << c.height;
-    EXPECT_EQ(LiveGdiObjectCount(), objects) << c.width << "x" << c.height;
-    EXPECT_EQ(LiveDeviceContextCount(), targets) << c.width << "x" << c.height;
   }
 }
 
