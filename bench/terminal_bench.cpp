@@ -80,7 +80,11 @@ void Drain(int master) {
   }
 }
 
+// The program beside bench/, or the one CYCLUNE_BENCH_PROGRAM names (to time another build).
 std::string CycluneBinary() {
+  if (const char* chosen = std::getenv("CYCLUNE_BENCH_PROGRAM"); chosen != nullptr && *chosen) {
+    return chosen;
+  }
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
   return (self.parent_path().parent_path() / "cyclune").string();
 }

@@ -122,18 +122,6 @@ x_do xdotool search --class '^io\.github\.cyclune\.Cyclune$' | grep -qx "$win" |
 
 # --- idle, it sleeps until there is something to do: no wake-ups to poll the instance socket
 # (that woke it ten times a second); a second start still reaches it (below).
-# The program itself: run_cyclune runs it from a subshell, whose pid $app is.
-program_pid() { pgrep -P "$app" -x cyclune || echo "$app"; }
-switches() {
-  cat /proc/"$(program_pid)"/task/*/status |
-    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'
-}
-quiet_second() {
-  local before
-  before=$(switches)
-  sleep 1
-  (($(switches) - before <= 1))
-}
 until_true quiet_second || fail "the idle window keeps waking up"
 
 # --- arrows and a tap -----------------------------------------------------------------------

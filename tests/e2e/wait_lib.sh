@@ -27,3 +27,18 @@ scratch_cleanup() {
   rm -rf "$tmp"
 }
 fail() { echo "FAIL: $*"; for log in "$tmp"/*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
+
+# quiet_second: true when the program that run_cyclune started from the subshell $app (or $app
+# itself) made at most one voluntary context switch in a second: idle, it sleeps until there
+# is something to do.
+program_pid() { pgrep -P "$app" -x cyclune || echo "$app"; }
+voluntary_switches() {
+  cat /proc/"$(program_pid)"/task/*/status |
+    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'
+}
+quiet_second() {
+  local before
+  before=$(voluntary_switches)
+  sleep 1
+  (($(voluntary_switches) - before <= 1))
+}

@@ -97,17 +97,6 @@ poll_until selected_at $((first_x + cell_width / 2)) ||
   fail "Down did not move the selection right of x=$first_x: $(selection_box)"
 # Idle, it sleeps until there is something to do, yet a second start still reaches it: the
 # running one answers, and the second ends with status 0.
-program_pid() { pgrep -P "$app" -x cyclune || echo "$app"; }
-switches() {
-  cat /proc/"$(program_pid)"/task/*/status |
-    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'
-}
-quiet_second() {
-  local before
-  before=$(switches)
-  sleep 1
-  (($(switches) - before <= 1))
-}
 poll_until quiet_second || fail "the idle window keeps waking up"
 run_cyclune cyclune-test "$tmp/second.log" "$window_asan_options" &
 second=$!
