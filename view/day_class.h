@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "platform/canvas/colours.h"
 #include "platform/ui/win_types.h"
 
 enum class DayClass : std::uint8_t {
@@ -31,8 +32,8 @@ DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day);
 // `filled` is false) and the day number in `text`.
 struct DayColours {
   bool filled;
-  COLORREF fill;
-  COLORREF text;
+  Rgb fill;
+  Rgb text;
 };
 DayColours ColoursOf(DayClass day_class);
 
@@ -51,7 +52,7 @@ enum class MarkShape : std::uint8_t { kNone, kTriangle, kDot, kDiamond, kRing };
 struct DayMark {
   MarkShape shape;
   char16_t glyph;
-  COLORREF colour;
+  Rgb colour;
 };
 DayMark MarkOf(DayClass day_class);
 

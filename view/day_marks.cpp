@@ -16,13 +16,13 @@ bool Overlap(const RECT& a, const RECT& b) {
 }
 
 // A run of pixels of one row of a shape: [begin, end).
-void FillRun(Canvas& canvas, COLORREF colour, const RECT& square, std::int32_t y,
-             std::int32_t begin, std::int32_t end) {
+void FillRun(Canvas& canvas, Rgb colour, const RECT& square, std::int32_t y, std::int32_t begin,
+             std::int32_t end) {
   canvas.Fill(RECT{square.left + begin, square.top + y, square.left + end, square.top + y + 1},
               colour);
 }
 
-void DrawShape(Canvas& canvas, const RECT& square, MarkShape shape, COLORREF colour) {
+void DrawShape(Canvas& canvas, const RECT& square, MarkShape shape, Rgb colour) {
   const std::int32_t side = square.right - square.left;
   for (std::int32_t y = 0; y < side; ++y) {
     std::int32_t begin = -1;  // the first pixel of the run being gathered, -1: none
@@ -40,7 +40,7 @@ void DrawShape(Canvas& canvas, const RECT& square, MarkShape shape, COLORREF col
 // A glyph takes one character cell: the last of the cell on the number's line, else the last
 // of its top line; none when the number reaches both.
 void DrawGlyph(Canvas& canvas, const RECT& cell, const RECT& number_ink, const DayMark& mark,
-               COLORREF fill) {
+               Rgb fill) {
   const RECT beside{cell.right - 1, number_ink.top, cell.right, number_ink.bottom};
   const RECT above{cell.right - 1, cell.top, cell.right, cell.top + 1};
   const RECT* place = nullptr;

@@ -9,12 +9,12 @@
 
 // A brush is only a colour here: the background a window's canvas starts in.
 struct GdiObject {
-  COLORREF colour;
+  Rgb colour;
 };
 
 namespace {
 
-GdiObject g_white_brush{RGB(255, 255, 255)};
+GdiObject g_white_brush{Rgb{255, 255, 255}};
 
 struct WindowClassRecord {
   std::u16string name;
@@ -70,7 +70,7 @@ std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH backgroun
     canvas = maker(width, height);
   }
   if (canvas == nullptr) return nullptr;
-  COLORREF colour = RGB(255, 255, 255);
+  Rgb colour = Rgb{255, 255, 255};
   BrushColour(background, &colour);
   canvas->Fill(RECT{0, 0, width, height}, colour);
   return canvas;
@@ -93,7 +93,7 @@ void ClientSizeFor(int width, int height, int* client_width, int* client_height)
 
 HGDIOBJ GetStockObject(int object) { return object == WHITE_BRUSH ? &g_white_brush : nullptr; }
 
-bool BrushColour(HBRUSH brush, COLORREF* colour) {
+bool BrushColour(HBRUSH brush, Rgb* colour) {
   if (brush != &g_white_brush) return false;
   *colour = brush->colour;
   return true;

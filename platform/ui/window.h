@@ -5,6 +5,7 @@
 // installs at start (platform/ui/window_backend.h). Everything runs on one thread.
 #pragma once
 
+#include "platform/canvas/colours.h"
 #include "platform/ui/win_types.h"
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -138,7 +139,7 @@ struct SHMENUBARINFO {
   int nBmpId;
   int cBmpImages;
   HWND hwndMB;
-  COLORREF clrBk;
+  Rgb clrBk;
 };
 
 // --- classes and windows -----------------------------------------------------------------

@@ -48,7 +48,7 @@ void ForgetCaretOf(HWND window);
 void ValidateWindow(HWND window);
 
 // The colour of a brush; false when `brush` is not a live brush.
-bool BrushColour(HBRUSH brush, COLORREF* colour);
+bool BrushColour(HBRUSH brush, Rgb* colour);
 
 // The resource an icon handle stands for; nullptr for none.
 const IconResource* IconResourceOf(HICON icon);

@@ -11,16 +11,16 @@
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr Rgb kRed = Rgb{255, 0, 0};
+constexpr Rgb kYellow = Rgb{255, 255, 0};
 
 // An off-screen canvas of the default kind (pixels in these tests).
 class Surface {
  public:
   Surface(int width, int height) : canvas_(DefaultCanvasMaker()(width, height)) {}
   ::Canvas& canvas() const { return *canvas_; }
-  COLORREF At(int x, int y) const { return PixelAt(*canvas_, x, y); }
-  void Fill(RECT rect, COLORREF colour) const { canvas_->Fill(rect, colour); }
+  Rgb At(int x, int y) const { return PixelAt(*canvas_, x, y).value(); }
+  void Fill(RECT rect, Rgb colour) const { canvas_->Fill(rect, colour); }
 
  private:
   std::unique_ptr<::Canvas> canvas_;
@@ -63,7 +63,7 @@ struct Extent {
 };
 
 // The bounding box of the pixels in the rectangle that differ from `ground`.
-Extent Changed(const Surface& surface, RECT area, COLORREF ground) {
+Extent Changed(const Surface& surface, RECT area, Rgb ground) {
   Extent extent;
   for (int y = area.top; y < area.bottom; ++y) {
     for (int x = area.left; x < area.right; ++x) {
@@ -147,7 +147,7 @@ TEST_F(CanvasDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
   target.canvas().Blit(2, 1, 20, 15, source.canvas(), 0, 0);
   struct Probe {
     int x, y;
-    COLORREF expected;
+    Rgb expected;
   };
   const Probe probes[] = {
       {1, 1, kBlack}, {2, 1, kRed},     {11, 8, kBlue},   {6, 4, kRed},     {12, 1, kWhite},

@@ -27,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr Rgb kRed = Rgb{255, 0, 0};
 
 struct RunRecord {
   RECT painted{};                     // the client size at the latest paint

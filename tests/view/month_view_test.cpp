@@ -30,9 +30,9 @@ SYSTEMTIME Day(WORD year, WORD month, WORD day) {
   return t;
 }
 
-std::string Hex(COLORREF c) {
+std::string Hex(Rgb c) {
   char text[16];
-  std::snprintf(text, sizeof text, "0x%06X", c);
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", c.red, c.green, c.blue);
   return text;
 }
 
@@ -62,11 +62,11 @@ class MonthView : public ::testing::Test {
     EndWindowPaint(window_);
     EXPECT_EQ(PaintMonth(window_), 0);
   }
-  COLORREF Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y); }
-  COLORREF CellFill(int column, int row) const {
+  Rgb Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y).value(); }
+  Rgb CellFill(int column, int row) const {
     return Pixel(column * AppState.CellWidth + 1, row * AppState.CellHeight + 1);
   }
-  int CountInCell(int column, int row, COLORREF colour) const {
+  int CountInCell(int column, int row, Rgb colour) const {
     int count = 0;
     for (int y = row * AppState.CellHeight; y < (row + 1) * AppState.CellHeight; ++y) {
       for (int x = column * AppState.CellWidth; x < (column + 1) * AppState.CellWidth; ++x) {
@@ -116,8 +116,8 @@ TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
     std::int32_t menstrual_days;
     WORD selected_day;
     int day;
-    COLORREF fill;
-    COLORREF text;
+    Rgb fill;
+    Rgb text;
   } cases[] = {
       {"selected", true, 5, 20, 20, kDarkBlue, kWhite},
       {"selected first period day", true, 5, 1, 1, kDarkBlue, kWhite},
