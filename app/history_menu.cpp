@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kTitleCapacity = 100;
-
 HistorySource g_source = HistorySource::kWindow;
 bool g_told_unusable = false;  // the reason a history cannot be used is said once a run
 
@@ -41,11 +39,9 @@ std::u16string UnusableNotice(const std::string& problem) {
   return notice;
 }
 
-void Show(HWND window, const std::u16string& text) {
+void Show(HWND, const std::u16string& text) {
   if (text.empty()) return;
-  char16_t title[kTitleCapacity] = {};
-  LoadStringW(AppState.Instance, IDS_APP_TITLE, title, kTitleCapacity);
-  MessageBoxW(window, text.c_str(), title, MB_OK);
+  ShowMessageBox(TextOf(TextId::kAppTitle), text);
 }
 
 // What the user should know after a save: its failure, a file moved aside, a history that
@@ -109,9 +105,9 @@ void UndoLastPeriod(HWND window) {
        SaveMessages(saved.settings, saved.history_written ? u"" : UnusableNotice(saved.problem)));
 }
 
-void ShowHistory(HWND window) {
+void ShowHistory(HWND) {
   HistorySession session(HistorySession::kWrite, FrontEndStamp());
   std::u16string text = HistoryText(session.history().Starts());
   if (!session.usable()) text = Widen(session.problem()) + u".\n\n" + text;
-  MessageBoxW(window, text.c_str(), u"History", MB_OK);
+  ShowMessageBox(u"History", text);
 }

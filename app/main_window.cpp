@@ -11,36 +11,14 @@
 
 namespace {
 
-constexpr DWORD kMenuBarInfoSize = 36;  // the platform's size of SHMENUBARINFO
-constexpr int kHelpCapacity = 1000;     // help text and caption, terminator included
-
-// Soft-key bar, today's date, then the stored settings: the first paint needs all three.
-LRESULT OnCreate(HWND window) {
-  SHMENUBARINFO bar{};
-  bar.cbSize = kMenuBarInfoSize;
-  bar.hwndParent = window;
-  bar.nToolBarId = IDR_MENU;
-  bar.hInstRes = AppState.Instance;
-  AppState.MenuBar = SHCreateMenuBar(&bar) ? bar.hwndMB : nullptr;
+// Today's date, then the stored settings: the first paint needs both.
+LRESULT OnCreate() {
   GetLocalTime(&AppState.SelectedDate);
   LoadSettings();
   return 0;
 }
 
-LRESULT OnDestroy() {
-  DestroyWindow(AppState.MenuBar);
-  AppState.MenuBar = nullptr;  // gone with the window; no handle is kept past it
-  PostQuitMessage(0);
-  return 0;
-}
-
-void ShowHelp(HWND window) {
-  char16_t text[kHelpCapacity] = {};
-  char16_t caption[kHelpCapacity] = {};
-  LoadStringW(AppState.Instance, IDS_HELP_TEXT, text, kHelpCapacity);
-  LoadStringW(AppState.Instance, IDS_HELP, caption, kHelpCapacity);
-  MessageBoxW(window, text, caption, MB_OK);
-}
+void ShowHelp() { ShowMessageBox(TextOf(TextId::kHelp), TextOf(TextId::kHelpText)); }
 
 // A reminder's "Started today", sent here because this instance keeps the settings: the day
 // is selected, keeping the time of day as navigation does, and recorded as "Set last period"
@@ -70,7 +48,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       SetLastPeriodWithHistory(window);
       return 0;
     case IDM_HELP:
-      ShowHelp(window);
+      ShowHelp();
       return 0;
     case IDM_UNDO_LAST_PERIOD:
       UndoLastPeriod(window);
@@ -88,13 +66,11 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      return OnCreate(window);
-    case WM_DESTROY:
-      return OnDestroy();
+      return OnCreate();
     case WM_PAINT:
       return PaintMonth(window);
     case WM_KEYDOWN:
-      return HandleKey(window, wparam);
+      return HandleKey(window, KeyOfCode(static_cast<std::uint32_t>(wparam)));
     case WM_COMMAND:
       return OnCommand(window, message, wparam, lparam);
     case WM_LBUTTONDOWN:

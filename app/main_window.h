@@ -1,7 +1,6 @@
-// The main window's procedure: creates the soft-key bar and the start-up state when the
-// window is created, routes paints, key presses and taps to the month view, carries out the
-// menu commands ("Exit", "Set last period", "Help") and ends the program when the window is
-// destroyed. Every other message goes to the platform's default procedure.
+// The main window's procedure: makes the start-up state when the window is created, routes
+// paints, key presses and taps to the month view and carries out the menu commands ("Exit",
+// "Set last period", "Help"...). Every other message goes to the platform's default procedure.
 #pragma once
 
 #include "platform/ui/win_types.h"

@@ -1,22 +1,56 @@
 #include "app/win_main.h"
 
-#include <cstdint>
+#include <algorithm>
 
+#include "app/event_loop.h"
 #include "app/main_window.h"
 #include "model/app_state.h"
+#include "platform/instance/single_instance.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
 
 namespace {
 
-constexpr int kNameCapacity = 100;  // title and class name, terminator included
-
-// The platform lets a window be brought forward by its handle with the lowest bit set.
-HWND ForegroundHandle(HWND window) {
-  return reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(window) | 1u);
-}
+// Runs without input: what a run without a front end (a test) has.
+class NoUiFrontEnd final : public UiFrontEnd {
+ public:
+  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
+  void Present(const Canvas*, ModalModel&, bool) override {}
+};
 
 }  // namespace
+
+std::vector<SoftKey> WindowCalendar::SoftKeys() { return soft_keys_; }
+
+void WindowCalendar::KeyDown(Key key) {
+  SendMessageW(window_, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+}
+
+void WindowCalendar::Tap(int x, int y) {
+  SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON,
+               MAKELPARAM(static_cast<WORD>(std::clamp(x, 0, 0xFFFF)),
+                          static_cast<WORD>(std::clamp(y, 0, 0xFFFF))));
+}
+
+void WindowCalendar::Command(unsigned command) {
+  SendMessageW(window_, WM_COMMAND, static_cast<WPARAM>(command), 0);
+}
+
+void WindowCalendar::RecordPeriod(const SYSTEMTIME& day) {
+  SendMessageW(window_, WM_RECORD_PERIOD_REQUEST, RecordPeriodRequestParam(day), 0);
+}
+
+void WindowCalendar::Close() { DestroyWindow(window_); }
+
+bool WindowCalendar::Closed() { return ClientCanvas(window_) == nullptr; }
+
+bool WindowCalendar::Paint() {
+  if (!PaintPending(window_)) return false;
+  UpdateWindow(window_);
+  return true;
+}
+
+const Canvas* WindowCalendar::Picture() { return ClientCanvas(window_); }
 
 ATOM RegisterMainClass(HINSTANCE instance, const char16_t* class_name) {
   WNDCLASSW window_class{};
@@ -35,21 +69,20 @@ ATOM RegisterMainClass(HINSTANCE instance, const char16_t* class_name) {
 
 BOOL InitInstance(HINSTANCE instance, int show_command) {
   AppState.Instance = instance;
-  SHInitExtraControls();
-  char16_t title[kNameCapacity] = {};
-  char16_t class_name[kNameCapacity] = {};
-  LoadStringW(instance, IDS_APP_TITLE, title, kNameCapacity);
-  LoadStringW(instance, IDS_WINDOW_CLASS, class_name, kNameCapacity);
+  const std::u16string title(TextOf(TextId::kAppTitle));
+  const std::u16string class_name(TextOf(TextId::kWindowClass));
 
-  HWND running = FindWindowW(class_name, title);
-  if (running != nullptr) {
-    SetForegroundWindow(ForegroundHandle(running));
+  // Cyclune already runs on these settings: it is asked to come forward and this start ends.
+  if (SingleInstanceEnabled() && AnotherInstanceRunning()) {
+    AskRunningInstanceToComeForward();
     return FALSE;
   }
-  if (RegisterMainClass(instance, class_name) == 0) return FALSE;
+  // Registered already: the window is open in this process.
+  if (RegisterMainClass(instance, class_name.c_str()) == 0) return FALSE;
 
-  HWND window = CreateWindowExW(0, class_name, title, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(0, class_name.c_str(), title.c_str(), WS_VISIBLE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                instance, nullptr);
   if (window == nullptr) return FALSE;
   ShowWindow(window, show_command);
   UpdateWindow(window);
@@ -60,11 +93,8 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
 int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, const char16_t* /*command_line*/,
             int show_command) {
   if (!InitInstance(instance, show_command)) return 0;
-  MSG message{};
-  // A failed fetch (-1) is non-zero too: the loop keeps going, as the platform's does.
-  while (GetMessageW(&message, nullptr, 0, 0) != 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  WindowCalendar calendar(AppState.MainWindow, CycluneSoftKeys());
+  NoUiFrontEnd none;
+  UiFrontEnd* front_end = CurrentFrontEnd();
+  return RunEventLoop(front_end != nullptr ? *front_end : none, calendar);
 }

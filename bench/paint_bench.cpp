@@ -103,11 +103,11 @@ BENCHMARK(BM_PaintMonthWithMarks)
 // Down then Up, each dispatched and followed by the repaint it asked for.
 void BM_KeyPressToRepaint(benchmark::State& state) {
   HWND window = MakeMainWindow(240, 266);
-  WPARAM key = VK_DOWN;
+  Key key = Key::kDown;
   for (auto _ : state) {
-    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
     UpdateWindow(window);
-    key = key == VK_DOWN ? VK_UP : VK_DOWN;
+    key = key == Key::kDown ? Key::kUp : Key::kDown;
   }
   DestroyWindow(window);
 }

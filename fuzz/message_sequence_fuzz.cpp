@@ -120,10 +120,10 @@ void CheckSelection(const SYSTEMTIME& start) {
 }
 
 WPARAM KeyCode(Bytes& in) {
-  static constexpr UINT kKeys[] = {VK_RETURN, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+  static constexpr Key kKeys[] = {Key::kEnter, Key::kLeft, Key::kUp, Key::kRight, Key::kDown};
   const std::uint8_t pick = in.U8();
   const std::uint32_t raw = in.U32();
-  return pick < 200 ? kKeys[pick % 5] : raw;
+  return pick < 200 ? static_cast<WPARAM>(kKeys[pick % 5]) : raw;
 }
 
 WPARAM CommandId(Bytes& in, int* saves) {
@@ -161,8 +161,7 @@ bool Operate(HWND window, Bytes& in, int* saves) {
     default: {
       const std::uint16_t message = in.U16();
       // Creation, destruction and closing belong to the window's life, not to a sequence.
-      if (message != WM_CREATE && message != WM_DESTROY && message != WM_CLOSE &&
-          message != WM_QUIT) {
+      if (message != WM_CREATE && message != WM_DESTROY && message != WM_CLOSE) {
         SendMessageW(window, message, in.U8(), static_cast<LPARAM>(in.U8()));
       }
       break;
@@ -207,8 +206,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSelection(start);
   }
   if (IsLiveWindow(window)) DestroyWindow(window);
-  MSG message{};
-  while (GetMessageW(&message, nullptr, 0, 0) != 0) DispatchMessageW(&message);
   SetFixedLocalTime(nullptr);
   FinishHeadless(0);
   return 0;

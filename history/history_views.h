@@ -6,7 +6,7 @@
 //
 // Example:
 //   const std::vector<ListedStart> starts = history.Starts();
-//   MessageBoxW(window, HistoryText(starts).c_str(), u"History", MB_OK);
+//   ShowMessageBox(u"History", HistoryText(starts));
 #pragma once
 
 #include <cstdint>

@@ -15,7 +15,6 @@ struct AppStateRecord {
   SYSTEMTIME LastPeriod{};    // first day of the last recorded period, with its time
   SYSTEMTIME SelectedDate{};  // the selected day; its month is the month on display
   HWND MainWindow = nullptr;
-  HWND MenuBar = nullptr;
   HINSTANCE Instance = nullptr;
   std::int32_t LastPeriodKnown = 0;  // 1 once LastPeriod holds a loaded or recorded date
   std::int32_t DayMarks = 0;         // 1: the month view marks each day's class by a shape too

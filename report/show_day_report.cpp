@@ -1,10 +1,10 @@
 // Kept apart from the composition so that what the report says can be checked without a
 // window system.
 #include "model/app_state.h"
-#include "platform/ui/window.h"
+#include "platform/ui/message_box.h"
 #include "report/day_report.h"
 
 void ShowDayReport() {
   const DayReport report = ComposeDayReport();
-  MessageBoxW(AppState.MainWindow, report.text.c_str(), report.caption.c_str(), MB_OK);
+  ShowMessageBox(report.caption, report.text);
 }

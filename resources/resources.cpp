@@ -5,62 +5,47 @@
 
 namespace {
 
-constexpr StringResource kStrings[] = {
-    {IDS_APP_TITLE, u"Cyclune"},
-    {IDS_WINDOW_CLASS, u"CYCLUNE"},
-    {IDS_OPTIONS, u"Options"},
-    {IDS_EXIT, u"Exit"},
-    {IDS_HELP_TEXT,
-     u"Legend:\n"
-     u"Red - Menstrual days\n"
-     u"Green - Recommend intercourse\n"
-     u"Yellow - Recommend to abstain\n"
-     u"Brighter colors indicate peak times\n"
-     u"\n"
-     u"Select a date:\n"
-     u"Up - Previous month\n"
-     u"Down - Next month\n"
-     u"Left - Previous day\n"
-     u"Right - Next day\n"
-     u"\n"
-     u"Set last period:\n"
-     u"1. Select date\n"
-     u"2. Go to Options\n"
-     u"3. Select Set last period\n"
-     u"\n"
-     u"View day details:\n"
-     u"1. Select date\n"
-     u"2. Press Enter/OK\n"},
-    {IDS_HELP, u"Help"},
+// The texts, in TextId's order.
+constexpr std::u16string_view kTexts[] = {
+    u"Cyclune",
+    u"CYCLUNE",
+    u"Options",
+    u"Exit",
+    u"Legend:\n"
+    u"Red - Menstrual days\n"
+    u"Green - Recommend intercourse\n"
+    u"Yellow - Recommend to abstain\n"
+    u"Brighter colors indicate peak times\n"
+    u"\n"
+    u"Select a date:\n"
+    u"Up - Previous month\n"
+    u"Down - Next month\n"
+    u"Left - Previous day\n"
+    u"Right - Next day\n"
+    u"\n"
+    u"Set last period:\n"
+    u"1. Select date\n"
+    u"2. Go to Options\n"
+    u"3. Select Set last period\n"
+    u"\n"
+    u"View day details:\n"
+    u"1. Select date\n"
+    u"2. Press Enter/OK\n",
+    u"Help",
 };
+static_assert(std::size(kTexts) == static_cast<std::size_t>(TextId::kCount));
 
-constexpr MenuItemResource kOptionsItems[] = {
+constexpr MenuEntry kOptionsItems[] = {
     {u"Set last period", IDM_SET_LAST_PERIOD},
     {u"Help", IDM_HELP},
     {u"Undo last period", IDM_UNDO_LAST_PERIOD},
     {u"History", IDM_HISTORY},
 };
 
-constexpr PopupResource kMenuPopups[] = {
-    {u"Options", kOptionsItems},
-};
-
-constexpr MenuResource kMenus[] = {
-    {IDR_MENU, kMenuPopups},
-};
-
-constexpr WORD kDropDownAutoSize = TBSTYLE_DROPDOWN | TBSTYLE_AUTOSIZE;
-
-// The soft-key bar in the platform's word format: menu id, button count, then per button
-// image, command, state, style, label string, 0, popup index in menu IDR_MENU.
-constexpr WORD kMenuBarWords[] = {
-    IDR_MENU,         2,        I_IMAGENONE, IDM_OPTIONS, TBSTATE_ENABLED, kDropDownAutoSize,
-    IDS_OPTIONS,      0,        0,           I_IMAGENONE, IDM_EXIT,        TBSTATE_ENABLED,
-    TBSTYLE_AUTOSIZE, IDS_EXIT, 0,           NOMENU,
-};
-
-constexpr MenuBarResource kMenuBars[] = {
-    {IDR_MENU, kMenuBarWords},
+// The bar: "Options" with its menu on the left, "Exit" on the right.
+constexpr SoftKeyEntry kSoftKeys[] = {
+    {TextId::kOptions, IDM_OPTIONS, kOptionsItems},
+    {TextId::kExit, IDM_EXIT, {}},
 };
 
 // --- the icon: a calendar page with two rings, a red header and a month of day cells,
@@ -136,4 +121,21 @@ constexpr IconResource kIcons[] = {
 
 }  // namespace
 
-const ModuleResources CycluneModule{kStrings, kMenus, kMenuBars, kIcons};
+const ModuleResources CycluneModule{kIcons};
+
+std::u16string_view TextOf(TextId id) { return kTexts[static_cast<std::size_t>(id)]; }
+
+std::span<const SoftKeyEntry> SoftKeyTable() { return kSoftKeys; }
+
+std::vector<SoftKey> CycluneSoftKeys() {
+  std::vector<SoftKey> keys;
+  for (const SoftKeyEntry& entry : kSoftKeys) {
+    SoftKey key{std::u16string(TextOf(entry.label)), entry.command, {}, {}};
+    for (const MenuEntry& item : entry.menu) {
+      key.menu.emplace_back(item.label);
+      key.menu_commands.push_back(item.command);
+    }
+    keys.push_back(std::move(key));
+  }
+  return keys;
+}

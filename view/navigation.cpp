@@ -76,22 +76,22 @@ SYSTEMTIME NextMonth(SYSTEMTIME date) {
   return SettleMonthStep(date);
 }
 
-LRESULT HandleKey(HWND window, WPARAM key_code) {
+LRESULT HandleKey(HWND window, Key key_code) {
   const SYSTEMTIME& selected = AppState.SelectedDate;
   switch (key_code) {
-    case VK_RETURN:
+    case Key::kEnter:
       ShowDayReport();
       break;
-    case VK_LEFT:
+    case Key::kLeft:
       Select(window, PreviousMonth(selected));
       break;
-    case VK_RIGHT:
+    case Key::kRight:
       Select(window, NextMonth(selected));
       break;
-    case VK_UP:
+    case Key::kUp:
       Select(window, WithWeekday(PreviousDay(selected)));
       break;
-    case VK_DOWN:
+    case Key::kDown:
       Select(window, WithWeekday(NextDay(selected)));
       break;
     default:

@@ -16,8 +16,9 @@
 #include "platform/ui/win_types.h"
 #include "platform/ui/window.h"
 
-// Handles WM_KEYDOWN with the key code from its first parameter. Returns 0 for every code.
-LRESULT HandleKey(HWND window, WPARAM key_code);
+// Handles a key pressed: Enter shows the day report, the arrows move the selection. Returns 0
+// for every key.
+LRESULT HandleKey(HWND window, Key key_code);
 
 // Handles WM_LBUTTONDOWN with the position from its second parameter (x in the low, y in
 // the high 16 bits, unsigned client pixels). Returns 0 for every position; does nothing

@@ -1,5 +1,6 @@
 // The headless backend: an off-screen client area, input from a script checked before the
 // run, message boxes written to messages.jsonl and answered OK, shots written as PNG files.
+// It shows no soft-key bar: F1 and F2 go to the calendar as other keys do.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/headless/headless_script.h"
@@ -100,18 +102,30 @@ class HeadlessBackend final : public WindowBackend {
     *height = height_;
   }
 
-  int ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption, UINT) override {
-    Write(messages_, MessageBoxJson(caption, text));
-    return IDOK;
+  bool ShowsSoftKeys() const override { return false; }
+
+  // A box is written when it is first presented and answered OK before the next line.
+  void Present(const Canvas*, ModalModel& modal, bool) override {
+    if (modal.showing() != ModalModel::Showing::kMessageBox || modal.box_number() == written_box_) {
+      return;
+    }
+    written_box_ = modal.box_number();
+    Write(messages_, MessageBoxJson(modal.caption(), modal.text()));
+    answer_box_ = true;
   }
 
-  void BringToForeground(HWND) override {
+  void ComeForward() override {
     if (events_.IsOpen()) Write(events_, "{\"event\": \"foreground\"}");
   }
 
-  bool WaitForInput() override {
+  bool WaitEvents(std::vector<UiEvent>* events) override {
+    if (std::exchange(answer_box_, false)) {
+      events->push_back(KeyDownEvent(Key::kEnter));
+      events->push_back(KeyUpEvent(Key::kEnter));
+      return true;
+    }
     if (next_ >= commands_.size()) return false;
-    Run(commands_[next_++]);
+    Run(commands_[next_++], events);
     return true;
   }
 
@@ -124,7 +138,7 @@ class HeadlessBackend final : public WindowBackend {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     failed_ = true;
   }
-  void Run(const ScriptCommand& command);
+  void Run(const ScriptCommand& command, std::vector<UiEvent>* events);
   void Shoot(HWND window, const ScriptCommand& command);
 
   int width_;
@@ -134,31 +148,37 @@ class HeadlessBackend final : public WindowBackend {
   std::string out_dir_;
   LineFile messages_;
   LineFile events_;
+  int written_box_ = 0;
+  bool answer_box_ = false;
   bool failed_ = false;
 };
 
-void HeadlessBackend::Run(const ScriptCommand& command) {
+// The line's input for the loop; a resize and a shot are the runner's own.
+void HeadlessBackend::Run(const ScriptCommand& command, std::vector<UiEvent>* events) {
   HWND window = InputWindow();
   switch (command.kind) {
     case ScriptCommand::Kind::kKey:
-      PostKeyDown(window, command.first);
-      PostKeyUp(window, command.first);
+      if (const Key key = KeyOfCode(command.first); key != Key::kNone) {
+        events->push_back(KeyDownEvent(key));
+        events->push_back(KeyUpEvent(key));
+      }
       break;
     case ScriptCommand::Kind::kTap: {
       const auto x = static_cast<int>(command.first);
       const auto y = static_cast<int>(command.second);
-      PostButtonDown(window, x, y);
-      PostButtonUp(window, x, y);
+      events->push_back(PointerDownEvent(ModalHit{ModalHit::Place::kClient, 0, x, y}));
+      events->push_back(PointerUpEvent(x, y));
       break;
     }
     case ScriptCommand::Kind::kCommand:
-      PostMessageW(window, WM_COMMAND, command.first, 0);
+      events->push_back(CommandEvent(command.first));
       break;
     case ScriptCommand::Kind::kResize:
       if (window != nullptr && !ResizeClientArea(window, static_cast<int>(command.first),
                                                  static_cast<int>(command.second))) {
         Fail("script line " + std::to_string(command.line) + ": the resize failed");
       }
+      events->push_back(EventOf(UiEvent::Kind::kResized));
       break;
     case ScriptCommand::Kind::kShot:
       Shoot(window, command);

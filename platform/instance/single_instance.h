@@ -5,9 +5,10 @@
 // /tmp/cyclune-<uid> (mode 0700, owned by the user; a directory that fails either check is not
 // used), and writes that socket's path into the lock file. A second start finds the lock
 // taken, reads the path and asks the first, over the socket, to bring its window forward; the
-// first answers. Neither side waits on the other without a time limit. The window system maps
-// this onto FindWindowW and SetForegroundWindow; front ends switch it on and, at the end, let
-// ReportSecondStart say what a second start found. Platform-internal.
+// first answers. Neither side waits on the other without a time limit. The program asks at
+// start (AnotherInstanceRunning, AskRunningInstanceToComeForward) and its loop serves the
+// requests (TakeForegroundRequests); front ends switch it on and, at the end, let
+// ReportSecondStart say what a second start found.
 #pragma once
 
 #include <string>

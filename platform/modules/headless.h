@@ -1,24 +1,26 @@
 // The headless runner: runs the program on an off-screen client area, fed by a script of
 // input events, and writes what it shows to files. It is a tool for tests and for looking at
-// the month view without a display; it installs the headless window backend, after which
-// WinMain runs exactly as on any other backend.
+// the month view without a display; it installs the headless front end, after which
+// WinMain runs the program's loop (app/event_loop.h) exactly as on any other front end. It
+// shows no soft-key bar, so F1 and F2 go to the calendar as other keys do.
 //
 // The script, one command a line (blank lines and lines starting with # are skipped):
-//   key CODE      WM_KEYDOWN with wParam CODE (then WM_KEYUP); CODE hex 0x28 or decimal 40
-//   tap X Y       WM_LBUTTONDOWN at client pixel (X, Y), lParam MAKELPARAM(X, Y) (then UP)
-//   command ID    WM_COMMAND with wParam ID (0 to 65535)
-//   resize W H    resizes the client area to W x H (0 to 8192 each): WM_SIZE, then a repaint
+//   key CODE      presses and releases key CODE (the key table of platform/ui/events.h: 0x28
+//                 Down, 0x0D Enter, 0x70 F1...); hex 0x28 or decimal 40; other codes do nothing
+//   tap X Y       presses and releases the pointer at client pixel (X, Y)
+//   command ID    carries out menu command ID (0 to 65535), such as 40003 "Set last period"
+//   resize W H    resizes the client area to W x H (0 to 8192 each), then a repaint
 //   shot NAME     writes the client area as last painted to DIR/NAME.png; NAME is a plain
 //                 file name (no '/', no "..")
 // The whole script is read and checked before anything runs. Each line is fed only once
-// every message posted before it, paints included, has been handled, so a tap always meets
-// the cell size of the latest paint. At the end of the script GetMessageW returns 0 (WM_QUIT
-// with code 0); if the window is destroyed first, the program's own quit ends the run.
+// everything before it, paints included, has been handled, so a tap always meets the cell
+// size of the latest paint. The end of the script ends the run with status 0; if the window
+// is closed first ("Exit"), that ends the run.
 //
 // Output in DIR (created if missing; both files are started afresh by each run; every file
 // is written 0600, as the day reports and the month colours are health data):
 //   messages.jsonl  every message box shown, one JSON object a line:
-//                   {"caption": "...", "text": "..."}; each box is answered IDOK.
+//                   {"caption": "...", "text": "..."}; each box is answered OK.
 //   events.jsonl    with single_instance only: {"event": "foreground"} for every request of
 //                   a second start to bring the window forward.
 //   NAME.png        the shots, each written under a temporary name and renamed once whole:

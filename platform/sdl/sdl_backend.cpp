@@ -129,32 +129,19 @@ void DesktopBackend::WindowShown(HWND window) {
   if (revealed_) SDL_ShowWindow(window_);
 }
 
-void DesktopBackend::WindowPainted(HWND window) {
-  if (window == shown_window_) Present();
-}
-
 void DesktopBackend::WindowDestroyed(HWND window) {
   if (window != shown_window_) return;
   shown_window_ = nullptr;
-  modal_.CloseAll();
   HWND next = InputWindow();
   if (next != nullptr && next != window) {
     shown_window_ = next;
     SetTitleAndIcon(next);
-    Present();
   } else {
     SDL_HideWindow(window_);  // the application is ending: it goes at once
   }
 }
 
-void DesktopBackend::MenuBarChanged(HWND owner) {
-  // A window that is going away (its bar goes with it) is not drawn again.
-  if (owner != shown_window_ || InputWindow() != owner) return;
-  modal_.SoftKeysChanged();
-  if (revealed_ && modal_.showing() != ModalModel::Showing::kMessageBox) Present();
-}
-
-void DesktopBackend::BringToForeground(HWND) {
+void DesktopBackend::ComeForward() {
   SDL_ShowWindow(window_);
   if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window_);
   SDL_RaiseWindow(window_);
@@ -212,8 +199,13 @@ void DesktopBackend::RevealWindow() {
   SDL_ShowWindow(window_);
 }
 
+void DesktopBackend::Present(const Canvas*, ModalModel& modal, bool) {
+  modal_ = &modal;
+  Show();
+}
+
 // Composes the frame, uploads it in one texture update and presents it.
-void DesktopBackend::Present() {
+void DesktopBackend::Show() {
   int width = 0;
   int height = 0;
   if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0 || width <= 0 || height <= 0 ||
@@ -274,24 +266,25 @@ void DesktopBackend::ComposeFrame(int width, int height) {
 }
 
 void DesktopBackend::ComposeChrome(int width, int client_height) {
-  switch (modal_.showing()) {
+  switch (modal_->showing()) {
     case ModalModel::Showing::kMessageBox: {
       // A box lays itself out afresh for every frame: the window may have changed size.
       const MessageBoxLayout layout = LayoutMessageBox(width, client_height, ui_);
-      modal_.WrapBoxText(layout.text.w, MessageTextMeasure(layout), layout.font_size);
-      modal_.SetVisibleLines(layout.visible_lines);
-      DrawMessageBox(*frame_, layout, modal_.caption(), modal_.lines(), modal_.first_line(), ui_);
+      modal_->WrapBoxText(layout.text.w, MessageTextMeasure(layout), layout.font_size);
+      modal_->SetVisibleLines(layout.visible_lines);
+      DrawMessageBox(*frame_, layout, modal_->caption(), modal_->lines(), modal_->first_line(),
+                     ui_);
       break;
     }
     case ModalModel::Showing::kPopup:
-      DrawPopup(*frame_, PopupArea(modal_.popup_items(), width, client_height, ui_),
-                modal_.popup_items(), modal_.highlighted(), ui_);
+      DrawPopup(*frame_, PopupArea(modal_->popup_items(), width, client_height, ui_),
+                modal_->popup_items(), modal_->highlighted(), ui_);
       break;
     case ModalModel::Showing::kNothing:
       break;
   }
   DrawSoftKeyBar(*frame_, SDL_Rect{0, client_height, width, frame_->Height() - client_height},
-                 modal_.BarLabels(), ui_);
+                 modal_->BarLabels(), ui_);
 }
 
 bool StartDesktopWindow(std::string* error) {

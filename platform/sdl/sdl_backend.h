@@ -1,9 +1,8 @@
-// The desktop window backend: one SDL window shows the input window's client area with the
-// soft-key bar below it. Native events become the modal layer's input (platform/ui/modal.h) in
-// one switch (sdl_input.cpp), which a message box's loop shares. Windows paint on ordinary
-// pixel canvases; every painted picture is composed with the bar, popup or box the modal
-// layer shows into one frame (a pixel canvas too), uploaded to one streaming texture and
-// presented once. Internal to platform/sdl.
+// The desktop front end: one SDL window shows the input window's client area with the
+// soft-key bar below it. Native events become neutral events (platform/ui/events.h) in one
+// switch (sdl_input.cpp). Windows paint on ordinary pixel canvases; every frame the loop
+// presents is composed with the bar, popup or box of its modal model into one frame (a pixel
+// canvas too), uploaded to one streaming texture and presented once. Internal to platform/sdl.
 #pragma once
 
 #include <SDL.h>
@@ -29,17 +28,14 @@ class DesktopBackend final : public WindowBackend {
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override;
   void DefaultClientSize(int* width, int* height) override;
   void WindowShown(HWND window) override;
-  void WindowPainted(HWND window) override;
   void WindowDestroyed(HWND window) override;
-  void MenuBarChanged(HWND owner) override;
-  void BringToForeground(HWND window) override;
-  int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view caption,
-                     UINT type) override;
-  bool WaitForInput() override;
+  bool WaitEvents(std::vector<UiEvent>* events) override;
+  void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) override;
+  void ComeForward() override;
 
  private:
   // Window and frame (sdl_backend.cpp).
-  void Present();
+  void Show();
   void PresentAgain();
   void ComposeFrame(int width, int height);
   void ComposeChrome(int width, int client_height);
@@ -51,14 +47,12 @@ class DesktopBackend final : public WindowBackend {
 
   // Input (sdl_input.cpp).
   bool WaitEvent(SDL_Event* event);
-  void Handle(const SDL_Event& event);
-  void OnWindowEvent(const SDL_WindowEvent& event);
-  void OnKeyDown(const SDL_KeyboardEvent& event);
-  void OnKeyUp(const SDL_KeyboardEvent& event);
-  void OnButton(const SDL_MouseButtonEvent& event);
+  void Handle(const SDL_Event& event, std::vector<UiEvent>* events);
+  void OnWindowEvent(const SDL_WindowEvent& event, std::vector<UiEvent>* events);
+  void OnKey(const SDL_KeyboardEvent& event, std::vector<UiEvent>* events);
+  void OnButton(const SDL_MouseButtonEvent& event, std::vector<UiEvent>* events);
   bool ToDrawable(int x, int y, int* drawable_x, int* drawable_y) const;
   ModalHit HitAt(int x, int y) const;
-  void RequestClose();
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -70,8 +64,9 @@ class DesktopBackend final : public WindowBackend {
   int first_client_height_ = 266;
   HWND shown_window_ = nullptr;  // the window on screen
   bool revealed_ = false;        // the SDL window has been mapped
-  ModalModel modal_;             // the bar, the popup and the message box
-  ForegroundWatch watch_;        // the one-instance socket, watched beside the display
+  ModalModel no_modal_;
+  ModalModel* modal_ = &no_modal_;  // the bar, the popup and the box last presented
+  ForegroundWatch watch_;           // the one-instance socket, watched beside the display
   bool watching_ = false;
   Uint32 wake_event_ = 0;  // what the watch pushes; 0 when SDL had no event type to spare
 };

@@ -1,11 +1,12 @@
-// Native input to the modal layer (platform/ui/modal.h) in one switch over SDL's events: keys
-// as virtual-key codes, left clicks as what they hit (the client area at drawable pixels, a
-// soft key, an item of the popup), the wheel in steps. The main loop and a message box's
-// loop both go through it; while a box is open the modal layer keeps the input to itself.
+// Native input to neutral events (platform/ui/events.h) in one switch over SDL's events: keys
+// as Cyclune's key codes with their modifiers (the key map decides the quit keys), left
+// clicks as what they hit (the client area at drawable pixels, a soft key, an item of the
+// popup), the wheel in steps.
 #include <algorithm>
 
 #include "platform/instance/single_instance.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/ui/events.h"
 #include "platform/ui/test_hooks.h"
 
 namespace {
@@ -15,26 +16,26 @@ namespace {
 constexpr Uint32 kForegroundPollMilliseconds = 100;
 
 // Keypad keys without Num Lock, as a PC keyboard labels them.
-UINT KeypadNavigationKey(SDL_Keycode key) {
+Key KeypadNavigationKey(SDL_Keycode key) {
   switch (key) {
     case SDLK_KP_8:
-      return VK_UP;
+      return Key::kUp;
     case SDLK_KP_2:
-      return VK_DOWN;
+      return Key::kDown;
     case SDLK_KP_4:
-      return VK_LEFT;
+      return Key::kLeft;
     case SDLK_KP_6:
-      return VK_RIGHT;
+      return Key::kRight;
     case SDLK_KP_7:
-      return VK_HOME;
+      return Key::kHome;
     case SDLK_KP_1:
-      return VK_END;
+      return Key::kEnd;
     case SDLK_KP_9:
-      return VK_PRIOR;
+      return Key::kPageUp;
     case SDLK_KP_3:
-      return VK_NEXT;
+      return Key::kPageDown;
     default:
-      return 0;
+      return Key::kNone;
   }
 }
 
@@ -44,77 +45,66 @@ int KeypadDigit(SDL_Keycode key) {
   return key == SDLK_KP_0 ? 0 : -1;
 }
 
-// The virtual-key code of a key; 0 for keys the platform's programs never see.
-UINT VirtualKeyOf(SDL_Keycode key, Uint16 modifiers) {
-  if (key >= SDLK_a && key <= SDLK_z) return static_cast<UINT>(0x41 + (key - SDLK_a));
-  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<UINT>(0x30 + (key - SDLK_0));
-  if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<UINT>(VK_F1 + (key - SDLK_F1));
+// Cyclune's key of an SDL key; Key::kNone for keys that Cyclune never sees.
+Key KeyOf(SDL_Keycode key, Uint16 modifiers) {
+  if (key >= SDLK_a && key <= SDLK_z) return KeyOfCode(0x41 + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return KeyOfCode(0x30 + (key - SDLK_0));
+  if (key >= SDLK_F1 && key <= SDLK_F12) {
+    return KeyOfCode(static_cast<std::uint32_t>(Key::kF1) + (key - SDLK_F1));
+  }
   if (const int digit = KeypadDigit(key); digit >= 0) {
-    return (modifiers & KMOD_NUM) != 0 ? static_cast<UINT>(0x30 + digit) : KeypadNavigationKey(key);
+    return (modifiers & KMOD_NUM) != 0 ? KeyOfCode(0x30 + digit) : KeypadNavigationKey(key);
   }
   switch (key) {
     case SDLK_RETURN:
     case SDLK_RETURN2:
     case SDLK_KP_ENTER:
-      return VK_RETURN;
+      return Key::kEnter;
     case SDLK_ESCAPE:
-      return VK_ESCAPE;
+      return Key::kEscape;
     case SDLK_BACKSPACE:
-      return VK_BACK;
+      return Key::kBack;
     case SDLK_TAB:
-      return VK_TAB;
+      return Key::kTab;
     case SDLK_SPACE:
-      return VK_SPACE;
+      return Key::kSpace;
     case SDLK_PAGEUP:
-      return VK_PRIOR;
+      return Key::kPageUp;
     case SDLK_PAGEDOWN:
-      return VK_NEXT;
+      return Key::kPageDown;
     case SDLK_END:
-      return VK_END;
+      return Key::kEnd;
     case SDLK_HOME:
-      return VK_HOME;
+      return Key::kHome;
     case SDLK_LEFT:
-      return VK_LEFT;
+      return Key::kLeft;
     case SDLK_UP:
-      return VK_UP;
+      return Key::kUp;
     case SDLK_RIGHT:
-      return VK_RIGHT;
+      return Key::kRight;
     case SDLK_DOWN:
-      return VK_DOWN;
+      return Key::kDown;
     case SDLK_INSERT:
-      return VK_INSERT;
+      return Key::kInsert;
     case SDLK_DELETE:
-      return VK_DELETE;
+      return Key::kDelete;
     default:
-      return 0;
+      return Key::kNone;
   }
+}
+
+unsigned ModifiersOf(Uint16 modifiers) {
+  return ((modifiers & KMOD_CTRL) != 0 ? kCtrl : 0) | ((modifiers & KMOD_ALT) != 0 ? kAlt : 0) |
+         ((modifiers & KMOD_GUI) != 0 ? kLogo : 0);
 }
 
 }  // namespace
 
-bool DesktopBackend::WaitForInput() {
+bool DesktopBackend::WaitEvents(std::vector<UiEvent>* events) {
   SDL_Event event;
-  // One event a call: the messages it posts are handled before the next event is read, so a
-  // key that opens a message box leaves the keys after it to the box.
-  if (WaitEvent(&event)) Handle(event);
+  // One event a call: a key that opens a message box leaves the keys after it to the box.
+  if (WaitEvent(&event)) Handle(event, events);
   return true;
-}
-
-int DesktopBackend::ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
-                                   UINT) {
-  modal_.OpenMessageBox(caption, text);
-  Present();
-  // The owner's messages wait in the queue until the box is closed; only its requests of a
-  // second start are served meanwhile.
-  while (modal_.showing() == ModalModel::Showing::kMessageBox) {
-    SDL_Event event;
-    if (WaitEvent(&event)) {
-      Handle(event);
-    } else {
-      ServiceForegroundRequests();
-    }
-  }
-  return IDOK;  // MessageBoxW has the window repainted, which takes the box away
 }
 
 // The next event, a second start's request among them (the watch's event); without a
@@ -126,67 +116,65 @@ bool DesktopBackend::WaitEvent(SDL_Event* event) {
   return SDL_WaitEventTimeout(event, timeout) != 0;
 }
 
-void DesktopBackend::Handle(const SDL_Event& event) {
+void DesktopBackend::Handle(const SDL_Event& event, std::vector<UiEvent>* events) {
   if (event.type == wake_event_ && wake_event_ != 0) {
-    ServiceForegroundRequests();
+    events->push_back(EventOf(UiEvent::Kind::kWake));
     watch_.Rearm();
     return;
   }
   switch (event.type) {
     case SDL_QUIT:
-      RequestClose();
+      events->push_back(EventOf(UiEvent::Kind::kQuit));
       break;
     case SDL_WINDOWEVENT:
-      OnWindowEvent(event.window);
+      OnWindowEvent(event.window, events);
       break;
     case SDL_KEYDOWN:
       TraceFrameEvent("input");
-      OnKeyDown(event.key);
+      OnKey(event.key, events);
       break;
     case SDL_KEYUP:
-      OnKeyUp(event.key);
+      OnKey(event.key, events);
       break;
     case SDL_MOUSEBUTTONDOWN:
       TraceFrameEvent("input");
-      OnButton(event.button);
+      OnButton(event.button, events);
       break;
     case SDL_MOUSEBUTTONUP:
-      OnButton(event.button);
+      OnButton(event.button, events);
       break;
     case SDL_MOUSEWHEEL: {
-      const int steps =
+      UiEvent wheel = EventOf(UiEvent::Kind::kWheel);
+      wheel.steps =
           event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? event.wheel.y : -event.wheel.y;
-      if (modal_.Wheel(steps)) Present();
+      events->push_back(wheel);
       break;
     }
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
       if (texture_ != nullptr) SDL_DestroyTexture(texture_);
       texture_ = nullptr;  // made anew with the next frame
-      Present();
+      events->push_back(EventOf(UiEvent::Kind::kRedraw));
       break;
     default:
       break;
   }
 }
 
-void DesktopBackend::OnWindowEvent(const SDL_WindowEvent& event) {
+void DesktopBackend::OnWindowEvent(const SDL_WindowEvent& event, std::vector<UiEvent>* events) {
   switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
-      RequestClose();
+      events->push_back(EventOf(UiEvent::Kind::kQuit));
       break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: {
-      const bool resized = FollowWindowSize();
-      if (modal_.showing() != ModalModel::Showing::kMessageBox) break;
-      // The loop waits for the open box: the month behind it is painted for the new size
-      // here, which presents it with the box laid out anew.
-      if (resized && shown_window_ != nullptr) {
-        UpdateWindow(shown_window_);
-      } else {
-        Present();
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // A new size is painted anew; an open box is laid out again even at the same size,
+      // as the scale may have changed.
+      if (FollowWindowSize()) {
+        events->push_back(EventOf(UiEvent::Kind::kResized));
+      } else if (modal_->showing() == ModalModel::Showing::kMessageBox) {
+        events->push_back(EventOf(UiEvent::Kind::kRedraw));
       }
       break;
-    }
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_RESTORED:
       PresentAgain();
@@ -196,20 +184,11 @@ void DesktopBackend::OnWindowEvent(const SDL_WindowEvent& event) {
   }
 }
 
-void DesktopBackend::OnKeyDown(const SDL_KeyboardEvent& event) {
-  const SDL_Keycode key = event.keysym.sym;
-  const Uint16 modifiers = event.keysym.mod;
-  if ((modifiers & KMOD_CTRL) != 0 && (key == SDLK_q || key == SDLK_w)) return RequestClose();
-  // Shortcuts held with Ctrl, Alt or the logo key belong to the desktop.
-  if ((modifiers & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) return;
-  const UINT code = VirtualKeyOf(key, modifiers);
-  if (code != 0 && modal_.KeyDown(code, event.repeat != 0)) Present();
-}
-
-void DesktopBackend::OnKeyUp(const SDL_KeyboardEvent& event) {
-  if ((event.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) return;
-  const UINT code = VirtualKeyOf(event.keysym.sym, event.keysym.mod);
-  if (code != 0 && modal_.KeyUp(code)) Present();
+void DesktopBackend::OnKey(const SDL_KeyboardEvent& event, std::vector<UiEvent>* events) {
+  const UiEvent key =
+      KeyEventOf(KeyOf(event.keysym.sym, event.keysym.mod), ModifiersOf(event.keysym.mod),
+                 event.type == SDL_KEYDOWN, event.repeat != 0);
+  if (key.kind != UiEvent::Kind::kNone) events->push_back(key);
 }
 
 bool DesktopBackend::ToDrawable(int x, int y, int* drawable_x, int* drawable_y) const {
@@ -234,8 +213,8 @@ ModalHit DesktopBackend::HitAt(int x, int y) const {
   if (const int key = SoftKeyAt(bar, x, y); key != 0) {
     return ModalHit{ModalHit::Place::kSoftKey, key, x, y};
   }
-  if (modal_.showing() == ModalModel::Showing::kPopup) {
-    const MenuItems& items = modal_.popup_items();
+  if (modal_->showing() == ModalModel::Showing::kPopup) {
+    const MenuItems& items = modal_->popup_items();
     const SDL_Rect area = PopupArea(items, frame_->Width(), client_height, ui_);
     if (const int item = PopupItemAt(area, items, x, y, ui_); item >= 0) {
       return ModalHit{ModalHit::Place::kPopupItem, item, x, y};
@@ -245,23 +224,13 @@ ModalHit DesktopBackend::HitAt(int x, int y) const {
                   y};
 }
 
-void DesktopBackend::OnButton(const SDL_MouseButtonEvent& event) {
+void DesktopBackend::OnButton(const SDL_MouseButtonEvent& event, std::vector<UiEvent>* events) {
   int x = 0;
   int y = 0;
   if (event.button != SDL_BUTTON_LEFT || !ToDrawable(event.x, event.y, &x, &y)) return;
-  bool changed = false;
   if (event.type == SDL_MOUSEBUTTONUP) {
-    changed = modal_.PointerUp(x, y);
+    events->push_back(PointerUpEvent(x, y));
   } else if (frame_ != nullptr) {
-    changed = modal_.PointerDown(HitAt(x, y));
+    events->push_back(PointerDownEvent(HitAt(x, y)));
   }
-  if (changed) Present();
-}
-
-// The window's close button (or the session ending) closes the window as the platform does:
-// WM_CLOSE, whose default handling destroys it, which ends the application. An open box
-// closes first.
-void DesktopBackend::RequestClose() {
-  modal_.CloseAll();
-  if (shown_window_ != nullptr) PostMessageW(shown_window_, WM_CLOSE, 0, 0);
 }

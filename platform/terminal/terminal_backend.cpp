@@ -11,48 +11,39 @@
 
 namespace {
 
-using Key = TerminalInput::Key;
-
-// The platform's key code of a character key: digits and letters (as upper case), space.
-UINT VirtualKeyOf(char32_t c) {
-  if ((c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z') || c == U' ') {
-    return static_cast<UINT>(c);
-  }
-  if (c >= U'a' && c <= U'z') return static_cast<UINT>(c - U'a' + U'A');
-  return 0;
-}
-
-// The platform's key code of a key; 0 for inputs that are not keys of the platform's.
-UINT VirtualKeyOf(const TerminalInput& input) {
+// The key of a terminal input; Key::kNone for inputs that are no key.
+Key KeyOf(const TerminalInput& input) {
   switch (input.key) {
-    case Key::kUp:
-      return VK_UP;
-    case Key::kDown:
-      return VK_DOWN;
-    case Key::kLeft:
-      return VK_LEFT;
-    case Key::kRight:
-      return VK_RIGHT;
-    case Key::kEnter:
-      return VK_RETURN;
-    case Key::kEscape:
-      return VK_ESCAPE;
-    case Key::kF1:
-      return VK_F1;
-    case Key::kF2:
-      return VK_F2;
-    case Key::kPageUp:
-      return VK_PRIOR;
-    case Key::kPageDown:
-      return VK_NEXT;
-    case Key::kHome:
-      return VK_HOME;
-    case Key::kEnd:
-      return VK_END;
-    case Key::kCharacter:
-      return VirtualKeyOf(input.character);
+    case TerminalInput::Key::kUp:
+      return Key::kUp;
+    case TerminalInput::Key::kDown:
+      return Key::kDown;
+    case TerminalInput::Key::kLeft:
+      return Key::kLeft;
+    case TerminalInput::Key::kRight:
+      return Key::kRight;
+    case TerminalInput::Key::kEnter:
+      return Key::kEnter;
+    case TerminalInput::Key::kEscape:
+      return Key::kEscape;
+    case TerminalInput::Key::kF1:
+      return Key::kF1;
+    case TerminalInput::Key::kF2:
+      return Key::kF2;
+    case TerminalInput::Key::kPageUp:
+      return Key::kPageUp;
+    case TerminalInput::Key::kPageDown:
+      return Key::kPageDown;
+    case TerminalInput::Key::kHome:
+      return Key::kHome;
+    case TerminalInput::Key::kEnd:
+      return Key::kEnd;
+    case TerminalInput::Key::kInterrupt:
+      return Key::kInterrupt;
+    case TerminalInput::Key::kCharacter:
+      return KeyOfCharacter(input.character);
     default:
-      return 0;
+      return Key::kNone;
   }
 }
 
@@ -70,26 +61,10 @@ void TerminalBackend::DefaultClientSize(int* width, int* height) {
 
 int TerminalBackend::ClientRows() const { return std::max(0, screen_->Rows() - 1); }
 
-void TerminalBackend::WindowPainted(HWND window) {
-  if (window != InputWindow()) return;
-  const auto* cells = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
-  if (cells == nullptr) return;
-  shown_ = *cells;
-  painted_ = true;
-  Present();
-}
-
-void TerminalBackend::WindowDestroyed(HWND) { modal_.CloseAll(); }
-
-void TerminalBackend::MenuBarChanged(HWND) {
-  modal_.SoftKeysChanged();
-  if (painted_) Present();  // before the first paint, that paint draws the bar
-}
-
-void TerminalBackend::BringToForeground(HWND) {
+void TerminalBackend::ComeForward() {
   // Nothing can be raised in a terminal: the bell says that the running one was asked for.
   screen_->Bell();
-  Present(true);
+  Draw(true);
 }
 
 // --- input ---------------------------------------------------------------------------------
@@ -128,75 +103,63 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
   }
 }
 
-bool TerminalBackend::WaitForInput() {
-  if (std::exchange(end_pending_, false)) return RequestClose();
-  if (InputWindow() == nullptr) return false;
-  return HandleEvent(NextEvent());
-}
-
-int TerminalBackend::ShowMessageBox(HWND, std::u16string_view text, std::u16string_view caption,
-                                    UINT) {
-  modal_.OpenMessageBox(caption, text);
-  Present();
-  // The owner's messages wait in the queue until the box is closed.
-  while (modal_.showing() == ModalModel::Showing::kMessageBox && HandleEvent(NextEvent())) {
-  }
-  Present();
-  return IDOK;
-}
-
-// False when no input will ever come again.
-bool TerminalBackend::HandleEvent(const Event& event) {
+bool TerminalBackend::WaitEvents(std::vector<UiEvent>* events) {
+  // A terminal that has gone stays gone: if the window outlived the quit, the input ends.
+  if (hung_up_ || InputWindow() == nullptr) return false;
+  const Event event = NextEvent();
   switch (event.kind) {
     case Event::Kind::kHangUp:
       hung_up_ = true;
-      return RequestClose();
+      events->push_back(EventOf(UiEvent::Kind::kQuit));
+      break;
     case Event::Kind::kEnd:
-      return RequestClose();
+      events->push_back(EventOf(UiEvent::Kind::kQuit));
+      break;
     case Event::Kind::kResize:
-      FollowSize();
-      return true;
+      FollowSize(events);
+      break;
     case Event::Kind::kResumed:
       screen_->Resume();
-      Present(true);
-      return true;
+      events->push_back(EventOf(UiEvent::Kind::kRedraw));
+      break;
     case Event::Kind::kForeground:
-      ServiceForegroundRequests();
-      return true;
+      events->push_back(EventOf(UiEvent::Kind::kWake));
+      break;
     case Event::Kind::kInput:
-      HandleInput(event.input);
-      return true;
+      HandleInput(event.input, events);
+      break;
   }
   return true;
 }
 
-// The one place where terminal input becomes the modal layer's. A terminal reports no key
+// The one place where terminal input becomes neutral events. A terminal reports no key
 // releases: each key is pressed and released at once, and so is the button.
-void TerminalBackend::HandleInput(const TerminalInput& input) {
-  bool changed = false;
+void TerminalBackend::HandleInput(const TerminalInput& input, std::vector<UiEvent>* events) {
   switch (input.key) {
-    case Key::kInterrupt:
-      RequestClose();
+    case TerminalInput::Key::kResize:
+      FollowSize(events);
       return;
-    case Key::kResize:
-      FollowSize();
+    case TerminalInput::Key::kPress:
+      events->push_back(PointerDownEvent(HitAt(input.x, input.y)));
+      events->push_back(PointerUpEvent(input.x, input.y));
       return;
-    case Key::kPress:
-      changed = modal_.PointerDown(HitAt(input.x, input.y));
-      changed |= modal_.PointerUp(input.x, input.y);
-      break;
-    case Key::kWheelUp:
-    case Key::kWheelDown:
-      changed = modal_.Wheel(input.key == Key::kWheelUp ? -1 : 1);
-      break;
+    case TerminalInput::Key::kWheelUp:
+    case TerminalInput::Key::kWheelDown: {
+      UiEvent wheel = EventOf(UiEvent::Kind::kWheel);
+      wheel.steps = input.key == TerminalInput::Key::kWheelUp ? -1 : 1;
+      events->push_back(wheel);
+      return;
+    }
     default:
-      if (const UINT key = VirtualKeyOf(input); key != 0) {
-        changed = modal_.KeyDown(key, false);
-        changed |= modal_.KeyUp(key);
-      }
       break;
   }
-  if (changed) Present();
+  const Key key = KeyOf(input);
+  if (const UiEvent down = KeyEventOf(key, kNoModifier, true); down.kind != UiEvent::Kind::kNone) {
+    events->push_back(down);
+  }
+  if (const UiEvent up = KeyEventOf(key, kNoModifier, false); up.kind != UiEvent::Kind::kNone) {
+    events->push_back(up);
+  }
 }
 
 // What the screen shows at cell (x, y).
@@ -204,7 +167,7 @@ ModalHit TerminalBackend::HitAt(int x, int y) const {
   if (y == screen_->Rows() - 1) {
     return ModalHit{ModalHit::Place::kSoftKey, x < CurrentBar().split ? 1 : 2, x, y};
   }
-  if (modal_.showing() == ModalModel::Showing::kPopup) {
+  if (modal_->showing() == ModalModel::Showing::kPopup) {
     if (const int item = PopupItemAt(PopupLayout(), x, y); item >= 0) {
       return ModalHit{ModalHit::Place::kPopupItem, item, x, y};
     }
@@ -213,24 +176,8 @@ ModalHit TerminalBackend::HitAt(int x, int y) const {
   return ModalHit{client ? ModalHit::Place::kClient : ModalHit::Place::kNothing, 0, x, y};
 }
 
-bool TerminalBackend::RequestClose() {
-  // An open box closes first; the window closes once the message loop runs again.
-  if (modal_.showing() == ModalModel::Showing::kMessageBox) {
-    modal_.CloseAll();
-    end_pending_ = true;
-    return true;
-  }
-  modal_.CloseAll();
-  HWND window = InputWindow();
-  // A terminal that has gone stays gone: if the window outlives one close, the loop ends.
-  if (window == nullptr || (close_posted_ && hung_up_)) return false;
-  close_posted_ = true;
-  // Closing the window destroys it, which ends the program as "Exit" does.
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  return true;
-}
-
-void TerminalBackend::FollowSize() {
+// The client area follows the terminal's size; the loop then paints it anew.
+void TerminalBackend::FollowSize(std::vector<UiEvent>* events) {
   screen_->FollowSize();
   if (HWND window = InputWindow()) {
     const Canvas* canvas = ClientCanvas(window);
@@ -238,11 +185,9 @@ void TerminalBackend::FollowSize() {
         canvas->Height() != ClientRows()) {
       ResizeClientArea(window, screen_->Columns(), ClientRows());
     }
-    // The loop waits for the open box, so the month behind it is painted for the new size
-    // here (which presents it, the box on top).
-    if (modal_.showing() == ModalModel::Showing::kMessageBox) UpdateWindow(window);
   }
-  if (modal_.showing() == ModalModel::Showing::kMessageBox) Present(true);
+  const bool box = modal_->showing() == ModalModel::Showing::kMessageBox;
+  events->push_back(EventOf(box ? UiEvent::Kind::kRedraw : UiEvent::Kind::kResized));
 }
 
 TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error) {

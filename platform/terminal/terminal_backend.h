@@ -1,7 +1,7 @@
-// The terminal window backend: the client area is the terminal less its last row, drawn
-// from cell canvases; the last row is the soft-key bar. Native input becomes the modal
-// layer's input (platform/ui/modal.h) in one switch, which a message box's loop shares; the
-// popup and message boxes the modal layer shows are drawn over the month view.
+// The terminal front end: the client area is the terminal less its last row, drawn from cell
+// canvases; the last row is the soft-key bar. Native input becomes neutral events
+// (platform/ui/events.h) in one switch; the popup and message boxes of the modal model that
+// the loop presents are drawn over the month view.
 // Platform-internal; the front end is platform/terminal/terminal.h.
 #pragma once
 
@@ -23,13 +23,9 @@ class TerminalBackend final : public WindowBackend {
     return MakeCellCanvas(width, height);
   }
   void DefaultClientSize(int* width, int* height) override;
-  void WindowPainted(HWND window) override;
-  void WindowDestroyed(HWND window) override;
-  void MenuBarChanged(HWND window) override;
-  void BringToForeground(HWND window) override;
-  int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view caption,
-                     UINT type) override;
-  bool WaitForInput() override;
+  bool WaitEvents(std::vector<UiEvent>* events) override;
+  void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) override;
+  void ComeForward() override;
 
   TerminalScreen& Screen() { return *screen_; }
 
@@ -41,14 +37,12 @@ class TerminalBackend final : public WindowBackend {
     TerminalInput input;
   };
   Event NextEvent();
-  bool HandleEvent(const Event& event);
-  void HandleInput(const TerminalInput& input);
+  void HandleInput(const TerminalInput& input, std::vector<UiEvent>* events);
   ModalHit HitAt(int x, int y) const;
-  bool RequestClose();
-  void FollowSize();
+  void FollowSize(std::vector<UiEvent>* events);
 
   int ClientRows() const;
-  void Present(bool repaint_all = false);
+  void Draw(bool repaint_all);
   POINT CaretPlace() const;
   static POINT LineStart(const BoxLayout& box, int row, POINT otherwise);
   void DrawPicture();
@@ -64,11 +58,10 @@ class TerminalBackend final : public WindowBackend {
   std::unique_ptr<TerminalScreen> screen_;
   CellCanvas shown_{0, 0};  // the client area as last painted
   bool painted_ = false;
-  ModalModel modal_;          // the bar, the popup and the message box
-  SignalEvents signals_;      // signals taken from the pipe but not yet acted on
-  bool end_pending_ = false;  // an ending signal came while a message box was open
+  ModalModel no_modal_;
+  ModalModel* modal_ = &no_modal_;  // the bar, the popup and the box last presented
+  SignalEvents signals_;            // signals taken from the pipe but not yet acted on
   bool hung_up_ = false;
-  bool close_posted_ = false;
 };
 
 // Opens the terminal on in_fd/out_fd and installs the backend (no signals, no instance

@@ -30,21 +30,30 @@ CellGlyph Glyph(char32_t c) { return CellGlyph{{c, 0, 0}, 1}; }
 
 // The cursor goes where a screen reader should read: the highlighted item of a popup, the
 // first line a box shows, or else the window's caret (the selected day).
-void TerminalBackend::Present(bool repaint_all) {
+void TerminalBackend::Present(const Canvas* picture, ModalModel& modal, bool repaint_all) {
+  modal_ = &modal;
+  if (const auto* cells = dynamic_cast<const CellCanvas*>(picture)) {
+    shown_ = *cells;
+    painted_ = true;
+  }
+  Draw(repaint_all);
+}
+
+void TerminalBackend::Draw(bool repaint_all) {
   DrawPicture();
   DrawBar();
   POINT cursor = CaretPlace();
-  switch (modal_.showing()) {
+  switch (modal_->showing()) {
     case ModalModel::Showing::kPopup: {
       const BoxLayout popup = PopupLayout();
-      DrawBox(popup, modal_.highlighted(), 0);
-      cursor = LineStart(popup, modal_.highlighted(), cursor);
+      DrawBox(popup, modal_->highlighted(), 0);
+      cursor = LineStart(popup, modal_->highlighted(), cursor);
       break;
     }
     case ModalModel::Showing::kMessageBox: {
       // Laid out before the first line is read: a new size may move it.
       const BoxLayout box = MessageBoxLayout();
-      DrawBox(box, -1, modal_.first_line());
+      DrawBox(box, -1, modal_->first_line());
       cursor = LineStart(box, 0, cursor);
       break;
     }
@@ -88,7 +97,7 @@ void TerminalBackend::DrawPicture() {
 }
 
 BarLayout TerminalBackend::CurrentBar() const {
-  const SoftKeyBarLabels labels = modal_.BarLabels();
+  const SoftKeyBarLabels labels = modal_->BarLabels();
   return LayOutBar(labels.left, labels.right, screen_->Columns());
 }
 
@@ -97,7 +106,7 @@ void TerminalBackend::DrawBar() {
   const int columns = screen_->Columns();
   if (y < 0) return;
   const BarLayout bar = CurrentBar();
-  const int open_key = modal_.BarLabels().open_key;
+  const int open_key = modal_->BarLabels().open_key;
   FillRow(0, y, columns, kBarStyle);
   DrawLine(bar.left.left, y, bar.left.glyphs, columns,
            open_key == 1 ? kOpenKeyStyle : kBarLabelStyle);
@@ -106,17 +115,17 @@ void TerminalBackend::DrawBar() {
 }
 
 BoxLayout TerminalBackend::PopupLayout() const {
-  return LayOutPopup(modal_.popup_items(), modal_.popup_key(), screen_->Columns(), ClientRows());
+  return LayOutPopup(modal_->popup_items(), modal_->popup_key(), screen_->Columns(), ClientRows());
 }
 
 // Lays the box out for the screen as it is now, wrapping its text in cells.
 BoxLayout TerminalBackend::MessageBoxLayout() {
   const int columns = screen_->Columns();
   const int rows = ClientRows();
-  modal_.WrapBoxText(MessageTextLimit(columns, rows),
-                     [](std::u16string_view piece) { return CellWidthOf(piece); });
-  BoxLayout layout = LayOutMessageBox(modal_.lines(), modal_.caption(), columns, rows);
-  modal_.SetVisibleLines(layout.visible_lines);
+  modal_->WrapBoxText(MessageTextLimit(columns, rows),
+                      [](std::u16string_view piece) { return CellWidthOf(piece); });
+  BoxLayout layout = LayOutMessageBox(modal_->lines(), modal_->caption(), columns, rows);
+  modal_->SetVisibleLines(layout.visible_lines);
   return layout;
 }
 

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/ui/window_backend.h"
-
 namespace {
 
 constexpr int kWheelLines = 3;
@@ -13,18 +11,18 @@ constexpr int kMaxLines = 1 << 24;  // far beyond any box; keeps line arithmetic
 constexpr std::u16string_view kBoxButton = u"OK";
 constexpr std::u16string_view kCancel = u"Cancel";
 
-bool IsCloseKey(UINT key) {
-  return key == VK_RETURN || key == VK_ESCAPE || key == VK_F1 || key == VK_F2;
+bool IsCloseKey(Key key) {
+  return key == Key::kEnter || key == Key::kEscape || key == Key::kF1 || key == Key::kF2;
 }
 
 // The item a digit key chooses (0 for '1'); -1 for other keys.
-int ItemOfDigit(UINT key) { return key >= '1' && key <= '9' ? static_cast<int>(key - '1') : -1; }
+int ItemOfDigit(Key key) { return DigitOf(key) >= 1 ? DigitOf(key) - 1 : -1; }
 
 }  // namespace
 
 SoftKeyBarLabels ModalModel::BarLabels() const {
   if (showing_ == Showing::kMessageBox) return SoftKeyBarLabels{std::u16string(kBoxButton), {}, 0};
-  const std::vector<SoftKey> keys = SoftKeysOf(InputWindow());
+  const std::vector<SoftKey>& keys = soft_keys_;
   SoftKeyBarLabels labels;
   if (!keys.empty()) labels.left = keys[0].label;
   if (keys.size() > 1) labels.right = keys[1].label;
@@ -53,8 +51,18 @@ void ModalModel::SetVisibleLines(int count) {
   first_line_ = std::min(first_line_, LastFirstLine());
 }
 
-void ModalModel::OpenMessageBox(std::u16string_view caption, std::u16string_view text) {
+void ModalModel::SetSoftKeys(std::vector<SoftKey> keys) {
   ClosePopup();
+  soft_keys_ = std::move(keys);
+}
+
+void ModalModel::OpenMessageBox(std::u16string_view caption, std::u16string_view text) {
+  if (showing_ == Showing::kMessageBox) {
+    waiting_boxes_.push_back(Box{std::u16string(caption), std::u16string(text)});
+    return;
+  }
+  ClosePopup();
+  ++box_number_;
   showing_ = Showing::kMessageBox;
   caption_ = caption;
   text_ = text;
@@ -64,21 +72,40 @@ void ModalModel::OpenMessageBox(std::u16string_view caption, std::u16string_view
 }
 
 bool ModalModel::CloseAll() {
+  waiting_boxes_.clear();
   const bool closed_popup = ClosePopup();
   return CloseBox() || closed_popup;
 }
 
-bool ModalModel::SoftKeysChanged() { return ClosePopup(); }
+bool ModalModel::Handle(const UiEvent& event) {
+  switch (event.kind) {
+    case UiEvent::Kind::kKeyDown:
+      return KeyDown(event.key, event.repeat);
+    case UiEvent::Kind::kKeyUp:
+      return KeyUp(event.key);
+    case UiEvent::Kind::kPointerDown:
+      return PointerDown(event.hit);
+    case UiEvent::Kind::kPointerUp:
+      return PointerUp(event.x, event.y);
+    case UiEvent::Kind::kWheel:
+      return Wheel(event.steps);
+    default:
+      return false;
+  }
+}
 
-bool ModalModel::KeyDown(UINT key, bool repeat) {
-  if (showing_ == Showing::kNothing && key != VK_F1 && key != VK_F2) {
-    if (HWND window = InputWindow()) PostKeyDown(window, key, repeat);
+std::vector<UiEvent> ModalModel::TakePassed() { return std::exchange(passed_, {}); }
+
+bool ModalModel::KeyDown(Key key, bool repeat) {
+  const bool bar_key = bar_shown_ && (key == Key::kF1 || key == Key::kF2);
+  if (showing_ == Showing::kNothing && !bar_key) {
+    passed_.push_back(KeyDownEvent(key, repeat));
     return false;
   }
-  if (key < taken_keys_.size()) taken_keys_.set(key);
+  taken_keys_.set(static_cast<std::size_t>(key));
   switch (showing_) {
     case Showing::kNothing:
-      return !repeat && PressSoftKeyOf(key == VK_F1 ? 1 : 2);
+      return !repeat && PressSoftKeyOf(key == Key::kF1 ? 1 : 2);
     case Showing::kPopup:
       return PopupKey(key, repeat);
     case Showing::kMessageBox:
@@ -87,15 +114,14 @@ bool ModalModel::KeyDown(UINT key, bool repeat) {
   return false;
 }
 
-bool ModalModel::KeyUp(UINT key) {
-  if (key < taken_keys_.size() && taken_keys_.test(key)) {
-    taken_keys_.reset(key);
+bool ModalModel::KeyUp(Key key) {
+  const auto code = static_cast<std::size_t>(key);
+  if (taken_keys_.test(code)) {
+    taken_keys_.reset(code);
     return false;
   }
   // Releases while something is open belong to it, and it has no use for them.
-  if (showing_ == Showing::kNothing) {
-    if (HWND window = InputWindow()) PostKeyUp(window, key);
-  }
+  if (showing_ == Showing::kNothing) passed_.push_back(KeyUpEvent(key));
   return false;
 }
 
@@ -127,28 +153,22 @@ bool ModalModel::PointerDown(const ModalHit& hit) {
       break;
   }
   if (hit.place == ModalHit::Place::kSoftKey) return PressSoftKeyOf(hit.index);
-  HWND window = InputWindow();
-  if (hit.place == ModalHit::Place::kClient && window != nullptr) {
-    PostButtonDown(window, hit.x, hit.y);
+  if (hit.place == ModalHit::Place::kClient) {
+    passed_.push_back(PointerDownEvent(hit));
     button_in_window_ = true;
   }
   return false;
 }
 
 bool ModalModel::PointerUp(int x, int y) {
-  HWND window = InputWindow();
-  if (std::exchange(button_in_window_, false) && window != nullptr) {
-    PostButtonUp(window, x, y);
-  }
+  if (std::exchange(button_in_window_, false)) passed_.push_back(PointerUpEvent(x, y));
   return false;
 }
 
 bool ModalModel::PressSoftKeyOf(int key) {
-  HWND window = InputWindow();
-  const std::vector<SoftKey> keys = SoftKeysOf(window);
-  if (key < 1 || static_cast<std::size_t>(key) > keys.size()) return false;
-  PressSoftKey(window, key);
-  const SoftKey& pressed = keys[static_cast<std::size_t>(key) - 1];
+  if (key < 1 || static_cast<std::size_t>(key) > soft_keys_.size()) return false;
+  const SoftKey& pressed = soft_keys_[static_cast<std::size_t>(key) - 1];
+  passed_.push_back(CommandEvent(pressed.command));
   if (pressed.menu.empty()) return false;
   showing_ = Showing::kPopup;
   popup_key_ = key;
@@ -158,9 +178,11 @@ bool ModalModel::PressSoftKeyOf(int key) {
 }
 
 bool ModalModel::ChooseItem(int item) {
-  const int key = popup_key_;
+  const SoftKey& key = soft_keys_[static_cast<std::size_t>(popup_key_) - 1];
+  if (static_cast<std::size_t>(item) < key.menu_commands.size()) {
+    passed_.push_back(CommandEvent(key.menu_commands[static_cast<std::size_t>(item)]));
+  }
   ClosePopup();
-  ChooseMenuItem(InputWindow(), key, item);
   return true;
 }
 
@@ -176,48 +198,56 @@ bool ModalModel::ClosePopup() {
 bool ModalModel::CloseBox() {
   if (showing_ != Showing::kMessageBox) return false;
   showing_ = Showing::kNothing;
+  OpenNextBox();
   return true;
 }
 
-bool ModalModel::PopupKey(UINT key, bool repeat) {
+void ModalModel::OpenNextBox() {
+  if (waiting_boxes_.empty()) return;
+  const Box next = std::move(waiting_boxes_.front());
+  waiting_boxes_.erase(waiting_boxes_.begin());
+  OpenMessageBox(next.caption, next.text);
+}
+
+bool ModalModel::PopupKey(Key key, bool repeat) {
   const int count = static_cast<int>(popup_items_.size());
   if (count == 0) return false;  // a key without items opens no popup
   if (const int item = ItemOfDigit(key); item >= 0) return item < count && ChooseItem(item);
   switch (key) {
-    case VK_UP:
+    case Key::kUp:
       return MoveHighlight((highlighted_ + count - 1) % count);
-    case VK_DOWN:
+    case Key::kDown:
       return MoveHighlight((highlighted_ + 1) % count);
-    case VK_HOME:
+    case Key::kHome:
       return MoveHighlight(0);
-    case VK_END:
+    case Key::kEnd:
       return MoveHighlight(count - 1);
-    case VK_RETURN:
+    case Key::kEnter:
       return !repeat && ChooseItem(highlighted_);
-    case VK_ESCAPE:
-    case VK_F1:
-    case VK_F2:
+    case Key::kEscape:
+    case Key::kF1:
+    case Key::kF2:
       return !repeat && ClosePopup();
     default:
       return false;
   }
 }
 
-bool ModalModel::BoxKey(UINT key, bool repeat) {
+bool ModalModel::BoxKey(Key key, bool repeat) {
   if (IsCloseKey(key)) return !repeat && CloseBox();
   switch (key) {
-    case VK_UP:
+    case Key::kUp:
       return ScrollTo(std::int64_t{first_line_} - 1);
-    case VK_DOWN:
+    case Key::kDown:
       return ScrollTo(std::int64_t{first_line_} + 1);
-    case VK_PRIOR:
+    case Key::kPageUp:
       return ScrollTo(std::int64_t{first_line_} - Page());
-    case VK_NEXT:
-    case VK_SPACE:
+    case Key::kPageDown:
+    case Key::kSpace:
       return ScrollTo(std::int64_t{first_line_} + Page());
-    case VK_HOME:
+    case Key::kHome:
       return ScrollTo(0);
-    case VK_END:
+    case Key::kEnd:
       return ScrollTo(LastFirstLine());
     default:
       return false;

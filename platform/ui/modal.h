@@ -1,14 +1,14 @@
-// The modal layer of every interactive front end: the soft-key bar, the popup menu of a soft
-// key and the modal message box. It keeps what is open, the highlighted item, the box's text
+// The modal model of every interactive front end: the soft-key bar, the popup menu of a soft
+// key and the modal message boxes. It keeps what is open, the highlighted item, the box's text
 // wrapped for its width and the first line shown, and it decides what every input does to
-// them. A backend turns its native input into the calls below, draws the state it reads back
-// and redraws when a call returns true; it decides nothing itself. Input that nothing modal
-// takes goes on to the input window (InputWindow()) as the platform's messages, and the
-// soft keys, the items and their commands are those of that window's bar (SoftKeysOf).
+// them. The program's loop (app/event_loop.h) gives it each event first; what it does not take
+// (a key, a tap in the client area, a soft key's or an item's command) it passes on to the
+// calendar (TakePassed). Front ends draw the state they are given and decide nothing.
 //
 // The rules, the same in every front end:
 //   no popup, no box  F1 and F2 press the left and right soft key (a key with a menu opens
-//                     its popup); other keys, and presses in the client area, go to the window.
+//                     its popup); other keys, and presses in the client area, go on. A front
+//                     end without a bar (the headless runner) passes F1 and F2 on as well.
 //   popup open        Up and Down move the highlight round the items, Home and End to the
 //                     first and last, the wheel a step an item; Enter or a press on an item
 //                     chooses it, digit N the Nth; Escape, F1, F2 or a press anywhere else
@@ -16,15 +16,9 @@
 //   box open          Up and Down scroll one line, the wheel three a step; Page Up, Page Down
 //                     and Space a page (the lines shown less one, so one line stays in
 //                     view); Home and End go to the top and the bottom. Enter, Escape, F1, F2
-//                     or a press anywhere close it. The left soft key reads "OK".
+//                     or a press anywhere close it. The left soft key reads "OK". A box opened
+//                     while one is open waits for it to close.
 // A key held down acts once: its repeats neither open, choose nor close anything.
-//
-// Example, a backend's message box:
-//   modal.OpenMessageBox(caption, text);
-//   while (modal.showing() == ModalModel::Showing::kMessageBox) {
-//     ... lay out: modal.WrapBoxText(width, measure); modal.SetVisibleLines(rows); draw ...
-//     ... wait for native input; e.g. a key: if (modal.KeyDown(VK_DOWN, false)) redraw ...
-//   }
 #pragma once
 
 #include <bitset>
@@ -34,7 +28,7 @@
 #include <vector>
 
 #include "platform/text/text_wrap.h"
-#include "platform/ui/window.h"
+#include "platform/ui/events.h"
 
 // The soft-key bar as it reads now: its two labels, and which key is held open by its popup
 // (1 left, 2 right, 0 none).
@@ -42,20 +36,6 @@ struct SoftKeyBarLabels {
   std::u16string left;
   std::u16string right;
   int open_key = 0;
-};
-
-// What lies under a pointer press, as the backend's drawing lays things out.
-struct ModalHit {
-  enum class Place {
-    kClient,     // the client area at (x, y), outside any popup
-    kSoftKey,    // soft key `index` (1 left, 2 right) on the bar
-    kPopupItem,  // item `index` (0-based) of the open popup
-    kNothing,    // anywhere else
-  };
-  Place place = Place::kNothing;
-  int index = 0;
-  int x = 0;
-  int y = 0;
 };
 
 class ModalModel {
@@ -69,6 +49,7 @@ class ModalModel {
   const std::vector<std::u16string>& popup_items() const { return popup_items_; }
   int highlighted() const { return highlighted_; }
   const std::u16string& caption() const { return caption_; }
+  const std::u16string& text() const { return text_; }
   // The box's text as last wrapped by WrapBoxText (empty before).
   const std::vector<std::u16string>& lines() const { return lines_; }
   int first_line() const { return first_line_; }
@@ -82,37 +63,61 @@ class ModalModel {
   // The whole lines the box shows (at least 1 is assumed); keeps the first line in range.
   void SetVisibleLines(int count);
 
+  // --- the bar -------------------------------------------------------------------------
+  // The bar's keys, left first; an open popup that no longer matches them closes.
+  void SetSoftKeys(std::vector<SoftKey> keys);
+  // Whether the front end shows a bar: without one, F1 and F2 go on like other keys.
+  void SetBarShown(bool shown) { bar_shown_ = shown; }
+
   // --- opening and closing --------------------------------------------------------------
-  // Opens the box (closing the popup), its first line at the top.
+  // Opens the box (closing the popup), its first line at the top; while another box is open
+  // it waits for that one to close.
   void OpenMessageBox(std::u16string_view caption, std::u16string_view text);
-  // Closes the popup and the box (the program is ending, the window went). True when
+  // Counts the boxes opened so far: a front end that answers boxes itself (the headless
+  // runner) tells a new box from one it has seen.
+  int box_number() const { return box_number_; }
+  // Closes the popup and the boxes, waiting ones too (the program is ending). True when
   // something was open.
   bool CloseAll();
-  // The window's soft-key bar changed: an open popup may no longer match it, so it closes.
-  bool SoftKeysChanged();
 
   // --- input; each returns true when what the backend shows has changed -----------------
-  // A key (virtual-key code) pressed; `repeat`: it was already down.
-  bool KeyDown(UINT key, bool repeat);
-  // A key released. A backend that sees no releases calls it right after KeyDown.
-  bool KeyUp(UINT key);
+  // Gives the event to the matching call below; other kinds are not the model's (false).
+  bool Handle(const UiEvent& event);
+  // A key pressed; `repeat`: it was already down.
+  bool KeyDown(Key key, bool repeat);
+  // A key released. A front end that sees no releases sends it right after the press.
+  bool KeyUp(Key key);
   // The wheel turned `steps` notches, positive towards the user (down the text).
   bool Wheel(int steps);
   // The left button (a tap) pressed at `hit`, and released at client point (x, y).
   bool PointerDown(const ModalHit& hit);
   bool PointerUp(int x, int y);
 
+  // What the input above passed on to the calendar, in order, since the last call: key
+  // presses and releases, client presses and releases, commands.
+  std::vector<UiEvent> TakePassed();
+
  private:
   bool PressSoftKeyOf(int key);
   bool ChooseItem(int item);
   bool ClosePopup();
   bool CloseBox();
-  bool PopupKey(UINT key, bool repeat);
-  bool BoxKey(UINT key, bool repeat);
+  bool PopupKey(Key key, bool repeat);
+  bool BoxKey(Key key, bool repeat);
+  void OpenNextBox();
   bool MoveHighlight(int to);
   bool ScrollTo(std::int64_t line);
   int Page() const;
 
+  struct Box {
+    std::u16string caption;
+    std::u16string text;
+  };
+  std::vector<SoftKey> soft_keys_;
+  bool bar_shown_ = true;
+  std::vector<UiEvent> passed_;
+  std::vector<Box> waiting_boxes_;
+  int box_number_ = 0;
   Showing showing_ = Showing::kNothing;
   int popup_key_ = 0;
   std::vector<std::u16string> popup_items_;

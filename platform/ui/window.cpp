@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/instance/single_instance.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
@@ -35,9 +34,6 @@ WindowRegistry& Registry() {
   static WindowRegistry* registry = new WindowRegistry();  // lives as long as the process
   return *registry;
 }
-
-// Stands for the window of the instance already running in another process.
-WindowObject g_running_instance_window;
 
 bool IsAtom(const char16_t* name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
 
@@ -78,8 +74,8 @@ std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH backgroun
 
 void ClientSizeFor(int width, int height, int* client_width, int* client_height) {
   if (width == CW_USEDEFAULT || height == CW_USEDEFAULT) {
-    *client_width = 240;
-    *client_height = 266;
+    *client_width = kDefaultClientWidth;
+    *client_height = kDefaultClientHeight;
     if (WindowBackend* backend = CurrentWindowBackend()) {
       backend->DefaultClientSize(client_width, client_height);
     }
@@ -119,6 +115,8 @@ void InstallWindowBackend(std::unique_ptr<WindowBackend> backend) {
 
 WindowBackend* CurrentWindowBackend() { return Registry().backend.get(); }
 
+UiFrontEnd* CurrentFrontEnd() { return Registry().backend.get(); }
+
 void SetDefaultCanvasMaker(CanvasMaker maker) { Registry().default_canvas_maker = maker; }
 
 CanvasMaker DefaultCanvasMaker() { return Registry().default_canvas_maker; }
@@ -142,7 +140,7 @@ ATOM RegisterClassW(const WNDCLASSW* window_class) {
 }
 
 HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, DWORD style, int,
-                     int, int width, int height, HWND, HMENU, HINSTANCE instance, void* param) {
+                     int, int width, int height, HWND, HMENU, HINSTANCE, void*) {
   const WindowClassRecord* window_class = FindClass(class_name);
   if (window_class == nullptr) return nullptr;
   int client_width = 0;
@@ -158,19 +156,8 @@ HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, D
   if (object->canvas == nullptr) return nullptr;
   HWND window = AdoptWindow(std::move(object));
 
-  CREATESTRUCTW create{param,
-                       instance,
-                       nullptr,
-                       nullptr,
-                       client_height,
-                       client_width,
-                       0,
-                       0,
-                       static_cast<LONG>(style),
-                       title,
-                       class_name,
-                       0};
-  if (SendMessageW(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+  // The client size is already the window's (GetClientRect); WM_SIZE follows.
+  if (SendMessageW(window, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(window);
     return nullptr;
   }
@@ -182,7 +169,7 @@ HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, D
 }
 
 BOOL ShowWindow(HWND window, int show_command) {
-  if (!IsLiveWindow(window) || window->is_menu_bar) return FALSE;
+  if (!IsLiveWindow(window)) return FALSE;
   const BOOL was_visible = window->visible ? TRUE : FALSE;
   if (show_command == SW_HIDE) {
     window->visible = false;
@@ -201,58 +188,11 @@ BOOL DestroyWindow(HWND window) {
   if (!IsLiveWindow(window) || window->destroying) return FALSE;
   window->destroying = true;
   SendMessageW(window, WM_DESTROY, 0, 0);
-  // Owned windows (the soft-key bar) go with their owner.
-  for (bool found = true; found;) {
-    found = false;
-    for (const auto& other : Registry().windows) {
-      if (other->owner == window && !other->destroying) {
-        DestroyWindow(other.get());
-        found = true;
-        break;
-      }
-    }
-  }
-  RemoveQueuedMessages(window);
   ForgetCaretOf(window);
-  const HWND owner = window->is_menu_bar ? window->owner : nullptr;
   if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowDestroyed(window);
   auto& windows = Registry().windows;
   windows.erase(std::find_if(windows.begin(), windows.end(),
                              [window](const auto& live) { return live.get() == window; }));
-  if (owner != nullptr && IsLiveWindow(owner)) {
-    if (WindowBackend* backend = CurrentWindowBackend()) backend->MenuBarChanged(owner);
-  }
-  return TRUE;
-}
-
-HWND FindWindowW(const char16_t* class_name, const char16_t* title) {
-  for (const auto& window : Registry().windows) {
-    if (window->is_menu_bar || window->destroying) continue;
-    if (class_name != nullptr && !IsAtom(class_name) &&
-        !SameClassName(window->class_name, class_name)) {
-      continue;
-    }
-    if (class_name != nullptr && IsAtom(class_name)) {
-      const WindowClassRecord* record = FindClass(class_name);
-      if (record == nullptr || !SameClassName(record->name, window->class_name)) continue;
-    }
-    if (title != nullptr && window->title != title) continue;
-    return window.get();
-  }
-  if (SingleInstanceEnabled() && AnotherInstanceRunning()) return &g_running_instance_window;
-  return nullptr;
-}
-
-BOOL SetForegroundWindow(HWND window) {
-  // The platform lets callers set the lowest bit of the handle.
-  const auto bits = reinterpret_cast<std::uintptr_t>(window) & ~std::uintptr_t{1};
-  window = reinterpret_cast<HWND>(bits);
-  if (window == &g_running_instance_window) {
-    return AskRunningInstanceToComeForward() ? TRUE : FALSE;
-  }
-  if (!IsLiveWindow(window) || window->is_menu_bar || !window->visible) return FALSE;
-  window->shown_order = ++Registry().show_clock;
-  if (WindowBackend* backend = CurrentWindowBackend()) backend->BringToForeground(window);
   return TRUE;
 }
 
@@ -265,7 +205,7 @@ BOOL GetClientRect(HWND window, RECT* rect) {
 HWND InputWindow() {
   HWND best = nullptr;
   for (const auto& window : Registry().windows) {
-    if (window->is_menu_bar || !window->visible || window->destroying) continue;
+    if (!window->visible || window->destroying) continue;
     if (best == nullptr || window->shown_order > best->shown_order) best = window.get();
   }
   return best;
@@ -276,7 +216,7 @@ const Canvas* ClientCanvas(HWND window) {
 }
 
 BOOL ResizeClientArea(HWND window, int width, int height) {
-  if (!IsLiveWindow(window) || window->is_menu_bar || width < 0 || height < 0) return FALSE;
+  if (!IsLiveWindow(window) || width < 0 || height < 0) return FALSE;
   std::unique_ptr<Canvas> canvas = MakeClientCanvas(width, height, nullptr);
   if (canvas == nullptr) return FALSE;
   window->canvas = std::move(canvas);

@@ -1,11 +1,15 @@
-// The window system: window classes and windows, the message queue, paint requests, the
-// quit request, modal message boxes, the string table and the soft-key bar with its menus.
+// The window system: window classes and windows, their procedures, paint requests, message
+// boxes handed to the program's loop, and icons.
 // It offers what Cyclune's shell relies on, under the platform's names and numbers, and
 // runs on one of several backends (headless, desktop window, terminal) that the front end
 // installs at start (platform/ui/window_backend.h). Everything runs on one thread.
 #pragma once
 
-#include "platform/canvas/colours.h"
+#include <vector>
+
+#include "platform/canvas/canvas.h"
+#include "platform/ui/events.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/win_types.h"
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -24,13 +28,9 @@ constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
-constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_KEYDOWN = 0x0100;
-constexpr UINT WM_KEYUP = 0x0101;
-constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
-constexpr UINT WM_LBUTTONUP = 0x0202;
 // Our extension, in the application's range: another process (a reminder) asked this instance
 // over its socket to record a period; wParam is the day, RecordPeriodRequestParam(day).
 constexpr UINT WM_RECORD_PERIOD_REQUEST = 0x8001;
@@ -51,26 +51,6 @@ constexpr SYSTEMTIME RecordPeriodRequestDay(WPARAM param) {
                     0};
 }
 
-// Virtual key codes. Digits and letters are their upper-case characters ('0' 0x30, 'A' 0x41).
-constexpr UINT VK_BACK = 0x08;
-constexpr UINT VK_TAB = 0x09;
-constexpr UINT VK_RETURN = 0x0D;
-constexpr UINT VK_ESCAPE = 0x1B;
-constexpr UINT VK_SPACE = 0x20;
-constexpr UINT VK_PRIOR = 0x21;  // Page Up
-constexpr UINT VK_NEXT = 0x22;   // Page Down
-constexpr UINT VK_END = 0x23;
-constexpr UINT VK_HOME = 0x24;
-constexpr UINT VK_LEFT = 0x25;
-constexpr UINT VK_UP = 0x26;
-constexpr UINT VK_RIGHT = 0x27;
-constexpr UINT VK_DOWN = 0x28;
-constexpr UINT VK_INSERT = 0x2D;
-constexpr UINT VK_DELETE = 0x2E;
-constexpr UINT VK_F1 = 0x70;
-constexpr UINT VK_F2 = 0x71;
-constexpr UINT VK_F12 = 0x7B;
-
 // Mouse key state in the wParam of mouse messages.
 constexpr WPARAM MK_LBUTTON = 0x0001;
 
@@ -82,10 +62,6 @@ constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOW = 5;
 constexpr int SW_SHOWNORMAL = 1;
-
-// Message boxes.
-constexpr UINT MB_OK = 0x00000000;
-constexpr int IDOK = 1;
 
 // Stock objects.
 constexpr int WHITE_BRUSH = 0;
@@ -101,45 +77,6 @@ struct WNDCLASSW {
   HBRUSH hbrBackground;
   const char16_t* lpszMenuName;
   const char16_t* lpszClassName;
-};
-
-struct MSG {
-  HWND hwnd;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD time;
-  POINT pt;
-};
-
-// What WM_CREATE carries in its lParam: the arguments of CreateWindowExW (cx, cy: the
-// client size the window was given).
-struct CREATESTRUCTW {
-  void* lpCreateParams;
-  HINSTANCE hInstance;
-  HMENU hMenu;
-  HWND hwndParent;
-  int cy;
-  int cx;
-  int y;
-  int x;
-  LONG style;
-  const char16_t* lpszName;
-  const char16_t* lpszClass;
-  DWORD dwExStyle;
-};
-
-// The soft-key bar request: cbSize 36 as on the platform; nToolBarId names the MenuBarResource.
-struct SHMENUBARINFO {
-  DWORD cbSize;
-  HWND hwndParent;
-  DWORD dwFlags;
-  UINT nToolBarId;
-  HINSTANCE hInstRes;
-  int nBmpId;
-  int cBmpImages;
-  HWND hwndMB;
-  Rgb clrBk;
 };
 
 // --- classes and windows -----------------------------------------------------------------
@@ -160,32 +97,23 @@ BOOL ShowWindow(HWND window, int show_command);
 // Paints the window now (sends WM_PAINT) when a paint is pending.
 BOOL UpdateWindow(HWND window);
 
-// Sends WM_DESTROY to the window (and destroys its soft-key bar if it owns one), then frees it.
+// Sends WM_DESTROY to the window, then frees it.
 BOOL DestroyWindow(HWND window);
 
-// Finds a top-level window with this class and title: one of this process, or, when the
-// front end keeps to one instance per settings folder, the window of the instance already
-// running (a stand-in handle that only SetForegroundWindow accepts; also given when the
-// instance lock cannot be had, so that the start ends). nullptr when there is none.
-HWND FindWindowW(const char16_t* class_name, const char16_t* title);
+// The client area as last painted; nullptr when `window` is not a window.
+const Canvas* ClientCanvas(HWND window);
 
-// Brings the window forward. The low bit of the handle may be set, as the platform allows.
-BOOL SetForegroundWindow(HWND window);
+// Whether a paint of the window is due (InvalidateRect) and UpdateWindow would paint it.
+bool PaintPending(HWND window);
 
 // Fills *rect with the client rectangle (left and top are 0).
 BOOL GetClientRect(HWND window, RECT* rect);
 
 // --- messages ------------------------------------------------------------------------------
 
-// Waits for the next message. Returns 0 for WM_QUIT (also, with code 0, when the backend's
-// input has ended), non-zero otherwise (-1 on error). Posted messages come first, then the
-// quit request, then a pending paint as WM_PAINT; input is awaited only when none is there.
-BOOL GetMessageW(MSG* msg, HWND window, UINT min_filter, UINT max_filter);
-BOOL TranslateMessage(const MSG* msg);
-LRESULT DispatchMessageW(const MSG* msg);
-BOOL PostMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Calls the window's procedure with the message now. There is no queue: the program's loop
+// (app/event_loop.h) hands each event to the calendar as it comes.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-void PostQuitMessage(int exit_code);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Requests a repaint of the whole client area (rect == nullptr) or a part of it; requests
@@ -205,24 +133,10 @@ BOOL CreateCaret(HWND window, HGDIOBJ bitmap, int width, int height);
 BOOL SetCaretPos(int x, int y);
 BOOL DestroyCaret();
 
-// --- resources, message boxes, shell -------------------------------------------------------
+// --- resources ------------------------------------------------------------------------------
 
-// Copies string `id` of the module into buffer (at most capacity - 1 units and a
-// terminator); returns the number of units copied without the terminator, 0 if absent.
-int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity);
 HICON LoadIconW(HINSTANCE instance, const char16_t* name);
 inline const char16_t* MAKEINTRESOURCEW(UINT id) {
   return reinterpret_cast<const char16_t*>(static_cast<std::uintptr_t>(id));
 }
 HGDIOBJ GetStockObject(int object);
-
-// Shows a modal message box with an OK button and returns IDOK once it is closed.
-// The owner's paints are held while it is open; the owner is repainted after it closes.
-int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
-
-BOOL SHInitExtraControls();
-
-// Creates the soft-key bar described by the MenuBarResource nToolBarId of hInstRes below
-// hwndParent; its buttons post WM_COMMAND to the parent, a drop-down button opens its popup
-// whose items post their commands. Stores the bar's handle in hwndMB. FALSE on failure.
-BOOL SHCreateMenuBar(SHMENUBARINFO* info);

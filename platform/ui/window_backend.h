@@ -1,8 +1,8 @@
 // What a window backend (headless, desktop window, terminal) implements and what the window
-// system offers it. The window system keeps the windows, the message queue and the paint
-// requests; a backend shows the client area, turns its native input into the platform's
-// messages (PostMessageW) and presents message boxes and the soft-key bar. Platform-internal:
-// the system's code never includes this.
+// system offers it. The window system keeps the windows and the paint requests; a backend is
+// also the program loop's front end (platform/ui/front_end.h): it turns its native input
+// into neutral events and presents the frames, message boxes and soft-key bar included.
+// Platform-internal: the system's code never includes this.
 #pragma once
 
 #include <memory>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/canvas/canvas.h"
+#include "platform/ui/front_end.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
 
@@ -21,10 +22,8 @@
 void SetDefaultCanvasMaker(CanvasMaker maker);
 CanvasMaker DefaultCanvasMaker();
 
-class WindowBackend {
+class WindowBackend : public UiFrontEnd {
  public:
-  virtual ~WindowBackend() = default;
-
   // A canvas of the kind this backend shows, for a client area of width x height.
   virtual std::unique_ptr<Canvas> MakeCanvas(int width, int height) {
     const CanvasMaker maker = DefaultCanvasMaker();
@@ -32,28 +31,19 @@ class WindowBackend {
   }
   // The client size given to a window created with CW_USEDEFAULT.
   virtual void DefaultClientSize(int* width, int* height) {
-    *width = 240;
-    *height = 266;
+    *width = kDefaultClientWidth;
+    *height = kDefaultClientHeight;
   }
   virtual void WindowShown(HWND) {}
-  virtual void WindowPainted(HWND) {}  // EndPaint: the client canvas holds a new picture
+  virtual void WindowPainted(HWND) {}  // EndWindowPaint: the client canvas holds a new picture
   virtual void WindowDestroyed(HWND) {}
-  virtual void MenuBarChanged(HWND) {}     // the owner's soft-key bar was created or destroyed
-  virtual void BringToForeground(HWND) {}  // a second start asked for the window
 
-  // Presents a modal message box and returns the button chosen (IDOK).
-  virtual int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view caption,
-                             UINT type) = 0;
-
-  // Called by GetMessageW when no message is queued and no paint is pending: waits for the
-  // next input and posts it. False when no input will ever come again; GetMessageW then
-  // returns WM_QUIT with code 0.
-  virtual bool WaitForInput() = 0;
+  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
+  void Present(const Canvas*, ModalModel&, bool) override {}
 };
 
 // Installs the backend (nullptr: none) and destroys the previous one. Without a backend,
-// canvases are of the default kind, message boxes are answered IDOK unseen, and an empty queue
-// ends the message loop.
+// canvases are of the default kind.
 void InstallWindowBackend(std::unique_ptr<WindowBackend> backend);
 WindowBackend* CurrentWindowBackend();
 
@@ -64,39 +54,9 @@ HWND InputWindow();
 // that window does not own the caret.
 bool CaretOf(HWND window, RECT* box);
 
-// The client area as last painted; nullptr when `window` is not a window.
-const Canvas* ClientCanvas(HWND window);
-
 // Resizes the client area: a new canvas (white), WM_SIZE, then a repaint request.
 BOOL ResizeClientArea(HWND window, int width, int height);
 
 std::u16string WindowTitle(HWND window);
 // The icon of the window's class, as its resource; nullptr when it has none.
 const IconResource* WindowIcon(HWND window);
-
-// The soft-key bar of `owner`, for presenting it: one entry per key, left first.
-struct SoftKey {
-  std::u16string label;
-  UINT command = 0;
-  std::vector<std::u16string> menu;  // the popup's item labels; empty: no popup
-};
-std::vector<SoftKey> SoftKeysOf(HWND owner);
-
-// Presses soft key `key` (1 = left, 2 = right) of the owner's bar: posts its WM_COMMAND.
-// A key with a popup then expects ChooseMenuItem (or nothing, when the popup is dismissed).
-BOOL PressSoftKey(HWND owner, int key);
-// Chooses item `item` (0-based) of the popup of soft key `key`: posts the item's WM_COMMAND.
-BOOL ChooseMenuItem(HWND owner, int key, int item);
-
-// Native input as the platform's messages, posted to `window` with the flags the platform
-// gives them: a key pressed (`repeat`: it was already down) or released, and the left button
-// pressed or released at client point (x, y), each coordinate clamped to 0..65535.
-BOOL PostKeyDown(HWND window, UINT key, bool repeat = false);
-BOOL PostKeyUp(HWND window, UINT key);
-BOOL PostButtonDown(HWND window, int x, int y);
-BOOL PostButtonUp(HWND window, int x, int y);
-
-// Accepts pending requests of a second start and brings InputWindow() forward through the
-// backend for each. GetMessageW calls it before waiting for input; a backend that blocks
-// for long polls ForegroundRequestSocket() (platform/instance/single_instance.h) as well.
-void ServiceForegroundRequests();

@@ -19,8 +19,7 @@ Caret& TheCaret() {
 }  // namespace
 
 BOOL CreateCaret(HWND window, HGDIOBJ bitmap, int width, int height) {
-  if (!IsLiveWindow(window) || window->is_menu_bar || bitmap != nullptr || width < 0 ||
-      height < 0) {
+  if (!IsLiveWindow(window) || bitmap != nullptr || width < 0 || height < 0) {
     return FALSE;
   }
   TheCaret() = Caret{window, RECT{0, 0, width, height}};

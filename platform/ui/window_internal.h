@@ -13,20 +13,11 @@
 #include "platform/ui/window.h"
 #include "platform/ui/window_paint.h"
 
-struct SoftKeyRecord {
-  std::u16string label;
-  UINT command = 0;
-  const PopupResource* popup = nullptr;
-};
-
 struct WindowObject {
   std::u16string class_name;
   std::u16string title;
   WNDPROC procedure = nullptr;
   HICON icon = nullptr;
-  HWND owner = nullptr;  // the window a soft-key bar belongs to
-  bool is_menu_bar = false;
-  std::vector<SoftKeyRecord> soft_keys;
   bool visible = false;
   bool paint_pending = false;
   bool destroying = false;
@@ -44,7 +35,7 @@ HWND AdoptWindow(std::unique_ptr<WindowObject> window);
 // Destroys the caret when `window` owns it (the window is going away).
 void ForgetCaretOf(HWND window);
 
-// Consumes the window's pending paint request (BeginPaint).
+// Consumes the window's pending paint request (BeginWindowPaint).
 void ValidateWindow(HWND window);
 
 // The colour of a brush; false when `brush` is not a live brush.
@@ -52,6 +43,3 @@ bool BrushColour(HBRUSH brush, Rgb* colour);
 
 // The resource an icon handle stands for; nullptr for none.
 const IconResource* IconResourceOf(HICON icon);
-
-// Drops queued messages for a window that is going away.
-void RemoveQueuedMessages(HWND window);

@@ -5,7 +5,7 @@
 #include "platform/ui/window_internal.h"
 
 bool BeginWindowPaint(HWND window, Canvas** screen) {
-  if (!IsLiveWindow(window) || window->is_menu_bar || screen == nullptr) return false;
+  if (!IsLiveWindow(window) || screen == nullptr) return false;
   ValidateWindow(window);
   *screen = window->canvas.get();
   return true;

@@ -16,8 +16,7 @@
 
 // Starts painting `window`: its pending paint request is consumed and *screen becomes the
 // canvas of its client area, nullptr for a window that has none (then nothing can be drawn,
-// yet the paint is done). False, changing nothing, for what is not a live window or for the
-// soft-key bar, which the front end draws.
+// yet the paint is done). False, changing nothing, for what is not a live window.
 bool BeginWindowPaint(HWND window, Canvas** screen);
 
 // Ends a paint that BeginWindowPaint started: the client canvas holds a new picture.

@@ -1,4 +1,4 @@
-// Reading the module's resources (strings, icons) and the modal message box.
+// Reading the module's icons, and message boxes handed to the running loop.
 #include <algorithm>
 #include <map>
 
@@ -12,6 +12,8 @@ struct IconObject {
 
 namespace {
 
+MessageBoxSink g_message_box_sink = nullptr;
+
 // Icons loaded from a module are shared and live as long as the process, as on the platform.
 std::map<const IconResource*, IconObject>& LoadedIcons() {
   static auto* icons = new std::map<const IconResource*, IconObject>();
@@ -23,20 +25,6 @@ bool IsIntegerResource(const char16_t* name) {
 }
 
 }  // namespace
-
-int LoadStringW(HINSTANCE instance, UINT id, char16_t* buffer, int capacity) {
-  if (buffer == nullptr || capacity <= 0) return 0;
-  buffer[0] = u'\0';
-  if (instance == nullptr) return 0;
-  for (const StringResource& string : instance->strings) {
-    if (string.id != id) continue;
-    const std::size_t count = std::min(string.text.size(), static_cast<std::size_t>(capacity) - 1);
-    std::copy_n(string.text.begin(), count, buffer);
-    buffer[count] = u'\0';
-    return static_cast<int>(count);
-  }
-  return 0;
-}
 
 HICON LoadIconW(HINSTANCE instance, const char16_t* name) {
   if (instance == nullptr || name == nullptr || !IsIntegerResource(name)) return nullptr;
@@ -57,18 +45,9 @@ const IconResource* IconResourceOf(HICON icon) {
   return nullptr;
 }
 
-int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT type) {
-  const std::u16string_view shown_text = text != nullptr ? text : u"";
-  const std::u16string_view shown_caption = caption != nullptr ? caption : u"Error";
-  LogMessageBoxForTests(shown_caption, shown_text);
-  int result = IDOK;
-  if (WindowBackend* backend = CurrentWindowBackend()) {
-    result = backend->ShowMessageBox(IsLiveWindow(owner) ? owner : nullptr, shown_text,
-                                     shown_caption, type);
-  }
-  // The box covered the owner; it is repainted once the box has gone.
-  if (IsLiveWindow(owner)) InvalidateRect(owner, nullptr, FALSE);
-  return result;
+void ShowMessageBox(std::u16string_view caption, std::u16string_view text) {
+  LogMessageBoxForTests(caption, text);
+  if (g_message_box_sink != nullptr) g_message_box_sink(caption, text);
 }
 
-BOOL SHInitExtraControls() { return TRUE; }
+void SetMessageBoxSink(MessageBoxSink sink) { g_message_box_sink = sink; }

@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/win_main.h"
 #include "platform/canvas/colours.h"
 #include "platform/instance/single_instance.h"
 #include "platform/modules/headless.h"
@@ -64,11 +65,8 @@ LRESULT RunProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       g_run.painted_at_taps.push_back(g_run.painted);
       return 0;
     case WM_COMMAND:
-      if (wparam == 40004) MessageBoxW(window, u"Line 1\r\n\"two\" \u00e9t\u00e9", u"Help", MB_OK);
+      if (wparam == 40004) ShowMessageBox(u"Help", u"Line 1\r\n\"two\" \u00e9t\u00e9");
       if (wparam == 40002) DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);
@@ -111,7 +109,13 @@ class HeadlessRun : public ::testing::Test {
     window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     UpdateWindow(window);
-    return RunMessageLoop();
+    return RunLoop();
+  }
+
+  // The program's loop on the runner, the window as its calendar.
+  WPARAM RunLoop() {
+    WindowCalendar calendar(window);
+    return static_cast<WPARAM>(RunEventLoop(*CurrentFrontEnd(), calendar));
   }
 
   fs::path dir;
@@ -124,8 +128,8 @@ TEST_F(HeadlessRun, FeedsEachLineAfterEverythingBeforeItIsHandled) {
           "key 0x28\ntap 10 20\ncommand 40004\nresize 100 80\ntap 5 6\nshot small\n");
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(LoggedNumbers({WM_CREATE, WM_SIZE}),
-            (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_KEYUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                               WM_COMMAND, WM_PAINT, WM_PAINT, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+            (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_LBUTTONDOWN, WM_COMMAND, WM_PAINT,
+                               WM_LBUTTONDOWN}));
   ASSERT_EQ(g_run.painted_at_taps.size(), 2u);
   EXPECT_EQ(g_run.painted_at_taps[0].right, 240);
   EXPECT_EQ(g_run.painted_at_taps[0].bottom, 266);
@@ -263,16 +267,15 @@ TEST_F(HeadlessRun, OutputFilesArePrivateWhateverTheUmask) {
 // this process becomes the first), otherwise what differs.
 std::string SecondStartProblem(const std::string& expect) {
   EnableSingleInstance(true);
-  HWND running = FindWindowW(u"HEADLESS_RUN", u"Run");
+  const bool running = AnotherInstanceRunning();
   std::string problem;
   if (expect == "running") {
-    const auto low_bit_set = reinterpret_cast<std::uintptr_t>(running) | 1;
-    if (running == nullptr) {
-      problem = "no running window found";
-    } else if (!SetForegroundWindow(reinterpret_cast<HWND>(low_bit_set))) {
-      problem = "the running window could not be asked forward: " + SecondStartMessage();
+    if (!running) {
+      problem = "no running instance found";
+    } else if (!AskRunningInstanceToComeForward()) {
+      problem = "the running instance could not be asked forward: " + SecondStartMessage();
     }
-  } else if (running != nullptr) {
+  } else if (running) {
     problem = "a running window was found";
   } else if (ForegroundRequestSocket() == -1) {
     problem = "this process did not become the first";
@@ -323,7 +326,7 @@ std::string RunSecondProcess(const char* expect, const fs::path& log, const char
   while (waitpid(child, &status, WNOHANG) == 0) {
     pollfd requests{ForegroundRequestSocket(), POLLIN, 0};
     poll(&requests, 1, 20);  // the first answers as its loop would
-    ServiceForegroundRequests();
+    for (int asked = TakeForegroundRequests(); asked > 0; --asked) CurrentFrontEnd()->ComeForward();
   }
   const std::string said = ReadFile(log);
   const std::size_t line = said.find("second start (");
@@ -348,7 +351,7 @@ TEST_F(HeadlessRun, OneInstancePerSettingsFolder) {
   options.single_instance = true;
   std::string error;
   ASSERT_TRUE(StartHeadless(options, &error)) << error;
-  EXPECT_EQ(FindWindowW(u"HEADLESS_RUN", u"Run"), nullptr);  // first: takes the lock
+  EXPECT_FALSE(AnotherInstanceRunning());  // first: takes the lock
   window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
   struct Case {
@@ -366,7 +369,7 @@ TEST_F(HeadlessRun, OneInstancePerSettingsFolder) {
               std::string("second start (") + c.expect + "): ok\n")
         << c.value;
   }
-  EXPECT_EQ(RunMessageLoop(), 0u);
+  EXPECT_EQ(RunLoop(), 0u);
   EXPECT_EQ(ReadFile(dir / "out" / "events.jsonl"),
             "{\"event\": \"foreground\"}\n{\"event\": \"foreground\"}\n");
   EXPECT_EQ(FinishHeadless(0), 0);

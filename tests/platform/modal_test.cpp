@@ -1,5 +1,6 @@
-// The modal layer that every front end shares: what keys, the wheel and presses do to the
-// soft keys, the Options popup and message boxes, what reaches the window, and word wrapping.
+// The modal model that every front end shares: what keys, the wheel and presses do to the
+// soft keys, the Options popup and message boxes, what it passes on to the calendar, and word
+// wrapping.
 #include "platform/ui/modal.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,6 @@
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include "tests/platform/window_test_support.h"
 
 namespace {
 
@@ -23,28 +22,27 @@ struct Step {
   int value = 0;
   ModalHit hit{};
 };
-Step Tap(UINT key) { return {Step::Kind::kTap, static_cast<int>(key)}; }
-Step Down(UINT key) { return {Step::Kind::kDown, static_cast<int>(key)}; }
-Step Held(UINT key) { return {Step::Kind::kHeld, static_cast<int>(key)}; }
-Step Up(UINT key) { return {Step::Kind::kUp, static_cast<int>(key)}; }
+Step Tap(Key key) { return {Step::Kind::kTap, static_cast<int>(key)}; }
+Step Tap(char c) { return Tap(KeyOfCharacter(static_cast<char32_t>(c))); }
+Step Down(Key key) { return {Step::Kind::kDown, static_cast<int>(key)}; }
+Step Held(Key key) { return {Step::Kind::kHeld, static_cast<int>(key)}; }
+Step Up(Key key) { return {Step::Kind::kUp, static_cast<int>(key)}; }
 Step Wheel(int steps) { return {Step::Kind::kWheel, steps}; }
 Step Press(Place place, int index = 0, int x = 0, int y = 0) {
   return {Step::Kind::kPress, 0, ModalHit{place, index, x, y}};
 }
 
-// A message as the window received it.
-struct Posted {
-  UINT message;
-  WPARAM wparam;
-  LPARAM lparam = 0;
-  bool operator==(const Posted&) const = default;
-};
-Posted Command(WPARAM id) { return {WM_COMMAND, id, 0}; }
-Posted KeyDown(UINT key) { return {WM_KEYDOWN, key, 1}; }
-Posted KeyUp(UINT key) { return {WM_KEYUP, key, static_cast<LPARAM>(0xC0000001)}; }
+// What the model passed on to the calendar.
+using Posted = UiEvent;
+Posted Command(unsigned id) { return CommandEvent(id); }
+Posted KeyDown(Key key) { return KeyDownEvent(key); }
+Posted KeyUp(Key key) { return KeyUpEvent(key); }
 
-void PrintTo(const Posted& posted, std::ostream* out) {
-  *out << "{" << posted.message << ", " << posted.wparam << ", " << posted.lparam << "}";
+// The program's bar: "Options" (40001) with "Set last period" (40003) and "Help" (40004),
+// and "Exit" (40002).
+std::vector<SoftKey> TestSoftKeys() {
+  return {{u"Options", 40001, {u"Set last period", u"Help"}, {40003, 40004}},
+          {u"Exit", 40002, {}, {}}};
 }
 
 // Twelve lines of at most 10 units; a box 10 wide showing 4 of them scrolls to line 8.
@@ -59,14 +57,7 @@ int Units(std::u16string_view text) {
 
 class Modal : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetWindowSystem();
-    InstallWindowBackend(std::make_unique<RecordingBackend>());
-    window = CreateLoggingWindow(&kSoftKeyModule);
-    SHMENUBARINFO bar{36, window, 0, 102, &kSoftKeyModule, 0, 0, nullptr, 0};
-    ASSERT_TRUE(SHCreateMenuBar(&bar));
-  }
-  void TearDown() override { ResetWindowSystem(); }
+  void SetUp() override { model.SetSoftKeys(TestSoftKeys()); }
 
   void OpenBox(std::u16string_view text = kTwelveLines) {
     model.OpenMessageBox(u"Help", text);
@@ -78,7 +69,7 @@ class Modal : public ::testing::Test {
   bool Run(const std::vector<Step>& steps) {
     bool changed = false;
     for (const Step& step : steps) {
-      const auto key = static_cast<UINT>(step.value);
+      const auto key = static_cast<Key>(step.value);
       switch (step.kind) {
         case Step::Kind::kTap:
           changed = model.KeyDown(key, false);
@@ -105,18 +96,8 @@ class Modal : public ::testing::Test {
     return changed;
   }
 
-  // What the window has been sent since the last call, paints left out.
-  std::vector<Posted> Received() {
-    MessageLog().clear();
-    RunMessageLoop();
-    std::vector<Posted> received;
-    for (const LoggedMessage& logged : MessageLog()) {
-      if (logged.message != WM_PAINT) {
-        received.push_back({logged.message, logged.wparam, logged.lparam});
-      }
-    }
-    return received;
-  }
+  // What the model passed on since the last call.
+  std::vector<Posted> Received() { return model.TakePassed(); }
 
   // Steps from nothing open, then what is open, the item lit and what the window received.
   struct RoutingCase {
@@ -138,52 +119,67 @@ class Modal : public ::testing::Test {
     }
   }
 
-  HWND window = nullptr;
   ModalModel model;
 };
 
 TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
   Check({
-      {"F1 opens", {Tap(VK_F1)}, Showing::kPopup, 0, {Command(40001)}},
-      {"Down moves", {Tap(VK_F1), Tap(VK_DOWN)}, Showing::kPopup, 1, {Command(40001)}},
-      {"Up wraps round", {Tap(VK_F1), Tap(VK_UP)}, Showing::kPopup, 1, {Command(40001)}},
+      {"F1 opens", {Tap(Key::kF1)}, Showing::kPopup, 0, {Command(40001)}},
+      {"Down moves", {Tap(Key::kF1), Tap(Key::kDown)}, Showing::kPopup, 1, {Command(40001)}},
+      {"Up wraps round", {Tap(Key::kF1), Tap(Key::kUp)}, Showing::kPopup, 1, {Command(40001)}},
       {"Down wraps round",
-       {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_DOWN)},
+       {Tap(Key::kF1), Tap(Key::kDown), Tap(Key::kDown)},
        Showing::kPopup,
        0,
        {Command(40001)}},
-      {"End, Home", {Tap(VK_F1), Tap(VK_END), Tap(VK_HOME)}, Showing::kPopup, 0, {Command(40001)}},
-      {"wheel stops at the last", {Tap(VK_F1), Wheel(5)}, Showing::kPopup, 1, {Command(40001)}},
-      {"wheel back", {Tap(VK_F1), Wheel(1), Wheel(-3)}, Showing::kPopup, 0, {Command(40001)}},
+      {"End, Home",
+       {Tap(Key::kF1), Tap(Key::kEnd), Tap(Key::kHome)},
+       Showing::kPopup,
+       0,
+       {Command(40001)}},
+      {"wheel stops at the last", {Tap(Key::kF1), Wheel(5)}, Showing::kPopup, 1, {Command(40001)}},
+      {"wheel back", {Tap(Key::kF1), Wheel(1), Wheel(-3)}, Showing::kPopup, 0, {Command(40001)}},
       {"Enter chooses",
-       {Tap(VK_F1), Tap(VK_DOWN), Tap(VK_RETURN)},
+       {Tap(Key::kF1), Tap(Key::kDown), Tap(Key::kEnter)},
        Showing::kNothing,
        0,
        {Command(40001), Command(40004)}},
-      {"digit 1", {Tap(VK_F1), Tap('1')}, Showing::kNothing, 0, {Command(40001), Command(40003)}},
-      {"digit 2", {Tap(VK_F1), Tap('2')}, Showing::kNothing, 0, {Command(40001), Command(40004)}},
-      {"digit past the items", {Tap(VK_F1), Tap('3')}, Showing::kPopup, 0, {Command(40001)}},
-      {"Escape closes", {Tap(VK_F1), Tap(VK_ESCAPE)}, Showing::kNothing, 0, {Command(40001)}},
-      {"F1 closes", {Tap(VK_F1), Tap(VK_F1)}, Showing::kNothing, 0, {Command(40001)}},
-      {"F2 closes, not Exit", {Tap(VK_F1), Tap(VK_F2)}, Showing::kNothing, 0, {Command(40001)}},
+      {"digit 1",
+       {Tap(Key::kF1), Tap('1')},
+       Showing::kNothing,
+       0,
+       {Command(40001), Command(40003)}},
+      {"digit 2",
+       {Tap(Key::kF1), Tap('2')},
+       Showing::kNothing,
+       0,
+       {Command(40001), Command(40004)}},
+      {"digit past the items", {Tap(Key::kF1), Tap('3')}, Showing::kPopup, 0, {Command(40001)}},
+      {"Escape closes", {Tap(Key::kF1), Tap(Key::kEscape)}, Showing::kNothing, 0, {Command(40001)}},
+      {"F1 closes", {Tap(Key::kF1), Tap(Key::kF1)}, Showing::kNothing, 0, {Command(40001)}},
+      {"F2 closes, not Exit",
+       {Tap(Key::kF1), Tap(Key::kF2)},
+       Showing::kNothing,
+       0,
+       {Command(40001)}},
       {"held F1 opens once",
-       {Down(VK_F1), Held(VK_F1), Held(VK_F1)},
+       {Down(Key::kF1), Held(Key::kF1), Held(Key::kF1)},
        Showing::kPopup,
        0,
        {Command(40001)}},
       {"held Enter chooses nothing",
-       {Tap(VK_F1), Held(VK_RETURN)},
+       {Tap(Key::kF1), Held(Key::kEnter)},
        Showing::kPopup,
        0,
        {Command(40001)}},
       {"other keys stay in the popup",
-       {Tap(VK_F1), Tap(VK_LEFT), Tap('A')},
+       {Tap(Key::kF1), Tap(Key::kLeft), Tap('A')},
        Showing::kPopup,
        0,
        {Command(40001)}},
-      {"F2 presses Exit", {Tap(VK_F2)}, Showing::kNothing, 0, {Command(40002)}},
+      {"F2 presses Exit", {Tap(Key::kF2)}, Showing::kNothing, 0, {Command(40002)}},
       {"a key's release after Enter chose stays out",
-       {Tap(VK_F1), Down(VK_RETURN), Up(VK_RETURN)},
+       {Tap(Key::kF1), Down(Key::kEnter), Up(Key::kEnter)},
        Showing::kNothing,
        0,
        {Command(40001), Command(40003)}},
@@ -191,8 +187,8 @@ TEST_F(Modal, KeysOpenChooseAndCloseTheOptionsPopup) {
 }
 
 TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
-  const Posted button_down{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)};
-  const Posted button_up{WM_LBUTTONUP, 0, MAKELPARAM(10, 20)};
+  const Posted button_down = PointerDownEvent(ModalHit{Place::kClient, 0, 10, 20});
+  const Posted button_up = PointerUpEvent(10, 20);
   Check({
       {"Options key", {Press(Place::kSoftKey, 1)}, Showing::kPopup, 0, {Command(40001)}},
       {"Exit key", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, {Command(40002)}},
@@ -202,12 +198,12 @@ TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
        0,
        {Command(40001), Command(40004)}},
       {"beside the popup only closes it",
-       {Tap(VK_F1), Press(Place::kClient, 0, 10, 20)},
+       {Tap(Key::kF1), Press(Place::kClient, 0, 10, 20)},
        Showing::kNothing,
        0,
        {Command(40001)}},
       {"a soft key under the popup only closes it",
-       {Tap(VK_F1), Press(Place::kSoftKey, 2)},
+       {Tap(Key::kF1), Press(Place::kSoftKey, 2)},
        Showing::kNothing,
        0,
        {Command(40001)}},
@@ -218,15 +214,15 @@ TEST_F(Modal, PressesChooseItemsPressKeysOrReachTheWindow) {
        {button_down, button_up}},
       {"nothing there", {Press(Place::kNothing, 0, 10, 20)}, Showing::kNothing, 0, {}},
       {"other keys reach the window",
-       {Tap(VK_DOWN), Tap(VK_NEXT)},
+       {Tap(Key::kDown), Tap(Key::kPageDown)},
        Showing::kNothing,
        0,
-       {KeyDown(VK_DOWN), KeyUp(VK_DOWN), KeyDown(VK_NEXT), KeyUp(VK_NEXT)}},
+       {KeyDown(Key::kDown), KeyUp(Key::kDown), KeyDown(Key::kPageDown), KeyUp(Key::kPageDown)}},
       {"a held key says so",
-       {Held(VK_UP)},
+       {Held(Key::kUp)},
        Showing::kNothing,
        0,
-       {{WM_KEYDOWN, VK_UP, static_cast<LPARAM>(0x40000001)}}},
+       {KeyDownEvent(Key::kUp, true)}},
       {"the wheel is not the window's", {Wheel(1)}, Showing::kNothing, 0, {}},
   });
 }
@@ -240,29 +236,29 @@ TEST_F(Modal, MessageBoxesScrollByLinePageAndWheelAndCloseOnce) {
     bool changed;  // the last step changed what is shown
   };
   const Case cases[] = {
-      {"Down", {Tap(VK_DOWN)}, Showing::kMessageBox, 1, true},
-      {"Up at the top", {Tap(VK_UP)}, Showing::kMessageBox, 0, false},
-      {"Page Down keeps a line", {Tap(VK_NEXT)}, Showing::kMessageBox, 3, true},
-      {"Space pages", {Tap(VK_SPACE), Tap(VK_SPACE)}, Showing::kMessageBox, 6, true},
+      {"Down", {Tap(Key::kDown)}, Showing::kMessageBox, 1, true},
+      {"Up at the top", {Tap(Key::kUp)}, Showing::kMessageBox, 0, false},
+      {"Page Down keeps a line", {Tap(Key::kPageDown)}, Showing::kMessageBox, 3, true},
+      {"Space pages", {Tap(Key::kSpace), Tap(Key::kSpace)}, Showing::kMessageBox, 6, true},
       {"paging stops at the end",
-       {Tap(VK_NEXT), Tap(VK_NEXT), Tap(VK_NEXT)},
+       {Tap(Key::kPageDown), Tap(Key::kPageDown), Tap(Key::kPageDown)},
        Showing::kMessageBox,
        8,
        true},
-      {"Page Up", {Tap(VK_END), Tap(VK_PRIOR)}, Showing::kMessageBox, 5, true},
-      {"End", {Tap(VK_END)}, Showing::kMessageBox, 8, true},
-      {"Down at the end", {Tap(VK_END), Tap(VK_DOWN)}, Showing::kMessageBox, 8, false},
-      {"Home", {Tap(VK_END), Tap(VK_HOME)}, Showing::kMessageBox, 0, true},
+      {"Page Up", {Tap(Key::kEnd), Tap(Key::kPageUp)}, Showing::kMessageBox, 5, true},
+      {"End", {Tap(Key::kEnd)}, Showing::kMessageBox, 8, true},
+      {"Down at the end", {Tap(Key::kEnd), Tap(Key::kDown)}, Showing::kMessageBox, 8, false},
+      {"Home", {Tap(Key::kEnd), Tap(Key::kHome)}, Showing::kMessageBox, 0, true},
       {"wheel, three lines a step", {Wheel(2)}, Showing::kMessageBox, 6, true},
       {"wheel back", {Wheel(2), Wheel(-1)}, Showing::kMessageBox, 3, true},
       {"wheel far", {Wheel(1 << 30)}, Showing::kMessageBox, 8, true},
       {"wheel far back", {Wheel(3), Wheel(-(1 << 30))}, Showing::kMessageBox, 0, true},
-      {"other keys do nothing", {Tap('A'), Tap(VK_LEFT)}, Showing::kMessageBox, 0, false},
-      {"Enter", {Tap(VK_RETURN)}, Showing::kNothing, 0, true},
-      {"Escape", {Tap(VK_ESCAPE)}, Showing::kNothing, 0, true},
-      {"F1", {Tap(VK_F1)}, Showing::kNothing, 0, true},
-      {"F2", {Tap(VK_F2)}, Showing::kNothing, 0, true},
-      {"a held Enter does not close", {Held(VK_RETURN)}, Showing::kMessageBox, 0, false},
+      {"other keys do nothing", {Tap('A'), Tap(Key::kLeft)}, Showing::kMessageBox, 0, false},
+      {"Enter", {Tap(Key::kEnter)}, Showing::kNothing, 0, true},
+      {"Escape", {Tap(Key::kEscape)}, Showing::kNothing, 0, true},
+      {"F1", {Tap(Key::kF1)}, Showing::kNothing, 0, true},
+      {"F2", {Tap(Key::kF2)}, Showing::kNothing, 0, true},
+      {"a held Enter does not close", {Held(Key::kEnter)}, Showing::kMessageBox, 0, false},
       {"a press anywhere", {Press(Place::kClient, 0, 5, 5)}, Showing::kNothing, 0, true},
       {"a press on the bar", {Press(Place::kSoftKey, 2)}, Showing::kNothing, 0, true},
   };
@@ -290,8 +286,8 @@ TEST_F(Modal, TheBarReadsWhatIsOpen) {
   };
   const Case cases[] = {
       {"nothing open", {}, false, u"Options", u"Exit", 0},
-      {"the popup", {Tap(VK_F1)}, false, u"Options", u"Cancel", 1},
-      {"a box", {Tap(VK_F1)}, true, u"OK", u"", 0},
+      {"the popup", {Tap(Key::kF1)}, false, u"Options", u"Cancel", 1},
+      {"a box", {Tap(Key::kF1)}, true, u"OK", u"", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -307,7 +303,7 @@ TEST_F(Modal, TheBarReadsWhatIsOpen) {
 
 TEST_F(Modal, ANewLayoutKeepsTheFirstLineInRange) {
   OpenBox();
-  Run({Tap(VK_END)});
+  Run({Tap(Key::kEnd)});
   EXPECT_EQ(model.first_line(), 8);
   model.SetVisibleLines(10);  // a taller box: the last line still ends it
   EXPECT_EQ(model.first_line(), 2);
@@ -317,9 +313,10 @@ TEST_F(Modal, ANewLayoutKeepsTheFirstLineInRange) {
   EXPECT_EQ(model.lines().size(), 20u);
   EXPECT_EQ(model.first_line(), 2);
   model.SetVisibleLines(0);  // no room at all: one line is still a page
-  Run({Tap(VK_NEXT)});
+  Run({Tap(Key::kPageDown)});
   EXPECT_EQ(model.first_line(), 3);
   // The next box starts at its top, wrapped afresh.
+  Run({Tap(Key::kEnter)});
   model.OpenMessageBox(u"Report", u"Fertile day");
   EXPECT_TRUE(model.lines().empty());
   EXPECT_EQ(model.first_line(), 0);
@@ -328,19 +325,32 @@ TEST_F(Modal, ANewLayoutKeepsTheFirstLineInRange) {
   EXPECT_EQ(model.lines(), (std::vector<std::u16string>{u"Fer", u"til", u"e", u"day"}));
 }
 
-TEST_F(Modal, ABarThatChangesOrAWindowThatGoesClosesThePopup) {
-  Run({Tap(VK_F1)});
-  EXPECT_TRUE(model.SoftKeysChanged());
+TEST_F(Modal, NewSoftKeysCloseThePopupAndNoKeysPressNothing) {
+  Run({Tap(Key::kF1)});
+  model.SetSoftKeys({});
   EXPECT_EQ(model.showing(), Showing::kNothing);
-  EXPECT_FALSE(model.SoftKeysChanged());
-  Run({Tap(VK_F1)});
-  DestroyWindow(window);
-  Received();
   EXPECT_EQ(model.BarLabels().left, u"");
-  // Without a window nothing is pressed or posted, and nothing fails.
-  model.CloseAll();
-  Run({Tap(VK_F1), Tap(VK_DOWN), Press(Place::kClient, 0, 1, 1), Press(Place::kSoftKey, 1)});
+  Received();
+  // Without keys nothing is pressed, and nothing fails.
+  Run({Tap(Key::kF1), Press(Place::kSoftKey, 1)});
   EXPECT_EQ(model.showing(), Showing::kNothing);
+  EXPECT_EQ(Received(), std::vector<Posted>{});
+}
+
+// A box opened while one is open waits for it; a front end without a bar passes F1 and F2 on.
+TEST_F(Modal, BoxesQueueAndABarlessFrontEndPassesTheBarKeysOn) {
+  model.OpenMessageBox(u"First", u"one");
+  model.OpenMessageBox(u"Second", u"two");
+  EXPECT_EQ(model.box_number(), 1);
+  EXPECT_TRUE(Run({Tap(Key::kEnter)}));
+  EXPECT_EQ(model.caption(), u"Second");
+  EXPECT_EQ(model.box_number(), 2);
+  Run({Tap(Key::kEscape)});
+  EXPECT_EQ(model.showing(), Showing::kNothing);
+  model.SetBarShown(false);
+  Run({Tap(Key::kF1)});
+  EXPECT_EQ(model.showing(), Showing::kNothing);
+  EXPECT_EQ(Received(), (std::vector<Posted>{KeyDown(Key::kF1), KeyUp(Key::kF1)}));
 }
 
 using Lines = std::vector<std::u16string>;

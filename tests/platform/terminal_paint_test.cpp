@@ -25,8 +25,6 @@ class CellBackend final : public WindowBackend {
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     return MakeCellCanvas(width, height);
   }
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override { return IDOK; }
-  bool WaitForInput() override { return false; }
 };
 
 LRESULT PaintingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -1,4 +1,4 @@
-// The message loop: creation order, queue order, paint coalescing, quit and destruction.
+// Windows and their messages: creation order, paint coalescing, message boxes, destruction.
 #include <gtest/gtest.h>
 
 #include "tests/platform/window_test_support.h"
@@ -29,12 +29,11 @@ int g_shown_at_create = -1;
 LRESULT RecordShowsAtCreate(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CREATE) {
     g_shown_at_create = static_cast<RecordingBackend*>(CurrentWindowBackend())->shown;
+    // The window has its size and title before it is shown.
     RECT client;
     GetClientRect(window, &client);
-    // The creation arguments arrive with the message.
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    EXPECT_EQ(create->cx, client.right);
-    EXPECT_EQ(std::u16string(create->lpszName), u"Shown later");
+    EXPECT_EQ(client.right, 240);
+    EXPECT_EQ(WindowTitle(window), u"Shown later");
   }
   return LoggingProc(window, message, wparam, lparam);
 }
@@ -60,65 +59,31 @@ TEST_F(WindowMessages, CreateRunsBeforeTheWindowIsShownAndPaintsOnUpdate) {
   EXPECT_EQ(client.bottom, 266);
 }
 
-TEST_F(WindowMessages, PaintRequestsCoalesceAfterQueuedInput) {
+TEST_F(WindowMessages, PaintRequestsCoalesceIntoOnePaint) {
   HWND window = Create();
   UpdateWindow(window);
   MessageLog().clear();
+  EXPECT_FALSE(PaintPending(window));
   InvalidateRect(window, nullptr, FALSE);
-  PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1);
   InvalidateRect(window, nullptr, TRUE);
-  PostMessageW(window, WM_LBUTTONDOWN, 1, MAKELPARAM(10, 20));
-  InvalidateRect(window, nullptr, FALSE);
-  EXPECT_EQ(RunMessageLoop(), 0u);  // the input ended
-  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_KEYDOWN, WM_LBUTTONDOWN, WM_PAINT}));
-}
-
-TEST_F(WindowMessages, InputIsAskedForOnlyWhenNothingIsQueuedOrPending) {
-  HWND window = Create();
-  std::vector<UINT> seen_when_asked;
-  auto ask = [&] {
-    seen_when_asked.push_back(static_cast<UINT>(MessageLog().size()));
-    PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
-    InvalidateRect(window, nullptr, FALSE);
-  };
-  backend->inputs = {ask, ask};
-  EXPECT_EQ(RunMessageLoop(), 0u);
-  // First paint; then each input's key, the character it makes, and one repaint.
-  EXPECT_EQ(
-      LoggedNumbers({WM_CREATE, WM_SIZE}),
-      (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_CHAR, WM_PAINT, WM_KEYDOWN, WM_CHAR, WM_PAINT}));
-  EXPECT_EQ(seen_when_asked, (std::vector<UINT>{3, 6}));
-}
-
-TEST_F(WindowMessages, QuitEndsTheLoopAfterTheMessagesBeforeItWithItsCode) {
-  HWND window = Create();
+  EXPECT_TRUE(PaintPending(window));
   UpdateWindow(window);
-  MessageLog().clear();
-  PostMessageW(window, WM_COMMAND, 40004, 0);
-  PostQuitMessage(9);
-  InvalidateRect(window, nullptr, FALSE);  // a paint waits behind the quit
-  MSG msg;
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.message, WM_COMMAND);
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
-  EXPECT_EQ(msg.message, WM_QUIT);
-  EXPECT_EQ(msg.wParam, 9u);
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), TRUE);
-  EXPECT_EQ(msg.message, WM_PAINT);
+  UpdateWindow(window);
+  EXPECT_FALSE(PaintPending(window));
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_PAINT}));
 }
 
 TEST_F(WindowMessages, DestroyingSendsDestroyAndTheHandleDies) {
   HWND window = Create();
   UpdateWindow(window);
   MessageLog().clear();
-  PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1);  // dropped with the window
   EXPECT_TRUE(DestroyWindow(window));
   EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_DESTROY}));
   EXPECT_FALSE(DestroyWindow(window));
   EXPECT_FALSE(DestroyWindow(nullptr));
-  EXPECT_FALSE(PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1));
+  EXPECT_EQ(SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(Key::kDown), 1), 0);
   EXPECT_FALSE(InvalidateRect(window, nullptr, FALSE));
-  EXPECT_EQ(RunMessageLoop(), 3u);
+  EXPECT_FALSE(PaintPending(window));
   EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_DESTROY}));
 }
 
@@ -155,34 +120,25 @@ TEST_F(WindowMessages, HiddenWindowsGetNoPaintUntilShown) {
   HWND window = Create(0);
   MessageLog().clear();
   InvalidateRect(window, nullptr, FALSE);
-  EXPECT_EQ(RunMessageLoop(), 0u);
+  EXPECT_FALSE(PaintPending(window));
+  UpdateWindow(window);
   EXPECT_TRUE(MessageLog().empty());
   ShowWindow(window, SW_SHOWNORMAL);
-  EXPECT_EQ(RunMessageLoop(), 0u);
+  UpdateWindow(window);
   EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_PAINT}));
 }
 
-TEST_F(WindowMessages, FindWindowMatchesClassWithoutCaseAndTitleExactly) {
-  HWND window = Create();
-  EXPECT_EQ(FindWindowW(u"logging", u"Title"), window);
-  EXPECT_EQ(FindWindowW(u"LOGGING", nullptr), window);
-  EXPECT_EQ(FindWindowW(u"LOGGING", u"title"), nullptr);
-  EXPECT_EQ(FindWindowW(u"OTHER", u"Title"), nullptr);
-  EXPECT_TRUE(
-      SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(window) | 1)));
-  EXPECT_EQ(backend->foreground_requests, 1);
-}
-
-TEST_F(WindowMessages, MessageBoxGoesToTheBackendAndRepaintsItsOwner) {
+// The box is the loop's state (its sink): the call returns at once and the owner gets nothing.
+TEST_F(WindowMessages, MessageBoxGoesToTheSinkAndReturnsAtOnce) {
   HWND window = Create();
   UpdateWindow(window);
   MessageLog().clear();
-  EXPECT_EQ(MessageBoxW(window, u"Text\r\nmore", u"Caption", MB_OK), IDOK);
+  ShowMessageBox(u"Caption", u"Text\r\nmore");
   ASSERT_EQ(backend->boxes.size(), 1u);
   EXPECT_EQ(backend->boxes[0].caption, u"Caption");
   EXPECT_EQ(backend->boxes[0].text, u"Text\r\nmore");
-  EXPECT_EQ(RunMessageLoop(), 0u);
-  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_PAINT}));
+  EXPECT_FALSE(PaintPending(window));
+  EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{}));
 }
 
 TEST_F(WindowMessages, ResizingSendsSizeThenRepaints) {
@@ -190,7 +146,7 @@ TEST_F(WindowMessages, ResizingSendsSizeThenRepaints) {
   UpdateWindow(window);
   MessageLog().clear();
   ASSERT_TRUE(ResizeClientArea(window, 100, 50));
-  EXPECT_EQ(RunMessageLoop(), 0u);
+  UpdateWindow(window);
   ASSERT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_SIZE, WM_PAINT}));
   EXPECT_EQ(MessageLog()[0].lparam, MAKELPARAM(100, 50));
   RECT client;

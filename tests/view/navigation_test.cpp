@@ -28,17 +28,20 @@ std::string Show(const SYSTEMTIME& t) {
          std::to_string(t.wMilliseconds);
 }
 
+int* g_boxes = nullptr;
+
+void CountBox(std::u16string_view, std::u16string_view) { ++*g_boxes; }
+
+// Counts the message boxes opened while it is installed.
 class CountingBackend : public WindowBackend {
  public:
-  explicit CountingBackend(int* boxes) : boxes_(boxes) {}
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override {
-    ++*boxes_;
-    return IDOK;
+  explicit CountingBackend(int* boxes) {
+    g_boxes = boxes;
+    SetMessageBoxSink(CountBox);
   }
-  bool WaitForInput() override { return false; }
-
- private:
-  int* boxes_;
+  ~CountingBackend() override { SetMessageBoxSink(nullptr); }
+  CountingBackend(const CountingBackend&) = delete;
+  CountingBackend& operator=(const CountingBackend&) = delete;
 };
 
 LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -105,37 +108,37 @@ TEST(MonthSteps, ClampTheDayAndNameTheWeekday) {
 TEST_F(Navigation, KeysStepTheSelection) {
   struct Case {
     Date from;
-    WPARAM key;
+    Key key;
     Date expected;
     bool repaint;
   } cases[] = {
-      {{2024, 1, 31, 3}, VK_RIGHT, {2024, 2, 29, 4}, true},
-      {{2023, 3, 31, 5}, VK_LEFT, {2023, 2, 28, 2}, true},
-      {{2025, 1, 15, 3}, VK_LEFT, {2024, 12, 15, 0}, true},
-      {{2024, 12, 15, 0}, VK_RIGHT, {2025, 1, 15, 3}, true},
-      {{2024, 3, 1, 5}, VK_UP, {2024, 2, 29, 4}, true},
-      {{2023, 3, 1, 3}, VK_UP, {2023, 2, 28, 2}, true},
-      {{2025, 1, 1, 3}, VK_UP, {2024, 12, 31, 2}, true},
-      {{2023, 2, 28, 2}, VK_DOWN, {2023, 3, 1, 3}, true},
-      {{2024, 2, 28, 3}, VK_DOWN, {2024, 2, 29, 4}, true},
-      {{2024, 12, 31, 2}, VK_DOWN, {2025, 1, 1, 3}, true},
-      {{2024, 5, 15, 3}, '5', {2024, 5, 15, 3}, false},
-      {{2024, 5, 15, 3}, VK_ESCAPE, {2024, 5, 15, 3}, false},
-      {{2024, 5, 15, 3}, 0x10028, {2024, 5, 15, 3}, false},  // codes compare as a whole
+      {{2024, 1, 31, 3}, Key::kRight, {2024, 2, 29, 4}, true},
+      {{2023, 3, 31, 5}, Key::kLeft, {2023, 2, 28, 2}, true},
+      {{2025, 1, 15, 3}, Key::kLeft, {2024, 12, 15, 0}, true},
+      {{2024, 12, 15, 0}, Key::kRight, {2025, 1, 15, 3}, true},
+      {{2024, 3, 1, 5}, Key::kUp, {2024, 2, 29, 4}, true},
+      {{2023, 3, 1, 3}, Key::kUp, {2023, 2, 28, 2}, true},
+      {{2025, 1, 1, 3}, Key::kUp, {2024, 12, 31, 2}, true},
+      {{2023, 2, 28, 2}, Key::kDown, {2023, 3, 1, 3}, true},
+      {{2024, 2, 28, 3}, Key::kDown, {2024, 2, 29, 4}, true},
+      {{2024, 12, 31, 2}, Key::kDown, {2025, 1, 1, 3}, true},
+      {{2024, 5, 15, 3}, KeyOfCharacter(U'5'), {2024, 5, 15, 3}, false},
+      {{2024, 5, 15, 3}, Key::kEscape, {2024, 5, 15, 3}, false},
   };
   for (const Case& c : cases) {
     Start(At(c.from));
     EXPECT_EQ(HandleKey(window_, c.key), 0);
-    EXPECT_EQ(Show(AppState.SelectedDate), Show(At(c.expected))) << "key " << c.key;
-    EXPECT_EQ(RepaintRequested(), c.repaint) << "key " << c.key;
-    EXPECT_EQ(boxes_, 0) << "key " << c.key;
+    EXPECT_EQ(Show(AppState.SelectedDate), Show(At(c.expected)))
+        << "key " << static_cast<int>(c.key);
+    EXPECT_EQ(RepaintRequested(), c.repaint) << "key " << static_cast<int>(c.key);
+    EXPECT_EQ(boxes_, 0) << "key " << static_cast<int>(c.key);
   }
 }
 
 TEST_F(Navigation, EnterShowsTheReportAndChangesNothing) {
   AppState.LastPeriodKnown = 0;
   Start(At({2024, 5, 15, 3}));
-  EXPECT_EQ(HandleKey(window_, VK_RETURN), 0);
+  EXPECT_EQ(HandleKey(window_, Key::kEnter), 0);
   EXPECT_EQ(boxes_, 1);
   EXPECT_FALSE(RepaintRequested());
   EXPECT_EQ(Show(AppState.SelectedDate), Show(At({2024, 5, 15, 3})));

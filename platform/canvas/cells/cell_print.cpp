@@ -20,8 +20,6 @@ class CellPrintBackend final : public WindowBackend {
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     return MakeCellCanvas(width, height);
   }
-  int ShowMessageBox(HWND, std::u16string_view, std::u16string_view, UINT) override { return IDOK; }
-  bool WaitForInput() override { return false; }
 };
 
 void AppendColours(const PrintedCell& cell, std::string* line) {

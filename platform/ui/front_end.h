@@ -1,0 +1,38 @@
+// What a front end (the desktop window, the terminal, the headless runner) does for the
+// program's loop (app/event_loop.h): it waits for native input and hands it over as neutral
+// events, and it presents the frames it is given, the calendar's picture with what the modal
+// model shows over it. It decides nothing about what the input does.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "platform/canvas/canvas.h"
+#include "platform/ui/events.h"
+#include "platform/ui/modal.h"
+
+class UiFrontEnd {
+ public:
+  virtual ~UiFrontEnd() = default;
+
+  // Waits until there is input and appends it; false when no input will ever come again.
+  virtual bool WaitEvents(std::vector<UiEvent>* events) = 0;
+
+  // Shows `picture` (the client area as last painted; nullptr: none yet) with the bar, popup
+  // or box of `modal` over it. The front end lays the box's text out for its own measure
+  // (modal.WrapBoxText, SetVisibleLines); `repaint_all`: the screen may have been spoilt.
+  virtual void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) = 0;
+
+  // Another start asked for the program to come forward.
+  virtual void ComeForward() {}
+
+  // Whether it shows the soft-key bar (F1 and F2 press its keys).
+  virtual bool ShowsSoftKeys() const { return true; }
+};
+
+// The front end installed now (the window backend); nullptr when there is none.
+UiFrontEnd* CurrentFrontEnd();
+
+// Where message boxes go: the running loop's modal model. Unset, a box is answered unseen.
+using MessageBoxSink = void (*)(std::u16string_view caption, std::u16string_view text);
+void SetMessageBoxSink(MessageBoxSink sink);
