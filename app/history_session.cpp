@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/settings/registry.h"
+#include "platform/settings/settings_file.h"
 #include "platform/text/unicode.h"
 
 namespace {
@@ -15,7 +15,7 @@ std::string Line(const std::u16string& text) { return Utf16ToUtf8(text); }
 }  // namespace
 
 std::string HistoryFilePath() {
-  const std::string settings = RegistryFileSystemPath();
+  const std::string settings = SettingsFilePath();
   if (settings.empty()) return {};
   return settings.substr(0, settings.rfind('/') + 1) + "history.sqlite";
 }
@@ -27,12 +27,12 @@ std::string LocalStamp(const LocalDateTime& now) {
   return text;
 }
 
-HistorySession::HistorySession(Mode mode, const HistoryStamp& stamp, const RegistryWriteLock* held)
+HistorySession::HistorySession(Mode mode, const HistoryStamp& stamp, const SettingsWriteLock* held)
     : mode_(mode) {
   if (mode_ == kWrite && held == nullptr) {
-    lock_ = std::make_unique<RegistryWriteLock>();
-    if (lock_->Take() != ERROR_SUCCESS) {
-      const RegistryFailure failure = GetRegistryFailure();
+    lock_ = std::make_unique<SettingsWriteLock>();
+    const SettingsFileStatus failure = lock_->Take();
+    if (!failure.ok) {
       const std::string file = failure.path.empty() ? "your settings" : failure.path;
       problem_ = "cannot lock " + file + ": " + Line(failure.reason);
       return;
@@ -63,7 +63,7 @@ HistorySession::HistorySession(Mode mode, const HistoryStamp& stamp, const Regis
   CloseHistoryFile(file_);
   file_ = nullptr;
   problem_ = "cannot use the history " + path + ": " + why +
-             "; it is left as it is, and Cyclune works on " + RegistryFileSystemPath() + " alone";
+             "; it is left as it is, and Cyclune works on " + SettingsFilePath() + " alone";
 }
 
 HistorySession::~HistorySession() { CloseHistoryFile(file_); }

@@ -27,7 +27,7 @@
 #include "history/period_history.h"
 #include "model/settings.h"
 
-class RegistryWriteLock;
+class SettingsWriteLock;
 
 struct HistorySave {
   bool ok = false;
@@ -44,7 +44,7 @@ class HistorySession {
   };
   // In kWrite the session takes the settings' writers' lock itself, unless the caller passes
   // the one it holds already (an import, which read the settings under it).
-  HistorySession(Mode mode, const HistoryStamp& stamp, const RegistryWriteLock* held = nullptr);
+  HistorySession(Mode mode, const HistoryStamp& stamp, const SettingsWriteLock* held = nullptr);
   ~HistorySession();
   HistorySession(const HistorySession&) = delete;
   HistorySession& operator=(const HistorySession&) = delete;
@@ -67,7 +67,7 @@ class HistorySession {
   bool Commit(const HistoryChange& change, std::string* problem);
 
   Mode mode_;
-  std::unique_ptr<RegistryWriteLock> lock_;
+  std::unique_ptr<SettingsWriteLock> lock_;
   bool usable_ = false;
   bool settings_read_ = false;
   std::string problem_;

@@ -12,7 +12,7 @@
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
 #include "platform/instance/single_instance.h"
-#include "platform/settings/registry.h"
+#include "platform/settings/settings_file.h"
 #include "platform/text/unicode.h"
 
 namespace {
@@ -100,22 +100,21 @@ void PrintResult() {
 
 // The file a failed load or save names, byte for byte as the system names it.
 std::string FailurePath(const SettingsSaveResult& result) {
-  const RegistryFailure why = GetRegistryFailure();
-  return why.file == result.file && !why.path.empty() ? why.path : Utf16ToUtf8(result.file);
+  return !result.path.empty() ? result.path : Utf16ToUtf8(result.file);
 }
 
 // What the save kept of the file it replaced, beside the copy from before the import.
-std::string KeptAsideLines(const RegistryKeptAside& kept) {
+std::string KeptAsideLines(const SettingsSaveResult& saved) {
   std::string lines;
-  if (!kept.moved.empty()) {
+  if (!saved.moved_path.empty()) {
     lines +=
         "Your settings file was larger than 8 MiB, so only its first 8 MiB were read; "
         "the whole file is kept in " +
-        kept.moved + ".\n";
+        saved.moved_path + ".\n";
   }
-  if (!kept.copied.empty()) {
+  if (!saved.copied_path.empty()) {
     lines += "Part of your settings file could not be read; the file as it was is kept in " +
-             kept.copied + ".\n";
+             saved.copied_path + ".\n";
   }
   return lines;
 }
@@ -143,7 +142,7 @@ int Save(const std::string& settings_file, HistorySession* session) {
     std::string message = "could not save the imported settings to " + FailurePath(saved) + ": " +
                           Utf16ToUtf8(saved.reason) + ". Your settings are unchanged";
     if (!copy.empty()) message += "; the copy made before the import is " + copy;
-    const std::string unreadable = GetRegistryKeptAside().copied;
+    const std::string& unreadable = saved.copied_path;
     if (!unreadable.empty()) message += "; a copy of the file as it was is " + unreadable;
     return Fail(message + ".");
   }
@@ -152,7 +151,7 @@ int Save(const std::string& settings_file, HistorySession* session) {
     std::printf("There were no settings before the import.\n");
   else
     std::printf("Your settings from before the import are in %s.\n", copy.c_str());
-  std::fputs(KeptAsideLines(GetRegistryKeptAside()).c_str(), stdout);
+  std::fputs(KeptAsideLines(saved).c_str(), stdout);
   if (in_history) {
     std::printf("The import is recorded in %s; cyclune --undo takes it back.\n",
                 HistoryFilePath().c_str());
@@ -188,9 +187,10 @@ int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
 
 // The settings the import starts from. A real import reads them under the writers' lock, held
 // until its save, so that an import or a save running beside it is neither lost nor loses this.
-int LoadSettingsFor(bool dry_run, RegistryWriteLock* lock) {
-  if (!dry_run && !RegistryFileSystemPath().empty() && lock->Take() != ERROR_SUCCESS) {
-    const RegistryFailure why = GetRegistryFailure();
+int LoadSettingsFor(bool dry_run, SettingsWriteLock* lock) {
+  const SettingsFileStatus why =
+      dry_run || SettingsFilePath().empty() ? SettingsFileStatus{} : lock->Take();
+  if (!why.ok) {
     return Fail("cannot lock your settings for the import: " + why.path + ": " +
                 Utf16ToUtf8(why.reason) + ". Nothing was imported.");
   }
@@ -252,7 +252,7 @@ int Report(const ImportParse& parse, const ImportReplay& replay, const LocalDate
     std::printf("Nothing new to record: your settings are unchanged.\n");
   } else {
     std::fflush(stdout);  // the table first, should the save report a failure
-    status = Save(RegistryFileSystemPath(), session);
+    status = Save(SettingsFilePath(), session);
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "cyclune: cannot write to standard output\n");
@@ -267,7 +267,7 @@ int RunImport(const std::string& file, bool dry_run) {
   if (!FileFormatsAvailable()) return kImportFailed;  // its reason is on standard error
   ImportParse parse;
   if (const int status = Prepare(file, dry_run, &parse); status != kImportDone) return status;
-  RegistryWriteLock lock;
+  SettingsWriteLock lock;
   if (const int status = LoadSettingsFor(dry_run, &lock); status != kImportDone) {
     return status;
   }

@@ -37,22 +37,11 @@ HWND CreateMonthWindow() {
                          kGridRows * kCellHeight, nullptr, nullptr, nullptr, nullptr);
 }
 
-// The grid cell of a day: its column and row.
-struct GridPlace {
-  int column;
-  int row;
-};
-GridPlace PlaceOfDay(int day) {
-  const CivilDay month = AppState.SelectedDate.date;
-  const int index = DayOfWeek(1, month.month(), month.year()) + day - 1;
-  return {index % kGridColumns, kFirstDayRow + index / kGridColumns};
-}
-
 // The text line of each grid row down to the last row that holds a day. The line of a row is
 // the one its centred text is drawn on.
 std::vector<CellRow> PaintedRows(HWND window) {
   const CivilDay month = AppState.SelectedDate.date;
-  const int last_row = PlaceOfDay(DaysInMonth(month.year(), month.month())).row;
+  const int last_row = MonthGridOf(month.year(), month.month()).LastRow();
   std::vector<CellRow> rows;
   for (int row = 0; row <= last_row; ++row) {
     rows.push_back(PrintedRow(window, row * kCellHeight + kCellHeight / 2));
@@ -120,9 +109,8 @@ std::string Legend(bool colour, bool marks) {
 
 std::string MonthText(bool show_selection, bool colour) {
   g_show_selection = show_selection;
-  // Without colour only the marks tell the days apart.
   const std::int32_t marks_asked = AppState.DayMarks;
-  const bool marks = !colour || marks_asked != 0;
+  const bool marks = DayMarksShown(colour, marks_asked != 0);
   AppState.DayMarks = marks ? 1 : 0;
   StartCellPrinter();
   HWND window = CreateMonthWindow();

@@ -25,6 +25,7 @@
 #include "platform/terminal/terminal.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
+#include "view/day_class.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int RunTerminal(const CommandLine& line) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }
-  if (TerminalNeedsDayMarks()) AppState.DayMarks = 1;
+  AppState.DayMarks = DayMarksShown(!TerminalNeedsDayMarks(), AppState.DayMarks != 0) ? 1 : 0;
   if (line.fixed_now) FixLocalClock(line.now);
   SetFrontEndSource(HistorySource::kTerminal);
   return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));

@@ -9,11 +9,7 @@
 namespace {
 
 const HistoryModule* Module(std::string* error) {
-  static std::string failure;
-  static const HistoryModule* module =
-      OpenModuleTable<HistoryModule>(kHistoryModule, false, &failure);
-  if (module == nullptr && error != nullptr) *error = failure;
-  return module;
+  return OpenModuleOnce<HistoryModule>(kHistoryModule, error);
 }
 
 }  // namespace
@@ -23,18 +19,18 @@ HistoryOpen OpenHistoryFile(const std::string& path, bool create, HistoryFile** 
   *file = nullptr;
   const HistoryModule* module = Module(problem);
   if (module == nullptr) return HistoryOpen::kFailed;
-  return module->open_history_file(path, create, file, problem);
+  return module->Call<&OpenHistoryFile>(path, create, file, problem);
 }
 
 bool ReadHistoryOperations(HistoryFile* file, std::vector<HistoryOperation>* operations,
                            std::string* problem) {
-  return Module(problem)->read_history_operations(file, operations, problem);
+  return Module(problem)->Call<&ReadHistoryOperations>(file, operations, problem);
 }
 
 bool CommitHistoryChange(HistoryFile* file, const HistoryChange& change, std::string* problem) {
-  return Module(problem)->commit_history_change(file, change, problem);
+  return Module(problem)->Call<&CommitHistoryChange>(file, change, problem);
 }
 
 void CloseHistoryFile(HistoryFile* file) {
-  if (file != nullptr) Module(nullptr)->close_history_file(file);
+  if (file != nullptr) Module(nullptr)->Call<&CloseHistoryFile>(file);
 }

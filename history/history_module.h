@@ -10,10 +10,5 @@
 
 constexpr ModuleName kHistoryModule{"cyclune-history.so", "CycluneHistoryModule", 1};
 
-struct HistoryModule {
-  ModuleStamp stamp;
-  decltype(&OpenHistoryFile) open_history_file = nullptr;
-  decltype(&ReadHistoryOperations) read_history_operations = nullptr;
-  decltype(&CommitHistoryChange) commit_history_change = nullptr;
-  decltype(&CloseHistoryFile) close_history_file = nullptr;
-};
+using HistoryModule =
+    ModuleTable<&OpenHistoryFile, &ReadHistoryOperations, &CommitHistoryChange, &CloseHistoryFile>;

@@ -14,7 +14,7 @@ namespace {
 const FormatsModule* Formats() {
   static const FormatsModule* module = [] {
     std::string error;
-    const auto* table = OpenModuleTable<FormatsModule>(kFormatsModule, false, &error);
+    const auto* table = OpenModuleOnce<FormatsModule>(kFormatsModule, &error);
     if (table == nullptr) std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return table;
   }();
@@ -27,11 +27,11 @@ bool FileFormatsAvailable() { return Formats() != nullptr; }
 
 bool WriteIcsCalendar(const std::vector<PredictedEvent>& events, const LocalDateTime& stamp,
                       const IcsAlarm& alarm, std::string* text) {
-  return Formats() != nullptr && Formats()->write_ics_calendar(events, stamp, alarm, text);
+  return Formats() != nullptr && Formats()->Call<&WriteIcsCalendar>(events, stamp, alarm, text);
 }
 
 ImportParse ParseTrackerFile(std::string_view bytes) {
-  if (Formats() != nullptr) return Formats()->parse_tracker_file(bytes);
+  if (Formats() != nullptr) return Formats()->Call<&ParseTrackerFile>(bytes);
   ImportParse refused;
   refused.problem = ImportProblem::kBroken;
   refused.error = "the readers of other trackers' files cannot be loaded";
@@ -39,13 +39,13 @@ ImportParse ParseTrackerFile(std::string_view bytes) {
 }
 
 const char* ImportFormatName(ImportFormat format) {
-  return Formats() != nullptr ? Formats()->import_format_name(format) : "unknown format";
+  return Formats() != nullptr ? Formats()->Call<&ImportFormatName>(format) : "unknown format";
 }
 
 const char* ImportFormatsTried() {
-  return Formats() != nullptr ? Formats()->import_formats_tried() : "none";
+  return Formats() != nullptr ? Formats()->Call<&ImportFormatsTried>() : "none";
 }
 
 std::string FormatImportDay(const ImportDay& day) {
-  return Formats() != nullptr ? Formats()->format_import_day(day) : std::string();
+  return Formats() != nullptr ? Formats()->Call<&FormatImportDay>(day) : std::string();
 }

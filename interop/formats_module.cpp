@@ -3,11 +3,5 @@
 #include "interop/formats_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CycluneFormatsModule() {
-  static const FormatsModule module{{kFormatsModule.interface, CYCLUNE_VERSION},
-                                    WriteIcsCalendar,
-                                    ParseTrackerFile,
-                                    ImportFormatName,
-                                    ImportFormatsTried,
-                                    FormatImportDay};
-  return &module.stamp;
+  return OwnModuleTable<FormatsModule>(kFormatsModule);
 }

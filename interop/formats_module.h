@@ -14,11 +14,5 @@
 
 constexpr ModuleName kFormatsModule{"cyclune-formats.so", "CycluneFormatsModule", 2};
 
-struct FormatsModule {
-  ModuleStamp stamp;
-  decltype(&WriteIcsCalendar) write_ics_calendar = nullptr;
-  decltype(&ParseTrackerFile) parse_tracker_file = nullptr;
-  decltype(&ImportFormatName) import_format_name = nullptr;
-  decltype(&ImportFormatsTried) import_formats_tried = nullptr;
-  decltype(&FormatImportDay) format_import_day = nullptr;
-};
+using FormatsModule = ModuleTable<&WriteIcsCalendar, &ParseTrackerFile, &ImportFormatName,
+                                  &ImportFormatsTried, &FormatImportDay>;

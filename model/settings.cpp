@@ -4,41 +4,23 @@
 
 #include "model/app_state.h"
 #include "platform/dates/datetime.h"
-#include "platform/settings/registry.h"
+#include "platform/settings/settings_file.h"
 
 namespace {
 
-constexpr const char16_t* kSettingsKey = u"Software\\Tamberlock\\Cyclune";
+constexpr const char16_t* kSettingsKey = u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune";
 
-// Reads a value only when it is what it claims to be for us: a REG_DWORD of exactly four
-// bytes. A string "28" or four bytes of hex would otherwise be taken as a number.
-bool ReadDword(HKEY key, const char16_t* name, DWORD* out) {
-  BYTE bytes[4] = {};
-  DWORD type = REG_NONE;
-  DWORD size = sizeof bytes;
-  if (RegQueryValueExW(key, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS) return false;
-  if (type != REG_DWORD || size != sizeof bytes) return false;
-  *out = static_cast<DWORD>(bytes[0]) | (static_cast<DWORD>(bytes[1]) << 8) |
-         (static_cast<DWORD>(bytes[2]) << 16) | (static_cast<DWORD>(bytes[3]) << 24);
-  return true;
+void ReadSetting(const SettingsKeyRead& read, const char16_t* name, std::int32_t* field) {
+  if (const auto value = read.Dword(name)) *field = static_cast<std::int32_t>(*value);
 }
 
-void ReadSetting(HKEY key, const char16_t* name, std::int32_t* field) {
-  DWORD value = 0;
-  if (ReadDword(key, name, &value)) *field = static_cast<std::int32_t>(value);
-}
-
-// The five values of an open key into *settings, each field that has one; the key is closed
-// (it was only read).
-void ReadSettingsAndClose(HKEY key, CycleSettings* settings) {
-  ReadSetting(key, u"CycleLength", &settings->CycleLength);
-  ReadSetting(key, u"LutealPhase", &settings->LutealPhase);
-  ReadSetting(key, u"MenstrualDays", &settings->MenstrualDays);
-  DWORD high = 0;
-  DWORD low = 0;
-  ReadDword(key, u"LastPeriodHigh", &high);
-  ReadDword(key, u"LastPeriodLow", &low);
-  RegCloseKey(key);
+// The five values of the key as read into *settings, each field that has one.
+void ApplyRead(const SettingsKeyRead& read, CycleSettings* settings) {
+  ReadSetting(read, u"CycleLength", &settings->CycleLength);
+  ReadSetting(read, u"LutealPhase", &settings->LutealPhase);
+  ReadSetting(read, u"MenstrualDays", &settings->MenstrualDays);
+  const std::uint32_t high = read.Dword(u"LastPeriodHigh").value_or(0);
+  const std::uint32_t low = read.Dword(u"LastPeriodLow").value_or(0);
   const CycleSettings loaded = LoadedSettings(StoredSettings{0, 0, 0, high, low});
   if (loaded.LastPeriodKnown) {
     settings->LastPeriod = loaded.LastPeriod;
@@ -46,46 +28,43 @@ void ReadSettingsAndClose(HKEY key, CycleSettings* settings) {
   }
 }
 
-void ReadSettingsAndClose(HKEY key) {
+void ApplyRead(const SettingsKeyRead& read) {
   CycleSettings settings = CycleSettingsOf(AppState);
-  ReadSettingsAndClose(key, &settings);
+  ApplyRead(read, &settings);
   SetCycleSettings(settings, &AppState);
 }
 
-LONG WriteDword(HKEY key, const char16_t* name, DWORD value) {
-  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
-                         static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
-  return RegSetValueExW(key, name, 0, REG_DWORD, bytes, sizeof bytes);
+SettingsSaveResult Succeeded() {
+  SettingsSaveResult result;
+  result.ok = true;
+  result.file = SettingsFileName();
+  result.path = SettingsFilePath();
+  return result;
 }
 
-SettingsSaveResult FailedSave() {
-  RegistryFailure failure = GetRegistryFailure();
-  return SettingsSaveResult{false, failure.file.empty() ? RegistryFilePath() : failure.file,
-                            failure.reason, u""};
+SettingsSaveResult Failed(const SettingsFileStatus& status) {
+  SettingsSaveResult result;
+  result.file = status.file.empty() ? SettingsFileName() : status.file;
+  result.path = status.file.empty() ? SettingsFilePath() : status.path;
+  result.reason = status.reason;
+  return result;
 }
 
 }  // namespace
 
 void LoadSettings() {
-  HKEY key = nullptr;
-  DWORD disposition = 0;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, 0, nullptr, &key,
-                      &disposition) != ERROR_SUCCESS) {
-    return;
-  }
-  ReadSettingsAndClose(key);
+  const SettingsKeyRead read = ReadSettingsKey(kSettingsKey);
+  if (!read.status.ok) return;
+  ApplyRead(read);
+  // The first start leaves the empty key in the file, as a sign the settings were looked for.
+  if (!read.found) CreateSettingsKey(kSettingsKey);
 }
 
 SettingsSaveResult LoadSettingsWithoutCreating() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) {
-    const RegistryFailure failure = GetRegistryFailure();
-    if (failure.code == ERROR_FILE_NOT_FOUND)
-      return SettingsSaveResult{true, failure.file, u"", u""};
-    return FailedSave();
-  }
-  ReadSettingsAndClose(key);
-  return SettingsSaveResult{true, RegistryFilePath(), u"", u""};
+  const SettingsKeyRead read = ReadSettingsKey(kSettingsKey);
+  if (!read.status.ok) return Failed(read.status);
+  ApplyRead(read);
+  return Succeeded();
 }
 
 CycleSettings LoadedSettings(const StoredSettings& stored) {
@@ -135,46 +114,37 @@ SettingsSaveResult SaveSettings() {
   StoredSettings stored;
   if (!StoredSettingsOf(CycleSettingsOf(AppState), &stored)) {
     // Storing some other instant would silently replace the period the user set.
-    return SettingsSaveResult{false, RegistryFilePath(),
-                              u"the date of the last period is not a valid date", u""};
+    SettingsSaveResult refused = Succeeded();
+    refused.ok = false;
+    refused.reason = u"the date of the last period is not a valid date";
+    return refused;
   }
   return SaveStoredSettings(stored);
 }
 
 SettingsSaveResult SaveStoredSettings(const StoredSettings& stored) {
-  HKEY key = nullptr;
-  DWORD disposition = 0;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, 0, nullptr, &key,
-                      &disposition) != ERROR_SUCCESS) {
-    return FailedSave();
-  }
-  const LONG written[] = {
-      WriteDword(key, u"CycleLength", static_cast<DWORD>(stored.CycleLength)),
-      WriteDword(key, u"LutealPhase", static_cast<DWORD>(stored.LutealPhase)),
-      WriteDword(key, u"MenstrualDays", static_cast<DWORD>(stored.MenstrualDays)),
-      WriteDword(key, u"LastPeriodHigh", stored.LastPeriodHigh),
-      WriteDword(key, u"LastPeriodLow", stored.LastPeriodLow),
-  };
-  SettingsSaveResult result{true, RegistryFilePath(), u"", u""};
-  for (LONG code : written) {
-    if (code != ERROR_SUCCESS && result.ok) result = FailedSave();
-  }
-  if (RegCloseKey(key) != ERROR_SUCCESS && result.ok) result = FailedSave();
-  if (result.ok) result.moved_aside = GetRegistryMovedAside();
+  const SettingsFileSave saved = SaveSettingsDwords(
+      kSettingsKey, {
+                        {u"CycleLength", static_cast<std::uint32_t>(stored.CycleLength)},
+                        {u"LutealPhase", static_cast<std::uint32_t>(stored.LutealPhase)},
+                        {u"MenstrualDays", static_cast<std::uint32_t>(stored.MenstrualDays)},
+                        {u"LastPeriodHigh", stored.LastPeriodHigh},
+                        {u"LastPeriodLow", stored.LastPeriodLow},
+                    });
+  SettingsSaveResult result = saved.status.ok ? Succeeded() : Failed(saved.status);
+  result.moved_path = saved.moved;
+  result.copied_path = saved.copied;
+  if (result.ok) result.moved_aside = SystemNameText(saved.moved);
   return result;
 }
 
 SettingsSaveResult ReadStoredSettings(StoredSettings* stored) {
   CycleSettings settings;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, 0, &key) != ERROR_SUCCESS) {
-    const RegistryFailure failure = GetRegistryFailure();
-    if (failure.code != ERROR_FILE_NOT_FOUND) return FailedSave();
-  } else {
-    ReadSettingsAndClose(key, &settings);
-  }
+  const SettingsKeyRead read = ReadSettingsKey(kSettingsKey);
+  if (!read.status.ok) return Failed(read.status);
+  ApplyRead(read, &settings);
   StoredSettingsOf(settings, stored);  // a last period read from ticks converts back
-  return SettingsSaveResult{true, RegistryFilePath(), u"", u""};
+  return Succeeded();
 }
 
 std::u16string SaveFailureSentence(const SettingsSaveResult& result) {

@@ -1,5 +1,5 @@
 // The stored cycle settings: the three cycle values and the date of the last period, kept as
-// five 32-bit values in the registry key HKEY_LOCAL_MACHINE "Software\Tamberlock\Cyclune":
+// five 32-bit values in the settings file's key [HKEY_LOCAL_MACHINE\Software\Tamberlock\Cyclune]:
 // "CycleLength", "LutealPhase", "MenstrualDays", and the last period's tick count split into
 // "LastPeriodHigh" and "LastPeriodLow". A missing value leaves its field as it is; a value that
 // is not a four-byte REG_DWORD is not taken for one.
@@ -57,11 +57,19 @@ void SetCycleSettings(const CycleSettings& settings, AppStateRecord* state);
 // `reason` the system's words for why ("No space left on device"); the settings in AppState
 // are kept either way. When it succeeded, `moved_aside` names where a settings file too large
 // to read in full was moved before a new one was started (empty when none was).
+//
+// `path` is `file` as the system names it, byte for byte, for a name that is not UTF-8;
+// `moved_path` and `copied_path` where a save kept the file it replaced, as the system names
+// them: moved under a second name (a file too large to read in full), or copied (a file that
+// did not parse cleanly; kept even when the save then failed). Empty when it kept nothing.
 struct SettingsSaveResult {
   bool ok = false;
   std::u16string file;
   std::u16string reason;
   std::u16string moved_aside;
+  std::string path;
+  std::string moved_path;
+  std::string copied_path;
 };
 
 // Fills CycleLength, LutealPhase and MenstrualDays from their stored values, and LastPeriod

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "model/settings.h"
+#include "platform/canvas/colours.h"
 #include "platform/dates/civil_day.h"
 #include "platform/ui/win_types.h"
 
@@ -36,8 +37,8 @@ DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day);
 // `filled` is false) and the day number in `text`.
 struct DayColours {
   bool filled;
-  COLORREF fill;
-  COLORREF text;
+  Rgb fill;
+  Rgb text;
 };
 DayColours ColoursOf(DayClass day_class);
 
@@ -56,6 +57,13 @@ enum class MarkShape : std::uint8_t { kNone, kTriangle, kDot, kDiamond, kRing };
 struct DayMark {
   MarkShape shape;
   char16_t glyph;
-  COLORREF colour;
+  Rgb colour;
 };
 DayMark MarkOf(DayClass day_class);
+
+// Whether the days carry their marks: when asked for (--cues), and whenever the colours
+// shown cannot tell the classes apart (no colour at all, or too few), as then only the marks
+// do.
+constexpr bool DayMarksShown(bool colours_tell_classes_apart, bool marks_asked) {
+  return marks_asked || !colours_tell_classes_apart;
+}

@@ -16,33 +16,31 @@ bool Overlap(const RECT& a, const RECT& b) {
 }
 
 // A run of pixels of one row of a shape: [begin, end).
-void FillRun(HDC canvas, HBRUSH brush, const RECT& square, std::int32_t y, std::int32_t begin,
+void FillRun(Canvas& canvas, Rgb colour, const RECT& square, std::int32_t y, std::int32_t begin,
              std::int32_t end) {
-  const RECT run{square.left + begin, square.top + y, square.left + end, square.top + y + 1};
-  FillRect(canvas, &run, brush);
+  canvas.Fill(RECT{square.left + begin, square.top + y, square.left + end, square.top + y + 1},
+              colour);
 }
 
-void DrawShape(HDC canvas, const RECT& square, MarkShape shape, COLORREF colour) {
+void DrawShape(Canvas& canvas, const RECT& square, MarkShape shape, Rgb colour) {
   const std::int32_t side = square.right - square.left;
-  HBRUSH brush = CreateSolidBrush(colour);
   for (std::int32_t y = 0; y < side; ++y) {
     std::int32_t begin = -1;  // the first pixel of the run being gathered, -1: none
     for (std::int32_t x = 0; x <= side; ++x) {
       const bool inside = x < side && InMarkShape(shape, x, y, side);
       if (inside && begin < 0) begin = x;
       if (!inside && begin >= 0) {
-        FillRun(canvas, brush, square, y, begin, x);
+        FillRun(canvas, colour, square, y, begin, x);
         begin = -1;
       }
     }
   }
-  DeleteObject(brush);
 }
 
 // A glyph takes one character cell: the last of the cell on the number's line, else the last
 // of its top line; none when the number reaches both.
-void DrawGlyph(HDC canvas, const RECT& cell, const RECT& number_ink, const DayMark& mark,
-               COLORREF fill) {
+void DrawGlyph(Canvas& canvas, const RECT& cell, const RECT& number_ink, const DayMark& mark,
+               Rgb fill) {
   const RECT beside{cell.right - 1, number_ink.top, cell.right, number_ink.bottom};
   const RECT above{cell.right - 1, cell.top, cell.right, cell.top + 1};
   const RECT* place = nullptr;
@@ -54,12 +52,7 @@ void DrawGlyph(HDC canvas, const RECT& cell, const RECT& number_ink, const DayMa
     }
   }
   if (place == nullptr) return;
-  const COLORREF text = SetTextColor(canvas, mark.colour);
-  const COLORREF background = SetBkColor(canvas, fill);
-  RECT rect = *place;
-  DrawTextW(canvas, &mark.glyph, 1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SetTextColor(canvas, text);
-  SetBkColor(canvas, background);
+  canvas.DrawTextCentred(*place, std::u16string_view(&mark.glyph, 1), mark.colour, fill);
 }
 
 }  // namespace
@@ -102,9 +95,9 @@ bool InMarkShape(MarkShape shape, std::int32_t x, std::int32_t y, std::int32_t s
   return false;
 }
 
-void DrawDayMark(HDC canvas, const RECT& cell, const RECT& number_ink, DayClass day_class) {
+void DrawDayMark(Canvas& canvas, const RECT& cell, const RECT& number_ink, DayClass day_class) {
   const DayMark mark = MarkOf(day_class);
-  if (GetDeviceCaps(canvas, TECHNOLOGY) == DT_CHARSTREAM) {
+  if (canvas.HoldsCharacters()) {
     if (mark.glyph != u' ') DrawGlyph(canvas, cell, number_ink, mark, ColoursOf(day_class).fill);
     return;
   }

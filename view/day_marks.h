@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/gdi.h"
+#include "platform/canvas/canvas.h"
 #include "view/day_class.h"
 
 // The smallest side a shape is drawn at: below it the shapes are no longer told apart.
@@ -27,6 +27,6 @@ RECT MarkSquare(const RECT& cell, const RECT& number_ink);
 bool InMarkShape(MarkShape shape, std::int32_t x, std::int32_t y, std::int32_t side);
 
 // Draws the mark of `day_class` in `cell` of `canvas`, clear of `number_ink`, the box of the
-// day number's glyphs (GetTextInkBox). Leaves the target's colours as they were. Nothing
-// for a class without a mark, or where the cell leaves no room.
-void DrawDayMark(HDC canvas, const RECT& cell, const RECT& number_ink, DayClass day_class);
+// day number's glyphs (Canvas::TextInk). Nothing for a class without a mark, or where the
+// cell leaves no room.
+void DrawDayMark(Canvas& canvas, const RECT& cell, const RECT& number_ink, DayClass day_class);

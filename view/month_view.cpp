@@ -6,9 +6,10 @@
 
 #include "model/app_state.h"
 #include "model/calendar.h"
+#include "platform/canvas/canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/ui/app_window.h"
-#include "platform/ui/gdi.h"
+#include "platform/ui/window_paint.h"
 #include "view/day_class.h"
 #include "view/day_marks.h"
 #include "view/month_layout.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr UINT kCentredLine = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 37
 constexpr std::size_t kDateTextCapacity = 20;  // title and weekday names: up to 19 units
 constexpr const char16_t* kTitlePicture = u"MMMM yyyy";
 constexpr const char16_t* kWeekdayPicture = u"ddd";
@@ -24,17 +24,6 @@ constexpr const char16_t* kNarrowWeekdayPicture = u"ddddd";
 // 1 January 1995 was a Sunday: day i + 1 of that month falls on weekday i.
 constexpr std::int32_t kWeekdayNameYear = 1995;
 constexpr std::int32_t kWeekdayNameMonth = 1;
-
-// The seven per-paint brushes; all are released together once the picture is on the window.
-struct PaintBrushes {
-  HBRUSH white = nullptr;
-  HBRUSH blue = nullptr;
-  HBRUSH dark_blue = nullptr;
-  HBRUSH red = nullptr;
-  HBRUSH dark_red = nullptr;
-  HBRUSH green = nullptr;
-  HBRUSH dark_green = nullptr;
-};
 
 struct Grid {
   std::int32_t cell_width;
@@ -56,22 +45,24 @@ DayNumberText FormatDayNumber(std::int32_t day) {
   return text;
 }
 
-void DrawCentred(HDC canvas, const char16_t* text, int count, RECT rect) {
-  DrawTextW(canvas, text, count, &rect, kCentredLine);
+std::u16string_view TextOf(const DayNumberText& number) {
+  return std::u16string_view(number.units.data(), static_cast<std::size_t>(number.length));
 }
 
 // Row 0: "<", the title across columns 1 to 5, ">". A title that could not be formatted
 // (n == 0) leaves the space between the arrows empty.
-void DrawTitleRow(HDC canvas, const char16_t* title, int n, Grid grid) {
+void DrawTitleRow(Canvas& canvas, const char16_t* title, int n, Grid grid) {
   if (n > 0) {
-    DrawCentred(canvas, title, n - 1,
-                CellSpan(kTitleFirstColumn, kNextMonthColumn - 1, kTitleRow, grid.cell_width,
-                         grid.cell_height));
+    canvas.DrawTextCentred(CellSpan(kTitleFirstColumn, kNextMonthColumn - 1, kTitleRow,
+                                    grid.cell_width, grid.cell_height),
+                           std::u16string_view(title, static_cast<std::size_t>(n - 1)), kBlack,
+                           kWhite);
   }
-  DrawCentred(canvas, u"<", 1,
-              CellRect(kPreviousMonthColumn, kTitleRow, grid.cell_width, grid.cell_height));
-  DrawCentred(canvas, u">", 1,
-              CellRect(kNextMonthColumn, kTitleRow, grid.cell_width, grid.cell_height));
+  canvas.DrawTextCentred(
+      CellRect(kPreviousMonthColumn, kTitleRow, grid.cell_width, grid.cell_height), u"<", kBlack,
+      kWhite);
+  canvas.DrawTextCentred(CellRect(kNextMonthColumn, kTitleRow, grid.cell_width, grid.cell_height),
+                         u">", kBlack, kWhite);
 }
 
 // The seven weekday names of a picture, Sunday first; empty where formatting fails.
@@ -87,155 +78,100 @@ WeekdayTexts WeekdayNames(const char16_t* picture) {
 
 // Row 1: blue cells one pixel short of the row, so a white line parts them from the days;
 // cells one pixel high (a terminal's row) keep that pixel, or the row would vanish.
-void DrawWeekdayRow(HDC canvas, PaintBrushes& brushes, Grid grid) {
-  SetBkColor(canvas, kBlue);
-  SetTextColor(canvas, kWhite);
-  brushes.blue = CreateSolidBrush(kBlue);
+void DrawWeekdayRow(Canvas& canvas, Grid grid) {
   const WeekdayTexts headers =
       WeekdayHeaders(WeekdayNames(kWeekdayPicture), WeekdayNames(kNarrowWeekdayPicture));
   for (std::int32_t i = 0; i <= kLastWeekday; ++i) {
     RECT band = CellRect(i, kWeekdayRow, grid.cell_width, grid.cell_height);
     if (grid.cell_height > 1) band.bottom -= 1;
-    FillRect(canvas, &band, brushes.blue);
+    canvas.Fill(band, kBlue);
     const std::u16string& header = headers[static_cast<std::size_t>(i)];
-    if (!header.empty()) DrawCentred(canvas, header.data(), static_cast<int>(header.size()), band);
+    if (!header.empty()) canvas.DrawTextCentred(band, header, kWhite, kBlue);
   }
-}
-
-void PaintCell(HDC canvas, const RECT& cell, const DayNumberText& number, HBRUSH fill,
-               COLORREF fill_colour, COLORREF text_colour) {
-  SetBkColor(canvas, fill_colour);
-  SetTextColor(canvas, text_colour);
-  FillRect(canvas, &cell, fill);
-  DrawCentred(canvas, number.units.data(), number.length, cell);
-}
-
-HBRUSH BrushFor(const PaintBrushes& brushes, DayClass day_class) {
-  switch (day_class) {
-    case DayClass::kSelected:
-      return brushes.dark_blue;
-    case DayClass::kPeriodStart:
-      return brushes.red;
-    case DayClass::kPeriod:
-      return brushes.dark_red;
-    case DayClass::kMostFertile:
-      return brushes.green;
-    case DayClass::kFertile:
-      return brushes.dark_green;
-    case DayClass::kPlain:
-      break;
-  }
-  return nullptr;
 }
 
 // The mark of the day's class, clear of its number, just drawn in the target's colours.
-void MarkDay(HDC canvas, const RECT& cell, const DayNumberText& number, DayClass day_class) {
-  RECT number_ink{};
-  if (GetTextInkBox(canvas, number.units.data(), number.length, &cell, &number_ink)) {
-    DrawDayMark(canvas, cell, number_ink, day_class);
-  }
+void MarkDay(Canvas& canvas, const RECT& cell, const DayNumberText& number,
+             const DayColours& colours, DayClass day_class) {
+  const RECT number_ink = canvas.TextInk(cell, TextOf(number), colours.text, colours.fill);
+  DrawDayMark(canvas, cell, number_ink, day_class);
 }
 
 // One day cell by the day rules: selected; else critical over fertile colours; else plain.
-void DrawDay(HDC canvas, const PaintBrushes& brushes, std::int32_t day, std::int32_t selected,
-             const RECT& cell) {
+void DrawDay(Canvas& canvas, std::int32_t day, std::int32_t selected, const RECT& cell) {
   const DayNumberText number = FormatDayNumber(day);
   const DayClass day_class = ClassifyDay(day, selected);
   const DayColours colours = ColoursOf(day_class);
   if (colours.filled) {
-    PaintCell(canvas, cell, number, BrushFor(brushes, day_class), colours.fill, colours.text);
-    if (AppState.DayMarks != 0) MarkDay(canvas, cell, number, day_class);
+    canvas.Fill(cell, colours.fill);
+    canvas.DrawTextCentred(cell, TextOf(number), colours.text, colours.fill);
+    if (AppState.DayMarks != 0) MarkDay(canvas, cell, number, colours, day_class);
     return;
   }
-  SetBkColor(canvas, kWhite);
-  SetTextColor(canvas, kBlack);
-  DrawCentred(canvas, number.units.data(), number.length, cell);
+  canvas.DrawTextCentred(cell, TextOf(number), kBlack, kWhite);
 }
 
-// Rows 2 to 7: the 1st in the column of its weekday, each further day one column on.
-void DrawDays(HDC canvas, PaintBrushes& brushes, Grid grid, std::int32_t selected) {
-  SetBkColor(canvas, kWhite);
-  SetTextColor(canvas, kBlack);
+// Rows 2 to 7: each day in its cell of the month's grid.
+void DrawDays(Canvas& canvas, Grid grid, std::int32_t selected) {
   const CivilDay month = AppState.SelectedDate.date;
-  std::int32_t column = DayOfWeek(1, month.month(), month.year());
-  std::int32_t row = kFirstDayRow;
-  brushes.dark_blue = CreateSolidBrush(kDarkBlue);
-  brushes.red = CreateSolidBrush(kRed);
-  brushes.dark_red = CreateSolidBrush(kDarkRed);
-  brushes.green = CreateSolidBrush(kGreen);
-  brushes.dark_green = CreateSolidBrush(kDarkGreen);
-  const std::int32_t count = DaysInMonth(month.year(), month.month());
-  for (std::int32_t day = 1; day <= count; ++day) {
-    DrawDay(canvas, brushes, day, selected,
-            CellRect(column, row, grid.cell_width, grid.cell_height));
-    if (++column > kLastWeekday) {
-      column = 0;
-      ++row;
-    }
+  const MonthGrid days = MonthGridOf(month.year(), month.month());
+  for (std::int32_t day = 1; day <= days.days; ++day) {
+    DrawDay(canvas, day, selected, days.CellOf(day, grid.cell_width, grid.cell_height));
   }
 }
 
-// The caret on the selected day's number (its cell's corner where no glyph shows), so that
-// screen readers follow the selection.
-void PlaceCaret(HWND window, HDC canvas, Grid grid, std::int32_t day) {
+// The caret on the selected day's number (its cell's corner where no glyph shows, or where
+// there is no picture), so that screen readers follow the selection.
+void PlaceCaret(HWND window, Canvas* canvas, Grid grid, std::int32_t day) {
   const CivilDay month = AppState.SelectedDate.date;
-  const std::int32_t place = DayOfWeek(1, month.month(), month.year()) + day - 1;
-  const RECT cell = CellRect(place % kGridColumns, kFirstDayRow + place / kGridColumns,
-                             grid.cell_width, grid.cell_height);
+  const RECT cell =
+      MonthGridOf(month.year(), month.month()).CellOf(day, grid.cell_width, grid.cell_height);
   const DayNumberText number = FormatDayNumber(day);
+  // The colours are those the number was drawn in: a canvas may keep what it made for them.
+  const DayColours colours = ColoursOf(ClassifyDay(day, day));
   RECT ink{};
-  if (!GetTextInkBox(canvas, number.units.data(), number.length, &cell, &ink) ||
-      ink.right <= ink.left) {
+  if (canvas != nullptr) ink = canvas->TextInk(cell, TextOf(number), colours.text, colours.fill);
+  if (canvas == nullptr || ink.right <= ink.left) {
     ink = RECT{cell.left, cell.top, cell.left, cell.top};
   }
   CreateCaret(window, nullptr, ink.right - ink.left, ink.bottom - ink.top);
   SetCaretPos(ink.left, ink.top);
 }
 
-void ReleaseBrushes(const PaintBrushes& brushes) {
-  for (HBRUSH brush : {brushes.white, brushes.blue, brushes.dark_blue, brushes.red,
-                       brushes.dark_red, brushes.green, brushes.dark_green}) {
-    if (brush != nullptr) DeleteObject(brush);
-  }
-}
-
 // The whole paint, `selected` being the day drawn as selected (0: none).
 LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
-  PAINTSTRUCT paint{};
-  HDC screen = BeginPaint(window, &paint);
+  Canvas* screen = nullptr;
+  if (!BeginWindowPaint(window, &screen)) return 0;
   GetClientRect(window, &AppWindow.ClientRect);
   AppWindow.CellWidth = CellWidthFor(AppWindow.ClientRect);
   AppWindow.CellHeight = CellHeightFor(AppWindow.ClientRect);
   const Grid grid{AppWindow.CellWidth, AppWindow.CellHeight};
 
-  HDC canvas = CreateCompatibleDC(screen);
-  HBITMAP surface =
-      CreateCompatibleBitmap(screen, kGridColumns * grid.cell_width, kGridRows * grid.cell_height);
-  HGDIOBJ previous_surface = SelectObject(canvas, surface);
+  // Composed off-screen, so that the window never shows a picture half drawn.
+  std::unique_ptr<Canvas> picture =
+      screen != nullptr
+          ? MakeCanvasLike(*screen, kGridColumns * grid.cell_width, kGridRows * grid.cell_height)
+          : nullptr;
+  if (picture != nullptr) {
+    std::u16string title = FormatDatePicture(AppState.SelectedDate.date, kTitlePicture);
+    if (title.size() >= kDateTextCapacity) title.clear();
+    const int n = title.empty() ? 0 : static_cast<int>(title.size()) + 1;
+    picture->Fill(AppWindow.ClientRect, kWhite);
+    DrawTitleRow(*picture, title.c_str(), n, grid);
+    DrawWeekdayRow(*picture, grid);
+    DrawDays(*picture, grid, selected);
+  }
+  if (selected != 0) PlaceCaret(window, picture.get(), grid, selected);
 
-  std::u16string title = FormatDatePicture(AppState.SelectedDate.date, kTitlePicture);
-  if (title.size() >= kDateTextCapacity) title.clear();
-  const int n = title.empty() ? 0 : static_cast<int>(title.size()) + 1;
-  PaintBrushes brushes;
-  SetBkColor(canvas, kWhite);
-  SetTextColor(canvas, kBlack);
-  brushes.white = CreateSolidBrush(kWhite);
-  FillRect(canvas, &AppWindow.ClientRect, brushes.white);
-  DrawTitleRow(canvas, title.c_str(), n, grid);
-  DrawWeekdayRow(canvas, brushes, grid);
-  DrawDays(canvas, brushes, grid, selected);
-  if (selected != 0) PlaceCaret(window, canvas, grid, selected);
-
-  // The copy spans the whole client area; the strip beyond the grid, which the surface does
-  // not cover, comes out white, the window's background.
+  // The copy spans the whole client area; the strip beyond the grid, which the picture does
+  // not cover, comes out white, the window's background (all of it without a picture).
   const RECT& client = AppWindow.ClientRect;
-  BitBlt(screen, client.left, client.top, client.right, client.bottom, canvas, 0, 0, SRCCOPY);
-
-  SelectObject(canvas, previous_surface);
-  if (surface != nullptr) DeleteObject(surface);
-  DeleteDC(canvas);
-  ReleaseBrushes(brushes);
-  EndPaint(window, &paint);
+  if (screen != nullptr && picture != nullptr) {
+    screen->Blit(client.left, client.top, client.right, client.bottom, *picture, 0, 0);
+  } else if (screen != nullptr) {
+    screen->Fill(client, kWhite);
+  }
+  EndWindowPaint(window);
   return 0;
 }
 

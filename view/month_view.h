@@ -13,13 +13,13 @@
 #include "platform/ui/win_types.h"
 #include "platform/ui/window.h"
 
-// The month view's colours, 0x00BBGGRR: white, black, blue and dark blue
+// The month view's colours: white, black, blue and dark blue
 // (platform/canvas/colours.h) and these.
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kDarkRed = RGB(128, 0, 0);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr Rgb kGreen = Rgb{0, 255, 0};
+constexpr Rgb kDarkGreen = Rgb{0, 128, 0};
+constexpr Rgb kRed = Rgb{255, 0, 0};
+constexpr Rgb kDarkRed = Rgb{128, 0, 0};
+constexpr Rgb kYellow = Rgb{255, 255, 0};
 
 // Paints the whole client area of `window` for WM_PAINT: stores ClientRect, CellWidth and
 // CellHeight in AppState first, then draws from SelectedDate and the cycle fields. Any

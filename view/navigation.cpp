@@ -3,13 +3,12 @@
 #include "model/app_state.h"
 #include "model/calendar.h"
 #include "platform/ui/app_window.h"
-#include "platform/ui/gdi.h"
+#include "platform/ui/window_paint.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
 
 namespace {
 
-constexpr std::int64_t kWeekdays = kGridColumns;
 constexpr std::int64_t kMonthsInYearCycle = 65536 * 12;  // the years 0 to 65535
 
 // The date `step` months on, the years wrapping from 65535 to 0 and back, the day kept
@@ -33,22 +32,17 @@ void Select(HWND window, const LocalDateTime& date) {
   RequestRepaint(window);
 }
 
-// The day whose cell, cell_width x cell_height, holds (x, y); the earlier day on a shared
-// edge. Stepping back day - 1 weekdays from the selected day's lands on the 1st's column.
+// The day of the selected month whose cell, width x height, holds (x, y), edges included;
+// the earlier day on a shared edge. The sizes may be scaled past 32 bits (TapScale).
 std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0) return 0;
   const CivilDay selected = AppState.SelectedDate.date;
-  const std::int64_t back = (static_cast<std::int64_t>(selected.day()) - 1) % kWeekdays;
-  std::int64_t column = (selected.weekday() - back + kWeekdays) % kWeekdays;
-  std::int64_t top = kFirstDayRow * height;
-  const std::int32_t count = DaysInMonth(selected.year(), selected.month());
-  for (std::int32_t day = 1; day <= count; ++day) {
-    const bool in_column = column * width <= x && x <= (column + 1) * width;
-    if (in_column && top <= y && y <= top + height) return day;
-    if (++column >= kWeekdays) {
-      column = 0;
-      top += height;
-    }
+  const MonthGrid grid = MonthGridOf(selected.year(), selected.month());
+  for (std::int32_t day = 1; day <= grid.days; ++day) {
+    const GridPlace place = grid.PlaceOf(day);
+    const std::int64_t left = place.column * width;
+    const std::int64_t top = place.row * height;
+    if (left <= x && x <= left + width && top <= y && y <= top + height) return day;
   }
   return 0;
 }
@@ -57,12 +51,7 @@ std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int6
 // are tested at its middle, in half units, so that the character's own cell takes it even
 // where a cell is one character wide and every character lies on an edge. On pixels the
 // tap is the point itself.
-std::int64_t TapScale() {
-  HDC screen = CreateCompatibleDC(nullptr);
-  const bool cells = GetDeviceCaps(screen, TECHNOLOGY) == DT_CHARSTREAM;
-  DeleteDC(screen);
-  return cells ? 2 : 1;
-}
+std::int64_t TapScale() { return ScreenHoldsCharacters() ? 2 : 1; }
 
 }  // namespace
 

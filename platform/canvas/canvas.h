@@ -1,9 +1,9 @@
-// The drawing surface behind every device context: a rectangle of picture elements that can
-// be filled, carry one line of centred text on an opaque box, and take a block copied from
-// another canvas of the same kind. Backends supply the kind: pixels (SDL surfaces,
-// platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner, character
-// cells for a terminal. Platform-internal: the system's code sees only HDC and HBITMAP
-// (platform/ui/gdi.h).
+// The canvas everything is drawn on: a rectangle of picture elements that can be filled,
+// carry one line of centred text on an opaque box, and take a block copied from another
+// canvas of the same kind. The front ends supply the kind: pixels (SDL surfaces,
+// platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner,
+// character cells (platform/canvas/cells/cell_canvas.h) for a terminal and the month printed
+// as text. A window's paint gets its client canvas from platform/ui/window_paint.h.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/canvas/colours.h"
 #include "platform/ui/win_types.h"
 
 class Canvas;
@@ -28,20 +29,20 @@ class Canvas {
   virtual CanvasMaker Maker() const = 0;
 
   // Fills rect, clipped to the canvas, with one colour.
-  virtual void Fill(const RECT& rect, COLORREF colour) = 0;
+  virtual void Fill(const RECT& rect, Rgb colour) = 0;
 
   // Draws one line of text centred both ways in rect on an opaque box of colour `background`
   // the size of the text's extent; everything is clipped to rect and to the canvas. Returns
   // the height of the text line, 0 when no text can be drawn (no font).
-  virtual int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                              COLORREF background) = 0;
+  virtual int DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+                              Rgb background) = 0;
 
   // The smallest box holding what DrawTextCentred would draw of the text's glyphs in rect
   // (not of its opaque box), before clipping; drawing nothing. Empty (right <= left) when no
   // glyph would show. The colours are those the text is about to be drawn in, so that a
   // canvas may keep what it makes for the drawing to come.
-  virtual RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                       COLORREF background) = 0;
+  virtual RECT TextInk(const RECT& rect, std::u16string_view text, Rgb foreground,
+                       Rgb background) = 0;
 
   // Whether a picture element is a character cell: it holds a glyph, and a shape drawn in
   // elements this coarse would not read as a shape.
@@ -52,3 +53,14 @@ class Canvas {
   // A source of another kind is treated as all white.
   virtual void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) = 0;
 };
+
+// The most picture elements an off-screen canvas may have: 64 Mi, far beyond any screen.
+constexpr std::int64_t kMaxCanvasElements = std::int64_t{1} << 26;
+
+// An off-screen canvas of the kind of `like`, width x height, initially black; nullptr for a
+// negative side, more than kMaxCanvasElements, or when it cannot be made.
+inline std::unique_ptr<Canvas> MakeCanvasLike(const Canvas& like, int width, int height) {
+  if (width < 0 || height < 0 || std::int64_t{width} * height > kMaxCanvasElements) return nullptr;
+  const CanvasMaker maker = like.Maker();
+  return maker != nullptr ? maker(width, height) : nullptr;
+}

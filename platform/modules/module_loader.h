@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 struct ModuleStamp {
   int interface = 0;              // the table's layout, raised whenever the table changes
@@ -40,14 +41,99 @@ struct ModuleName {
 };
 
 // OpenModule for module `name`, whose entry returns a Table: a struct whose first member is
-// the ModuleStamp `stamp`.
-//
-//   constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 1};
-//   const PixelModule* table = OpenModuleTable<PixelModule>(kPixelModule, false, &error);
+// the ModuleStamp `stamp`. Used as it is by the program module; the others go through
+// OpenModuleOnce below.
 template <typename Table>
 const Table* OpenModuleTable(const ModuleName& name, bool share_symbols, std::string* error) {
   static_assert(std::is_standard_layout_v<Table> && offsetof(Table, stamp) == 0,
                 "a module's table starts with its stamp");
   return reinterpret_cast<const Table*>(
       OpenModule(name.file, name.entry, name.interface, share_symbols, error));
+}
+
+// A module's table: its stamp and one slot for each of `Functions`, in that order. The module
+// and the program name the same functions: in the module they are its own (built with hidden
+// visibility), in the program the loaders of the same names that open the module and call
+// through the table, so one declaration serves both sides.
+//
+//   constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 1};
+//   using PixelModule = ModuleTable<&StartDesktopWindow, &StartHeadless>;
+//   // the module's entry:  return OwnModuleTable<PixelModule>(kPixelModule);
+//   // a loader:            OpenModuleOnce<PixelModule>(kPixelModule, &error)
+//   //                           ->Call<&StartDesktopWindow>(&error);
+template <auto... Functions>
+struct ModuleTable {
+  // Any function pointer converts to this one and back unchanged, which keeps the table a
+  // plain array of one type, as a standard-layout table must be.
+  using Slot = void (*)();
+
+  ModuleStamp stamp;
+  Slot slots[sizeof...(Functions)];
+
+  // Calls the table's slot for `Function` (one of `Functions`) with `arguments`.
+  template <auto Function, typename... Arguments>
+  decltype(auto) Call(Arguments&&... arguments) const {
+    constexpr std::size_t index = SlotOf<Function>();
+    static_assert(index < sizeof...(Functions), "the function has no slot in this table");
+    return reinterpret_cast<decltype(Function)>(slots[index])(
+        std::forward<Arguments>(arguments)...);
+  }
+
+  // The table of this side's own `Functions`, stamped with `interface` and this build.
+  static ModuleTable Own(int interface) {
+    return {{interface, CYCLUNE_VERSION}, {reinterpret_cast<Slot>(Functions)...}};
+  }
+
+ private:
+  template <auto A, auto B>
+  static constexpr bool Same() {
+    if constexpr (std::is_same_v<decltype(A), decltype(B)>) {
+      return A == B;
+    } else {
+      return false;
+    }
+  }
+
+  template <auto Function>
+  static constexpr std::size_t SlotOf() {
+    constexpr bool matches[] = {Same<Function, Functions>()...};
+    std::size_t index = 0;
+    while (index < sizeof...(Functions) && !matches[index]) ++index;
+    return index;
+  }
+};
+
+// The body of a module's entry: its own table, made once.
+template <typename Table>
+const ModuleStamp* OwnModuleTable(const ModuleName& name) {
+  static const Table table = Table::Own(name.interface);
+  return &table.stamp;
+}
+
+// What OpenModuleOnce made of the module of Table: tried or not, its table or the reason.
+template <typename Table>
+struct OpenedModule {
+  static inline bool tried = false;
+  static inline const Table* table = nullptr;
+  static inline std::string failure;
+};
+
+// Opens module `name` at the first call and keeps what came of it: its table, or nullptr with
+// *error (when not nullptr) set to the same one-line reason at every call.
+template <typename Table>
+const Table* OpenModuleOnce(const ModuleName& name, std::string* error) {
+  using Opened = OpenedModule<Table>;
+  if (!Opened::tried) {
+    Opened::tried = true;
+    Opened::table = OpenModuleTable<Table>(name, false, &Opened::failure);
+  }
+  if (Opened::table == nullptr && error != nullptr) *error = Opened::failure;
+  return Opened::table;
+}
+
+// The table of Table's module when OpenModuleOnce has opened it, else nullptr: for the calls
+// that only hand over to a module already started.
+template <typename Table>
+const Table* ModuleIfOpened() {
+  return OpenedModule<Table>::table;
 }

@@ -7,11 +7,11 @@
 
 NotificationResult ShowDesktopNotification(const DesktopNotification& notification) {
   std::string error;
-  static const NotifyModule* module = OpenModuleTable<NotifyModule>(kNotifyModule, false, &error);
+  const NotifyModule* module = OpenModuleOnce<NotifyModule>(kNotifyModule, &error);
   if (module == nullptr) {
     NotificationResult result;
     result.reason = "the notification module cannot be loaded: " + error;
     return result;
   }
-  return module->show_desktop_notification(notification);
+  return module->Call<&ShowDesktopNotification>(notification);
 }

@@ -4,7 +4,5 @@
 #include "platform/modules/notify_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CycluneNotifyModule() {
-  static const NotifyModule module{{kNotifyModule.interface, CYCLUNE_VERSION},
-                                   ShowDesktopNotification};
-  return &module.stamp;
+  return OwnModuleTable<NotifyModule>(kNotifyModule);
 }

@@ -11,7 +11,4 @@
 
 constexpr ModuleName kNotifyModule{"cyclune-notify.so", "CycluneNotifyModule", 1};
 
-struct NotifyModule {
-  ModuleStamp stamp;
-  decltype(&ShowDesktopNotification) show_desktop_notification = nullptr;
-};
+using NotifyModule = ModuleTable<&ShowDesktopNotification>;

@@ -10,37 +10,28 @@
 
 #include "platform/modules/pixel_module.h"
 
-namespace {
-
-const PixelModule* g_module = nullptr;
-
-const PixelModule* OpenPixelModule(std::string* error) {
-  if (g_module == nullptr) g_module = OpenModuleTable<PixelModule>(kPixelModule, false, error);
-  return g_module;
-}
-
-}  // namespace
-
 bool StartDesktopWindow(std::string* error) {
-  const PixelModule* module = OpenPixelModule(error);
+  const PixelModule* module = OpenModuleOnce<PixelModule>(kPixelModule, error);
   if (module == nullptr) {
     *error = "cannot open a window: " + *error;
     return false;
   }
-  return module->start_desktop_window(error);
+  return module->Call<&StartDesktopWindow>(error);
 }
 
 int FinishDesktopWindow(int winmain_result) {
-  return g_module != nullptr ? g_module->finish_desktop_window(winmain_result) : winmain_result;
+  const PixelModule* module = ModuleIfOpened<PixelModule>();
+  return module != nullptr ? module->Call<&FinishDesktopWindow>(winmain_result) : winmain_result;
 }
 
 bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status) {
-  const PixelModule* module = OpenPixelModule(error);
-  if (module != nullptr) return module->start_headless(options, error, exit_status);
+  const PixelModule* module = OpenModuleOnce<PixelModule>(kPixelModule, error);
+  if (module != nullptr) return module->Call<&StartHeadless>(options, error, exit_status);
   if (exit_status != nullptr) *exit_status = 1;  // an installation fault, not a usage error
   return false;
 }
 
 int FinishHeadless(int winmain_result) {
-  return g_module != nullptr ? g_module->finish_headless(winmain_result) : winmain_result;
+  const PixelModule* module = ModuleIfOpened<PixelModule>();
+  return module != nullptr ? module->Call<&FinishHeadless>(winmain_result) : winmain_result;
 }

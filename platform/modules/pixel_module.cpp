@@ -4,10 +4,5 @@
 #include "platform/modules/pixel_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CyclunePixelModule() {
-  static const PixelModule module{{kPixelModule.interface, CYCLUNE_VERSION},
-                                  StartDesktopWindow,
-                                  FinishDesktopWindow,
-                                  StartHeadless,
-                                  FinishHeadless};
-  return &module.stamp;
+  return OwnModuleTable<PixelModule>(kPixelModule);
 }

@@ -18,10 +18,5 @@
 constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 1};
 
 // The module's own front-end functions (platform/modules/desktop.h, platform/modules/headless.h).
-struct PixelModule {
-  ModuleStamp stamp;
-  decltype(&StartDesktopWindow) start_desktop_window = nullptr;
-  decltype(&FinishDesktopWindow) finish_desktop_window = nullptr;
-  decltype(&StartHeadless) start_headless = nullptr;
-  decltype(&FinishHeadless) finish_headless = nullptr;
-};
+using PixelModule =
+    ModuleTable<&StartDesktopWindow, &FinishDesktopWindow, &StartHeadless, &FinishHeadless>;

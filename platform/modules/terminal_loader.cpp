@@ -5,21 +5,17 @@
 
 #include "platform/modules/terminal_module.h"
 
-namespace {
-
-const TerminalModule* g_module = nullptr;
-
-}  // namespace
-
 bool StartTerminal(const TerminalOptions& options, std::string* error) {
-  if (g_module == nullptr)
-    g_module = OpenModuleTable<TerminalModule>(kTerminalModule, false, error);
-  if (g_module == nullptr) return false;
-  return g_module->start_terminal(options, error);
+  const TerminalModule* module = OpenModuleOnce<TerminalModule>(kTerminalModule, error);
+  return module != nullptr && module->Call<&StartTerminal>(options, error);
 }
 
-bool TerminalNeedsDayMarks() { return g_module != nullptr && g_module->terminal_needs_day_marks(); }
+bool TerminalNeedsDayMarks() {
+  const TerminalModule* module = ModuleIfOpened<TerminalModule>();
+  return module != nullptr && module->Call<&TerminalNeedsDayMarks>();
+}
 
 int FinishTerminal(int winmain_result) {
-  return g_module != nullptr ? g_module->finish_terminal(winmain_result) : winmain_result;
+  const TerminalModule* module = ModuleIfOpened<TerminalModule>();
+  return module != nullptr ? module->Call<&FinishTerminal>(winmain_result) : winmain_result;
 }

@@ -4,9 +4,5 @@
 #include "platform/modules/terminal_module.h"
 
 extern "C" __attribute__((visibility("default"))) const ModuleStamp* CycluneTerminalModule() {
-  static const TerminalModule module{{kTerminalModule.interface, CYCLUNE_VERSION},
-                                     StartTerminal,
-                                     TerminalNeedsDayMarks,
-                                     FinishTerminal};
-  return &module.stamp;
+  return OwnModuleTable<TerminalModule>(kTerminalModule);
 }

@@ -14,9 +14,4 @@
 constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 2};
 
 // The module's own front-end functions (platform/terminal/terminal.h).
-struct TerminalModule {
-  ModuleStamp stamp;
-  decltype(&StartTerminal) start_terminal = nullptr;
-  decltype(&TerminalNeedsDayMarks) terminal_needs_day_marks = nullptr;
-  decltype(&FinishTerminal) finish_terminal = nullptr;
-};
+using TerminalModule = ModuleTable<&StartTerminal, &TerminalNeedsDayMarks, &FinishTerminal>;

@@ -26,11 +26,11 @@ constexpr int kBorder = 1;
 
 // Greys of the bar and the scroll bar; the rest is the month view's palette where it fits
 // (platform/canvas/colours.h): the popup and the caption band take the weekday blue and dark blue.
-constexpr COLORREF kBarBackground = RGB(40, 40, 40);
-constexpr COLORREF kBarOpenKey = RGB(90, 90, 90);
-constexpr COLORREF kBarLabel = kWhite;
-constexpr COLORREF kScrollTrack = RGB(225, 225, 225);
-constexpr COLORREF kScrollThumb = RGB(140, 140, 140);
+constexpr Rgb kBarBackground = Rgb{40, 40, 40};
+constexpr Rgb kBarOpenKey = Rgb{90, 90, 90};
+constexpr Rgb kBarLabel = kWhite;
+constexpr Rgb kScrollTrack = Rgb{225, 225, 225};
+constexpr Rgb kScrollThumb = Rgb{140, 140, 140};
 
 int Right(const SDL_Rect& rect) { return rect.x + rect.w; }
 int Bottom(const SDL_Rect& rect) { return rect.y + rect.h; }
@@ -46,9 +46,7 @@ RECT RectOf(const SDL_Rect& rect) {
   return RECT{rect.x, rect.y, end(rect.x, rect.w), end(rect.y, rect.h)};
 }
 
-void FillArea(Canvas& frame, const SDL_Rect& area, COLORREF colour) {
-  frame.Fill(RectOf(area), colour);
-}
+void FillArea(Canvas& frame, const SDL_Rect& area, Rgb colour) { frame.Fill(RectOf(area), colour); }
 
 // The width of `text` drawn at `font_size`; 0 when no font can be opened.
 int TextWidth(std::u16string_view text, int font_size) {
@@ -65,7 +63,7 @@ int LineHeight(int font_size) {
 // Draws `text` vertically centred in `box`, starting `margin` pixels from its left edge, or
 // ending that far from its right edge.
 void DrawLabel(Canvas& frame, const SDL_Rect& box, std::u16string_view text, int font_size,
-               int margin, bool align_right, COLORREF foreground, COLORREF background) {
+               int margin, bool align_right, Rgb foreground, Rgb background) {
   if (text.empty()) return;
   const int top = box.y + (box.h - LineHeight(font_size)) / 2;
   const int left = align_right ? Right(box) - margin - TextWidth(text, font_size) : box.x + margin;
@@ -93,8 +91,8 @@ void DrawSoftKeyBar(Canvas& frame, const SDL_Rect& bar, const SoftKeyBarLabels& 
   const int margin = ScaledPixels(ui, kBarMargin);
   const SDL_Rect left{bar.x, bar.y, bar.w / 2, bar.h};
   const SDL_Rect right{bar.x + bar.w / 2, bar.y, bar.w - bar.w / 2, bar.h};
-  const COLORREF left_background = labels.open_key == 1 ? kBarOpenKey : kBarBackground;
-  const COLORREF right_background = labels.open_key == 2 ? kBarOpenKey : kBarBackground;
+  const Rgb left_background = labels.open_key == 1 ? kBarOpenKey : kBarBackground;
+  const Rgb right_background = labels.open_key == 2 ? kBarOpenKey : kBarBackground;
   if (labels.open_key == 1) {
     FillArea(frame, SDL_Rect{left.x, left.y, TextWidth(labels.left, font) + 2 * margin, left.h},
              kBarOpenKey);

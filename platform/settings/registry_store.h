@@ -22,8 +22,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/settings/registry.h"
 #include "platform/settings/registry_text.h"
+#include "platform/settings/settings_file.h"
 
 // A failure to read or write: errno (0 when the reason is our own), the path concerned and the
 // reason in words, the system's ("No space left on device") where there is one.

@@ -25,8 +25,19 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/settings/registry.h"
 #include "platform/text/unicode.h"
+#include "platform/ui/win_types.h"
+
+// Value types, by the numbers the format gives them.
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;  // four bytes, little-endian
+constexpr DWORD REG_DWORD_BIG_ENDIAN = 5;
+constexpr DWORD REG_LINK = 6;
+constexpr DWORD REG_MULTI_SZ = 7;
+constexpr DWORD REG_QWORD = 11;  // eight bytes, little-endian
 
 enum class RegLineKind {
   kComment,  // a blank line or a "; ..." line, kept as written

@@ -8,19 +8,19 @@
 namespace {
 
 // The 16 ANSI colours as xterm shows them by default.
-constexpr std::array<COLORREF, 16> kAnsi = {
-    RGB(0, 0, 0),       RGB(205, 0, 0),   RGB(0, 205, 0),   RGB(205, 205, 0),
-    RGB(0, 0, 238),     RGB(205, 0, 205), RGB(0, 205, 205), RGB(229, 229, 229),
-    RGB(127, 127, 127), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
-    RGB(92, 92, 255),   RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
+constexpr std::array<Rgb, 16> kAnsi = {
+    Rgb{0, 0, 0},       Rgb{205, 0, 0},   Rgb{0, 205, 0},   Rgb{205, 205, 0},
+    Rgb{0, 0, 238},     Rgb{205, 0, 205}, Rgb{0, 205, 205}, Rgb{229, 229, 229},
+    Rgb{127, 127, 127}, Rgb{255, 0, 0},   Rgb{0, 255, 0},   Rgb{255, 255, 0},
+    Rgb{92, 92, 255},   Rgb{255, 0, 255}, Rgb{0, 255, 255}, Rgb{255, 255, 255}};
 
 // The six levels of each channel of the colour cube.
 constexpr std::array<int, 6> kCubeLevels = {0, 95, 135, 175, 215, 255};
 
-std::int64_t Distance(COLORREF a, COLORREF b) {
-  const std::int64_t dr = GetRValue(a) - GetRValue(b);
-  const std::int64_t dg = GetGValue(a) - GetGValue(b);
-  const std::int64_t db = GetBValue(a) - GetBValue(b);
+std::int64_t Distance(Rgb a, Rgb b) {
+  const std::int64_t dr = a.red - b.red;
+  const std::int64_t dg = a.green - b.green;
+  const std::int64_t db = a.blue - b.blue;
   return dr * dr + dg * dg + db * db;
 }
 
@@ -46,20 +46,20 @@ ColourDepth DepthForColours(int colours, bool direct) {
 
 bool ColoursTellDayClassesApart(ColourDepth depth) { return depth >= ColourDepth::kSixteen; }
 
-COLORREF PaletteColour(int index) {
-  if (index < 0 || index > 255) return 0;
+Rgb PaletteColour(int index) {
+  if (index < 0 || index > 255) return Rgb{};
   if (index < 16) return kAnsi[static_cast<std::size_t>(index)];
   if (index >= 232) {
     const auto level = static_cast<BYTE>(8 + 10 * (index - 232));  // [8, 238]
-    return RGB(level, level, level);
+    return Rgb{level, level, level};
   }
   const int cube = index - 16;  // [0, 215]
-  return RGB(static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube / 36)]),
+  return Rgb{static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube / 36)]),
              static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube / 6 % 6)]),
-             static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube % 6)]));
+             static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube % 6)])};
 }
 
-int NearestPaletteIndex(COLORREF colour, int first, int last) {
+int NearestPaletteIndex(Rgb colour, int first, int last) {
   int best = first;
   std::int64_t best_distance = std::numeric_limits<std::int64_t>::max();
   for (int i = first; i <= last; ++i) {
@@ -72,25 +72,28 @@ int NearestPaletteIndex(COLORREF colour, int first, int last) {
   return best;
 }
 
-int Nearest256(COLORREF colour) {
-  const int cube = 16 + 36 * NearestCubeLevel(GetRValue(colour)) +
-                   6 * NearestCubeLevel(GetGValue(colour)) + NearestCubeLevel(GetBValue(colour));
-  const int mean = (GetRValue(colour) + GetGValue(colour) + GetBValue(colour)) / 3;  // [0, 255]
+int Nearest256(Rgb colour) {
+  const int cube = 16 + 36 * NearestCubeLevel(colour.red) + 6 * NearestCubeLevel(colour.green) +
+                   NearestCubeLevel(colour.blue);
+  const int mean = (colour.red + colour.green + colour.blue) / 3;  // [0, 255]
   const int grey = 232 + std::clamp((mean - 3) / 10, 0, 23);
   return Distance(colour, PaletteColour(grey)) < Distance(colour, PaletteColour(cube)) ? grey
                                                                                        : cube;
 }
 
-CellColours ColoursFor(COLORREF foreground, COLORREF background, ColourDepth depth) {
-  foreground &= 0x00FFFFFF;
-  background &= 0x00FFFFFF;
+namespace {
+
+// 0xRRGGBB, as a direct-colour terminal takes it.
+int DirectColour(Rgb colour) { return colour.red << 16 | colour.green << 8 | colour.blue; }
+
+}  // namespace
+
+CellColours ColoursFor(Rgb foreground, Rgb background, ColourDepth depth) {
   CellColours out;
   switch (depth) {
     case ColourDepth::kDirect:
-      out.foreground =
-          static_cast<int>(foreground >> 16 | (foreground & 0xFF00) | (foreground & 0xFF) << 16);
-      out.background =
-          static_cast<int>(background >> 16 | (background & 0xFF00) | (background & 0xFF) << 16);
+      out.foreground = DirectColour(foreground);
+      out.background = DirectColour(background);
       break;
     case ColourDepth::kPalette256:
       out.foreground = Nearest256(foreground);
@@ -109,8 +112,8 @@ CellColours ColoursFor(COLORREF foreground, COLORREF background, ColourDepth dep
       if (out.foreground == out.background) out.foreground = out.background == 0 ? 7 : 0;
       break;
     case ColourDepth::kMonochrome:
-      out.reverse = background != RGB(255, 255, 255);
-      out.bold = foreground == RGB(255, 255, 0);
+      out.reverse = background != Rgb{255, 255, 255};
+      out.bold = foreground == Rgb{255, 255, 0};
       break;
   }
   return out;

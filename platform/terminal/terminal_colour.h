@@ -1,4 +1,4 @@
-// Colours of the month view on terminals of every depth. A COLORREF becomes: itself where
+// Colours of the month view on terminals of every depth. An RGB colour becomes: itself where
 // the terminal takes direct (24-bit) colour; the nearest entry of the 6x6x6 cube and grey
 // ramp of a 256-colour palette (whose 16 first entries vary by theme and are not used);
 // the nearest of the 16 or 8 ANSI colours on smaller terminals, with bold for bright text
@@ -6,6 +6,7 @@
 // and, without colour, reverse video for every cell not on white.
 #pragma once
 
+#include "platform/canvas/colours.h"
 #include "platform/ui/win_types.h"
 
 enum class ColourDepth { kMonochrome, kEight, kSixteen, kPalette256, kDirect };
@@ -20,16 +21,16 @@ bool ColoursTellDayClassesApart(ColourDepth depth);
 
 // The colour that palette entry `index` (0 to 255) shows on a terminal with the xterm
 // defaults.
-COLORREF PaletteColour(int index);
+Rgb PaletteColour(int index);
 
 // The index of the palette entry nearest to `colour` among entries first to last (by the
 // squared distance in RGB).
-int NearestPaletteIndex(COLORREF colour, int first, int last);
+int NearestPaletteIndex(Rgb colour, int first, int last);
 
 // The nearest entry of the 256-colour cube and grey ramp (16 to 255), computed directly.
-int Nearest256(COLORREF colour);
+int Nearest256(Rgb colour);
 
-// What a terminal cell is told for a COLORREF pair on a terminal of `depth`: the colour
+// What a terminal cell is told for a pair of RGB colours on a terminal of `depth`: the colour
 // numbers for ncurses (-1 for the terminal's default), bold, reverse video.
 struct CellColours {
   int foreground = -1;
@@ -37,4 +38,4 @@ struct CellColours {
   bool bold = false;
   bool reverse = false;
 };
-CellColours ColoursFor(COLORREF foreground, COLORREF background, ColourDepth depth);
+CellColours ColoursFor(Rgb foreground, Rgb background, ColourDepth depth);

@@ -114,8 +114,8 @@ struct TerminalScreen::Session {
   std::FILE* in = nullptr;
   std::FILE* out = nullptr;
   std::unordered_map<std::uint64_t, int> pairs;
-  std::array<std::optional<COLORREF>, 256> defined;  // palette entries given exact colours
-  std::deque<TerminalInput> mouse;                   // reports read together, oldest first
+  std::array<std::optional<Rgb>, 256> defined;  // palette entries given exact colours
+  std::deque<TerminalInput> mouse;              // reports read together, oldest first
   // The last style drawn and what it came to: neighbouring cells mostly share one, and
   // choosing colours for each cell anew was a good part of a screen's drawing.
   std::optional<CellStyle> last_style;
@@ -227,15 +227,14 @@ std::string TerminalScreen::RescueSequence() const {
   return sequence + Capability("rmcup");
 }
 
-int TerminalScreen::ColourNumber(int index, COLORREF exact) {
+int TerminalScreen::ColourNumber(int index, Rgb exact) {
   if (!redefine_palette_ || index < 16 || index > 255 || PaletteColour(index) == exact) {
     return index;  // the entry shows the colour already
   }
-  std::optional<COLORREF>& entry = session_->defined[static_cast<std::size_t>(index)];
+  std::optional<Rgb>& entry = session_->defined[static_cast<std::size_t>(index)];
   // An entry holds the first colour that wanted it; a later, different one shares it as is.
   if (!entry.has_value()) {
-    init_extended_color(index, Permille(GetRValue(exact)), Permille(GetGValue(exact)),
-                        Permille(GetBValue(exact)));
+    init_extended_color(index, Permille(exact.red), Permille(exact.green), Permille(exact.blue));
     entry = exact;
     palette_changed_ = true;
   }
@@ -441,9 +440,9 @@ void TerminalScreen::Resume() {
   curs_set(cursor_shown_ ? 1 : 0);  // a shell may have changed it meanwhile
   for (std::size_t index = 0; index < session_->defined.size(); ++index) {
     if (!session_->defined[index].has_value()) continue;
-    const COLORREF exact = *session_->defined[index];
-    init_extended_color(static_cast<int>(index), Permille(GetRValue(exact)),
-                        Permille(GetGValue(exact)), Permille(GetBValue(exact)));
+    const Rgb exact = *session_->defined[index];
+    init_extended_color(static_cast<int>(index), Permille(exact.red), Permille(exact.green),
+                        Permille(exact.blue));
   }
   clearok(curscr, TRUE);
 }

@@ -1,5 +1,5 @@
 // The ncurses session of a terminal run: opens the terminal (with the deepest colour it
-// offers), draws cells with COLORREF colours, reads keys and mouse presses without waiting,
+// offers), draws cells with Rgb colours, reads keys and mouse presses without waiting,
 // follows the terminal's size, rings the bell, and gives the terminal back. Drawing goes to
 // the next frame; Flush puts the frame on the terminal in one update. ncurses types stay in
 // the .cpp file.
@@ -10,6 +10,7 @@
 
 #include "platform/canvas/cells/cell_canvas.h"
 #include "platform/canvas/cells/cell_text.h"
+#include "platform/canvas/colours.h"
 #include "platform/terminal/terminal_colour.h"
 
 // One input as ncurses delivers it, in the terminal's own terms (no ncurses types).
@@ -41,10 +42,10 @@ struct TerminalInput {
   int y = 0;
 };
 
-// How a glyph is drawn: colours as COLORREF, or the terminal's own colours in reverse video.
+// How a glyph is drawn: RGB colours, or the terminal's own colours in reverse video.
 struct CellStyle {
-  COLORREF foreground = RGB(0, 0, 0);
-  COLORREF background = RGB(255, 255, 255);
+  Rgb foreground = Rgb{0, 0, 0};
+  Rgb background = Rgb{255, 255, 255};
   bool bold = false;
   bool terminal_reverse = false;  // the terminal's default colours, reversed (the soft-key bar)
 };
@@ -103,7 +104,7 @@ class TerminalScreen {
   int StyleAttributes(const CellStyle& style, int* pair);  // ChooseAttributes, remembered
   int ChooseAttributes(const CellStyle& style, int* pair);
   int PairFor(int foreground, int background);
-  int ColourNumber(int index, COLORREF exact);
+  int ColourNumber(int index, Rgb exact);
 
   struct Session;
   std::unique_ptr<Session> session_;

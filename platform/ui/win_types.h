@@ -1,5 +1,5 @@
 // The platform's plain data types, as the system's code uses them: fixed-width integers under
-// the platform's names, the rectangle and the colour value.
+// the platform's names and the rectangle.
 // Nothing here depends on a backend; every layer may include it.
 #pragma once
 
@@ -15,7 +15,6 @@ using ATOM = std::uint16_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
-using COLORREF = std::uint32_t;  // 0x00BBGGRR
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -32,14 +31,6 @@ struct POINT {
   LONG x;
   LONG y;
 };
-
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
-  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
-         (static_cast<COLORREF>(b) << 16);
-}
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
 
 constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }

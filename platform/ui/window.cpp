@@ -6,7 +6,14 @@
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
 
+// A brush is only a colour here: the background a window's canvas starts in.
+struct GdiObject {
+  Rgb colour;
+};
+
 namespace {
+
+GdiObject g_white_brush{Rgb{255, 255, 255}};
 
 struct WindowClassRecord {
   std::u16string name;
@@ -59,7 +66,7 @@ std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH backgroun
     canvas = maker(width, height);
   }
   if (canvas == nullptr) return nullptr;
-  COLORREF colour = RGB(255, 255, 255);
+  Rgb colour = Rgb{255, 255, 255};
   BrushColour(background, &colour);
   canvas->Fill(RECT{0, 0, width, height}, colour);
   return canvas;
@@ -79,6 +86,14 @@ void ClientSizeFor(int width, int height, int* client_width, int* client_height)
 }
 
 }  // namespace
+
+HGDIOBJ GetStockObject(int object) { return object == WHITE_BRUSH ? &g_white_brush : nullptr; }
+
+bool BrushColour(HBRUSH brush, Rgb* colour) {
+  if (brush != &g_white_brush) return false;
+  *colour = brush->colour;
+  return true;
+}
 
 bool IsLiveWindow(HWND window) {
   if (window == nullptr) return false;

@@ -35,7 +35,7 @@ class WindowBackend : public UiFrontEnd {
     *height = kDefaultClientHeight;
   }
   virtual void WindowShown(HWND) {}
-  virtual void WindowPainted(HWND) {}  // EndPaint: the client canvas holds a new picture
+  virtual void WindowPainted(HWND) {}  // EndWindowPaint: the client canvas holds a new picture
   virtual void WindowDestroyed(HWND) {}
 
   bool WaitEvents(std::vector<UiEvent>*) override { return false; }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/canvas/canvas.h"
-#include "platform/ui/gdi.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_paint.h"
 
 struct WindowObject {
   std::u16string class_name;
@@ -35,19 +35,11 @@ HWND AdoptWindow(std::unique_ptr<WindowObject> window);
 // Destroys the caret when `window` owns it (the window is going away).
 void ForgetCaretOf(HWND window);
 
-// Consumes the window's pending paint request (BeginPaint).
+// Consumes the window's pending paint request (BeginWindowPaint).
 void ValidateWindow(HWND window);
 
 // The colour of a brush; false when `brush` is not a live brush.
-bool BrushColour(HBRUSH brush, COLORREF* colour);
+bool BrushColour(HBRUSH brush, Rgb* colour);
 
 // The resource an icon handle stands for; nullptr for none.
 const IconResource* IconResourceOf(HICON icon);
-
-// The canvas a drawing target draws on now; nullptr when it has none (tests, backends).
-const Canvas* TargetCanvas(HDC target);
-
-// Counts of drawing objects and targets that exist now (leak checks in tests); stock
-// objects are not counted.
-std::size_t LiveGdiObjectCount();
-std::size_t LiveDeviceContextCount();

@@ -1,8 +1,8 @@
 // Messages sent to window procedures and paint requests. Paint requests are flags on the
 // window, so any number of them make one WM_PAINT, sent when the loop asks (UpdateWindow).
-#include "platform/ui/gdi.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
+#include "platform/ui/window_paint.h"
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!IsLiveWindow(window)) return 0;
@@ -16,8 +16,8 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
       return 0;
     case WM_PAINT: {
       // A window that does not paint still has its request consumed, or it would come back.
-      PAINTSTRUCT paint{};
-      if (BeginPaint(window, &paint) != nullptr) EndPaint(window, &paint);
+      Canvas* screen = nullptr;
+      if (BeginWindowPaint(window, &screen)) EndWindowPaint(window);
       return 0;
     }
     default:

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/canvas/colours.h"
 #include "platform/ui/win_types.h"
 
 namespace cyclune_test {
@@ -209,13 +210,13 @@ struct HeadlessRun {
 
 // --- output -------------------------------------------------------------------------------
 
-// A shot read back as 0x00BBGGRR colours, row by row.
+// A shot read back as colours, row by row.
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<COLORREF> pixels;
-  COLORREF At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
+  std::vector<Rgb> pixels;
+  std::optional<Rgb> At(int x, int y) const {  // nullopt beyond the picture
+    if (x < 0 || y < 0 || x >= width || y >= height) return std::nullopt;
     return pixels[static_cast<std::size_t>(y * width + x)];
   }
 };
@@ -231,7 +232,7 @@ inline std::optional<Picture> LoadShot(const fs::path& png) {
   for (int y = 0; y < rgb->h; ++y) {
     const auto* row = static_cast<const std::uint8_t*>(rgb->pixels) + y * rgb->pitch;
     for (int x = 0; x < rgb->w; ++x) {
-      picture.pixels.push_back(RGB(row[3 * x], row[3 * x + 1], row[3 * x + 2]));
+      picture.pixels.push_back(Rgb{row[3 * x], row[3 * x + 1], row[3 * x + 2]});
     }
   }
   SDL_FreeSurface(rgb);

@@ -408,12 +408,12 @@ TEST(ImportCommand, CalendarShowsTheImportedCycle) {
     const int row = 2 + (3 + day - 1) / 7;
     return shot->At(column * 34 + 1, row * 33 + 1);
   };
-  const std::map<int, COLORREF> expected = {
-      {2, RGB(0, 0, 64)},                                                   // today, selected
-      {5, RGB(0, 128, 0)},      {6, RGB(0, 255, 0)},  {7, RGB(0, 128, 0)},  // fertile, ovulation
-      {8, RGB(255, 255, 255)},  {17, RGB(255, 0, 0)}, {18, RGB(128, 0, 0)},
-      {19, RGB(128, 0, 0)},  // next period
-      {20, RGB(255, 255, 255)},
+  const std::map<int, Rgb> expected = {
+      {2, Rgb{0, 0, 64}},                                                   // today, selected
+      {5, Rgb{0, 128, 0}},      {6, Rgb{0, 255, 0}},  {7, Rgb{0, 128, 0}},  // fertile, ovulation
+      {8, Rgb{255, 255, 255}},  {17, Rgb{255, 0, 0}}, {18, Rgb{128, 0, 0}},
+      {19, Rgb{128, 0, 0}},  // next period
+      {20, Rgb{255, 255, 255}},
   };
   for (const auto& [day, colour] : expected) EXPECT_EQ(fill(day), colour) << "April " << day;
 }

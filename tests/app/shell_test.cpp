@@ -20,15 +20,15 @@ using cyclune_test::WriteSettings;
 
 constexpr int kCellWidth = 34;  // a 240 x 266 client area
 constexpr int kCellHeight = 33;
-constexpr COLORREF kDarkBlue = RGB(0, 0, 64);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kDarkRed = RGB(128, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr Rgb kDarkBlue = Rgb{0, 0, 64};
+constexpr Rgb kRed = Rgb{255, 0, 0};
+constexpr Rgb kDarkRed = Rgb{128, 0, 0};
+constexpr Rgb kWhite = Rgb{255, 255, 255};
 
 // The column and row of a day of May 2024, whose 1st is a Wednesday.
 std::pair<int, int> MayCell(int day) { return {(3 + day - 1) % 7, 2 + (3 + day - 1) / 7}; }
 
-COLORREF MayFill(const cyclune_test::Picture& shot, int day) {
+std::optional<Rgb> MayFill(const cyclune_test::Picture& shot, int day) {
   const auto [column, row] = MayCell(day);
   return shot.At(column * kCellWidth + 1, row * kCellHeight + 1);
 }
@@ -198,7 +198,7 @@ TEST(Shell, CuesReachTheHeadlessPicture) {
     const char* variable;  // CYCLUNE_CUES; empty says no
     std::vector<std::string> options;
   } runs[] = {{"", {}}, {"", {"--cues"}}, {"1", {}}};
-  std::vector<std::vector<COLORREF>> shots;
+  std::vector<std::vector<Rgb>> shots;
   for (const auto& r : runs) {
     HeadlessRun run;
     StoreLastPeriod(run, Ticks(2024, 5, 1, 9, 0));

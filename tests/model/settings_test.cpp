@@ -209,15 +209,21 @@ TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
 
 TEST(SettingsMessage, NamesTheFileAndTheReason) {
   EXPECT_EQ(
-      SaveFailureSentence(SettingsSaveResult{false, u"/home/ann/.config/cyclune/registry.reg",
-                                             u"No space left on device", u""}),
+      SaveFailureSentence(SettingsSaveResult{false,
+                                             u"/home/ann/.config/cyclune/registry.reg",
+                                             u"No space left on device",
+                                             u"",
+                                             {},
+                                             {},
+                                             {}}),
       u"Cyclune could not save your settings to /home/ann/.config/cyclune/registry.reg: No space "
       u"left on device. The new settings are kept only until Cyclune is closed.");
   EXPECT_EQ(
-      SaveFailureSentence(SettingsSaveResult{false, u"/f", u"the date is not valid.", u""}),
+      SaveFailureSentence(
+          SettingsSaveResult{false, u"/f", u"the date is not valid.", u"", {}, {}, {}}),
       u"Cyclune could not save your settings to /f: the date is not valid. The new settings are "
       u"kept only until Cyclune is closed.");
-  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{true, u"/f", u"", u""}), u"");
+  EXPECT_EQ(SaveFailureSentence(SettingsSaveResult{true, u"/f", u"", u"", {}, {}, {}}), u"");
 }
 
 }  // namespace

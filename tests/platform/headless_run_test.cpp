@@ -28,7 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr Rgb kRed = Rgb{255, 0, 0};
 
 struct RunRecord {
   RECT painted{};                     // the client size at the latest paint
@@ -38,21 +38,21 @@ RunRecord g_run;
 
 // A month-view-like paint: a red 7 x 8 grid of whole cells, copied over the client area.
 void PaintGrid(HWND window) {
-  PAINTSTRUCT paint;
-  HDC screen = BeginPaint(window, &paint);
+  Canvas* screen = nullptr;
+  if (!BeginWindowPaint(window, &screen)) return;
   GetClientRect(window, &g_run.painted);
   const int width = g_run.painted.right / 7 * 7;
   const int height = g_run.painted.bottom / 8 * 8;
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP surface = CreateCompatibleBitmap(screen, width, height);
-  SelectObject(memory, surface);
-  HBRUSH red = CreateSolidBrush(kRed);
-  FillRect(memory, &g_run.painted, red);
-  BitBlt(screen, 0, 0, g_run.painted.right, g_run.painted.bottom, memory, 0, 0, SRCCOPY);
-  DeleteObject(red);
-  DeleteObject(surface);
-  DeleteDC(memory);
-  EndPaint(window, &paint);
+  if (screen != nullptr) {
+    std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, width, height);
+    if (memory != nullptr) {
+      memory->Fill(g_run.painted, kRed);
+      screen->Blit(0, 0, g_run.painted.right, g_run.painted.bottom, *memory, 0, 0);
+    } else {
+      screen->Fill(g_run.painted, kWhite);
+    }
+  }
+  EndWindowPaint(window);
 }
 
 LRESULT RunProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -66,4 +66,29 @@ TEST(ModuleLoader, TheCurrentFolderIsNotSearched) {
       << error;
 }
 
+int Twice(int value) { return 2 * value; }
+int Negated(int value) { return -value; }
+const char* Named() { return "named"; }
+
+TEST(ModuleLoader, ATableCallsEachFunctionThroughItsOwnSlot) {
+  using Table = ModuleTable<&Twice, &Named, &Negated>;
+  const Table table = Table::Own(3);
+  EXPECT_EQ(table.stamp.interface, 3);
+  EXPECT_EQ(table.Call<&Twice>(5), 10);
+  EXPECT_EQ(table.Call<&Negated>(5), -5);
+  EXPECT_STREQ(table.Call<&Named>(), "named");
+}
+
+TEST(ModuleLoader, AModuleThatCannotBeOpenedIsTriedOnceAndGivesTheSameReason) {
+  using Table = ModuleTable<&Twice>;
+  constexpr ModuleName kMissing{"cyclune-test-missing.so", "ThisBuild", 1};
+  std::string first;
+  std::string second;
+  EXPECT_EQ(OpenModuleOnce<Table>(kMissing, &first), nullptr);
+  EXPECT_EQ(OpenModuleOnce<Table>(kMissing, &second), nullptr);
+  EXPECT_EQ(ModuleIfOpened<Table>(), nullptr);
+  EXPECT_NE(first.find("cyclune-test-missing.so is missing"), std::string::npos) << first;
+  EXPECT_EQ(first, second);
+}
+
 }  // namespace

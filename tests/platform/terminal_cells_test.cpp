@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr Rgb kRed = Rgb{255, 0, 0};
 
 // Wide glyphs need a UTF-8 character type for wcwidth.
 class TerminalCells : public ::testing::Test {

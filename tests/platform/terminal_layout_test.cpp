@@ -13,11 +13,11 @@
 
 namespace {
 
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kDarkRed = RGB(128, 0, 0);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr Rgb kGreen = Rgb{0, 255, 0};
+constexpr Rgb kDarkGreen = Rgb{0, 128, 0};
+constexpr Rgb kRed = Rgb{255, 0, 0};
+constexpr Rgb kDarkRed = Rgb{128, 0, 0};
+constexpr Rgb kYellow = Rgb{255, 255, 0};
 
 constexpr std::u16string_view kHelp =
     u"Legend:\nRed - Menstrual days\nGreen - Recommend intercourse\nYellow - Recommend to "
@@ -40,24 +40,25 @@ std::string Text(const GlyphLine& line) {
 }
 
 TEST(TerminalColour, MonthColoursTakeTheirCubeEntries) {
-  const std::pair<COLORREF, int> cases[] = {
+  const std::pair<Rgb, int> cases[] = {
       {kWhite, 231},    {kBlack, 16}, {kBlue, 21},    {kDarkBlue, 17}, {kGreen, 46},
-      {kDarkGreen, 28}, {kRed, 196},  {kDarkRed, 88}, {kYellow, 226},  {RGB(128, 128, 128), 244}};
-  for (const auto& [colour, index] : cases) EXPECT_EQ(Nearest256(colour), index) << colour;
+      {kDarkGreen, 28}, {kRed, 196},  {kDarkRed, 88}, {kYellow, 226},  {Rgb{128, 128, 128}, 244}};
+  for (const auto& [colour, index] : cases)
+    EXPECT_EQ(Nearest256(colour), index)
+        << int{colour.red} << "," << int{colour.green} << "," << int{colour.blue};
 }
 
 TEST(TerminalColour, Nearest256IsAsNearAsASearchOfThePalette) {
-  auto distance = [](COLORREF a, COLORREF b) {
-    const int dr = GetRValue(a) - GetRValue(b);
-    const int dg = GetGValue(a) - GetGValue(b);
-    const int db = GetBValue(a) - GetBValue(b);
+  auto distance = [](Rgb a, Rgb b) {
+    const int dr = a.red - b.red;
+    const int dg = a.green - b.green;
+    const int db = a.blue - b.blue;
     return dr * dr + dg * dg + db * db;
   };
   for (int r = 0; r < 256; r += 15) {
     for (int g = 0; g < 256; g += 15) {
       for (int b = 0; b < 256; b += 15) {
-        const COLORREF colour =
-            RGB(static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b));
+        const Rgb colour = Rgb{static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b)};
         const int searched = NearestPaletteIndex(colour, 16, 255);
         EXPECT_EQ(distance(colour, PaletteColour(Nearest256(colour))),
                   distance(colour, PaletteColour(searched)))
@@ -68,7 +69,7 @@ TEST(TerminalColour, Nearest256IsAsNearAsASearchOfThePalette) {
 }
 
 TEST(TerminalColour, DirectColourIsTheExactValue) {
-  const CellColours colours = ColoursFor(RGB(1, 2, 3), kDarkBlue, ColourDepth::kDirect);
+  const CellColours colours = ColoursFor(Rgb{1, 2, 3}, kDarkBlue, ColourDepth::kDirect);
   EXPECT_EQ(colours.foreground, 0x010203);
   EXPECT_EQ(colours.background, 0x000040);
 }
@@ -76,12 +77,13 @@ TEST(TerminalColour, DirectColourIsTheExactValue) {
 // On 8 colours the selected, red and green days stay apart from each other and from plain
 // days, and no text takes the colour of its cell.
 TEST(TerminalColour, EightColoursKeepTheDaysApartAndTextReadable) {
-  const std::pair<COLORREF, COLORREF> cells[] = {
+  const std::pair<Rgb, Rgb> cells[] = {
       {kWhite, kDarkBlue},   {kYellow, kRed},  {kYellow, kDarkRed}, {kYellow, kGreen},
       {kYellow, kDarkGreen}, {kBlack, kWhite}, {kWhite, kBlue}};
   for (const auto& [text, cell] : cells) {
     const CellColours colours = ColoursFor(text, cell, ColourDepth::kEight);
-    EXPECT_NE(colours.foreground, colours.background) << cell;
+    EXPECT_NE(colours.foreground, colours.background)
+        << int{cell.red} << "," << int{cell.green} << "," << int{cell.blue};
     EXPECT_GE(colours.background, 0);
     EXPECT_LE(colours.background, 7);
   }
@@ -96,8 +98,9 @@ TEST(TerminalColour, EightColoursKeepTheDaysApartAndTextReadable) {
 
 TEST(TerminalColour, MonochromeReversesEveryCellNotOnWhite) {
   EXPECT_FALSE(ColoursFor(kBlack, kWhite, ColourDepth::kMonochrome).reverse);
-  for (COLORREF cell : {kDarkBlue, kRed, kDarkRed, kGreen, kDarkGreen, kBlue}) {
-    EXPECT_TRUE(ColoursFor(kYellow, cell, ColourDepth::kMonochrome).reverse) << cell;
+  for (Rgb cell : {kDarkBlue, kRed, kDarkRed, kGreen, kDarkGreen, kBlue}) {
+    EXPECT_TRUE(ColoursFor(kYellow, cell, ColourDepth::kMonochrome).reverse)
+        << int{cell.red} << "," << int{cell.green} << "," << int{cell.blue};
   }
 }
 

@@ -12,8 +12,8 @@
 namespace {
 
 constexpr int kSize = 24;
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr Rgb kBlack = Rgb{0, 0, 0};
+constexpr Rgb kWhite = Rgb{255, 255, 255};
 
 // Whether fontconfig lists any font with the character, asked apart from the code under test.
 bool SomeFontHas(char32_t c) {

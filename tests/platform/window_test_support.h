@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/canvas/pixels/pixel_canvas.h"
-#include "platform/ui/gdi.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
+#include "platform/ui/window_paint.h"
 
 struct RecordedBox {
   std::u16string caption;
@@ -63,9 +63,8 @@ inline LRESULT LoggingProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
   MessageLog().push_back({message, wparam, lparam});
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(window, &paint);
-      EndPaint(window, &paint);
+      Canvas* screen = nullptr;
+      if (BeginWindowPaint(window, &screen)) EndWindowPaint(window);
       return 0;
     }
     default:

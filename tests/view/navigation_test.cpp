@@ -232,4 +232,14 @@ TEST_F(Navigation, DayAtPointPrefersTheEarlierDayOnSharedEdges) {
   }
 }
 
+// The weekday a date carries may be stale (calendar steps leave it as it was); the tap takes
+// the day drawn at the point, whose column comes from the date itself.
+TEST_F(Navigation, ATapIgnoresAStaleStoredWeekday) {
+  for (const WORD stale : {WORD{0}, WORD{3}, WORD{6}}) {
+    AppState.SelectedDate = At({2024, 5, 15, stale});
+    EXPECT_EQ(DayAtPoint(3 * 34 + 5, 2 * 33 + 5), 1) << stale;  // May 2024 begins on a Wednesday
+    EXPECT_EQ(DayAtPoint(5 * 34 + 5, 6 * 33 + 5), 31) << stale;
+  }
+}
+
 }  // namespace

@@ -9,7 +9,7 @@
 
 namespace {
 
-Cell Blank(COLORREF background) {
+Cell Blank(Rgb background) {
   Cell cell;
   cell.foreground = kBlack;
   cell.background = background;
@@ -51,16 +51,16 @@ void CellCanvas::Unsplit(int y, int left, int right) {
   }
 }
 
-void CellCanvas::Fill(const RECT& rect, COLORREF colour) {
+void CellCanvas::Fill(const RECT& rect, Rgb colour) {
   const CanvasBox box = ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds());
   if (box.Empty()) return;
   for (int y = box.top; y < box.bottom; ++y) {
     Unsplit(y, box.left, box.right);
-    std::fill(Row(y) + box.left, Row(y) + box.right, Blank(colour & 0x00FFFFFF));
+    std::fill(Row(y) + box.left, Row(y) + box.right, Blank(colour));
   }
 }
 
-RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF, COLORREF) {
+RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, Rgb, Rgb) {
   const GlyphLine glyphs = GlyphsOf(text);
   const LinePlace place = CentredLine(rect, CellWidthOf(glyphs));
   std::int64_t left = place.left;
@@ -79,8 +79,8 @@ RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF, C
   return RECT{ToLong(left), ToLong(place.row), ToLong(right), ToLong(place.row + 1)};
 }
 
-int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                                COLORREF background) {
+int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+                                Rgb background) {
   const GlyphLine glyphs = GlyphsOf(text);
   const std::int64_t text_width = CellWidthOf(glyphs);
   const auto [left, row] = CentredLine(rect, text_width);
@@ -89,8 +89,8 @@ int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, COLO
   if (box.Empty()) return 1;
   Unsplit(box.top, box.left, box.right);
   Cell* cells = Row(box.top);
-  Cell blank = Blank(background & 0x00FFFFFF);
-  blank.foreground = foreground & 0x00FFFFFF;
+  Cell blank = Blank(background);
+  blank.foreground = foreground;
   std::fill(cells + box.left, cells + box.right, blank);
   std::int64_t x = left;
   for (const CellGlyph& glyph : glyphs) {

@@ -20,8 +20,8 @@ struct Cell {
     kWideTail,  // the right cell of a wide glyph; draws nothing by itself
   };
   std::array<char32_t, 3> text{U' ', 0, 0};  // base character, then up to two marks
-  COLORREF foreground = 0;
-  COLORREF background = 0;
+  Rgb foreground{};
+  Rgb background{};
   Part part = Part::kSingle;
 
   bool operator==(const Cell&) const = default;
@@ -36,14 +36,13 @@ class CellCanvas final : public Canvas {
   int Height() const override { return height_; }
   CanvasMaker Maker() const override;
 
-  void Fill(const RECT& rect, COLORREF colour) override;
+  void Fill(const RECT& rect, Rgb colour) override;
   // The text row is top + height / 2; its first cell is left + (width - text) / 2.
   // Returns 1, the height of a line of text in cells.
-  int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                      COLORREF background) override;
+  int DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+                      Rgb background) override;
   // The cells of the line's glyphs, from the first to the last that is not blank.
-  RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
-               COLORREF background) override;
+  RECT TextInk(const RECT& rect, std::u16string_view text, Rgb foreground, Rgb background) override;
   bool HoldsCharacters() const override { return true; }
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) override;
 

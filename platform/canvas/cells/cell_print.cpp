@@ -24,9 +24,9 @@ class CellPrintBackend final : public WindowBackend {
 
 void AppendColours(const PrintedCell& cell, std::string* line) {
   char sequence[64];
-  std::snprintf(sequence, sizeof sequence, "\x1b[38;2;%u;%u;%u;48;2;%u;%u;%um",
-                GetRValue(cell.foreground), GetGValue(cell.foreground), GetBValue(cell.foreground),
-                GetRValue(cell.background), GetGValue(cell.background), GetBValue(cell.background));
+  std::snprintf(sequence, sizeof sequence, "\x1b[38;2;%u;%u;%u;48;2;%u;%u;%um", cell.foreground.red,
+                cell.foreground.green, cell.foreground.blue, cell.background.red,
+                cell.background.green, cell.background.blue);
   *line += sequence;
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/canvas/colours.h"
 #include "platform/ui/win_types.h"
 #include "platform/ui/window.h"
 
@@ -22,8 +23,8 @@
 // of a glyph two cells wide) and its colours.
 struct PrintedCell {
   std::u32string text;
-  COLORREF foreground = 0;
-  COLORREF background = 0;
+  Rgb foreground{};
+  Rgb background{};
 };
 
 // Installs the printing backend. Glyphs are Unicode when the locale's character set

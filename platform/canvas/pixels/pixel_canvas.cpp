@@ -18,9 +18,8 @@ namespace {
 
 constexpr std::uint32_t kWhitePixel = 0x00FFFFFF;
 
-std::uint32_t ToPixel(COLORREF colour) {
-  return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) |
-         GetBValue(colour);
+std::uint32_t ToPixel(Rgb colour) {
+  return (std::uint32_t{colour.red} << 16) | (std::uint32_t{colour.green} << 8) | colour.blue;
 }
 
 class PixelCanvas final : public Canvas {
@@ -40,14 +39,13 @@ class PixelCanvas final : public Canvas {
                                             static_cast<std::ptrdiff_t>(y) * surface_->pitch);
   }
 
-  void Fill(const RECT& rect, COLORREF colour) override {
+  void Fill(const RECT& rect, Rgb colour) override {
     FillBox(ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds()), ToPixel(colour));
   }
 
-  int DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                      COLORREF background) override;
-  RECT TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
-               COLORREF background) override;
+  int DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+                      Rgb background) override;
+  RECT TextInk(const RECT& rect, std::u16string_view text, Rgb foreground, Rgb background) override;
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) override;
   // Copies a rendered line with its box's top left corner at (left, top), clipped to `clip`.
   void PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip, const TextImage& image);
@@ -80,8 +78,8 @@ LONG ToLong(std::int64_t value) {
   return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                                 COLORREF background) {
+int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+                                 Rgb background) {
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   TextImage image;
   if (!RenderTextLine(text, FontSizeForHeight(rect_height), foreground, background, &image)) {
@@ -95,8 +93,8 @@ int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, COL
 }
 
 // The glyphs' pixels are those of the rendered line that differ from its box's colour.
-RECT PixelCanvas::TextInk(const RECT& rect, std::u16string_view text, COLORREF foreground,
-                          COLORREF background) {
+RECT PixelCanvas::TextInk(const RECT& rect, std::u16string_view text, Rgb foreground,
+                          Rgb background) {
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   TextImage image;
   if (!RenderTextLine(text, FontSizeForHeight(rect_height), foreground, background, &image)) {
@@ -200,14 +198,14 @@ std::unique_ptr<Canvas> MakePixelCanvas(int width, int height) {
   return std::make_unique<PixelCanvas>(surface);
 }
 
-COLORREF PixelAt(const Canvas& canvas, int x, int y) {
+std::optional<Rgb> PixelAt(const Canvas& canvas, int x, int y) {
   const auto* pixels = dynamic_cast<const PixelCanvas*>(&canvas);
   if (pixels == nullptr || x < 0 || y < 0 || x >= canvas.Width() || y >= canvas.Height()) {
-    return 0xFFFFFFFF;
+    return std::nullopt;
   }
   const std::uint32_t pixel = pixels->Row(y)[x];
-  return RGB(static_cast<BYTE>(pixel >> 16), static_cast<BYTE>(pixel >> 8),
-             static_cast<BYTE>(pixel));
+  return Rgb{static_cast<BYTE>(pixel >> 16), static_cast<BYTE>(pixel >> 8),
+             static_cast<BYTE>(pixel)};
 }
 
 std::optional<PixelRows> ReadPixelRows(const Canvas& canvas) {
@@ -219,7 +217,7 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas) {
 }
 
 int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
-                   int font_size, COLORREF foreground, COLORREF background) {
+                   int font_size, Rgb foreground, Rgb background) {
   auto* pixels = dynamic_cast<PixelCanvas*>(&canvas);
   TextImage image;
   if (pixels == nullptr || !RenderTextLine(text, font_size, foreground, background, &image) ||

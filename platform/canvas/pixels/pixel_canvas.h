@@ -16,9 +16,9 @@
 // The pixel kind: 32-bit surfaces that need no display.
 std::unique_ptr<Canvas> MakePixelCanvas(int width, int height);
 
-// For backends and tests of the pixel kind: the colour at (x, y), CLR_INVALID-like
-// 0xFFFFFFFF when the canvas is not a pixel canvas or the point lies outside it.
-COLORREF PixelAt(const Canvas& canvas, int x, int y);
+// For backends and tests of the pixel kind: the colour at (x, y); nullopt when the canvas is
+// not a pixel canvas or the point lies outside it.
+std::optional<Rgb> PixelAt(const Canvas& canvas, int x, int y);
 
 // A pixel canvas's picture, for reading it whole (a backend uploading it to the screen).
 // `height` rows of `width` pixels; each pixel is one 32-bit word 0x00RRGGBB in the machine's
@@ -39,7 +39,7 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas);
 // and boxes need beside DrawTextCentred). Returns the width of the text, 0 when nothing can
 // be drawn (no font, empty text, a canvas of another kind).
 int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
-                   int font_size, COLORREF foreground, COLORREF background);
+                   int font_size, Rgb foreground, Rgb background);
 
 // Writes a pixel canvas as PNG to the descriptor `fd` (left open); false with *error set
 // when it cannot, a write that failed (a full disk, a file-size limit) included.

@@ -76,7 +76,7 @@ class TextCache {
     bytes_ = 0;
   }
 
-  bool Render(std::u16string_view text, int size, COLORREF fg, COLORREF bg, TextImage* out);
+  bool Render(std::u16string_view text, int size, Rgb fg, Rgb bg, TextImage* out);
   std::u32string Missing(std::u32string_view text, int size);
 
  private:
@@ -84,8 +84,8 @@ class TextCache {
   TTF_Font* Font(int face, int size);
   FontCoverage Coverage();
   std::vector<FontRun> Runs(std::u32string_view text) { return SplitFontRuns(text, Coverage()); }
-  SDL_Surface* RenderNew(std::u32string_view text, int size, COLORREF fg, COLORREF bg);
-  SDL_Surface* Compose(const std::vector<RunImage>& runs, COLORREF bg);
+  SDL_Surface* RenderNew(std::u32string_view text, int size, Rgb fg, Rgb bg);
+  SDL_Surface* Compose(const std::vector<RunImage>& runs, Rgb bg);
   void Report(std::u32string_view text, int size);
   void Remember(const std::string& key, SDL_Surface* surface);
   void EvictOldest();
@@ -138,10 +138,10 @@ FontCoverage TextCache::Coverage() {
 
 // Each run in its font and script (the shaper needs the script for Thai, Myanmar and the
 // like), then the runs side by side on one baseline.
-SDL_Surface* TextCache::RenderNew(std::u32string_view text, int size, COLORREF fg, COLORREF bg) {
+SDL_Surface* TextCache::RenderNew(std::u32string_view text, int size, Rgb fg, Rgb bg) {
   if (text.empty()) return nullptr;
-  const SDL_Color fore{GetRValue(fg), GetGValue(fg), GetBValue(fg), 255};
-  const SDL_Color back{GetRValue(bg), GetGValue(bg), GetBValue(bg), 255};
+  const SDL_Color fore{fg.red, fg.green, fg.blue, 255};
+  const SDL_Color back{bg.red, bg.green, bg.blue, 255};
   std::vector<RunImage> images;
   for (const FontRun& run : Runs(text)) {
     TTF_Font* font = Font(run.font, size);
@@ -157,7 +157,7 @@ SDL_Surface* TextCache::RenderNew(std::u32string_view text, int size, COLORREF f
   return line;
 }
 
-SDL_Surface* TextCache::Compose(const std::vector<RunImage>& runs, COLORREF bg) {
+SDL_Surface* TextCache::Compose(const std::vector<RunImage>& runs, Rgb bg) {
   int width = 0;
   int ascent = 0;
   int descent = 0;
@@ -170,8 +170,7 @@ SDL_Surface* TextCache::Compose(const std::vector<RunImage>& runs, COLORREF bg) 
   SDL_Surface* line =
       SDL_CreateRGBSurfaceWithFormat(0, width, ascent + descent, 32, SDL_PIXELFORMAT_XRGB8888);
   if (line == nullptr) return nullptr;
-  SDL_FillRect(line, nullptr,
-               SDL_MapRGB(line->format, GetRValue(bg), GetGValue(bg), GetBValue(bg)));
+  SDL_FillRect(line, nullptr, SDL_MapRGB(line->format, bg.red, bg.green, bg.blue));
   int x = 0;
   for (const RunImage& run : runs) {
     SDL_Rect to{x, ascent - run.ascent, run.surface->w, run.surface->h};
@@ -234,16 +233,18 @@ void TextCache::Remember(const std::string& key, SDL_Surface* surface) {
   bytes_ += bytes;
 }
 
-bool TextCache::Render(std::u16string_view text, int size, COLORREF fg, COLORREF bg,
-                       TextImage* out) {
+bool TextCache::Render(std::u16string_view text, int size, Rgb fg, Rgb bg, TextImage* out) {
   if (!Start()) return false;
   TTF_Font* primary = Font(0, size);
   if (primary == nullptr) return false;
   const std::u32string code_points = CodePoints(text);
   std::string key = Utf8Of(code_points);
   key.push_back('\0');
-  for (std::uint32_t part : {static_cast<std::uint32_t>(size), fg, bg}) {
-    key.append(reinterpret_cast<const char*>(&part), sizeof part);
+  const auto pixel_size = static_cast<std::uint32_t>(size);
+  key.append(reinterpret_cast<const char*>(&pixel_size), sizeof pixel_size);
+  for (const Rgb colour : {fg, bg}) {
+    key.append({static_cast<char>(colour.red), static_cast<char>(colour.green),
+                static_cast<char>(colour.blue)});
   }
   SDL_Surface* surface = nullptr;
   if (auto found = lines_.find(key); found != lines_.end()) {
@@ -271,8 +272,8 @@ int FontSizeForHeight(std::int64_t rect_height) {
       std::clamp<std::int64_t>(rect_height * 55 / 100, kMinFontSize, kMaxFontSize));
 }
 
-bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,
-                    COLORREF background, TextImage* image) {
+bool RenderTextLine(std::u16string_view text, int font_size, Rgb foreground, Rgb background,
+                    TextImage* image) {
   static bool release_at_exit = false;
   if (!release_at_exit) release_at_exit = std::atexit(ReleaseTextResources) == 0;
   if (g_cache == nullptr) g_cache = new TextCache();

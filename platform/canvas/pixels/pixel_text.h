@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/canvas/colours.h"
 #include "platform/text/unicode.h"
 #include "platform/ui/win_types.h"
 
@@ -26,8 +27,8 @@ int FontSizeForHeight(std::int64_t rect_height);
 
 // Renders `text` at `font_size` in `foreground` on a box of `background`. The image stays
 // valid until the next call. False when no font can be opened.
-bool RenderTextLine(std::u16string_view text, int font_size, COLORREF foreground,
-                    COLORREF background, TextImage* image);
+bool RenderTextLine(std::u16string_view text, int font_size, Rgb foreground, Rgb background,
+                    TextImage* image);
 
 // The characters of `text` that would be drawn as missing-glyph boxes at `font_size`: those
 // that the face chosen for them lacks (no installed face has them). Controls and joiners,

@@ -1,5 +1,7 @@
-// The registry calls over the file: query and set semantics, when changes reach the file, file
-// and folder modes, concurrent writers, and files that must not be trusted or followed.
+// The settings file: when values reach it, file and folder modes, concurrent writers, and files
+// that must not be trusted or followed.
+#include "platform/settings/settings_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -7,121 +9,41 @@
 #include <string>
 #include <vector>
 
-#include "platform/settings/registry.h"
 #include "platform/settings/registry_text.h"
 #include "tests/platform/registry_test_folder.h"
 
 namespace {
 
-constexpr char16_t kSubKey[] = u"Software\\Tamberlock\\Cyclune";
+constexpr char16_t kKey[] = u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune";
 constexpr char kHead[] =
     "Windows Registry Editor Version 5.00\n\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune]\n";
 
-HKEY Open(DWORD* disposition = nullptr) {
-  HKEY key = nullptr;
-  EXPECT_EQ(
-      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSubKey, 0, nullptr, 0, 0, nullptr, &key, disposition),
-      ERROR_SUCCESS);
-  return key;
+// Saves one value and reports how the save went.
+SettingsFileStatus SaveOne(const char16_t* name, std::uint32_t value) {
+  return SaveSettingsDwords(kKey, {{name, value}}).status;
 }
 
-LONG SetDword(HKEY key, const char16_t* name, DWORD value) {
-  return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-}
-
-// Saves one value in a key of its own and reports the close's result.
-LONG SaveOne(const char16_t* name, DWORD value) {
-  HKEY key = Open();
-  if (key == nullptr) return -1;
-  SetDword(key, name, value);
-  return RegCloseKey(key);
-}
-
-TEST(RegistryApi, QueryLeavesTheBufferAloneWhenItCannotAnswer) {
+TEST(SettingsFile, ValuesReachTheFileTogetherAndReadBackAsDwords) {
   RegistryTestFolder folder;
-  WriteWholeFile(folder.file(), std::string(kHead) + "\"Text\"=\"abc\"\n");
-  HKEY key = Open();
-  struct {
-    const char16_t* name;
-    bool with_data;
-    DWORD size;
-    LONG result;
-    DWORD size_after;
-    bool written;
-  } const cases[] = {
-      {u"Missing", true, 16, ERROR_FILE_NOT_FOUND, 16, false},
-      {u"Text", true, 7, ERROR_MORE_DATA, 8, false},
-      {u"TEXT", true, 8, ERROR_SUCCESS, 8, true},
-      {u"text", false, 0, ERROR_SUCCESS, 8, false},
-  };
-  for (const auto& c : cases) {
-    BYTE buffer[16];
-    std::memset(buffer, 0xAA, sizeof buffer);
-    DWORD type = 99, size = c.size;
-    EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.with_data ? buffer : nullptr, &size),
-              c.result);
-    EXPECT_EQ(size, c.size_after);
-    EXPECT_EQ(type, c.result == ERROR_FILE_NOT_FOUND ? 99u : REG_SZ);
-    EXPECT_EQ(buffer[0], c.written ? 'a' : 0xAA);
-    EXPECT_EQ(buffer[8], 0xAA);
-  }
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-}
-
-TEST(RegistryApi, RefusesWhatItCannotStore) {
-  RegistryTestFolder folder;
-  HKEY key = Open();
-  const BYTE three[3] = {1, 2, 3};
-  EXPECT_EQ(RegSetValueExW(key, u"A", 0, REG_DWORD, three, 3), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSetValueExW(key, u"A", 0, REG_QWORD, three, 3), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSetValueExW(key, u"A", 1, REG_BINARY, three, 3), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSetValueExW(key, u"A", 0, REG_BINARY, nullptr, 3), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSetValueExW(key, u"Line\nBreak", 0, REG_BINARY, three, 3), ERROR_INVALID_PARAMETER);
-  const char16_t lone[] = {u'a', 0xD800, 0};
-  EXPECT_EQ(RegSetValueExW(key, lone, 0, REG_BINARY, three, 3), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(GetRegistryFailure().code, ERROR_INVALID_PARAMETER);
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueExW(key, u"A", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-
-  HKEY other = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Software", 0, nullptr, 0, 0, nullptr, &other,
-                            nullptr),
-            ERROR_BAD_PATHNAME);
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\\\X", 0, nullptr, 0, 0, nullptr, &other,
-                            nullptr),
-            ERROR_BAD_PATHNAME);
-  EXPECT_EQ(other, nullptr);
-}
-
-TEST(RegistryApi, ChangesReachTheFileTogetherAtClose) {
-  RegistryTestFolder folder;
-  DWORD disposition = 0;
-  HKEY key = Open(&disposition);
-  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-  EXPECT_EQ(SetDword(key, u"CycleLength", 28), ERROR_SUCCESS);
-  EXPECT_EQ(SetDword(key, u"LutealPhase", 14), ERROR_SUCCESS);
-  DWORD value = 0, size = 4;
-  EXPECT_EQ(RegQueryValueExW(key, u"cyclelength", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                             &size),
-            ERROR_SUCCESS);
-  EXPECT_EQ(value, 28u);
-  EXPECT_EQ(ReadWholeFile(folder.file()), "");
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  EXPECT_EQ(
-      ReadWholeFile(folder.file()),
-      std::string(kHead) + "\"CycleLength\"=dword:0000001c\n\"LutealPhase\"=dword:0000000e\n\n");
-
-  key = Open(&disposition);
-  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_FALSE(ReadSettingsKey(kKey).found);
+  EXPECT_TRUE(CreateSettingsKey(kKey).status.ok);
+  EXPECT_EQ(ReadWholeFile(folder.file()), std::string(kHead) + "\n");
+  WriteWholeFile(folder.file(), std::string(kHead) + "\"Text\"=\"28\"\n\"Hex\"=hex:1c,00,00,00\n");
+  EXPECT_TRUE(SaveSettingsDwords(kKey, {{u"CycleLength", 28}, {u"LutealPhase", 14}}).status.ok);
+  EXPECT_EQ(ReadWholeFile(folder.file()),
+            std::string(kHead) + "\"Text\"=\"28\"\n\"Hex\"=hex:1c,00,00,00\n" +
+                "\"CycleLength\"=dword:0000001c\n\"LutealPhase\"=dword:0000000e\n");
+  const SettingsKeyRead read = ReadSettingsKey(kKey);
+  EXPECT_TRUE(read.status.ok && read.found);
+  EXPECT_EQ(read.Dword(u"cyclelength"), 28u);
+  EXPECT_EQ(read.Dword(u"Text"), std::nullopt);  // not a dword, though it reads as 28
+  EXPECT_EQ(read.Dword(u"Hex"), std::nullopt);
 }
 
 // A umask that takes the owner's own bits must not leave a file that the next save cannot open.
 // A lock already left 0400 by such a umask is given its write bit back.
-TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
+TEST(SettingsFile, FolderAndFilesArePrivateWhateverTheUmask) {
   const struct {
     mode_t mask;
     unsigned left_lock;  // mode of a lock file already there; 0: none
@@ -136,11 +58,11 @@ TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
       ::chmod(lock.c_str(), c.left_lock);
     }
     const mode_t old = ::umask(c.mask);
-    const LONG first = SaveOne(u"CycleLength", 28);
-    const LONG second = SaveOne(u"CycleLength", 29);
+    const SettingsFileStatus first = SaveOne(u"CycleLength", 28);
+    const SettingsFileStatus second = SaveOne(u"CycleLength", 29);
     ::umask(old);
-    EXPECT_EQ(first, ERROR_SUCCESS);
-    EXPECT_EQ(second, ERROR_SUCCESS);
+    EXPECT_TRUE(first.ok);
+    EXPECT_TRUE(second.ok);
     if (c.left_lock == 0) {
       EXPECT_EQ(ModeOf(folder.root() + "/a"), 0700u);  // made by the save, not before it
     }
@@ -152,16 +74,16 @@ TEST(RegistryApi, FolderAndFilesArePrivateWhateverTheUmask) {
 
 // Others who may write the folder could plant the temporary file or swap the settings: the
 // user's own folder is closed to them, another user's folder is not used at all.
-TEST(RegistryApi, SettingsFolderIsTheUsersAlone) {
+TEST(SettingsFile, SettingsFolderIsTheUsersAlone) {
   const struct {
     mode_t mode;
     uid_t owner;  // 0: the test's own user
-    LONG result;
+    bool saved;
     unsigned after;
   } cases[] = {
-      {0755, 0, ERROR_SUCCESS, 0700},
-      {0777, 0, ERROR_SUCCESS, 0700},
-      {0700, 65534, ERROR_REGISTRY_IO_FAILED, 0700},
+      {0755, 0, true, 0700},
+      {0777, 0, true, 0700},
+      {0700, 65534, false, 0700},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
@@ -171,33 +93,30 @@ TEST(RegistryApi, SettingsFolderIsTheUsersAlone) {
     if (c.owner != 0 && (::geteuid() != 0 || ::chown(folder.folder().c_str(), c.owner, 0) != 0)) {
       continue;  // only root can give a folder away
     }
-    EXPECT_EQ(SaveOne(u"CycleLength", 28), c.result);
+    const SettingsFileStatus status = SaveOne(u"CycleLength", 28);
+    EXPECT_EQ(status.ok, c.saved);
     EXPECT_EQ(ModeOf(folder.folder()), c.after);
-    if (c.result == ERROR_SUCCESS) continue;
-    EXPECT_EQ(GetRegistryFailure().reason,
-              u"the folder belongs to another user; use a folder of your own");
+    if (c.saved) continue;
+    EXPECT_EQ(status.reason, u"the folder belongs to another user; use a folder of your own");
     EXPECT_EQ(ReadWholeFile(folder.file()), kHead);
   }
 }
 
 // A link (a dotfile manager's) is saved through, atomically beside the file it leads to, when
 // that file and its folder are the user's alone; otherwise nothing is written anywhere.
-TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
+TEST(SettingsFile, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
   const struct {
     const char* what;
     unsigned folder_mode;
     bool target_exists;
     uid_t owner;  // of the target; 0: the test's own user
-    LONG result;
+    bool saved;
     const char16_t* reason;  // how the refusal begins
   } cases[] = {
-      {"own file", 0755, true, 0, ERROR_SUCCESS, u""},
-      {"leads nowhere", 0700, false, 0, ERROR_REGISTRY_IO_FAILED,
-       u"it is a symbolic link that leads nowhere"},
-      {"folder others may write", 0777, true, 0, ERROR_REGISTRY_IO_FAILED,
-       u"it is a symbolic link into "},
-      {"another user's file", 0755, true, 65534, ERROR_REGISTRY_IO_FAILED,
-       u"it is a symbolic link to "},
+      {"own file", 0755, true, 0, true, u""},
+      {"leads nowhere", 0700, false, 0, false, u"it is a symbolic link that leads nowhere"},
+      {"folder others may write", 0777, true, 0, false, u"it is a symbolic link into "},
+      {"another user's file", 0755, true, 65534, false, u"it is a symbolic link to "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -211,12 +130,13 @@ TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
     if (c.owner != 0 && (::geteuid() != 0 || ::chown(target.c_str(), c.owner, 0) != 0)) continue;
     std::filesystem::create_directories(folder.folder());
     std::filesystem::create_symlink("../dots/cyclune.reg", folder.file());
-    EXPECT_EQ(SaveOne(u"CycleLength", 28), c.result);
+    const SettingsFileStatus status = SaveOne(u"CycleLength", 28);
+    EXPECT_EQ(status.ok, c.saved);
     EXPECT_TRUE(std::filesystem::is_symlink(folder.file()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dots), {}),
               c.target_exists ? 1 : 0);
-    if (c.result != ERROR_SUCCESS) {
-      EXPECT_EQ(GetRegistryFailure().reason.rfind(c.reason, 0), 0u);
+    if (!c.saved) {
+      EXPECT_EQ(status.reason.rfind(c.reason, 0), 0u);
       if (c.target_exists) {
         EXPECT_EQ(ReadWholeFile(target), original);
       }
@@ -227,7 +147,7 @@ TEST(RegistryApi, LinkedSettingsFileIsWrittenThroughOrLeftAlone) {
   }
 }
 
-TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
+TEST(SettingsFile, SettingsFileFollowsTheEnvironment) {
   RegistryTestFolder folder;
   const char* saved = std::getenv("HOME");
   const std::optional<std::string> home = saved ? std::optional<std::string>(saved) : std::nullopt;
@@ -244,7 +164,7 @@ TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
   for (const auto& c : cases) {
     ::setenv("XDG_CONFIG_HOME", c.config, 1);
     ::setenv("HOME", c.home, 1);
-    EXPECT_EQ(RegistryFilePath(), c.path) << c.config;
+    EXPECT_EQ(SettingsFileName(), c.path) << c.config;
   }
   if (home)
     ::setenv("HOME", home->c_str(), 1);
@@ -254,7 +174,7 @@ TEST(RegistryApi, RegistryFileFollowsTheEnvironment) {
 
 // Writers in several processes each add their own value many times; the lock held across
 // read-modify-write means none of them drops another's value.
-TEST(RegistryApi, ConcurrentWritersKeepEachOthersValues) {
+TEST(SettingsFile, ConcurrentWritersKeepEachOthersValues) {
   RegistryTestFolder folder;
   WriteWholeFile(folder.file(), std::string(kHead) + "\"Foreign\"=\"kept\"\n");
   constexpr int kWriters = 4, kRounds = 25;
@@ -264,8 +184,7 @@ TEST(RegistryApi, ConcurrentWritersKeepEachOthersValues) {
     if (pid == 0) {
       const char16_t name[] = {u'W', static_cast<char16_t>(u'0' + i), 0};
       int failures = 0;
-      for (DWORD round = 1; round <= kRounds; ++round)
-        failures += SaveOne(name, round) != ERROR_SUCCESS;
+      for (std::uint32_t round = 1; round <= kRounds; ++round) failures += !SaveOne(name, round).ok;
       ::_exit(failures);
     }
     children.push_back(pid);
@@ -277,37 +196,38 @@ TEST(RegistryApi, ConcurrentWritersKeepEachOthersValues) {
   }
   RegTextParse parse = ParseRegText(ReadWholeFile(folder.file()));
   EXPECT_TRUE(parse.clean) << parse.problem;
-  std::vector<RegKeyValue> values =
-      ResolveRegKey(parse.document, u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune");
+  std::vector<RegKeyValue> values = ResolveRegKey(parse.document, kKey);
   ASSERT_EQ(values.size(), 1u + kWriters);
   for (std::size_t i = 1; i <= kWriters; ++i) {
     EXPECT_EQ(values[i].data, (std::vector<BYTE>{kRounds, 0, 0, 0}));
   }
 }
 
-TEST(RegistryApi, UncleanFileIsKeptAsideBeforeItIsReplaced) {
+TEST(SettingsFile, UncleanFileIsKeptAsideBeforeItIsReplaced) {
   RegistryTestFolder folder;
   const std::string damaged = std::string(kHead) + "\"Foreign\"=\"kept\"\nthis line is damage\n" +
                               std::string("\0\x01\x02", 3) + "\n\"CycleLength\"=dword:0000001";
   WriteWholeFile(folder.file(), damaged);
-  ASSERT_EQ(SaveOne(u"CycleLength", 30), ERROR_SUCCESS);
+  const SettingsFileSave saved = SaveSettingsDwords(kKey, {{u"CycleLength", 30}});
+  ASSERT_TRUE(saved.status.ok);
   std::vector<std::string> asides;
   for (const auto& entry : std::filesystem::directory_iterator(folder.folder())) {
     std::string name = entry.path().filename();
     if (name.rfind("registry.reg.unreadable-", 0) == 0) asides.push_back(entry.path());
   }
   ASSERT_EQ(asides.size(), 1u);
+  EXPECT_EQ(saved.copied, asides[0]);
   EXPECT_EQ(ReadWholeFile(asides[0]), damaged);
   EXPECT_EQ(ModeOf(asides[0]), 0600u);
   EXPECT_EQ(ReadWholeFile(folder.file()),
             std::string(kHead) + "\"Foreign\"=\"kept\"\n\"CycleLength\"=dword:0000001e\n");
-  ASSERT_EQ(SaveOne(u"CycleLength", 31), ERROR_SUCCESS);  // now clean: nothing more kept aside
+  ASSERT_TRUE(SaveOne(u"CycleLength", 31).ok);  // now clean: nothing more kept aside
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()), {}), 3);
 }
 
-// Only setting a value replaces a file that was not read in full; merely opening (creating)
-// the key, as every start does, leaves it byte for byte and keeps nothing aside.
-TEST(RegistryApi, OpeningAKeyNeverRewritesAFileNotReadInFull) {
+// Only setting a value replaces a file that was not read in full; merely creating the key, as
+// every start does, leaves it byte for byte and keeps nothing aside.
+TEST(SettingsFile, CreatingAKeyNeverRewritesAFileNotReadInFull) {
   const struct {
     const char* what;
     std::string text;
@@ -326,10 +246,8 @@ TEST(RegistryApi, OpeningAKeyNeverRewritesAFileNotReadInFull) {
     }
     struct stat before {};
     ::stat(folder.file().c_str(), &before);
-    DWORD disposition = 0;
-    HKEY key = Open(&disposition);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    EXPECT_EQ(RegCloseKey(key), ERROR_REGISTRY_IO_FAILED);
+    EXPECT_FALSE(ReadSettingsKey(kKey).found);
+    EXPECT_FALSE(CreateSettingsKey(kKey).status.ok);
     struct stat after {};
     ::stat(folder.file().c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino);
@@ -340,19 +258,19 @@ TEST(RegistryApi, OpeningAKeyNeverRewritesAFileNotReadInFull) {
   }
 }
 
-TEST(RegistryApi, LeftoverOfAKilledWriterIsReplaced) {
+TEST(SettingsFile, LeftoverOfAKilledWriterIsReplaced) {
   RegistryTestFolder folder;
   WriteWholeFile(folder.folder() + "/registry.reg.tmp", "half a fi");
-  EXPECT_EQ(SaveOne(u"CycleLength", 28), ERROR_SUCCESS);
+  EXPECT_TRUE(SaveOne(u"CycleLength", 28).ok);
   EXPECT_FALSE(std::filesystem::exists(folder.folder() + "/registry.reg.tmp"));
   EXPECT_NE(ReadWholeFile(folder.file()).find("dword:0000001c"), std::string::npos);
 }
 
 // Whatever is not a plain file at the temporary name is left alone and never written through;
 // the save fails and says where and why.
-TEST(RegistryApi, NeverWritesThroughTheTemporaryName) {
+TEST(SettingsFile, NeverWritesThroughTheTemporaryName) {
   RegistryTestFolder folder;
-  ASSERT_EQ(SaveOne(u"CycleLength", 28), ERROR_SUCCESS);
+  ASSERT_TRUE(SaveOne(u"CycleLength", 28).ok);
   const std::string old = ReadWholeFile(folder.file());
   const std::string temp = folder.folder() + "/registry.reg.tmp";
   const std::string victim = folder.root() + "/victim";
@@ -360,9 +278,9 @@ TEST(RegistryApi, NeverWritesThroughTheTemporaryName) {
   for (const std::string& target : {victim, folder.root() + "/nowhere"}) {
     SCOPED_TRACE(target);
     std::filesystem::create_symlink(target, temp);
-    EXPECT_EQ(SaveOne(u"CycleLength", 29), ERROR_REGISTRY_IO_FAILED);
-    RegistryFailure failure = GetRegistryFailure();
-    EXPECT_EQ(std::string(failure.file.begin(), failure.file.end()), temp);
+    const SettingsFileStatus failure = SaveOne(u"CycleLength", 29);
+    EXPECT_FALSE(failure.ok);
+    EXPECT_EQ(failure.path, temp);
     EXPECT_EQ(failure.reason, u"File exists");
     EXPECT_TRUE(std::filesystem::is_symlink(temp));
     EXPECT_EQ(ReadWholeFile(victim), "precious");
@@ -372,14 +290,13 @@ TEST(RegistryApi, NeverWritesThroughTheTemporaryName) {
   }
 }
 
-TEST(RegistryApi, SomethingOtherThanAFileIsNotRead) {
+TEST(SettingsFile, SomethingOtherThanAFileIsNotRead) {
   RegistryTestFolder folder;
   std::filesystem::create_directories(folder.folder());
   ASSERT_EQ(::mkfifo(folder.file().c_str(), 0600), 0);  // would block a plain open for ever
-  HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSubKey, 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_REGISTRY_IO_FAILED);
-  EXPECT_EQ(GetRegistryFailure().reason, u"it is not a regular file");
+  const SettingsKeyRead read = ReadSettingsKey(kKey);
+  EXPECT_FALSE(read.status.ok);
+  EXPECT_EQ(read.status.reason, u"it is not a regular file");
 }
 
 }  // namespace
