@@ -16,13 +16,7 @@ constexpr std::size_t kDateCapacity = 80;  // a short date in any locale, termin
 constexpr int kEighths = 8;
 
 // File names need not be UTF-8: such bytes are shown one character each.
-std::u16string Widen(const std::string& text) {
-  std::u16string wide;
-  if (Utf8ToUtf16(text, &wide)) return wide;
-  wide.clear();
-  for (char c : text) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-  return wide;
-}
+std::u16string Widen(const std::string& text) { return SystemNameText(text); }
 
 std::string Where(const ListedStart& start) {
   switch (start.source) {

@@ -5,6 +5,7 @@
 #include "model/app_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/settings/settings_file.h"
+#include "platform/text/unicode.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "platform/settings/registry_store.h"
 #include "platform/settings/registry_text.h"
+#include "platform/text/unicode.h"
 
 namespace {
 
@@ -30,15 +31,6 @@ SettingsFileSave Update(const RegistryEdit& edit) {
 }
 
 }  // namespace
-
-// System texts are UTF-8 in practice; a byte that is not is taken as Latin-1 rather than lost.
-std::u16string SystemNameText(const std::string& name) {
-  std::u16string wide;
-  if (Utf8ToUtf16(name, &wide)) return wide;
-  wide.clear();
-  for (char c : name) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-  return wide;
-}
 
 std::optional<std::uint32_t> SettingsKeyRead::Dword(std::u16string_view name) const {
   for (const auto& [dword_name, value] : dwords) {

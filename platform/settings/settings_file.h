@@ -63,9 +63,6 @@ struct SettingsFileSave {
 // it; empty when neither names a home folder.
 std::string SettingsFilePath();
 
-// A file name as the system gives it, as text: a byte that is not UTF-8 is taken as Latin-1.
-std::u16string SystemNameText(const std::string& name);
-
 // SettingsFilePath as text.
 std::u16string SettingsFileName();
 

@@ -159,3 +159,11 @@ std::string Utf8ToLocaleCharset(std::string_view utf8) {
   iconv_close(converter);
   return text;
 }
+
+std::u16string SystemNameText(std::string_view name) {
+  std::u16string wide;
+  if (Utf8ToUtf16(name, &wide)) return wide;
+  wide.clear();
+  for (char c : name) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  return wide;
+}

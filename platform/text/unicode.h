@@ -22,6 +22,10 @@ void AppendUtf8(char32_t code_point, std::string* out);
 // output; for UTF-8 the output is then unspecified). Utf8ToUtf16 with out == nullptr only
 // checks the input.
 bool Utf8ToUtf16(std::string_view in, std::u16string* out);
+
+// A file name or other system text as the system gives it: UTF-8 in practice, and a byte that
+// is not is taken as Latin-1 rather than lost.
+std::u16string SystemNameText(std::string_view name);
 bool Utf16ToUtf8(std::u16string_view in, std::string* out);
 
 // Lenient: unpaired surrogates become U+FFFD. For text handed to display libraries.
