@@ -9,7 +9,6 @@
 
 struct AppWindowRecord {
   HWND MainWindow = nullptr;
-  HWND MenuBar = nullptr;
   HINSTANCE Instance = nullptr;
   RECT ClientRect{};           // client rectangle at the last paint
   std::int32_t CellWidth = 0;  // month-grid cell, pixels, from the last paint
