@@ -128,10 +128,13 @@ check_data_files() {
   local dep5=https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
   [[ $(head -n1 "$doc/copyright") == "Format: $dep5" ]] ||
     fail "the copyright file is not in Debian's machine-readable format"
-  local warnings
-  warnings=$(gzip -dc "$prefix/share/man/man1/cyclune.1.gz" | groff -man -Tutf8 -ww 2>&1 >/dev/null)
+  # The page is read whole: a grep -q that stops at the first match would end gzip early,
+  # which pipefail reports as a failure.
+  local manual warnings
+  manual=$(gzip -dc "$prefix/share/man/man1/cyclune.1.gz")
+  warnings=$(groff -man -Tutf8 -ww <<<"$manual" 2>&1 >/dev/null)
   [[ -z $warnings ]] || fail "groff warns about the manual page: $warnings"
-  gzip -dc "$prefix/share/man/man1/cyclune.1.gz" | grep -q "^\.TH CYCLUNE 1 .*\"Cyclune $version\"" ||
+  grep -q "^\.TH CYCLUNE 1 .*\"Cyclune $version\"" <<<"$manual" ||
     fail "the manual page does not name version $version"
 }
 
