@@ -21,9 +21,9 @@ export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp" LC_ALL=en_US.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 
 PYTHONPATH="$(dirname "$0")" python3 - "$cyclune" "$runs" "$starts" "$tmp" <<'EOF_PY'
-import os, pty, select, statistics, subprocess, sys, time
+import os, pty, select, subprocess, sys, time
 
-from spawn_timing import interleaved
+from spawn_timing import interleaved, report
 
 cyclune, runs, starts, tmp = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 now = ["--now", "2100-01-01T09:00:00"]
@@ -44,14 +44,7 @@ commands = [
     ("cyclune --history=csv", [cyclune, "--history=csv"] + now),
 ]
 
-samples = interleaved(commands, runs)
-floor = statistics.median(wall for wall, _ in samples["true"])
-for name, _ in commands:
-    walls = sorted(wall for wall, _ in samples[name])
-    cpu = statistics.median(cpu for _, cpu in samples[name])
-    median = statistics.median(walls)
-    print("%-24s median %6.2f ms (%4.1f x true)   min %6.2f ms   cpu %6.2f ms   (%d runs)"
-          % (name, median, median / floor, walls[0], cpu, runs))
+report(interleaved(commands, runs), commands, runs)
 
 
 def opened(argv, terminal=False):

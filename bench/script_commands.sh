@@ -23,9 +23,9 @@ printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\T
 
 XDG_CONFIG_HOME="$tmp/config" LC_ALL=en_US.UTF-8 PYTHONPATH="$(dirname "$0")" \
   python3 - "$cyclune" "$runs" <<'EOF_PY'
-import os, statistics, sys
+import os, sys
 
-from spawn_timing import interleaved
+from spawn_timing import interleaved, report
 
 cyclune, runs = sys.argv[1], int(sys.argv[2])
 now = ["--now", "2024-05-15T09:00:00"]
@@ -41,12 +41,5 @@ if any(os.access(os.path.join(folder, "cal"), os.X_OK)
        for folder in os.environ.get("PATH", "").split(os.pathsep)):
     commands.insert(1, ("cal", ["cal", "5", "2024"]))
 
-samples = interleaved(commands, runs)
-floor = statistics.median(wall for wall, _ in samples["true"])
-for name, _ in commands:
-    walls = sorted(wall for wall, _ in samples[name])
-    cpu = statistics.median(cpu for _, cpu in samples[name])
-    median = statistics.median(walls)
-    print("%-18s median %6.2f ms (%4.1f x true)   min %6.2f ms   max %6.2f ms   cpu %6.2f ms"
-          "   (%d runs)" % (name, median, median / floor, walls[0], walls[-1], cpu, runs))
+report(interleaved(commands, runs), commands, runs)
 EOF_PY

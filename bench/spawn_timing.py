@@ -35,3 +35,17 @@ def interleaved(commands, runs, before=None):
         for name, argv in commands:
             samples[name].append(run(name, argv))
     return samples
+
+
+def report(samples, commands, runs):
+    """Prints a line per command: median, its ratio to `true` (which `commands` must hold),
+    fastest, slowest and median processor time, in milliseconds."""
+    import statistics
+    floor = statistics.median(wall for wall, _ in samples["true"])
+    width = max(len(name) for name, _ in commands)
+    for name, _ in commands:
+        walls = sorted(wall for wall, _ in samples[name])
+        cpu = statistics.median(cpu for _, cpu in samples[name])
+        median = statistics.median(walls)
+        print("%-*s median %6.2f ms (%4.1f x true)   min %6.2f ms   max %6.2f ms   cpu %6.2f ms"
+              "   (%d runs)" % (width, name, median, median / floor, walls[0], walls[-1], cpu, runs))
