@@ -7,22 +7,22 @@ namespace {
 constexpr std::int32_t kCellPerMark = 4;    // a mark is at most a quarter of the cell
 constexpr std::int32_t kCellPerInset = 32;  // and this far from its edges and the number
 
-std::int32_t ShorterSide(const RECT& rect) {
+std::int32_t ShorterSide(const Rect& rect) {
   return std::min(rect.right - rect.left, rect.bottom - rect.top);
 }
 
-bool Overlap(const RECT& a, const RECT& b) {
+bool Overlap(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 // A run of pixels of one row of a shape: [begin, end).
-void FillRun(Canvas& canvas, Rgb colour, const RECT& square, std::int32_t y, std::int32_t begin,
+void FillRun(Canvas& canvas, Rgb colour, const Rect& square, std::int32_t y, std::int32_t begin,
              std::int32_t end) {
-  canvas.Fill(RECT{square.left + begin, square.top + y, square.left + end, square.top + y + 1},
+  canvas.Fill(Rect{square.left + begin, square.top + y, square.left + end, square.top + y + 1},
               colour);
 }
 
-void DrawShape(Canvas& canvas, const RECT& square, MarkShape shape, Rgb colour) {
+void DrawShape(Canvas& canvas, const Rect& square, MarkShape shape, Rgb colour) {
   const std::int32_t side = square.right - square.left;
   for (std::int32_t y = 0; y < side; ++y) {
     std::int32_t begin = -1;  // the first pixel of the run being gathered, -1: none
@@ -39,12 +39,12 @@ void DrawShape(Canvas& canvas, const RECT& square, MarkShape shape, Rgb colour) 
 
 // A glyph takes one character cell: the last of the cell on the number's line, else the last
 // of its top line; none when the number reaches both.
-void DrawGlyph(Canvas& canvas, const RECT& cell, const RECT& number_ink, const DayMark& mark,
+void DrawGlyph(Canvas& canvas, const Rect& cell, const Rect& number_ink, const DayMark& mark,
                Rgb fill) {
-  const RECT beside{cell.right - 1, number_ink.top, cell.right, number_ink.bottom};
-  const RECT above{cell.right - 1, cell.top, cell.right, cell.top + 1};
-  const RECT* place = nullptr;
-  for (const RECT* candidate : {&beside, &above}) {
+  const Rect beside{cell.right - 1, number_ink.top, cell.right, number_ink.bottom};
+  const Rect above{cell.right - 1, cell.top, cell.right, cell.top + 1};
+  const Rect* place = nullptr;
+  for (const Rect* candidate : {&beside, &above}) {
     if (place == nullptr && candidate->left >= cell.left && candidate->top >= cell.top &&
         candidate->bottom <= cell.bottom && candidate->top < candidate->bottom &&
         !Overlap(*candidate, number_ink)) {
@@ -57,7 +57,7 @@ void DrawGlyph(Canvas& canvas, const RECT& cell, const RECT& number_ink, const D
 
 }  // namespace
 
-RECT MarkSquare(const RECT& cell, const RECT& number_ink) {
+Rect MarkSquare(const Rect& cell, const Rect& number_ink) {
   const std::int32_t inset = std::max(1, ShorterSide(cell) / kCellPerInset);
   const std::int32_t right = cell.right - inset;
   const std::int32_t top = cell.top + inset;
@@ -68,9 +68,9 @@ RECT MarkSquare(const RECT& cell, const RECT& number_ink) {
   std::int64_t side =
       std::min<std::int64_t>(ShorterSide(cell) / kCellPerMark, std::max(beside, above));
   if (side % 2 == 0) --side;
-  if (side < kMinMarkSide) return RECT{right, top, right, top};
+  if (side < kMinMarkSide) return Rect{right, top, right, top};
   const auto length = static_cast<std::int32_t>(side);
-  return RECT{right - length, top, right, top + length};
+  return Rect{right - length, top, right, top + length};
 }
 
 bool InMarkShape(MarkShape shape, std::int32_t x, std::int32_t y, std::int32_t side) {
@@ -95,13 +95,13 @@ bool InMarkShape(MarkShape shape, std::int32_t x, std::int32_t y, std::int32_t s
   return false;
 }
 
-void DrawDayMark(Canvas& canvas, const RECT& cell, const RECT& number_ink, DayClass day_class) {
+void DrawDayMark(Canvas& canvas, const Rect& cell, const Rect& number_ink, DayClass day_class) {
   const DayMark mark = MarkOf(day_class);
   if (canvas.HoldsCharacters()) {
     if (mark.glyph != u' ') DrawGlyph(canvas, cell, number_ink, mark, ColoursOf(day_class).fill);
     return;
   }
   if (mark.shape == MarkShape::kNone) return;
-  const RECT square = MarkSquare(cell, number_ink);
+  const Rect square = MarkSquare(cell, number_ink);
   if (square.right > square.left) DrawShape(canvas, square, mark.shape, mark.colour);
 }

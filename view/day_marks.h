@@ -6,7 +6,7 @@
 // only where the number's glyphs leave room, and is left out where none is left.
 //
 // Example (a 68 x 66 cell whose number's glyphs cover (15, 19, 53, 45)):
-//   MarkSquare(RECT{0, 0, 68, 66}, RECT{15, 19, 53, 45}) == RECT{51, 2, 66, 17}
+//   MarkSquare(Rect{0, 0, 68, 66}, Rect{15, 19, 53, 45}) == Rect{51, 2, 66, 17}
 #pragma once
 
 #include <cstdint>
@@ -21,7 +21,7 @@ constexpr std::int32_t kMinMarkSide = 3;
 // `number_ink` (the box of the number's glyphs) by a gap: a quarter of the cell's shorter
 // side at most, odd so that every shape has a middle pixel. Empty (right == left) when less
 // than kMinMarkSide fits.
-RECT MarkSquare(const RECT& cell, const RECT& number_ink);
+Rect MarkSquare(const Rect& cell, const Rect& number_ink);
 
 // Whether pixel (x, y), 0 <= x, y < side, of a mark's square belongs to `shape`.
 bool InMarkShape(MarkShape shape, std::int32_t x, std::int32_t y, std::int32_t side);
@@ -29,4 +29,4 @@ bool InMarkShape(MarkShape shape, std::int32_t x, std::int32_t y, std::int32_t s
 // Draws the mark of `day_class` in `cell` of `canvas`, clear of `number_ink`, the box of the
 // day number's glyphs (Canvas::TextInk). Nothing for a class without a mark, or where the
 // cell leaves no room.
-void DrawDayMark(Canvas& canvas, const RECT& cell, const RECT& number_ink, DayClass day_class);
+void DrawDayMark(Canvas& canvas, const Rect& cell, const Rect& number_ink, DayClass day_class);

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "model/calendar.h"
-#include "platform/ui/win_types.h"
+#include "platform/canvas/geometry.h"
 
 constexpr std::int32_t kGridColumns = 7;
 constexpr std::int32_t kGridRows = 8;
@@ -24,22 +24,22 @@ constexpr std::int32_t kNextMonthColumn = kGridColumns - 1;
 constexpr std::int32_t kLastWeekday = kGridColumns - 1;  // Saturday
 
 // The cell size for a client area: width / 7 and height / 8, truncated.
-constexpr std::int32_t CellWidthFor(const RECT& client) {
+constexpr std::int32_t CellWidthFor(const Rect& client) {
   return (client.right - client.left) / kGridColumns;
 }
-constexpr std::int32_t CellHeightFor(const RECT& client) {
+constexpr std::int32_t CellHeightFor(const Rect& client) {
   return (client.bottom - client.top) / kGridRows;
 }
 
 // The rectangle spanning columns first_column .. last_column of one row.
-constexpr RECT CellSpan(std::int32_t first_column, std::int32_t last_column, std::int32_t row,
+constexpr Rect CellSpan(std::int32_t first_column, std::int32_t last_column, std::int32_t row,
                         std::int32_t cell_width, std::int32_t cell_height) {
-  return RECT{first_column * cell_width, row * cell_height, (last_column + 1) * cell_width,
+  return Rect{first_column * cell_width, row * cell_height, (last_column + 1) * cell_width,
               (row + 1) * cell_height};
 }
 
 // The rectangle of one cell.
-constexpr RECT CellRect(std::int32_t column, std::int32_t row, std::int32_t cell_width,
+constexpr Rect CellRect(std::int32_t column, std::int32_t row, std::int32_t cell_width,
                         std::int32_t cell_height) {
   return CellSpan(column, column, row, cell_width, cell_height);
 }
@@ -63,7 +63,7 @@ struct MonthGrid {
     return GridPlace{index % kGridColumns, kFirstDayRow + index / kGridColumns};
   }
   // The rectangle of day `day`'s cell for cells of cell_width x cell_height.
-  constexpr RECT CellOf(std::int32_t day, std::int32_t cell_width, std::int32_t cell_height) const {
+  constexpr Rect CellOf(std::int32_t day, std::int32_t cell_width, std::int32_t cell_height) const {
     const GridPlace place = PlaceOf(day);
     return CellRect(place.column, place.row, cell_width, cell_height);
   }

@@ -82,7 +82,7 @@ void DrawWeekdayRow(Canvas& canvas, Grid grid) {
   const WeekdayTexts headers =
       WeekdayHeaders(WeekdayNames(kWeekdayPicture), WeekdayNames(kNarrowWeekdayPicture));
   for (std::int32_t i = 0; i <= kLastWeekday; ++i) {
-    RECT band = CellRect(i, kWeekdayRow, grid.cell_width, grid.cell_height);
+    Rect band = CellRect(i, kWeekdayRow, grid.cell_width, grid.cell_height);
     if (grid.cell_height > 1) band.bottom -= 1;
     canvas.Fill(band, kBlue);
     const std::u16string& header = headers[static_cast<std::size_t>(i)];
@@ -91,14 +91,14 @@ void DrawWeekdayRow(Canvas& canvas, Grid grid) {
 }
 
 // The mark of the day's class, clear of its number, just drawn in the target's colours.
-void MarkDay(Canvas& canvas, const RECT& cell, const DayNumberText& number,
+void MarkDay(Canvas& canvas, const Rect& cell, const DayNumberText& number,
              const DayColours& colours, DayClass day_class) {
-  const RECT number_ink = canvas.TextInk(cell, TextOf(number), colours.text, colours.fill);
+  const Rect number_ink = canvas.TextInk(cell, TextOf(number), colours.text, colours.fill);
   DrawDayMark(canvas, cell, number_ink, day_class);
 }
 
 // One day cell by the day rules: selected; else critical over fertile colours; else plain.
-void DrawDay(Canvas& canvas, std::int32_t day, std::int32_t selected, const RECT& cell) {
+void DrawDay(Canvas& canvas, std::int32_t day, std::int32_t selected, const Rect& cell) {
   const DayNumberText number = FormatDayNumber(day);
   const DayClass day_class = ClassifyDay(day, selected);
   const DayColours colours = ColoursOf(day_class);
@@ -124,15 +124,15 @@ void DrawDays(Canvas& canvas, Grid grid, std::int32_t selected) {
 // there is no picture), so that screen readers follow the selection.
 void PlaceCaret(HWND window, Canvas* canvas, Grid grid, std::int32_t day) {
   const CivilDay month = AppState.SelectedDate.date;
-  const RECT cell =
+  const Rect cell =
       MonthGridOf(month.year(), month.month()).CellOf(day, grid.cell_width, grid.cell_height);
   const DayNumberText number = FormatDayNumber(day);
   // The colours are those the number was drawn in: a canvas may keep what it made for them.
   const DayColours colours = ColoursOf(ClassifyDay(day, day));
-  RECT ink{};
+  Rect ink{};
   if (canvas != nullptr) ink = canvas->TextInk(cell, TextOf(number), colours.text, colours.fill);
   if (canvas == nullptr || ink.right <= ink.left) {
-    ink = RECT{cell.left, cell.top, cell.left, cell.top};
+    ink = Rect{cell.left, cell.top, cell.left, cell.top};
   }
   CreateCaret(window, nullptr, ink.right - ink.left, ink.bottom - ink.top);
   SetCaretPos(ink.left, ink.top);
@@ -165,7 +165,7 @@ LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
 
   // The copy spans the whole client area; the strip beyond the grid, which the picture does
   // not cover, comes out white, the window's background (all of it without a picture).
-  const RECT& client = AppWindow.ClientRect;
+  const Rect& client = AppWindow.ClientRect;
   if (screen != nullptr && picture != nullptr) {
     screen->Blit(client.left, client.top, client.right, client.bottom, *picture, 0, 0);
   } else if (screen != nullptr) {

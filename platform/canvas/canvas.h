@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "platform/canvas/colours.h"
-#include "platform/ui/win_types.h"
+#include "platform/canvas/geometry.h"
 
 class Canvas;
 
@@ -29,19 +29,19 @@ class Canvas {
   virtual CanvasMaker Maker() const = 0;
 
   // Fills rect, clipped to the canvas, with one colour.
-  virtual void Fill(const RECT& rect, Rgb colour) = 0;
+  virtual void Fill(const Rect& rect, Rgb colour) = 0;
 
   // Draws one line of text centred both ways in rect on an opaque box of colour `background`
   // the size of the text's extent; everything is clipped to rect and to the canvas. Returns
   // the height of the text line, 0 when no text can be drawn (no font).
-  virtual int DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+  virtual int DrawTextCentred(const Rect& rect, std::u16string_view text, Rgb foreground,
                               Rgb background) = 0;
 
   // The smallest box holding what DrawTextCentred would draw of the text's glyphs in rect
   // (not of its opaque box), before clipping; drawing nothing. Empty (right <= left) when no
   // glyph would show. The colours are those the text is about to be drawn in, so that a
   // canvas may keep what it makes for the drawing to come.
-  virtual RECT TextInk(const RECT& rect, std::u16string_view text, Rgb foreground,
+  virtual Rect TextInk(const Rect& rect, std::u16string_view text, Rgb foreground,
                        Rgb background) = 0;
 
   // Whether a picture element is a character cell: it holds a glyph, and a shape drawn in

@@ -260,7 +260,7 @@ void DesktopBackend::ComposeFrame(int width, int height) {
     // Where the picture does not reach (a size not yet repainted) the copy leaves white.
     frame_->Blit(0, 0, width, client_height, *canvas, 0, 0);
   } else {
-    frame_->Fill(RECT{0, 0, width, client_height}, kWhite);
+    frame_->Fill(Rect{0, 0, width, client_height}, kWhite);
   }
   ComposeChrome(width, client_height);
 }

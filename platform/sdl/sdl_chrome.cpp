@@ -39,11 +39,12 @@ bool Contains(const SDL_Rect& rect, int x, int y) {
   return x >= rect.x && x < Right(rect) && y >= rect.y && y < Bottom(rect);
 }
 
-RECT RectOf(const SDL_Rect& rect) {
+Rect RectOf(const SDL_Rect& rect) {
   const auto end = [](int start, int length) {
-    return static_cast<LONG>(std::min<std::int64_t>(std::int64_t{start} + length, INT32_MAX));
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{start} + length, INT32_MAX));
   };
-  return RECT{rect.x, rect.y, end(rect.x, rect.w), end(rect.y, rect.h)};
+  return Rect{rect.x, rect.y, end(rect.x, rect.w), end(rect.y, rect.h)};
 }
 
 void FillArea(Canvas& frame, const SDL_Rect& area, Rgb colour) { frame.Fill(RectOf(area), colour); }

@@ -43,8 +43,8 @@ class TerminalBackend final : public WindowBackend {
 
   int ClientRows() const;
   void Draw(bool repaint_all);
-  POINT CaretPlace() const;
-  static POINT LineStart(const BoxLayout& box, int row, POINT otherwise);
+  Point CaretPlace() const;
+  static Point LineStart(const BoxLayout& box, int row, Point otherwise);
   void DrawPicture();
   void DrawBar();
   void DrawBox(const BoxLayout& box, int selected, int scroll);

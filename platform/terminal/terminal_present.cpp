@@ -42,7 +42,7 @@ void TerminalBackend::Present(const Canvas* picture, ModalModel& modal, bool rep
 void TerminalBackend::Draw(bool repaint_all) {
   DrawPicture();
   DrawBar();
-  POINT cursor = CaretPlace();
+  Point cursor = CaretPlace();
   switch (modal_->showing()) {
     case ModalModel::Showing::kPopup: {
       const BoxLayout popup = PopupLayout();
@@ -63,20 +63,20 @@ void TerminalBackend::Draw(bool repaint_all) {
   screen_->Flush(repaint_all, cursor.x, cursor.y);
 }
 
-POINT TerminalBackend::CaretPlace() const {
-  RECT caret{};
+Point TerminalBackend::CaretPlace() const {
+  Rect caret{};
   if (!CaretOf(InputWindow(), &caret) || caret.left >= shown_.Width() ||
       caret.top >= shown_.Height()) {
-    return POINT{0, 0};
+    return Point{0, 0};
   }
-  return POINT{caret.left, caret.top};
+  return Point{caret.left, caret.top};
 }
 
 // The first cell of the box's `row`th line shown; `otherwise` for a box with no line shown.
-POINT TerminalBackend::LineStart(const BoxLayout& box, int row, POINT otherwise) {
+Point TerminalBackend::LineStart(const BoxLayout& box, int row, Point otherwise) {
   if (box.width <= 0 || box.height <= 0 || box.visible_lines <= 0) return otherwise;
   const int edge = box.border ? 1 : 0;
-  return POINT{box.left + edge + box.padding,
+  return Point{box.left + edge + box.padding,
                box.top + edge + std::clamp(row, 0, box.visible_lines - 1)};
 }
 

@@ -5,12 +5,13 @@
 
 #include <cstdint>
 
+#include "platform/canvas/geometry.h"
 #include "platform/ui/win_types.h"
 
 struct AppWindowRecord {
   HWND MainWindow = nullptr;
   HINSTANCE Instance = nullptr;
-  RECT ClientRect{};           // client rectangle at the last paint
+  Rect ClientRect{};           // client rectangle at the last paint
   std::int32_t CellWidth = 0;  // month-grid cell, pixels, from the last paint
   std::int32_t CellHeight = 0;
 };

@@ -1,5 +1,5 @@
 // The platform's plain data types, as the system's code uses them: fixed-width integers under
-// the platform's names and the rectangle.
+// the platform's names.
 // Nothing here depends on a backend; every layer may include it.
 #pragma once
 
@@ -8,7 +8,6 @@
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
-using LONG = std::int32_t;
 using UINT = std::uint32_t;
 using BOOL = int;
 using ATOM = std::uint16_t;
@@ -18,19 +17,6 @@ using LRESULT = std::intptr_t;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
-
-// Covers left <= x < right and top <= y < bottom.
-struct RECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-};
-
-struct POINT {
-  LONG x;
-  LONG y;
-};
 
 constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }

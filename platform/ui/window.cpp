@@ -68,7 +68,7 @@ std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH backgroun
   if (canvas == nullptr) return nullptr;
   Rgb colour = Rgb{255, 255, 255};
   BrushColour(background, &colour);
-  canvas->Fill(RECT{0, 0, width, height}, colour);
+  canvas->Fill(Rect{0, 0, width, height}, colour);
   return canvas;
 }
 
@@ -196,9 +196,9 @@ BOOL DestroyWindow(HWND window) {
   return TRUE;
 }
 
-BOOL GetClientRect(HWND window, RECT* rect) {
+BOOL GetClientRect(HWND window, Rect* rect) {
   if (!IsLiveWindow(window) || rect == nullptr || window->canvas == nullptr) return FALSE;
-  *rect = RECT{0, 0, window->canvas->Width(), window->canvas->Height()};
+  *rect = Rect{0, 0, window->canvas->Width(), window->canvas->Height()};
   return TRUE;
 }
 

@@ -103,7 +103,7 @@ const Canvas* ClientCanvas(HWND window);
 bool PaintPending(HWND window);
 
 // Fills *rect with the client rectangle (left and top are 0).
-BOOL GetClientRect(HWND window, RECT* rect);
+BOOL GetClientRect(HWND window, Rect* rect);
 
 // --- messages ------------------------------------------------------------------------------
 
@@ -114,7 +114,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Requests a repaint of the whole client area (rect == nullptr) or a part of it; requests
 // coalesce into one WM_PAINT. The erase flag is accepted and ignored: paints never erase.
-BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL InvalidateRect(HWND window, const Rect* rect, BOOL erase);
 
 // --- the caret ------------------------------------------------------------------------------
 

@@ -52,7 +52,7 @@ HWND InputWindow();
 
 // The caret's box in the client area of `window` (CreateCaret, SetCaretPos); false when
 // that window does not own the caret.
-bool CaretOf(HWND window, RECT* box);
+bool CaretOf(HWND window, Rect* box);
 
 // Resizes the client area: a new canvas (white), WM_SIZE, then a repaint request.
 BOOL ResizeClientArea(HWND window, int width, int height);

@@ -8,7 +8,7 @@ namespace {
 
 struct Caret {
   HWND owner = nullptr;
-  RECT box{};
+  Rect box{};
 };
 
 Caret& TheCaret() {
@@ -22,16 +22,16 @@ BOOL CreateCaret(HWND window, HGDIOBJ bitmap, int width, int height) {
   if (!IsLiveWindow(window) || bitmap != nullptr || width < 0 || height < 0) {
     return FALSE;
   }
-  TheCaret() = Caret{window, RECT{0, 0, width, height}};
+  TheCaret() = Caret{window, Rect{0, 0, width, height}};
   return TRUE;
 }
 
 BOOL SetCaretPos(int x, int y) {
   Caret& caret = TheCaret();
   if (!IsLiveWindow(caret.owner)) return FALSE;
-  const LONG width = caret.box.right - caret.box.left;
-  const LONG height = caret.box.bottom - caret.box.top;
-  caret.box = RECT{x, y, x + width, y + height};
+  const std::int32_t width = caret.box.right - caret.box.left;
+  const std::int32_t height = caret.box.bottom - caret.box.top;
+  caret.box = Rect{x, y, x + width, y + height};
   return TRUE;
 }
 
@@ -45,7 +45,7 @@ void ForgetCaretOf(HWND window) {
   if (TheCaret().owner == window) TheCaret() = Caret{};
 }
 
-bool CaretOf(HWND window, RECT* box) {
+bool CaretOf(HWND window, Rect* box) {
   const Caret& caret = TheCaret();
   if (window == nullptr || caret.owner != window || !IsLiveWindow(window)) return false;
   *box = caret.box;

@@ -25,7 +25,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
   }
 }
 
-BOOL InvalidateRect(HWND window, const RECT* rect, BOOL) {
+BOOL InvalidateRect(HWND window, const Rect* rect, BOOL) {
   if (window == nullptr) {
     for (const auto& each : LiveWindows()) {
       each->paint_pending = true;

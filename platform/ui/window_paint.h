@@ -6,7 +6,7 @@
 // Example:
 //   Canvas* screen = nullptr;
 //   if (BeginWindowPaint(window, &screen)) {
-//     if (screen != nullptr) screen->Fill(RECT{0, 0, 10, 10}, kBlue);
+//     if (screen != nullptr) screen->Fill(Rect{0, 0, 10, 10}, kBlue);
 //     EndWindowPaint(window);
 //   }
 #pragma once

@@ -20,7 +20,7 @@ class Surface {
   Surface(int width, int height) : canvas_(DefaultCanvasMaker()(width, height)) {}
   ::Canvas& canvas() const { return *canvas_; }
   Rgb At(int x, int y) const { return PixelAt(*canvas_, x, y).value(); }
-  void Fill(RECT rect, Rgb colour) const { canvas_->Fill(rect, colour); }
+  void Fill(Rect rect, Rgb colour) const { canvas_->Fill(rect, colour); }
 
  private:
   std::unique_ptr<::Canvas> canvas_;
@@ -36,9 +36,9 @@ TEST_F(CanvasDrawing, NewSurfacesAreBlackAndFillsAreClipped) {
   Surface surface(20, 10);
   EXPECT_EQ(surface.At(0, 0), kBlack);
   struct Case {
-    RECT rect;
-    POINT inside;
-    POINT outside;
+    Rect rect;
+    Point inside;
+    Point outside;
   };
   const Case cases[] = {
       {{-5, -5, 5, 5}, {4, 4}, {5, 4}}, {{15, 5, 100, 100}, {19, 9}, {14, 9}},
@@ -46,14 +46,14 @@ TEST_F(CanvasDrawing, NewSurfacesAreBlackAndFillsAreClipped) {
       {{9, 9, 2, 2}, {-1, -1}, {5, 5}},                                    // inverted: nothing
   };
   for (const Case& c : cases) {
-    surface.Fill(RECT{0, 0, 20, 10}, kBlack);
+    surface.Fill(Rect{0, 0, 20, 10}, kBlack);
     surface.Fill(c.rect, kRed);
     if (c.inside.x >= 0) {
       EXPECT_EQ(surface.At(c.inside.x, c.inside.y), kRed);
     }
     EXPECT_EQ(surface.At(c.outside.x, c.outside.y), kBlack);
   }
-  surface.Fill(RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kBlue);
+  surface.Fill(Rect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kBlue);
   EXPECT_EQ(surface.At(0, 0), kBlue);
   EXPECT_EQ(surface.At(19, 9), kBlue);
 }
@@ -63,7 +63,7 @@ struct Extent {
 };
 
 // The bounding box of the pixels in the rectangle that differ from `ground`.
-Extent Changed(const Surface& surface, RECT area, Rgb ground) {
+Extent Changed(const Surface& surface, Rect area, Rgb ground) {
   Extent extent;
   for (int y = area.top; y < area.bottom; ++y) {
     for (int x = area.left; x < area.right; ++x) {
@@ -79,11 +79,11 @@ Extent Changed(const Surface& surface, RECT area, Rgb ground) {
 
 TEST_F(CanvasDrawing, TextIsCentredOnAnOpaqueBoxInsideItsRectangle) {
   Surface surface(240, 60);
-  surface.Fill(RECT{0, 0, 240, 60}, kBlue);
-  const int height = surface.canvas().DrawTextCentred(RECT{40, 10, 200, 50}, u"28", kRed, kYellow);
+  surface.Fill(Rect{0, 0, 240, 60}, kBlue);
+  const int height = surface.canvas().DrawTextCentred(Rect{40, 10, 200, 50}, u"28", kRed, kYellow);
   EXPECT_GT(height, 10);
   EXPECT_LE(height, 40);
-  const Extent box = Changed(surface, RECT{0, 0, 240, 60}, kBlue);
+  const Extent box = Changed(surface, Rect{0, 0, 240, 60}, kBlue);
   // The box lies inside the rectangle, centred within a pixel each way.
   EXPECT_GE(box.left, 40);
   EXPECT_LE(box.right, 200);
@@ -104,9 +104,9 @@ TEST_F(CanvasDrawing, TextIsCentredOnAnOpaqueBoxInsideItsRectangle) {
 
 TEST_F(CanvasDrawing, TextIsClippedToItsRectangle) {
   Surface surface(120, 40);
-  surface.Fill(RECT{0, 0, 120, 40}, kBlue);
-  surface.canvas().DrawTextCentred(RECT{50, 10, 56, 30}, u"September 2024", kBlack, kWhite);
-  const Extent clipped = Changed(surface, RECT{0, 0, 120, 40}, kBlue);
+  surface.Fill(Rect{0, 0, 120, 40}, kBlue);
+  surface.canvas().DrawTextCentred(Rect{50, 10, 56, 30}, u"September 2024", kBlack, kWhite);
+  const Extent clipped = Changed(surface, Rect{0, 0, 120, 40}, kBlue);
   EXPECT_EQ(clipped.left, 50);
   EXPECT_EQ(clipped.right, 56);
   EXPECT_GE(clipped.top, 10);
@@ -117,7 +117,7 @@ TEST_F(CanvasDrawing, TextIsClippedToItsRectangle) {
 // centring puts them; a text without glyphs has an empty one.
 TEST_F(CanvasDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
   const struct {
-    RECT rect;
+    Rect rect;
     const char16_t* text;
   } cases[] = {
       {{40, 10, 200, 50}, u"28"}, {{0, 0, 34, 33}, u"7"},   {{3, 2, 237, 58}, u"May 2024"},
@@ -125,11 +125,11 @@ TEST_F(CanvasDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
   };
   for (const auto& c : cases) {
     Surface surface(240, 60);
-    surface.Fill(RECT{0, 0, 240, 60}, kBlue);
+    surface.Fill(Rect{0, 0, 240, 60}, kBlue);
     // The box melts into the ground: only glyphs show.
-    const RECT ink = surface.canvas().TextInk(c.rect, c.text, kYellow, kBlue);
+    const Rect ink = surface.canvas().TextInk(c.rect, c.text, kYellow, kBlue);
     surface.canvas().DrawTextCentred(c.rect, c.text, kYellow, kBlue);
-    const Extent drawn = Changed(surface, RECT{0, 0, 240, 60}, kBlue);
+    const Extent drawn = Changed(surface, Rect{0, 0, 240, 60}, kBlue);
     if (drawn.right < 0) {
       EXPECT_LE(ink.right, ink.left) << "no glyph, no ink";
       continue;
@@ -141,8 +141,8 @@ TEST_F(CanvasDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
 
 TEST_F(CanvasDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
   Surface source(10, 8);
-  source.Fill(RECT{0, 0, 10, 8}, kRed);
-  source.Fill(RECT{5, 4, 10, 8}, kBlue);
+  source.Fill(Rect{0, 0, 10, 8}, kRed);
+  source.Fill(Rect{5, 4, 10, 8}, kBlue);
   Surface target(30, 20);
   target.canvas().Blit(2, 1, 20, 15, source.canvas(), 0, 0);
   struct Probe {
@@ -165,12 +165,12 @@ TEST_F(CanvasDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
 // fits 32 bits: nothing is taken and the block comes out white.
 TEST_F(CanvasDrawing, BlockCopyFromFarOffSourcePointsIsWhite) {
   Surface source(10, 8);
-  source.Fill(RECT{0, 0, 10, 8}, kRed);
-  const POINT far[] = {{INT_MIN, 0}, {0, INT_MIN}, {INT_MAX, 0}, {INT_MIN, INT_MAX}};
-  for (const POINT& from : far) {
+  source.Fill(Rect{0, 0, 10, 8}, kRed);
+  const Point far[] = {{INT_MIN, 0}, {0, INT_MIN}, {INT_MAX, 0}, {INT_MIN, INT_MAX}};
+  for (const Point& from : far) {
     Surface target(30, 20);
     target.canvas().Blit(0, 0, 30, 20, source.canvas(), from.x, from.y);
-    const Extent changed = Changed(target, RECT{0, 0, 30, 20}, kWhite);
+    const Extent changed = Changed(target, Rect{0, 0, 30, 20}, kWhite);
     EXPECT_EQ(changed.right, -1) << from.x << "," << from.y << ": not white at " << changed.left
                                  << "," << changed.top;
   }
@@ -187,7 +187,7 @@ TEST_F(CanvasDrawing, PaintingDrawsOnTheWindowAndConsumesTheRequest) {
   EXPECT_EQ(PixelAt(*screen, 0, 0), kWhite);                         // the class background
   std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, 56, 40);  // 7 x 8 cells of 8 x 5
   ASSERT_NE(memory, nullptr);
-  memory->Fill(RECT{0, 0, 60, 40}, kRed);
+  memory->Fill(Rect{0, 0, 60, 40}, kRed);
   screen->Blit(0, 0, 60, 40, *memory, 0, 0);
   EndWindowPaint(window);
   const Canvas& client = *ClientCanvas(window);
@@ -198,7 +198,7 @@ TEST_F(CanvasDrawing, PaintingDrawsOnTheWindowAndConsumesTheRequest) {
 
 TEST_F(CanvasDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
   RegisterLoggingClass(u"LOGGING");
-  for (const POINT size : {POINT{0, 0}, POINT{6, 7}, POINT{0, 266}, POINT{240, 0}}) {
+  for (const Point size : {Point{0, 0}, Point{6, 7}, Point{0, 266}, Point{240, 0}}) {
     HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, size.x, size.y, nullptr,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
@@ -208,7 +208,7 @@ TEST_F(CanvasDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
     // The grid of a month view: 7 x 8 cells of the truncated cell size.
     std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, size.x / 7 * 7, size.y / 8 * 8);
     ASSERT_NE(memory, nullptr);
-    const RECT cell{0, 0, size.x / 7, size.y / 8};
+    const Rect cell{0, 0, size.x / 7, size.y / 8};
     memory->Fill(cell, kBlue);
     memory->DrawTextCentred(cell, u"31", kBlack, kWhite);
     screen->Blit(0, 0, size.x, size.y, *memory, 0, 0);

@@ -31,8 +31,8 @@ namespace fs = std::filesystem;
 constexpr Rgb kRed = Rgb{255, 0, 0};
 
 struct RunRecord {
-  RECT painted{};                     // the client size at the latest paint
-  std::vector<RECT> painted_at_taps;  // what each tap met
+  Rect painted{};                     // the client size at the latest paint
+  std::vector<Rect> painted_at_taps;  // what each tap met
 };
 RunRecord g_run;
 
@@ -151,8 +151,8 @@ TEST_F(HeadlessRun, ShotsAreThePaintedClientAreaAsPng) {
     const char* file;
     int width;
     int height;
-    POINT red;
-    POINT white;  // in the strip beyond the 7 x 8 grid
+    Point red;
+    Point white;  // in the strip beyond the 7 x 8 grid
   };
   const Case cases[] = {
       {"full.png", 240, 266, {237, 263}, {238, 264}},

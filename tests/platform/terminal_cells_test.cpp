@@ -58,7 +58,7 @@ void ExpectWholeGlyphs(const CellCanvas& canvas) {
 
 TEST_F(TerminalCells, TextIsCentredOnTheRowATapOwns) {
   struct Case {
-    RECT rect;
+    Rect rect;
     std::u16string text;
     int row;
     std::u32string expected;
@@ -75,7 +75,7 @@ TEST_F(TerminalCells, TextIsCentredOnTheRowATapOwns) {
   };
   for (const Case& c : cases) {
     CellCanvas canvas(11, 3);
-    canvas.Fill(RECT{0, 0, 11, 3}, kWhite);
+    canvas.Fill(Rect{0, 0, 11, 3}, kWhite);
     EXPECT_EQ(canvas.DrawTextCentred(c.rect, c.text, kBlack, kBlue), 1);
     SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
     std::u32string expected = c.expected;
@@ -87,8 +87,8 @@ TEST_F(TerminalCells, TextIsCentredOnTheRowATapOwns) {
 
 TEST_F(TerminalCells, TextBoxTakesTheBackgroundOnlyUnderTheText) {
   CellCanvas canvas(11, 2);
-  canvas.Fill(RECT{0, 0, 11, 2}, kRed);
-  canvas.DrawTextCentred(RECT{0, 0, 11, 2}, u"15", kWhite, kBlue);
+  canvas.Fill(Rect{0, 0, 11, 2}, kRed);
+  canvas.DrawTextCentred(Rect{0, 0, 11, 2}, u"15", kWhite, kBlue);
   for (int x = 0; x < 11; ++x) {
     const Cell& cell = canvas.At(x, 1);
     const bool under_text = x == 4 || x == 5;
@@ -101,14 +101,14 @@ TEST_F(TerminalCells, TextBoxTakesTheBackgroundOnlyUnderTheText) {
 }
 
 TEST_F(TerminalCells, NothingIsDrawnOutsideTheRectOrTheCanvas) {
-  const RECT rects[] = {{0, 0, 0, 0},   {5, 5, 3, 3},  {-20, -20, -10, -10},
+  const Rect rects[] = {{0, 0, 0, 0},   {5, 5, 3, 3},  {-20, -20, -10, -10},
                         {20, 0, 30, 5}, {0, 2, 11, 2}, {0, -5, 11, 0}};
-  for (const RECT& rect : rects) {
+  for (const Rect& rect : rects) {
     CellCanvas canvas(11, 2);
-    canvas.Fill(RECT{0, 0, 11, 2}, kWhite);
+    canvas.Fill(Rect{0, 0, 11, 2}, kWhite);
     const CellCanvas before = canvas;
     canvas.DrawTextCentred(rect, u"September 2024", kBlack, kBlue);
-    canvas.Fill(RECT{rect.left, rect.top, rect.right, std::min(rect.bottom, rect.top)}, kRed);
+    canvas.Fill(Rect{rect.left, rect.top, rect.right, std::min(rect.bottom, rect.top)}, kRed);
     for (int y = 0; y < 2; ++y) {
       for (int x = 0; x < 11; ++x) EXPECT_EQ(canvas.At(x, y), before.At(x, y));
     }
@@ -117,19 +117,19 @@ TEST_F(TerminalCells, NothingIsDrawnOutsideTheRectOrTheCanvas) {
 
 TEST_F(TerminalCells, HugeRectanglesDoNotOverflow) {
   CellCanvas canvas(11, 1);
-  canvas.Fill(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kWhite);
+  canvas.Fill(Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kWhite);
   // Centred in a rectangle 2^32 - 1 cells wide, the text starts 8 cells left of the canvas.
-  canvas.DrawTextCentred(RECT{INT32_MIN, 0, INT32_MAX, 1}, u"September 2024", kBlack, kWhite);
+  canvas.DrawTextCentred(Rect{INT32_MIN, 0, INT32_MAX, 1}, u"September 2024", kBlack, kWhite);
   EXPECT_EQ(Row(canvas, 0), U"r 2024     ");
 }
 
 TEST_F(TerminalCells, FillOverHalfAWideGlyphBlanksTheOtherHalf) {
   for (int x : {3, 4}) {  // the glyph 日 lies on cells 3 and 4
     CellCanvas canvas(11, 1);
-    canvas.Fill(RECT{0, 0, 11, 1}, kWhite);
-    canvas.DrawTextCentred(RECT{0, 0, 11, 1}, u"日本", kBlack, kWhite);
+    canvas.Fill(Rect{0, 0, 11, 1}, kWhite);
+    canvas.DrawTextCentred(Rect{0, 0, 11, 1}, u"日本", kBlack, kWhite);
     ASSERT_EQ(Row(canvas, 0), U"   日.本.    ");
-    canvas.Fill(RECT{x, 0, x + 1, 1}, kRed);
+    canvas.Fill(Rect{x, 0, x + 1, 1}, kRed);
     ExpectWholeGlyphs(canvas);
     EXPECT_EQ(Row(canvas, 0), U"     本.    ") << x;
     EXPECT_EQ(canvas.At(x, 0).background, kRed);
@@ -138,8 +138,8 @@ TEST_F(TerminalCells, FillOverHalfAWideGlyphBlanksTheOtherHalf) {
 
 TEST_F(TerminalCells, BlitCopiesCellsAndWhitensWhereTheSourceHasNone) {
   CellCanvas source(4, 2);
-  source.Fill(RECT{0, 0, 4, 2}, kBlue);
-  source.DrawTextCentred(RECT{0, 1, 4, 2}, u"ab", kWhite, kRed);
+  source.Fill(Rect{0, 0, 4, 2}, kBlue);
+  source.DrawTextCentred(Rect{0, 1, 4, 2}, u"ab", kWhite, kRed);
   CellCanvas target(6, 3);
   // Source (1, 1) lands on target (0, 0); the block reaches past the source's edges.
   target.Blit(0, 0, 6, 3, source, 1, 1);
@@ -152,8 +152,8 @@ TEST_F(TerminalCells, BlitCopiesCellsAndWhitensWhereTheSourceHasNone) {
 
 TEST_F(TerminalCells, BlitNeverCopiesHalfAWideGlyph) {
   CellCanvas source(6, 1);
-  source.Fill(RECT{0, 0, 6, 1}, kWhite);
-  source.DrawTextCentred(RECT{0, 0, 6, 1}, u"日本語", kBlack, kWhite);
+  source.Fill(Rect{0, 0, 6, 1}, kWhite);
+  source.DrawTextCentred(Rect{0, 0, 6, 1}, u"日本語", kBlack, kWhite);
   ASSERT_EQ(Row(source, 0), U"日.本.語.");
   struct Case {
     int x, width, sx;
@@ -167,7 +167,7 @@ TEST_F(TerminalCells, BlitNeverCopiesHalfAWideGlyph) {
   };
   for (const Case& c : cases) {
     CellCanvas target(c.x + c.width + 1, 1);
-    target.Fill(RECT{0, 0, target.Width(), 1}, kWhite);
+    target.Fill(Rect{0, 0, target.Width(), 1}, kWhite);
     target.Blit(c.x, 0, c.width, 1, source, c.sx, 0);
     std::u32string expected = c.expected;
     expected.resize(static_cast<std::size_t>(target.Width()), U' ');
@@ -178,8 +178,8 @@ TEST_F(TerminalCells, BlitNeverCopiesHalfAWideGlyph) {
 
 TEST_F(TerminalCells, BlitWithinOneCanvasAndFromAnotherKind) {
   CellCanvas canvas(6, 1);
-  canvas.Fill(RECT{0, 0, 6, 1}, kWhite);
-  canvas.DrawTextCentred(RECT{0, 0, 6, 1}, u"abcdef", kBlack, kWhite);
+  canvas.Fill(Rect{0, 0, 6, 1}, kWhite);
+  canvas.DrawTextCentred(Rect{0, 0, 6, 1}, u"abcdef", kBlack, kWhite);
   canvas.Blit(2, 0, 4, 1, canvas, 0, 0);  // overlapping, to the right
   EXPECT_EQ(Row(canvas, 0), U"ababcd");
   const std::unique_ptr<Canvas> pixels = MakePixelCanvas(6, 1);

@@ -30,7 +30,7 @@ LRESULT RecordShowsAtCreate(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   if (message == WM_CREATE) {
     g_shown_at_create = static_cast<RecordingBackend*>(CurrentWindowBackend())->shown;
     // The window has its size and title before it is shown.
-    RECT client;
+    Rect client;
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 240);
     EXPECT_EQ(WindowTitle(window), u"Shown later");
@@ -53,7 +53,7 @@ TEST_F(WindowMessages, CreateRunsBeforeTheWindowIsShownAndPaintsOnUpdate) {
   EXPECT_TRUE(UpdateWindow(window));
   EXPECT_TRUE(UpdateWindow(window));  // nothing pending any more: no second paint
   EXPECT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_CREATE, WM_SIZE, WM_PAINT}));
-  RECT client;
+  Rect client;
   ASSERT_TRUE(GetClientRect(window, &client));
   EXPECT_EQ(client.right, 240);
   EXPECT_EQ(client.bottom, 266);
@@ -149,7 +149,7 @@ TEST_F(WindowMessages, ResizingSendsSizeThenRepaints) {
   UpdateWindow(window);
   ASSERT_EQ(LoggedNumbers(), (std::vector<UINT>{WM_SIZE, WM_PAINT}));
   EXPECT_EQ(MessageLog()[0].lparam, MAKELPARAM(100, 50));
-  RECT client;
+  Rect client;
   GetClientRect(window, &client);
   EXPECT_EQ(client.right, 100);
   EXPECT_EQ(client.bottom, 50);

@@ -51,7 +51,7 @@ TEST(DayMarks, ShapesStayApartAndSpanTheirSquareAtEverySize) {
 
 TEST(DayMarks, SquareSitsInTheTopRightCornerClearOfTheNumber) {
   const struct {
-    RECT cell, ink, square;
+    Rect cell, ink, square;
   } cases[] = {
       {{0, 0, 68, 66}, {15, 19, 53, 45}, {51, 2, 66, 17}},  // two digits: above them
       {{0, 0, 68, 66}, {26, 19, 42, 45}, {51, 2, 66, 17}},  // one: beside it, a quarter
@@ -62,7 +62,7 @@ TEST(DayMarks, SquareSitsInTheTopRightCornerClearOfTheNumber) {
       {{0, 0, 8, 8}, {2, 2, 6, 6}, {7, 1, 7, 1}},                 // a tiny cell
   };
   for (const auto& c : cases) {
-    const RECT square = MarkSquare(c.cell, c.ink);
+    const Rect square = MarkSquare(c.cell, c.ink);
     EXPECT_EQ(std::make_tuple(square.left, square.top, square.right, square.bottom),
               std::make_tuple(c.square.left, c.square.top, c.square.right, c.square.bottom))
         << c.cell.right << "x" << c.cell.bottom;

@@ -32,7 +32,7 @@ TEST(MonthGrid, CellsTileTheirRows) {
   const MonthGrid may = MonthGridOf(2024, 5);  // the 1st is a Wednesday
   const struct {
     std::int32_t day;
-    RECT cell;
+    Rect cell;
   } cases[] = {
       {1, {102, 66, 136, 99}},
       {4, {204, 66, 238, 99}},
@@ -40,7 +40,7 @@ TEST(MonthGrid, CellsTileTheirRows) {
       {31, {170, 198, 204, 231}},
   };
   for (const auto& c : cases) {
-    const RECT cell = may.CellOf(c.day, 34, 33);
+    const Rect cell = may.CellOf(c.day, 34, 33);
     EXPECT_EQ(cell.left, c.cell.left) << c.day;
     EXPECT_EQ(cell.top, c.cell.top) << c.day;
     EXPECT_EQ(cell.right, c.cell.right) << c.day;

@@ -57,7 +57,7 @@ class MonthView : public ::testing::Test {
     ASSERT_TRUE(ResizeClientArea(window_, width, height));
     Canvas* screen = nullptr;
     ASSERT_TRUE(BeginWindowPaint(window_, &screen));
-    if (screen != nullptr) screen->Fill(RECT{0, 0, width, height}, kBlack);
+    if (screen != nullptr) screen->Fill(Rect{0, 0, width, height}, kBlack);
     EndWindowPaint(window_);
     EXPECT_EQ(PaintMonth(window_), 0);
   }

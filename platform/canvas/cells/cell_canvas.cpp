@@ -21,15 +21,15 @@ struct LinePlace {
   std::int64_t left;
   std::int64_t row;
 };
-LinePlace CentredLine(const RECT& rect, std::int64_t text_width) {
+LinePlace CentredLine(const Rect& rect, std::int64_t text_width) {
   // On an even height the line sits below the middle: the top row of a cell is also the
   // bottom edge of the cell above it for taps, so the text row is the one a tap owns.
   return {rect.left + (std::int64_t{rect.right} - rect.left - text_width) / 2,
           rect.top + (std::int64_t{rect.bottom} - rect.top) / 2};
 }
 
-LONG ToLong(std::int64_t value) {
-  return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+std::int32_t ToLong(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ void CellCanvas::Unsplit(int y, int left, int right) {
   }
 }
 
-void CellCanvas::Fill(const RECT& rect, Rgb colour) {
+void CellCanvas::Fill(const Rect& rect, Rgb colour) {
   const CanvasBox box = ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds());
   if (box.Empty()) return;
   for (int y = box.top; y < box.bottom; ++y) {
@@ -60,7 +60,7 @@ void CellCanvas::Fill(const RECT& rect, Rgb colour) {
   }
 }
 
-RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, Rgb, Rgb) {
+Rect CellCanvas::TextInk(const Rect& rect, std::u16string_view text, Rgb, Rgb) {
   const GlyphLine glyphs = GlyphsOf(text);
   const LinePlace place = CentredLine(rect, CellWidthOf(glyphs));
   std::int64_t left = place.left;
@@ -76,10 +76,10 @@ RECT CellCanvas::TextInk(const RECT& rect, std::u16string_view text, Rgb, Rgb) {
     x += glyph.width;
   }
   if (!shown) right = left;
-  return RECT{ToLong(left), ToLong(place.row), ToLong(right), ToLong(place.row + 1)};
+  return Rect{ToLong(left), ToLong(place.row), ToLong(right), ToLong(place.row + 1)};
 }
 
-int CellCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+int CellCanvas::DrawTextCentred(const Rect& rect, std::u16string_view text, Rgb foreground,
                                 Rgb background) {
   const GlyphLine glyphs = GlyphsOf(text);
   const std::int64_t text_width = CellWidthOf(glyphs);

@@ -36,13 +36,13 @@ class CellCanvas final : public Canvas {
   int Height() const override { return height_; }
   CanvasMaker Maker() const override;
 
-  void Fill(const RECT& rect, Rgb colour) override;
+  void Fill(const Rect& rect, Rgb colour) override;
   // The text row is top + height / 2; its first cell is left + (width - text) / 2.
   // Returns 1, the height of a line of text in cells.
-  int DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+  int DrawTextCentred(const Rect& rect, std::u16string_view text, Rgb foreground,
                       Rgb background) override;
   // The cells of the line's glyphs, from the first to the last that is not blank.
-  RECT TextInk(const RECT& rect, std::u16string_view text, Rgb foreground, Rgb background) override;
+  Rect TextInk(const Rect& rect, std::u16string_view text, Rgb foreground, Rgb background) override;
   bool HoldsCharacters() const override { return true; }
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) override;
 

@@ -39,13 +39,13 @@ class PixelCanvas final : public Canvas {
                                             static_cast<std::ptrdiff_t>(y) * surface_->pitch);
   }
 
-  void Fill(const RECT& rect, Rgb colour) override {
+  void Fill(const Rect& rect, Rgb colour) override {
     FillBox(ClipBox(rect.left, rect.top, rect.right, rect.bottom, Bounds()), ToPixel(colour));
   }
 
-  int DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+  int DrawTextCentred(const Rect& rect, std::u16string_view text, Rgb foreground,
                       Rgb background) override;
-  RECT TextInk(const RECT& rect, std::u16string_view text, Rgb foreground, Rgb background) override;
+  Rect TextInk(const Rect& rect, std::u16string_view text, Rgb foreground, Rgb background) override;
   void Blit(int x, int y, int width, int height, const Canvas& source, int sx, int sy) override;
   // Copies a rendered line with its box's top left corner at (left, top), clipped to `clip`.
   void PutText(std::int64_t left, std::int64_t top, const CanvasBox& clip, const TextImage& image);
@@ -68,17 +68,17 @@ struct TextCorner {
   std::int64_t left;
   std::int64_t top;
 };
-TextCorner CentredCorner(const RECT& rect, const TextImage& image) {
+TextCorner CentredCorner(const Rect& rect, const TextImage& image) {
   const std::int64_t rect_width = std::int64_t{rect.right} - rect.left;
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   return {rect.left + (rect_width - image.width) / 2, rect.top + (rect_height - image.height) / 2};
 }
 
-LONG ToLong(std::int64_t value) {
-  return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+std::int32_t ToLong(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb foreground,
+int PixelCanvas::DrawTextCentred(const Rect& rect, std::u16string_view text, Rgb foreground,
                                  Rgb background) {
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   TextImage image;
@@ -93,7 +93,7 @@ int PixelCanvas::DrawTextCentred(const RECT& rect, std::u16string_view text, Rgb
 }
 
 // The glyphs' pixels are those of the rendered line that differ from its box's colour.
-RECT PixelCanvas::TextInk(const RECT& rect, std::u16string_view text, Rgb foreground,
+Rect PixelCanvas::TextInk(const Rect& rect, std::u16string_view text, Rgb foreground,
                           Rgb background) {
   const std::int64_t rect_height = std::int64_t{rect.bottom} - rect.top;
   TextImage image;
@@ -112,8 +112,8 @@ RECT PixelCanvas::TextInk(const RECT& rect, std::u16string_view text, Rgb foregr
   }
   const TextCorner corner = CentredCorner(rect, image);
   if (ink.Empty())
-    return RECT{ToLong(corner.left), ToLong(corner.top), ToLong(corner.left), ToLong(corner.top)};
-  return RECT{ToLong(corner.left + ink.left), ToLong(corner.top + ink.top),
+    return Rect{ToLong(corner.left), ToLong(corner.top), ToLong(corner.left), ToLong(corner.top)};
+  return Rect{ToLong(corner.left + ink.left), ToLong(corner.top + ink.top),
               ToLong(corner.left + ink.right), ToLong(corner.top + ink.bottom)};
 }
 
@@ -216,7 +216,7 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas) {
                    surface->h};
 }
 
-int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
+int DrawTextLineAt(Canvas& canvas, int x, int y, const Rect& clip, std::u16string_view text,
                    int font_size, Rgb foreground, Rgb background) {
   auto* pixels = dynamic_cast<PixelCanvas*>(&canvas);
   TextImage image;

@@ -38,7 +38,7 @@ std::optional<PixelRows> ReadPixelRows(const Canvas& canvas);
 // opaque box of `background`, clipped to `clip` and to the canvas (what a backend's own bar
 // and boxes need beside DrawTextCentred). Returns the width of the text, 0 when nothing can
 // be drawn (no font, empty text, a canvas of another kind).
-int DrawTextLineAt(Canvas& canvas, int x, int y, const RECT& clip, std::u16string_view text,
+int DrawTextLineAt(Canvas& canvas, int x, int y, const Rect& clip, std::u16string_view text,
                    int font_size, Rgb foreground, Rgb background);
 
 // Writes a pixel canvas as PNG to the descriptor `fd` (left open); false with *error set
