@@ -1,3 +1,3 @@
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 
-AppStateRecord AppState;
+CalendarState AppState;
