@@ -4,7 +4,7 @@
 
 #include "app/history_session.h"
 #include "history/history_views.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "model/record_period.h"
 #include "platform/dates/datetime.h"
 #include "platform/text/unicode.h"

@@ -8,7 +8,7 @@
 #include "interop/formats_loader.h"
 #include "interop/import_parse.h"
 #include "interop/import_replay.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
 #include "platform/instance/single_instance.h"
@@ -194,7 +194,7 @@ int LoadSettingsFor(bool dry_run, SettingsWriteLock* lock) {
     return Fail("cannot lock your settings for the import: " + why.path + ": " +
                 Utf16ToUtf8(why.reason) + ". Nothing was imported.");
   }
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
   if (!loaded.ok) {
     return Fail("cannot read your settings in " + FailurePath(loaded) + ": " +

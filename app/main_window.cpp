@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/history_menu.h"
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
 #include "platform/ui/app_window.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/canvas/cells/cell_print.h"
 #include "platform/text/unicode.h"
 #include "view/day_class.h"

@@ -17,7 +17,7 @@
 #include "app/remind_command.h"
 #include "app/script_commands.h"
 #include "app/win_main.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/instance/single_instance.h"
 #include "platform/modules/desktop.h"

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "interop/predicted_events.h"
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/dates/dateformat.h"
 #include "platform/text/unicode.h"
 

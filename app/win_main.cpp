@@ -4,7 +4,7 @@
 
 #include "app/event_loop.h"
 #include "app/main_window.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/instance/single_instance.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window.h"

@@ -7,8 +7,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "model/cycle.h"
 
 namespace {
@@ -52,7 +52,7 @@ BENCHMARK(BM_AddDaysByStepping)->Arg(14)->Arg(400);
 // days match early in the scan; 1 for May 2025, past every prediction, where every scan runs to
 // its end.
 void BM_ClassifyMonth(benchmark::State& state) {
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   AppState.CycleLength = static_cast<std::int32_t>(state.range(0));
   AppState.LastPeriod = LastPeriod;
   AppState.LastPeriodKnown = 1;
@@ -65,7 +65,7 @@ void BM_ClassifyMonth(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(sum);
   }
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
 }
 BENCHMARK(BM_ClassifyMonth)
     ->ArgNames({"cycle", "past"})

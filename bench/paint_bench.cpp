@@ -14,7 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/win_main.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
@@ -54,7 +54,7 @@ void RemoveScratch() {
 void ShowColouredMonth() {
   const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30};
   FixLocalClock(now);
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   AppWindow = AppWindowRecord{};
   AppWindow.Instance = &CycluneModule;
   AppState.SelectedDate = now;

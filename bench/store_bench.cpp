@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "model/settings.h"
 
 namespace {
@@ -34,7 +34,7 @@ class BenchFolder {
     for (int i = 0; i < foreign; ++i)
       out << "\"Value" << i << "\"=\"some text of a foreign program\"\n";
     out.close();
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.LastPeriod = LocalDateTime{CivilDay(2024, 3, 1), 8, 30};
     AppState.LastPeriodKnown = 1;
     SaveSettings();
@@ -52,7 +52,7 @@ BenchFolder& Folder() {
 void BM_LoadSettings(benchmark::State& state) {
   Folder().Prepare(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     LoadSettings();
     benchmark::DoNotOptimize(AppState.LastPeriodKnown);
   }

@@ -17,7 +17,7 @@
 
 #include "app/main_window.h"
 #include "app/win_main.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/dates/datetime.h"
 #include "platform/terminal/terminal_backend.h"

@@ -21,8 +21,8 @@
 
 #include "app/main_window.h"
 #include "app/win_main.h"
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/modules/headless.h"
 #include "platform/ui/app_window.h"
@@ -190,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error;
   if (!StartHeadless(options, &error)) std::abort();
   FixLocalClock(start);
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   AppWindow = AppWindowRecord{};
   AppWindow.Instance = &CycluneModule;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 
 // A prediction is a candidate date AddDays(anchor, count) with count = k x CycleLength + j,
 // visited k by k and, within each k, j by j. Rather than building a date per candidate, the

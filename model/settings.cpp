@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/settings/settings_file.h"
 #include "platform/text/unicode.h"
@@ -98,12 +98,12 @@ bool StoredSettingsOf(const CycleSettings& settings, StoredSettings* stored) {
   return true;
 }
 
-CycleSettings CycleSettingsOf(const AppStateRecord& state) {
+CycleSettings CycleSettingsOf(const CalendarState& state) {
   return CycleSettings{state.CycleLength, state.MenstrualDays, state.LutealPhase,
                        state.LastPeriodKnown != 0, state.LastPeriod};
 }
 
-void SetCycleSettings(const CycleSettings& settings, AppStateRecord* state) {
+void SetCycleSettings(const CycleSettings& settings, CalendarState* state) {
   state->CycleLength = settings.CycleLength;
   state->MenstrualDays = settings.MenstrualDays;
   state->LutealPhase = settings.LutealPhase;

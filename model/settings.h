@@ -17,7 +17,7 @@
 
 #include "platform/dates/civil_day.h"
 
-struct AppStateRecord;
+struct CalendarState;
 
 // The cycle settings as the program holds them: the fields of AppState that loading fills and
 // a recording reads and writes, as a value.
@@ -50,8 +50,8 @@ CycleSettings LoadedSettings(const StoredSettings& stored);
 bool StoredSettingsOf(const CycleSettings& settings, StoredSettings* stored);
 
 // The settings fields of `state`, and back.
-CycleSettings CycleSettingsOf(const AppStateRecord& state);
-void SetCycleSettings(const CycleSettings& settings, AppStateRecord* state);
+CycleSettings CycleSettingsOf(const CalendarState& state);
+void SetCycleSettings(const CycleSettings& settings, CalendarState* state);
 
 // How a save went. When it failed, `file` is the file or folder that could not be written and
 // `reason` the system's words for why ("No space left on device"); the settings in AppState

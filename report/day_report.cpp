@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "model/cycle.h"
 #include "platform/dates/dateformat.h"
 #include "platform/dates/datetime.h"

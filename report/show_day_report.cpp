@@ -1,6 +1,6 @@
 // Kept apart from the composition so that what the report says can be checked without a
 // window system.
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/ui/message_box.h"
 #include "report/day_report.h"
 

@@ -1,6 +1,6 @@
 #include "view/day_class.h"
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "model/cycle.h"
 #include "view/month_view.h"
 

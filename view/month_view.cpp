@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/canvas/canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/ui/app_window.h"

@@ -1,7 +1,7 @@
 #include "view/navigation.h"
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window_paint.h"
 #include "report/day_report.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/win_main.h"
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
@@ -26,7 +26,7 @@ class MainWindow : public ::testing::Test {
     setenv("XDG_CONFIG_HOME", (scratch_.path() / "config").c_str(), 1);
     const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30, 15, 125};
     FixLocalClock(now);
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppWindow = AppWindowRecord{};
   }
   void TearDown() override {

@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "model/cycle.h"
 
 namespace {
@@ -69,7 +69,7 @@ TEST(PredictedDayRanges, HoldEveryClassifiedDayAndNoMore) {
       {"year wrap", 28, 5, 14, Date(65535, 12, 20), 0, 379},
   };
   for (const auto& c : cases) {
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.CycleLength = c.cycle;
     AppState.MenstrualDays = c.menstrual;
     AppState.LutealPhase = c.luteal;
@@ -88,7 +88,7 @@ TEST(PredictedDayRanges, HoldEveryClassifiedDayAndNoMore) {
   }
   AppState.CycleLength = -1;
   EXPECT_TRUE(PredictedDayRanges().empty());
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ struct Settings {
 };
 
 void Apply(const Settings& s) {
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   AppState.CycleLength = s.cycle;
   AppState.MenstrualDays = s.menstrual;
   AppState.LutealPhase = s.luteal;

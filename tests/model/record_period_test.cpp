@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 
 namespace {
@@ -50,7 +50,7 @@ class RecordPeriodTest : public ::testing::Test {
     had_config_home_ = old != nullptr;
     if (had_config_home_) old_config_home_ = old;
     UseConfigHome(scratch_ / "config");
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
   }
   void TearDown() override {
     if (had_config_home_) {
@@ -117,7 +117,7 @@ TEST_F(RecordPeriodTest, FoldsTheIntervalAndStoresAllFiveValues) {
       {"earlier time of day", true, Local(2024, 4, 19, 10), Local(2024, 5, 20, 9), 27, {28, 4, 14}},
   };
   for (const Case& c : cases) {
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.CycleLength = c.cycle;
     AppState.LastPeriodKnown = c.known ? 1 : 0;
     AppState.LastPeriod = c.last_period;
@@ -150,7 +150,7 @@ TEST_F(RecordPeriodTest, RecordingAgainCountsFromTheFirstRecording) {
       {Local(2024, 5, 1, 9), Local(2024, 6, 5, 9), {31, 5, 15}},
   };
   for (const Case& c : cases) {
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.SelectedDate = c.first;
     RecordPeriod();
     AppState.SelectedDate = c.second;

@@ -18,7 +18,7 @@
 #include <random>
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
 #include "platform/settings/registry_text.h"
@@ -126,7 +126,7 @@ class SaveFaults : public ::testing::Test {
     old_ = ReadWholeFile(folder_.file());
     ASSERT_EQ(StoredNumber(old_), kOld);
   }
-  void TearDown() override { AppState = AppStateRecord{}; }
+  void TearDown() override { AppState = CalendarState{}; }
 
   bool NoTemporaryLeft() const {
     return !std::filesystem::exists(folder_.folder() + "/registry.reg.tmp");

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "model/record_period.h"
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 class SettingsForImport : public ::testing::Test {
  protected:
-  void SetUp() override { AppState = AppStateRecord{}; }
-  void TearDown() override { AppState = AppStateRecord{}; }
+  void SetUp() override { AppState = CalendarState{}; }
+  void TearDown() override { AppState = CalendarState{}; }
   RegistryTestFolder folder_;
 };
 
@@ -44,7 +44,7 @@ TEST_F(SettingsForImport, LoadsWhatIsStoredAndCreatesNothing) {
     SCOPED_TRACE(c.what);
     fs::remove_all(folder_.folder());
     if (c.file != nullptr) WriteWholeFile(folder_.file(), c.file);
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.CycleLength = 40;
     const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
     EXPECT_TRUE(loaded.ok) << std::string(loaded.reason.begin(), loaded.reason.end());

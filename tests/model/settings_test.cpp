@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "tests/platform/registry_test_folder.h"
 
@@ -31,8 +31,8 @@ LocalDateTime FromTicks(std::uint32_t high, std::uint32_t low) {
 
 class Settings : public ::testing::Test {
  protected:
-  void SetUp() override { AppState = AppStateRecord{}; }
-  void TearDown() override { AppState = AppStateRecord{}; }
+  void SetUp() override { AppState = CalendarState{}; }
+  void TearDown() override { AppState = CalendarState{}; }
   RegistryTestFolder folder_;
 };
 
@@ -83,7 +83,7 @@ TEST_F(Settings, LoadTakesOnlyFourByteDwords) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove_all(folder_.folder());
     if (std::string(c.lines) != "-") WriteWholeFile(folder_.file(), kHead + c.lines);
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.CycleLength = 40;
     AppState.LutealPhase = 20;
     AppState.MenstrualDays = 7;
@@ -121,7 +121,7 @@ TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
       {28, 14, 5, Date(1600, 12, 22, 1, 23, 26, 541)},
   };
   for (const auto& c : cases) {
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppState.CycleLength = c.cycle;
     AppState.LutealPhase = c.luteal;
     AppState.MenstrualDays = c.menstrual;
@@ -129,7 +129,7 @@ TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
     AppState.LastPeriodKnown = 1;
     SettingsSaveResult saved = SaveSettings();
     ASSERT_TRUE(saved.ok) << std::string(saved.reason.begin(), saved.reason.end());
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     LoadSettings();
     EXPECT_EQ(AppState.CycleLength, c.cycle);
     EXPECT_EQ(AppState.LutealPhase, c.luteal);

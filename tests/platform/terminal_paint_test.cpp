@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/canvas/cells/cell_canvas.h"
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/dates/dateformat.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/dates/dateformat.h"
 
 namespace {
@@ -33,7 +33,7 @@ class DayReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = AppState;
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     UseLocale("en_US.UTF-8");
   }
   void TearDown() override {
@@ -53,7 +53,7 @@ class DayReportTest : public ::testing::Test {
   }
 
  private:
-  AppStateRecord saved_;
+  CalendarState saved_;
 };
 
 TEST_F(DayReportTest, FirstDayOfCycleGivesTheWholeReport) {

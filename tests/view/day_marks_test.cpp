@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/ui/app_window.h"
@@ -108,7 +108,7 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
   RegisterClassW(&window_class);
   HWND window = CreateWindowExW(0, u"DayMarksTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
                                 nullptr, nullptr);
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   AppWindow = AppWindowRecord{};
   AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
   AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
@@ -141,7 +141,7 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
     EXPECT_EQ(distinct.size(), 4u) << "each of the four classes has a mark of its own";
   }
   DestroyWindow(window);
-  AppState = AppStateRecord{};
+  AppState = CalendarState{};
   AppWindow = AppWindowRecord{};
 }
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "model/app_state.h"
+#include "model/calendar_state.h"
 #include "platform/canvas/canvas.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
@@ -46,7 +46,7 @@ class MonthView : public ::testing::Test {
     window_ = CreateWindowExW(0, u"MonthViewTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
                               nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppWindow = AppWindowRecord{};
     AppState.SelectedDate = Day(2024, 5, 20);
   }

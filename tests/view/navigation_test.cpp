@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "model/app_state.h"
 #include "model/calendar.h"
+#include "model/calendar_state.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window_backend.h"
 #include "platform/ui/window_internal.h"
@@ -60,7 +60,7 @@ class Navigation : public ::testing::Test {
     window_ = CreateWindowExW(0, u"NavigationTest", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
-    AppState = AppStateRecord{};
+    AppState = CalendarState{};
     AppWindow = AppWindowRecord{};
     // The report's box has no owner here, so the window system's repaint of an owner
     // uncovered by a box cannot hide whether the handler itself asked for one.

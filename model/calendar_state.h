@@ -1,14 +1,12 @@
-// The state the window and the terminal keep between events: the cycle settings, the last
-// recorded period, the selected day and the view's day marks. The cycle functions, the day
-// report and the command-line outputs take these as values; the month view and its keys still
-// read them here. The window's handles and paint geometry are in platform/ui/app_window.h.
+// The state the calendar keeps between events: the cycle settings, the last recorded period,
+// the selected day and the view's day marks.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/dates/civil_day.h"
 
-struct AppStateRecord {
+struct CalendarState {
   std::int32_t CycleLength = 28;     // predicted length of a cycle, days
   std::int32_t MenstrualDays = 5;    // menstrual days at the start of each cycle
   std::int32_t LutealPhase = 14;     // days from ovulation to the next cycle
@@ -18,4 +16,4 @@ struct AppStateRecord {
   std::int32_t DayMarks = 0;         // 1: the month view marks each day's class by a shape too
 };
 
-extern AppStateRecord AppState;
+extern CalendarState AppState;

@@ -1,3 +1,0 @@
-#include "model/app_state.h"
-
-AppStateRecord AppState;

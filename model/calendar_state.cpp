@@ -1,0 +1,3 @@
+#include "model/calendar_state.h"
+
+CalendarState AppState;
