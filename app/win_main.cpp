@@ -3,23 +3,13 @@
 #include <algorithm>
 
 #include "app/event_loop.h"
+#include "app/history_menu.h"
 #include "app/main_window.h"
 #include "model/calendar_state.h"
 #include "platform/instance/single_instance.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
 #include "resources/resources.h"
-
-namespace {
-
-// Runs without input: what a run without a front end (a test) has.
-class NoUiFrontEnd final : public UiFrontEnd {
- public:
-  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
-  void Present(const Canvas*, ModalModel&, bool) override {}
-};
-
-}  // namespace
 
 std::vector<SoftKey> WindowCalendar::SoftKeys() { return soft_keys_; }
 
@@ -91,11 +81,9 @@ BOOL InitInstance(HINSTANCE instance, int show_command) {
   return TRUE;
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, const char16_t* /*command_line*/,
-            int show_command) {
-  if (!InitInstance(instance, show_command)) return 0;
+int RunCalendar(UiFrontEnd& front_end, const CalendarOptions& options) {
+  SetFrontEndSource(options.source);
+  if (!InitInstance(&CycluneModule, SW_SHOWNORMAL)) return 0;
   WindowCalendar calendar(AppWindow.MainWindow, CycluneSoftKeys());
-  NoUiFrontEnd none;
-  UiFrontEnd* front_end = CurrentFrontEnd();
-  return RunEventLoop(front_end != nullptr ? *front_end : none, calendar);
+  return RunEventLoop(front_end, calendar);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/event_loop.h"
+#include "history/history_types.h"
 #include "platform/ui/win_types.h"
 
 // A window as the event loop's calendar: its procedure gets the keys (WM_KEYDOWN), taps
@@ -30,8 +31,13 @@ class WindowCalendar final : public LoopCalendar {
   std::vector<SoftKey> soft_keys_;
 };
 
-// Runs the program: InitInstance, then the event loop. Returns 0.
-int WinMain(HINSTANCE instance, HINSTANCE previous, const char16_t* command_line, int show_command);
+// How the calendar runs: where its recordings are said to come from.
+struct CalendarOptions {
+  HistorySource source = HistorySource::kWindow;
+};
+
+// Runs the program on `front_end`: InitInstance, then the event loop. Returns 0.
+int RunCalendar(UiFrontEnd& front_end, const CalendarOptions& options);
 
 // Stores the instance; asks a running instance (platform/instance) to come forward and
 // returns FALSE if there is one, or when the class is registered already (the window is open

@@ -11,7 +11,7 @@
 #include "platform/modules/module_loader.h"
 #include "platform/terminal/terminal.h"
 
-constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 2};
+constexpr ModuleName kTerminalModule{"cyclune-terminal.so", "CycluneTerminalModule", 3};
 
 // The module's own front-end functions (platform/terminal/terminal.h).
 using TerminalModule = ModuleTable<&StartTerminal, &TerminalNeedsDayMarks, &FinishTerminal>;

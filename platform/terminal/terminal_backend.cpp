@@ -54,9 +54,8 @@ TerminalBackend* g_backend = nullptr;
 TerminalBackend::TerminalBackend(std::unique_ptr<TerminalScreen> screen)
     : screen_(std::move(screen)) {}
 
-void TerminalBackend::DefaultClientSize(int* width, int* height) {
-  *width = screen_->Columns();
-  *height = ClientRows();
+ClientSize TerminalBackend::DefaultClientSize() const {
+  return ClientSize{screen_->Columns(), ClientRows()};
 }
 
 int TerminalBackend::ClientRows() const { return std::max(0, screen_->Rows() - 1); }
@@ -105,7 +104,7 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
 
 bool TerminalBackend::WaitEvents(std::vector<UiEvent>* events) {
   // A terminal that has gone stays gone: if the window outlived the quit, the input ends.
-  if (hung_up_ || InputWindow() == nullptr) return false;
+  if (hung_up_ || shown_window_ == nullptr) return false;
   const Event event = NextEvent();
   switch (event.kind) {
     case Event::Kind::kHangUp:
@@ -179,11 +178,11 @@ ModalHit TerminalBackend::HitAt(int x, int y) const {
 // The client area follows the terminal's size; the loop then paints it anew.
 void TerminalBackend::FollowSize(std::vector<UiEvent>* events) {
   screen_->FollowSize();
-  if (HWND window = InputWindow()) {
-    const Canvas* canvas = ClientCanvas(window);
+  if (shown_window_ != nullptr) {
+    const Canvas* canvas = shown_window_->canvas();
     if (canvas == nullptr || canvas->Width() != screen_->Columns() ||
         canvas->Height() != ClientRows()) {
-      ResizeClientArea(window, screen_->Columns(), ClientRows());
+      shown_window_->Resize(screen_->Columns(), ClientRows());
     }
   }
   const bool box = modal_->showing() == ModalModel::Showing::kMessageBox;

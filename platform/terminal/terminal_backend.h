@@ -12,17 +12,23 @@
 #include "platform/terminal/terminal_layout.h"
 #include "platform/terminal/terminal_screen.h"
 #include "platform/terminal/terminal_signals.h"
+#include "platform/ui/front_end.h"
 #include "platform/ui/modal.h"
+#include "platform/ui/program_window.h"
 #include "platform/ui/window_backend.h"
 
-class TerminalBackend final : public WindowBackend {
+class TerminalBackend final : public UiFrontEnd {
  public:
   explicit TerminalBackend(std::unique_ptr<TerminalScreen> screen);
 
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     return MakeCellCanvas(width, height);
   }
-  void DefaultClientSize(int* width, int* height) override;
+  ClientSize DefaultClientSize() const override;
+  void ShowWindow(ProgramWindow& window) override { shown_window_ = &window; }
+  void WindowClosed(ProgramWindow& window) override {
+    if (&window == shown_window_) shown_window_ = nullptr;
+  }
   bool WaitEvents(std::vector<UiEvent>* events) override;
   void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) override;
   void ComeForward() override;
@@ -43,7 +49,7 @@ class TerminalBackend final : public WindowBackend {
 
   int ClientRows() const;
   void Draw(bool repaint_all);
-  Point CaretPlace() const;
+  Point FocusPlace() const;
   static Point LineStart(const BoxLayout& box, int row, Point otherwise);
   void DrawPicture();
   void DrawBar();
@@ -56,6 +62,7 @@ class TerminalBackend final : public WindowBackend {
   BoxLayout MessageBoxLayout();
 
   std::unique_ptr<TerminalScreen> screen_;
+  ProgramWindow* shown_window_ = nullptr;
   CellCanvas shown_{0, 0};  // the client area as last painted
   bool painted_ = false;
   ModalModel no_modal_;

@@ -21,10 +21,24 @@ struct WindowClassRecord {
   WNDCLASSW definition{};
 };
 
+// Without a backend, windows are made on a front end that only makes the default kind of
+// canvas.
+class DefaultKindFrontEnd final : public UiFrontEnd {
+ public:
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    const CanvasMaker maker = DefaultCanvasMaker();
+    return maker != nullptr ? maker(width, height) : nullptr;
+  }
+  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
+  void Present(const Canvas*, ModalModel&, bool) override {}
+};
+
+UiFrontEnd& WindowFrontEnd();
+
 struct WindowRegistry {
   std::vector<WindowClassRecord> classes;
   std::vector<std::unique_ptr<WindowObject>> windows;
-  std::unique_ptr<WindowBackend> backend;
+  std::unique_ptr<UiFrontEnd> backend;
   CanvasMaker default_canvas_maker = nullptr;
   std::uint64_t show_clock = 0;
   ATOM next_atom = 0xC000;  // the platform's range for registered class atoms
@@ -57,32 +71,10 @@ const WindowClassRecord* FindClass(const char16_t* name) {
   return nullptr;
 }
 
-std::unique_ptr<Canvas> MakeClientCanvas(int width, int height, HBRUSH background) {
-  WindowBackend* backend = CurrentWindowBackend();
-  std::unique_ptr<Canvas> canvas;
-  if (backend != nullptr) {
-    canvas = backend->MakeCanvas(width, height);
-  } else if (const CanvasMaker maker = DefaultCanvasMaker(); maker != nullptr) {
-    canvas = maker(width, height);
-  }
-  if (canvas == nullptr) return nullptr;
-  Rgb colour = Rgb{255, 255, 255};
-  BrushColour(background, &colour);
-  canvas->Fill(Rect{0, 0, width, height}, colour);
-  return canvas;
-}
-
-void ClientSizeFor(int width, int height, int* client_width, int* client_height) {
-  if (width == CW_USEDEFAULT || height == CW_USEDEFAULT) {
-    *client_width = kDefaultClientWidth;
-    *client_height = kDefaultClientHeight;
-    if (WindowBackend* backend = CurrentWindowBackend()) {
-      backend->DefaultClientSize(client_width, client_height);
-    }
-    return;
-  }
-  *client_width = std::max(width, 0);
-  *client_height = std::max(height, 0);
+UiFrontEnd& WindowFrontEnd() {
+  static DefaultKindFrontEnd* default_kind = new DefaultKindFrontEnd();
+  UiFrontEnd* backend = CurrentWindowBackend();
+  return backend != nullptr ? *backend : *default_kind;
 }
 
 }  // namespace
@@ -109,11 +101,13 @@ HWND AdoptWindow(std::unique_ptr<WindowObject> window) {
   return Registry().windows.back().get();
 }
 
-void InstallWindowBackend(std::unique_ptr<WindowBackend> backend) {
+void InstallWindowBackend(std::unique_ptr<UiFrontEnd> backend) {
+  // The windows shown on the old front end go with it.
+  while (!Registry().windows.empty()) DestroyWindow(Registry().windows.front().get());
   Registry().backend = std::move(backend);
 }
 
-WindowBackend* CurrentWindowBackend() { return Registry().backend.get(); }
+UiFrontEnd* CurrentWindowBackend() { return Registry().backend.get(); }
 
 UiFrontEnd* CurrentFrontEnd() { return Registry().backend.get(); }
 
@@ -143,17 +137,17 @@ HWND CreateWindowExW(DWORD, const char16_t* class_name, const char16_t* title, D
                      int, int width, int height, HWND, HMENU, HINSTANCE, void*) {
   const WindowClassRecord* window_class = FindClass(class_name);
   if (window_class == nullptr) return nullptr;
-  int client_width = 0;
-  int client_height = 0;
-  ClientSizeFor(width, height, &client_width, &client_height);
   auto object = std::make_unique<WindowObject>();
   object->class_name = window_class->name;
-  object->title = title != nullptr ? title : u"";
   object->procedure = window_class->definition.lpfnWndProc;
-  object->icon = window_class->definition.hIcon;
-  object->canvas =
-      MakeClientCanvas(client_width, client_height, window_class->definition.hbrBackground);
-  if (object->canvas == nullptr) return nullptr;
+  object->shown = std::make_unique<ProgramWindow>(WindowFrontEnd(), title != nullptr ? title : u"",
+                                                  IconResourceOf(window_class->definition.hIcon));
+  if (width != CW_USEDEFAULT && height != CW_USEDEFAULT) {
+    object->shown->Resize(std::max(width, 0), std::max(height, 0));
+  }
+  if (!object->shown->open()) return nullptr;
+  const int client_width = object->shown->canvas()->Width();
+  const int client_height = object->shown->canvas()->Height();
   HWND window = AdoptWindow(std::move(object));
 
   // The client size is already the window's (GetClientRect); WM_SIZE follows.
@@ -175,12 +169,9 @@ BOOL ShowWindow(HWND window, int show_command) {
     window->visible = false;
     return was_visible;
   }
-  if (!window->visible) {
-    window->visible = true;
-    window->paint_pending = true;
-  }
+  window->visible = true;
   window->shown_order = ++Registry().show_clock;
-  if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowShown(window);
+  window->shown->Show();
   return was_visible;
 }
 
@@ -188,8 +179,7 @@ BOOL DestroyWindow(HWND window) {
   if (!IsLiveWindow(window) || window->destroying) return FALSE;
   window->destroying = true;
   SendMessageW(window, WM_DESTROY, 0, 0);
-  ForgetCaretOf(window);
-  if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowDestroyed(window);
+  window->shown->Close();
   auto& windows = Registry().windows;
   windows.erase(std::find_if(windows.begin(), windows.end(),
                              [window](const auto& live) { return live.get() == window; }));
@@ -197,8 +187,8 @@ BOOL DestroyWindow(HWND window) {
 }
 
 BOOL GetClientRect(HWND window, Rect* rect) {
-  if (!IsLiveWindow(window) || rect == nullptr || window->canvas == nullptr) return FALSE;
-  *rect = Rect{0, 0, window->canvas->Width(), window->canvas->Height()};
+  if (!IsLiveWindow(window) || rect == nullptr || !window->shown->open()) return FALSE;
+  *rect = Rect{0, 0, window->shown->canvas()->Width(), window->shown->canvas()->Height()};
   return TRUE;
 }
 
@@ -212,23 +202,20 @@ HWND InputWindow() {
 }
 
 const Canvas* ClientCanvas(HWND window) {
-  return IsLiveWindow(window) ? window->canvas.get() : nullptr;
+  return IsLiveWindow(window) ? window->shown->canvas() : nullptr;
 }
 
 BOOL ResizeClientArea(HWND window, int width, int height) {
   if (!IsLiveWindow(window) || width < 0 || height < 0) return FALSE;
-  std::unique_ptr<Canvas> canvas = MakeClientCanvas(width, height, nullptr);
-  if (canvas == nullptr) return FALSE;
-  window->canvas = std::move(canvas);
+  if (!window->shown->Resize(width, height)) return FALSE;
   SendMessageW(window, WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
-  InvalidateRect(window, nullptr, FALSE);
   return TRUE;
 }
 
 std::u16string WindowTitle(HWND window) {
-  return IsLiveWindow(window) ? window->title : std::u16string();
+  return IsLiveWindow(window) ? window->shown->title() : std::u16string();
 }
 
 const IconResource* WindowIcon(HWND window) {
-  return IsLiveWindow(window) ? IconResourceOf(window->icon) : nullptr;
+  return IsLiveWindow(window) ? window->shown->icon() : nullptr;
 }

@@ -24,28 +24,19 @@ CanvasMaker DefaultCanvasMaker();
 
 class WindowBackend : public UiFrontEnd {
  public:
-  // A canvas of the kind this backend shows, for a client area of width x height.
-  virtual std::unique_ptr<Canvas> MakeCanvas(int width, int height) {
+  // Canvases of the default kind.
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     const CanvasMaker maker = DefaultCanvasMaker();
     return maker != nullptr ? maker(width, height) : nullptr;
   }
-  // The client size given to a window created with CW_USEDEFAULT.
-  virtual void DefaultClientSize(int* width, int* height) {
-    *width = kDefaultClientWidth;
-    *height = kDefaultClientHeight;
-  }
-  virtual void WindowShown(HWND) {}
-  virtual void WindowPainted(HWND) {}  // EndWindowPaint: the client canvas holds a new picture
-  virtual void WindowDestroyed(HWND) {}
-
   bool WaitEvents(std::vector<UiEvent>*) override { return false; }
   void Present(const Canvas*, ModalModel&, bool) override {}
 };
 
 // Installs the backend (nullptr: none) and destroys the previous one. Without a backend,
 // canvases are of the default kind.
-void InstallWindowBackend(std::unique_ptr<WindowBackend> backend);
-WindowBackend* CurrentWindowBackend();
+void InstallWindowBackend(std::unique_ptr<UiFrontEnd> backend);
+UiFrontEnd* CurrentWindowBackend();
 
 // The top-level window that receives input: the most recently shown visible one.
 HWND InputWindow();

@@ -9,20 +9,18 @@
 #include <vector>
 
 #include "platform/canvas/canvas.h"
+#include "platform/ui/program_window.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_paint.h"
 
 struct WindowObject {
   std::u16string class_name;
-  std::u16string title;
   WNDPROC procedure = nullptr;
-  HICON icon = nullptr;
   bool visible = false;
-  bool paint_pending = false;
   bool destroying = false;
   std::uint64_t shown_order = 0;
-  std::unique_ptr<Canvas> canvas;
+  std::unique_ptr<ProgramWindow> shown;  // what the front end shows
 };
 
 // Whether `window` is a window that exists now (any stale or made-up handle is not).
@@ -31,9 +29,6 @@ bool IsLiveWindow(HWND window);
 const std::vector<std::unique_ptr<WindowObject>>& LiveWindows();
 // Adds a window to the registry and returns its handle.
 HWND AdoptWindow(std::unique_ptr<WindowObject> window);
-
-// Destroys the caret when `window` owns it (the window is going away).
-void ForgetCaretOf(HWND window);
 
 // Consumes the window's pending paint request (BeginWindowPaint).
 void ValidateWindow(HWND window);

@@ -28,31 +28,30 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
 BOOL InvalidateRect(HWND window, const Rect* rect, BOOL) {
   if (window == nullptr) {
     for (const auto& each : LiveWindows()) {
-      each->paint_pending = true;
+      each->shown->AskForPaint();
     }
     return TRUE;
   }
   if (!IsLiveWindow(window)) return FALSE;
-  if (rect != nullptr && window->canvas != nullptr) {
+  const Canvas* canvas = window->shown->canvas();
+  if (rect != nullptr && canvas != nullptr) {
     const bool outside = rect->right <= 0 || rect->bottom <= 0 || rect->left >= rect->right ||
-                         rect->top >= rect->bottom || rect->left >= window->canvas->Width() ||
-                         rect->top >= window->canvas->Height();
+                         rect->top >= rect->bottom || rect->left >= canvas->Width() ||
+                         rect->top >= canvas->Height();
     if (outside) return TRUE;
   }
-  window->paint_pending = true;
+  window->shown->AskForPaint();
   return TRUE;
 }
 
-bool PaintPending(HWND window) {
-  return IsLiveWindow(window) && window->paint_pending && window->visible;
-}
+bool PaintPending(HWND window) { return IsLiveWindow(window) && window->shown->paint_due(); }
 
 BOOL UpdateWindow(HWND window) {
   if (!IsLiveWindow(window)) return FALSE;
-  if (window->paint_pending && window->visible) SendMessageW(window, WM_PAINT, 0, 0);
+  if (window->shown->paint_due()) SendMessageW(window, WM_PAINT, 0, 0);
   return TRUE;
 }
 
 void ValidateWindow(HWND window) {
-  if (IsLiveWindow(window)) window->paint_pending = false;
+  if (IsLiveWindow(window)) window->shown->TakePaintDue();
 }

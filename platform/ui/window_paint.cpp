@@ -7,18 +7,17 @@
 bool BeginWindowPaint(HWND window, Canvas** screen) {
   if (!IsLiveWindow(window) || screen == nullptr) return false;
   ValidateWindow(window);
-  *screen = window->canvas.get();
+  *screen = window->shown->canvas();
   return true;
 }
 
 void EndWindowPaint(HWND window) {
-  if (!IsLiveWindow(window)) return;
-  if (WindowBackend* backend = CurrentWindowBackend()) backend->WindowPainted(window);
+  (void)window;  // the front end reads the picture when the loop presents it
 }
 
 bool ScreenHoldsCharacters() {
   // The front end's kind of canvas, learnt from one it makes; the default kind without one.
-  WindowBackend* backend = CurrentWindowBackend();
+  UiFrontEnd* backend = CurrentWindowBackend();
   const CanvasMaker maker = DefaultCanvasMaker();
   std::unique_ptr<Canvas> probe = backend != nullptr ? backend->MakeCanvas(0, 0)
                                   : maker != nullptr ? maker(0, 0)

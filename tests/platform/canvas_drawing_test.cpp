@@ -183,7 +183,7 @@ TEST_F(CanvasDrawing, PaintingDrawsOnTheWindowAndConsumesTheRequest) {
   Canvas* screen = nullptr;
   ASSERT_TRUE(BeginWindowPaint(window, &screen));
   ASSERT_NE(screen, nullptr);
-  EXPECT_FALSE(window->paint_pending);
+  EXPECT_FALSE(window->shown->paint_due());
   EXPECT_EQ(PixelAt(*screen, 0, 0), kWhite);                         // the class background
   std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, 56, 40);  // 7 x 8 cells of 8 x 5
   ASSERT_NE(memory, nullptr);

@@ -42,7 +42,7 @@ class RecordingBackend final : public WindowBackend {
   int shown = 0;
   int foreground_requests = 0;
 
-  void WindowShown(HWND) override { ++shown; }
+  void ShowWindow(ProgramWindow&) override { ++shown; }
   void ComeForward() override { ++foreground_requests; }
 };
 

@@ -78,7 +78,7 @@ class Navigation : public ::testing::Test {
     ValidateWindow(window_);
     boxes_ = 0;
   }
-  bool RepaintRequested() const { return window_->paint_pending; }
+  bool RepaintRequested() const { return window_->shown->paint_due(); }
 
   HWND window_ = nullptr;
   int boxes_ = 0;
