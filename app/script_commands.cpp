@@ -132,7 +132,7 @@ int RunMonth(const CommandLine& line) {
   const CivilDay shown = line.date_given ? line.date : today;  // another month: its 1st
   const bool holds_today = shown.year() == today.year() && shown.month() == today.month();
   SelectDay(holds_today ? today : shown);
-  return PrintText(MonthText(holds_today, WantColour(line.colour)));
+  return PrintText(MonthText(AppState, holds_today, WantColour(line.colour)));
 }
 
 int RunIcs(const CommandLine& line) {
