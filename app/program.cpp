@@ -11,12 +11,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/calendar_window.h"
 #include "app/history_command.h"
-#include "app/history_menu.h"
 #include "app/import_command.h"
 #include "app/remind_command.h"
 #include "app/script_commands.h"
-#include "app/win_main.h"
 #include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/instance/single_instance.h"
@@ -30,6 +29,11 @@ namespace {
 constexpr int kExitNoFrontEnd = 1;
 constexpr int kExitUsage = 2;
 
+// The calendar's options for a run whose recordings come from `source`.
+CalendarOptions OptionsFrom(HistorySource source) {
+  return CalendarOptions{source, AppState.DayMarks != 0};
+}
+
 int RunHeadless(const CommandLine& line) {
   std::string error;
   int status = kExitUsage;
@@ -39,7 +43,7 @@ int RunHeadless(const CommandLine& line) {
     return status;
   }
   if (line.fixed_now) FixLocalClock(line.now);
-  return FinishHeadless(RunCalendar(*headless, CalendarOptions{HistorySource::kHeadless}));
+  return FinishHeadless(RunCalendar(*headless, OptionsFrom(HistorySource::kHeadless)));
 }
 
 int RunTerminal(const CommandLine& line) {
@@ -53,7 +57,7 @@ int RunTerminal(const CommandLine& line) {
   }
   AppState.DayMarks = DayMarksShown(!TerminalNeedsDayMarks(), AppState.DayMarks != 0) ? 1 : 0;
   if (line.fixed_now) FixLocalClock(line.now);
-  return FinishTerminal(RunCalendar(*terminal, CalendarOptions{HistorySource::kTerminal}));
+  return FinishTerminal(RunCalendar(*terminal, OptionsFrom(HistorySource::kTerminal)));
 }
 
 // The desktop window; when it cannot be opened, the terminal if `fall_back` is set.
@@ -65,7 +69,7 @@ int RunWindow(const CommandLine& line, bool fall_back) {
     return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
   }
   if (line.fixed_now) FixLocalClock(line.now);
-  return FinishDesktopWindow(RunCalendar(*desktop, CalendarOptions{HistorySource::kWindow}));
+  return FinishDesktopWindow(RunCalendar(*desktop, OptionsFrom(HistorySource::kWindow)));
 }
 
 int RunInteractive(const CommandLine& line) {

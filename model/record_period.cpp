@@ -2,8 +2,6 @@
 
 #include "model/calendar.h"
 #include "model/calendar_state.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window.h"
 
 namespace {
 
@@ -40,6 +38,5 @@ void RecordPeriodWithoutSaving() {
 
 SettingsSaveResult RecordPeriod() {
   RecordPeriodWithoutSaving();
-  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
   return SaveSettings();
 }

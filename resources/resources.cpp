@@ -8,7 +8,6 @@ namespace {
 // The texts, in TextId's order.
 constexpr std::u16string_view kTexts[] = {
     u"Cyclune",
-    u"CYCLUNE",
     u"Options",
     u"Exit",
     u"Legend:\n"
@@ -53,7 +52,7 @@ constexpr SoftKeyEntry kSoftKeys[] = {
 // dark blue). Drawn by rectangles at compile time so the picture stays readable here.
 
 struct Rgb {
-  BYTE r, g, b;
+  std::uint8_t r, g, b;
 };
 
 constexpr Rgb kBackground{255, 255, 255};
@@ -75,7 +74,7 @@ constexpr int kDaysShown = 31;
 constexpr int kRingColumns[] = {9, 22};
 constexpr int kRingWidth = 2, kRingBottom = 4;
 
-using IconPixels = std::array<BYTE, kAppIconSize * kAppIconSize * 3>;
+using IconPixels = std::array<std::uint8_t, kAppIconSize * kAppIconSize * 3>;
 
 constexpr void FillBox(IconPixels& pixels, int left, int top, int right, int bottom, Rgb c) {
   for (int y = top; y <= bottom; ++y) {
@@ -115,13 +114,11 @@ constexpr IconPixels DrawIcon() {
 
 constexpr IconPixels kIconPixels = DrawIcon();
 
-constexpr IconResource kIcons[] = {
-    {IDI_APP, kAppIconSize, kAppIconSize, kIconPixels},
-};
+constexpr IconResource kIcon{kAppIconSize, kAppIconSize, kIconPixels};
 
 }  // namespace
 
-const ModuleResources CycluneModule{kIcons};
+const IconResource& CycluneIcon() { return kIcon; }
 
 std::u16string_view TextOf(TextId id) { return kTexts[static_cast<std::size_t>(id)]; }
 

@@ -23,7 +23,6 @@
 #include "platform/text/json_text.h"
 #include "platform/ui/front_end.h"
 #include "platform/ui/program_window.h"
-#include "platform/ui/window_backend.h"
 
 namespace {
 
@@ -231,6 +230,7 @@ bool WriteShot(const Canvas& canvas, const std::string& path, std::string* error
   return written;
 }
 
+// Ended by its Finish function alone: an exit() from deep inside leaves it as it is.
 HeadlessBackend* g_headless = nullptr;
 // What SIGXFSZ did before the run: during it a file-size limit fails the write, which is
 // reported, instead of ending the process with a file cut short.
@@ -294,8 +294,8 @@ UiFrontEnd* StartHeadless(const HeadlessOptions& options, std::string* error, in
   }
   auto backend = std::make_unique<HeadlessBackend>(options, std::move(commands), out_dir);
   if (!backend->OpenOutput(options.single_instance, error)) return nullptr;
-  g_headless = backend.get();
-  InstallWindowBackend(std::move(backend));
+  delete g_headless;
+  g_headless = backend.release();
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGXFSZ, &ignore, &g_file_size_action);
@@ -306,11 +306,8 @@ UiFrontEnd* StartHeadless(const HeadlessOptions& options, std::string* error, in
 
 int FinishHeadless(int run_result) {
   const bool failed = g_headless != nullptr && g_headless->Failed();
-  if (g_headless != nullptr && CurrentWindowBackend() == g_headless) {
-    InstallWindowBackend(nullptr);
-  }
   if (g_headless != nullptr) sigaction(SIGXFSZ, &g_file_size_action, nullptr);
-  g_headless = nullptr;
+  delete std::exchange(g_headless, nullptr);
   const int status = ReportSecondStart(run_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);

@@ -3,7 +3,7 @@
 // for scripts (--report, --month, --ics, --import) never load ncurses. Character cells themselves
 // (the canvas, printing a window as text) stay in the program, as --month uses them.
 //
-// Like the window module it runs on the program module's window system and exports only
+// Like the window module it runs on the program module's platform and exports only
 // its entry. Platform-internal: platform/modules/terminal_loader.cpp opens the module,
 // platform/modules/terminal_module.cpp is its entry.
 #pragma once

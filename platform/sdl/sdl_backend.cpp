@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "platform/canvas/colours.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
@@ -28,6 +29,7 @@ constexpr int kDisplayHeightPerScale = 500;  // a display 1000 pixels high shows
 constexpr float kReferenceDpi = 96.0f;
 constexpr char kApplicationId[] = "io.github.cyclune.Cyclune";
 
+// Ended by its Finish function alone: an exit() from deep inside leaves it as it is.
 DesktopBackend* g_desktop = nullptr;
 
 // The window's size in the desktop's units (points) at a scale: the screen and the bar.
@@ -305,15 +307,14 @@ UiFrontEnd* StartDesktopWindow(std::string* error) {
     SDL_Quit();
     return nullptr;
   }
-  g_desktop = backend.get();
-  InstallWindowBackend(std::move(backend));
+  delete g_desktop;
+  g_desktop = backend.release();
   EnableSingleInstance(true);
   return g_desktop;
 }
 
 int FinishDesktopWindow(int run_result) {
-  if (g_desktop != nullptr && CurrentWindowBackend() == g_desktop) InstallWindowBackend(nullptr);
-  g_desktop = nullptr;
+  delete std::exchange(g_desktop, nullptr);
   const int status = ReportSecondStart(run_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);

@@ -1,6 +1,6 @@
-// The desktop front end: one SDL window shows the input window's client area with the
+// The desktop front end: one SDL window shows the program window's client area with the
 // soft-key bar below it. Native events become neutral events (platform/ui/events.h) in one
-// switch (sdl_input.cpp). Windows paint on ordinary pixel canvases; every frame the loop
+// switch (sdl_input.cpp). The window paints on ordinary pixel canvases; every frame the loop
 // presents is composed with the bar, popup or box of its modal model into one frame (a pixel
 // canvas too), uploaded to one streaming texture and presented once. Internal to platform/sdl.
 #pragma once
@@ -15,7 +15,6 @@
 #include "platform/ui/front_end.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/program_window.h"
-#include "platform/ui/window_backend.h"
 
 class DesktopBackend final : public UiFrontEnd {
  public:

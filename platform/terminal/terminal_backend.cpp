@@ -47,6 +47,7 @@ Key KeyOf(const TerminalInput& input) {
   }
 }
 
+// Ended by its Finish function alone: an exit() from deep inside leaves it as it is.
 TerminalBackend* g_backend = nullptr;
 
 }  // namespace
@@ -189,16 +190,12 @@ void TerminalBackend::FollowSize(std::vector<UiEvent>* events) {
   events->push_back(EventOf(box ? UiEvent::Kind::kRedraw : UiEvent::Kind::kResized));
 }
 
-TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error) {
+TerminalBackend* OpenTerminalBackend(int in_fd, int out_fd, std::string* error) {
   std::unique_ptr<TerminalScreen> screen = TerminalScreen::Open(in_fd, out_fd, error);
   if (screen == nullptr) return nullptr;
-  auto backend = std::make_unique<TerminalBackend>(std::move(screen));
-  g_backend = backend.get();
-  InstallWindowBackend(std::move(backend));
+  delete g_backend;
+  g_backend = new TerminalBackend(std::move(screen));
   return g_backend;
 }
 
-void RemoveTerminalBackend() {
-  if (g_backend != nullptr && CurrentWindowBackend() == g_backend) InstallWindowBackend(nullptr);
-  g_backend = nullptr;
-}
+void CloseTerminalBackend() { delete std::exchange(g_backend, nullptr); }

@@ -15,7 +15,6 @@
 #include "platform/ui/front_end.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/program_window.h"
-#include "platform/ui/window_backend.h"
 
 class TerminalBackend final : public UiFrontEnd {
  public:
@@ -71,9 +70,10 @@ class TerminalBackend final : public UiFrontEnd {
   bool hung_up_ = false;
 };
 
-// Opens the terminal on in_fd/out_fd and installs the backend (no signals, no instance
-// rule: what StartTerminal adds). For benchmarks and tests on a pseudo-terminal; nullptr
-// with *error set when the terminal cannot be used.
-TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error);
-// Removes the backend installed by InstallTerminalBackend and gives the terminal back.
-void RemoveTerminalBackend();
+// Opens the terminal on in_fd/out_fd and makes the front end, which lives until
+// CloseTerminalBackend (no signals, no instance rule: what StartTerminal adds). For
+// benchmarks and tests on a pseudo-terminal; nullptr with *error set when the terminal
+// cannot be used.
+TerminalBackend* OpenTerminalBackend(int in_fd, int out_fd, std::string* error);
+// Ends the front end that OpenTerminalBackend made and gives the terminal back.
+void CloseTerminalBackend();

@@ -65,7 +65,7 @@ UiFrontEnd* StartTerminal(const TerminalOptions& options, std::string* error) {
     UndoStart();
     return nullptr;
   }
-  TerminalBackend* backend = InstallTerminalBackend(STDIN_FILENO, STDOUT_FILENO, error);
+  TerminalBackend* backend = OpenTerminalBackend(STDIN_FILENO, STDOUT_FILENO, error);
   if (backend == nullptr) {
     RemoveTerminalSignals();
     UndoStart();
@@ -84,7 +84,7 @@ bool TerminalNeedsDayMarks() { return g_run.day_marks; }
 
 int FinishTerminal(int run_result) {
   if (g_run.active) {
-    RemoveTerminalBackend();
+    CloseTerminalBackend();
     RemoveTerminalSignals();
     g_run = TerminalRun{};
   }

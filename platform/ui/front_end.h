@@ -54,9 +54,6 @@ class UiFrontEnd {
   virtual bool ShowsSoftKeys() const { return true; }
 };
 
-// The front end installed now (the window backend); nullptr when there is none.
-UiFrontEnd* CurrentFrontEnd();
-
 // Where message boxes go: the running loop's modal model. Unset, a box is answered unseen.
 using MessageBoxSink = void (*)(std::u16string_view caption, std::u16string_view text);
 void SetMessageBoxSink(MessageBoxSink sink);

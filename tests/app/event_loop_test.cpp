@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/window.h"
+#include "platform/ui/message_box.h"
 
 namespace {
 
