@@ -58,7 +58,7 @@ class FuzzFrontEnd final : public UiFrontEnd {
     return MakePixelCanvas(width, height);
   }
   ClientSize DefaultClientSize() const override { return size_; }
-  void ShowWindow(ProgramWindow& window) override { shown = &window; }
+  void WindowShown(ProgramWindow& window) override { shown = &window; }
   void WindowClosed(ProgramWindow&) override { shown = nullptr; }
   bool WaitEvents(std::vector<UiEvent>*) override { return false; }
   void Present(const Canvas*, ModalModel&, bool) override {}

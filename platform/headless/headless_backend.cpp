@@ -99,7 +99,7 @@ class HeadlessBackend final : public UiFrontEnd {
   bool Failed() const { return failed_; }
 
   ClientSize DefaultClientSize() const override { return ClientSize{width_, height_}; }
-  void ShowWindow(ProgramWindow& window) override { window_ = &window; }
+  void WindowShown(ProgramWindow& window) override { window_ = &window; }
   void WindowClosed(ProgramWindow& window) override {
     if (&window == window_) window_ = nullptr;
   }

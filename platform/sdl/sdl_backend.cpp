@@ -125,7 +125,7 @@ ClientSize DesktopBackend::DefaultClientSize() const {
   return ClientSize{first_client_width_, first_client_height_};
 }
 
-void DesktopBackend::ShowWindow(ProgramWindow& window) {
+void DesktopBackend::WindowShown(ProgramWindow& window) {
   shown_window_ = &window;
   SetTitleAndIcon(window);
   if (revealed_) SDL_ShowWindow(window_);

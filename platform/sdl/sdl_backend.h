@@ -28,7 +28,7 @@ class DesktopBackend final : public UiFrontEnd {
 
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override;
   ClientSize DefaultClientSize() const override;
-  void ShowWindow(ProgramWindow& window) override;
+  void WindowShown(ProgramWindow& window) override;
   void WindowClosed(ProgramWindow& window) override;
   bool WaitEvents(std::vector<UiEvent>* events) override;
   void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) override;

@@ -24,7 +24,7 @@ class TerminalBackend final : public UiFrontEnd {
     return MakeCellCanvas(width, height);
   }
   ClientSize DefaultClientSize() const override;
-  void ShowWindow(ProgramWindow& window) override { shown_window_ = &window; }
+  void WindowShown(ProgramWindow& window) override { shown_window_ = &window; }
   void WindowClosed(ProgramWindow& window) override {
     if (&window == shown_window_) shown_window_ = nullptr;
   }

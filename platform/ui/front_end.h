@@ -36,7 +36,7 @@ class UiFrontEnd {
 
   // `window` is the one on screen from now until WindowClosed: its title and icon are read
   // here, its canvas and focus box at each Present, and it is resized with the screen.
-  virtual void ShowWindow(ProgramWindow&) {}
+  virtual void WindowShown(ProgramWindow&) {}
   virtual void WindowClosed(ProgramWindow&) {}
 
   // Waits until there is input and appends it; false when no input will ever come again.

@@ -17,7 +17,7 @@ void ProgramWindow::Show() {
   if (!open()) return;
   if (!shown_) paint_due_ = true;
   shown_ = true;
-  front_end_.ShowWindow(*this);
+  front_end_.WindowShown(*this);
 }
 
 void ProgramWindow::Close() {

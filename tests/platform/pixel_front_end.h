@@ -15,7 +15,7 @@ class PixelFrontEnd final : public UiFrontEnd {
     return makes_canvases ? MakePixelCanvas(width, height) : nullptr;
   }
   ClientSize DefaultClientSize() const override { return size; }
-  void ShowWindow(ProgramWindow& window) override { shown = &window; }
+  void WindowShown(ProgramWindow& window) override { shown = &window; }
   void WindowClosed(ProgramWindow& window) override {
     if (shown == &window) shown = nullptr;
   }
