@@ -40,7 +40,7 @@ UiFrontEnd* StartTerminal(const TerminalOptions& options, std::string* error);
 // StartTerminal.
 bool TerminalNeedsDayMarks();
 
-// Ends the terminal run: gives the terminal back, removes the backend and releases the
+// Ends the terminal run: gives the terminal back, ends the front end and releases the
 // instance lock. When the start found Cyclune already running, says on standard error what
 // came of asking it forward. Returns the process exit status: `run_result`, or after such a
 // start 0 when the running one was asked forward and 1 when it could not be.
