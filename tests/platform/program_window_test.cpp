@@ -1,6 +1,5 @@
 // The program's window: its client area of the front end's kind, white when made and after
-// each resize, paint requests coalescing into one paint, and the front end told when it is
-// shown and closed.
+// each resize, and paint requests coalescing into one paint.
 #include "platform/ui/program_window.h"
 
 #include <gtest/gtest.h>
@@ -55,28 +54,18 @@ TEST(ProgramWindow, PaintRequestsCoalesceAndWaitForTheWindowToShow) {
   }
 }
 
-TEST(ProgramWindow, TheFrontEndMakesItsClientAreaAndShowsIt) {
+// Shown and closed, title and icon: the calendar's own test (tests/app/calendar_window_test.cpp).
+TEST(ProgramWindow, TheClientAreaIsOfTheFrontEndAndWhiteWhenMade) {
   PixelFrontEnd front_end;
   front_end.size = ClientSize{30, 20};
-  {
-    ProgramWindow window(front_end, u"Cyclune", &kIcon);
-    ASSERT_TRUE(window.open());
-    EXPECT_EQ(window.canvas()->Width(), 30);
-    EXPECT_EQ(window.canvas()->Height(), 20);
-    EXPECT_EQ(PixelAt(*window.canvas(), 29, 19), kWhite);
-    EXPECT_EQ(front_end.shown, nullptr);
-    window.Show();
-    EXPECT_EQ(front_end.shown, &window);
-    EXPECT_EQ(front_end.shown->title(), u"Cyclune");
-    EXPECT_EQ(front_end.shown->icon(), &kIcon);
-
-    window.canvas()->Fill(Rect{0, 0, 30, 20}, kBlack);
-    ASSERT_TRUE(window.Resize(7, 0));
-    EXPECT_EQ(window.canvas()->Width(), 7);
-    ASSERT_TRUE(window.Resize(8, 9));
-    EXPECT_EQ(PixelAt(*window.canvas(), 7, 8), kWhite);  // a new client area is white again
-  }
-  EXPECT_EQ(front_end.shown, nullptr);  // a window that goes is taken off the screen
+  ProgramWindow window(front_end, u"Cyclune", &kIcon);
+  ASSERT_TRUE(window.open());
+  EXPECT_EQ(window.canvas()->Width(), 30);
+  EXPECT_EQ(window.canvas()->Height(), 20);
+  EXPECT_EQ(PixelAt(*window.canvas(), 29, 19), kWhite);
+  window.canvas()->Fill(Rect{0, 0, 30, 20}, kBlack);
+  ASSERT_TRUE(window.Resize(8, 9));
+  EXPECT_EQ(PixelAt(*window.canvas(), 7, 8), kWhite);
 
   front_end.makes_canvases = false;
   ProgramWindow without(front_end, u"", nullptr);
