@@ -15,7 +15,7 @@ namespace {
 // Today's date, then the stored settings: the first paint needs both.
 LRESULT OnCreate() {
   AppState.SelectedDate = LocalNow();
-  LoadSettings();
+  LoadSettings(AppState);
   return 0;
 }
 

@@ -63,7 +63,7 @@ LRESULT HandleKey(HWND window, Key key_code) {
   const LocalDateTime& selected = AppState.SelectedDate;
   switch (key_code) {
     case Key::kEnter:
-      ShowDayReport();
+      ShowDayReport(AppState);
       break;
     case Key::kLeft:
       Select(window, PreviousMonth(selected));
@@ -108,7 +108,7 @@ LRESULT HandleTap(HWND window, LPARAM position) {
   const std::int32_t day = DayAt(x, y, width, height);
   if (day == 0) return 0;
   if (day == selected.date.day()) {
-    ShowDayReport();
+    ShowDayReport(AppState);
     return 0;
   }
   const CivilDay month = selected.date;
