@@ -6,11 +6,28 @@
 #include "model/settings.h"
 #include "platform/dates/datetime.h"
 #include "platform/ui/app_window.h"
+#include "platform/ui/window_paint.h"
 #include "resources/resources.h"
 #include "view/month_view.h"
 #include "view/navigation.h"
 
 namespace {
+
+// What the last paint laid out, which taps are tested against.
+MonthPaint g_painted;
+
+LRESULT OnPaint(HWND window) {
+  Canvas* screen = nullptr;
+  if (!BeginWindowPaint(window, &screen)) return 0;
+  g_painted = screen != nullptr ? PaintMonth(*screen, AppState) : MonthPaint{};
+  if (g_painted.focus) {
+    const Rect& focus = *g_painted.focus;
+    CreateCaret(window, nullptr, focus.right - focus.left, focus.bottom - focus.top);
+    SetCaretPos(focus.left, focus.top);
+  }
+  EndWindowPaint(window);
+  return 0;
+}
 
 // Today's date, then the stored settings: the first paint needs both.
 LRESULT OnCreate() {
@@ -67,13 +84,20 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CREATE:
       return OnCreate();
     case WM_PAINT:
-      return PaintMonth(window);
+      return OnPaint(window);
     case WM_KEYDOWN:
-      return HandleKey(window, KeyOfCode(static_cast<std::uint32_t>(wparam)));
+      if (HandleKey(AppState, KeyOfCode(static_cast<std::uint32_t>(wparam)))) {
+        InvalidateRect(window, nullptr, FALSE);
+      }
+      return 0;
     case WM_COMMAND:
       return OnCommand(window, message, wparam, lparam);
     case WM_LBUTTONDOWN:
-      return HandleTap(window, lparam);
+      if (HandleTap(AppState, g_painted, LOWORD(static_cast<WPARAM>(lparam)),
+                    HIWORD(static_cast<WPARAM>(lparam)))) {
+        InvalidateRect(window, nullptr, FALSE);
+      }
+      return 0;
     case WM_RECORD_PERIOD_REQUEST:
       return OnRecordPeriodRequest(window, wparam);
     default:

@@ -1,5 +1,6 @@
 #include "app/month_text.h"
 
+#include <memory>
 #include <vector>
 
 #include "model/calendar.h"
@@ -14,37 +15,16 @@ namespace {
 
 constexpr int kCellWidth = 3;   // two digits and the mark after them
 constexpr int kCellHeight = 3;  // the weekday band keeps a line of its own above its white line
-constexpr char16_t kClassName[] = u"CycluneMonthText";
 
 using CellRow = std::vector<PrintedCell>;
 
-bool g_show_selection = false;
-
-LRESULT MonthTextProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_PAINT) {
-    return g_show_selection ? PaintMonth(window) : PaintMonthUnselected(window);
-  }
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
-HWND CreateMonthWindow() {
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = MonthTextProcedure;
-  window_class.hbrBackground = GetStockObject(WHITE_BRUSH);
-  window_class.lpszClassName = kClassName;
-  RegisterClassW(&window_class);  // 0 when an earlier month registered it: that class serves
-  return CreateWindowExW(0, kClassName, u"", WS_VISIBLE, 0, 0, kGridColumns * kCellWidth,
-                         kGridRows * kCellHeight, nullptr, nullptr, nullptr, nullptr);
-}
-
 // The text line of each grid row down to the last row that holds a day. The line of a row is
 // the one its centred text is drawn on.
-std::vector<CellRow> PaintedRows(HWND window) {
-  const CivilDay month = AppState.SelectedDate.date;
+std::vector<CellRow> PaintedRows(const Canvas& page, CivilDay month) {
   const int last_row = MonthGridOf(month.year(), month.month()).LastRow();
   std::vector<CellRow> rows;
   for (int row = 0; row <= last_row; ++row) {
-    rows.push_back(PrintedRow(window, row * kCellHeight + kCellHeight / 2));
+    rows.push_back(PrintedRow(page, row * kCellHeight + kCellHeight / 2));
   }
   return rows;
 }
@@ -86,10 +66,10 @@ std::string LegendLine(DayClass day_class, const char* meaning, bool colour, boo
   return LegendSample(day_class, colour, marks) + " " + meaning + "\n";
 }
 
-std::string Legend(bool colour, bool marks) {
+std::string Legend(const CalendarState& state, bool show_selection, bool colour, bool marks) {
   std::string legend = "\n";
-  if (g_show_selection) legend += LegendLine(DayClass::kSelected, "today", colour, marks);
-  if (!AppState.LastPeriodKnown) {
+  if (show_selection) legend += LegendLine(DayClass::kSelected, "today", colour, marks);
+  if (!state.LastPeriodKnown) {
     return legend + "No last period is set: set one in Cyclune to see the predictions.\n";
   }
   const struct {
@@ -107,22 +87,23 @@ std::string Legend(bool colour, bool marks) {
 
 }  // namespace
 
-std::string MonthText(bool show_selection, bool colour) {
-  g_show_selection = show_selection;
-  const std::int32_t marks_asked = AppState.DayMarks;
-  const bool marks = DayMarksShown(colour, marks_asked != 0);
-  AppState.DayMarks = marks ? 1 : 0;
-  StartCellPrinter();
-  HWND window = CreateMonthWindow();
-  UpdateWindow(window);
-  std::vector<CellRow> rows = PaintedRows(window);
-  DestroyWindow(window);
-  FinishCellPrinter();
-  AppState.DayMarks = marks_asked;
+std::string MonthText(const CalendarState& state, bool show_selection, bool colour) {
+  CalendarState shown = state;
+  const bool marks = DayMarksShown(colour, state.DayMarks != 0);
+  shown.DayMarks = marks ? 1 : 0;
+  std::unique_ptr<Canvas> page =
+      MakePrintCanvas(kGridColumns * kCellWidth, kGridRows * kCellHeight);
+  if (page == nullptr) return {};
+  if (show_selection) {
+    PaintMonth(*page, shown);
+  } else {
+    PaintMonthUnselected(*page, shown);
+  }
+  std::vector<CellRow> rows = PaintedRows(*page, shown.SelectedDate.date);
   if (rows.empty()) return {};
 
   BlankArrows(&rows.front());
   std::string text;
   for (const CellRow& row : rows) text += colour ? PrintedLine(row, true) : PlainLine(row);
-  return text + Legend(colour, marks);
+  return text + Legend(shown, show_selection, colour, marks);
 }

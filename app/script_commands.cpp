@@ -134,8 +134,7 @@ int RunMonth(const CommandLine& line) {
   const bool holds_today = shown.year() == today.year() && shown.month() == today.month();
   // The selection moves as navigation moves it, keeping the time of day.
   state.SelectedDate = OnDay(state.SelectedDate, holds_today ? today : shown);
-  AppState = state;
-  return PrintText(MonthText(holds_today, WantColour(line.colour)));
+  return PrintText(MonthText(state, holds_today, WantColour(line.colour)));
 }
 
 int RunIcs(const CommandLine& line) {

@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/win_main.h"
 #include "model/calendar_state.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/datetime.h"
 #include "platform/ui/app_window.h"
 #include "platform/ui/window.h"
@@ -77,8 +78,10 @@ HWND MakeMainWindow(int width, int height) {
 
 void BM_PaintMonth(benchmark::State& state) {
   HWND window = MakeMainWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  std::unique_ptr<Canvas> screen =
+      MakePixelCanvas(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   for (auto _ : state) {
-    PaintMonth(window);
+    PaintMonth(*screen, AppState);
     benchmark::ClobberMemory();
   }
   DestroyWindow(window);
@@ -89,9 +92,11 @@ BENCHMARK(BM_PaintMonth)->Args({240, 266})->Args({1920, 1080})->Unit(benchmark::
 // shape filled row by row.
 void BM_PaintMonthWithMarks(benchmark::State& state) {
   HWND window = MakeMainWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  std::unique_ptr<Canvas> screen =
+      MakePixelCanvas(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   AppState.DayMarks = 1;
   for (auto _ : state) {
-    PaintMonth(window);
+    PaintMonth(*screen, AppState);
     benchmark::ClobberMemory();
   }
   AppState.DayMarks = 0;

@@ -4,8 +4,8 @@
 #include "model/cycle.h"
 #include "view/month_view.h"
 
-DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day) {
-  return ClassifyDay(CycleSettingsOf(AppState), AppState.SelectedDate.date, day, selected_day);
+DayClass ClassifyDay(const CalendarState& state, std::int32_t day, std::int32_t selected_day) {
+  return ClassifyDay(CycleSettingsOf(state), state.SelectedDate.date, day, selected_day);
 }
 
 DayClass ClassifyDay(const CycleSettings& cycle, CivilDay month, std::int32_t day,

@@ -5,16 +5,17 @@
 // disagree.
 //
 // Example (initial settings, LastPeriod 1 March 2024, March 2024 on display, nothing selected):
-//   ClassifyDay(1, 0) == DayClass::kPeriodStart;  ClassifyDay(15, 0) == DayClass::kMostFertile
+//   ClassifyDay(state, 1, 0) == DayClass::kPeriodStart;
+//   ClassifyDay(state, 15, 0) == DayClass::kMostFertile
 //   MarkOf(DayClass::kPeriodStart).glyph == u'#'
 #pragma once
 
 #include <cstdint>
 
+#include "model/calendar_state.h"
 #include "model/settings.h"
 #include "platform/canvas/colours.h"
 #include "platform/dates/civil_day.h"
-#include "platform/ui/win_types.h"
 
 enum class DayClass : std::uint8_t {
   kPlain,        // no prediction, or no last period known
@@ -27,11 +28,11 @@ enum class DayClass : std::uint8_t {
 
 // The class of day `day` of the month of `month` under the settings, `selected_day` being the
 // selected day (0: none): the selection first; then, once a last period is known, the
-// menstrual days before the fertile days; else plain. The form without settings and month
-// reads those of AppState and the month of AppState.SelectedDate.
+// menstrual days before the fertile days; else plain. The form with a state takes its settings
+// and the month of its SelectedDate.
 DayClass ClassifyDay(const CycleSettings& cycle, CivilDay month, std::int32_t day,
                      std::int32_t selected_day);
-DayClass ClassifyDay(std::int32_t day, std::int32_t selected_day);
+DayClass ClassifyDay(const CalendarState& state, std::int32_t day, std::int32_t selected_day);
 
 // How PaintMonth paints a day of the class: the cell filled with `fill` (or left white when
 // `filled` is false) and the day number in `text`.

@@ -5,11 +5,8 @@
 #include <string>
 
 #include "model/calendar.h"
-#include "model/calendar_state.h"
 #include "platform/canvas/canvas.h"
 #include "platform/dates/dateformat.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window_paint.h"
 #include "view/day_class.h"
 #include "view/day_marks.h"
 #include "view/month_layout.h"
@@ -98,87 +95,85 @@ void MarkDay(Canvas& canvas, const Rect& cell, const DayNumberText& number,
 }
 
 // One day cell by the day rules: selected; else critical over fertile colours; else plain.
-void DrawDay(Canvas& canvas, std::int32_t day, std::int32_t selected, const Rect& cell) {
+void DrawDay(Canvas& canvas, const CalendarState& state, std::int32_t day, std::int32_t selected,
+             const Rect& cell) {
   const DayNumberText number = FormatDayNumber(day);
-  const DayClass day_class = ClassifyDay(day, selected);
+  const DayClass day_class = ClassifyDay(state, day, selected);
   const DayColours colours = ColoursOf(day_class);
   if (colours.filled) {
     canvas.Fill(cell, colours.fill);
     canvas.DrawTextCentred(cell, TextOf(number), colours.text, colours.fill);
-    if (AppState.DayMarks != 0) MarkDay(canvas, cell, number, colours, day_class);
+    if (state.DayMarks != 0) MarkDay(canvas, cell, number, colours, day_class);
     return;
   }
   canvas.DrawTextCentred(cell, TextOf(number), kBlack, kWhite);
 }
 
 // Rows 2 to 7: each day in its cell of the month's grid.
-void DrawDays(Canvas& canvas, Grid grid, std::int32_t selected) {
-  const CivilDay month = AppState.SelectedDate.date;
+void DrawDays(Canvas& canvas, const CalendarState& state, Grid grid, std::int32_t selected) {
+  const CivilDay month = state.SelectedDate.date;
   const MonthGrid days = MonthGridOf(month.year(), month.month());
   for (std::int32_t day = 1; day <= days.days; ++day) {
-    DrawDay(canvas, day, selected, days.CellOf(day, grid.cell_width, grid.cell_height));
+    DrawDay(canvas, state, day, selected, days.CellOf(day, grid.cell_width, grid.cell_height));
   }
 }
 
-// The caret on the selected day's number (its cell's corner where no glyph shows, or where
+// The box of the selected day's number (its cell's corner where no glyph shows, or where
 // there is no picture), so that screen readers follow the selection.
-void PlaceCaret(HWND window, Canvas* canvas, Grid grid, std::int32_t day) {
-  const CivilDay month = AppState.SelectedDate.date;
+Rect FocusOf(const CalendarState& state, Canvas* canvas, Grid grid, std::int32_t day) {
+  const CivilDay month = state.SelectedDate.date;
   const Rect cell =
       MonthGridOf(month.year(), month.month()).CellOf(day, grid.cell_width, grid.cell_height);
   const DayNumberText number = FormatDayNumber(day);
   // The colours are those the number was drawn in: a canvas may keep what it made for them.
-  const DayColours colours = ColoursOf(ClassifyDay(day, day));
+  const DayColours colours = ColoursOf(DayClass::kSelected);
   Rect ink{};
   if (canvas != nullptr) ink = canvas->TextInk(cell, TextOf(number), colours.text, colours.fill);
   if (canvas == nullptr || ink.right <= ink.left) {
     ink = Rect{cell.left, cell.top, cell.left, cell.top};
   }
-  CreateCaret(window, nullptr, ink.right - ink.left, ink.bottom - ink.top);
-  SetCaretPos(ink.left, ink.top);
+  return ink;
 }
 
 // The whole paint, `selected` being the day drawn as selected (0: none).
-LRESULT PaintMonthWithSelection(HWND window, std::int32_t selected) {
-  Canvas* screen = nullptr;
-  if (!BeginWindowPaint(window, &screen)) return 0;
-  GetClientRect(window, &AppWindow.ClientRect);
-  AppWindow.CellWidth = CellWidthFor(AppWindow.ClientRect);
-  AppWindow.CellHeight = CellHeightFor(AppWindow.ClientRect);
-  const Grid grid{AppWindow.CellWidth, AppWindow.CellHeight};
-
-  // Composed off-screen, so that the window never shows a picture half drawn.
+MonthPaint PaintMonthWithSelection(Canvas& screen, const CalendarState& state,
+                                   std::int32_t selected) {
+  const Rect client{0, 0, screen.Width(), screen.Height()};
+  MonthPaint painted;
+  painted.cell_width = CellWidthFor(client);
+  painted.cell_height = CellHeightFor(client);
+  painted.characters = screen.HoldsCharacters();
+  const Grid grid{painted.cell_width, painted.cell_height};
+  // Composed off-screen, so that the screen never shows a picture half drawn.
   std::unique_ptr<Canvas> picture =
-      screen != nullptr
-          ? MakeCanvasLike(*screen, kGridColumns * grid.cell_width, kGridRows * grid.cell_height)
-          : nullptr;
+      MakeCanvasLike(screen, kGridColumns * grid.cell_width, kGridRows * grid.cell_height);
   if (picture != nullptr) {
-    std::u16string title = FormatDatePicture(AppState.SelectedDate.date, kTitlePicture);
+    std::u16string title = FormatDatePicture(state.SelectedDate.date, kTitlePicture);
     if (title.size() >= kDateTextCapacity) title.clear();
     const int n = title.empty() ? 0 : static_cast<int>(title.size()) + 1;
-    picture->Fill(AppWindow.ClientRect, kWhite);
+    picture->Fill(client, kWhite);
     DrawTitleRow(*picture, title.c_str(), n, grid);
     DrawWeekdayRow(*picture, grid);
-    DrawDays(*picture, grid, selected);
+    DrawDays(*picture, state, grid, selected);
   }
-  if (selected != 0) PlaceCaret(window, picture.get(), grid, selected);
+  if (selected != 0) painted.focus = FocusOf(state, picture.get(), grid, selected);
 
-  // The copy spans the whole client area; the strip beyond the grid, which the picture does
-  // not cover, comes out white, the window's background (all of it without a picture).
-  const Rect& client = AppWindow.ClientRect;
-  if (screen != nullptr && picture != nullptr) {
-    screen->Blit(client.left, client.top, client.right, client.bottom, *picture, 0, 0);
-  } else if (screen != nullptr) {
-    screen->Fill(client, kWhite);
+  // The copy spans the whole screen; the strip beyond the grid, which the picture does not
+  // cover, comes out white, the background (all of it without a picture).
+  if (picture != nullptr) {
+    screen.Blit(client.left, client.top, client.right, client.bottom, *picture, 0, 0);
+  } else {
+    screen.Fill(client, kWhite);
   }
-  EndWindowPaint(window);
-  return 0;
+  return painted;
 }
 
 }  // namespace
 
-LRESULT PaintMonth(HWND window) {
-  return PaintMonthWithSelection(window, AppState.SelectedDate.date.day());
+MonthPaint PaintMonth(Canvas& screen, const CalendarState& state) {
+  return PaintMonthWithSelection(screen, state, state.SelectedDate.date.day());
 }
 
-LRESULT PaintMonthUnselected(HWND window) { return PaintMonthWithSelection(window, 0); }
+MonthPaint PaintMonthUnselected(Canvas& screen, const CalendarState& state) {
+  return PaintMonthWithSelection(screen, state, 0);
+}

@@ -1,15 +1,16 @@
 #include "view/navigation.h"
 
+#include <algorithm>
+
 #include "model/calendar.h"
 #include "model/calendar_state.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window_paint.h"
 #include "report/day_report.h"
 #include "view/month_layout.h"
 
 namespace {
 
 constexpr std::int64_t kMonthsInYearCycle = 65536 * 12;  // the years 0 to 65535
+constexpr std::int64_t kLargestTap = 0xFFFF;             // client points are 16-bit
 
 // The date `step` months on, the years wrapping from 65535 to 0 and back, the day kept
 // within the new month.
@@ -25,18 +26,12 @@ LocalDateTime StepMonths(LocalDateTime date, std::int64_t step) {
   return date;
 }
 
-void RequestRepaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
-
-void Select(HWND window, const LocalDateTime& date) {
-  AppState.SelectedDate = date;
-  RequestRepaint(window);
-}
-
 // The day of the selected month whose cell, width x height, holds (x, y), edges included;
 // the earlier day on a shared edge. The sizes may be scaled past 32 bits (TapScale).
-std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+std::int32_t DayAt(const CalendarState& state, std::int64_t x, std::int64_t y, std::int64_t width,
+                   std::int64_t height) {
   if (width <= 0 || height <= 0) return 0;
-  const CivilDay selected = AppState.SelectedDate.date;
+  const CivilDay selected = state.SelectedDate.date;
   const MonthGrid grid = MonthGridOf(selected.year(), selected.month());
   for (std::int32_t day = 1; day <= grid.days; ++day) {
     const GridPlace place = grid.PlaceOf(day);
@@ -51,7 +46,7 @@ std::int32_t DayAt(std::int64_t x, std::int64_t y, std::int64_t width, std::int6
 // are tested at its middle, in half units, so that the character's own cell takes it even
 // where a cell is one character wide and every character lies on an edge. On pixels the
 // tap is the point itself.
-std::int64_t TapScale() { return ScreenHoldsCharacters() ? 2 : 1; }
+std::int64_t TapScale(const MonthPaint& painted) { return painted.characters ? 2 : 1; }
 
 }  // namespace
 
@@ -59,59 +54,61 @@ LocalDateTime PreviousMonth(LocalDateTime date) { return StepMonths(date, -1); }
 
 LocalDateTime NextMonth(LocalDateTime date) { return StepMonths(date, 1); }
 
-LRESULT HandleKey(HWND window, Key key_code) {
-  const LocalDateTime& selected = AppState.SelectedDate;
-  switch (key_code) {
+bool HandleKey(CalendarState& state, Key key) {
+  LocalDateTime& selected = state.SelectedDate;
+  switch (key) {
     case Key::kEnter:
-      ShowDayReport(AppState);
-      break;
+      ShowDayReport(state);
+      return false;
     case Key::kLeft:
-      Select(window, PreviousMonth(selected));
-      break;
+      selected = PreviousMonth(selected);
+      return true;
     case Key::kRight:
-      Select(window, NextMonth(selected));
-      break;
+      selected = NextMonth(selected);
+      return true;
     case Key::kUp:
-      Select(window, PreviousDay(selected));
-      break;
+      selected = PreviousDay(selected);
+      return true;
     case Key::kDown:
-      Select(window, NextDay(selected));
-      break;
+      selected = NextDay(selected);
+      return true;
     default:
-      break;
+      return false;
   }
-  return 0;
 }
 
-std::int32_t DayAtPoint(std::int32_t x, std::int32_t y) {
-  return DayAt(x, y, AppWindow.CellWidth, AppWindow.CellHeight);
+std::int32_t DayAtPoint(const CalendarState& state, const MonthPaint& painted, std::int32_t x,
+                        std::int32_t y) {
+  return DayAt(state, x, y, painted.cell_width, painted.cell_height);
 }
 
-LRESULT HandleTap(HWND window, LPARAM position) {
+bool HandleTap(CalendarState& state, const MonthPaint& painted, std::int32_t tap_x,
+               std::int32_t tap_y) {
   // With no cell size every hit region collapses onto the origin: nothing can be hit.
-  if (AppWindow.CellWidth <= 0 || AppWindow.CellHeight <= 0) return 0;
-  const std::int64_t scale = TapScale();
-  const std::int64_t width = AppWindow.CellWidth * scale;
-  const std::int64_t height = AppWindow.CellHeight * scale;
-  const std::int64_t x = LOWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
-  const std::int64_t y = HIWORD(static_cast<std::uintptr_t>(position)) * scale + scale / 2;
-  const LocalDateTime& selected = AppState.SelectedDate;
+  if (painted.cell_width <= 0 || painted.cell_height <= 0) return false;
+  const std::int64_t scale = TapScale(painted);
+  const std::int64_t width = painted.cell_width * scale;
+  const std::int64_t height = painted.cell_height * scale;
+  // A point off the top or left edge counts as on it, as pointers report them while dragging.
+  const std::int64_t x = std::clamp<std::int64_t>(tap_x, 0, kLargestTap) * scale + scale / 2;
+  const std::int64_t y = std::clamp<std::int64_t>(tap_y, 0, kLargestTap) * scale + scale / 2;
+  LocalDateTime& selected = state.SelectedDate;
   if (x <= (kPreviousMonthColumn + 1) * width && y <= height) {
-    Select(window, PreviousMonth(selected));
-    return 0;
+    selected = PreviousMonth(selected);
+    return true;
   }
   if (x >= kNextMonthColumn * width && y <= height) {
-    Select(window, NextMonth(selected));
-    return 0;
+    selected = NextMonth(selected);
+    return true;
   }
-  if (y < kFirstDayRow * height || y > kGridRows * height) return 0;
-  const std::int32_t day = DayAt(x, y, width, height);
-  if (day == 0) return 0;
+  if (y < kFirstDayRow * height || y > kGridRows * height) return false;
+  const std::int32_t day = DayAt(state, x, y, width, height);
+  if (day == 0) return false;
   if (day == selected.date.day()) {
-    ShowDayReport(AppState);
-    return 0;
+    ShowDayReport(state);
+    return false;
   }
   const CivilDay month = selected.date;
-  Select(window, OnDay(selected, CivilDay(month.year(), month.month(), day)));
-  return 0;
+  selected = OnDay(selected, CivilDay(month.year(), month.month(), day));
+  return true;
 }

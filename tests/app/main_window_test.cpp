@@ -66,8 +66,9 @@ TEST_F(MainWindow, StartsFromTheResourcesKeepsToOneInstanceAndExitsWithZero) {
   EXPECT_EQ(std::vector<int>({s.date.year(), s.date.month(), s.date.day(), s.date.weekday(), s.hour,
                               s.minute, s.second, s.millisecond}),
             std::vector<int>({2024, 5, 20, 1, 9, 30, 15, 125}));
-  EXPECT_EQ(AppWindow.CellWidth, 34);
-  EXPECT_EQ(AppWindow.CellHeight, 33);
+  EXPECT_FALSE(PaintPending(window));
+  Rect focus{};
+  EXPECT_TRUE(CaretOf(window, &focus)) << "the caret is on the selected day";
 
   // A second start finds the window and creates nothing.
   const std::size_t windows = LiveWindows().size();

@@ -1,5 +1,5 @@
 // The month view painted on the terminal's cell canvases, at every small terminal size:
-// the paint always runs to its end, stores the cell size, and puts the selected day and
+// the paint always runs to its end, says the cell size, and puts the selected day and
 // the white strip where the grid says; the weekday row keeps its row and tells the days
 // apart in every locale.
 #include <gtest/gtest.h>
@@ -14,24 +14,10 @@
 #include "platform/canvas/cells/cell_canvas.h"
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/dates/dateformat.h"
-#include "platform/ui/app_window.h"
-#include "tests/platform/window_test_support.h"
 #include "view/day_class.h"
 #include "view/month_view.h"
 
 namespace {
-
-class CellBackend final : public WindowBackend {
- public:
-  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
-    return MakeCellCanvas(width, height);
-  }
-};
-
-LRESULT PaintingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_PAINT) return PaintMonth(window);
-  return DefWindowProcW(window, message, wparam, lparam);
-}
 
 // The text of cells [left, right) of row y, blanks and the right halves of wide glyphs left
 // out.
@@ -52,42 +38,31 @@ class TerminalPaint : public ::testing::Test {
   void SetUp() override {
     setenv("LC_ALL", "en_US.UTF-8", 1);
     ResetDateFormatLocale();
-    ResetWindowSystem();
-    InstallWindowBackend(std::make_unique<CellBackend>());
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = PaintingProc;
-    window_class.lpszClassName = u"TERMINALPAINT";
-    window_class.hbrBackground = GetStockObject(WHITE_BRUSH);
-    RegisterClassW(&window_class);  // classes outlive a test: a second time is refused
-    AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 15), 9};  // Wednesday 15 May
-    AppState.LastPeriodKnown = 0;
-    AppState.DayMarks = 0;
-    window = CreateWindowExW(0, u"TERMINALPAINT", u"", WS_VISIBLE, 0, 0, 80, 23, nullptr, nullptr,
-                             nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
+    state.SelectedDate = LocalDateTime{CivilDay(2024, 5, 15), 9};  // Wednesday 15 May
   }
   void TearDown() override {
-    AppState.DayMarks = 0;
-    ResetWindowSystem();
     SetCellTextUnicode(false);
     std::setlocale(LC_CTYPE, "C");
   }
-  HWND window = nullptr;
+  // The month painted on a white terminal screen of width x height cells.
+  std::unique_ptr<CellCanvas> Paint(int width, int height) {
+    auto screen = std::make_unique<CellCanvas>(width, height);
+    screen->Fill(Rect{0, 0, width, height}, kWhite);
+    painted = PaintMonth(*screen, state);
+    return screen;
+  }
+  CalendarState state;
+  MonthPaint painted;
 };
 
 TEST_F(TerminalPaint, EverySizePaintsTheGridItCanHold) {
   for (int width = 0; width <= 40; ++width) {
     for (int height = 0; height <= 30; ++height) {
-      ASSERT_TRUE(ResizeClientArea(window, width, height));
-      UpdateWindow(window);
-      const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
-      ASSERT_NE(canvas, nullptr);
-      ASSERT_EQ(canvas->Width(), width);
-      ASSERT_EQ(canvas->Height(), height);
+      const auto canvas = Paint(width, height);
       const int cell_width = width / 7;
       const int cell_height = height / 8;
-      EXPECT_EQ(AppWindow.CellWidth, cell_width);
-      EXPECT_EQ(AppWindow.CellHeight, cell_height);
+      EXPECT_EQ(painted.cell_width, cell_width);
+      EXPECT_EQ(painted.cell_height, cell_height);
       SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
       // 15 May lies in column 3 of row 4 (the 1st is a Wednesday, in row 2).
       if (cell_width > 0 && cell_height > 0) {
@@ -105,11 +80,8 @@ TEST_F(TerminalPaint, EverySizePaintsTheGridItCanHold) {
 }
 
 TEST_F(TerminalPaint, EightyByTwentyThreeDrawsTextOnTheLowerRowOfEachCell) {
-  ASSERT_TRUE(ResizeClientArea(window, 80, 23));
-  UpdateWindow(window);
-  const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
-  ASSERT_NE(canvas, nullptr);
-  auto row_text = [canvas](int y) {
+  const auto canvas = Paint(80, 23);
+  auto row_text = [&canvas](int y) {
     std::u32string row;
     for (int x = 0; x < canvas->Width(); ++x) row.push_back(canvas->At(x, y).text[0]);
     return row;
@@ -130,10 +102,7 @@ TEST_F(TerminalPaint, WeekdayRowKeepsARowAtEveryCellHeight) {
   } cases[] = {{8, 1, 1}, {15, 1, 1}, {16, 2, 1}, {23, 2, 1}, {24, 3, 2}, {31, 3, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.height);
-    ASSERT_TRUE(ResizeClientArea(window, 80, c.height));
-    UpdateWindow(window);
-    const auto* canvas = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
-    ASSERT_NE(canvas, nullptr);
+    const auto canvas = Paint(80, c.height);
     for (int y = c.first_row; y < c.first_row + c.rows; ++y) {
       EXPECT_EQ(canvas->At(0, y).background, kBlue) << y;
     }
@@ -153,14 +122,12 @@ TEST_F(TerminalPaint, WeekdayHeadersTellTheDaysApartInEveryLocale) {
   };
   ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);  // cells show any character
   SetCellTextUnicode(true);
-  ASSERT_TRUE(ResizeClientArea(window, 80, 23));  // cells 11 x 2: the weekdays on row 2
   for (const Case& c : cases) {
     SCOPED_TRACE(c.locale);
     setenv("LC_ALL", c.locale, 1);
     ResetDateFormatLocale();
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
-    const auto& canvas = dynamic_cast<const CellCanvas&>(*ClientCanvas(window));
+    const auto screen = Paint(80, 23);  // cells 11 x 2: the weekdays on row 2
+    const CellCanvas& canvas = *screen;
     std::u32string joined;
     std::set<std::u32string> headers;
     for (int column = 0; column < 7; ++column) {
@@ -185,35 +152,32 @@ TEST_F(TerminalPaint, MarksTakeACellBesideTheNumberAndChangeNothingElse) {
     int width, height;
     std::size_t marked;  // days given a mark
   } cases[] = {{80, 23, 14}, {21, 24, 14}, {14, 16, 14}, {14, 8, 5}, {7, 8, 0}};
-  AppState.LastPeriodKnown = 1;
+  state.LastPeriodKnown = 1;
   // Periods 1-5 and 29-31 May, fertile 12-16 May, most fertile the 15th; the 20th selected.
-  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
-  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
+  state.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
+  state.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-    AppState.DayMarks = 0;
-    ASSERT_TRUE(ResizeClientArea(window, c.width, c.height));
-    UpdateWindow(window);
-    const CellCanvas plain = dynamic_cast<const CellCanvas&>(*ClientCanvas(window));
-    AppState.DayMarks = 1;
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
-    const auto& marked = dynamic_cast<const CellCanvas&>(*ClientCanvas(window));
+    state.DayMarks = 0;
+    const auto plain = Paint(c.width, c.height);
+    state.DayMarks = 1;
+    const auto marked_screen = Paint(c.width, c.height);
+    const CellCanvas& marked = *marked_screen;
     std::set<int> marked_days;
     std::map<DayClass, char32_t> glyph_of_class;
     for (int y = 0; y < c.height; ++y) {
       for (int x = 0; x < c.width; ++x) {
-        if (plain.At(x, y) == marked.At(x, y)) continue;
-        const int column = x / AppWindow.CellWidth, row = y / AppWindow.CellHeight;
+        if (plain->At(x, y) == marked.At(x, y)) continue;
+        const int column = x / painted.cell_width, row = y / painted.cell_height;
         const int day = (row - 2) * 7 + column - 3 + 1;  // the 1st is a Wednesday, in row 2
         ASSERT_TRUE(row >= 2 && column < 7 && day >= 1 && day <= 31) << x << "," << y;
-        const DayClass day_class = ClassifyDay(day, 20);
+        const DayClass day_class = ClassifyDay(state, day, 20);
         const Cell& cell = marked.At(x, y);
-        EXPECT_EQ(plain.At(x, y).text[0], U' ') << "covers the number of " << day;
+        EXPECT_EQ(plain->At(x, y).text[0], U' ') << "covers the number of " << day;
         EXPECT_EQ(cell.text[0], char32_t{MarkOf(day_class).glyph}) << day;
         EXPECT_EQ(cell.foreground, MarkOf(day_class).colour) << day;
         EXPECT_EQ(cell.background, ColoursOf(day_class).fill) << day;
-        EXPECT_EQ(x % AppWindow.CellWidth, AppWindow.CellWidth - 1) << day;
+        EXPECT_EQ(x % painted.cell_width, painted.cell_width - 1) << day;
         EXPECT_TRUE(marked_days.insert(day).second) << "one mark for " << day;
         glyph_of_class[day_class] = cell.text[0];
       }

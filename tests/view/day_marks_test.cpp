@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -17,9 +18,6 @@
 #include "model/calendar_state.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window_backend.h"
-#include "platform/ui/window_internal.h"
 #include "view/month_view.h"
 
 namespace {
@@ -69,18 +67,16 @@ TEST(DayMarks, SquareSitsInTheTopRightCornerClearOfTheNumber) {
   }
 }
 
-LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
-// Paints May 2024 on `window` with the marks on or off; the client area's pixels, row by row.
-std::vector<Rgb> PaintMay(HWND window, int width, int height, bool marks) {
-  EXPECT_TRUE(ResizeClientArea(window, width, height));
-  AppState.DayMarks = marks ? 1 : 0;
-  PaintMonth(window);
+// Paints the state's month on a white screen with the marks on or off; the pixels, row by row.
+std::vector<Rgb> PaintMay(CalendarState state, int width, int height, bool marks,
+                          MonthPaint* painted) {
+  std::unique_ptr<Canvas> screen = MakePixelCanvas(width, height);
+  screen->Fill(Rect{0, 0, width, height}, kWhite);
+  state.DayMarks = marks ? 1 : 0;
+  *painted = PaintMonth(*screen, state);
   std::vector<Rgb> pixels;
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) pixels.push_back(PixelAt(*ClientCanvas(window), x, y).value());
+    for (int x = 0; x < width; ++x) pixels.push_back(PixelAt(*screen, x, y).value());
   }
   return pixels;
 }
@@ -102,36 +98,30 @@ Pixels Normalized(const Pixels& pixels) {
 TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
   setenv("LC_ALL", "en_US.UTF-8", 1);
   ResetDateFormatLocale();
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = PlainProcedure;
-  window_class.lpszClassName = u"DayMarksTest";
-  RegisterClassW(&window_class);
-  HWND window = CreateWindowExW(0, u"DayMarksTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
-                                nullptr, nullptr);
-  AppState = CalendarState{};
-  AppWindow = AppWindowRecord{};
-  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
-  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
-  AppState.LastPeriodKnown = 1;
+  CalendarState state;
+  state.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9};
+  state.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9};
+  state.LastPeriodKnown = 1;
   for (const auto& [width, height] : {std::pair{240, 266}, {480, 532}, {1400, 400}, {350, 1200}}) {
     SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
-    const std::vector<Rgb> plain = PaintMay(window, width, height, false);
-    const std::vector<Rgb> marked = PaintMay(window, width, height, true);
+    MonthPaint painted;
+    const std::vector<Rgb> plain = PaintMay(state, width, height, false, &painted);
+    const std::vector<Rgb> marked = PaintMay(state, width, height, true, &painted);
     std::map<int, Pixels> changed;  // by day, in the cell's own coordinates
     for (std::size_t at = 0; at < plain.size(); ++at) {
       if (plain[at] == marked[at]) continue;
       const int x = static_cast<int>(at) % width, y = static_cast<int>(at) / width;
-      const int column = x / AppWindow.CellWidth, row = y / AppWindow.CellHeight;
+      const int column = x / painted.cell_width, row = y / painted.cell_height;
       const int day = (row - 2) * 7 + column - 3 + 1;  // the 1st is a Wednesday, in row 2
       ASSERT_TRUE(row >= 2 && column < 7 && day >= 1 && day <= 31) << x << "," << y;
-      const DayClass day_class = ClassifyDay(day, 20);
+      const DayClass day_class = ClassifyDay(state, day, 20);
       ASSERT_EQ(plain[at], ColoursOf(day_class).fill) << "covers the number of " << day;
       ASSERT_EQ(marked[at], MarkOf(day_class).colour) << day;
-      changed[day].insert({x % AppWindow.CellWidth, y % AppWindow.CellHeight});
+      changed[day].insert({x % painted.cell_width, y % painted.cell_height});
     }
     std::map<DayClass, Pixels> mark_of_class;
     for (int day = 1; day <= 31; ++day) {
-      const DayClass day_class = ClassifyDay(day, 20);
+      const DayClass day_class = ClassifyDay(state, day, 20);
       const bool has_mark = MarkOf(day_class).shape != MarkShape::kNone;
       EXPECT_EQ(changed.count(day), has_mark ? 1u : 0u) << "day " << day;
       if (has_mark) mark_of_class.emplace(day_class, Normalized(changed[day]));
@@ -140,9 +130,6 @@ TEST(DayMarks, OnlyMenstrualAndFertileDaysGainTheirOwnMark) {
     for (const auto& [day_class, pixels] : mark_of_class) distinct.insert(pixels);
     EXPECT_EQ(distinct.size(), 4u) << "each of the four classes has a mark of its own";
   }
-  DestroyWindow(window);
-  AppState = CalendarState{};
-  AppWindow = AppWindowRecord{};
 }
 
 }  // namespace

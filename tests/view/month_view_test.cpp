@@ -1,10 +1,11 @@
-// The painted month view, in-process: PaintMonth on a plain window, its client pixels read
+// The painted month view, in-process: PaintMonth on a pixel screen, its pixels read
 // back. Cells are sampled at their top-left inner pixel, away from the centred text; text is
 // checked by counting pixels of its colour inside the cell.
 #include "view/month_view.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "model/calendar_state.h"
@@ -12,16 +13,8 @@
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/dateformat.h"
 #include "platform/dates/datetime.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window_backend.h"
-#include "platform/ui/window_internal.h"
-#include "platform/ui/window_paint.h"
 
 namespace {
-
-LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
 
 LocalDateTime Day(std::int32_t year, std::int32_t month, std::int32_t day) {
   LocalDateTime t{CivilDay(year, month, day), 9};
@@ -39,43 +32,33 @@ class MonthView : public ::testing::Test {
   void SetUp() override {
     setenv("LC_ALL", "en_US.UTF-8", 1);
     ResetDateFormatLocale();
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = PlainProcedure;
-    window_class.lpszClassName = u"MonthViewTest";
-    RegisterClassW(&window_class);
-    window_ = CreateWindowExW(0, u"MonthViewTest", u"", 0, 0, 0, 240, 266, nullptr, nullptr,
-                              nullptr, nullptr);
-    ASSERT_NE(window_, nullptr);
-    AppState = CalendarState{};
-    AppWindow = AppWindowRecord{};
-    AppState.SelectedDate = Day(2024, 5, 20);
+    state_.SelectedDate = Day(2024, 5, 20);
   }
-  void TearDown() override { DestroyWindow(window_); }
 
-  // Blackens the client area of the given size, then paints the month over it.
+  // A black screen of the given size with the month painted over it.
   void Paint(int width, int height) {
-    ASSERT_TRUE(ResizeClientArea(window_, width, height));
-    Canvas* screen = nullptr;
-    ASSERT_TRUE(BeginWindowPaint(window_, &screen));
-    if (screen != nullptr) screen->Fill(Rect{0, 0, width, height}, kBlack);
-    EndWindowPaint(window_);
-    EXPECT_EQ(PaintMonth(window_), 0);
+    screen_ = MakePixelCanvas(width, height);
+    ASSERT_NE(screen_, nullptr);
+    screen_->Fill(Rect{0, 0, width, height}, kBlack);
+    painted_ = PaintMonth(*screen_, state_);
   }
-  Rgb Pixel(int x, int y) const { return PixelAt(*ClientCanvas(window_), x, y).value(); }
+  Rgb Pixel(int x, int y) const { return PixelAt(*screen_, x, y).value(); }
   Rgb CellFill(int column, int row) const {
-    return Pixel(column * AppWindow.CellWidth + 1, row * AppWindow.CellHeight + 1);
+    return Pixel(column * painted_.cell_width + 1, row * painted_.cell_height + 1);
   }
   int CountInCell(int column, int row, Rgb colour) const {
     int count = 0;
-    for (int y = row * AppWindow.CellHeight; y < (row + 1) * AppWindow.CellHeight; ++y) {
-      for (int x = column * AppWindow.CellWidth; x < (column + 1) * AppWindow.CellWidth; ++x) {
+    for (int y = row * painted_.cell_height; y < (row + 1) * painted_.cell_height; ++y) {
+      for (int x = column * painted_.cell_width; x < (column + 1) * painted_.cell_width; ++x) {
         count += Pixel(x, y) == colour ? 1 : 0;
       }
     }
     return count;
   }
 
-  HWND window_ = nullptr;
+  CalendarState state_;
+  std::unique_ptr<Canvas> screen_;
+  MonthPaint painted_;
 };
 
 // The column and row of a day of May 2024, whose 1st is a Wednesday.
@@ -83,10 +66,8 @@ std::pair<int, int> MayCell(int day) { return {(3 + day - 1) % 7, 2 + (3 + day -
 
 TEST_F(MonthView, LaysOutTheGridFromTheClientSize) {
   Paint(240, 266);
-  EXPECT_EQ(AppWindow.CellWidth, 34);
-  EXPECT_EQ(AppWindow.CellHeight, 33);
-  EXPECT_EQ(AppWindow.ClientRect.right, 240);
-  EXPECT_EQ(AppWindow.ClientRect.bottom, 266);
+  EXPECT_EQ(painted_.cell_width, 34);
+  EXPECT_EQ(painted_.cell_height, 33);
   for (int column = 0; column < 7; ++column) {
     const int x = column * 34 + 1;
     EXPECT_EQ(Hex(Pixel(x, 32)), Hex(kWhite)) << column;  // title row
@@ -132,10 +113,10 @@ TEST_F(MonthView, ColoursEachDayByTheFirstRuleThatHolds) {
       {"no last period, fertile", false, 5, 20, 15, kWhite, kBlack},
   };
   for (const Case& c : cases) {
-    AppState.LastPeriodKnown = c.known ? 1 : 0;
-    AppState.LastPeriod = Day(2024, 5, 1);
-    AppState.MenstrualDays = c.menstrual_days;
-    AppState.SelectedDate = Day(2024, 5, c.selected_day);
+    state_.LastPeriodKnown = c.known ? 1 : 0;
+    state_.LastPeriod = Day(2024, 5, 1);
+    state_.MenstrualDays = c.menstrual_days;
+    state_.SelectedDate = Day(2024, 5, c.selected_day);
     Paint(240, 266);
     const auto [column, row] = MayCell(c.day);
     EXPECT_EQ(Hex(CellFill(column, row)), Hex(c.fill)) << c.name;
@@ -154,12 +135,12 @@ TEST_F(MonthView, PlacesTheFirstInTheColumnOfItsWeekday) {
       {Day(2026, 2, 28), 6, 5},
   };
   for (const Case& c : cases) {
-    AppState.SelectedDate = c.selected;
+    state_.SelectedDate = c.selected;
     Paint(240, 266);
     EXPECT_EQ(Hex(CellFill(c.column, c.row)), Hex(kDarkBlue))
         << c.selected.date.day() << "." << c.selected.date.month();
   }
-  AppState.SelectedDate = Day(2026, 2, 10);  // rows 6 and 7 stay empty
+  state_.SelectedDate = Day(2026, 2, 10);  // rows 6 and 7 stay empty
   Paint(240, 266);
   for (int column = 0; column < 7; ++column) {
     EXPECT_EQ(CountInCell(column, 6, kWhite) + CountInCell(column, 7, kWhite), 2 * 34 * 33);
@@ -173,12 +154,12 @@ TEST_F(MonthView, PaintsAnySize) {
     int width, height, cell_width, cell_height;
   } cases[] = {{0, 0, 0, 0}, {6, 7, 0, 0},       {7, 7, 1, 0},          {6, 8, 0, 1},
                {7, 8, 1, 1}, {240, 266, 34, 33}, {1920, 1080, 274, 135}};
-  AppState.LastPeriodKnown = 1;
-  AppState.LastPeriod = Day(2024, 5, 1);
+  state_.LastPeriodKnown = 1;
+  state_.LastPeriod = Day(2024, 5, 1);
   for (const Case& c : cases) {
     Paint(c.width, c.height);
-    EXPECT_EQ(AppWindow.CellWidth, c.cell_width) << c.width << "x" << c.height;
-    EXPECT_EQ(AppWindow.CellHeight, c.cell_height) << c.width << "x" << c.height;
+    EXPECT_EQ(painted_.cell_width, c.cell_width) << c.width << "x" << c.height;
+    EXPECT_EQ(painted_.cell_height, c.cell_height) << c.width << "x" << c.height;
   }
 }
 

@@ -1,6 +1,6 @@
-// Keys and taps on the month view, in-process: each case sets AppState, calls the handler
-// on a plain window and checks SelectedDate, whether a repaint was requested and whether
-// the day report was shown (message boxes are counted by a recording backend).
+// Keys and taps on the month view, in-process: each case sets the state, calls the handler
+// and checks SelectedDate, whether a repaint is due and whether the day report was shown
+// (message boxes are counted where they would open).
 #include "view/navigation.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +10,7 @@
 
 #include "model/calendar.h"
 #include "model/calendar_state.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window_backend.h"
-#include "platform/ui/window_internal.h"
+#include "platform/ui/front_end.h"
 
 namespace {
 
@@ -33,54 +31,23 @@ int* g_boxes = nullptr;
 
 void CountBox(std::u16string_view, std::u16string_view) { ++*g_boxes; }
 
-// Counts the message boxes opened while it is installed.
-class CountingBackend : public WindowBackend {
- public:
-  explicit CountingBackend(int* boxes) {
-    g_boxes = boxes;
-    SetMessageBoxSink(CountBox);
-  }
-  ~CountingBackend() override { SetMessageBoxSink(nullptr); }
-  CountingBackend(const CountingBackend&) = delete;
-  CountingBackend& operator=(const CountingBackend&) = delete;
-};
-
-LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 class Navigation : public ::testing::Test {
  protected:
   void SetUp() override {
-    InstallWindowBackend(std::make_unique<CountingBackend>(&boxes_));
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = PlainProcedure;
-    window_class.lpszClassName = u"NavigationTest";
-    RegisterClassW(&window_class);
-    window_ = CreateWindowExW(0, u"NavigationTest", u"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window_, nullptr);
-    AppState = CalendarState{};
-    AppWindow = AppWindowRecord{};
-    // The report's box has no owner here, so the window system's repaint of an owner
-    // uncovered by a box cannot hide whether the handler itself asked for one.
-    AppWindow.MainWindow = nullptr;
-    AppWindow.CellWidth = 34;  // a 240 x 266 client area
-    AppWindow.CellHeight = 33;
+    g_boxes = &boxes_;
+    SetMessageBoxSink(CountBox);
+    painted_.cell_width = 34;  // a 240 x 266 client area
+    painted_.cell_height = 33;
   }
-  void TearDown() override {
-    DestroyWindow(window_);
-    InstallWindowBackend(nullptr);
-  }
-  // Selects `date`, forgets earlier repaint requests and boxes.
+  void TearDown() override { SetMessageBoxSink(nullptr); }
+  // Selects `date`, forgets earlier boxes.
   void Start(const LocalDateTime& date) {
-    AppState.SelectedDate = date;
-    ValidateWindow(window_);
+    state_.SelectedDate = date;
     boxes_ = 0;
   }
-  bool RepaintRequested() const { return window_->paint_pending; }
 
-  HWND window_ = nullptr;
+  CalendarState state_;
+  MonthPaint painted_;
   int boxes_ = 0;
 };
 
@@ -129,28 +96,25 @@ TEST_F(Navigation, KeysStepTheSelection) {
   };
   for (const Case& c : cases) {
     Start(At(c.from));
-    EXPECT_EQ(HandleKey(window_, c.key), 0);
-    EXPECT_EQ(Show(AppState.SelectedDate), Show(At(c.expected)))
-        << "key " << static_cast<int>(c.key);
-    EXPECT_EQ(RepaintRequested(), c.repaint) << "key " << static_cast<int>(c.key);
+    EXPECT_EQ(HandleKey(state_, c.key), c.repaint) << "key " << static_cast<int>(c.key);
+    EXPECT_EQ(Show(state_.SelectedDate), Show(At(c.expected))) << "key " << static_cast<int>(c.key);
     EXPECT_EQ(boxes_, 0) << "key " << static_cast<int>(c.key);
   }
 }
 
 TEST_F(Navigation, EnterShowsTheReportAndChangesNothing) {
-  AppState.LastPeriodKnown = 0;
+  state_.LastPeriodKnown = 0;
   Start(At({2024, 5, 15, 3}));
-  EXPECT_EQ(HandleKey(window_, Key::kEnter), 0);
+  EXPECT_FALSE(HandleKey(state_, Key::kEnter));
   EXPECT_EQ(boxes_, 1);
-  EXPECT_FALSE(RepaintRequested());
-  EXPECT_EQ(Show(AppState.SelectedDate), Show(At({2024, 5, 15, 3})));
+  EXPECT_EQ(Show(state_.SelectedDate), Show(At({2024, 5, 15, 3})));
 }
 
 // Cell 34 x 33; 1 May 2024 is a Wednesday, so day 1 spans x 102..136, y 66..99.
 TEST_F(Navigation, TapsHitTheirTargetsInOrder) {
   struct Case {
     Date from;
-    WORD x, y;
+    std::int32_t x, y;
     Date expected;
     bool repaint;
     int boxes;
@@ -178,23 +142,22 @@ TEST_F(Navigation, TapsHitTheirTargetsInOrder) {
   };
   for (const Case& c : cases) {
     Start(At(c.from));
-    EXPECT_EQ(HandleTap(window_, MAKELPARAM(c.x, c.y)), 0);
     const std::string where = "tap " + std::to_string(c.x) + "," + std::to_string(c.y);
-    EXPECT_EQ(Show(AppState.SelectedDate), Show(At(c.expected))) << where;
-    EXPECT_EQ(RepaintRequested(), c.repaint) << where;
+    EXPECT_EQ(HandleTap(state_, painted_, c.x, c.y), c.repaint) << where;
+    EXPECT_EQ(Show(state_.SelectedDate), Show(At(c.expected))) << where;
     EXPECT_EQ(boxes_, c.boxes) << where;
   }
 }
 
 TEST_F(Navigation, AfterAMonthStepATapSelectsTheDayDrawnThere) {
   Start(At({2024, 5, 15, 3}));
-  HandleTap(window_, MAKELPARAM(220, 10));  // June 2024 begins on a Saturday, column 6
+  HandleTap(state_, painted_, 220, 10);  // June 2024 begins on a Saturday, column 6
   const std::int32_t first = DayOfWeek(1, 6, 2024);
   ASSERT_EQ(first, 6);
-  HandleTap(window_, MAKELPARAM(6 * 34 + 5, 2 * 33 + 5));
-  EXPECT_EQ(Show(AppState.SelectedDate), Show(At({2024, 6, 1, 6})));
-  HandleTap(window_, MAKELPARAM(0 * 34 + 5, 3 * 33 + 5));
-  EXPECT_EQ(Show(AppState.SelectedDate), Show(At({2024, 6, 2, 0})));
+  HandleTap(state_, painted_, 6 * 34 + 5, 2 * 33 + 5);
+  EXPECT_EQ(Show(state_.SelectedDate), Show(At({2024, 6, 1, 6})));
+  HandleTap(state_, painted_, 0 * 34 + 5, 3 * 33 + 5);
+  EXPECT_EQ(Show(state_.SelectedDate), Show(At({2024, 6, 2, 0})));
 }
 
 // A client area below 7 x 8 pixels leaves a cell width or height of 0; then every region
@@ -204,22 +167,21 @@ TEST_F(Navigation, TapsDoNothingWithoutACellSize) {
     std::int32_t width, height;
   } sizes[] = {{0, 0}, {0, 33}, {34, 0}};
   for (const Case& size : sizes) {
-    AppWindow.CellWidth = size.width;
-    AppWindow.CellHeight = size.height;
-    for (const auto& [x, y] : {std::pair<WORD, WORD>{0, 0}, {5, 0}, {0, 100}, {200, 200}}) {
+    painted_.cell_width = size.width;
+    painted_.cell_height = size.height;
+    for (const auto& [x, y] : {std::pair{0, 0}, {5, 0}, {0, 100}, {200, 200}}) {
       Start(At({2024, 5, 15, 3}));
-      HandleTap(window_, MAKELPARAM(x, y));
-      EXPECT_EQ(Show(AppState.SelectedDate), Show(At({2024, 5, 15, 3})))
+      EXPECT_FALSE(HandleTap(state_, painted_, x, y));
+      EXPECT_EQ(Show(state_.SelectedDate), Show(At({2024, 5, 15, 3})))
           << size.width << "x" << size.height << " at " << x << "," << y;
-      EXPECT_FALSE(RepaintRequested());
       EXPECT_EQ(boxes_, 0);
     }
-    EXPECT_EQ(DayAtPoint(0, 0), 0);
+    EXPECT_EQ(DayAtPoint(state_, painted_, 0, 0), 0);
   }
 }
 
 TEST_F(Navigation, DayAtPointPrefersTheEarlierDayOnSharedEdges) {
-  AppState.SelectedDate = At({2024, 5, 15, 3});
+  state_.SelectedDate = At({2024, 5, 15, 3});
   struct Case {
     std::int32_t x, y, day;
   } cases[] = {
@@ -228,17 +190,18 @@ TEST_F(Navigation, DayAtPointPrefersTheEarlierDayOnSharedEdges) {
       {101, 66, 0}, {238, 132, 11}, {239, 133, 0}, {102, 265, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(DayAtPoint(c.x, c.y), c.day) << c.x << "," << c.y;
+    EXPECT_EQ(DayAtPoint(state_, painted_, c.x, c.y), c.day) << c.x << "," << c.y;
   }
 }
 
 // The weekday a date carries may be stale (calendar steps leave it as it was); the tap takes
 // the day drawn at the point, whose column comes from the date itself.
 TEST_F(Navigation, ATapIgnoresAStaleStoredWeekday) {
-  for (const WORD stale : {WORD{0}, WORD{3}, WORD{6}}) {
-    AppState.SelectedDate = At({2024, 5, 15, stale});
-    EXPECT_EQ(DayAtPoint(3 * 34 + 5, 2 * 33 + 5), 1) << stale;  // May 2024 begins on a Wednesday
-    EXPECT_EQ(DayAtPoint(5 * 34 + 5, 6 * 33 + 5), 31) << stale;
+  for (const std::int32_t stale : {0, 3, 6}) {
+    state_.SelectedDate = At({2024, 5, 15, stale});
+    EXPECT_EQ(DayAtPoint(state_, painted_, 3 * 34 + 5, 2 * 33 + 5), 1)
+        << stale;  // May 2024 begins on a Wednesday
+    EXPECT_EQ(DayAtPoint(state_, painted_, 5 * 34 + 5, 6 * 33 + 5), 31) << stale;
   }
 }
 

@@ -1,4 +1,3 @@
-// The printing backend: cell canvases, no input, message boxes answered unseen.
 #include "platform/canvas/cells/cell_print.h"
 
 #include <langinfo.h>
@@ -11,16 +10,8 @@
 #include "platform/canvas/cells/cell_canvas.h"
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/text/unicode.h"
-#include "platform/ui/window_backend.h"
 
 namespace {
-
-class CellPrintBackend final : public WindowBackend {
- public:
-  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
-    return MakeCellCanvas(width, height);
-  }
-};
 
 void AppendColours(const PrintedCell& cell, std::string* line) {
   char sequence[64];
@@ -32,16 +23,16 @@ void AppendColours(const PrintedCell& cell, std::string* line) {
 
 }  // namespace
 
-void StartCellPrinter() {
+std::unique_ptr<Canvas> MakePrintCanvas(int width, int height) {
   std::setlocale(LC_CTYPE, "");
   SetCellTextUnicode(std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
-  InstallWindowBackend(std::make_unique<CellPrintBackend>());
+  std::unique_ptr<Canvas> page = MakeCellCanvas(width, height);
+  if (page != nullptr) page->Fill(Rect{0, 0, width, height}, kWhite);
+  return page;
 }
 
-void FinishCellPrinter() { InstallWindowBackend(nullptr); }
-
-std::vector<PrintedCell> PrintedRow(HWND window, int y) {
-  const auto* cells = dynamic_cast<const CellCanvas*>(ClientCanvas(window));
+std::vector<PrintedCell> PrintedRow(const Canvas& page, int y) {
+  const auto* cells = dynamic_cast<const CellCanvas*>(&page);
   std::vector<PrintedCell> row;
   if (cells == nullptr || y < 0 || y >= cells->Height()) return row;
   for (int x = 0; x < cells->Width(); ++x) {
