@@ -76,7 +76,8 @@ void RecordPeriodWithHistory(HWND window, HistorySource source) {
   const HistoryStamp stamp = StampFrom(source);
   HistorySession session(HistorySession::kWrite, stamp);
   if (!session.usable() || !EndAtShownValues(&session, stamp)) {
-    const SettingsSaveResult saved = RecordPeriod();
+    const SettingsSaveResult saved = RecordPeriod(AppState);
+    InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
     Show(window,
          SaveMessages(saved, session.settings_read() ? UnusableNotice(session.problem()) : u""));
     return;

@@ -32,7 +32,7 @@ LRESULT OnPaint(HWND window) {
 // Today's date, then the stored settings: the first paint needs both.
 LRESULT OnCreate() {
   AppState.SelectedDate = LocalNow();
-  LoadSettings();
+  LoadSettings(AppState);
   return 0;
 }
 

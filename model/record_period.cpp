@@ -2,8 +2,6 @@
 
 #include "model/calendar.h"
 #include "model/calendar_state.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window.h"
 
 namespace {
 
@@ -33,13 +31,11 @@ CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime&
   return CycleSettings{cycle.CycleLength, cycle.MenstrualDays, cycle.LutealPhase, true, selected};
 }
 
-void RecordPeriodWithoutSaving() {
-  const CycleSettings recorded = RecordPeriodOn(CycleSettingsOf(AppState), AppState.SelectedDate);
-  SetCycleSettings(recorded, &AppState);
+void RecordPeriodWithoutSaving(CalendarState& state) {
+  SetCycleSettings(RecordPeriodOn(CycleSettingsOf(state), state.SelectedDate), &state);
 }
 
-SettingsSaveResult RecordPeriod() {
-  RecordPeriodWithoutSaving();
-  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
-  return SaveSettings();
+SettingsSaveResult RecordPeriod(CalendarState& state) {
+  RecordPeriodWithoutSaving(state);
+  return SaveSettings(state);
 }

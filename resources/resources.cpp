@@ -53,7 +53,7 @@ constexpr SoftKeyEntry kSoftKeys[] = {
 // dark blue). Drawn by rectangles at compile time so the picture stays readable here.
 
 struct Rgb {
-  BYTE r, g, b;
+  std::uint8_t r, g, b;
 };
 
 constexpr Rgb kBackground{255, 255, 255};
@@ -75,7 +75,7 @@ constexpr int kDaysShown = 31;
 constexpr int kRingColumns[] = {9, 22};
 constexpr int kRingWidth = 2, kRingBottom = 4;
 
-using IconPixels = std::array<BYTE, kAppIconSize * kAppIconSize * 3>;
+using IconPixels = std::array<std::uint8_t, kAppIconSize * kAppIconSize * 3>;
 
 constexpr void FillBox(IconPixels& pixels, int left, int top, int right, int bottom, Rgb c) {
   for (int y = top; y <= bottom; ++y) {

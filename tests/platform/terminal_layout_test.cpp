@@ -58,7 +58,8 @@ TEST(TerminalColour, Nearest256IsAsNearAsASearchOfThePalette) {
   for (int r = 0; r < 256; r += 15) {
     for (int g = 0; g < 256; g += 15) {
       for (int b = 0; b < 256; b += 15) {
-        const Rgb colour = Rgb{static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b)};
+        const Rgb colour = Rgb{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                               static_cast<std::uint8_t>(b)};
         const int searched = NearestPaletteIndex(colour, 16, 255);
         EXPECT_EQ(distance(colour, PaletteColour(Nearest256(colour))),
                   distance(colour, PaletteColour(searched)))
