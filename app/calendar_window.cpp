@@ -19,7 +19,7 @@ bool CalendarWindow::Open() {
   if (!window_.open()) return false;
   // Today's date, then the stored settings: the first paint needs both.
   state_.SelectedDate = LocalNow();
-  LoadSettings();
+  LoadSettings(state_);
   window_.Show();
   Paint();
   return true;

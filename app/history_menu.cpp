@@ -66,7 +66,7 @@ bool HistoryMenu::RecordPeriod(CalendarState& state, HistorySource source) {
   const HistoryStamp stamp = StampFrom(source);
   HistorySession session(HistorySession::kWrite, stamp);
   if (!session.usable() || !EndAtShownValues(&session, state, stamp)) {
-    const SettingsSaveResult saved = ::RecordPeriod();
+    const SettingsSaveResult saved = ::RecordPeriod(state);
     Show(SaveMessages(saved, session.settings_read() ? UnusableNotice(session.problem()) : u""));
     return true;
   }

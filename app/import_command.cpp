@@ -89,13 +89,13 @@ void PrintTable(const ImportReplay& replay) {
   if (assumed) std::printf("(28): no earlier period was known, so the interval counts as 28.\n");
 }
 
-void PrintResult() {
-  const CivilDay last = AppState.LastPeriod.date;
-  const std::string day = AppState.LastPeriodKnown
+void PrintResult(const CalendarState& state) {
+  const CivilDay last = state.LastPeriod.date;
+  const std::string day = state.LastPeriodKnown
                               ? FormatImportDay(ImportDay{last.year(), last.month(), last.day()})
                               : std::string("none");
   std::printf("\nLast period %s; CycleLength %d, LutealPhase %d, MenstrualDays %d.\n", day.c_str(),
-              AppState.CycleLength, AppState.LutealPhase, AppState.MenstrualDays);
+              state.CycleLength, state.LutealPhase, state.MenstrualDays);
 }
 
 // The file a failed load or save names, byte for byte as the system names it.
@@ -119,10 +119,10 @@ std::string KeptAsideLines(const SettingsSaveResult& saved) {
   return lines;
 }
 
-// Keeps the old file aside, then saves AppState once, through the history when there is one
-// (its values are AppState's then). The caller holds the writers' lock, so no other save comes
-// between the settings read and these.
-int Save(const std::string& settings_file, HistorySession* session) {
+// Keeps the old file aside, then saves `state` once, through the history when there is one
+// (its values are the state's then). The caller holds the writers' lock, so no other save
+// comes between the settings read and these.
+int Save(const std::string& settings_file, const CalendarState& state, HistorySession* session) {
   std::string copy;
   std::string error;
   if (!CopySettingsAside(settings_file, kMaxRegistryFileBytes, &copy, &error)) {
@@ -136,7 +136,7 @@ int Save(const std::string& settings_file, HistorySession* session) {
     saved = through.settings;
     in_history = through.history_written;
   } else {
-    saved = SaveSettings();
+    saved = SaveSettings(state);
   }
   if (!saved.ok) {
     std::string message = "could not save the imported settings to " + FailurePath(saved) + ": " +
@@ -187,15 +187,14 @@ int Prepare(const std::string& file, bool dry_run, ImportParse* parse) {
 
 // The settings the import starts from. A real import reads them under the writers' lock, held
 // until its save, so that an import or a save running beside it is neither lost nor loses this.
-int LoadSettingsFor(bool dry_run, SettingsWriteLock* lock) {
+int LoadSettingsFor(bool dry_run, SettingsWriteLock* lock, CalendarState* state) {
   const SettingsFileStatus why =
       dry_run || SettingsFilePath().empty() ? SettingsFileStatus{} : lock->Take();
   if (!why.ok) {
     return Fail("cannot lock your settings for the import: " + why.path + ": " +
                 Utf16ToUtf8(why.reason) + ". Nothing was imported.");
   }
-  AppState = CalendarState{};
-  const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
+  const SettingsSaveResult loaded = LoadSettingsWithoutCreating(*state);
   if (!loaded.ok) {
     return Fail("cannot read your settings in " + FailurePath(loaded) + ": " +
                 Utf16ToUtf8(loaded.reason) + ". Nothing was imported.");
@@ -238,12 +237,14 @@ ImportReplay ReplayOf(const ImportMerge& merge) {
   return replay;
 }
 
-// Prints what the import does and writes it (unless a dry run); the status.
+// Prints what the import does and writes `state`, the settings after it (unless a dry run);
+// the status.
 int Report(const ImportParse& parse, const ImportReplay& replay, const LocalDateTime& now,
-           std::size_t added, std::size_t kept, bool dry_run, HistorySession* session) {
+           std::size_t added, std::size_t kept, bool dry_run, const CalendarState& state,
+           HistorySession* session) {
   PrintNotes(parse, replay, now, added, kept);
   if (!replay.recorded.empty()) PrintTable(replay);
-  PrintResult();
+  PrintResult(state);
   int status = kImportDone;
   if (dry_run) {
     std::printf("Dry run: nothing was written.\n");
@@ -252,7 +253,7 @@ int Report(const ImportParse& parse, const ImportReplay& replay, const LocalDate
     std::printf("Nothing new to record: your settings are unchanged.\n");
   } else {
     std::fflush(stdout);  // the table first, should the save report a failure
-    status = Save(SettingsFilePath(), session);
+    status = Save(SettingsFilePath(), state, session);
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "cyclune: cannot write to standard output\n");
@@ -268,7 +269,8 @@ int RunImport(const std::string& file, bool dry_run) {
   ImportParse parse;
   if (const int status = Prepare(file, dry_run, &parse); status != kImportDone) return status;
   SettingsWriteLock lock;
-  if (const int status = LoadSettingsFor(dry_run, &lock); status != kImportDone) {
+  CalendarState state;
+  if (const int status = LoadSettingsFor(dry_run, &lock, &state); status != kImportDone) {
     return status;
   }
   const LocalDateTime now = LocalNow();
@@ -280,13 +282,13 @@ int RunImport(const std::string& file, bool dry_run) {
     // Merged with the history by date, so one wrong recent entry no longer shuts out the file.
     const std::int64_t today = RecordingOf(now).day;
     const ImportMerge merge = session.history().Import(RecordingsOf(parse, now), today, stamp);
-    SetCycleSettings(LoadedSettings(session.history().Current()), &AppState);
+    SetCycleSettings(LoadedSettings(session.history().Current()), &state);
     return Report(parse, ReplayOf(merge), now, merge.added.size(), merge.already_recorded, dry_run,
-                  &session);
+                  state, &session);
   }
   if (!session.problem().empty()) std::fprintf(stderr, "cyclune: %s\n", session.problem().c_str());
-  CycleSettings cycle = CycleSettingsOf(AppState);
+  CycleSettings cycle = CycleSettingsOf(state);
   const ImportReplay replay = ReplayStarts(parse.starts, now, &cycle);
-  SetCycleSettings(cycle, &AppState);
-  return Report(parse, replay, now, replay.recorded.size(), 0, dry_run, nullptr);
+  SetCycleSettings(cycle, &state);
+  return Report(parse, replay, now, replay.recorded.size(), 0, dry_run, state, nullptr);
 }

@@ -102,14 +102,15 @@ bool Said(const std::vector<std::string>& keys, const Reminder& reminder) {
 int RunRemind(const CommandLine& line) {
   if (line.fixed_now) FixLocalClock(line.now);
   const LocalDateTime today = LocalNow();
-  const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
+  CalendarState state;
+  const SettingsSaveResult loaded = LoadSettingsWithoutCreating(state);
   if (!loaded.ok) {
     return Failed("cannot read your settings in " + Utf16ToUtf8(loaded.file) + ": " +
                   Utf16ToUtf8(loaded.reason));
   }
   const int days_before = line.days_before >= 0 ? line.days_before : kDefaultDaysBefore;
   const std::vector<Reminder> due =
-      DueReminders(CycleSettingsOf(AppState), today, days_before, line.fertile);
+      DueReminders(CycleSettingsOf(state), today, days_before, line.fertile);
   if (due.empty()) return 0;
   const std::string path = ReminderStateFile();
   if (path.empty()) return Failed("no home folder to keep the reminders' state in");

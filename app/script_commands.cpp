@@ -27,14 +27,14 @@ namespace {
 constexpr int kExitFailure = 1;
 
 // As the main window starts: now as the selected day, then the stored settings, read only.
-void StartAsCyclune(const CommandLine& line) {
+CalendarState StartAsCyclune(const CommandLine& line) {
   if (line.fixed_now) FixLocalClock(line.now);
-  AppState.SelectedDate = LocalNow();
-  LoadSettingsWithoutCreating();  // an unreadable file reads as empty, as at a start
+  CalendarState state;
+  state.SelectedDate = LocalNow();
+  state.DayMarks = WantDayMarks(line, std::getenv("CYCLUNE_CUES")) ? 1 : 0;
+  LoadSettingsWithoutCreating(state);  // an unreadable file reads as empty, as at a start
+  return state;
 }
-
-// Moves the selection to the day of `date`, keeping the time of day, as navigation does.
-void SelectDay(CivilDay date) { AppState.SelectedDate = OnDay(AppState.SelectedDate, date); }
 
 // A full disk or a closed pipe must not pass for success.
 int Print(const std::string& text) {
@@ -93,20 +93,21 @@ IcsAlarm AlarmOf(const CommandLine& line) {
   return IcsAlarm{line.alarm_days, PeriodExpectedWords(line.alarm_days)};
 }
 
-// The periods the history recorded before the last one, each as long as the menstrual days
-// now and never into the next start.
-std::vector<RecordedPeriod> EarlierPeriods(const LocalDateTime& now) {
+// The periods the history recorded before the state's last one, each as long as its menstrual
+// days and never into the next start.
+std::vector<RecordedPeriod> EarlierPeriods(const CalendarState& state) {
+  const LocalDateTime& now = state.SelectedDate;
   // Without a history, nothing more is read.
   if (::access(HistoryFilePath().c_str(), F_OK) != 0) return {};
   HistorySession session(HistorySession::kLook,
                          HistoryStamp{LocalStamp(now), HistorySource::kCommandLine, "", ""});
   if (!session.usable()) return {};
-  const std::int64_t last = RecordingOf(AppState.LastPeriod).day;
+  const std::int64_t last = RecordingOf(state.LastPeriod).day;
   std::vector<std::int64_t> days;
   for (const ListedStart& start : session.history().Starts()) {
     if (start.start.day < last) days.insert(days.begin(), start.start.day);
   }
-  const std::int64_t length = std::max<std::int64_t>(1, AppState.MenstrualDays);
+  const std::int64_t length = std::max<std::int64_t>(1, state.MenstrualDays);
   std::vector<RecordedPeriod> periods;
   for (std::size_t i = 0; i < days.size(); ++i) {
     const std::int64_t next = i + 1 < days.size() ? days[i + 1] : last;
@@ -119,33 +120,34 @@ std::vector<RecordedPeriod> EarlierPeriods(const LocalDateTime& now) {
 }  // namespace
 
 int RunReport(const CommandLine& line) {
-  StartAsCyclune(line);
-  const LocalDateTime today = AppState.SelectedDate;
+  const CalendarState state = StartAsCyclune(line);
+  const LocalDateTime today = state.SelectedDate;
   const LocalDateTime selected = line.date_given ? OnDay(today, line.date) : today;
-  const DayReport report = ComposeDayReport(CycleSettingsOf(AppState), selected);
+  const DayReport report = ComposeDayReport(CycleSettingsOf(state), selected);
   return PrintText(AsLines(report.caption) + AsLines(report.text));
 }
 
 int RunMonth(const CommandLine& line) {
-  StartAsCyclune(line);
-  const CivilDay today = AppState.SelectedDate.date;
+  CalendarState state = StartAsCyclune(line);
+  const CivilDay today = state.SelectedDate.date;
   const CivilDay shown = line.date_given ? line.date : today;  // another month: its 1st
   const bool holds_today = shown.year() == today.year() && shown.month() == today.month();
-  SelectDay(holds_today ? today : shown);
-  return PrintText(MonthText(AppState, holds_today, WantColour(line.colour)));
+  // The selection moves as navigation moves it, keeping the time of day.
+  state.SelectedDate = OnDay(state.SelectedDate, holds_today ? today : shown);
+  return PrintText(MonthText(state, holds_today, WantColour(line.colour)));
 }
 
 int RunIcs(const CommandLine& line) {
   if (!FileFormatsAvailable()) return kExitFailure;  // its reason is on standard error
-  StartAsCyclune(line);
-  if (!AppState.LastPeriodKnown) {
+  const CalendarState state = StartAsCyclune(line);
+  if (!state.LastPeriodKnown) {
     std::fprintf(stderr,
                  "cyclune: no last period is set, so there is nothing to predict; "
                  "set it in Cyclune first\n");
     return kExitFailure;
   }
-  PredictedEvents predicted = CollectPredictedEvents(CycleSettingsOf(AppState));
-  AddRecordedPeriods(EarlierPeriods(AppState.SelectedDate), AppState.LastPeriod.date, &predicted);
+  PredictedEvents predicted = CollectPredictedEvents(CycleSettingsOf(state));
+  AddRecordedPeriods(EarlierPeriods(state), state.LastPeriod.date, &predicted);
   if (predicted.events.empty()) {
     // A calendar must hold at least one event; the file that is there stays as it was.
     std::fprintf(stderr,
@@ -155,7 +157,7 @@ int RunIcs(const CommandLine& line) {
     return kExitFailure;
   }
   std::string text;
-  if (!WriteIcsCalendar(predicted.events, UniversalTime(AppState.SelectedDate), AlarmOf(line),
+  if (!WriteIcsCalendar(predicted.events, UniversalTime(state.SelectedDate), AlarmOf(line),
                         &text)) {
     std::fprintf(stderr, "cyclune: the calendar library could not build the calendar\n");
     return kExitFailure;

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "model/calendar.h"
-#include "model/calendar_state.h"
 #include "model/cycle.h"
 
 namespace {
@@ -52,20 +51,19 @@ BENCHMARK(BM_AddDaysByStepping)->Arg(14)->Arg(400);
 // days match early in the scan; 1 for May 2025, past every prediction, where every scan runs to
 // its end.
 void BM_ClassifyMonth(benchmark::State& state) {
-  AppState = CalendarState{};
-  AppState.CycleLength = static_cast<std::int32_t>(state.range(0));
-  AppState.LastPeriod = LastPeriod;
-  AppState.LastPeriodKnown = 1;
-  AppState.SelectedDate = state.range(1) == 0 ? LocalDateTime{CivilDay(2024, 3, 15), 8}
-                                              : LocalDateTime{CivilDay(2025, 5, 15), 8};
+  CycleSettings cycle;
+  cycle.CycleLength = static_cast<std::int32_t>(state.range(0));
+  cycle.LastPeriod = LastPeriod;
+  cycle.LastPeriodKnown = true;
+  const CivilDay month = state.range(1) == 0 ? CivilDay(2024, 3, 15) : CivilDay(2025, 5, 15);
   for (auto _ : state) {
     std::int32_t sum = 0;
     for (std::int32_t day = 1; day <= 31; ++day) {
-      sum += FertilityLevel(day) + (IsBoyWindow(day) ? 1 : 0) + CriticalLevel(day);
+      sum += FertilityLevel(cycle, month, day) + (IsBoyWindow(cycle, month, day) ? 1 : 0) +
+             CriticalLevel(cycle, month, day);
     }
     benchmark::DoNotOptimize(sum);
   }
-  AppState = CalendarState{};
 }
 BENCHMARK(BM_ClassifyMonth)
     ->ArgNames({"cycle", "past"})

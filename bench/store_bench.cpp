@@ -26,18 +26,20 @@ class BenchFolder {
     std::error_code ignored;
     if (root_ != "/tmp") std::filesystem::remove_all(root_, ignored);
   }
-  // Starts the file anew with `foreign` other values in another key, then the five settings.
-  void Prepare(int foreign) {
+  // Starts the file anew with `foreign` other values in another key, then the five settings
+  // of the state returned.
+  CalendarState Prepare(int foreign) {
     std::filesystem::create_directories(root_ + "/cyclune");
     std::ofstream out(root_ + "/cyclune/registry.reg", std::ios::binary | std::ios::trunc);
     out << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Other]\n";
     for (int i = 0; i < foreign; ++i)
       out << "\"Value" << i << "\"=\"some text of a foreign program\"\n";
     out.close();
-    AppState = CalendarState{};
-    AppState.LastPeriod = LocalDateTime{CivilDay(2024, 3, 1), 8, 30};
-    AppState.LastPeriodKnown = 1;
-    SaveSettings();
+    CalendarState saved;
+    saved.LastPeriod = LocalDateTime{CivilDay(2024, 3, 1), 8, 30};
+    saved.LastPeriodKnown = 1;
+    SaveSettings(saved);
+    return saved;
   }
 
  private:
@@ -51,20 +53,21 @@ BenchFolder& Folder() {
 
 void BM_LoadSettings(benchmark::State& state) {
   Folder().Prepare(static_cast<int>(state.range(0)));
+  CalendarState loaded;
   for (auto _ : state) {
-    AppState = CalendarState{};
-    LoadSettings();
-    benchmark::DoNotOptimize(AppState.LastPeriodKnown);
+    loaded = CalendarState{};
+    LoadSettings(loaded);
+    benchmark::DoNotOptimize(loaded.LastPeriodKnown);
   }
-  if (AppState.LastPeriodKnown != 1) state.SkipWithError("the settings did not load");
+  if (loaded.LastPeriodKnown != 1) state.SkipWithError("the settings did not load");
 }
 BENCHMARK(BM_LoadSettings)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveSettings(benchmark::State& state) {
-  Folder().Prepare(static_cast<int>(state.range(0)));
+  CalendarState settings = Folder().Prepare(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    ++AppState.CycleLength;
-    SettingsSaveResult saved = SaveSettings();
+    ++settings.CycleLength;
+    SettingsSaveResult saved = SaveSettings(settings);
     if (!saved.ok) {
       state.SkipWithError("a save failed");
       break;

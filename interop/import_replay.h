@@ -5,7 +5,8 @@
 // here; the settings given hold the result.
 //
 // Example:
-//   LoadSettingsWithoutCreating();
+//   LoadSettingsWithoutCreating(state);
+//   CycleSettings cycle = CycleSettingsOf(state);
 //   ImportReplay replay = ReplayStarts(parse.starts, LocalNow(), &cycle);
 //   // replay.recorded[i]: the day, its interval and the settings after it
 #pragma once

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "model/calendar.h"
-#include "model/calendar_state.h"
 
 // A prediction is a candidate date AddDays(anchor, count) with count = k x CycleLength + j,
 // visited k by k and, within each k, j by j. Rather than building a date per candidate, the
@@ -95,10 +94,6 @@ std::optional<std::int64_t> FirstOvulationMatch(const CycleSettings& cycle, Civi
                     static_cast<std::int64_t>(*cycles) + 1, j_low, j_high);
 }
 
-// The settings and the month on display that the forms without them read.
-CycleSettings ShownCycle() { return CycleSettingsOf(AppState); }
-CivilDay ShownMonth() { return AppState.SelectedDate.date; }
-
 }  // namespace
 
 std::int32_t FertilityLevel(const CycleSettings& cycle, CivilDay month, std::int32_t day) {
@@ -138,15 +133,3 @@ std::vector<DayRange> PredictedDayRanges(const CycleSettings& cycle) {
   }
   return ranges;
 }
-
-std::int32_t FertilityLevel(std::int32_t day) {
-  return FertilityLevel(ShownCycle(), ShownMonth(), day);
-}
-
-bool IsBoyWindow(std::int32_t day) { return IsBoyWindow(ShownCycle(), ShownMonth(), day); }
-
-std::int32_t CriticalLevel(std::int32_t day) {
-  return CriticalLevel(ShownCycle(), ShownMonth(), day);
-}
-
-std::vector<DayRange> PredictedDayRanges() { return PredictedDayRanges(ShownCycle()); }

@@ -31,12 +31,11 @@ CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime&
   return CycleSettings{cycle.CycleLength, cycle.MenstrualDays, cycle.LutealPhase, true, selected};
 }
 
-void RecordPeriodWithoutSaving() {
-  const CycleSettings recorded = RecordPeriodOn(CycleSettingsOf(AppState), AppState.SelectedDate);
-  SetCycleSettings(recorded, &AppState);
+void RecordPeriodWithoutSaving(CalendarState& state) {
+  SetCycleSettings(RecordPeriodOn(CycleSettingsOf(state), state.SelectedDate), &state);
 }
 
-SettingsSaveResult RecordPeriod() {
-  RecordPeriodWithoutSaving();
-  return SaveSettings();
+SettingsSaveResult RecordPeriod(CalendarState& state) {
+  RecordPeriodWithoutSaving(state);
+  return SaveSettings(state);
 }

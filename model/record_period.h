@@ -11,7 +11,8 @@
 #include <cstdint>
 
 #include "model/settings.h"
-#include "platform/ui/win_types.h"
+
+struct CalendarState;
 
 // The new settings from the old cycle length, the old luteal phase and the observed
 // interval in days; divisions truncate toward zero, sums are taken in 64 bits and the
@@ -29,11 +30,11 @@ RecordedCycle FoldInterval(std::int32_t cycle_length, std::int32_t luteal_phase,
 // `selected`. RecordPeriod's fold, on values; nothing is repainted or saved.
 CycleSettings RecordPeriodOn(const CycleSettings& settings, const LocalDateTime& selected);
 
-// RecordPeriod's change to AppState alone, without the save: for
-// recording a series of periods (an import) that is then saved once.
-void RecordPeriodWithoutSaving();
+// RecordPeriod's change to `state` alone, without the save: for recording a series of periods
+// (an import) that is then saved once.
+void RecordPeriodWithoutSaving(CalendarState& state);
 
-// Updates AppState from SelectedDate (the interval is DaysBetween(LastPeriod, SelectedDate),
-// or 28 without a known last period), then saves the settings. Returns the save's result; the new
-// values stay in AppState whether or not the save succeeded. Shows nothing itself.
-SettingsSaveResult RecordPeriod();
+// Updates `state` from its SelectedDate (the interval is DaysBetween(LastPeriod, SelectedDate),
+// or 28 without a known last period), then saves the settings. Returns the save's result; the
+// new values stay in `state` whether or not the save succeeded. Shows nothing itself.
+SettingsSaveResult RecordPeriod(CalendarState& state);

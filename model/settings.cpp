@@ -29,10 +29,10 @@ void ApplyRead(const SettingsKeyRead& read, CycleSettings* settings) {
   }
 }
 
-void ApplyRead(const SettingsKeyRead& read) {
-  CycleSettings settings = CycleSettingsOf(AppState);
+void ApplyRead(const SettingsKeyRead& read, CalendarState& state) {
+  CycleSettings settings = CycleSettingsOf(state);
   ApplyRead(read, &settings);
-  SetCycleSettings(settings, &AppState);
+  SetCycleSettings(settings, &state);
 }
 
 SettingsSaveResult Succeeded() {
@@ -53,18 +53,18 @@ SettingsSaveResult Failed(const SettingsFileStatus& status) {
 
 }  // namespace
 
-void LoadSettings() {
+void LoadSettings(CalendarState& state) {
   const SettingsKeyRead read = ReadSettingsKey(kSettingsKey);
   if (!read.status.ok) return;
-  ApplyRead(read);
+  ApplyRead(read, state);
   // The first start leaves the empty key in the file, as a sign the settings were looked for.
   if (!read.found) CreateSettingsKey(kSettingsKey);
 }
 
-SettingsSaveResult LoadSettingsWithoutCreating() {
+SettingsSaveResult LoadSettingsWithoutCreating(CalendarState& state) {
   const SettingsKeyRead read = ReadSettingsKey(kSettingsKey);
   if (!read.status.ok) return Failed(read.status);
-  ApplyRead(read);
+  ApplyRead(read, state);
   return Succeeded();
 }
 
@@ -111,9 +111,9 @@ void SetCycleSettings(const CycleSettings& settings, CalendarState* state) {
   state->LastPeriod = settings.LastPeriod;
 }
 
-SettingsSaveResult SaveSettings() {
+SettingsSaveResult SaveSettings(const CalendarState& state) {
   StoredSettings stored;
-  if (!StoredSettingsOf(CycleSettingsOf(AppState), &stored)) {
+  if (!StoredSettingsOf(CycleSettingsOf(state), &stored)) {
     // Storing some other instant would silently replace the period the user set.
     SettingsSaveResult refused = Succeeded();
     refused.ok = false;

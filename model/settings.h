@@ -5,9 +5,9 @@
 // is not a four-byte REG_DWORD is not taken for one.
 //
 // Example:
-//   LoadSettings();                          // at start, after SelectedDate is set
+//   LoadSettings(state);                          // at start, after SelectedDate is set
 //   ...
-//   SettingsSaveResult saved = SaveSettings();  // after a period is recorded
+//   SettingsSaveResult saved = SaveSettings(state);  // after a period is recorded
 //   if (!saved.ok) show SaveFailureSentence(saved) in a box captioned "Cyclune"
 //   else if (!saved.moved_aside.empty()) show SaveNoticeSentence(saved) likewise
 #pragma once
@@ -19,8 +19,8 @@
 
 struct CalendarState;
 
-// The cycle settings as the program holds them: the fields of AppState that loading fills and
-// a recording reads and writes, as a value.
+// The cycle settings as the program holds them: the fields of a CalendarState that loading
+// fills and a recording reads and writes, as a value.
 struct CycleSettings {
   std::int32_t CycleLength = 28;
   std::int32_t MenstrualDays = 5;
@@ -54,7 +54,7 @@ CycleSettings CycleSettingsOf(const CalendarState& state);
 void SetCycleSettings(const CycleSettings& settings, CalendarState* state);
 
 // How a save went. When it failed, `file` is the file or folder that could not be written and
-// `reason` the system's words for why ("No space left on device"); the settings in AppState
+// `reason` the system's words for why ("No space left on device"); the settings in the state
 // are kept either way. When it succeeded, `moved_aside` names where a settings file too large
 // to read in full was moved before a new one was started (empty when none was).
 //
@@ -72,25 +72,26 @@ struct SettingsSaveResult {
   std::string copied_path;
 };
 
-// Fills CycleLength, LutealPhase and MenstrualDays from their stored values, and LastPeriod
-// with LastPeriodKnown = 1 when the stored halves, added as 32-bit words, are not 0. Fields
-// whose value is missing or not a four-byte REG_DWORD keep their values; nothing is reported.
-void LoadSettings();
+// Fills CycleLength, LutealPhase and MenstrualDays of `state` from their stored values, and
+// LastPeriod with LastPeriodKnown = 1 when the stored halves, added as 32-bit words, are not 0.
+// Fields whose value is missing or not a four-byte REG_DWORD keep their values; nothing is
+// reported.
+void LoadSettings(CalendarState& state);
 
 // LoadSettings for a reader that must leave the disk as it is (an import before it saves, a
 // dry run, the commands that print the report, the month or the calendar): when the key or the file
 // is absent nothing is created and every field keeps its value. `ok` is false, with the file and
 // the reason, only when the file cannot be read.
-SettingsSaveResult LoadSettingsWithoutCreating();
+SettingsSaveResult LoadSettingsWithoutCreating(CalendarState& state);
 
-// Stores all five values from AppState (both halves 0 without a known last period), creating
+// Stores all five values from `state` (both halves 0 without a known last period), creating
 // the key when needed, and says whether they reached the disk. A last period whose halves
 // would add up to 0 is stored one tick (100 ns) later, so that it loads as known and as the
 // same millisecond.
-SettingsSaveResult SaveSettings();
+SettingsSaveResult SaveSettings(const CalendarState& state);
 
-// Writes the five values as they are, creating the key when needed; SaveSettings without
-// AppState.
+// Writes the five values as they are, creating the key when needed; SaveSettings of values
+// already in the file's form.
 SettingsSaveResult SaveStoredSettings(const StoredSettings& stored);
 
 // The five values the settings file holds, as LoadSettings would read them into the initial

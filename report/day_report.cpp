@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "model/calendar.h"
-#include "model/calendar_state.h"
 #include "model/cycle.h"
 #include "platform/dates/dateformat.h"
 #include "platform/dates/datetime.h"
@@ -120,10 +119,6 @@ std::u16string ReportDateText(CivilDay date) {
     if (!text.empty() && text.size() < kLongDateCapacity) return text;
   }
   return {};
-}
-
-DayReport ComposeDayReport() {
-  return ComposeDayReport(CycleSettingsOf(AppState), AppState.SelectedDate);
 }
 
 DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected) {

@@ -2,7 +2,7 @@
 // The caption is the selected day's long date; the text gives the day's fertility status and
 // a conception hint, the due date of a pregnancy conceived that day (280 days after the first
 // day of the cycle that holds the day), and the Western and Chinese zodiac of that due date.
-// Without a known last period the text only asks for one. Nothing here writes AppState.
+// Without a known last period the text only asks for one. Nothing here writes the state.
 //
 // Example (English locale, last period and selected day 1 January 2026, cycle length 28):
 //   caption  "Thursday, January 1, 2026"
@@ -16,6 +16,8 @@
 
 #include "model/settings.h"
 #include "platform/dates/civil_day.h"
+
+struct CalendarState;
 
 // Capacity of a long date text, terminator included: a long date shows at most 29 UTF-16 units.
 constexpr int kLongDateCapacity = 30;
@@ -45,11 +47,9 @@ LocalDateTime DueDate(const LocalDateTime& selected, std::int64_t offset);
 // long one needs more than 29 units; empty only for a date the formatter rejects.
 std::u16string ReportDateText(CivilDay date);
 
-// Composes the caption and the text for the selected day under the settings; the form
-// without them reads AppState and its SelectedDate.
+// Composes the caption and the text for the selected day under the settings.
 DayReport ComposeDayReport(const CycleSettings& cycle, const LocalDateTime& selected);
-DayReport ComposeDayReport();
 
-// Shows the composed report in a modal box with an OK button owned by AppWindow.MainWindow,
-// and returns once the user has closed it.
-void ShowDayReport();
+// Opens the report of the state's SelectedDate under its settings in a message box with an
+// OK button.
+void ShowDayReport(const CalendarState& state);

@@ -4,7 +4,7 @@
 #include "platform/ui/message_box.h"
 #include "report/day_report.h"
 
-void ShowDayReport() {
-  const DayReport report = ComposeDayReport();
+void ShowDayReport(const CalendarState& state) {
+  const DayReport report = ComposeDayReport(CycleSettingsOf(state), state.SelectedDate);
   ShowMessageBox(report.caption, report.text);
 }

@@ -58,7 +58,7 @@ bool HandleKey(CalendarState& state, Key key) {
   LocalDateTime& selected = state.SelectedDate;
   switch (key) {
     case Key::kEnter:
-      ShowDayReport();
+      ShowDayReport(state);
       return false;
     case Key::kLeft:
       selected = PreviousMonth(selected);
@@ -105,7 +105,7 @@ bool HandleTap(CalendarState& state, const MonthPaint& painted, std::int32_t tap
   const std::int32_t day = DayAt(state, x, y, width, height);
   if (day == 0) return false;
   if (day == selected.date.day()) {
-    ShowDayReport();
+    ShowDayReport(state);
     return false;
   }
   const CivilDay month = selected.date;

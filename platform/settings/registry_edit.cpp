@@ -42,7 +42,7 @@ std::string Quote(std::u16string_view text) {
 
 // REG_SZ data that the quoted form reproduces exactly: one terminating NUL, none inside, no
 // line-breaking control characters, valid UTF-16. Anything else is written as hex(1).
-bool StringForm(const std::vector<BYTE>& data, std::u16string* text) {
+bool StringForm(const std::vector<std::uint8_t>& data, std::u16string* text) {
   if (data.size() < 2 || data.size() % 2 != 0) return false;
   std::size_t units = data.size() / 2 - 1;
   if (data[2 * units] != 0 || data[2 * units + 1] != 0) return false;
@@ -115,9 +115,10 @@ std::string RenderRegValue(const RegTextEntry& entry) {
     out += '-';
   } else if (entry.type == REG_DWORD && entry.data.size() == 4) {
     char digits[16];
-    DWORD value = static_cast<DWORD>(entry.data[0]) | (static_cast<DWORD>(entry.data[1]) << 8) |
-                  (static_cast<DWORD>(entry.data[2]) << 16) |
-                  (static_cast<DWORD>(entry.data[3]) << 24);
+    std::uint32_t value = static_cast<std::uint32_t>(entry.data[0]) |
+                          (static_cast<std::uint32_t>(entry.data[1]) << 8) |
+                          (static_cast<std::uint32_t>(entry.data[2]) << 16) |
+                          (static_cast<std::uint32_t>(entry.data[3]) << 24);
     std::snprintf(digits, sizeof digits, "dword:%08x", static_cast<unsigned>(value));
     out += digits;
   } else if (entry.type == REG_SZ && StringForm(entry.data, &text)) {

@@ -69,12 +69,12 @@ bool ReadQuoted(std::string_view s, std::size_t* i, std::u16string* out) {
   return false;
 }
 
-std::vector<BYTE> Utf16Bytes(const std::u16string& text) {
-  std::vector<BYTE> bytes;
+std::vector<std::uint8_t> Utf16Bytes(const std::u16string& text) {
+  std::vector<std::uint8_t> bytes;
   bytes.reserve(2 * text.size() + 2);
   for (char16_t unit : text) {
-    bytes.push_back(static_cast<BYTE>(unit & 0xFF));
-    bytes.push_back(static_cast<BYTE>(unit >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
   }
   bytes.push_back(0);
   bytes.push_back(0);
@@ -205,20 +205,20 @@ class Parser {
 
   bool ParseDword(std::string_view digits, RegTextEntry* entry) {
     digits = TrimRight(digits);
-    DWORD value = 0;
+    std::uint32_t value = 0;
     bool ok = digits.size() == 8;
     for (std::size_t i = 0; ok && i < 8; ++i) {
       int d = HexDigit(digits[i]);
       ok = d >= 0;
-      value = (value << 4) | static_cast<DWORD>(d < 0 ? 0 : d);
+      value = (value << 4) | static_cast<std::uint32_t>(d < 0 ? 0 : d);
     }
     if (!ok) {
       Problem("a dword needs exactly eight hex digits");
       return false;
     }
     entry->type = REG_DWORD;
-    entry->data = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
-                   static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
+    entry->data = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     return true;
   }
 
@@ -229,10 +229,10 @@ class Parser {
       std::size_t close = rest.find(')');
       std::string_view digits = rest.substr(1, close == std::string_view::npos ? 0 : close - 1);
       bool ok = !digits.empty() && digits.size() <= 8;
-      DWORD type = 0;
+      std::uint32_t type = 0;
       for (char c : digits) {
         ok = ok && HexDigit(c) >= 0;
-        type = (type << 4) | static_cast<DWORD>(ok ? HexDigit(c) : 0);
+        type = (type << 4) | static_cast<std::uint32_t>(ok ? HexDigit(c) : 0);
       }
       if (!ok) {
         Problem("malformed hex(N) type");
@@ -269,7 +269,7 @@ class Parser {
       int high = HexDigit(s[i]);
       int low = i + 1 < s.size() ? HexDigit(s[i + 1]) : -1;
       if (high < 0) break;
-      entry->data.push_back(static_cast<BYTE>(low < 0 ? high : high * 16 + low));
+      entry->data.push_back(static_cast<std::uint8_t>(low < 0 ? high : high * 16 + low));
       i += low < 0 ? 1 : 2;
       while (i < s.size() && IsBlank(s[i])) ++i;
       if (i < s.size() && s[i] == ',')

@@ -21,23 +21,23 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/text/unicode.h"
-#include "platform/ui/win_types.h"
 
 // Value types, by the numbers the format gives them.
-constexpr DWORD REG_NONE = 0;
-constexpr DWORD REG_SZ = 1;
-constexpr DWORD REG_EXPAND_SZ = 2;
-constexpr DWORD REG_BINARY = 3;
-constexpr DWORD REG_DWORD = 4;  // four bytes, little-endian
-constexpr DWORD REG_DWORD_BIG_ENDIAN = 5;
-constexpr DWORD REG_LINK = 6;
-constexpr DWORD REG_MULTI_SZ = 7;
-constexpr DWORD REG_QWORD = 11;  // eight bytes, little-endian
+constexpr std::uint32_t REG_NONE = 0;
+constexpr std::uint32_t REG_SZ = 1;
+constexpr std::uint32_t REG_EXPAND_SZ = 2;
+constexpr std::uint32_t REG_BINARY = 3;
+constexpr std::uint32_t REG_DWORD = 4;  // four bytes, little-endian
+constexpr std::uint32_t REG_DWORD_BIG_ENDIAN = 5;
+constexpr std::uint32_t REG_LINK = 6;
+constexpr std::uint32_t REG_MULTI_SZ = 7;
+constexpr std::uint32_t REG_QWORD = 11;  // eight bytes, little-endian
 
 enum class RegLineKind {
   kComment,  // a blank line or a "; ..." line, kept as written
@@ -49,9 +49,9 @@ enum class RegLineKind {
 struct RegTextEntry {
   RegLineKind kind = RegLineKind::kComment;
   std::u16string name;  // value name; empty for the default value "@"
-  DWORD type = REG_NONE;
-  std::vector<BYTE> data;  // as stored: REG_SZ text is UTF-16LE with its terminating NUL
-  std::string text;        // the lines as read, joined by '\n'; empty: written canonically
+  std::uint32_t type = REG_NONE;
+  std::vector<std::uint8_t> data;  // as stored: REG_SZ text is UTF-16LE with its terminating NUL
+  std::string text;                // the lines as read, joined by '\n'; empty: written canonically
 };
 
 struct RegTextSection {
@@ -76,8 +76,8 @@ struct RegTextParse {
 // One value of a key as an import would leave it.
 struct RegKeyValue {
   std::u16string name;
-  DWORD type = REG_NONE;
-  std::vector<BYTE> data;
+  std::uint32_t type = REG_NONE;
+  std::vector<std::uint8_t> data;
 };
 
 // Parses any byte sequence; what cannot be understood is left out and makes the result unclean.

@@ -77,17 +77,17 @@ SettingsFileSave CreateSettingsKey(std::u16string_view key) {
 
 SettingsFileSave SaveSettingsDwords(
     std::u16string_view key, const std::vector<std::pair<std::u16string, std::uint32_t>>& dwords) {
-  return Update(RegistryEdit{[key, &dwords](RegTextDocument& document) {
-                               EnsureRegKey(document, key);
-                               for (const auto& [name, value] : dwords) {
-                                 const std::vector<BYTE> bytes = {static_cast<BYTE>(value),
-                                                                  static_cast<BYTE>(value >> 8),
-                                                                  static_cast<BYTE>(value >> 16),
-                                                                  static_cast<BYTE>(value >> 24)};
-                                 SetRegValue(document, key, RegKeyValue{name, REG_DWORD, bytes});
-                               }
-                             },
-                             true});
+  return Update(RegistryEdit{
+      [key, &dwords](RegTextDocument& document) {
+        EnsureRegKey(document, key);
+        for (const auto& [name, value] : dwords) {
+          const std::vector<std::uint8_t> bytes = {
+              static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+              static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+          SetRegValue(document, key, RegKeyValue{name, REG_DWORD, bytes});
+        }
+      },
+      true});
 }
 
 SettingsWriteLock::~SettingsWriteLock() { ReleaseWriteLock(fd_); }

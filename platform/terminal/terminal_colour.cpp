@@ -50,13 +50,13 @@ Rgb PaletteColour(int index) {
   if (index < 0 || index > 255) return Rgb{};
   if (index < 16) return kAnsi[static_cast<std::size_t>(index)];
   if (index >= 232) {
-    const auto level = static_cast<BYTE>(8 + 10 * (index - 232));  // [8, 238]
+    const auto level = static_cast<std::uint8_t>(8 + 10 * (index - 232));  // [8, 238]
     return Rgb{level, level, level};
   }
   const int cube = index - 16;  // [0, 215]
-  return Rgb{static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube / 36)]),
-             static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube / 6 % 6)]),
-             static_cast<BYTE>(kCubeLevels[static_cast<std::size_t>(cube % 6)])};
+  return Rgb{static_cast<std::uint8_t>(kCubeLevels[static_cast<std::size_t>(cube / 36)]),
+             static_cast<std::uint8_t>(kCubeLevels[static_cast<std::size_t>(cube / 6 % 6)]),
+             static_cast<std::uint8_t>(kCubeLevels[static_cast<std::size_t>(cube % 6)])};
 }
 
 int NearestPaletteIndex(Rgb colour, int first, int last) {

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "platform/canvas/colours.h"
-#include "platform/ui/win_types.h"
 
 enum class ColourDepth { kMonochrome, kEight, kSixteen, kPalette256, kDirect };
 

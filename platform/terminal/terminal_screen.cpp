@@ -36,7 +36,7 @@ constexpr const char* kMouseOff = "\033[?1006l\033[?1002l\033[?1000l";
 
 // A channel in ncurses' colour scale (0 to 1000), rounded up: terminals scale it back
 // down with truncation, which then gives the channel exactly.
-int Permille(BYTE channel) { return (channel * 1000 + 254) / 255; }
+int Permille(std::uint8_t channel) { return (channel * 1000 + 254) / 255; }
 
 // A terminfo string capability without its padding ("$<5>"); empty when absent.
 std::string Capability(const char* name) {
@@ -170,10 +170,10 @@ void TerminalScreen::SetUpSession() {
   cbreak();
   noecho();
   nonl();
-  intrflush(stdscr, FALSE);
-  keypad(stdscr, TRUE);
-  nodelay(stdscr, TRUE);
-  leaveok(stdscr, FALSE);  // the cursor stays where each frame puts it
+  intrflush(stdscr, false);
+  keypad(stdscr, true);
+  nodelay(stdscr, true);
+  leaveok(stdscr, false);  // the cursor stays where each frame puts it
   set_escdelay(kEscapeDelayMs);
   StopFlowControl();
   // Arrows, Home and End in every form terminals send them, whatever terminfo says: some
@@ -200,7 +200,7 @@ void TerminalScreen::SetUpSession() {
   const bool colour_refused = no_colour != nullptr && no_colour[0] != '\0';
   if (!colour_refused && has_colors() && start_color() == OK) {
     depth_ = DepthForColours(COLORS, COLORS >= kDirectColours);
-    redefine_palette_ = depth_ == ColourDepth::kPalette256 && can_change_color() == TRUE;
+    redefine_palette_ = depth_ == ColourDepth::kPalette256 && can_change_color();
   }
   mouse_ = mousemask(kMouseEvents, nullptr) != 0;
   mouseinterval(0);  // a press is reported at once, not held back to look for a click
@@ -306,7 +306,7 @@ void TerminalScreen::PutCell(int x, int y, const Cell& cell) {
 }
 
 void TerminalScreen::Flush(bool repaint_all, int cursor_x, int cursor_y) {
-  if (repaint_all) clearok(curscr, TRUE);
+  if (repaint_all) clearok(curscr, true);
   wmove(stdscr, std::clamp(cursor_y, 0, std::max(0, Rows() - 1)),
         std::clamp(cursor_x, 0, std::max(0, Columns() - 1)));
   wnoutrefresh(stdscr);
@@ -429,7 +429,7 @@ bool TerminalScreen::FollowSize() {
   const int width_now = size.ws_col > 0 ? size.ws_col : 1;
   if (rows == Rows() && width_now == Columns()) return false;
   resize_term(rows, width_now);
-  clearok(curscr, TRUE);
+  clearok(curscr, true);
   return true;
 }
 
@@ -444,7 +444,7 @@ void TerminalScreen::Resume() {
     init_extended_color(static_cast<int>(index), Permille(exact.red), Permille(exact.green),
                         Permille(exact.blue));
   }
-  clearok(curscr, TRUE);
+  clearok(curscr, true);
 }
 
 void TerminalScreen::Close() {

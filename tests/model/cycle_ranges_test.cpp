@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "model/calendar.h"
-#include "model/calendar_state.h"
 #include "model/cycle.h"
 
 namespace {
@@ -27,11 +26,10 @@ bool InRanges(const std::vector<DayRange>& ranges, std::int64_t day) {
 
 // Classified days outside the ranges, in the months around both ends of every range and
 // around both anchors, where such a day would show first.
-int DaysOutside(const std::vector<DayRange>& ranges) {
+int DaysOutside(const CycleSettings& cycle, const std::vector<DayRange>& ranges) {
   std::set<std::int64_t> months;
-  std::vector<std::int64_t> ends{
-      DayNumber(AppState.LastPeriod),
-      DayNumber(SubtractDays(AppState.LastPeriod, AppState.LutealPhase))};
+  std::vector<std::int64_t> ends{DayNumber(cycle.LastPeriod),
+                                 DayNumber(SubtractDays(cycle.LastPeriod, cycle.LutealPhase))};
   for (const DayRange& r : ranges) ends.insert(ends.end(), {r.first, r.last});
   for (const std::int64_t day : ends) {
     const LocalDateTime d = ShiftDays(Date(0, 1, 1), day % DaysInYearCycle);
@@ -40,10 +38,10 @@ int DaysOutside(const std::vector<DayRange>& ranges) {
   }
   int outside = 0;
   for (const std::int64_t index : months) {
-    AppState.SelectedDate = Date(static_cast<int>(index / 12), static_cast<int>(index % 12) + 1, 1);
-    const LocalDateTime m = AppState.SelectedDate;
+    const LocalDateTime m = Date(static_cast<int>(index / 12), static_cast<int>(index % 12) + 1, 1);
     for (int day = 1; day <= DaysInMonth(m.date.year(), m.date.month()); ++day) {
-      const bool classified = FertilityLevel(day) != 0 || CriticalLevel(day) != 0;
+      const bool classified =
+          FertilityLevel(cycle, m.date, day) != 0 || CriticalLevel(cycle, m.date, day) != 0;
       outside +=
           classified && !InRanges(ranges, DayNumber(Date(m.date.year(), m.date.month(), day))) ? 1
                                                                                                : 0;
@@ -69,14 +67,9 @@ TEST(PredictedDayRanges, HoldEveryClassifiedDayAndNoMore) {
       {"year wrap", 28, 5, 14, Date(65535, 12, 20), 0, 379},
   };
   for (const auto& c : cases) {
-    AppState = CalendarState{};
-    AppState.CycleLength = c.cycle;
-    AppState.MenstrualDays = c.menstrual;
-    AppState.LutealPhase = c.luteal;
-    AppState.LastPeriod = c.last;
-    AppState.LastPeriodKnown = 1;
-    const std::vector<DayRange> ranges = PredictedDayRanges();
-    EXPECT_EQ(DaysOutside(ranges), 0) << c.name;
+    const CycleSettings cycle{c.cycle, c.menstrual, c.luteal, true, c.last};
+    const std::vector<DayRange> ranges = PredictedDayRanges(cycle);
+    EXPECT_EQ(DaysOutside(cycle, ranges), 0) << c.name;
     if (c.first == -1 && c.end == -1) continue;  // wrapped: the ends are not comparable
     std::int64_t first = ranges.at(0).first, end = ranges.at(0).last;
     for (const DayRange& r : ranges) {
@@ -86,9 +79,10 @@ TEST(PredictedDayRanges, HoldEveryClassifiedDayAndNoMore) {
     EXPECT_EQ(first - DayNumber(c.last), c.first) << c.name;
     EXPECT_EQ(end - DayNumber(c.last), c.end) << c.name;
   }
-  AppState.CycleLength = -1;
-  EXPECT_TRUE(PredictedDayRanges().empty());
-  AppState = CalendarState{};
+  CycleSettings none;
+  none.CycleLength = -1;
+  none.LastPeriodKnown = true;
+  EXPECT_TRUE(PredictedDayRanges(none).empty());
 }
 
 }  // namespace

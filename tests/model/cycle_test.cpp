@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "model/calendar.h"
-#include "model/calendar_state.h"
 
 namespace {
 
@@ -27,28 +26,24 @@ struct Settings {
   LocalDateTime last;
 };
 
-void Apply(const Settings& s) {
-  AppState = CalendarState{};
-  AppState.CycleLength = s.cycle;
-  AppState.MenstrualDays = s.menstrual;
-  AppState.LutealPhase = s.luteal;
-  AppState.LastPeriod = s.last;
-  AppState.LastPeriodKnown = 1;
+CycleSettings Apply(const Settings& s) {
+  return CycleSettings{s.cycle, s.menstrual, s.luteal, true, s.last};
 }
 
-void SelectMonth(int year, int month) { AppState.SelectedDate = Date(year, month, 1); }
+using Classify = std::int32_t (*)(const CycleSettings&, CivilDay, std::int32_t);
 
-// The levels of every day of the selected month as digits, day 1 first.
-std::string MonthLevels(std::int32_t (*classify)(std::int32_t)) {
-  const LocalDateTime& selected = AppState.SelectedDate;
+// The levels of every day of the month as digits, day 1 first.
+std::string MonthLevels(Classify classify, const CycleSettings& cycle, int year, int month) {
+  const CivilDay shown(year, month, 1);
   std::string levels;
-  for (std::int32_t day = 1; day <= DaysInMonth(selected.date.year(), selected.date.month());
-       ++day) {
-    levels += static_cast<char>('0' + classify(day));
+  for (std::int32_t day = 1; day <= DaysInMonth(year, month); ++day) {
+    levels += static_cast<char>('0' + classify(cycle, shown, day));
   }
   return levels;
 }
-std::int32_t BoyWindow(std::int32_t day) { return IsBoyWindow(day) ? 1 : 0; }
+std::int32_t BoyWindow(const CycleSettings& cycle, CivilDay month, std::int32_t day) {
+  return IsBoyWindow(cycle, month, day) ? 1 : 0;
+}
 
 const LocalDateTime March1 = Date(2024, 3, 1);
 
@@ -239,23 +234,24 @@ TEST(Cycle, MonthsClassifiedDayByDay) {
        "0111000000000000000000000000011"},
   };
   for (const auto& c : cases) {
-    Apply(c.settings);
-    SelectMonth(c.year, c.month);
-    EXPECT_EQ(MonthLevels(CriticalLevel), c.critical) << c.name << " " << c.year << "-" << c.month;
-    EXPECT_EQ(MonthLevels(FertilityLevel), c.fertility)
+    const CycleSettings cycle = Apply(c.settings);
+    EXPECT_EQ(MonthLevels(CriticalLevel, cycle, c.year, c.month), c.critical)
         << c.name << " " << c.year << "-" << c.month;
-    EXPECT_EQ(MonthLevels(BoyWindow), c.boy) << c.name << " " << c.year << "-" << c.month;
+    EXPECT_EQ(MonthLevels(FertilityLevel, cycle, c.year, c.month), c.fertility)
+        << c.name << " " << c.year << "-" << c.month;
+    EXPECT_EQ(MonthLevels(BoyWindow, cycle, c.year, c.month), c.boy)
+        << c.name << " " << c.year << "-" << c.month;
   }
 }
 
 TEST(Cycle, DaysOutsideTheMonthAreNeverClassifiedBySteppedDates) {
-  Apply({1, INT_MAX, 0, March1});
-  SelectMonth(2024, 2);
+  const CycleSettings cycle = Apply({1, INT_MAX, 0, March1});
+  const CivilDay february(2024, 2, 1);
   const std::int32_t days[] = {0, -1, 30, 32, INT_MIN, INT_MAX, 65536 + 16};
   for (const std::int32_t day : days) {
-    EXPECT_EQ(CriticalLevel(day), 0) << day;
-    EXPECT_EQ(FertilityLevel(day), 0) << day;
-    EXPECT_FALSE(IsBoyWindow(day)) << day;
+    EXPECT_EQ(CriticalLevel(cycle, february, day), 0) << day;
+    EXPECT_EQ(FertilityLevel(cycle, february, day), 0) << day;
+    EXPECT_FALSE(IsBoyWindow(cycle, february, day)) << day;
   }
 }
 
@@ -383,19 +379,20 @@ void ExpectMatchesLiteralScan(const char* name, const Settings& s) {
   const LocalDateTime anchor = OvulationAnchor(s);
   const std::vector<Month> months = SampleMonths(s, anchor);
   const auto expected = LiteralScan(s, anchor, months);
-  Apply(s);
+  const CycleSettings cycle = Apply(s);
   int failures = 0;
   for (const auto& [year, month] : months) {
-    SelectMonth(year, month);
+    const CivilDay shown(year, month, 1);
     for (int day = 1; day <= DaysInMonth(year, month) && failures < 5; ++day) {
       const Expected& e = expected.at(KeyOf(Date(year, month, day)));
-      const bool ok = FertilityLevel(day) == e.fertility && IsBoyWindow(day) == e.boy &&
-                      CriticalLevel(day) == e.critical;
+      const std::int32_t fertility = FertilityLevel(cycle, shown, day);
+      const bool boy = IsBoyWindow(cycle, shown, day);
+      const std::int32_t critical = CriticalLevel(cycle, shown, day);
+      const bool ok = fertility == e.fertility && boy == e.boy && critical == e.critical;
       if (!ok) {
         ADD_FAILURE() << name << ": " << day << "." << month << "." << year << " expected "
-                      << e.fertility << "/" << e.boy << "/" << e.critical << ", got "
-                      << FertilityLevel(day) << "/" << IsBoyWindow(day) << "/"
-                      << CriticalLevel(day);
+                      << e.fertility << "/" << e.boy << "/" << e.critical << ", got " << fertility
+                      << "/" << boy << "/" << critical;
         ++failures;
       }
     }

@@ -50,7 +50,6 @@ class RecordPeriodTest : public ::testing::Test {
     had_config_home_ = old != nullptr;
     if (had_config_home_) old_config_home_ = old;
     UseConfigHome(scratch_ / "config");
-    AppState = CalendarState{};
   }
   void TearDown() override {
     if (had_config_home_) {
@@ -70,6 +69,7 @@ class RecordPeriodTest : public ::testing::Test {
   fs::path config_home_;
   bool had_config_home_ = false;
   std::string old_config_home_;
+  CalendarState state_;
 };
 
 TEST(FoldInterval, AveragesTruncateTowardZeroWithoutOverflow) {
@@ -117,19 +117,19 @@ TEST_F(RecordPeriodTest, FoldsTheIntervalAndStoresAllFiveValues) {
       {"earlier time of day", true, Local(2024, 4, 19, 10), Local(2024, 5, 20, 9), 27, {28, 4, 14}},
   };
   for (const Case& c : cases) {
-    AppState = CalendarState{};
-    AppState.CycleLength = c.cycle;
-    AppState.LastPeriodKnown = c.known ? 1 : 0;
-    AppState.LastPeriod = c.last_period;
-    AppState.SelectedDate = c.selected;
-    AppState.MenstrualDays = 99;  // replaced, never averaged
-    const SettingsSaveResult saved = RecordPeriod();
+    state_ = CalendarState{};
+    state_.CycleLength = c.cycle;
+    state_.LastPeriodKnown = c.known ? 1 : 0;
+    state_.LastPeriod = c.last_period;
+    state_.SelectedDate = c.selected;
+    state_.MenstrualDays = 99;  // replaced, never averaged
+    const SettingsSaveResult saved = RecordPeriod(state_);
     EXPECT_TRUE(saved.ok) << c.name;
-    EXPECT_EQ(AppState.CycleLength, c.expected.CycleLength) << c.name;
-    EXPECT_EQ(AppState.MenstrualDays, c.expected.MenstrualDays) << c.name;
-    EXPECT_EQ(AppState.LutealPhase, c.expected.LutealPhase) << c.name;
-    EXPECT_EQ(AppState.LastPeriodKnown, 1) << c.name;
-    EXPECT_EQ(AppState.LastPeriod == c.selected, true) << c.name;
+    EXPECT_EQ(state_.CycleLength, c.expected.CycleLength) << c.name;
+    EXPECT_EQ(state_.MenstrualDays, c.expected.MenstrualDays) << c.name;
+    EXPECT_EQ(state_.LutealPhase, c.expected.LutealPhase) << c.name;
+    EXPECT_EQ(state_.LastPeriodKnown, 1) << c.name;
+    EXPECT_EQ(state_.LastPeriod == c.selected, true) << c.name;
 
     const std::uint64_t ticks = TicksOf(c.selected);
     const auto stored = StoredValues(config_home_);
@@ -150,14 +150,14 @@ TEST_F(RecordPeriodTest, RecordingAgainCountsFromTheFirstRecording) {
       {Local(2024, 5, 1, 9), Local(2024, 6, 5, 9), {31, 5, 15}},
   };
   for (const Case& c : cases) {
-    AppState = CalendarState{};
-    AppState.SelectedDate = c.first;
-    RecordPeriod();
-    AppState.SelectedDate = c.second;
-    RecordPeriod();
-    EXPECT_EQ(AppState.CycleLength, c.expected.CycleLength);
-    EXPECT_EQ(AppState.MenstrualDays, c.expected.MenstrualDays);
-    EXPECT_EQ(AppState.LutealPhase, c.expected.LutealPhase);
+    state_ = CalendarState{};
+    state_.SelectedDate = c.first;
+    RecordPeriod(state_);
+    state_.SelectedDate = c.second;
+    RecordPeriod(state_);
+    EXPECT_EQ(state_.CycleLength, c.expected.CycleLength);
+    EXPECT_EQ(state_.MenstrualDays, c.expected.MenstrualDays);
+    EXPECT_EQ(state_.LutealPhase, c.expected.LutealPhase);
     EXPECT_EQ(StoredValues(config_home_).at("CycleLength"),
               static_cast<std::uint32_t>(c.expected.CycleLength));
   }
@@ -167,14 +167,14 @@ TEST_F(RecordPeriodTest, AFailedSaveIsReturnedAndTheNewValuesStay) {
   const fs::path not_a_folder = scratch_ / "plain-file";
   std::ofstream(not_a_folder) << "x";
   UseConfigHome(not_a_folder);
-  AppState.SelectedDate = Local(2024, 5, 20, 9);
-  const SettingsSaveResult saved = RecordPeriod();
+  state_.SelectedDate = Local(2024, 5, 20, 9);
+  const SettingsSaveResult saved = RecordPeriod(state_);
   EXPECT_FALSE(saved.ok);
   EXPECT_FALSE(SaveFailureSentence(saved).empty());
-  EXPECT_EQ(AppState.CycleLength, 28);
-  EXPECT_EQ(AppState.MenstrualDays, 4);
-  EXPECT_EQ(AppState.LastPeriodKnown, 1);
-  EXPECT_EQ(AppState.LastPeriod.date.day(), 20);
+  EXPECT_EQ(state_.CycleLength, 28);
+  EXPECT_EQ(state_.MenstrualDays, 4);
+  EXPECT_EQ(state_.LastPeriodKnown, 1);
+  EXPECT_EQ(state_.LastPeriod.date.day(), 20);
 }
 
 }  // namespace

@@ -29,14 +29,16 @@ namespace {
 constexpr char16_t kPath[] = u"HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune";
 
 // Settings numbered n: every stored value is derived from n, so a file mixing two saves shows.
-void SetNumbered(std::uint32_t n) {
-  AppState.CycleLength = static_cast<std::int32_t>(n);
-  AppState.LutealPhase = static_cast<std::int32_t>(n + 1);
-  AppState.MenstrualDays = static_cast<std::int32_t>(n + 2);
+CalendarState Numbered(std::uint32_t n) {
+  CalendarState state;
+  state.CycleLength = static_cast<std::int32_t>(n);
+  state.LutealPhase = static_cast<std::int32_t>(n + 1);
+  state.MenstrualDays = static_cast<std::int32_t>(n + 2);
   const auto ms = static_cast<std::int32_t>(n % 86400000);
-  AppState.LastPeriod =
+  state.LastPeriod =
       LocalDateTime{CivilDay(2000, 1, 1), ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000};
-  AppState.LastPeriodKnown = 1;
+  state.LastPeriodKnown = 1;
+  return state;
 }
 
 std::uint32_t Dword(const std::vector<RegKeyValue>& values, std::u16string_view name, bool* ok) {
@@ -57,8 +59,7 @@ long StoredNumber(const std::string& text) {
   std::vector<RegKeyValue> values = ResolveRegKey(parse.document, kPath);
   bool ok = true;
   std::uint32_t n = Dword(values, u"CycleLength", &ok);
-  SetNumbered(n);
-  const std::uint64_t ticks = TicksOf(AppState.LastPeriod);
+  const std::uint64_t ticks = TicksOf(Numbered(n).LastPeriod);
   ok = ok && Dword(values, u"LutealPhase", &ok) == n + 1 &&
        Dword(values, u"MenstrualDays", &ok) == n + 2 &&
        Dword(values, u"LastPeriodHigh", &ok) == static_cast<std::uint32_t>(ticks >> 32) &&
@@ -85,8 +86,7 @@ class ChildMode : public ::testing::Environment {
   void SetUp() override {
     const char* mode = std::getenv("CYCLUNE_STORE_CHILD");
     if (mode == nullptr) return;
-    SetNumbered(kNew);
-    std::string out = Describe(SaveSettings());
+    std::string out = Describe(SaveSettings(Numbered(kNew)));
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
     ::_exit(0);
@@ -121,12 +121,10 @@ std::string Field(const std::string& output, const std::string& name) {
 class SaveFaults : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetNumbered(kOld);
-    ASSERT_TRUE(SaveSettings().ok);
+    ASSERT_TRUE(SaveSettings(Numbered(kOld)).ok);
     old_ = ReadWholeFile(folder_.file());
     ASSERT_EQ(StoredNumber(old_), kOld);
   }
-  void TearDown() override { AppState = CalendarState{}; }
 
   bool NoTemporaryLeft() const {
     return !std::filesystem::exists(folder_.folder() + "/registry.reg.tmp");
@@ -145,8 +143,7 @@ TEST_F(SaveFaults, KilledWritersNeverLeaveATornFile) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       for (std::uint32_t n = 1000u * static_cast<std::uint32_t>(kill + 1);; ++n) {
-        SetNumbered(n);
-        SaveSettings();
+        SaveSettings(Numbered(n));
       }
     }
     ::usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
@@ -160,8 +157,8 @@ TEST_F(SaveFaults, KilledWritersNeverLeaveATornFile) {
   }
   std::printf("%d of %d kills landed while a temporary file existed\n", midWrite, kKills);
   EXPECT_GT(midWrite, 0);
-  SetNumbered(kNew);
-  EXPECT_TRUE(SaveSettings().ok);  // what a killed writer leaves does not block the next save
+  EXPECT_TRUE(
+      SaveSettings(Numbered(kNew)).ok);  // what a killed writer leaves does not block the next save
   EXPECT_EQ(StoredNumber(ReadWholeFile(folder_.file())), kNew);
 }
 
@@ -213,14 +210,12 @@ TEST_F(SaveFaults, FullDiskIsReportedAndKeepsTheOldFile) {
       ::write(report[1], why.data(), why.size());
       ::_exit(0);
     }
-    SetNumbered(kOld);
-    std::string out = "first_ok=" + std::to_string(SaveSettings().ok) + "\n";
+    std::string out = "first_ok=" + std::to_string(SaveSettings(Numbered(kOld)).ok) + "\n";
     int filler = ::open((root + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
     static const char block[4096] = {};
     while (::write(filler, block, sizeof block) > 0) {
     }
-    SetNumbered(kNew);
-    out += Describe(SaveSettings());
+    out += Describe(SaveSettings(Numbered(kNew)));
     out += "left=" + std::to_string(StoredNumber(ReadWholeFile(folder_.file()))) + "\n";
     out += "temp_left=" + std::to_string(!NoTemporaryLeft()) + "\n";
     ::write(report[1], out.data(), out.size());
@@ -267,8 +262,7 @@ TEST_F(SaveFaults, FolderThatMayNotBeWrittenIsReported) {
       GTEST_SKIP() << "cannot run this test binary as nobody (setpriv or permissions): " << output;
     }
   } else {
-    SetNumbered(kNew);
-    output = "\n" + Describe(SaveSettings());
+    output = "\n" + Describe(SaveSettings(Numbered(kNew)));
   }
   EXPECT_EQ(Field(output, "ok"), "0") << output;
   EXPECT_EQ(Field(output, "reason"), "Permission denied");
@@ -283,8 +277,7 @@ TEST_F(SaveFaults, LockHeldOnIsWaitedForBrieflyThenNamed) {
   const std::string lock = folder_.folder() + "/registry.reg.lock";
   LockHeldElsewhere holder(lock, 20);
   ASSERT_TRUE(holder.held());
-  SetNumbered(kNew);
-  const SettingsSaveResult saved = SaveSettings();
+  const SettingsSaveResult saved = SaveSettings(Numbered(kNew));
   EXPECT_FALSE(saved.ok);
   EXPECT_EQ(Narrow(saved.file), lock);
   const std::string reason = "another process (pid " + std::to_string(holder.pid()) +
@@ -293,10 +286,9 @@ TEST_F(SaveFaults, LockHeldOnIsWaitedForBrieflyThenNamed) {
   EXPECT_EQ(Narrow(SaveFailureSentence(saved)),
             "Cyclune could not save your settings to " + lock + ": " + reason +
                 ". The new settings are kept only until Cyclune is closed.");
-  EXPECT_EQ(AppState.CycleLength, static_cast<std::int32_t>(kNew));
   const std::string left = ReadWholeFile(folder_.file());
   holder.Release();
-  EXPECT_TRUE(SaveSettings().ok);
+  EXPECT_TRUE(SaveSettings(Numbered(kNew)).ok);
   EXPECT_EQ(StoredNumber(left), kOld);
   EXPECT_EQ(StoredNumber(ReadWholeFile(folder_.file())), kNew);
 }
@@ -305,8 +297,7 @@ TEST_F(SaveFaults, LinkAtTheTemporaryNameIsReportedNotFollowed) {
   const std::string victim = folder_.root() + "/victim";
   WriteWholeFile(victim, "not yours");
   std::filesystem::create_symlink(victim, folder_.folder() + "/registry.reg.tmp");
-  SetNumbered(kNew);
-  SettingsSaveResult saved = SaveSettings();
+  SettingsSaveResult saved = SaveSettings(Numbered(kNew));
   EXPECT_FALSE(saved.ok);
   EXPECT_EQ(Narrow(saved.file), folder_.folder() + "/registry.reg.tmp");
   EXPECT_EQ(saved.reason, u"File exists");

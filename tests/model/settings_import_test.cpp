@@ -18,9 +18,8 @@ namespace fs = std::filesystem;
 
 class SettingsForImport : public ::testing::Test {
  protected:
-  void SetUp() override { AppState = CalendarState{}; }
-  void TearDown() override { AppState = CalendarState{}; }
   RegistryTestFolder folder_;
+  CalendarState state_;
 };
 
 TEST_F(SettingsForImport, LoadsWhatIsStoredAndCreatesNothing) {
@@ -44,12 +43,12 @@ TEST_F(SettingsForImport, LoadsWhatIsStoredAndCreatesNothing) {
     SCOPED_TRACE(c.what);
     fs::remove_all(folder_.folder());
     if (c.file != nullptr) WriteWholeFile(folder_.file(), c.file);
-    AppState = CalendarState{};
-    AppState.CycleLength = 40;
-    const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
+    state_ = CalendarState{};
+    state_.CycleLength = 40;
+    const SettingsSaveResult loaded = LoadSettingsWithoutCreating(state_);
     EXPECT_TRUE(loaded.ok) << std::string(loaded.reason.begin(), loaded.reason.end());
-    EXPECT_EQ(AppState.CycleLength, c.cycle);
-    EXPECT_EQ(AppState.LastPeriodKnown, c.known ? 1 : 0);
+    EXPECT_EQ(state_.CycleLength, c.cycle);
+    EXPECT_EQ(state_.LastPeriodKnown, c.known ? 1 : 0);
     if (c.file == nullptr) {
       EXPECT_FALSE(fs::exists(folder_.folder()));
     } else {
@@ -61,19 +60,19 @@ TEST_F(SettingsForImport, LoadsWhatIsStoredAndCreatesNothing) {
 
 TEST_F(SettingsForImport, SaysWhenTheFileCannotBeRead) {
   fs::create_directories(folder_.file());  // a folder where the file should be
-  AppState.CycleLength = 40;
-  const SettingsSaveResult loaded = LoadSettingsWithoutCreating();
+  state_.CycleLength = 40;
+  const SettingsSaveResult loaded = LoadSettingsWithoutCreating(state_);
   EXPECT_FALSE(loaded.ok);
   EXPECT_FALSE(loaded.reason.empty());
-  EXPECT_EQ(AppState.CycleLength, 40);
+  EXPECT_EQ(state_.CycleLength, 40);
 }
 
 TEST_F(SettingsForImport, RecordingWithoutSavingLeavesTheDiskAlone) {
-  AppState.SelectedDate = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
-  RecordPeriodWithoutSaving();
-  EXPECT_EQ(AppState.LastPeriodKnown, 1);
-  EXPECT_EQ(AppState.LastPeriod.date.day(), 1);
-  EXPECT_EQ(AppState.MenstrualDays, 4);
+  state_.SelectedDate = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
+  RecordPeriodWithoutSaving(state_);
+  EXPECT_EQ(state_.LastPeriodKnown, 1);
+  EXPECT_EQ(state_.LastPeriod.date.day(), 1);
+  EXPECT_EQ(state_.MenstrualDays, 4);
   EXPECT_FALSE(fs::exists(folder_.folder()));
 }
 

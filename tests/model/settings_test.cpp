@@ -31,9 +31,8 @@ LocalDateTime FromTicks(std::uint32_t high, std::uint32_t low) {
 
 class Settings : public ::testing::Test {
  protected:
-  void SetUp() override { AppState = CalendarState{}; }
-  void TearDown() override { AppState = CalendarState{}; }
   RegistryTestFolder folder_;
+  CalendarState state_;
 };
 
 struct LoadCase {
@@ -83,26 +82,25 @@ TEST_F(Settings, LoadTakesOnlyFourByteDwords) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove_all(folder_.folder());
     if (std::string(c.lines) != "-") WriteWholeFile(folder_.file(), kHead + c.lines);
-    AppState = CalendarState{};
-    AppState.CycleLength = 40;
-    AppState.LutealPhase = 20;
-    AppState.MenstrualDays = 7;
-    LoadSettings();
-    EXPECT_EQ(AppState.CycleLength, c.cycle);
-    EXPECT_EQ(AppState.LutealPhase, c.luteal);
-    EXPECT_EQ(AppState.MenstrualDays, c.menstrual);
-    EXPECT_EQ(AppState.LastPeriodKnown, c.known ? 1 : 0);
-    EXPECT_TRUE(
-        SameTime(AppState.LastPeriod, c.known ? FromTicks(c.high, c.low) : LocalDateTime{}));
+    state_ = CalendarState{};
+    state_.CycleLength = 40;
+    state_.LutealPhase = 20;
+    state_.MenstrualDays = 7;
+    LoadSettings(state_);
+    EXPECT_EQ(state_.CycleLength, c.cycle);
+    EXPECT_EQ(state_.LutealPhase, c.luteal);
+    EXPECT_EQ(state_.MenstrualDays, c.menstrual);
+    EXPECT_EQ(state_.LastPeriodKnown, c.known ? 1 : 0);
+    EXPECT_TRUE(SameTime(state_.LastPeriod, c.known ? FromTicks(c.high, c.low) : LocalDateTime{}));
   }
 }
 
 TEST_F(Settings, FirstStartCreatesTheEmptyKey) {
-  LoadSettings();
-  EXPECT_EQ(AppState.CycleLength, 28);
-  EXPECT_EQ(AppState.LutealPhase, 14);
-  EXPECT_EQ(AppState.MenstrualDays, 5);
-  EXPECT_EQ(AppState.LastPeriodKnown, 0);
+  LoadSettings(state_);
+  EXPECT_EQ(state_.CycleLength, 28);
+  EXPECT_EQ(state_.LutealPhase, 14);
+  EXPECT_EQ(state_.MenstrualDays, 5);
+  EXPECT_EQ(state_.LastPeriodKnown, 0);
   EXPECT_EQ(ReadWholeFile(folder_.file()), std::string(kHead) + "\n");
 }
 
@@ -121,21 +119,21 @@ TEST_F(Settings, SaveAndLoadRoundTripToTheMillisecond) {
       {28, 14, 5, Date(1600, 12, 22, 1, 23, 26, 541)},
   };
   for (const auto& c : cases) {
-    AppState = CalendarState{};
-    AppState.CycleLength = c.cycle;
-    AppState.LutealPhase = c.luteal;
-    AppState.MenstrualDays = c.menstrual;
-    AppState.LastPeriod = c.last;
-    AppState.LastPeriodKnown = 1;
-    SettingsSaveResult saved = SaveSettings();
+    state_ = CalendarState{};
+    state_.CycleLength = c.cycle;
+    state_.LutealPhase = c.luteal;
+    state_.MenstrualDays = c.menstrual;
+    state_.LastPeriod = c.last;
+    state_.LastPeriodKnown = 1;
+    SettingsSaveResult saved = SaveSettings(state_);
     ASSERT_TRUE(saved.ok) << std::string(saved.reason.begin(), saved.reason.end());
-    AppState = CalendarState{};
-    LoadSettings();
-    EXPECT_EQ(AppState.CycleLength, c.cycle);
-    EXPECT_EQ(AppState.LutealPhase, c.luteal);
-    EXPECT_EQ(AppState.MenstrualDays, c.menstrual);
-    EXPECT_EQ(AppState.LastPeriodKnown, 1);
-    EXPECT_TRUE(SameTime(AppState.LastPeriod, c.last)) << c.last.date.year();
+    state_ = CalendarState{};
+    LoadSettings(state_);
+    EXPECT_EQ(state_.CycleLength, c.cycle);
+    EXPECT_EQ(state_.LutealPhase, c.luteal);
+    EXPECT_EQ(state_.MenstrualDays, c.menstrual);
+    EXPECT_EQ(state_.LastPeriodKnown, 1);
+    EXPECT_TRUE(SameTime(state_.LastPeriod, c.last)) << c.last.date.year();
   }
   EXPECT_EQ(ModeOf(folder_.folder()), 0700u);
   EXPECT_EQ(ModeOf(folder_.file()), 0600u);
@@ -150,9 +148,9 @@ TEST_F(Settings, SaveWritesFiveDwordsAndKeepsEverythingElse) {
       "kept\n@=\"default\"\n\"LutealPhase\"=dword:00000001\n\"Extra\"=hex(7):61,00,00,00,00,00\n\n"
       "[HKEY_LOCAL_MACHINE\\Software\\Tamberlock\\Cyclune\\Sub]\n\"Deep\"=\"x\"\n";
   WriteWholeFile(folder_.file(), foreign);
-  AppState.LastPeriod = Date(2024, 3, 1, 8, 30, 0, 0);
-  AppState.LastPeriodKnown = 1;
-  ASSERT_TRUE(SaveSettings().ok);
+  state_.LastPeriod = Date(2024, 3, 1, 8, 30, 0, 0);
+  state_.LastPeriodKnown = 1;
+  ASSERT_TRUE(SaveSettings(state_).ok);
   EXPECT_EQ(
       ReadWholeFile(folder_.file()),
       "Windows Registry Editor Version 5.00\n\n"
@@ -166,19 +164,19 @@ TEST_F(Settings, SaveWritesFiveDwordsAndKeepsEverythingElse) {
 
 TEST_F(Settings, WithoutALastPeriodBothHalvesAreZero) {
   WriteWholeFile(folder_.file(), std::string(kHead) + "\"LastPeriodLow\"=dword:00000005\n");
-  ASSERT_TRUE(SaveSettings().ok);
+  ASSERT_TRUE(SaveSettings(state_).ok);
   const std::string text = ReadWholeFile(folder_.file());
   EXPECT_NE(text.find("\"LastPeriodHigh\"=dword:00000000\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\"LastPeriodLow\"=dword:00000000\n"), std::string::npos) << text;
-  LoadSettings();
-  EXPECT_EQ(AppState.LastPeriodKnown, 0);
+  LoadSettings(state_);
+  EXPECT_EQ(state_.LastPeriodKnown, 0);
 }
 
 TEST_F(Settings, AnInvalidLastPeriodIsNotStoredAsSomeOtherDay) {
   WriteWholeFile(folder_.file(), std::string(kHead) + "\"CycleLength\"=dword:0000001c\n");
-  AppState.LastPeriod = Date(2024, 2, 29, 24, 0, 0, 0);  // no such time of day
-  AppState.LastPeriodKnown = 1;
-  SettingsSaveResult saved = SaveSettings();
+  state_.LastPeriod = Date(2024, 2, 29, 24, 0, 0, 0);  // no such time of day
+  state_.LastPeriodKnown = 1;
+  SettingsSaveResult saved = SaveSettings(state_);
   EXPECT_FALSE(saved.ok);
   EXPECT_EQ(saved.reason, u"the date of the last period is not a valid date");
   EXPECT_EQ(ReadWholeFile(folder_.file()), std::string(kHead) + "\"CycleLength\"=dword:0000001c\n");
@@ -191,7 +189,7 @@ TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
   ASSERT_EQ(::truncate(folder_.file().c_str(), off_t{1} << 30), 0);
   struct stat original {};
   ::stat(folder_.file().c_str(), &original);
-  const SettingsSaveResult saved = SaveSettings();
+  const SettingsSaveResult saved = SaveSettings(state_);
   ASSERT_TRUE(saved.ok);
   const std::string aside(saved.moved_aside.begin(), saved.moved_aside.end());
   EXPECT_EQ(aside.rfind(folder_.file() + ".unreadable-", 0), 0u) << aside;
@@ -204,7 +202,7 @@ TEST_F(Settings, OversizedFileIsMovedAsideWholeAndTheUserToldWhere) {
                                            u" was too large to read in full, so it was moved to " +
                                            saved.moved_aside +
                                            u" and a new one was started with your settings.");
-  EXPECT_TRUE(SaveSettings().moved_aside.empty());  // the new file is read in full
+  EXPECT_TRUE(SaveSettings(state_).moved_aside.empty());  // the new file is read in full
 }
 
 TEST(SettingsMessage, NamesTheFileAndTheReason) {

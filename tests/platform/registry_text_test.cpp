@@ -22,9 +22,9 @@ std::optional<RegKeyValue> Lookup(const RegTextDocument& document, std::u16strin
   return std::nullopt;
 }
 
-std::vector<BYTE> Bytes(std::initializer_list<int> list) {
-  std::vector<BYTE> bytes;
-  for (int b : list) bytes.push_back(static_cast<BYTE>(b));
+std::vector<std::uint8_t> Bytes(std::initializer_list<int> list) {
+  std::vector<std::uint8_t> bytes;
+  for (int b : list) bytes.push_back(static_cast<std::uint8_t>(b));
   return bytes;
 }
 
@@ -32,13 +32,13 @@ struct ParseCase {
   const char* what;
   std::string text;
   bool clean;
-  std::optional<DWORD> type;  // nullopt: "CycleLength" must be absent
-  std::vector<BYTE> data;
+  std::optional<std::uint32_t> type;  // nullopt: "CycleLength" must be absent
+  std::vector<std::uint8_t> data;
 };
 
 TEST(RegistryText, ReadsWhatAnImportWouldLeave) {
   const std::string head = kHead, key = kKey;
-  const std::vector<BYTE> days = Bytes({0x1c, 0, 0, 0});
+  const std::vector<std::uint8_t> days = Bytes({0x1c, 0, 0, 0});
   const ParseCase cases[] = {
       {"dword", head + key + "\"CycleLength\"=dword:0000001c\n", true, REG_DWORD, days},
       {"dword in capitals", head + key + "\"CycleLength\"=DWORD:0000001C\n", true, REG_DWORD, days},
@@ -231,8 +231,8 @@ TEST(RegistryText, NewKeysAreAppendedAsTheEditorExportsThem) {
 }
 
 TEST(RegistryText, CanonicalFormsReadBackUnchanged) {
-  std::vector<BYTE> long_blob;
-  for (int i = 0; i < 300; ++i) long_blob.push_back(static_cast<BYTE>(i * 7));
+  std::vector<std::uint8_t> long_blob;
+  for (int i = 0; i < 300; ++i) long_blob.push_back(static_cast<std::uint8_t>(i * 7));
   const RegKeyValue cases[] = {
       {u"dword", REG_DWORD, Bytes({0xff, 0xff, 0xff, 0xff})},
       {u"short dword", REG_DWORD, Bytes({1, 2, 3})},

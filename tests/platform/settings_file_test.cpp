@@ -199,7 +199,7 @@ TEST(SettingsFile, ConcurrentWritersKeepEachOthersValues) {
   std::vector<RegKeyValue> values = ResolveRegKey(parse.document, kKey);
   ASSERT_EQ(values.size(), 1u + kWriters);
   for (std::size_t i = 1; i <= kWriters; ++i) {
-    EXPECT_EQ(values[i].data, (std::vector<BYTE>{kRounds, 0, 0, 0}));
+    EXPECT_EQ(values[i].data, (std::vector<std::uint8_t>{kRounds, 0, 0, 0}));
   }
 }
 

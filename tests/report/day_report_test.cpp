@@ -31,34 +31,30 @@ std::vector<std::u16string> Lines(const std::u16string& text) {
 
 class DayReportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = AppState;
-    AppState = CalendarState{};
-    UseLocale("en_US.UTF-8");
-  }
-  void TearDown() override {
-    AppState = saved_;
-    UseLocale("en_US.UTF-8");
-  }
+  void SetUp() override { UseLocale("en_US.UTF-8"); }
+  void TearDown() override { UseLocale("en_US.UTF-8"); }
   static void UseLocale(const char* name) {
     setenv("LC_ALL", name, 1);
     ResetDateFormatLocale();
   }
-  static void SetCycle(LocalDateTime last_period, LocalDateTime selected,
-                       std::int32_t cycle_length) {
-    AppState.LastPeriod = last_period;
-    AppState.SelectedDate = selected;
-    AppState.CycleLength = cycle_length;
-    AppState.LastPeriodKnown = 1;
+  void SetCycle(LocalDateTime last_period, LocalDateTime selected, std::int32_t cycle_length) {
+    state_.LastPeriod = last_period;
+    state_.SelectedDate = selected;
+    state_.CycleLength = cycle_length;
+    state_.LastPeriodKnown = 1;
   }
 
- private:
-  CalendarState saved_;
+  // The report that Enter on the selected day opens.
+  DayReport Compose() const {
+    return ComposeDayReport(CycleSettingsOf(state_), state_.SelectedDate);
+  }
+
+  CalendarState state_;
 };
 
 TEST_F(DayReportTest, FirstDayOfCycleGivesTheWholeReport) {
   SetCycle(At(2026, 1, 1), At(2026, 1, 1), 28);
-  const DayReport report = ComposeDayReport();
+  const DayReport report = Compose();
   EXPECT_EQ(report.caption, u"Thursday, January 1, 2026");
   EXPECT_EQ(report.text,
             u"Critical day\r\n"
@@ -69,9 +65,9 @@ TEST_F(DayReportTest, FirstDayOfCycleGivesTheWholeReport) {
 }
 
 TEST_F(DayReportTest, WithoutLastPeriodAsksForOneUnderTheSelectedDay) {
-  AppState.SelectedDate = At(2026, 9, 30);
-  AppState.CycleLength = 0;  // never consulted
-  const DayReport report = ComposeDayReport();
+  state_.SelectedDate = At(2026, 9, 30);
+  state_.CycleLength = 0;  // never consulted
+  const DayReport report = Compose();
   EXPECT_EQ(report.caption, u"Wednesday, September 30, 2026");
   EXPECT_EQ(report.text, u"Please set last period");
 }
@@ -122,7 +118,7 @@ TEST_F(DayReportTest, ComposesFiveLinesFromTheDueDate) {
   for (const ReportCase& c : kReportCases) {
     SCOPED_TRACE(c.name);
     SetCycle(c.last_period, c.selected, c.cycle_length);
-    const DayReport report = ComposeDayReport();
+    const DayReport report = Compose();
     EXPECT_FALSE(report.caption.empty());
     EXPECT_LE(report.caption.size(), 29u);
     ASSERT_EQ(report.text.substr(report.text.size() - 2), u"\r\n");
@@ -169,8 +165,8 @@ TEST_F(DayReportTest, StatusRulesTakeTheFirstThatHolds) {
   for (const StatusCase& c : kStatusCases) {
     SCOPED_TRACE(testing::Message() << "menstrual days " << c.menstrual_days << ", day " << c.day);
     SetCycle(At(2024, 3, 1), At(2024, 3, c.day), 28);
-    AppState.MenstrualDays = c.menstrual_days;
-    const std::vector<std::u16string> lines = Lines(ComposeDayReport().text);
+    state_.MenstrualDays = c.menstrual_days;
+    const std::vector<std::u16string> lines = Lines(Compose().text);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], c.status);
     EXPECT_EQ(lines[1], c.hint);
@@ -182,7 +178,7 @@ TEST_F(DayReportTest, LongestReportFitsWithA29UnitDueDate) {
   // is the ovulation day 266 days before it.
   UseLocale("ca_ES.UTF-8");
   SetCycle(At(2028, 4, 8), At(2028, 4, 22), 28);
-  const DayReport report = ComposeDayReport();
+  const DayReport report = Compose();
   EXPECT_EQ(report.text,
             u"Most fertile day\r\n"
             u"Good chance to conceive a boy\r\n"
@@ -215,8 +211,8 @@ TEST_F(DayReportTest, DateTooLongForItsBufferFallsBackToTheMediumStyle) {
 }
 
 TEST_F(DayReportTest, CaptionFallsBackRatherThanStayingEmpty) {
-  AppState.SelectedDate = At(10000, 9, 27);
-  EXPECT_EQ(ComposeDayReport().caption, u"Sep 27, 10000");
+  state_.SelectedDate = At(10000, 9, 27);
+  EXPECT_EQ(Compose().caption, u"Sep 27, 10000");
 }
 
 struct OffsetCase {

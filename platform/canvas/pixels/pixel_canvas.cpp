@@ -204,8 +204,8 @@ std::optional<Rgb> PixelAt(const Canvas& canvas, int x, int y) {
     return std::nullopt;
   }
   const std::uint32_t pixel = pixels->Row(y)[x];
-  return Rgb{static_cast<BYTE>(pixel >> 16), static_cast<BYTE>(pixel >> 8),
-             static_cast<BYTE>(pixel)};
+  return Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+             static_cast<std::uint8_t>(pixel)};
 }
 
 std::optional<PixelRows> ReadPixelRows(const Canvas& canvas) {

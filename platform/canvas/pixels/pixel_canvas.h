@@ -11,7 +11,6 @@
 #include <string_view>
 
 #include "platform/canvas/canvas.h"
-#include "platform/ui/win_types.h"
 
 // The pixel kind: 32-bit surfaces that need no display.
 std::unique_ptr<Canvas> MakePixelCanvas(int width, int height);

@@ -11,7 +11,6 @@
 
 #include "platform/canvas/colours.h"
 #include "platform/text/unicode.h"
-#include "platform/ui/win_types.h"
 
 // One rendered line: its opaque box in 32-bit XRGB pixels, `pitch` pixels a row. Width 0 for
 // empty text (the height is then still the line height).
