@@ -16,7 +16,7 @@
 #include "platform/dates/datetime.h"
 #include "platform/ui/front_end.h"
 
-// What the loop drives: the calendar behind the main window.
+// What the loop drives: the calendar in its window (app/calendar_window.h).
 class LoopCalendar {
  public:
   virtual ~LoopCalendar() = default;

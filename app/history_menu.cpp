@@ -8,21 +8,15 @@
 #include "model/record_period.h"
 #include "platform/dates/datetime.h"
 #include "platform/text/unicode.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window.h"
+#include "platform/ui/message_box.h"
 #include "resources/resources.h"
 
 namespace {
-
-HistorySource g_source = HistorySource::kWindow;
-bool g_told_unusable = false;  // the reason a history cannot be used is said once a run
 
 HistoryStamp StampFrom(HistorySource source) {
   const LocalDateTime now = LocalNow();
   return HistoryStamp{LocalStamp(now), source, "", ""};
 }
-
-HistoryStamp FrontEndStamp() { return StampFrom(g_source); }
 
 std::u16string Widen(const std::string& text) {
   std::u16string wide;
@@ -30,16 +24,7 @@ std::u16string Widen(const std::string& text) {
   return wide;
 }
 
-// "Cannot use the history ...", sentence-cased, once.
-std::u16string UnusableNotice(const std::string& problem) {
-  if (g_told_unusable || problem.empty()) return u"";
-  g_told_unusable = true;
-  std::u16string notice = Widen(problem) + u".";
-  notice[0] = u'C';
-  return notice;
-}
-
-void Show(HWND, const std::u16string& text) {
+void Show(const std::u16string& text) {
   if (text.empty()) return;
   ShowMessageBox(TextOf(TextId::kAppTitle), text);
 }
@@ -52,62 +37,65 @@ std::u16string SaveMessages(const SettingsSaveResult& saved, const std::u16strin
   return text;
 }
 
-// The session's values become the program's, and the month view shows them.
-void TakeValues(HistorySession* session) {
-  SetCycleSettings(LoadedSettings(session->history().Current()), &AppState);
-  InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
+// The session's values become the program's.
+void TakeValues(HistorySession* session, CalendarState& state) {
+  SetCycleSettings(LoadedSettings(session->history().Current()), &state);
 }
 
 // The history ends at what the program shows, whatever an earlier failed save left behind.
-bool EndAtShownValues(HistorySession* session, const HistoryStamp& stamp) {
+bool EndAtShownValues(HistorySession* session, const CalendarState& state,
+                      const HistoryStamp& stamp) {
   StoredSettings shown;
-  if (!StoredSettingsOf(CycleSettingsOf(AppState), &shown)) return false;
+  if (!StoredSettingsOf(CycleSettingsOf(state), &shown)) return false;
   session->history().EnsureEndsAt(shown, stamp);
   return true;
 }
 
 }  // namespace
 
-void SetFrontEndSource(HistorySource source) { g_source = source; }
+// "Cannot use the history ...", sentence-cased, once.
+std::u16string HistoryMenu::UnusableNotice(const std::string& problem) {
+  if (told_unusable_ || problem.empty()) return u"";
+  told_unusable_ = true;
+  std::u16string notice = Widen(problem) + u".";
+  notice[0] = u'C';
+  return notice;
+}
 
-void SetLastPeriodWithHistory(HWND window) { RecordPeriodWithHistory(window, g_source); }
-
-void RecordPeriodWithHistory(HWND window, HistorySource source) {
+bool HistoryMenu::RecordPeriod(CalendarState& state, HistorySource source) {
   const HistoryStamp stamp = StampFrom(source);
   HistorySession session(HistorySession::kWrite, stamp);
-  if (!session.usable() || !EndAtShownValues(&session, stamp)) {
-    const SettingsSaveResult saved = RecordPeriod(AppState);
-    InvalidateRect(AppWindow.MainWindow, nullptr, FALSE);
-    Show(window,
-         SaveMessages(saved, session.settings_read() ? UnusableNotice(session.problem()) : u""));
-    return;
+  if (!session.usable() || !EndAtShownValues(&session, state, stamp)) {
+    const SettingsSaveResult saved = ::RecordPeriod(state);
+    Show(SaveMessages(saved, session.settings_read() ? UnusableNotice(session.problem()) : u""));
+    return true;
   }
-  session.history().Record(RecordingOf(AppState.SelectedDate), stamp);
+  session.history().Record(RecordingOf(state.SelectedDate), stamp);
   const HistorySave saved = session.Save();
-  TakeValues(&session);
-  Show(window,
-       SaveMessages(saved.settings, saved.history_written ? u"" : UnusableNotice(saved.problem)));
+  TakeValues(&session, state);
+  Show(SaveMessages(saved.settings, saved.history_written ? u"" : UnusableNotice(saved.problem)));
+  return true;
 }
 
-void UndoLastPeriod(HWND window) {
-  const HistoryStamp stamp = FrontEndStamp();
+bool HistoryMenu::UndoLastPeriod(CalendarState& state) {
+  const HistoryStamp stamp = StampFrom(source_);
   HistorySession session(HistorySession::kWrite, stamp);
-  if (!session.usable() || !EndAtShownValues(&session, stamp)) {
-    Show(window, Widen(session.problem()) + u". There is nothing to undo.");
-    return;
+  if (!session.usable() || !EndAtShownValues(&session, state, stamp)) {
+    Show(Widen(session.problem()) + u". There is nothing to undo.");
+    return false;
   }
   if (!session.history().Undo(stamp)) {
-    Show(window, u"There is nothing to undo: no period has been recorded since the history began.");
-    return;
+    Show(u"There is nothing to undo: no period has been recorded since the history began.");
+    return false;
   }
   const HistorySave saved = session.Save();
-  if (saved.ok) TakeValues(&session);
-  Show(window,
-       SaveMessages(saved.settings, saved.history_written ? u"" : UnusableNotice(saved.problem)));
+  if (saved.ok) TakeValues(&session, state);
+  Show(SaveMessages(saved.settings, saved.history_written ? u"" : UnusableNotice(saved.problem)));
+  return saved.ok;
 }
 
-void ShowHistory(HWND) {
-  HistorySession session(HistorySession::kWrite, FrontEndStamp());
+void HistoryMenu::ShowHistory() {
+  HistorySession session(HistorySession::kWrite, StampFrom(source_));
   std::u16string text = HistoryText(session.history().Starts());
   if (!session.usable()) text = Widen(session.problem()) + u".\n\n" + text;
   ShowMessageBox(u"History", text);

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (line.information != Information::kNone) return PrintInformation(line.information);
-  // Shared, as the window module runs on the program's window system.
+  // Shared, as the window module runs on the program's platform.
   const auto* program = OpenModuleTable<ProgramModule>(kProgramModule, true, &error);
   if (program == nullptr) {
     std::fprintf(stderr, "cyclune: cannot start: %s\n", error.c_str());

@@ -11,20 +11,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/calendar_window.h"
 #include "app/history_command.h"
-#include "app/history_menu.h"
 #include "app/import_command.h"
 #include "app/remind_command.h"
 #include "app/script_commands.h"
-#include "app/win_main.h"
 #include "model/calendar_state.h"
 #include "platform/dates/datetime.h"
 #include "platform/instance/single_instance.h"
 #include "platform/modules/desktop.h"
 #include "platform/modules/headless.h"
 #include "platform/terminal/terminal.h"
-#include "platform/ui/window.h"
-#include "resources/resources.h"
 #include "view/day_class.h"
 
 namespace {
@@ -32,42 +29,47 @@ namespace {
 constexpr int kExitNoFrontEnd = 1;
 constexpr int kExitUsage = 2;
 
+// The calendar's options for a run whose recordings come from `source`.
+CalendarOptions OptionsFrom(HistorySource source) {
+  return CalendarOptions{source, AppState.DayMarks != 0};
+}
+
 int RunHeadless(const CommandLine& line) {
   std::string error;
   int status = kExitUsage;
-  if (!StartHeadless(line.headless, &error, &status)) {
+  UiFrontEnd* headless = StartHeadless(line.headless, &error, &status);
+  if (headless == nullptr) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return status;
   }
   if (line.fixed_now) FixLocalClock(line.now);
-  SetFrontEndSource(HistorySource::kHeadless);
-  return FinishHeadless(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+  return FinishHeadless(RunCalendar(*headless, OptionsFrom(HistorySource::kHeadless)));
 }
 
 int RunTerminal(const CommandLine& line) {
   std::string error;
   TerminalOptions options;
   options.show_cursor = WantCursor(line, std::getenv("CYCLUNE_CURSOR"));
-  if (!StartTerminal(options, &error)) {
+  UiFrontEnd* terminal = StartTerminal(options, &error);
+  if (terminal == nullptr) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }
   AppState.DayMarks = DayMarksShown(!TerminalNeedsDayMarks(), AppState.DayMarks != 0) ? 1 : 0;
   if (line.fixed_now) FixLocalClock(line.now);
-  SetFrontEndSource(HistorySource::kTerminal);
-  return FinishTerminal(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+  return FinishTerminal(RunCalendar(*terminal, OptionsFrom(HistorySource::kTerminal)));
 }
 
 // The desktop window; when it cannot be opened, the terminal if `fall_back` is set.
 int RunWindow(const CommandLine& line, bool fall_back) {
   std::string error;
-  if (!StartDesktopWindow(&error)) {
+  UiFrontEnd* desktop = StartDesktopWindow(&error);
+  if (desktop == nullptr) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
   }
   if (line.fixed_now) FixLocalClock(line.now);
-  SetFrontEndSource(HistorySource::kWindow);
-  return FinishDesktopWindow(WinMain(&CycluneModule, nullptr, u"", SW_SHOWNORMAL));
+  return FinishDesktopWindow(RunCalendar(*desktop, OptionsFrom(HistorySource::kWindow)));
 }
 
 int RunInteractive(const CommandLine& line) {

@@ -12,15 +12,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/win_main.h"
+#include "app/calendar_window.h"
 #include "model/calendar_state.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/datetime.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_backend.h"
-#include "resources/resources.h"
+#include "platform/ui/front_end.h"
 #include "view/month_view.h"
 
 namespace {
@@ -52,71 +48,67 @@ void RemoveScratch() {
 }
 
 // A cycle with every colour on screen: the last period on 1 May 2024, May 2024 selected.
-void ShowColouredMonth() {
-  const LocalDateTime now{CivilDay(2024, 5, 20), 9, 30};
-  FixLocalClock(now);
-  AppState = CalendarState{};
-  AppWindow = AppWindowRecord{};
-  AppWindow.Instance = &CycluneModule;
-  AppState.SelectedDate = now;
-  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
-  AppState.LastPeriodKnown = 1;
+void ShowColouredMonth(CalendarState& month) {
+  month.SelectedDate = LocalDateTime{CivilDay(2024, 5, 20), 9, 30};
+  month.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
+  month.LastPeriodKnown = 1;
 }
 
-HWND MakeMainWindow(int width, int height) {
-  Scratch();
-  RegisterMainClass(&CycluneModule, u"CYCLUNE");
-  ShowColouredMonth();
-  HWND window = CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, 0, 0, width, height, nullptr,
-                                nullptr, &CycluneModule, nullptr);
-  AppWindow.MainWindow = window;
-  AppState.LastPeriod = LocalDateTime{CivilDay(2024, 5, 1), 9, 30};
-  AppState.LastPeriodKnown = 1;
-  UpdateWindow(window);
-  return window;
-}
+// The desktop's window without a screen: pixel canvases of the handheld size.
+class OffScreenFrontEnd final : public UiFrontEnd {
+ public:
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    return MakePixelCanvas(width, height);
+  }
+  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
+  void Present(const Canvas*, ModalModel&, bool) override {}
+};
 
 void BM_PaintMonth(benchmark::State& state) {
-  HWND window = MakeMainWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  CalendarState month;
+  ShowColouredMonth(month);
   std::unique_ptr<Canvas> screen =
       MakePixelCanvas(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   for (auto _ : state) {
-    PaintMonth(*screen, AppState);
+    PaintMonth(*screen, month);
     benchmark::ClobberMemory();
   }
-  DestroyWindow(window);
 }
 BENCHMARK(BM_PaintMonth)->Args({240, 266})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
 
 // The same paint with the day marks on (--cues): each marked day's number measured, its
 // shape filled row by row.
 void BM_PaintMonthWithMarks(benchmark::State& state) {
-  HWND window = MakeMainWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  CalendarState month;
+  ShowColouredMonth(month);
+  month.DayMarks = 1;
   std::unique_ptr<Canvas> screen =
       MakePixelCanvas(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  AppState.DayMarks = 1;
   for (auto _ : state) {
-    PaintMonth(*screen, AppState);
+    PaintMonth(*screen, month);
     benchmark::ClobberMemory();
   }
-  AppState.DayMarks = 0;
-  DestroyWindow(window);
 }
 BENCHMARK(BM_PaintMonthWithMarks)
     ->Args({240, 266})
     ->Args({1920, 1080})
     ->Unit(benchmark::kMicrosecond);
 
-// Down then Up, each dispatched and followed by the repaint it asked for.
+// Down then Up, each handed to the calendar and followed by the repaint it asked for.
 void BM_KeyPressToRepaint(benchmark::State& state) {
-  HWND window = MakeMainWindow(240, 266);
+  Scratch();
+  FixLocalClock(LocalDateTime{CivilDay(2024, 5, 20), 9, 30});
+  OffScreenFrontEnd front_end;
+  AppState = CalendarState{};
+  CalendarWindow calendar(front_end, AppState, CalendarOptions{});
+  if (!calendar.Open()) std::abort();
+  ShowColouredMonth(AppState);
   Key key = Key::kDown;
   for (auto _ : state) {
-    SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
-    UpdateWindow(window);
+    calendar.KeyDown(key);
+    calendar.Paint();
     key = key == Key::kDown ? Key::kUp : Key::kDown;
   }
-  DestroyWindow(window);
 }
 BENCHMARK(BM_KeyPressToRepaint)->Unit(benchmark::kMicrosecond);
 

@@ -13,17 +13,14 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/win_main.h"
+#include "app/calendar_window.h"
 #include "model/calendar_state.h"
 #include "platform/canvas/cells/cell_text.h"
 #include "platform/dates/datetime.h"
 #include "platform/terminal/terminal_backend.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window.h"
-#include "resources/resources.h"
 
 namespace {
 
@@ -134,7 +131,7 @@ void BM_TerminalProcessStartToFirstScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_TerminalProcessStartToFirstScreen)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// The backend in this process on a pseudo-terminal, with the program's main window.
+// The backend in this process on a pseudo-terminal, with the program's calendar.
 class PseudoTerminal {
  public:
   PseudoTerminal() {
@@ -145,9 +142,6 @@ class PseudoTerminal {
     setenv("XDG_CONFIG_HOME", ScratchDirectory().c_str(), 1);
     std::setlocale(LC_CTYPE, "C.UTF-8");
     SetCellTextUnicode(true);
-    AppWindow.Instance = &CycluneModule;
-    static const bool registered = RegisterMainClass(&CycluneModule, u"CYCLUNE") != 0;
-    (void)registered;
     const LocalDateTime now{CivilDay(2024, 5, 15), 9};
     FixLocalClock(now);
   }
@@ -157,26 +151,27 @@ class PseudoTerminal {
   }
   bool Ok() const { return master_ >= 0; }
   int master() const { return master_; }
-  // Opens the screen and shows the main window: the first full screen is on the terminal.
-  HWND Start() {
+  // Opens the screen and the calendar, painted; nullptr when the backend cannot start.
+  CalendarWindow* Start() {
     std::string error;
-    if (InstallTerminalBackend(slave_, slave_, &error) == nullptr) return nullptr;
-    HWND window =
-        CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
-    UpdateWindow(window);
-    AppWindow.MainWindow = window;
-    return window;
+    front_end_ = OpenTerminalBackend(slave_, slave_, &error);
+    if (front_end_ == nullptr) return nullptr;
+    AppState = CalendarState{};
+    calendar_ = std::make_unique<CalendarWindow>(*front_end_, AppState, CalendarOptions{});
+    return calendar_->Open() ? calendar_.get() : nullptr;
   }
-  void Stop(HWND window) {
-    DestroyWindow(window);
-    RemoveTerminalBackend();
+  void Stop() {
+    calendar_.reset();
+    CloseTerminalBackend();
     Drain(master_);
   }
+  UiFrontEnd& front_end() { return *front_end_; }
 
  private:
   int master_ = -1;
   int slave_ = -1;
+  UiFrontEnd* front_end_ = nullptr;
+  std::unique_ptr<CalendarWindow> calendar_;
 };
 
 void BM_TerminalBackendStartToFirstScreen(benchmark::State& state) {
@@ -186,14 +181,14 @@ void BM_TerminalBackendStartToFirstScreen(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    HWND window = terminal.Start();
-    benchmark::DoNotOptimize(window);
+    CalendarWindow* calendar = terminal.Start();
+    benchmark::DoNotOptimize(calendar);
     state.PauseTiming();
-    if (window == nullptr) {
+    if (calendar == nullptr) {
       state.SkipWithError("the backend did not start");
       return;
     }
-    terminal.Stop(window);
+    terminal.Stop();
     state.ResumeTiming();
   }
 }
@@ -203,16 +198,15 @@ BENCHMARK(BM_TerminalBackendStartToFirstScreen)->Unit(benchmark::kMillisecond);
 // the day before, so the month stays the same.
 void BM_TerminalKeyToRedrawnScreen(benchmark::State& state) {
   PseudoTerminal terminal;
-  HWND window = terminal.Ok() ? terminal.Start() : nullptr;
-  if (window == nullptr) {
+  CalendarWindow* calendar = terminal.Ok() ? terminal.Start() : nullptr;
+  if (calendar == nullptr) {
     state.SkipWithError("the backend did not start");
     return;
   }
   Drain(terminal.master());
   bool down = true;
   {
-    WindowCalendar calendar(window);
-    EventLoop loop(*CurrentFrontEnd(), calendar);
+    EventLoop loop(terminal.front_end(), *calendar);
     loop.Flush();
     Drain(terminal.master());
     for (auto _ : state) {
@@ -226,7 +220,7 @@ void BM_TerminalKeyToRedrawnScreen(benchmark::State& state) {
       state.ResumeTiming();
     }
   }
-  terminal.Stop(window);
+  terminal.Stop();
 }
 BENCHMARK(BM_TerminalKeyToRedrawnScreen)->Unit(benchmark::kMicrosecond);
 

@@ -94,7 +94,7 @@ endfunction()
 #     USES     libraries whose headers the entry includes)
 #
 # With EXPORTS its functions serve the modules opened after it (the window module runs on the
-# program module's window system); it is linked with -Bsymbolic, so its own calls stay inside
+# program module's platform); it is linked with -Bsymbolic, so its own calls stay inside
 # it, and with -z defs, so nothing it needs is missing from it or its libraries. Without, its
 # members are built with hidden visibility, so it exports its entry alone and its functions
 # never stand in for the program's of the same names; it is linked with -z now, so a function

@@ -1,4 +1,4 @@
-// cyclune_icon_png: writes the program's own icon resource (IDI_APP) as a PNG file, for the
+// cyclune_icon_png: writes the program's own icon resource as a PNG file, for the
 // desktop's icon theme. Run at build time, so the installed icon is always the one the
 // window shows and cannot drift from it.
 //
@@ -20,13 +20,6 @@
 namespace {
 
 constexpr int kMaxScale = 16;
-
-const IconResource* AppIcon() {
-  for (const IconResource& icon : CycluneModule.icons) {
-    if (icon.id == IDI_APP) return &icon;
-  }
-  return nullptr;
-}
 
 bool ParseScale(std::string_view text, int* scale) {
   if (text.empty() || text.size() > 2) return false;
@@ -66,7 +59,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: cyclune_icon_png SCALE(1-%d) OUT.png\n", kMaxScale);
     return 2;
   }
-  const IconResource* icon = AppIcon();
+  const IconResource* icon = &CycluneIcon();
   if (icon == nullptr || icon->width <= 0 || icon->height <= 0 ||
       icon->rgb.size() != static_cast<std::size_t>(icon->width * icon->height * 3)) {
     std::fprintf(stderr, "cyclune_icon_png: the program has no usable icon resource\n");

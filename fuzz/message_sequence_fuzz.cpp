@@ -1,9 +1,9 @@
-// Random message sequences through the main window's procedure, in-process on the headless
-// backend: key presses with any code, taps anywhere, menu commands ("Set last period"
-// included), resizes down to 0 x 0, paints and arbitrary other messages, starting from a
-// random "now" and random stored settings. After every message the selection must still
-// be a real date: month 1 to 12, day within its month, the time of
-// day that of the start.
+// Random input sequences through the calendar in its window, in-process on pixel canvases:
+// key presses with any code, taps anywhere, menu commands ("Set last period" included),
+// resizes down to 0 x 0, paints and a reminder's requests to record a period on any day,
+// starting from a random "now" and random stored settings. After every step the selection
+// must still be a real date: month 1 to 12, day within its month, the time of day that of
+// the start.
 //
 // Input: 8 bytes of start (year, month, day, hour, settings flag and size), 20 bytes of
 // stored settings when the flag asks for them, then one operation per 5 bytes.
@@ -19,16 +19,12 @@
 #include <fstream>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/win_main.h"
+#include "app/calendar_window.h"
 #include "model/calendar.h"
 #include "model/calendar_state.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/dates/datetime.h"
-#include "platform/modules/headless.h"
-#include "platform/ui/app_window.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_backend.h"
-#include "platform/ui/window_internal.h"
+#include "platform/ui/front_end.h"
 #include "resources/resources.h"
 
 namespace {
@@ -51,26 +47,40 @@ struct Bytes {
 
 struct Workspace {
   fs::path root;
-  fs::path script;
-  fs::path out;
   fs::path settings;
+};
+
+// A screen of pixels that keeps the window it shows, to resize it as a front end does.
+class FuzzFrontEnd final : public UiFrontEnd {
+ public:
+  explicit FuzzFrontEnd(ClientSize size) : size_(size) {}
+  std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
+    return MakePixelCanvas(width, height);
+  }
+  ClientSize DefaultClientSize() const override { return size_; }
+  void WindowShown(ProgramWindow& window) override { shown = &window; }
+  void WindowClosed(ProgramWindow&) override { shown = nullptr; }
+  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
+  void Present(const Canvas*, ModalModel&, bool) override {}
+
+  ProgramWindow* shown = nullptr;
+
+ private:
+  ClientSize size_;
 };
 
 Workspace MakeWorkspace() {
   std::string pattern = (fs::temp_directory_path() / "cyclune-fuzz-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  Workspace w{pattern, fs::path(pattern) / "script.txt", fs::path(pattern) / "out",
-              fs::path(pattern) / "config" / "cyclune" / "registry.reg"};
-  std::ofstream(w.script).flush();
+  Workspace w{pattern, fs::path(pattern) / "config" / "cyclune" / "registry.reg"};
   setenv("XDG_CONFIG_HOME", (w.root / "config").c_str(), 1);
   setenv("LC_ALL", "en_US.UTF-8", 1);
-  RegisterMainClass(&CycluneModule, u"CYCLUNE");
   return w;
 }
 
 void RemoveWorkspace();
 
-// One scratch folder for the whole run: settings (XDG_CONFIG_HOME), an empty script, output.
+// One scratch folder for the whole run: the settings (XDG_CONFIG_HOME).
 // The removal is registered after the workspace exists, so it runs while it is still alive.
 const Workspace& TheWorkspace() {
   static const Workspace workspace = MakeWorkspace();
@@ -104,8 +114,8 @@ LocalDateTime StartTime(Bytes& in) {
   return LocalDateTime{CivilDay(year, month, day), in.U8() % 24};
 }
 
-void CheckSelection(const LocalDateTime& start) {
-  const LocalDateTime& s = AppState.SelectedDate;
+void CheckSelection(const CalendarWindow& calendar, const LocalDateTime& start) {
+  const LocalDateTime& s = calendar.state().SelectedDate;
   const bool valid = s.date.month() >= 1 && s.date.month() <= 12 && s.date.day() >= 1 &&
                      s.date.day() <= DaysInMonth(s.date.year(), s.date.month()) &&
                      s.date.weekday() == DayOfWeek(s.date.day(), s.date.month(), s.date.year()) &&
@@ -119,56 +129,56 @@ void CheckSelection(const LocalDateTime& start) {
   }
 }
 
-WPARAM KeyCode(Bytes& in) {
+Key KeyFrom(Bytes& in) {
   static constexpr Key kKeys[] = {Key::kEnter, Key::kLeft, Key::kUp, Key::kRight, Key::kDown};
   const std::uint8_t pick = in.U8();
   const std::uint32_t raw = in.U32();
-  return pick < 200 ? static_cast<WPARAM>(kKeys[pick % 5]) : raw;
+  return pick < 200 ? kKeys[pick % 5] : KeyOfCode(raw);
 }
 
-WPARAM CommandId(Bytes& in, int* saves) {
-  static constexpr UINT kCommands[] = {IDM_OPTIONS, IDM_SET_LAST_PERIOD, IDM_HELP};
+unsigned CommandId(Bytes& in, int* saves) {
+  static constexpr unsigned kCommands[] = {IDM_OPTIONS, IDM_SET_LAST_PERIOD, IDM_HELP};
   const std::uint8_t pick = in.U8();
   const std::uint16_t raw = in.U16();
-  WPARAM id = pick < 200 ? kCommands[pick % 3] : raw;
-  if (LOWORD(id) == IDM_SET_LAST_PERIOD && ++*saves > kMaxSaves) id = IDM_OPTIONS;
-  if (LOWORD(id) == IDM_EXIT) id = IDM_OPTIONS;  // the end of the input destroys the window
+  unsigned id = pick < 200 ? kCommands[pick % 3] : raw;
+  if (id == IDM_SET_LAST_PERIOD && ++*saves > kMaxSaves) id = IDM_OPTIONS;
+  if (id == IDM_EXIT) id = IDM_OPTIONS;  // the end of the input closes the window
   return id;
 }
 
 // One operation; false once the window is gone.
-bool Operate(HWND window, Bytes& in, int* saves) {
+bool Operate(CalendarWindow& calendar, FuzzFrontEnd& front_end, Bytes& in, int* saves) {
   switch (in.U8() % 6) {
     case 0:
-      SendMessageW(window, WM_KEYDOWN, KeyCode(in), 1);
+      calendar.KeyDown(KeyFrom(in));
       break;
     case 1: {
       const std::uint16_t x = in.U16();
-      SendMessageW(window, WM_LBUTTONDOWN, 1, MAKELPARAM(x, in.U16()));
+      calendar.Tap(x, in.U16());
       break;
     }
     case 2:
-      SendMessageW(window, WM_COMMAND, CommandId(in, saves), 0);
+      calendar.Command(CommandId(in, saves));
       break;
     case 3: {
       const int width = in.U16() % (kMaxSide + 1);
-      ResizeClientArea(window, width % 3 == 0 ? width % 8 : width, in.U16() % (kMaxSide + 1));
-      break;
-    }
-    case 4:
-      SendMessageW(window, WM_PAINT, 0, 0);
-      break;
-    default: {
-      const std::uint16_t message = in.U16();
-      // Creation, destruction and closing belong to the window's life, not to a sequence.
-      if (message != WM_CREATE && message != WM_DESTROY && message != WM_CLOSE) {
-        SendMessageW(window, message, in.U8(), static_cast<LPARAM>(in.U8()));
+      const int height = in.U16() % (kMaxSide + 1);
+      if (front_end.shown != nullptr) {
+        front_end.shown->Resize(width % 3 == 0 ? width % 8 : width, height);
       }
       break;
     }
+    case 4:
+      calendar.Paint();
+      break;
+    default: {
+      const LocalDateTime day = StartTime(in);
+      if (++*saves <= kMaxSaves) calendar.RecordPeriod(day.date);
+      break;
+    }
   }
-  UpdateWindow(window);
-  return IsLiveWindow(window);
+  calendar.Paint();
+  return !calendar.Closed();
 }
 
 }  // namespace
@@ -182,32 +192,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::remove(workspace.settings, ignored);
   if (flags & 1) WriteStoredSettings(in, workspace.settings);
 
-  HeadlessOptions options;
-  options.width = (flags >> 1) % 2 == 0 ? 240 : (flags >> 2) % 8;
-  options.height = (flags >> 1) % 2 == 0 ? 266 : (flags >> 5) % 9;
-  options.script = workspace.script.string();
-  options.out_dir = workspace.out.string();
-  std::string error;
-  if (!StartHeadless(options, &error)) std::abort();
+  const bool handheld = (flags >> 1) % 2 == 0;
+  FuzzFrontEnd front_end(
+      ClientSize{handheld ? 240 : (flags >> 2) % 8, handheld ? 266 : (flags >> 5) % 9});
   FixLocalClock(start);
   AppState = CalendarState{};
-  AppWindow = AppWindowRecord{};
-  AppWindow.Instance = &CycluneModule;
-
-  HWND window =
-      CreateWindowExW(0, u"CYCLUNE", u"Cyclune", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, &CycluneModule, nullptr);
-  if (window == nullptr) std::abort();
-  UpdateWindow(window);
-  AppWindow.MainWindow = window;
-  CheckSelection(start);
+  CalendarWindow calendar(front_end, AppState, CalendarOptions{});
+  if (!calendar.Open()) std::abort();
+  CheckSelection(calendar, start);
   int saves = 0;
   for (int step = 0; step < kMaxOperations && !in.Empty(); ++step) {
-    if (!Operate(window, in, &saves)) break;
-    CheckSelection(start);
+    if (!Operate(calendar, front_end, in, &saves)) break;
+    CheckSelection(calendar, start);
   }
-  if (IsLiveWindow(window)) DestroyWindow(window);
   UseRealLocalClock();
-  FinishHeadless(0);
   return 0;
 }

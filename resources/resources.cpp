@@ -8,7 +8,6 @@ namespace {
 // The texts, in TextId's order.
 constexpr std::u16string_view kTexts[] = {
     u"Cyclune",
-    u"CYCLUNE",
     u"Options",
     u"Exit",
     u"Legend:\n"
@@ -115,13 +114,11 @@ constexpr IconPixels DrawIcon() {
 
 constexpr IconPixels kIconPixels = DrawIcon();
 
-constexpr IconResource kIcons[] = {
-    {IDI_APP, kAppIconSize, kAppIconSize, kIconPixels},
-};
+constexpr IconResource kIcon{kAppIconSize, kAppIconSize, kIconPixels};
 
 }  // namespace
 
-const ModuleResources CycluneModule{kIcons};
+const IconResource& CycluneIcon() { return kIcon; }
 
 std::u16string_view TextOf(TextId id) { return kTexts[static_cast<std::size_t>(id)]; }
 

@@ -3,7 +3,7 @@
 // canvas of the same kind. The front ends supply the kind: pixels (SDL surfaces,
 // platform/canvas/pixels/pixel_canvas.h) for the desktop window and the headless runner,
 // character cells (platform/canvas/cells/cell_canvas.h) for a terminal and the month printed
-// as text. A window's paint gets its client canvas from platform/ui/window_paint.h.
+// as text. The program's window keeps its client area as one (platform/ui/program_window.h).
 #pragma once
 
 #include <cstdint>

@@ -21,7 +21,8 @@
 #include "platform/instance/single_instance.h"
 #include "platform/modules/headless.h"
 #include "platform/text/json_text.h"
-#include "platform/ui/window_backend.h"
+#include "platform/ui/front_end.h"
+#include "platform/ui/program_window.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ class LineFile {
 
 bool WriteShot(const Canvas& canvas, const std::string& path, std::string* error);
 
-class HeadlessBackend final : public WindowBackend {
+class HeadlessBackend final : public UiFrontEnd {
  public:
   HeadlessBackend(const HeadlessOptions& options, std::vector<ScriptCommand> commands,
                   std::string out_dir)
@@ -97,9 +98,10 @@ class HeadlessBackend final : public WindowBackend {
   }
   bool Failed() const { return failed_; }
 
-  void DefaultClientSize(int* width, int* height) override {
-    *width = width_;
-    *height = height_;
+  ClientSize DefaultClientSize() const override { return ClientSize{width_, height_}; }
+  void WindowShown(ProgramWindow& window) override { window_ = &window; }
+  void WindowClosed(ProgramWindow& window) override {
+    if (&window == window_) window_ = nullptr;
   }
 
   bool ShowsSoftKeys() const override { return false; }
@@ -139,12 +141,13 @@ class HeadlessBackend final : public WindowBackend {
     failed_ = true;
   }
   void Run(const ScriptCommand& command, std::vector<UiEvent>* events);
-  void Shoot(HWND window, const ScriptCommand& command);
+  void Shoot(const ScriptCommand& command);
 
   int width_;
   int height_;
   std::vector<ScriptCommand> commands_;
   std::size_t next_ = 0;
+  ProgramWindow* window_ = nullptr;  // the window shown
   std::string out_dir_;
   LineFile messages_;
   LineFile events_;
@@ -155,7 +158,6 @@ class HeadlessBackend final : public WindowBackend {
 
 // The line's input for the loop; a resize and a shot are the runner's own.
 void HeadlessBackend::Run(const ScriptCommand& command, std::vector<UiEvent>* events) {
-  HWND window = InputWindow();
   switch (command.kind) {
     case ScriptCommand::Kind::kKey:
       if (const Key key = KeyOfCode(command.first); key != Key::kNone) {
@@ -174,21 +176,21 @@ void HeadlessBackend::Run(const ScriptCommand& command, std::vector<UiEvent>* ev
       events->push_back(CommandEvent(command.first));
       break;
     case ScriptCommand::Kind::kResize:
-      if (window != nullptr && !ResizeClientArea(window, static_cast<int>(command.first),
-                                                 static_cast<int>(command.second))) {
+      if (window_ != nullptr &&
+          !window_->Resize(static_cast<int>(command.first), static_cast<int>(command.second))) {
         Fail("script line " + std::to_string(command.line) + ": the resize failed");
       }
       events->push_back(EventOf(UiEvent::Kind::kResized));
       break;
     case ScriptCommand::Kind::kShot:
-      Shoot(window, command);
+      Shoot(command);
       break;
   }
 }
 
-void HeadlessBackend::Shoot(HWND window, const ScriptCommand& command) {
+void HeadlessBackend::Shoot(const ScriptCommand& command) {
   const std::string path = out_dir_ + "/" + command.name + ".png";
-  const Canvas* canvas = ClientCanvas(window);
+  const Canvas* canvas = window_ != nullptr ? window_->canvas() : nullptr;
   std::string error;
   if (canvas == nullptr) {
     error = "there is no window";
@@ -228,6 +230,7 @@ bool WriteShot(const Canvas& canvas, const std::string& path, std::string* error
   return written;
 }
 
+// Ended by its Finish function alone: an exit() from deep inside leaves it as it is.
 HeadlessBackend* g_headless = nullptr;
 // What SIGXFSZ did before the run: during it a file-size limit fails the write, which is
 // reported, instead of ending the process with a file cut short.
@@ -267,18 +270,18 @@ bool ValidSize(int width, int height) {
 
 }  // namespace
 
-bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status) {
+UiFrontEnd* StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status) {
   int ignored = 0;
   int& status = exit_status != nullptr ? *exit_status : ignored;
   status = kExitUsage;
   if (!ValidSize(options.width, options.height)) {
     *error = "client size out of range (0 to 8192 pixels each way)";
-    return false;
+    return nullptr;
   }
   std::string text;
   std::vector<ScriptCommand> commands;
   if (!ReadScript(options.script, &text, error) || !ParseScript(text, &commands, error)) {
-    return false;
+    return nullptr;
   }
   status = kExitFailed;  // from here on the run is sound; writing its output failed
   const std::string out_dir = options.out_dir.empty() ? "." : options.out_dir;
@@ -287,28 +290,25 @@ bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit
   if (code || !std::filesystem::is_directory(out_dir)) {
     *error = "cannot create output directory '" + out_dir + "'" +
              (code ? ": " + code.message() : std::string());
-    return false;
+    return nullptr;
   }
   auto backend = std::make_unique<HeadlessBackend>(options, std::move(commands), out_dir);
-  if (!backend->OpenOutput(options.single_instance, error)) return false;
-  g_headless = backend.get();
-  InstallWindowBackend(std::move(backend));
+  if (!backend->OpenOutput(options.single_instance, error)) return nullptr;
+  delete g_headless;
+  g_headless = backend.release();
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGXFSZ, &ignore, &g_file_size_action);
   EnableSingleInstance(options.single_instance);
   status = 0;
-  return true;
+  return g_headless;
 }
 
-int FinishHeadless(int winmain_result) {
+int FinishHeadless(int run_result) {
   const bool failed = g_headless != nullptr && g_headless->Failed();
-  if (g_headless != nullptr && CurrentWindowBackend() == g_headless) {
-    InstallWindowBackend(nullptr);
-  }
   if (g_headless != nullptr) sigaction(SIGXFSZ, &g_file_size_action, nullptr);
-  g_headless = nullptr;
-  const int status = ReportSecondStart(winmain_result);
+  delete std::exchange(g_headless, nullptr);
+  const int status = ReportSecondStart(run_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
   return status == 0 && failed ? kExitFailed : status;

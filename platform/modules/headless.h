@@ -1,8 +1,8 @@
 // The headless runner: runs the program on an off-screen client area, fed by a script of
 // input events, and writes what it shows to files. It is a tool for tests and for looking at
-// the month view without a display; it installs the headless front end, after which
-// WinMain runs the program's loop (app/event_loop.h) exactly as on any other front end. It
-// shows no soft-key bar, so F1 and F2 go to the calendar as other keys do.
+// the month view without a display; the program runs its loop (app/event_loop.h) on the
+// headless front end exactly as on any other. It shows no soft-key bar, so F1 and F2 go to
+// the calendar as other keys do.
 //
 // The script, one command a line (blank lines and lines starting with # are skipped):
 //   key CODE      presses and releases key CODE (the key table of platform/ui/events.h: 0x28
@@ -31,11 +31,12 @@
 //   HeadlessOptions options;  // filled from --size, --script, --out, --single-instance
 //   std::string error;
 //   int status = 0;
-//   if (!StartHeadless(options, &error, &status)) {
+//   UiFrontEnd* headless = StartHeadless(options, &error, &status);
+//   if (headless == nullptr) {
 //     std::fprintf(stderr, "%s\n", error.c_str());
 //     return status;
 //   }
-//   return FinishHeadless(WinMain(...));
+//   return FinishHeadless(RunCalendar(*headless, options));
 #pragma once
 
 #include <cstdint>
@@ -43,7 +44,7 @@
 #include <string_view>
 
 #include "platform/dates/civil_day.h"
-#include "platform/ui/win_types.h"
+#include "platform/ui/front_end.h"
 
 // The largest client side that --size or a script's resize may ask for.
 constexpr std::uint32_t kMaxClientSide = 8192;
@@ -57,18 +58,20 @@ struct HeadlessOptions {
 };
 
 // Reads and checks the whole script, creates the output directory, starts its output files
-// (0600, like every file the run writes: they show health data) and installs the headless
-// backend. On failure returns false with *error set to one line for standard error, e.g.
+// (0600, like every file the run writes: they show health data) and makes the headless
+// front end, which lives until FinishHeadless. On failure returns nullptr with *error set
+// to one line for standard error, e.g.
 // "script line 3: unknown command 'jump'", and *exit_status (when given) to the status to
 // exit with: 2 for a bad size or a script that cannot be read or has a bad line, 1 when the
 // output directory or a file in it cannot be written.
-bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status = nullptr);
+UiFrontEnd* StartHeadless(const HeadlessOptions& options, std::string* error,
+                          int* exit_status = nullptr);
 
-// Ends the run: closes the output files and removes the backend. Returns the process exit
-// status: `winmain_result`, or 1 when an output file (a shot, messages.jsonl) could not be
+// Ends the run: closes the output files and ends the front end. Returns the process exit
+// status: `run_result`, or 1 when an output file (a shot, messages.jsonl) could not be
 // written (each such failure has already been reported on standard error) or a second start
 // could not ask the running instance forward.
-int FinishHeadless(int winmain_result);
+int FinishHeadless(int run_result);
 
 // Parses "WxH" (decimal, 0 to 8192 each), as given to --size. False on anything else.
 bool ParseClientSize(std::string_view text, int* width, int* height);

@@ -10,28 +10,28 @@
 
 #include "platform/modules/pixel_module.h"
 
-bool StartDesktopWindow(std::string* error) {
+UiFrontEnd* StartDesktopWindow(std::string* error) {
   const PixelModule* module = OpenModuleOnce<PixelModule>(kPixelModule, error);
   if (module == nullptr) {
     *error = "cannot open a window: " + *error;
-    return false;
+    return nullptr;
   }
   return module->Call<&StartDesktopWindow>(error);
 }
 
-int FinishDesktopWindow(int winmain_result) {
+int FinishDesktopWindow(int run_result) {
   const PixelModule* module = ModuleIfOpened<PixelModule>();
-  return module != nullptr ? module->Call<&FinishDesktopWindow>(winmain_result) : winmain_result;
+  return module != nullptr ? module->Call<&FinishDesktopWindow>(run_result) : run_result;
 }
 
-bool StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status) {
+UiFrontEnd* StartHeadless(const HeadlessOptions& options, std::string* error, int* exit_status) {
   const PixelModule* module = OpenModuleOnce<PixelModule>(kPixelModule, error);
   if (module != nullptr) return module->Call<&StartHeadless>(options, error, exit_status);
   if (exit_status != nullptr) *exit_status = 1;  // an installation fault, not a usage error
-  return false;
+  return nullptr;
 }
 
-int FinishHeadless(int winmain_result) {
+int FinishHeadless(int run_result) {
   const PixelModule* module = ModuleIfOpened<PixelModule>();
-  return module != nullptr ? module->Call<&FinishHeadless>(winmain_result) : winmain_result;
+  return module != nullptr ? module->Call<&FinishHeadless>(run_result) : run_result;
 }

@@ -5,9 +5,9 @@
 // --help, --version and the command-line outputs never load SDL2, SDL_ttf, SDL_image,
 // fontconfig or what they pull in (X11, Wayland, audio, image codecs).
 //
-// The module runs on the window system of the program that opens it: it resolves the
-// platform's functions against the program module, and exports only its entry, which
-// returns the table below. Platform-internal: platform/modules/pixel_loader.cpp opens the module,
+// The module runs on the platform of the program that opens it: it resolves the platform's
+// functions against the program module, and exports only its entry, which returns the table
+// below. Platform-internal: platform/modules/pixel_loader.cpp opens the module,
 // platform/modules/pixel_module.cpp is its entry.
 #pragma once
 
@@ -15,7 +15,7 @@
 #include "platform/modules/headless.h"
 #include "platform/modules/module_loader.h"
 
-constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 1};
+constexpr ModuleName kPixelModule{"cyclune-pixels.so", "CyclunePixelModule", 2};
 
 // The module's own front-end functions (platform/modules/desktop.h, platform/modules/headless.h).
 using PixelModule =

@@ -5,9 +5,9 @@
 
 #include "platform/modules/terminal_module.h"
 
-bool StartTerminal(const TerminalOptions& options, std::string* error) {
+UiFrontEnd* StartTerminal(const TerminalOptions& options, std::string* error) {
   const TerminalModule* module = OpenModuleOnce<TerminalModule>(kTerminalModule, error);
-  return module != nullptr && module->Call<&StartTerminal>(options, error);
+  return module != nullptr ? module->Call<&StartTerminal>(options, error) : nullptr;
 }
 
 bool TerminalNeedsDayMarks() {
@@ -15,7 +15,7 @@ bool TerminalNeedsDayMarks() {
   return module != nullptr && module->Call<&TerminalNeedsDayMarks>();
 }
 
-int FinishTerminal(int winmain_result) {
+int FinishTerminal(int run_result) {
   const TerminalModule* module = ModuleIfOpened<TerminalModule>();
-  return module != nullptr ? module->Call<&FinishTerminal>(winmain_result) : winmain_result;
+  return module != nullptr ? module->Call<&FinishTerminal>(run_result) : run_result;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "platform/canvas/colours.h"
 #include "platform/canvas/pixels/pixel_canvas.h"
@@ -14,6 +15,7 @@
 #include "platform/instance/single_instance.h"
 #include "platform/modules/desktop.h"
 #include "platform/sdl/sdl_display.h"
+#include "platform/text/unicode.h"
 #include "platform/ui/test_hooks.h"
 
 namespace {
@@ -27,6 +29,7 @@ constexpr int kDisplayHeightPerScale = 500;  // a display 1000 pixels high shows
 constexpr float kReferenceDpi = 96.0f;
 constexpr char kApplicationId[] = "io.github.cyclune.Cyclune";
 
+// Ended by its Finish function alone: an exit() from deep inside leaves it as it is.
 DesktopBackend* g_desktop = nullptr;
 
 // The window's size in the desktop's units (points) at a scale: the screen and the bar.
@@ -118,27 +121,20 @@ bool DesktopBackend::Open(std::string* error) {
   return true;
 }
 
-void DesktopBackend::DefaultClientSize(int* width, int* height) {
-  *width = first_client_width_;
-  *height = first_client_height_;
+ClientSize DesktopBackend::DefaultClientSize() const {
+  return ClientSize{first_client_width_, first_client_height_};
 }
 
-void DesktopBackend::WindowShown(HWND window) {
-  shown_window_ = window;
+void DesktopBackend::WindowShown(ProgramWindow& window) {
+  shown_window_ = &window;
   SetTitleAndIcon(window);
   if (revealed_) SDL_ShowWindow(window_);
 }
 
-void DesktopBackend::WindowDestroyed(HWND window) {
-  if (window != shown_window_) return;
+void DesktopBackend::WindowClosed(ProgramWindow& window) {
+  if (&window != shown_window_) return;
   shown_window_ = nullptr;
-  HWND next = InputWindow();
-  if (next != nullptr && next != window) {
-    shown_window_ = next;
-    SetTitleAndIcon(next);
-  } else {
-    SDL_HideWindow(window_);  // the application is ending: it goes at once
-  }
+  SDL_HideWindow(window_);  // the application is ending: it goes at once
 }
 
 void DesktopBackend::ComeForward() {
@@ -147,9 +143,9 @@ void DesktopBackend::ComeForward() {
   SDL_RaiseWindow(window_);
 }
 
-void DesktopBackend::SetTitleAndIcon(HWND window) {
-  SDL_SetWindowTitle(window_, Utf16ToUtf8(WindowTitle(window)).c_str());
-  const IconResource* icon = WindowIcon(window);
+void DesktopBackend::SetTitleAndIcon(const ProgramWindow& window) {
+  SDL_SetWindowTitle(window_, Utf16ToUtf8(window.title()).c_str());
+  const IconResource* icon = window.icon();
   if (icon == nullptr || icon->width <= 0 || icon->height <= 0 ||
       icon->rgb.size() < static_cast<std::size_t>(icon->width) * icon->height * 3) {
     return;
@@ -171,8 +167,8 @@ int DesktopBackend::ClientHeightFor(int drawable_height) const {
 }
 
 // The window's size changed (by the user or the window manager): the client area follows,
-// which lays the month view out afresh through WM_SIZE and a repaint. True when the client
-// area was resized.
+// which lays the month view out afresh with a repaint. True when the client area was
+// resized.
 bool DesktopBackend::FollowWindowSize() {
   int window_width = 0;
   int window_height = 0;
@@ -184,13 +180,13 @@ bool DesktopBackend::FollowWindowSize() {
     ui_ = static_cast<float>(scale_) * static_cast<float>(width) / static_cast<float>(window_width);
   }
   if (shown_window_ == nullptr) return false;
-  const Canvas* canvas = ClientCanvas(shown_window_);
+  const Canvas* canvas = shown_window_->canvas();
   const int client_height = ClientHeightFor(height);
   if (canvas != nullptr && canvas->Width() == width && canvas->Height() == client_height) {
     return false;
   }
   DropCachedText();  // the texts of the old size, a large window's taking tens of megabytes
-  return ResizeClientArea(shown_window_, width, client_height) != FALSE;
+  return shown_window_->Resize(width, client_height);
 }
 
 void DesktopBackend::RevealWindow() {
@@ -255,7 +251,7 @@ bool DesktopBackend::PrepareFrame(int width, int height) {
 
 void DesktopBackend::ComposeFrame(int width, int height) {
   const int client_height = ClientHeightFor(height);
-  const Canvas* canvas = shown_window_ != nullptr ? ClientCanvas(shown_window_) : nullptr;
+  const Canvas* canvas = shown_window_ != nullptr ? shown_window_->canvas() : nullptr;
   if (canvas != nullptr) {
     // Where the picture does not reach (a size not yet repainted) the copy leaves white.
     frame_->Blit(0, 0, width, client_height, *canvas, 0, 0);
@@ -287,7 +283,7 @@ void DesktopBackend::ComposeChrome(int width, int client_height) {
                  modal_->BarLabels(), ui_);
 }
 
-bool StartDesktopWindow(std::string* error) {
+UiFrontEnd* StartDesktopWindow(std::string* error) {
   // Hints the environment may override: a desktop application, not a game. The window's
   // class (X11 WM_CLASS) and app_id (Wayland) are the application ID, which names the
   // desktop entry: docks and task switchers find the name and icon there. SDL 2.26 reads
@@ -298,7 +294,7 @@ bool StartDesktopWindow(std::string* error) {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  if (!OpenDisplayVideo(error)) return false;
+  if (!OpenDisplayVideo(error)) return nullptr;
   // On X11 a software-rendered frame goes straight to the server (shared memory); SDL would
   // otherwise load a GL driver only to show it, tens of megabytes for nothing.
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -309,18 +305,17 @@ bool StartDesktopWindow(std::string* error) {
   if (!backend->Open(error)) {
     backend.reset();
     SDL_Quit();
-    return false;
+    return nullptr;
   }
-  g_desktop = backend.get();
-  InstallWindowBackend(std::move(backend));
+  delete g_desktop;
+  g_desktop = backend.release();
   EnableSingleInstance(true);
-  return true;
+  return g_desktop;
 }
 
-int FinishDesktopWindow(int winmain_result) {
-  if (g_desktop != nullptr && CurrentWindowBackend() == g_desktop) InstallWindowBackend(nullptr);
-  g_desktop = nullptr;
-  const int status = ReportSecondStart(winmain_result);
+int FinishDesktopWindow(int run_result) {
+  delete std::exchange(g_desktop, nullptr);
+  const int status = ReportSecondStart(run_result);
   ReleaseSingleInstance();
   EnableSingleInstance(false);
   ReleaseTextResources();

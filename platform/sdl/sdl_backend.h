@@ -1,6 +1,6 @@
-// The desktop front end: one SDL window shows the input window's client area with the
+// The desktop front end: one SDL window shows the program window's client area with the
 // soft-key bar below it. Native events become neutral events (platform/ui/events.h) in one
-// switch (sdl_input.cpp). Windows paint on ordinary pixel canvases; every frame the loop
+// switch (sdl_input.cpp). The window paints on ordinary pixel canvases; every frame the loop
 // presents is composed with the bar, popup or box of its modal model into one frame (a pixel
 // canvas too), uploaded to one streaming texture and presented once. Internal to platform/sdl.
 #pragma once
@@ -12,10 +12,11 @@
 
 #include "platform/sdl/foreground_watch.h"
 #include "platform/sdl/sdl_chrome.h"
+#include "platform/ui/front_end.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/window_backend.h"
+#include "platform/ui/program_window.h"
 
-class DesktopBackend final : public WindowBackend {
+class DesktopBackend final : public UiFrontEnd {
  public:
   DesktopBackend() = default;
   ~DesktopBackend() override;
@@ -26,9 +27,9 @@ class DesktopBackend final : public WindowBackend {
   bool Open(std::string* error);
 
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override;
-  void DefaultClientSize(int* width, int* height) override;
-  void WindowShown(HWND window) override;
-  void WindowDestroyed(HWND window) override;
+  ClientSize DefaultClientSize() const override;
+  void WindowShown(ProgramWindow& window) override;
+  void WindowClosed(ProgramWindow& window) override;
   bool WaitEvents(std::vector<UiEvent>* events) override;
   void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) override;
   void ComeForward() override;
@@ -43,7 +44,7 @@ class DesktopBackend final : public WindowBackend {
   int ClientHeightFor(int drawable_height) const;
   bool FollowWindowSize();
   void RevealWindow();
-  void SetTitleAndIcon(HWND window);
+  void SetTitleAndIcon(const ProgramWindow& window);
 
   // Input (sdl_input.cpp).
   bool WaitEvent(SDL_Event* event);
@@ -62,8 +63,8 @@ class DesktopBackend final : public WindowBackend {
   float ui_ = 1;   // drawable pixels per unit: scale_ times the display's pixel ratio
   int first_client_width_ = 240;
   int first_client_height_ = 266;
-  HWND shown_window_ = nullptr;  // the window on screen
-  bool revealed_ = false;        // the SDL window has been mapped
+  ProgramWindow* shown_window_ = nullptr;  // the window on screen
+  bool revealed_ = false;                  // the SDL window has been mapped
   ModalModel no_modal_;
   ModalModel* modal_ = &no_modal_;  // the bar, the popup and the box last presented
   ForegroundWatch watch_;           // the one-instance socket, watched beside the display

@@ -8,14 +8,17 @@
 //
 // Typical use by the entry point:
 //   std::string error;
-//   if (!StartTerminal(TerminalOptions{}, &error)) {
+//   UiFrontEnd* terminal = StartTerminal(TerminalOptions{}, &error);
+//   if (terminal == nullptr) {
 //     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
 //     return 2;
 //   }
-//   return FinishTerminal(WinMain(...));
+//   return FinishTerminal(RunCalendar(*terminal, options));
 #pragma once
 
 #include <string>
+
+#include "platform/ui/front_end.h"
 
 struct TerminalOptions {
   // The cursor is always put where a screen reader should read (the selected day, the
@@ -24,11 +27,12 @@ struct TerminalOptions {
   bool show_cursor = false;
 };
 
-// Makes the terminal the window system's backend and switches the one-instance rule on.
-// When another instance already runs, the screen is left alone (WinMain then asks that
-// instance to come forward and ends). False, with *error set to one line (e.g. "standard
-// output is not a terminal"), when the terminal cannot be used; nothing is changed then.
-bool StartTerminal(const TerminalOptions& options, std::string* error);
+// Makes the terminal front end, which lives until FinishTerminal, and switches the
+// one-instance rule on. When another instance already runs, the screen is left alone and
+// the front end shows nothing (the program then asks that instance to come forward and
+// ends). nullptr, with *error set to one line (e.g. "standard output is not a terminal"),
+// when the terminal cannot be used; nothing is changed then.
+UiFrontEnd* StartTerminal(const TerminalOptions& options, std::string* error);
 
 // Whether the days must carry their marks (as with --cues) because the terminal's colours
 // cannot tell the four day classes apart: fewer than 16 colours, or NO_COLOR set and not
@@ -36,8 +40,8 @@ bool StartTerminal(const TerminalOptions& options, std::string* error);
 // StartTerminal.
 bool TerminalNeedsDayMarks();
 
-// Ends the terminal run: gives the terminal back, removes the backend and releases the
+// Ends the terminal run: gives the terminal back, ends the front end and releases the
 // instance lock. When the start found Cyclune already running, says on standard error what
-// came of asking it forward. Returns the process exit status: `winmain_result`, or after
-// such a start 0 when the running one was asked forward and 1 when it could not be.
-int FinishTerminal(int winmain_result);
+// came of asking it forward. Returns the process exit status: `run_result`, or after such a
+// start 0 when the running one was asked forward and 1 when it could not be.
+int FinishTerminal(int run_result);

@@ -47,6 +47,7 @@ Key KeyOf(const TerminalInput& input) {
   }
 }
 
+// Ended by its Finish function alone: an exit() from deep inside leaves it as it is.
 TerminalBackend* g_backend = nullptr;
 
 }  // namespace
@@ -54,9 +55,8 @@ TerminalBackend* g_backend = nullptr;
 TerminalBackend::TerminalBackend(std::unique_ptr<TerminalScreen> screen)
     : screen_(std::move(screen)) {}
 
-void TerminalBackend::DefaultClientSize(int* width, int* height) {
-  *width = screen_->Columns();
-  *height = ClientRows();
+ClientSize TerminalBackend::DefaultClientSize() const {
+  return ClientSize{screen_->Columns(), ClientRows()};
 }
 
 int TerminalBackend::ClientRows() const { return std::max(0, screen_->Rows() - 1); }
@@ -105,7 +105,7 @@ TerminalBackend::Event TerminalBackend::NextEvent() {
 
 bool TerminalBackend::WaitEvents(std::vector<UiEvent>* events) {
   // A terminal that has gone stays gone: if the window outlived the quit, the input ends.
-  if (hung_up_ || InputWindow() == nullptr) return false;
+  if (hung_up_ || shown_window_ == nullptr) return false;
   const Event event = NextEvent();
   switch (event.kind) {
     case Event::Kind::kHangUp:
@@ -179,27 +179,23 @@ ModalHit TerminalBackend::HitAt(int x, int y) const {
 // The client area follows the terminal's size; the loop then paints it anew.
 void TerminalBackend::FollowSize(std::vector<UiEvent>* events) {
   screen_->FollowSize();
-  if (HWND window = InputWindow()) {
-    const Canvas* canvas = ClientCanvas(window);
+  if (shown_window_ != nullptr) {
+    const Canvas* canvas = shown_window_->canvas();
     if (canvas == nullptr || canvas->Width() != screen_->Columns() ||
         canvas->Height() != ClientRows()) {
-      ResizeClientArea(window, screen_->Columns(), ClientRows());
+      shown_window_->Resize(screen_->Columns(), ClientRows());
     }
   }
   const bool box = modal_->showing() == ModalModel::Showing::kMessageBox;
   events->push_back(EventOf(box ? UiEvent::Kind::kRedraw : UiEvent::Kind::kResized));
 }
 
-TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error) {
+TerminalBackend* OpenTerminalBackend(int in_fd, int out_fd, std::string* error) {
   std::unique_ptr<TerminalScreen> screen = TerminalScreen::Open(in_fd, out_fd, error);
   if (screen == nullptr) return nullptr;
-  auto backend = std::make_unique<TerminalBackend>(std::move(screen));
-  g_backend = backend.get();
-  InstallWindowBackend(std::move(backend));
+  delete g_backend;
+  g_backend = new TerminalBackend(std::move(screen));
   return g_backend;
 }
 
-void RemoveTerminalBackend() {
-  if (g_backend != nullptr && CurrentWindowBackend() == g_backend) InstallWindowBackend(nullptr);
-  g_backend = nullptr;
-}
+void CloseTerminalBackend() { delete std::exchange(g_backend, nullptr); }

@@ -12,17 +12,22 @@
 #include "platform/terminal/terminal_layout.h"
 #include "platform/terminal/terminal_screen.h"
 #include "platform/terminal/terminal_signals.h"
+#include "platform/ui/front_end.h"
 #include "platform/ui/modal.h"
-#include "platform/ui/window_backend.h"
+#include "platform/ui/program_window.h"
 
-class TerminalBackend final : public WindowBackend {
+class TerminalBackend final : public UiFrontEnd {
  public:
   explicit TerminalBackend(std::unique_ptr<TerminalScreen> screen);
 
   std::unique_ptr<Canvas> MakeCanvas(int width, int height) override {
     return MakeCellCanvas(width, height);
   }
-  void DefaultClientSize(int* width, int* height) override;
+  ClientSize DefaultClientSize() const override;
+  void WindowShown(ProgramWindow& window) override { shown_window_ = &window; }
+  void WindowClosed(ProgramWindow& window) override {
+    if (&window == shown_window_) shown_window_ = nullptr;
+  }
   bool WaitEvents(std::vector<UiEvent>* events) override;
   void Present(const Canvas* picture, ModalModel& modal, bool repaint_all) override;
   void ComeForward() override;
@@ -43,7 +48,7 @@ class TerminalBackend final : public WindowBackend {
 
   int ClientRows() const;
   void Draw(bool repaint_all);
-  Point CaretPlace() const;
+  Point FocusPlace() const;
   static Point LineStart(const BoxLayout& box, int row, Point otherwise);
   void DrawPicture();
   void DrawBar();
@@ -56,6 +61,7 @@ class TerminalBackend final : public WindowBackend {
   BoxLayout MessageBoxLayout();
 
   std::unique_ptr<TerminalScreen> screen_;
+  ProgramWindow* shown_window_ = nullptr;
   CellCanvas shown_{0, 0};  // the client area as last painted
   bool painted_ = false;
   ModalModel no_modal_;
@@ -64,9 +70,10 @@ class TerminalBackend final : public WindowBackend {
   bool hung_up_ = false;
 };
 
-// Opens the terminal on in_fd/out_fd and installs the backend (no signals, no instance
-// rule: what StartTerminal adds). For benchmarks and tests on a pseudo-terminal; nullptr
-// with *error set when the terminal cannot be used.
-TerminalBackend* InstallTerminalBackend(int in_fd, int out_fd, std::string* error);
-// Removes the backend installed by InstallTerminalBackend and gives the terminal back.
-void RemoveTerminalBackend();
+// Opens the terminal on in_fd/out_fd and makes the front end, which lives until
+// CloseTerminalBackend (no signals, no instance rule: what StartTerminal adds). For
+// benchmarks and tests on a pseudo-terminal; nullptr with *error set when the terminal
+// cannot be used.
+TerminalBackend* OpenTerminalBackend(int in_fd, int out_fd, std::string* error);
+// Ends the front end that OpenTerminalBackend made and gives the terminal back.
+void CloseTerminalBackend();

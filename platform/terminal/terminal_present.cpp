@@ -29,7 +29,7 @@ CellGlyph Glyph(char32_t c) { return CellGlyph{{c, 0, 0}, 1}; }
 }  // namespace
 
 // The cursor goes where a screen reader should read: the highlighted item of a popup, the
-// first line a box shows, or else the window's caret (the selected day).
+// first line a box shows, or else the window's focus box (the selected day).
 void TerminalBackend::Present(const Canvas* picture, ModalModel& modal, bool repaint_all) {
   modal_ = &modal;
   if (const auto* cells = dynamic_cast<const CellCanvas*>(picture)) {
@@ -42,7 +42,7 @@ void TerminalBackend::Present(const Canvas* picture, ModalModel& modal, bool rep
 void TerminalBackend::Draw(bool repaint_all) {
   DrawPicture();
   DrawBar();
-  Point cursor = CaretPlace();
+  Point cursor = FocusPlace();
   switch (modal_->showing()) {
     case ModalModel::Showing::kPopup: {
       const BoxLayout popup = PopupLayout();
@@ -63,13 +63,11 @@ void TerminalBackend::Draw(bool repaint_all) {
   screen_->Flush(repaint_all, cursor.x, cursor.y);
 }
 
-Point TerminalBackend::CaretPlace() const {
-  Rect caret{};
-  if (!CaretOf(InputWindow(), &caret) || caret.left >= shown_.Width() ||
-      caret.top >= shown_.Height()) {
-    return Point{0, 0};
-  }
-  return Point{caret.left, caret.top};
+Point TerminalBackend::FocusPlace() const {
+  if (shown_window_ == nullptr || !shown_window_->focus_box()) return Point{0, 0};
+  const Rect box = *shown_window_->focus_box();
+  if (box.left >= shown_.Width() || box.top >= shown_.Height()) return Point{0, 0};
+  return Point{box.left, box.top};
 }
 
 // The first cell of the box's `row`th line shown; `otherwise` for a box with no line shown.

@@ -21,6 +21,15 @@ struct TerminalRun {
 };
 TerminalRun g_run;
 
+// The front end of a start that found Cyclune running: it shows nothing, as the program
+// only asks the running one forward.
+class ScreenlessFrontEnd final : public UiFrontEnd {
+ public:
+  std::unique_ptr<Canvas> MakeCanvas(int, int) override { return nullptr; }
+  bool WaitEvents(std::vector<UiEvent>*) override { return false; }
+  void Present(const Canvas*, ModalModel&, bool) override {}
+};
+
 // An exit that skips FinishTerminal (exit() from deep inside) still gives the terminal back.
 void RescueAtExit() {
   if (g_run.active) RescueTerminal();
@@ -33,19 +42,20 @@ void UndoStart() {
 
 }  // namespace
 
-bool StartTerminal(const TerminalOptions& options, std::string* error) {
+UiFrontEnd* StartTerminal(const TerminalOptions& options, std::string* error) {
   if (isatty(STDIN_FILENO) == 0) {
     *error = "standard input is not a terminal";
-    return false;
+    return nullptr;
   }
   if (isatty(STDOUT_FILENO) == 0) {
     *error = "standard output is not a terminal";
-    return false;
+    return nullptr;
   }
   EnableSingleInstance(true);
   if (AnotherInstanceRunning()) {
-    // WinMain finds the running instance and asks it forward; the screen stays as it is.
-    return true;
+    // The program finds the running instance and asks it forward; the screen stays as it is.
+    static ScreenlessFrontEnd screenless;
+    return &screenless;
   }
   // The user's character set decides between Unicode and plain ASCII on the screen.
   std::setlocale(LC_CTYPE, "");
@@ -53,13 +63,13 @@ bool StartTerminal(const TerminalOptions& options, std::string* error) {
   if (!InstallTerminalSignals(STDIN_FILENO)) {
     *error = std::string("cannot watch for signals: ") + std::strerror(errno);
     UndoStart();
-    return false;
+    return nullptr;
   }
-  TerminalBackend* backend = InstallTerminalBackend(STDIN_FILENO, STDOUT_FILENO, error);
+  TerminalBackend* backend = OpenTerminalBackend(STDIN_FILENO, STDOUT_FILENO, error);
   if (backend == nullptr) {
     RemoveTerminalSignals();
     UndoStart();
-    return false;
+    return nullptr;
   }
   backend->Screen().ShowCursor(options.show_cursor);
   SetTerminalRescueSequence(backend->Screen().RescueSequence());
@@ -67,18 +77,18 @@ bool StartTerminal(const TerminalOptions& options, std::string* error) {
   g_run.day_marks = !ColoursTellDayClassesApart(backend->Screen().Depth());
   static const bool registered = std::atexit(RescueAtExit) == 0;
   (void)registered;
-  return true;
+  return backend;
 }
 
 bool TerminalNeedsDayMarks() { return g_run.day_marks; }
 
-int FinishTerminal(int winmain_result) {
+int FinishTerminal(int run_result) {
   if (g_run.active) {
-    RemoveTerminalBackend();
+    CloseTerminalBackend();
     RemoveTerminalSignals();
     g_run = TerminalRun{};
   }
-  const int status = ReportSecondStart(winmain_result);
+  const int status = ReportSecondStart(run_result);
   UndoStart();
   return status;
 }

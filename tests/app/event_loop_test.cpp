@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/window.h"
+#include "platform/ui/message_box.h"
 
 namespace {
 
@@ -27,6 +27,7 @@ std::vector<UiEvent> TapAt(int x, int y) {
 class ScriptedFrontEnd final : public UiFrontEnd {
  public:
   explicit ScriptedFrontEnd(Batches batches) : batches_(std::move(batches)) {}
+  std::unique_ptr<Canvas> MakeCanvas(int, int) override { return nullptr; }
   bool WaitEvents(std::vector<UiEvent>* events) override {
     if (next_ >= batches_.size()) return false;
     *events = batches_[next_++];

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "platform/canvas/colours.h"
-#include "platform/ui/win_types.h"
 
 namespace cyclune_test {
 

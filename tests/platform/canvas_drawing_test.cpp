@@ -1,5 +1,5 @@
-// Drawing on a canvas and a window's paint: fills, centred text on its opaque box, the ink
-// box of the glyphs, and block copies.
+// Drawing on a canvas: fills, centred text on its opaque box, the ink box of the glyphs, and
+// block copies.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,17 +7,17 @@
 #include <tuple>
 
 #include "platform/canvas/colours.h"
-#include "tests/platform/window_test_support.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
 
 namespace {
 
 constexpr Rgb kRed = Rgb{255, 0, 0};
 constexpr Rgb kYellow = Rgb{255, 255, 0};
 
-// An off-screen canvas of the default kind (pixels in these tests).
+// An off-screen pixel canvas.
 class Surface {
  public:
-  Surface(int width, int height) : canvas_(DefaultCanvasMaker()(width, height)) {}
+  Surface(int width, int height) : canvas_(MakePixelCanvas(width, height)) {}
   ::Canvas& canvas() const { return *canvas_; }
   Rgb At(int x, int y) const { return PixelAt(*canvas_, x, y).value(); }
   void Fill(Rect rect, Rgb colour) const { canvas_->Fill(rect, colour); }
@@ -26,13 +26,14 @@ class Surface {
   std::unique_ptr<::Canvas> canvas_;
 };
 
-class CanvasDrawing : public ::testing::Test {
- protected:
-  void SetUp() override { ResetWindowSystem(); }
-  void TearDown() override { ResetWindowSystem(); }
-};
+// A white screen, as a window's client area starts.
+std::unique_ptr<Canvas> WhiteScreen(int width, int height) {
+  std::unique_ptr<Canvas> screen = MakePixelCanvas(width, height);
+  if (screen != nullptr) screen->Fill(Rect{0, 0, width, height}, kWhite);
+  return screen;
+}
 
-TEST_F(CanvasDrawing, NewSurfacesAreBlackAndFillsAreClipped) {
+TEST(CanvasDrawing, NewSurfacesAreBlackAndFillsAreClipped) {
   Surface surface(20, 10);
   EXPECT_EQ(surface.At(0, 0), kBlack);
   struct Case {
@@ -77,7 +78,7 @@ Extent Changed(const Surface& surface, Rect area, Rgb ground) {
   return extent;
 }
 
-TEST_F(CanvasDrawing, TextIsCentredOnAnOpaqueBoxInsideItsRectangle) {
+TEST(CanvasDrawing, TextIsCentredOnAnOpaqueBoxInsideItsRectangle) {
   Surface surface(240, 60);
   surface.Fill(Rect{0, 0, 240, 60}, kBlue);
   const int height = surface.canvas().DrawTextCentred(Rect{40, 10, 200, 50}, u"28", kRed, kYellow);
@@ -102,7 +103,7 @@ TEST_F(CanvasDrawing, TextIsCentredOnAnOpaqueBoxInsideItsRectangle) {
   EXPECT_GT(text_pixels, 10);
 }
 
-TEST_F(CanvasDrawing, TextIsClippedToItsRectangle) {
+TEST(CanvasDrawing, TextIsClippedToItsRectangle) {
   Surface surface(120, 40);
   surface.Fill(Rect{0, 0, 120, 40}, kBlue);
   surface.canvas().DrawTextCentred(Rect{50, 10, 56, 30}, u"September 2024", kBlack, kWhite);
@@ -115,7 +116,7 @@ TEST_F(CanvasDrawing, TextIsClippedToItsRectangle) {
 
 // The ink box is the tightest box around the pixels the glyphs colour, wherever the
 // centring puts them; a text without glyphs has an empty one.
-TEST_F(CanvasDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
+TEST(CanvasDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
   const struct {
     Rect rect;
     const char16_t* text;
@@ -139,7 +140,7 @@ TEST_F(CanvasDrawing, InkBoxHoldsTheGlyphsAndNothingMore) {
   }
 }
 
-TEST_F(CanvasDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
+TEST(CanvasDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
   Surface source(10, 8);
   source.Fill(Rect{0, 0, 10, 8}, kRed);
   source.Fill(Rect{5, 4, 10, 8}, kBlue);
@@ -163,7 +164,7 @@ TEST_F(CanvasDrawing, BlockCopyTakesThePixelsAndLeavesMissingOnesWhite) {
 
 // Source points far beyond any surface, where the offset between the two surfaces no longer
 // fits 32 bits: nothing is taken and the block comes out white.
-TEST_F(CanvasDrawing, BlockCopyFromFarOffSourcePointsIsWhite) {
+TEST(CanvasDrawing, BlockCopyFromFarOffSourcePointsIsWhite) {
   Surface source(10, 8);
   source.Fill(Rect{0, 0, 10, 8}, kRed);
   const Point far[] = {{INT_MIN, 0}, {0, INT_MIN}, {INT_MAX, 0}, {INT_MIN, INT_MAX}};
@@ -176,34 +177,21 @@ TEST_F(CanvasDrawing, BlockCopyFromFarOffSourcePointsIsWhite) {
   }
 }
 
-TEST_F(CanvasDrawing, PaintingDrawsOnTheWindowAndConsumesTheRequest) {
-  RegisterLoggingClass(u"LOGGING");
-  HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr,
-                                nullptr, nullptr);
-  Canvas* screen = nullptr;
-  ASSERT_TRUE(BeginWindowPaint(window, &screen));
-  ASSERT_NE(screen, nullptr);
-  EXPECT_FALSE(window->paint_pending);
-  EXPECT_EQ(PixelAt(*screen, 0, 0), kWhite);                         // the class background
+TEST(CanvasDrawing, ACopyBeyondItsSourceLeavesWhite) {
+  std::unique_ptr<Canvas> screen = WhiteScreen(60, 40);
   std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, 56, 40);  // 7 x 8 cells of 8 x 5
   ASSERT_NE(memory, nullptr);
   memory->Fill(Rect{0, 0, 60, 40}, kRed);
+  screen->Fill(Rect{0, 0, 60, 40}, kBlack);
   screen->Blit(0, 0, 60, 40, *memory, 0, 0);
-  EndWindowPaint(window);
-  const Canvas& client = *ClientCanvas(window);
-  EXPECT_EQ(PixelAt(client, 55, 39), kRed);
-  EXPECT_EQ(PixelAt(client, 56, 0), kWhite);  // the strip beyond the surface
-  EXPECT_EQ(PixelAt(client, 59, 39), kWhite);
+  EXPECT_EQ(PixelAt(*screen, 55, 39), kRed);
+  EXPECT_EQ(PixelAt(*screen, 56, 0), kWhite);  // the strip beyond the surface
+  EXPECT_EQ(PixelAt(*screen, 59, 39), kWhite);
 }
 
-TEST_F(CanvasDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
-  RegisterLoggingClass(u"LOGGING");
+TEST(CanvasDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
   for (const Point size : {Point{0, 0}, Point{6, 7}, Point{0, 266}, Point{240, 0}}) {
-    HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, size.x, size.y, nullptr,
-                                  nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    Canvas* screen = nullptr;
-    ASSERT_TRUE(BeginWindowPaint(window, &screen));
+    std::unique_ptr<Canvas> screen = WhiteScreen(size.x, size.y);
     ASSERT_NE(screen, nullptr);
     // The grid of a month view: 7 x 8 cells of the truncated cell size.
     std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, size.x / 7 * 7, size.y / 8 * 8);
@@ -212,29 +200,13 @@ TEST_F(CanvasDrawing, EmptyAndTinyAreasPaintWithoutHarm) {
     memory->Fill(cell, kBlue);
     memory->DrawTextCentred(cell, u"31", kBlack, kWhite);
     screen->Blit(0, 0, size.x, size.y, *memory, 0, 0);
-    EndWindowPaint(window);
     if (size.x > 0 && size.y > 0) {
-      EXPECT_EQ(PixelAt(*ClientCanvas(window), size.x - 1, size.y - 1), kWhite);
+      EXPECT_EQ(PixelAt(*screen, size.x - 1, size.y - 1), kWhite);
     }
-    DestroyWindow(window);
   }
   Surface any(1, 1);
   EXPECT_EQ(MakeCanvasLike(any.canvas(), -1, 5), nullptr);
   EXPECT_EQ(MakeCanvasLike(any.canvas(), 100000, 100000), nullptr);
-}
-
-// The executable has no pixel canvases: there, with no front end installed, nothing can be
-// drawn, and asking for a window must fail rather than crash.
-TEST_F(CanvasDrawing, WithoutAKindOfCanvasWindowsAreRefused) {
-  const CanvasMaker pixels = DefaultCanvasMaker();
-  SetDefaultCanvasMaker(nullptr);
-  RegisterLoggingClass(u"LOGGING");
-  const HWND window = CreateWindowExW(0, u"LOGGING", u"", WS_VISIBLE, 0, 0, 20, 20, nullptr,
-                                      nullptr, nullptr, nullptr);
-  const bool cells = ScreenHoldsCharacters();
-  SetDefaultCanvasMaker(pixels);
-  EXPECT_EQ(window, nullptr);
-  EXPECT_FALSE(cells);
 }
 
 }  // namespace

@@ -16,11 +16,13 @@
 #include <set>
 #include <sstream>
 
-#include "app/win_main.h"
+#include "app/event_loop.h"
 #include "platform/canvas/colours.h"
+#include "platform/canvas/pixels/pixel_canvas.h"
 #include "platform/instance/single_instance.h"
 #include "platform/modules/headless.h"
-#include "tests/platform/window_test_support.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/program_window.h"
 
 extern char** environ;
 
@@ -30,48 +32,47 @@ namespace fs = std::filesystem;
 
 constexpr Rgb kRed = Rgb{255, 0, 0};
 
-struct RunRecord {
-  Rect painted{};                     // the client size at the latest paint
-  std::vector<Rect> painted_at_taps;  // what each tap met
+// A calendar whose month-view-like paint is a red 7 x 8 grid of whole cells, copied over the
+// client area; it writes down what reached it, each tap with the client size it met.
+class GridCalendar final : public LoopCalendar {
+ public:
+  explicit GridCalendar(UiFrontEnd& front_end) : window_(front_end, u"Run", nullptr) {
+    window_.Show();
+  }
+  std::vector<SoftKey> SoftKeys() override { return {}; }
+  void KeyDown(Key key) override { calls.push_back("key " + std::to_string(int(key))); }
+  void Tap(int x, int y) override {
+    calls.push_back("tap " + std::to_string(x) + "," + std::to_string(y) + " on " + painted_);
+  }
+  void Command(unsigned command) override {
+    calls.push_back("command " + std::to_string(command));
+    if (command == 40004) ShowMessageBox(u"Help", u"Line 1\r\n\"two\" \u00e9t\u00e9");
+    if (command == 40002) window_.Close();
+  }
+  void RecordPeriod(CivilDay) override {}
+  void Close() override { window_.Close(); }
+  bool Closed() override { return !window_.open(); }
+  bool Paint() override {
+    if (!window_.TakePaintDue()) return false;
+    Canvas& screen = *window_.canvas();
+    const Rect client{0, 0, screen.Width(), screen.Height()};
+    painted_ = std::to_string(client.right) + "x" + std::to_string(client.bottom);
+    calls.push_back("paint");
+    std::unique_ptr<Canvas> memory =
+        MakeCanvasLike(screen, client.right / 7 * 7, client.bottom / 8 * 8);
+    if (memory == nullptr) return true;
+    memory->Fill(client, kRed);
+    screen.Blit(0, 0, client.right, client.bottom, *memory, 0, 0);
+    return true;
+  }
+  const Canvas* Picture() override { return window_.canvas(); }
+
+  std::vector<std::string> calls;
+
+ private:
+  ProgramWindow window_;
+  std::string painted_;
 };
-RunRecord g_run;
-
-// A month-view-like paint: a red 7 x 8 grid of whole cells, copied over the client area.
-void PaintGrid(HWND window) {
-  Canvas* screen = nullptr;
-  if (!BeginWindowPaint(window, &screen)) return;
-  GetClientRect(window, &g_run.painted);
-  const int width = g_run.painted.right / 7 * 7;
-  const int height = g_run.painted.bottom / 8 * 8;
-  if (screen != nullptr) {
-    std::unique_ptr<Canvas> memory = MakeCanvasLike(*screen, width, height);
-    if (memory != nullptr) {
-      memory->Fill(g_run.painted, kRed);
-      screen->Blit(0, 0, g_run.painted.right, g_run.painted.bottom, *memory, 0, 0);
-    } else {
-      screen->Fill(g_run.painted, kWhite);
-    }
-  }
-  EndWindowPaint(window);
-}
-
-LRESULT RunProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  MessageLog().push_back({message, wparam, lparam});
-  switch (message) {
-    case WM_PAINT:
-      PaintGrid(window);
-      return 0;
-    case WM_LBUTTONDOWN:
-      g_run.painted_at_taps.push_back(g_run.painted);
-      return 0;
-    case WM_COMMAND:
-      if (wparam == 40004) ShowMessageBox(u"Help", u"Line 1\r\n\"two\" \u00e9t\u00e9");
-      if (wparam == 40002) DestroyWindow(window);
-      return 0;
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
-  }
-}
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -83,66 +84,53 @@ std::string ReadFile(const fs::path& path) {
 class HeadlessRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetWindowSystem();
-    g_run = RunRecord{};
     char pattern[] = "/tmp/cyclune-headless-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = pattern;
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = RunProc;
-    window_class.lpszClassName = u"HEADLESS_RUN";
-    RegisterClassW(&window_class);
   }
   void TearDown() override {
     FinishHeadless(0);
-    ResetWindowSystem();
     fs::remove_all(dir);
   }
 
-  // Starts the runner on `script`, shows the window and runs the loop; returns its code.
-  WPARAM Run(const std::string& script, HeadlessOptions options = {}) {
+  // Starts the runner on `script` and runs the loop on a new calendar; returns its code.
+  int Run(const std::string& script, HeadlessOptions options = {}) {
     std::ofstream(dir / "script.txt") << script;
     options.script = (dir / "script.txt").string();
     options.out_dir = (dir / "out").string();
     std::string error;
-    EXPECT_TRUE(StartHeadless(options, &error)) << error;
-    window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
-    UpdateWindow(window);
-    return RunLoop();
+    front_end = StartHeadless(options, &error);
+    EXPECT_NE(front_end, nullptr) << error;
+    return front_end != nullptr ? RunLoop() : -1;
   }
 
-  // The program's loop on the runner, the window as its calendar.
-  WPARAM RunLoop() {
-    WindowCalendar calendar(window);
-    return static_cast<WPARAM>(RunEventLoop(*CurrentFrontEnd(), calendar));
+  // The program's loop on the runner; the calendar goes with the run, as the program's does.
+  int RunLoop() {
+    GridCalendar calendar(*front_end);
+    const int code = RunEventLoop(*front_end, calendar);
+    calls = calendar.calls;
+    closed = calendar.Closed();
+    return code;
   }
 
   fs::path dir;
-  HWND window = nullptr;
+  UiFrontEnd* front_end = nullptr;
+  std::vector<std::string> calls;  // what reached the calendar
+  bool closed = false;
 };
 
 TEST_F(HeadlessRun, FeedsEachLineAfterEverythingBeforeItIsHandled) {
-  const WPARAM code =
+  const int code =
       Run("# keys, taps and commands\n"
           "key 0x28\ntap 10 20\ncommand 40004\nresize 100 80\ntap 5 6\nshot small\n");
-  EXPECT_EQ(code, 0u);
-  EXPECT_EQ(LoggedNumbers({WM_CREATE, WM_SIZE}),
-            (std::vector<UINT>{WM_PAINT, WM_KEYDOWN, WM_LBUTTONDOWN, WM_COMMAND, WM_PAINT,
-                               WM_LBUTTONDOWN}));
-  ASSERT_EQ(g_run.painted_at_taps.size(), 2u);
-  EXPECT_EQ(g_run.painted_at_taps[0].right, 240);
-  EXPECT_EQ(g_run.painted_at_taps[0].bottom, 266);
-  EXPECT_EQ(g_run.painted_at_taps[1].right, 100);  // the resize was painted before the tap
-  EXPECT_EQ(g_run.painted_at_taps[1].bottom, 80);
-  const auto& log = MessageLog();
-  const auto tap =
-      std::find_if(log.begin(), log.end(), [](auto& m) { return m.message == WM_LBUTTONDOWN; });
-  EXPECT_EQ(tap->lparam, MAKELPARAM(10, 20));
+  EXPECT_EQ(code, 0);
+  // The resize was painted before the tap after it.
+  EXPECT_EQ(calls, (std::vector<std::string>{"paint", "key 40", "tap 10,20 on 240x266",
+                                             "command 40004", "paint", "tap 5,6 on 100x80"}));
   EXPECT_EQ(ReadFile(dir / "out" / "messages.jsonl"),
             "{\"caption\": \"Help\", \"text\": \"Line 1\\r\\n\\\"two\\\" \xc3\xa9t\xc3\xa9\"}\n");
   EXPECT_FALSE(fs::exists(dir / "out" / "events.jsonl"));
-  EXPECT_EQ(FinishHeadless(static_cast<int>(code)), 0);
+  EXPECT_EQ(FinishHeadless(code), 0);
 }
 
 TEST_F(HeadlessRun, ShotsAreThePaintedClientAreaAsPng) {
@@ -200,8 +188,8 @@ TEST_F(HeadlessRun, TheWindowsOwnQuitEndsTheRunEarly) {
   HeadlessOptions options;
   options.width = 70;
   options.height = 16;
-  EXPECT_EQ(Run("command 40002\nshot never\n", options), 0u);
-  EXPECT_TRUE(LiveWindows().empty());
+  EXPECT_EQ(Run("command 40002\nshot never\n", options), 0);
+  EXPECT_TRUE(closed);
   EXPECT_FALSE(fs::exists(dir / "out" / "never.png"));
   EXPECT_EQ(ReadFile(dir / "out" / "messages.jsonl"), "");
 }
@@ -210,7 +198,7 @@ TEST_F(HeadlessRun, AnEmptyClientAreaPaintsButCannotBeShot) {
   HeadlessOptions options;
   options.width = 0;
   options.height = 0;
-  EXPECT_EQ(Run("tap 0 0\nshot empty\nresize 6 7\nshot tiny\n", options), 0u);
+  EXPECT_EQ(Run("tap 0 0\nshot empty\nresize 6 7\nshot tiny\n", options), 0);
   EXPECT_FALSE(fs::exists(dir / "out" / "empty.png"));
   EXPECT_TRUE(fs::exists(dir / "out" / "tiny.png"));
   EXPECT_EQ(FinishHeadless(0), 1);  // the failed shot makes the run fail
@@ -233,15 +221,14 @@ TEST_F(HeadlessRun, BadScriptsAndSizesInstallNothing) {
     options.out_dir = (dir / "never").string();
     options.width = c.width;
     std::string error;
-    EXPECT_FALSE(StartHeadless(options, &error));
+    EXPECT_EQ(StartHeadless(options, &error), nullptr);
     EXPECT_EQ(error, c.error);
-    EXPECT_EQ(CurrentWindowBackend(), nullptr);
     EXPECT_FALSE(fs::exists(dir / "never"));
   }
   HeadlessOptions missing;
   missing.script = (dir / "no-such-script").string();
   std::string error;
-  EXPECT_FALSE(StartHeadless(missing, &error));
+  EXPECT_EQ(StartHeadless(missing, &error), nullptr);
   EXPECT_NE(error.find("cannot read script"), std::string::npos) << error;
 }
 
@@ -302,9 +289,10 @@ const auto* const kSecondStartMode = ::testing::AddGlobalTestEnvironment(new Sec
 
 // Starts this test binary again as the second process, with the variable `name` (one the
 // test has set) changed to `value` and its standard output in `log`, and hears the requests it
-// makes meanwhile; the line in which it says what it found, or all it said and why it failed.
-std::string RunSecondProcess(const char* expect, const fs::path& log, const char* name = nullptr,
-                             const std::string& value = "") {
+// makes meanwhile on the first's front end (nullptr: none); the line in which it says what it
+// found, or all it said and why it failed.
+std::string RunSecondProcess(UiFrontEnd* first, const char* expect, const fs::path& log,
+                             const char* name = nullptr, const std::string& value = "") {
   // The environment runs only when some test would: any but this one, so that a second
   // process that did not take the second start's path could never start a third.
   char* argv[] = {const_cast<char*>("second"),
@@ -326,7 +314,9 @@ std::string RunSecondProcess(const char* expect, const fs::path& log, const char
   while (waitpid(child, &status, WNOHANG) == 0) {
     pollfd requests{ForegroundRequestSocket(), POLLIN, 0};
     poll(&requests, 1, 20);  // the first answers as its loop would
-    for (int asked = TakeForegroundRequests(); asked > 0; --asked) CurrentFrontEnd()->ComeForward();
+    for (int asked = TakeForegroundRequests(); asked > 0 && first != nullptr; --asked) {
+      first->ComeForward();
+    }
   }
   const std::string said = ReadFile(log);
   const std::size_t line = said.find("second start (");
@@ -350,10 +340,9 @@ TEST_F(HeadlessRun, OneInstancePerSettingsFolder) {
   options.out_dir = (dir / "out").string();
   options.single_instance = true;
   std::string error;
-  ASSERT_TRUE(StartHeadless(options, &error)) << error;
+  front_end = StartHeadless(options, &error);
+  ASSERT_NE(front_end, nullptr) << error;
   EXPECT_FALSE(AnotherInstanceRunning());  // first: takes the lock
-  window = CreateWindowExW(0, u"HEADLESS_RUN", u"Run", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
   struct Case {
     const char* name;
     std::string value;
@@ -365,16 +354,16 @@ TEST_F(HeadlessRun, OneInstancePerSettingsFolder) {
       {"XDG_RUNTIME_DIR", other_runtime.string(), "running"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(RunSecondProcess(c.expect, dir / "second.log", c.name, c.value),
+    EXPECT_EQ(RunSecondProcess(front_end, c.expect, dir / "second.log", c.name, c.value),
               std::string("second start (") + c.expect + "): ok\n")
         << c.value;
   }
-  EXPECT_EQ(RunLoop(), 0u);
+  EXPECT_EQ(RunLoop(), 0);
   EXPECT_EQ(ReadFile(dir / "out" / "events.jsonl"),
             "{\"event\": \"foreground\"}\n{\"event\": \"foreground\"}\n");
   EXPECT_EQ(FinishHeadless(0), 0);
   // The lock went with the run.
-  EXPECT_EQ(RunSecondProcess("none", dir / "second.log"), "second start (none): ok\n");
+  EXPECT_EQ(RunSecondProcess(nullptr, "none", dir / "second.log"), "second start (none): ok\n");
   unsetenv("XDG_RUNTIME_DIR");
   unsetenv("XDG_CONFIG_HOME");
 }

@@ -10,9 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/window_test_support.h"
+#include "platform/ui/front_end.h"
+#include "platform/ui/message_box.h"
 
 namespace {
+
+int g_boxes_shown = 0;
+void CountBox(std::u16string_view, std::u16string_view) { ++g_boxes_shown; }
 
 std::vector<std::string> LinesOf(const std::string& path) {
   std::ifstream file(path);
@@ -24,8 +28,8 @@ std::vector<std::string> LinesOf(const std::string& path) {
 class MessageBoxLog : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetWindowSystem();
-    InstallWindowBackend(std::make_unique<RecordingBackend>());
+    g_boxes_shown = 0;
+    SetMessageBoxSink(CountBox);
     char pattern[] = "/tmp/cyclune-hooks-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder = pattern;
@@ -35,7 +39,7 @@ class MessageBoxLog : public ::testing::Test {
     unsetenv("CYCLUNE_MESSAGE_LOG");
     unlink(log.c_str());
     rmdir(folder.c_str());
-    ResetWindowSystem();
+    SetMessageBoxSink(nullptr);
   }
 
   std::string folder;
@@ -70,7 +74,7 @@ TEST_F(MessageBoxLog, EveryBoxIsAppendedAsOneJsonLineWhileTheVariableIsSet) {
   // A log that cannot be written keeps no box from being shown.
   setenv("CYCLUNE_MESSAGE_LOG", folder.c_str(), 1);
   ShowMessageBox(u"Help", u"shown");
-  EXPECT_EQ(static_cast<RecordingBackend*>(CurrentWindowBackend())->boxes.size(), 6u);
+  EXPECT_EQ(g_boxes_shown, 6);
 }
 
 }  // namespace

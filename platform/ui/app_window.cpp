@@ -1,3 +1,0 @@
-#include "platform/ui/app_window.h"
-
-AppWindowRecord AppWindow;
