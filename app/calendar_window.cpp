@@ -79,7 +79,8 @@ int RunCalendar(UiFrontEnd& front_end, const CalendarOptions& options) {
     AskRunningInstanceToComeForward();
     return 0;
   }
-  CalendarWindow calendar(front_end, AppState, options);
+  CalendarState state;
+  CalendarWindow calendar(front_end, state, options);
   if (!calendar.Open()) return 0;
   return RunEventLoop(front_end, calendar);
 }

@@ -19,7 +19,6 @@
 #include <string_view>
 
 #include "platform/modules/headless.h"
-#include "platform/ui/win_types.h"
 
 enum class FrontEnd { kInteractive, kHeadless, kTerminal, kWindow };
 enum class Information { kNone, kHelp, kVersion };

@@ -29,9 +29,10 @@ namespace {
 constexpr int kExitNoFrontEnd = 1;
 constexpr int kExitUsage = 2;
 
-// The calendar's options for a run whose recordings come from `source`.
-CalendarOptions OptionsFrom(HistorySource source) {
-  return CalendarOptions{source, AppState.DayMarks != 0};
+// The calendar's options for a run whose recordings come from `source`: the days are marked
+// when asked for (--cues, CYCLUNE_CUES).
+CalendarOptions OptionsFrom(const CommandLine& line, HistorySource source) {
+  return CalendarOptions{source, WantDayMarks(line, std::getenv("CYCLUNE_CUES"))};
 }
 
 int RunHeadless(const CommandLine& line) {
@@ -43,7 +44,7 @@ int RunHeadless(const CommandLine& line) {
     return status;
   }
   if (line.fixed_now) FixLocalClock(line.now);
-  return FinishHeadless(RunCalendar(*headless, OptionsFrom(HistorySource::kHeadless)));
+  return FinishHeadless(RunCalendar(*headless, OptionsFrom(line, HistorySource::kHeadless)));
 }
 
 int RunTerminal(const CommandLine& line) {
@@ -55,9 +56,10 @@ int RunTerminal(const CommandLine& line) {
     std::fprintf(stderr, "cyclune: %s\n", error.c_str());
     return kExitNoFrontEnd;
   }
-  AppState.DayMarks = DayMarksShown(!TerminalNeedsDayMarks(), AppState.DayMarks != 0) ? 1 : 0;
+  CalendarOptions calendar = OptionsFrom(line, HistorySource::kTerminal);
+  calendar.day_marks = DayMarksShown(!TerminalNeedsDayMarks(), calendar.day_marks);
   if (line.fixed_now) FixLocalClock(line.now);
-  return FinishTerminal(RunCalendar(*terminal, OptionsFrom(HistorySource::kTerminal)));
+  return FinishTerminal(RunCalendar(*terminal, calendar));
 }
 
 // The desktop window; when it cannot be opened, the terminal if `fall_back` is set.
@@ -69,7 +71,7 @@ int RunWindow(const CommandLine& line, bool fall_back) {
     return fall_back ? RunTerminal(line) : kExitNoFrontEnd;
   }
   if (line.fixed_now) FixLocalClock(line.now);
-  return FinishDesktopWindow(RunCalendar(*desktop, OptionsFrom(HistorySource::kWindow)));
+  return FinishDesktopWindow(RunCalendar(*desktop, OptionsFrom(line, HistorySource::kWindow)));
 }
 
 int RunInteractive(const CommandLine& line) {
@@ -117,7 +119,6 @@ int RunCommand(const CommandLine& line) {
 }  // namespace
 
 int RunProgram(const CommandLine& line) {
-  AppState.DayMarks = WantDayMarks(line, std::getenv("CYCLUNE_CUES")) ? 1 : 0;
   if (line.command != ScriptCommand::kNone) return RunCommand(line);
   // The headless runner keeps to the rule only on request (--single-instance).
   if (line.front_end == FrontEnd::kHeadless) return RunHeadless(line);

@@ -99,10 +99,10 @@ void BM_KeyPressToRepaint(benchmark::State& state) {
   Scratch();
   FixLocalClock(LocalDateTime{CivilDay(2024, 5, 20), 9, 30});
   OffScreenFrontEnd front_end;
-  AppState = CalendarState{};
-  CalendarWindow calendar(front_end, AppState, CalendarOptions{});
+  CalendarState shown;
+  CalendarWindow calendar(front_end, shown, CalendarOptions{});
   if (!calendar.Open()) std::abort();
-  ShowColouredMonth(AppState);
+  ShowColouredMonth(shown);
   Key key = Key::kDown;
   for (auto _ : state) {
     calendar.KeyDown(key);

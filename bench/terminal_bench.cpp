@@ -156,8 +156,8 @@ class PseudoTerminal {
     std::string error;
     front_end_ = OpenTerminalBackend(slave_, slave_, &error);
     if (front_end_ == nullptr) return nullptr;
-    AppState = CalendarState{};
-    calendar_ = std::make_unique<CalendarWindow>(*front_end_, AppState, CalendarOptions{});
+    state_ = CalendarState{};
+    calendar_ = std::make_unique<CalendarWindow>(*front_end_, state_, CalendarOptions{});
     return calendar_->Open() ? calendar_.get() : nullptr;
   }
   void Stop() {
@@ -171,6 +171,7 @@ class PseudoTerminal {
   int master_ = -1;
   int slave_ = -1;
   UiFrontEnd* front_end_ = nullptr;
+  CalendarState state_;
   std::unique_ptr<CalendarWindow> calendar_;
 };
 

@@ -196,8 +196,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzFrontEnd front_end(
       ClientSize{handheld ? 240 : (flags >> 2) % 8, handheld ? 266 : (flags >> 5) % 9});
   FixLocalClock(start);
-  AppState = CalendarState{};
-  CalendarWindow calendar(front_end, AppState, CalendarOptions{});
+  CalendarState state;
+  CalendarWindow calendar(front_end, state, CalendarOptions{});
   if (!calendar.Open()) std::abort();
   CheckSelection(calendar, start);
   int saves = 0;

@@ -15,5 +15,3 @@ struct CalendarState {
   std::int32_t LastPeriodKnown = 0;  // 1 once LastPeriod holds a loaded or recorded date
   std::int32_t DayMarks = 0;         // 1: the month view marks each day's class by a shape too
 };
-
-extern CalendarState AppState;

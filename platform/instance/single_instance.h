@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "platform/dates/civil_day.h"
-#include "platform/ui/win_types.h"
 
 // Switches the rule on for this process (the desktop and terminal front ends; the headless
 // runner only on request). Off by default.

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/dates/civil_day.h"
-#include "platform/ui/win_types.h"
 
 inline constexpr std::string_view kForegroundRequest = "foreground\n";
 inline constexpr std::string_view kForegroundAnswer = "ok\n";

@@ -23,7 +23,6 @@ class CalendarWindowTest : public ::testing::Test {
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", (scratch_.path() / "config").c_str(), 1);
     FixLocalClock(LocalDateTime{CivilDay(2024, 5, 20), 9, 30, 15, 125});
-    AppState = CalendarState{};
   }
   void TearDown() override {
     UseRealLocalClock();
@@ -31,10 +30,11 @@ class CalendarWindowTest : public ::testing::Test {
   }
   cyclune_test::ScratchDir scratch_;
   PixelFrontEnd front_end_;
+  CalendarState state_;
 };
 
 TEST_F(CalendarWindowTest, OpensFromTheResourcesOnTodayAndExitCloses) {
-  CalendarWindow calendar(front_end_, AppState, CalendarOptions{});
+  CalendarWindow calendar(front_end_, state_, CalendarOptions{});
   ASSERT_TRUE(calendar.Open());
   ASSERT_EQ(front_end_.shown, &calendar.window());
   EXPECT_EQ(calendar.window().title(), u"Cyclune");

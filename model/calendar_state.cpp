@@ -1,3 +1,0 @@
-#include "model/calendar_state.h"
-
-CalendarState AppState;
