@@ -25,7 +25,7 @@ class Canvas {
 
   virtual int Width() const = 0;
   virtual int Height() const = 0;
-  // The maker of canvases of this kind (what CreateCompatibleBitmap uses).
+  // The maker of canvases of this kind (what MakeCanvasLike uses).
   virtual CanvasMaker Maker() const = 0;
 
   // Fills rect, clipped to the canvas, with one colour.

@@ -285,7 +285,7 @@ void DesktopBackend::ComposeChrome(int width, int client_height) {
 
 UiFrontEnd* StartDesktopWindow(std::string* error) {
   // Hints the environment may override: a desktop application, not a game. The window's
-  // class (X11 WM_CLASS) and app_id (Wayland) are the application ID, which names the
+  // class hint (X11) and app_id (Wayland) are the application ID, which names the
   // desktop entry: docks and task switchers find the name and icon there. SDL 2.26 reads
   // these two from the environment only, before its video starts.
   SDL_SetHint(SDL_HINT_APP_NAME, "Cyclune");
